@@ -1,0 +1,1 @@
+// The built-in resources live in this library; see CMakeLists.txt.

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds GasCal, starts the virtual ECU and GasCal connected to it.
+source "$(dirname "$0")/scripts/common.sh"
+gascal_install_packages
+gascal_build
+BIN="$GASCAL_BUILD/bin"
+# PrjCom's port 0 is the virtual ECU's pseudo-terminal.
+"$BIN/ecusim" --link "$BIN/ttyECU" > "$BIN/ecusim.log" 2>&1 &
+SIM=$!
+trap 'kill $SIM 2>/dev/null || true' EXIT
+for _ in $(seq 50); do grep -q ready "$BIN/ecusim.log" 2>/dev/null && break; sleep 0.1; done
+"$BIN/gascal" "$@"

@@ -1,0 +1,30 @@
+# Shared by run.sh and test.sh: install what is missing, then build.
+set -euo pipefail
+
+GASCAL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+GASCAL_BUILD="$GASCAL_ROOT/build"
+
+GASCAL_PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev
+  fonts-dejavu-core fonts-tlwg-loma-otf
+  xvfb xauth
+)
+
+gascal_install_packages() {
+  local missing=()
+  for p in "${GASCAL_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+gascal_build() {
+  cmake -S "$GASCAL_ROOT" -B "$GASCAL_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$GASCAL_BUILD" -j"$(nproc)"
+}

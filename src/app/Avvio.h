@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace gascal {
+
+class Contesto;
+
+// The start-up sequence: settings and paths, dictionary, scale configuration,
+// message table, the communication process and its first command. Returns
+// false when the program must end (no dictionary, or no firmware to expect).
+// The caller then opens the main window.
+class Avvio
+{
+public:
+    static bool Esegui(Contesto &ctx, const QString &cartellaProgramma);
+
+    // The identity the program expects, from the first firmware probe
+    // message: without its last byte and its first 5 bytes. Empty when the
+    // message is shorter than 6 bytes.
+    static QByteArray FirmwareDaSonda(const QByteArray &sonda);
+    static QString MessaggioSenzaFirmware();
+};
+
+} // namespace gascal

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/Impostazioni.h"
+#include "app/StatoApp.h"
+#include "ecu/Blocco.h"
+#include "ecu/CodeScrittura.h"
+#include "ecu/TabelleScala.h"
+#include "i18n/Dizionario.h"
+#include "link/Collegamento.h"
+#include "link/ImpostazioniLink.h"
+#include "link/MsgRecord.h"
+#include "link/Transazioni.h"
+
+namespace gascal {
+
+class ServiziUi;
+
+// The program-wide state, in a few named objects: the settings fixed at
+// start-up, the connection state, the link and its settings, the message
+// table with the ECU's values, the write queues, the scale tables and the
+// dictionary. The windows, the command-line tool and the tests each own one.
+class Contesto
+{
+public:
+    explicit Contesto(ServiziUi &ui);
+
+    ServiziUi &ui;
+    Impostazioni imp;
+    StatoApp stato;
+    ImpostazioniLink impLink;
+    TabellaMessaggi TabMsg{1};
+    CodeScrittura code;
+    TabelleScala scale;
+    Dizionario diz;
+    bool InterpolazioneAttiva = false;
+    Collegamento link;
+    Transazioni tx;
+
+    // What the decoder needs from the rest of the program.
+    AmbienteDecodifica Ambiente() const;
+    // Decodes an image into record n (no-op for a record that does not exist).
+    void Decodifica(int n, const QByteArray &immagine);
+    // Value k of record n, 0 when it does not exist.
+    qint32 Valore(int n, int k) const;
+    bool EsisteValore(int n, int k) const;
+
+    // Title of message boxes and windows (dictionary text 0).
+    QString Titolo() const { return diz.Testo(0); }
+
+    // Record numbers of the message table.
+    enum Record : int {
+        RecIdentita = 0,
+        RecLive = 1,
+        RecComandi = 2,
+        RecConfig = 3,
+        RecBlk5 = 4,
+        RecProduzione = 5,
+        RecMappa = 6,
+    };
+};
+
+} // namespace gascal

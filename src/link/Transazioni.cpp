@@ -1,0 +1,85 @@
+#include "link/Transazioni.h"
+
+#include "app/TestoByte.h"
+#include "ecu/Blocco.h"
+#include "link/Collegamento.h"
+#include "link/ImpostazioniLink.h"
+#include "link/MessaggioEcu.h"
+#include "link/MsgRecord.h"
+
+namespace gascal {
+
+Transazioni::Transazioni(Collegamento &link, const ImpostazioniLink &impostazioni)
+    : m_link(link), m_impostazioni(impostazioni)
+{
+}
+
+qint64 Transazioni::Timeout() const
+{
+    return m_impostazioni.AttesaPipe_usec;
+}
+
+int Transazioni::Esito(int stato) const
+{
+    if (stato != 0)
+        return stato;
+    if (m_link.RispByte4() != 1 || m_link.RispDati().isEmpty())
+        return EcuNonRisponde;
+    return 0;
+}
+
+int Transazioni::Scambia(const QByteArray &messaggio)
+{
+    return Esito(m_link.InviaComando(6, messaggio, Timeout()));
+}
+
+int Transazioni::LeggiRecord(MsgRecord &record, const AmbienteDecodifica &ambiente, bool salvaImmagine)
+{
+    const int stato = Scambia(HexToStr(record.Richiesta));
+    if (stato != 0)
+        return stato;
+    if (salvaImmagine)
+        record.Immagine = m_link.RispDati();
+    Blocco::DecodificaBlocco(m_link.RispDati(), record, ambiente);
+    return 0;
+}
+
+int Transazioni::LeggiServizio(quint8 servizio, const QByteArray &dati)
+{
+    return Scambia(MessaggioEcu::Componi(servizio, dati));
+}
+
+int Transazioni::ScriviServizio(quint8 servizio, const QByteArray &payload)
+{
+    return Scambia(MessaggioEcu::Componi(servizio, payload));
+}
+
+int Transazioni::Modo(quint8 modo)
+{
+    return m_link.InviaComando(4, QByteArray(1, static_cast<char>(modo)), Timeout());
+}
+
+QByteArray Transazioni::DatiAttesa(qint64 millisecondi)
+{
+    QByteArray dati(4, '\0');
+    dati[0] = static_cast<char>(millisecondi & 0xFF);
+    dati[1] = static_cast<char>((millisecondi >> 8) & 0xFF);
+    return dati;
+}
+
+int Transazioni::AttesaEcu(bool lunga)
+{
+    return m_link.InviaComando(8, DatiAttesa(m_impostazioni.AttesaEcuMs(lunga)), Timeout());
+}
+
+const QByteArray &Transazioni::RispDati() const
+{
+    return m_link.RispDati();
+}
+
+qint32 Transazioni::ModoCorrente() const
+{
+    return m_link.RispByte6();
+}
+
+} // namespace gascal

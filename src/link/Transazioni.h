@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace gascal {
+
+class Collegamento;
+struct ImpostazioniLink;
+struct MsgRecord;
+struct AmbienteDecodifica;
+
+// The common request patterns on the link, all with the reply time-out of
+// the link settings. Each returns the transaction status; an exchange in which
+// the ECU itself did not answer well (ECU status not 1, or no answer message)
+// counts as failed too, so that silence is never taken for an ECU answer.
+class Transazioni
+{
+public:
+    enum : int { EcuNonRisponde = 5 };
+
+    Transazioni(Collegamento &link, const ImpostazioniLink &impostazioni);
+
+    // Sends one ECU message (command 6); the answer is in RispDati.
+    int Scambia(const QByteArray &messaggio);
+    // Reads a record with its own request and decodes the answer; `salvaImmagine`
+    // also keeps the answer as the record's image.
+    int LeggiRecord(MsgRecord &record, const AmbienteDecodifica &ambiente, bool salvaImmagine);
+    // Reads with a program-built request (service, data).
+    int LeggiServizio(quint8 servizio, const QByteArray &dati = {});
+    // Writes a block: the payload wrapped in a message of the service.
+    int ScriviServizio(quint8 servizio, const QByteArray &payload);
+    // Command 4: the communication process's mode.
+    int Modo(quint8 modo);
+    // Command 8: the ECU wait, normal or long.
+    int AttesaEcu(bool lunga);
+    // Command 8 with a wait in milliseconds (low 16 bits sent).
+    static QByteArray DatiAttesa(qint64 millisecondi);
+
+    // The last answer message.
+    const QByteArray &RispDati() const;
+    // The mode in the last reply.
+    qint32 ModoCorrente() const;
+
+    Collegamento &Link() { return m_link; }
+    qint64 Timeout() const;
+
+private:
+    int Esito(int stato) const;
+
+    Collegamento &m_link;
+    const ImpostazioniLink &m_impostazioni;
+};
+
+} // namespace gascal

@@ -1,0 +1,75 @@
+// A communication process that misbehaves as FAKECOM_MODE says:
+//   silent   reads requests and never answers
+//   short    answers with a frame whose length field is one more than sent
+//   badcode  answers with reply code 9
+//   echo     answers every command correctly with status 1 and the data echoed
+//   late     answers the first request after 400 ms, the others at once
+#include <QByteArray>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+static bool leggiTutto(int fd, char *buf, size_t n)
+{
+    size_t letti = 0;
+    while (letti < n) {
+        const ssize_t r = ::read(fd, buf + letti, n - letti);
+        if (r <= 0)
+            return false;
+        letti += static_cast<size_t>(r);
+    }
+    return true;
+}
+
+static void scrivi(const QByteArray &frame)
+{
+    const ssize_t scritti = ::write(1, frame.constData(), static_cast<size_t>(frame.size()));
+    (void)scritti;
+}
+
+static QByteArray risposta(quint8 codice, quint8 stato, const QByteArray &dati, int extraLunghezza = 0)
+{
+    const int l = 8 + dati.size();
+    QByteArray f;
+    f.append(static_cast<char>(((l + extraLunghezza) >> 8) & 0xFF));
+    f.append(static_cast<char>((l + extraLunghezza) & 0xFF));
+    f.append(static_cast<char>(codice));
+    f.append(static_cast<char>(stato));
+    f.append(char(0)).append(char(2)).append(char(0)).append(char(0));
+    f.append(dati);
+    return f;
+}
+
+int main()
+{
+    const char *m = std::getenv("FAKECOM_MODE");
+    const QByteArray modo = m ? QByteArray(m) : QByteArray("echo");
+    int numero = 0;
+    for (;;) {
+        char testa[8];
+        if (!leggiTutto(0, testa, 8))
+            return 0;
+        const int lunghezza = static_cast<quint8>(testa[0]) + 256 * static_cast<quint8>(testa[1]);
+        QByteArray dati(lunghezza - 8, '\0');
+        if (lunghezza > 8 && !leggiTutto(0, dati.data(), static_cast<size_t>(dati.size())))
+            return 0;
+        const quint8 comando = static_cast<quint8>(testa[2]);
+        ++numero;
+        if (modo == "silent")
+            continue;
+        if (modo == "short") {
+            scrivi(risposta(comando, 1, dati, 1));
+        } else if (modo == "badcode") {
+            scrivi(risposta(9, 1, dati));
+        } else if (modo == "late" && numero == 1) {
+            QThread::msleep(400);
+            scrivi(risposta(comando, 1, dati));
+        } else {
+            scrivi(risposta(comando, 1, dati));
+        }
+        if (comando == 1)
+            return 0;
+    }
+}
