@@ -11,6 +11,8 @@
 #include "link/MsgRecord.h"
 #include "link/Transazioni.h"
 
+#include <functional>
+
 namespace gascal {
 
 class ServiziUi;
@@ -33,6 +35,9 @@ public:
     TabelleScala scale;
     Dizionario diz;
     bool InterpolazioneAttiva = false;
+    // Called when a connection is made and all records were read, so that the
+    // windows show the ECU's values.
+    std::function<void()> AggiornaFinestre;
     Collegamento link;
     Transazioni tx;
 

@@ -26,6 +26,9 @@ struct StatoApp {
     QString TitoloFile;
     QString FileDefinizioni;
     QString FileDefOffline;
+    // The update button's marker: "Lampeggia" asks for a firmware update
+    // (the button blinks), empty is quiet.
+    QString MarcatoreAggiornamento;
 
     // Asks for an operation; a request made while another is pending is dropped.
     void RichiediOperazione(qint32 codice)

@@ -24,17 +24,17 @@ QByteArray DatiRisposta(const QByteArray &risposta);
 
 // Services the program builds itself.
 enum Servizio : quint8 {
-    LeggiBlk2 = 13,
-    LeggiBlk3 = 14,
-    ScriviBlk2 = 16,
-    ScriviBlk3 = 17,
-    LeggiMappa = 18,
-    ScriviMappa = 19,
-    Memorizza = 21,
-    LeggiFirmware = 33,
-    ScriviProduzione = 44,
-    LeggiBlk5 = 49,
-    ScriviBlk5 = 50,
+    ServLeggiBlk2 = 13,
+    ServLeggiBlk3 = 14,
+    ServScriviBlk2 = 16,
+    ServScriviBlk3 = 17,
+    ServLeggiMappa = 18,
+    ServScriviMappa = 19,
+    ServMemorizza = 21,
+    ServLeggiFirmware = 33,
+    ServScriviProduzione = 44,
+    ServLeggiBlk5 = 49,
+    ServScriviBlk5 = 50,
 };
 
 } // namespace MessaggioEcu

@@ -1,0 +1,49 @@
+#include "ecu/Definizioni.h"
+
+#include "app/Contesto.h"
+#include "app/TestoByte.h"
+#include "ecu/FileTesto.h"
+
+#include <QFile>
+
+namespace gascal::Definizioni {
+
+int RecordDiSezione(const QString &riga)
+{
+    if (riga == QLatin1String("[BLK_1]"))
+        return Contesto::RecLive;
+    if (riga == QLatin1String("[BLK_2]"))
+        return Contesto::RecComandi;
+    if (riga == QLatin1String("[BLK_3]"))
+        return Contesto::RecConfig;
+    if (riga == QLatin1String("[BLK_5]"))
+        return Contesto::RecBlk5;
+    if (riga == QLatin1String("[MAP_0]"))
+        return Contesto::RecMappa;
+    return -1;
+}
+
+bool CaricaDefinizioni(Contesto &ctx, const QString &percorso)
+{
+    QFile file(percorso);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QString testo = QString::fromLatin1(file.readAll());
+    testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QStringList righe = testo.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < righe.size(); ++i) {
+        const int record = RecordDiSezione(righe.at(i));
+        if (record < 0)
+            continue;
+        const QString hex = i + 1 < righe.size() ? righe.at(i + 1).trimmed() : QString();
+        // A block line that is missing or not hex ends the reading.
+        if (i + 1 >= righe.size() || hex.isEmpty() || !IsHex(hex) || record >= ctx.TabMsg.size())
+            return false;
+        ctx.TabMsg[record].Immagine = HexToStr(hex);
+        ctx.Decodifica(record, ctx.TabMsg[record].Immagine);
+        ++i;
+    }
+    return true;
+}
+
+} // namespace gascal::Definizioni

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace gascal {
+
+class Contesto;
+
+// Finding the ECU: over the fixed port of PortCom.ini or all ports, with
+// every firmware probe, until it answers and all its records are read, the
+// user stops the search (LavoroOffline) or the program must close.
+class RicercaEcu
+{
+public:
+    explicit RicercaEcu(Contesto &ctx) : m_ctx(ctx) {}
+
+    void CercaCentralina();
+    // Compares the expected identity with the ECU's and reacts: an ECU
+    // without firmware asks for an update (the update button blinks), a newer
+    // one closes the program.
+    void VerificaFirmware(const QByteArray &atteso, const QByteArray &trovato);
+
+private:
+    Contesto &m_ctx;
+};
+
+} // namespace gascal
