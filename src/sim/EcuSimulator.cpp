@@ -1,0 +1,61 @@
+#include "EcuSimulator.h"
+
+#include "PseudoTerminal.h"
+#include "ServiceHandler.h"
+
+#include <QTimer>
+
+#include <cstdio>
+
+EcuSimulator::EcuSimulator(PseudoTerminal &line, ServiceHandler &handler, const FaultInjector &faults,
+                           int delayMs, bool verbose, QObject *parent)
+    : QObject(parent)
+    , m_line(line)
+    , m_handler(handler)
+    , m_faults(faults)
+    , m_delayMs(delayMs)
+    , m_verbose(verbose)
+{
+    connect(&m_line, &PseudoTerminal::received, this, &EcuSimulator::onReceived);
+}
+
+void EcuSimulator::onReceived(const QByteArray &bytes)
+{
+    const int discardedBefore = m_framer.discardedBytes();
+    const QList<QByteArray> requests = m_framer.feed(bytes);
+    if (m_verbose && m_framer.discardedBytes() != discardedBefore)
+        std::fprintf(stderr, "ecusim: discarded %d byte(s)\n", m_framer.discardedBytes() - discardedBefore);
+
+    for (const QByteArray &request : requests) {
+        log("<-", request);
+        if (m_faults.dropRequest()) {
+            log("drop", request);
+            continue;
+        }
+        const QByteArray answer = m_handler.handle(request);
+        if (answer.isEmpty())
+            continue;
+        send(m_faults.passAnswer(answer));
+    }
+}
+
+void EcuSimulator::send(const QByteArray &answer)
+{
+    if (m_delayMs <= 0) {
+        log("->", answer);
+        m_line.write(answer);
+        return;
+    }
+    // Equal delays keep the answers in the order of their requests.
+    QTimer::singleShot(m_delayMs, this, [this, answer] {
+        log("->", answer);
+        m_line.write(answer);
+    });
+}
+
+void EcuSimulator::log(const char *direction, const QByteArray &bytes) const
+{
+    if (!m_verbose)
+        return;
+    std::fprintf(stderr, "ecusim: %s %s\n", direction, bytes.toHex(' ').toUpper().constData());
+}

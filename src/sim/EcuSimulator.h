@@ -1,0 +1,34 @@
+#pragma once
+
+#include "FaultInjector.h"
+#include "MessageFramer.h"
+
+#include <QObject>
+
+class PseudoTerminal;
+class ServiceHandler;
+
+// Carries the traffic between the line and the ECU's service handler:
+// bytes from the pty are framed into requests, the fault injector may drop
+// a request or spoil an answer, and answers go back on the line at once or
+// after the configured delay (a timer, so the event loop keeps running).
+class EcuSimulator : public QObject
+{
+    Q_OBJECT
+
+public:
+    EcuSimulator(PseudoTerminal &line, ServiceHandler &handler, const FaultInjector &faults,
+                 int delayMs, bool verbose, QObject *parent = nullptr);
+
+private:
+    void onReceived(const QByteArray &bytes);
+    void send(const QByteArray &answer);
+    void log(const char *direction, const QByteArray &bytes) const;
+
+    PseudoTerminal &m_line;
+    ServiceHandler &m_handler;
+    FaultInjector m_faults;
+    MessageFramer m_framer;
+    int m_delayMs;
+    bool m_verbose;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+
+// Line faults for tests: every Nth request is ignored, every Nth answer
+// leaves with a wrong checksum. N = 0 turns a fault off. Requests and
+// answers are counted from the start of the run, probes included.
+class FaultInjector
+{
+public:
+    FaultInjector(int dropEvery, int corruptEvery);
+
+    // Counts one request; true when this one is to be ignored.
+    bool dropRequest();
+    // Counts one answer; returns it, with its checksum spoiled when due.
+    QByteArray passAnswer(QByteArray answer);
+
+private:
+    int m_dropEvery;
+    int m_corruptEvery;
+    long m_requests = 0;
+    long m_answers = 0;
+};

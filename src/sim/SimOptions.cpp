@@ -1,0 +1,116 @@
+#include "SimOptions.h"
+
+#include <QCommandLineParser>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+bool toCount(const QString &text, int *out)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < 0)
+        return false;
+    *out = v;
+    return true;
+}
+
+bool toService(const QString &text, quint8 *out)
+{
+    bool ok = false;
+    const uint v = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+        ? text.mid(2).toUInt(&ok, 16)
+        : text.toUInt(&ok, 10);
+    if (!ok || v > 255)
+        return false;
+    *out = static_cast<quint8>(v);
+    return true;
+}
+
+} // namespace
+
+bool SimOptions::parse(const QStringList &arguments, QString *error)
+{
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        QStringLiteral("Virtual gas-injection ECU on a pseudo-terminal."));
+    p.addHelpOption();
+    const QCommandLineOption link(QStringLiteral("link"),
+        QStringLiteral("Symlink to create for the serial device."), QStringLiteral("PATH"));
+    const QCommandLineOption unprogrammed(QStringLiteral("unprogrammed"),
+        QStringLiteral("Boot loader only: echo the probe, answer nothing else."));
+    const QCommandLineOption identity(QStringLiteral("identity"),
+        QStringLiteral("Firmware identity bytes in hex (at least 6)."), QStringLiteral("HEX"));
+    const QCommandLineOption settings(QStringLiteral("settings"),
+        QStringLiteral("SetCom.ini: identity from its first [FIRMWARE], layout checked."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption drop(QStringLiteral("drop-every"),
+        QStringLiteral("Ignore every Nth request."), QStringLiteral("N"));
+    const QCommandLineOption corrupt(QStringLiteral("corrupt-every"),
+        QStringLiteral("Spoil the checksum of every Nth answer."), QStringLiteral("N"));
+    const QCommandLineOption delay(QStringLiteral("delay-ms"),
+        QStringLiteral("Answer after this many milliseconds."), QStringLiteral("MS"));
+    const QCommandLineOption refuse(QStringLiteral("refuse"),
+        QStringLiteral("Refuse this service (repeatable)."), QStringLiteral("SERVICE"));
+    const QCommandLineOption verboseOpt(QStringLiteral("verbose"),
+        QStringLiteral("Print the traffic on stderr."));
+    p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, verboseOpt});
+
+    if (!p.parse(arguments)) {
+        *error = p.errorText();
+        return false;
+    }
+    if (p.isSet(QStringLiteral("help"))) {
+        helpRequested = true;
+        *error = p.helpText();
+        return false;
+    }
+    if (!p.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument: %1").arg(p.positionalArguments().first());
+        return false;
+    }
+
+    linkPath = p.value(link);
+    if (linkPath.isEmpty()) {
+        *error = QStringLiteral("--link PATH is required");
+        return false;
+    }
+    programmed = !p.isSet(unprogrammed);
+    verbose = p.isSet(verboseOpt);
+    settingsPath = p.value(settings);
+
+    if (p.isSet(identity)) {
+        QString hex = p.value(identity);
+        hex.remove(QLatin1Char(' '));
+        const QByteArray ascii = hex.toLatin1();
+        const bool isHex = !ascii.isEmpty() && ascii.size() % 2 == 0
+            && std::all_of(ascii.begin(), ascii.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+        this->identity = QByteArray::fromHex(ascii);
+        if (!isHex || this->identity.size() < 6) {
+            *error = QStringLiteral("--identity needs at least 6 bytes in hex");
+            return false;
+        }
+    }
+
+    const struct { const QCommandLineOption *opt; int *target; } counts[] = {
+        {&drop, &dropEvery}, {&corrupt, &corruptEvery}, {&delay, &delayMs}};
+    for (const auto &c : counts) {
+        if (p.isSet(*c.opt) && !toCount(p.value(*c.opt), c.target)) {
+            *error = QStringLiteral("--%1 needs a whole number of 0 or more")
+                         .arg(c.opt->names().first());
+            return false;
+        }
+    }
+
+    for (const QString &s : p.values(refuse)) {
+        quint8 service = 0;
+        if (!toService(s, &service)) {
+            *error = QStringLiteral("--refuse needs a service number 0..255, not %1").arg(s);
+            return false;
+        }
+        refused.insert(service);
+    }
+    return true;
+}

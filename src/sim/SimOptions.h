@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// Command line of ecusim.
+struct SimOptions
+{
+    QString linkPath;          // --link PATH: symlink to the pty's slave device
+    bool programmed = true;    // --unprogrammed clears it
+    QByteArray identity;       // --identity HEX; empty = default (or from --settings)
+    QString settingsPath;      // --settings PATH: a SetCom.ini to take the identity from and check
+    int dropEvery = 0;         // --drop-every N
+    int corruptEvery = 0;      // --corrupt-every N
+    int delayMs = 0;           // --delay-ms MS
+    QSet<quint8> refused;      // --refuse SERVICE (repeatable, decimal or 0x..)
+    bool verbose = false;      // --verbose: traffic on stderr
+    bool helpRequested = false; // --help: usage text is in the error argument
+
+    // Parses arguments (arguments[0] is the program). On failure returns
+    // false and sets error to a one-line reason.
+    bool parse(const QStringList &arguments, QString *error);
+};

@@ -1,0 +1,92 @@
+// ecusim: a virtual gas-injection ECU on a pseudo-terminal.
+//
+//   ecusim --link PATH [--unprogrammed] [--identity HEX] [--settings SetCom.ini]
+//          [--drop-every N] [--corrupt-every N] [--delay-ms MS] [--refuse SERVICE]...
+//          [--verbose]
+//
+// Prints "ready" on stdout once PATH leads to the line; ends on SIGTERM or
+// SIGINT, removing PATH.
+
+#include "EcuDefaults.h"
+#include "EcuSimulator.h"
+#include "FaultInjector.h"
+#include "MemoryBlocks.h"
+#include "PseudoTerminal.h"
+#include "ServiceHandler.h"
+#include "SetComFile.h"
+#include "SignalWatcher.h"
+#include "SimOptions.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+int fail(const QString &text)
+{
+    std::fprintf(stderr, "ecusim: %s\n", qPrintable(text));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ecusim"));
+
+    SimOptions options;
+    QString error;
+    if (!options.parse(QCoreApplication::arguments(), &error)) {
+        if (options.helpRequested) {
+            std::printf("%s", qPrintable(error));
+            return 0;
+        }
+        return fail(error);
+    }
+
+    MemoryBlocks memory;
+    EcuDefaults::apply(memory);
+
+    SetComFile settings;
+    if (!options.settingsPath.isEmpty()) {
+        if (!settings.load(options.settingsPath, &error))
+            return fail(error);
+        const QByteArray identity = settings.firstIdentity();
+        if (identity.size() >= 6)
+            memory.setData(MemoryBlocks::Block::Identity, identity);
+    }
+    if (!options.identity.isEmpty())
+        memory.setData(MemoryBlocks::Block::Identity, options.identity);
+
+    ServiceHandler handler(memory, options.programmed);
+    if (!options.settingsPath.isEmpty() && options.programmed) {
+        for (const QString &problem : settings.check(handler))
+            std::fprintf(stderr, "ecusim: warning: %s\n", qPrintable(problem));
+    }
+    handler.setRefusedServices(options.refused);
+
+    SignalWatcher signalWatcher;
+    if (!signalWatcher.install())
+        return fail(QStringLiteral("cannot watch for signals"));
+
+    PseudoTerminal line;
+    if (!line.open(options.linkPath, &error))
+        return fail(error);
+
+    EcuSimulator simulator(line, handler, FaultInjector(options.dropEvery, options.corruptEvery),
+                           options.delayMs, options.verbose);
+
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app,
+                     [](int) { QCoreApplication::quit(); });
+
+    if (options.verbose)
+        std::fprintf(stderr, "ecusim: %s -> %s\n", qPrintable(options.linkPath), qPrintable(line.slaveName()));
+    std::printf("ready\n");
+    std::fflush(stdout);
+
+    const int rc = QCoreApplication::exec();
+    line.close();
+    return rc;
+}

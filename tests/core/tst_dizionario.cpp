@@ -1,0 +1,127 @@
+#include "i18n/Dizionario.h"
+#include "i18n/Risorse.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace gascal;
+
+namespace {
+void Scrivi(const QString &percorso, const QByteArray &testo)
+{
+    QFile f(percorso);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(testo);
+}
+QByteArray Leggi(const QString &percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const QStringList Sezioni{"[Frm_Barra]", "[Frm_Config]", "[Frm_Congif_2]", "[Frm_Retta]",
+                          "[Frm_AutoTuning]", "[Frm_Interpola]", "[Frm_SelAlim]"};
+} // namespace
+
+class TstDizionario : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    Dizionario::Percorsi Percorsi() const
+    {
+        return {m_dir.filePath("TEST.DIZ"), m_dir.filePath("diz.ini"), m_dir.filePath("font.ini")};
+    }
+
+private slots:
+    void init()
+    {
+        for (const char *nome : {"TEST.DIZ", "diz.ini", "font.ini"})
+            QFile::remove(m_dir.filePath(nome));
+    }
+
+    void firstStartIsEnglishAndRemembered()
+    {
+        Dizionario d;
+        QVERIFY(d.CaricaDizionario(false, Percorsi()));
+        QCOMPARE(d.Testo(0), QStringLiteral("GasCal"));
+        QCOMPARE(Leggi(m_dir.filePath("diz.ini")).trimmed(), QByteArray("0"));
+        QCOMPARE(d.LinguaCorrente, int(Dizionario::Inglese));
+    }
+
+    void nextLanguageCyclesThroughAllSix()
+    {
+        Dizionario d;
+        d.CaricaDizionario(false, Percorsi());
+        QSet<QString> fonts;
+        for (int passo = 1; passo <= 6; ++passo) {
+            d.CaricaDizionario(true, Percorsi());
+            QCOMPARE(d.LinguaCorrente, passo % 6);
+            QCOMPARE(Leggi(m_dir.filePath("diz.ini")).trimmed(), QByteArray::number(passo % 6));
+            QCOMPARE(d.Testo(0), QStringLiteral("GasCal"));
+            fonts.insert(d.FontNome);
+        }
+        QVERIFY(fonts.contains(QStringLiteral("Loma"))); // Thai needs its own font
+    }
+
+    void everyLanguageHasEveryText()
+    {
+        QStringList inglese = Risorse::CaricaRisorsa(105, QStringLiteral("DIZ_ENG"));
+        QVERIFY(inglese.size() > 50);
+        for (int lingua = 0; lingua < Dizionario::NumeroLingue; ++lingua) {
+            const QStringList righe = Risorse::CaricaRisorsa(Dizionario::NumeroRisorsa(lingua),
+                                                             Dizionario::RisorsaDi(lingua));
+            QCOMPARE(righe.size(), inglese.size());
+            for (const QString &sezione : Sezioni)
+                QCOMPARE(righe.indexOf(sezione), inglese.indexOf(sezione));
+            for (qsizetype i = 2; i < righe.size() - 1; ++i)
+                QVERIFY2(!righe.at(i).trimmed().isEmpty() || inglese.at(i).trimmed().isEmpty(),
+                         qPrintable(QStringLiteral("%1 line %2 is empty").arg(Dizionario::RisorsaDi(lingua)).arg(i)));
+        }
+        for (const QString &sezione : Sezioni)
+            QVERIFY2(inglese.contains(sezione), qPrintable(sezione));
+        // The autotuning window reads texts up to +45 of its section.
+        const qsizetype at = inglese.indexOf(QStringLiteral("[Frm_AutoTuning]"));
+        QVERIFY(at + 45 < inglese.size());
+        QVERIFY(!inglese.mid(at + 1, 45).contains(QStringLiteral("[Frm_Interpola]")));
+    }
+
+    void testDictionaryWinsAndIgnoresNext()
+    {
+        Scrivi(m_dir.filePath("TEST.DIZ"), "x#y#Test Font#7\r\nTitle\r\nOne\r\n");
+        Scrivi(m_dir.filePath("diz.ini"), "3\r\n");
+        Dizionario d;
+        d.CaricaDizionario(true, Percorsi());
+        QCOMPARE(d.Testo(0), QStringLiteral("Title #TEST.DIZ# "));
+        QCOMPARE(d.Testo(1), QStringLiteral("One"));
+        QCOMPARE(d.FontNome, QStringLiteral("Test Font"));
+        QCOMPARE(d.FontCharset, 7);
+        QCOMPARE(Leggi(m_dir.filePath("diz.ini")), QByteArray("3\r\n")); // untouched
+    }
+
+    void headerAndFontOverrides()
+    {
+        Dizionario d;
+        d.FontCharset = 9;
+        d.LeggiIntestazioneDiz(QStringLiteral("a#b#Only Name"));
+        QCOMPARE(d.FontNome, QStringLiteral("Only Name"));
+        QCOMPARE(d.FontCharset, 9);
+        Scrivi(m_dir.filePath("diz.ini"), "5\r\n");
+        Scrivi(m_dir.filePath("font.ini"), "Other Font,300\r\n");
+        d.CaricaDizionario(true, Percorsi());
+        QCOMPARE(d.LinguaCorrente, 0);
+        QCOMPARE(Leggi(m_dir.filePath("diz.ini")).trimmed(), QByteArray("0"));
+        QCOMPARE(d.FontNome, QStringLiteral("Other Font"));
+        QCOMPARE(d.FontCharset, 0); // 300 is not a character set: the header's stays
+    }
+
+    void resourceLinesEndAtTheLastCrLf()
+    {
+        QCOMPARE(Risorse::RigheDaByte("abc"), QStringList{QString()});
+        QCOMPARE(Risorse::RigheDaByte("not hex\r\ntail").size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstDizionario)
+#include "tst_dizionario.moc"

@@ -1,0 +1,143 @@
+// ecusim's options: an ECU without firmware, another identity, and the
+// faults injected for tests of the link (dropped requests, spoiled
+// checksums, late answers, refused services), plus bad command lines.
+
+#include "EcuSimLine.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace {
+
+const QByteArray probe = QByteArray::fromHex("420104210066");
+const QByteArray probeAnswer = QByteArray::fromHex("420104610127");
+
+} // namespace
+
+class TestEcuSimFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unprogrammedEchoesProbeOnly();
+    void identityOption();
+    void dropEveryNth();
+    void corruptEveryNth();
+    void delayedAnswer();
+    void refusedService();
+    void badCommandLines_data();
+    void badCommandLines();
+};
+
+#define START(ecu)                                   \
+    do {                                             \
+        const QString why = (ecu).start();           \
+        QVERIFY2(why.isEmpty(), qPrintable(why));    \
+    } while (0)
+
+void TestEcuSimFaults::unprogrammedEchoesProbeOnly()
+{
+    EcuSimLine ecu({QStringLiteral("--unprogrammed")});
+    START(ecu);
+    QCOMPARE(ecu.exchange(probe).toHex(), probe.toHex());
+    ecu.send(EcuSimLine::request(33));
+    ecu.send(EcuSimLine::request(11));
+    ecu.send(EcuSimLine::request(0x55));
+    QCOMPARE(ecu.readFor(400).toHex(), QByteArray());
+    QCOMPARE(ecu.exchange(probe).toHex(), probe.toHex());
+}
+
+void TestEcuSimFaults::identityOption()
+{
+    const QByteArray identity = QByteArray::fromHex("0210010120150000") + "X";
+    EcuSimLine ecu({QStringLiteral("--identity"), QString::fromLatin1(identity.toHex())});
+    START(ecu);
+    const QByteArray a = ecu.exchange(EcuSimLine::request(33));
+    QCOMPARE(a.size(), identity.size() + 6);
+    QCOMPARE(static_cast<quint8>(a.at(2)), identity.size() + 6);
+    QCOMPARE(a.mid(5, identity.size()).toHex(), identity.toHex());
+    QVERIFY(EcuSimLine::checksumOk(a));
+}
+
+void TestEcuSimFaults::dropEveryNth()
+{
+    EcuSimLine ecu({QStringLiteral("--drop-every"), QStringLiteral("3")});
+    START(ecu);
+    for (int n = 1; n <= 7; ++n) {
+        const QByteArray a = ecu.exchange(probe, n % 3 == 0 ? 300 : 2000);
+        if (n % 3 == 0)
+            QVERIFY2(a.isEmpty(), qPrintable(QStringLiteral("request %1 answered").arg(n)));
+        else
+            QCOMPARE(a.toHex(), probeAnswer.toHex());
+    }
+}
+
+void TestEcuSimFaults::corruptEveryNth()
+{
+    EcuSimLine ecu({QStringLiteral("--corrupt-every"), QStringLiteral("2")});
+    START(ecu);
+    const QByteArray read = EcuSimLine::request(14);
+    QByteArray good;
+    for (int n = 1; n <= 4; ++n) {
+        const QByteArray a = ecu.exchange(read);
+        QCOMPARE(a.size(), 50);
+        if (n % 2 == 0) {
+            QVERIFY(!EcuSimLine::checksumOk(a));
+            QCOMPARE(a.left(a.size() - 1).toHex(), good.left(good.size() - 1).toHex());
+        } else {
+            QVERIFY(EcuSimLine::checksumOk(a));
+            good = a;
+        }
+    }
+}
+
+void TestEcuSimFaults::delayedAnswer()
+{
+    EcuSimLine ecu({QStringLiteral("--delay-ms"), QStringLiteral("400")});
+    START(ecu);
+    QElapsedTimer t;
+    t.start();
+    ecu.send(probe);
+    QCOMPARE(ecu.readFor(250).toHex(), QByteArray());
+    QCOMPARE(ecu.readAnswer(1500).toHex(), probeAnswer.toHex());
+    QVERIFY(t.elapsed() >= 380);
+
+    // Requests sent while an answer is pending are answered in order.
+    ecu.send(probe + EcuSimLine::request(13));
+    QCOMPARE(ecu.readAnswer(1500).toHex(), probeAnswer.toHex());
+    QCOMPARE(ecu.readAnswer(1500).size(), 13);
+}
+
+void TestEcuSimFaults::refusedService()
+{
+    EcuSimLine ecu({QStringLiteral("--refuse"), QStringLiteral("17"), QStringLiteral("--refuse"), QStringLiteral("0x31")});
+    START(ecu);
+    const QByteArray config = ecu.exchange(EcuSimLine::request(14));
+    QCOMPARE(config.size(), 50);
+    const QByteArray write = EcuSimLine::request(17, config.mid(5, config.size() - 6));
+    QCOMPARE(ecu.exchange(write).toHex(), QByteArray("4102067f112b"));
+    QCOMPARE(ecu.exchange(EcuSimLine::request(49)).left(5).toHex(), QByteArray("4102067f31"));
+    QCOMPARE(ecu.exchange(EcuSimLine::request(13)).size(), 13);
+}
+
+void TestEcuSimFaults::badCommandLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no link") << QStringList{};
+    QTest::newRow("drop not a number") << QStringList{QStringLiteral("--link"), QStringLiteral("/tmp/x-ecu"), QStringLiteral("--drop-every"), QStringLiteral("x")};
+    QTest::newRow("short identity") << QStringList{QStringLiteral("--link"), QStringLiteral("/tmp/x-ecu"), QStringLiteral("--identity"), QStringLiteral("0128")};
+    QTest::newRow("service too big") << QStringList{QStringLiteral("--link"), QStringLiteral("/tmp/x-ecu"), QStringLiteral("--refuse"), QStringLiteral("300")};
+}
+
+void TestEcuSimFaults::badCommandLines()
+{
+    QFETCH(QStringList, arguments);
+    QProcess p;
+    p.start(QStringLiteral(ECUSIM_PATH), arguments);
+    QVERIFY(p.waitForFinished(5000));
+    QVERIFY(p.exitCode() != 0);
+    QVERIFY(!p.readAllStandardOutput().contains("ready"));
+}
+
+QTEST_GUILESS_MAIN(TestEcuSimFaults)
+#include "tst_ecusim_faults.moc"
