@@ -31,11 +31,12 @@ void BancoEcu::ScriviFile(const QString &nome, const QByteArray &contenuto)
         file.write(contenuto);
 }
 
-bool BancoEcu::AvviaEcu(const QStringList &opzioni)
+bool BancoEcu::AvviaEcu(const QStringList &opzioni, bool controllo)
 {
     FermaEcu();
-    QStringList argomenti{QStringLiteral("--link"), Link(), QStringLiteral("--control"),
-                          m_cartella.filePath(QStringLiteral("ecu.ctl"))};
+    QStringList argomenti{QStringLiteral("--link"), Link()};
+    if (controllo)
+        argomenti << QStringLiteral("--control") << m_cartella.filePath(QStringLiteral("ecu.ctl"));
     m_ecu.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_ecu.start(m_binari + QStringLiteral("/ecusim"), argomenti + opzioni);
     QDeadlineTimer scadenza(5000);

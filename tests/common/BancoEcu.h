@@ -18,9 +18,9 @@ public:
     explicit BancoEcu(const QString &binari);
     ~BancoEcu();
 
-    // Starts (or restarts) the virtual ECU with these options; false when it
-    // did not become ready.
-    bool AvviaEcu(const QStringList &opzioni = {});
+    // Starts (or restarts) the virtual ECU with these options, with its
+    // control channel when asked; false when it did not become ready.
+    bool AvviaEcu(const QStringList &opzioni = {}, bool controllo = false);
     void FermaEcu();
     // Runs the start-up sequence on the folder; false when it ended the program.
     bool Avvia();

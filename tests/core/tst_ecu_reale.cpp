@@ -67,6 +67,8 @@ private slots:
         QCOMPARE(ctx.link.InviaComando(3, QByteArray(1, '\0'), ctx.impLink.AttesaPipe_usec, &grezza), 0);
         QVERIFY(grezza.right(6) != ctx.imp.MsgProva); // programmed
         QVERIFY(LeggiTutto(ctx));
+        // The engine speed needs the factor of the configuration: read again.
+        QCOMPARE(SequenzeBlocchi(ctx).LeggiRecord(Contesto::RecLive, true), 0);
         // Engineering values that make sense: an engine at idle.
         QVERIFY(ctx.Valore(Contesto::RecLive, 4) > 500 && ctx.Valore(Contesto::RecLive, 4) < 1200);
         QCOMPARE(ctx.TabMsg[Contesto::RecMappa].NumeroVariabili(), 56);
@@ -108,7 +110,8 @@ private slots:
         ctx.stato.StatoProgramma = StatoApp::Connesso;
         const QVector<qint32> prima = ctx.TabMsg[Contesto::RecConfig].Valori;
         const qint32 modoPrima = ctx.link.RispByte6();
-        const qint32 nuovo = prima[1] == 1500 ? 1600 : 1500;
+        const qint32 scala = ctx.TabMsg[Contesto::RecConfig].Scala[1];
+        const qint32 nuovo = prima[1] / scala < 100 ? prima[1] + scala : prima[1] - scala;
         ctx.code.ValoriDaScrivere.Aggiungi(nuovo, 1, 0);
         QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
         QVERIFY(ctx.code.ValoriDaScrivere.Vuota());

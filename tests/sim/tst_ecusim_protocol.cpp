@@ -25,7 +25,7 @@ struct BlockAccess
 const QList<BlockAccess> &blocks()
 {
     static const QList<BlockAccess> list = {
-        {33, {}, 0, 26},        // identity
+        {33, {}, 0, 27},        // identity
         {11, {}, 0, 30},        // live data
         {13, {}, 16, 13},       // commands and state
         {14, {}, 17, 50},       // configuration
@@ -122,7 +122,7 @@ void TestEcuSimProtocol::probeIsAnsweredAsProgrammed()
 void TestEcuSimProtocol::identityNamesTheFirmware()
 {
     const QByteArray a = m_ecu->exchange(EcuSimLine::request(33));
-    QCOMPARE(a.left(5).toHex(), QByteArray("41021a6101"));
+    QCOMPARE(a.left(5).toHex(), QByteArray("41021b6101"));
     QVERIFY(EcuSimLine::checksumOk(a));
     const QByteArray identity = dataOf(a);
     QCOMPARE(identity.left(6).toHex(), QByteArray("012828112014"));

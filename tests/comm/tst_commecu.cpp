@@ -1,0 +1,129 @@
+// PrjCom against an ECU on a pseudo-terminal: the probe, message round trips,
+// late and bad answers, the retries of mode 2, the ECU wait and the line speed.
+
+#include "CommHarness.h"
+
+#include <QThread>
+#include <QtTest>
+
+static const QByteArray Probe = hex("420104210066");
+static const QByteArray Request = withChecksum(hex("41020412"));
+static const QByteArray Answer = withChecksum(hex("4102095201AABBCC"));
+static const QByteArray BadSum = Answer.chopped(1) + char(Answer.back() ^ 1);
+static const QByteArray Refusal = withChecksum(hex("4102067F12"));
+
+class TestCommEcu : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<PtyEcu> ecu;
+    std::unique_ptr<PrjComRun> prjcom;
+
+    // Command 3 on port 3 (PrjCom.ini: 3=ecu); the ECU answers the probe with 'answer'.
+    QByteArray probe(const QByteArray &answer)
+    {
+        prjcom->send(3, hex("03"));
+        if (ecu->receive() == Probe)
+            ecu->answer(answer);
+        return prjcom->reply();
+    }
+    // Command 6; the ECU answers after delayMs, 'step' bytes at a time gapMs apart.
+    QByteArray exchange(const QByteArray &answer, int delayMs = 0, int gapMs = 0, int step = 0)
+    {
+        prjcom->send(6, Request);
+        if (ecu->receive() != Request)
+            return "the request did not reach the ECU as it was";
+        QThread::msleep(delayMs);
+        for (qsizetype at = 0; at < answer.size(); at += step ? step : answer.size(), QThread::msleep(gapMs))
+            ecu->answer(answer.mid(at, step ? step : -1));
+        return prjcom->reply();
+    }
+
+private slots:
+    void init()
+    {
+        ecu = std::make_unique<PtyEcu>();
+        prjcom = std::make_unique<PrjComRun>();
+        QVERIFY(prjcom->start("3=ecu\n"));
+        QVERIFY(ecu->linkInto(prjcom->dir.path()));
+    }
+
+    void probeAnswers()
+    {
+        QCOMPARE(probe(Probe), hex("000F030103000000" "03") + Probe);  // boot loader only: echo
+        QCOMPARE(probe(hex("420104610127")), hex("000F030103000000" "03420104610127"));
+        QCOMPARE(probe(hex("420104610128")), hex("000F030203000000" "03420104610128"));
+        QCOMPARE(probe({}), hex("0009030003000000" "03"));
+    }
+
+    void messageAnswers()
+    {
+        probe(Probe);
+        QCOMPARE(exchange(Answer), hex("0011060103000000") + Answer);
+        ecu->answer(hex("FFFF4102"));  // stale bytes, thrown away before the message goes out
+        QThread::msleep(20);
+        QCOMPARE(exchange(Answer, 0, 35, 3), hex("0011060103000000") + Answer);
+        QCOMPARE(exchange(Refusal), hex("000E060303000000") + Refusal);
+
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(exchange(Answer, 300), hex("0008060003000000"));  // default wait: 200 ms
+        QVERIFY(timer.elapsed() >= 190);
+        QCOMPARE(statusOf(exchange(Answer, 0, 150, 5)), 0);  // inter-byte time-out
+        QCOMPARE(statusOf(exchange(BadSum)), 2);
+        QCOMPARE(statusOf(exchange(withChecksum(hex("410204")))), 2);  // length below 6
+        QCOMPARE(statusOf(exchange(Answer)), 1);
+    }
+
+    void writingModeRetries()
+    {
+        probe(Probe);
+        prjcom->call(4, hex("02"));
+        prjcom->send(6, Request);  // lost, garbled, then good: the third attempt counts
+        QCOMPARE(ecu->receive(), Request);
+        QCOMPARE(ecu->receive(), Request);
+        ecu->answer(BadSum);
+        QCOMPARE(ecu->receive(), Request);
+        ecu->answer(Answer);
+        QCOMPARE(prjcom->reply(), hex("0011060103020000") + Answer);
+
+        prjcom->send(6, Request);  // three attempts at most
+        for (int attempt = 0; attempt < 3; ++attempt)
+            QCOMPARE(ecu->receive(), Request);
+        QCOMPARE(statusOf(prjcom->reply()), 0);
+        QCOMPARE(statusOf(exchange(Refusal)), 3);  // not repeated
+        prjcom->call(4, hex("00"));
+        QCOMPARE(statusOf(exchange({})), 0);  // mode 0: one attempt
+        QVERIFY(ecu->receive(300).isEmpty());
+    }
+
+    void ecuWaitFollowsCommandEight()
+    {
+        probe(Probe);
+        prjcom->call(8, hex("58020000"));  // 600 ms
+        QCOMPARE(statusOf(exchange(Answer, 400)), 1);
+        prjcom->call(4, hex("01"));  // quiet polling keeps the short wait
+        QCOMPARE(statusOf(exchange(Answer, 400)), 0);
+        prjcom->call(4, hex("00"));
+        prjcom->call(8, hex("00000000"));  // 0: back to the default
+        QCOMPARE(statusOf(exchange(Answer, 400)), 0);
+        prjcom->call(8, hex("58020000"));
+        prjcom->call(2, hex("00"));  // so does the reset
+        probe(Probe);
+        QCOMPARE(statusOf(exchange(Answer, 400)), 0);
+    }
+
+    void firmwareProbeSetsLineSpeed()
+    {
+        // The port stays open from one command 3 to the next and takes the new speed.
+        for (const auto &[identity, speed] : {std::pair{"02051A", B115200}, {"01033F", B57600}, {"07", B19200}}) {
+            const QByteArray id = QByteArray::fromHex(identity);
+            QCOMPARE(statusOf(prjcom->call(10, withChecksum(hex("4102") + char(id.size() + 6) + hex("6101") + id))), 1);
+            QCOMPARE(statusOf(probe(Probe)), 1);
+            QCOMPARE(ecu->speed(), unsigned(speed));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommEcu)
+#include "tst_commecu.moc"

@@ -1,0 +1,92 @@
+// PrjCom's side of the pipes: reply layout, bad requests, ports that cannot be
+// used and the ways PrjCom ends. No ECU is needed here.
+
+#include "CommHarness.h"
+
+#include <QtTest>
+
+class TestCommFrames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void replyLayoutAndState()
+    {
+        PrjComRun prjcom;
+        QVERIFY(prjcom.start());
+        // Big-endian length, code, status 1, no port (255), mode, 0, 0, payload.
+        QCOMPARE(prjcom.call(11), hex("000A0B01FF0000000100"));
+        QCOMPARE(prjcom.call(8, hex("E8030000")), hex("00080801FF000000"));
+        // Two requests in one pipe write are answered one by one.
+        prjcom.sendRaw(hex("0900040000000000" "02" "08000B0000000000"));
+        QCOMPARE(prjcom.reply(), hex("00090401FF020000" "02"));
+        QCOMPARE(prjcom.reply(), hex("000A0B01FF0200000100"));
+        QCOMPARE(prjcom.call(2, hex("00")), hex("00080201FF000000"));  // mode back to 0
+    }
+
+    void malformedRequests()
+    {
+        PrjComRun prjcom;
+        QVERIFY(prjcom.start());
+        const std::pair<const char *, int> cases[] = {
+            {"0800090000000000", 0},             // unknown command
+            {"0500040000000000", 0},             // length below the header
+            {"1400060000000000" "4102", 0},      // frame cut short
+            {"0900040000000000" "07", 4},        // no mode 7
+            {"0800060000000000", 6},             // message missing
+            {"0B000A0000000000" "410203", 10}};  // firmware probe too short
+        for (const auto &[request, code] : cases) {
+            prjcom.sendRaw(hex(request));
+            const QByteArray bad = prjcom.reply();
+            QCOMPARE(bad.mid(2, 2), QByteArray(1, char(code)) + char(8));
+            // Code 0 says what was wrong; code 4 still carries the mode byte the program reads.
+            QCOMPARE(payloadOf(bad).isEmpty(), code != 0 && code != 4);
+            QCOMPARE(prjcom.call(11), hex("000A0B01FF0000000100"));  // nothing of it left over
+        }
+    }
+
+    void unusablePortsAnswerAtOnce()
+    {
+        PrjComRun prjcom;
+        QVERIFY(prjcom.start("# test ports\n5=nosuch\n; not a tty\n6=plain\n"));
+        QFile(prjcom.dir.filePath("plain")).open(QIODevice::WriteOnly);
+
+        QCOMPARE(statusOf(prjcom.call(6, withChecksum(hex("41020412")))), 7);  // no port open yet
+        for (const auto &[port, status] : {std::pair{5, 4}, {25, 4}, {6, 6}}) {
+            QElapsedTimer timer;
+            timer.start();
+            const QByteArray reply = prjcom.call(3, QByteArray(1, char(port)));
+            QVERIFY2(timer.elapsed() < 100, qPrintable(QString::number(timer.elapsed())));
+            QCOMPARE(reply, hex("000903") + char(status) + hex("FF000000") + char(port));
+        }
+
+        // A device this user may not open: the dialout case.
+        PrjComRun other;
+        QVERIFY(other.start("7=locked\n", true));
+        QFile locked(other.dir.filePath("locked"));
+        QVERIFY(locked.open(QIODevice::WriteOnly));
+        locked.setPermissions(::getuid() == 0 ? QFile::ReadOwner | QFile::WriteOwner : QFile::Permissions{});
+        QCOMPARE(statusOf(other.call(3, hex("07"))), 5);
+    }
+
+    void exits()
+    {
+        PrjComRun closed;
+        QVERIFY(closed.start());
+        QCOMPARE(closed.call(1), hex("00080101FF000000"));
+        QVERIFY(closed.process.waitForFinished(1000));
+        QCOMPARE(closed.process.exitCode(), 0);
+
+        // The program died: end of input, and PrjCom goes without a word.
+        PrjComRun orphan;
+        QVERIFY(orphan.start());
+        orphan.process.closeWriteChannel();
+        QVERIFY(orphan.process.waitForFinished(1000));
+        QCOMPARE(orphan.process.exitCode(), 0);
+        QVERIFY(orphan.process.readAll().isEmpty());
+        QVERIFY(orphan.process.readAllStandardError().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommFrames)
+#include "tst_commframes.moc"
