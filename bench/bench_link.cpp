@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <csignal>
 #include <poll.h>
+#include <sys/wait.h>
 #include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
@@ -48,60 +50,63 @@ bool LeggiEsatti(int fd, char *buf, size_t n)
     return true;
 }
 
-// A raw pipe round trip to a child that echoes a reply of `risposta` bytes.
-std::vector<double> PipeGrezza(int giri, size_t richiesta, size_t risposta)
+// An echo peer in a child process: reads `richiesta` bytes, answers
+// `risposta` bytes. Over two pipes, or over a pseudo-terminal (the child on
+// the master side, as the virtual ECU).
+class Eco
 {
-    int a[2], b[2];
-    if (pipe(a) != 0 || pipe(b) != 0)
-        std::exit(1);
-    const pid_t figlio = fork();
-    if (figlio == 0) {
-        std::vector<char> buf(std::max(richiesta, risposta));
-        for (;;) {
-            if (!LeggiEsatti(a[0], buf.data(), richiesta))
-                _exit(0);
-            if (write(b[1], buf.data(), risposta) < 0)
-                _exit(0);
+public:
+    Eco(bool pty, size_t richiesta, size_t risposta)
+        : m_richiesta(richiesta), m_risposta(risposta), m_buf(std::max(richiesta, risposta))
+    {
+        int lettura = -1, scrittura = -1;
+        if (pty) {
+            const int master = posix_openpt(O_RDWR | O_NOCTTY);
+            grantpt(master);
+            unlockpt(master);
+            m_in = m_out = open(ptsname(master), O_RDWR | O_NOCTTY);
+            termios t{};
+            tcgetattr(m_in, &t);
+            cfmakeraw(&t);
+            tcsetattr(m_in, TCSANOW, &t);
+            lettura = scrittura = master;
+        } else {
+            int a[2], b[2];
+            if (pipe(a) != 0 || pipe(b) != 0)
+                std::exit(1);
+            m_out = a[1];
+            m_in = b[0];
+            lettura = a[0];
+            scrittura = b[1];
+        }
+        m_figlio = fork();
+        if (m_figlio == 0) {
+            for (;;) {
+                if (!LeggiEsatti(lettura, m_buf.data(), m_richiesta)
+                    || write(scrittura, m_buf.data(), m_risposta) < 0)
+                    _exit(0);
+            }
         }
     }
-    std::vector<char> buf(std::max(richiesta, risposta));
-    std::vector<double> tempi;
-    for (int i = 0; i < giri; ++i) {
-        const double t0 = TimerApi_uSec();
-        if (write(a[1], buf.data(), richiesta) < 0 || !LeggiEsatti(b[0], buf.data(), risposta))
-            std::exit(1);
-        tempi.push_back(TimerApi_uSec() - t0);
+    ~Eco()
+    {
+        kill(m_figlio, SIGTERM);
+        waitpid(m_figlio, nullptr, 0);
     }
-    close(a[1]);
-    close(b[0]);
-    return tempi;
-}
+    double Giro()
+    {
+        const double t0 = TimerApi_uSec();
+        if (write(m_out, m_buf.data(), m_richiesta) < 0 || !LeggiEsatti(m_in, m_buf.data(), m_risposta))
+            std::exit(1);
+        return TimerApi_uSec() - t0;
+    }
 
-// A raw pseudo-terminal round trip: the request down the slave side, the
-// answer back from the master side.
-std::vector<double> PtyGrezzo(int giri, size_t richiesta, size_t risposta)
-{
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    grantpt(master);
-    unlockpt(master);
-    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
-    termios t{};
-    tcgetattr(slave, &t);
-    cfmakeraw(&t);
-    tcsetattr(slave, TCSANOW, &t);
-    std::vector<char> buf(std::max(richiesta, risposta));
-    std::vector<double> tempi;
-    for (int i = 0; i < giri; ++i) {
-        const double t0 = TimerApi_uSec();
-        if (write(slave, buf.data(), richiesta) < 0 || !LeggiEsatti(master, buf.data(), richiesta)
-            || write(master, buf.data(), risposta) < 0 || !LeggiEsatti(slave, buf.data(), risposta))
-            std::exit(1);
-        tempi.push_back(TimerApi_uSec() - t0);
-    }
-    close(slave);
-    close(master);
-    return tempi;
-}
+private:
+    size_t m_richiesta, m_risposta;
+    std::vector<char> m_buf;
+    int m_in = -1, m_out = -1;
+    pid_t m_figlio = -1;
+};
 
 double CpuSecondi()
 {
@@ -138,17 +143,25 @@ int main(int argc, char *argv[])
     }
     Contesto &ctx = *banco.ctx;
     const QByteArray lettura = HexToStr(ctx.TabMsg.value(1).Richiesta);
-    std::vector<double> tx;
+    if (ctx.link.InviaComando(6, lettura, ctx.impLink.AttesaPipe_usec) != 0)
+        return 1;
+    const size_t rispostaEcu = static_cast<size_t>(ctx.link.RispDati().size());
+    // Measured in turns, so that whatever else the machine does weighs on
+    // all three alike.
+    Eco ecoPipe(false, 8 + static_cast<size_t>(lettura.size()), 8 + rispostaEcu);
+    Eco ecoPty(true, static_cast<size_t>(lettura.size()), rispostaEcu);
+    std::vector<double> tx, pipeGrezza, ptyGrezzo;
     for (int i = 0; i < giri; ++i) {
         const double t0 = TimerApi_uSec();
         if (ctx.link.InviaComando(6, lettura, ctx.impLink.AttesaPipe_usec) != 0)
             return 1;
         tx.push_back(TimerApi_uSec() - t0);
+        pipeGrezza.push_back(ecoPipe.Giro());
+        ptyGrezzo.push_back(ecoPty.Giro());
     }
-    const size_t rispostaEcu = static_cast<size_t>(ctx.link.RispDati().size());
     const Statistica sTx = Calcola(tx);
-    const Statistica sPipe = Calcola(PipeGrezza(giri, 8 + lettura.size(), 8 + rispostaEcu));
-    const Statistica sPty = Calcola(PtyGrezzo(giri, lettura.size(), rispostaEcu));
+    const Statistica sPipe = Calcola(pipeGrezza);
+    const Statistica sPty = Calcola(ptyGrezzo);
     const double pavimento = sPipe.mediana + sPty.mediana;
     const double pavimento99 = sPipe.p99 + sPty.p99;
 
