@@ -5,25 +5,28 @@
 
 #include <array>
 
-QByteArray EcuDefaults::identity()
+QByteArray EcuDefaults::identity(Fuel fuel)
 {
-    return QByteArray::fromHex("012828112014") + QByteArrayLiteral("ECU GC-SQ4 LPG");
+    if (fuel == Fuel::Cng)
+        return QByteArray::fromHex("012015032013") + QByteArrayLiteral("ECU GC-SQ4 CNG");
+    return QByteArray::fromHex("012828112014") + QByteArrayLiteral("ECU GC-SQ4 LPG ");
 }
 
-QByteArray EcuDefaults::live()
+QByteArray EcuDefaults::live(Fuel fuel)
 {
+    const bool cng = fuel == Fuel::Cng;
     return BlockBuilder()
         .uw(0, 4)          // 0  gas injection time, us (on petrol: 0)
         .uw(2800, 4)       // 1  petrol injection time, us
         .uw(20000, 4)      // 2  longest gas injection time the cycle allows, us
-        .sw(192, 4)        // 3  correction at the working point, us
+        .sw(cng ? 384 : 128, 4) // 3  correction at the working point (map point 10), us
         .uw(37500)         // 4  speed period, us (30,000,000 / 37500 = 800 rpm at factor 1)
-        .uw(1200)          // 5  gas pressure, mbar
+        .uw(cng ? 2000 : 1200) // 5  gas pressure, mbar
         .ub(0x01)          // 6  status: bit 0 ignition on / data valid, bit 1 gas valve, bit 2 transient
         .uw(512)           // 7  filtered level reading, 10-bit counts
         .uw(515)           // 8  unfiltered level reading, 10-bit counts
         .sb(65)            // 9  gas (reducer) temperature, degC
-        .uw(0x00FF)        // 10 switch LEDs: red steady (petrol); reserve, 1/4, 2/4 steady
+        .uw(cng ? 0x003F : 0x00FF) // 10 switch LEDs: red steady (petrol); level LEDs steady up to the level
         .ub(10)            // 11 working point of the calibration line, 0..55
         .ub(14100, 100)    // 12 battery voltage, mV
         .uw(350)           // 13 manifold pressure, mbar absolute
@@ -42,35 +45,36 @@ QByteArray EcuDefaults::state()
         .bytes();
 }
 
-QByteArray EcuDefaults::config()
+QByteArray EcuDefaults::config(Fuel fuel)
 {
+    const bool cng = fuel == Fuel::Cng;
     return BlockBuilder()
-        .ub(35)            // 0  switch-over temperature, degC (150 = not used)
-        .ub(2)             // 1  injector family code
+        .ub(cng ? 20 : 35) // 0  switch-over temperature, degC (150 = not used)
+        .ub(cng ? 7 : 2)   // 1  injector family code (CNG: rail 2 ohm)
         .uw(500)           // 2  petrol/gas overlap time, ms
         .uw(2000)          // 3  injector minimum PPG time, us
-        .ub(40)            // 4  injector PWM off value
-        .ub(100)           // 5  injector PWM on value
+        .ub(cng ? 45 : 40) // 4  injector PWM off value
+        .ub(cng ? 35 : 100) // 5  injector PWM on value
         .ub(0)             // 6  pedestal guard: 1 = on
-        .uw(0x0001)        // 7  level sensor: low byte type code, high byte flags (32 = inverted)
-        .uw(100)           // 8  level threshold, lowest
-        .uw(300)           // 9  level threshold
-        .uw(500)           // 10 level threshold
-        .uw(700)           // 11 level threshold, highest
-        .ub(0x01)          // 12 enables: 1 end of gas, 2 direction, 4 emergency start, 8 CNG
+        .uw(cng ? 0x0005 : 0x0001) // 7  level sensor: low byte type code (CNG: tank pressure), high byte flags (32 = inverted)
+        .uw(cng ? 266 : 100) // 8  level threshold, lowest
+        .uw(cng ? 410 : 300) // 9  level threshold
+        .uw(cng ? 573 : 500) // 10 level threshold
+        .uw(cng ? 737 : 700) // 11 level threshold, highest
+        .ub(cng ? 0x09 : 0x01) // 12 enables: 1 end of gas, 2 direction, 4 emergency start, 8 CNG
         .uw(300)           // 13 deceleration hysteresis, rpm
         .uw(5000)          // 14 switch-over delay, ms
         .uw(20000)         // 15 switch-over speed as a period: 30,000,000 / 1500 rpm
-        .uw(1992)          // 16 minimum injector opening less 8 us (pedestal), us
+        .uw(cng ? 2242 : 1992) // 16 minimum injector opening less 8 us (pedestal), us
         .uw(0)             // 17 forced switch-over time, ms (0 = off)
-        .uw(600)           // 18 end-of-gas pressure, mbar
+        .uw(cng ? 1500 : 600) // 18 end-of-gas pressure, mbar
         .uw(3000)          // 19 end-of-gas time, ms
         .ub(1)             // 20 engine-speed factor, 1 or 2
         .uw(0)             // 21 warm-up time (0 = off)
         .ub(25500, 100)    // 22 maximum-power speed, rpm (25500 = off)
         .uw(15872)         // 23 maximum-power injection time less 128 us, us
         .ub(1)             // 24 temperature sensor code
-        .ub(1)             // 25 pressure sensor code (0 = manifold-pressure interpolation)
+        .ub(cng ? 3 : 1)   // 25 pressure sensor code (0 = manifold-pressure interpolation; CNG: 0-10 bar)
         .ub(3)             // 26 sensitivity, tenths of a ms
         .ub(0)             // 27 lambda probe code (0 = none)
         .bytes();
@@ -102,28 +106,32 @@ QByteArray EcuDefaults::production()
         .bytes();
 }
 
-QByteArray EcuDefaults::map()
+QByteArray EcuDefaults::map(Fuel fuel)
 {
     // Correction of each point in steps of 64 us, signed bytes.
-    static constexpr std::array<int, 56> points = {
+    static constexpr std::array<int, 56> lpg = {
         4, 4, 4, 4, 3, 3, 3, 3, 2, 2, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1, -1, -1, -1, -1, -1, -2, -2, -2, -2, -2, -2, -2,
         -2, -2, -2, -2};
+    // CNG needs longer gas times: larger corrections over the whole line.
+    static constexpr std::array<int, 56> cng = {
+        8, 8, 8, 8, 7, 7, 7, 7, 6, 6, 6, 6, 6, 5, 5, 5, 5, 4, 4, 4, 4, 4, 3, 3, 3, 3, 3, 3,
+        3, 2, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     BlockBuilder b;
-    for (int p : points)
+    for (int p : fuel == Fuel::Cng ? cng : lpg)
         b.sb(p);
     return b.bytes();
 }
 
-void EcuDefaults::apply(MemoryBlocks &memory)
+void EcuDefaults::apply(MemoryBlocks &memory, Fuel fuel)
 {
     using B = MemoryBlocks::Block;
-    memory.setData(B::Identity, identity());
-    memory.setData(B::Live, live());
+    memory.setData(B::Identity, identity(fuel));
+    memory.setData(B::Live, live(fuel));
     memory.setData(B::State, state());
-    memory.setData(B::Config, config());
+    memory.setData(B::Config, config(fuel));
     memory.setData(B::Block5, block5());
     memory.setData(B::Production, production());
-    memory.setData(B::Map, map());
+    memory.setData(B::Map, map(fuel));
     memory.store();
 }

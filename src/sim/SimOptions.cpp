@@ -56,7 +56,15 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("Refuse this service (repeatable)."), QStringLiteral("SERVICE"));
     const QCommandLineOption verboseOpt(QStringLiteral("verbose"),
         QStringLiteral("Print the traffic on stderr."));
-    p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, verboseOpt});
+    const QCommandLineOption control(QStringLiteral("control"),
+        QStringLiteral("Control channel: a local socket at PATH, or - for standard input."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption cngOpt(QStringLiteral("cng"),
+        QStringLiteral("CNG variant of the factory contents (identity, configuration, map)."));
+    const QCommandLineOption definitions(QStringLiteral("write-definitions"),
+        QStringLiteral("Write the factory contents as a definition file and end."), QStringLiteral("PATH"));
+    p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, verboseOpt,
+                  control, cngOpt, definitions});
 
     if (!p.parse(arguments)) {
         *error = p.errorText();
@@ -73,7 +81,10 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     }
 
     linkPath = p.value(link);
-    if (linkPath.isEmpty()) {
+    definitionsPath = p.value(definitions);
+    controlPath = p.value(control);
+    cng = p.isSet(cngOpt);
+    if (linkPath.isEmpty() && definitionsPath.isEmpty()) {
         *error = QStringLiteral("--link PATH is required");
         return false;
     }

@@ -17,6 +17,9 @@ struct SimOptions
     int delayMs = 0;           // --delay-ms MS
     QSet<quint8> refused;      // --refuse SERVICE (repeatable, decimal or 0x..)
     bool verbose = false;      // --verbose: traffic on stderr
+    QString controlPath;       // --control PATH: local socket for line commands; "-" = stdin
+    bool cng = false;          // --cng: the CNG variant of the factory contents
+    QString definitionsPath;   // --write-definitions PATH: write a definition file and end
     bool helpRequested = false; // --help: usage text is in the error argument
 
     // Parses arguments (arguments[0] is the program). On failure returns

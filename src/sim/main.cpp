@@ -2,13 +2,19 @@
 //
 //   ecusim --link PATH [--unprogrammed] [--identity HEX] [--settings SetCom.ini]
 //          [--drop-every N] [--corrupt-every N] [--delay-ms MS] [--refuse SERVICE]...
-//          [--verbose]
+//          [--verbose] [--control PATH|-] [--cng]
+//   ecusim --write-definitions FILE [--cng]
 //
-// Prints "ready" on stdout once PATH leads to the line; ends on SIGTERM or
-// SIGINT, removing PATH.
+// Prints "ready" on stdout once PATH leads to the line (and the control
+// channel listens); ends on SIGTERM, SIGINT or the control command "quit",
+// removing PATH.
 
+#include "ControlChannel.h"
+#include "ControlCommands.h"
+#include "DefinitionFile.h"
 #include "EcuDefaults.h"
 #include "EcuSimulator.h"
+#include "EngineModel.h"
 #include "FaultInjector.h"
 #include "MemoryBlocks.h"
 #include "PseudoTerminal.h"
@@ -47,7 +53,9 @@ int main(int argc, char *argv[])
     }
 
     MemoryBlocks memory;
-    EcuDefaults::apply(memory);
+    EcuDefaults::apply(memory, options.cng ? EcuDefaults::Fuel::Cng : EcuDefaults::Fuel::Lpg);
+    if (!options.definitionsPath.isEmpty())
+        return DefinitionFile::write(options.definitionsPath, memory, &error) ? 0 : fail(error);
 
     SetComFile settings;
     if (!options.settingsPath.isEmpty()) {
@@ -67,6 +75,16 @@ int main(int argc, char *argv[])
     }
     handler.setRefusedServices(options.refused);
 
+    EngineModel engine(memory);
+    QObject::connect(&handler, &ServiceHandler::blockWritten, &engine, [&engine](MemoryBlocks::Block block) {
+        if (block == MemoryBlocks::Block::State)
+            engine.syncCommandBlock();
+    });
+    ControlCommands commands(engine);
+    ControlChannel control(commands);
+    if (!options.controlPath.isEmpty() && !control.open(options.controlPath, &error))
+        return fail(error);
+
     SignalWatcher signalWatcher;
     if (!signalWatcher.install())
         return fail(QStringLiteral("cannot watch for signals"));
@@ -83,6 +101,7 @@ int main(int argc, char *argv[])
 
     if (options.verbose)
         std::fprintf(stderr, "ecusim: %s -> %s\n", qPrintable(options.linkPath), qPrintable(line.slaveName()));
+    engine.start();
     std::printf("ready\n");
     std::fflush(stdout);
 

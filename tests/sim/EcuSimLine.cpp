@@ -1,6 +1,7 @@
 #include "EcuSimLine.h"
 
 #include <QElapsedTimer>
+#include <QLocalSocket>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,7 +11,22 @@
 EcuSimLine::EcuSimLine(const QStringList &options)
     : m_options(options)
     , m_linkPath(m_dir.filePath(QStringLiteral("ecu")))
+    , m_controlPath(m_dir.filePath(QStringLiteral("ecu.ctl")))
 {
+}
+
+QString EcuSimLine::control(const QString &command)
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_controlPath);
+    if (!socket.waitForConnected(2000))
+        return {};
+    socket.write((command + QLatin1Char('\n')).toUtf8());
+    socket.waitForBytesWritten(1000);
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.waitForReadyRead(2000))
+        answer += socket.readAll();
+    return QString::fromUtf8(answer).trimmed();
 }
 
 EcuSimLine::~EcuSimLine()
@@ -27,7 +43,8 @@ EcuSimLine::~EcuSimLine()
 QString EcuSimLine::start()
 {
     m_process.setProgram(QStringLiteral(ECUSIM_PATH));
-    m_process.setArguments(QStringList{QStringLiteral("--link"), m_linkPath} + m_options);
+    m_process.setArguments(QStringList{QStringLiteral("--link"), m_linkPath, QStringLiteral("--control"), m_controlPath}
+                           + m_options);
     m_process.start();
     if (!m_process.waitForStarted(3000))
         return QStringLiteral("ecusim did not start: ") + m_process.errorString();

@@ -17,6 +17,10 @@ public:
     // Empty on success, else why it failed.
     QString start();
     QString linkPath() const { return m_linkPath; }
+    // ecusim always runs with a control channel (a local socket here).
+    QString controlPath() const { return m_controlPath; }
+    // Sends one control line and returns the answer line (empty when none came).
+    QString control(const QString &command);
     QProcess &process() { return m_process; }
 
     bool openLine();
@@ -42,6 +46,7 @@ private:
     QStringList m_options;
     QTemporaryDir m_dir;
     QString m_linkPath;
+    QString m_controlPath;
     QProcess m_process;
     int m_fd = -1;
 };

@@ -167,12 +167,18 @@ void TestEcuSimProtocol::writeReplacesOnlyItsBlock()
     QCOMPARE(m_ecu->exchange(EcuSimLine::request(target.writeService, data)).toHex(),
              ack(target.writeService).toHex());
 
+    // The live block moves with the engine; the command block's first two
+    // values are the ECU's own fuel request and confirmed fuel (a request
+    // code other than 3 means petrol: 0 and 0).
+    const int liveIndex = 1, stateIndex = 2;
+    if (index == stateIndex)
+        data[0] = data[1] = 0;
     for (int i = 0; i < blocks().size(); ++i) {
         const QByteArray now = readBlock(blocks().at(i));
         if (i == index) {
             QCOMPARE(dataOf(now).toHex(), data.toHex());
             QVERIFY(EcuSimLine::checksumOk(now));
-        } else {
+        } else if (i != liveIndex) {
             QCOMPARE(now.toHex(), before.at(i).toHex());
         }
     }
