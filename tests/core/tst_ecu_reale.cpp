@@ -1,5 +1,6 @@
 #include "BancoEcu.h"
 
+#include "app/Orologio.h"
 #include "app/TestoByte.h"
 #include "ecu/Definizioni.h"
 #include "ecu/SequenzeBlocchi.h"
@@ -157,6 +158,36 @@ private slots:
         QVERIFY(ctx.code.DatiMap0.isEmpty());
         QVERIFY(!ctx.code.DatiBlk5.isEmpty());
         QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Valori, mappa.Valori);
+    }
+
+    void fuelToggleSwitchesTheEcuToGasAndBack()
+    {
+        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        QVERIFY(banco.AvviaEcu({}, true));
+        QVERIFY(banco.Avvia());
+        Contesto &ctx = *banco.ctx;
+        QVERIFY(ApriPorta(ctx));
+        QVERIFY(LeggiTutto(ctx));
+        QCOMPARE(banco.Controllo(QStringLiteral("rpm 2500")), QStringLiteral("ok"));
+        QCOMPARE(banco.Controllo(QStringLiteral("temp 60")), QStringLiteral("ok"));
+        ctx.stato.StatoProgramma = StatoApp::Connesso;
+        SequenzeBlocchi seq(ctx);
+        auto carburante = [&](qint32 atteso) {
+            for (int i = 0; i < 60; ++i) {
+                if (seq.LeggiRecord(Contesto::RecComandi, true) == 0
+                    && ctx.Valore(Contesto::RecComandi, 1) == atteso)
+                    return true;
+                AttesaUSec(250000);
+            }
+            return false;
+        };
+        QVERIFY(carburante(0));
+        QVERIFY(seq.CommutaStato());
+        QVERIFY2(carburante(3), qPrintable(banco.Controllo(QStringLiteral("state"))));
+        // The request bit is put back: the toggle is a pulse.
+        QCOMPARE(ctx.Valore(Contesto::RecComandi, 2) & 1, 0);
+        QVERIFY(seq.CommutaStato());
+        QVERIFY(carburante(0));
     }
 
     void definitionFilesDecodeToTheEcuValues()
