@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mapfile/FileMappa.h"
+
 #include <QString>
 
 namespace gascal {
@@ -24,6 +26,8 @@ public:
     static QString ControllaFile(const QString &percorso);
 
 private:
+    static QString LeggiFile(const QString &percorso, FileMappa::BlocchiCaricati &blocchi);
+
     Contesto &m_ctx;
 };
 

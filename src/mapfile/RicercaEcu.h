@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+#include <optional>
 
 namespace gascal {
 
@@ -19,6 +21,12 @@ public:
     // without firmware asks for an update (the update button blinks), a newer
     // one closes the program.
     void VerificaFirmware(const QByteArray &atteso, const QByteArray &trovato);
+
+    // The text shown for an ECU that has only its boot loader.
+    static QString TestoNonProgrammata();
+    // The port fixed by the first line of PortCom.ini, when the file is there
+    // and the line is a port number.
+    static std::optional<int> PortaFissa(const QString &percorso);
 
 private:
     Contesto &m_ctx;

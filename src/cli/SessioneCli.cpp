@@ -1,0 +1,95 @@
+#include "SessioneCli.h"
+
+#include "Console.h"
+#include "app/Avvio.h"
+#include "mapfile/Identita.h"
+#include "mapfile/RicercaEcu.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+namespace gascal::cli {
+
+SessioneCli::SessioneCli() : ctx(ui)
+{
+    ui.osservatore = [](const ServiziUiScriptati::Mostrato &box) {
+        QString testo = box.testo;
+        testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        Errore(box.titolo.trimmed().isEmpty() ? testo : box.titolo.trimmed() + QStringLiteral(": ") + testo);
+    };
+}
+
+SessioneCli::~SessioneCli()
+{
+    if (m_avviata && ctx.link.ProcessoAttivo()) {
+        ctx.stato.StatoProgramma = StatoApp::Chiusura;
+        ctx.link.ChiudiPipe(ctx.impLink.AttesaPipe_usec);
+    }
+}
+
+bool SessioneCli::Avvia(const QString &cartella)
+{
+    if (!QFileInfo(cartella).isDir()) {
+        Errore(QStringLiteral("%1 is not a folder").arg(cartella));
+        return false;
+    }
+    if (!Avvio::Esegui(ctx, cartella)) {
+        Errore(QStringLiteral("the program cannot start on %1").arg(cartella));
+        return false;
+    }
+    m_avviata = true;
+    if (!ctx.link.ProcessoAttivo()) {
+        Errore(QStringLiteral("PrjCom could not be started from %1").arg(cartella));
+        return false;
+    }
+    return true;
+}
+
+bool SessioneCli::CercaEcu(int secondi, bool accettaPiuNuovo)
+{
+    StatoApp &stato = ctx.stato;
+    // As the main window does: a link to be made, searching (time-outs of
+    // missing ports stay silent).
+    stato.StatoProgramma = StatoApp::Ricerca;
+    stato.ErroreComunicazione = 1;
+    stato.UscitaRichiesta = 0;
+
+    // The way out of a search without end: as the wait window's stop button.
+    bool scaduto = false;
+    QTimer limite;
+    limite.setSingleShot(true);
+    limite.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&limite, &QTimer::timeout, [&] {
+        scaduto = true;
+        stato.LavoroOffline = 1;
+    });
+    limite.start(secondi * 1000);
+    RicercaEcu ricerca(ctx);
+    ricerca.CercaCentralina();
+    limite.stop();
+    stato.LavoroOffline = 0;
+
+    const QByteArray identita = ctx.TabMsg.value(Contesto::RecIdentita).Immagine;
+    const bool nonProgrammata = stato.StatoProgramma != StatoApp::Connesso
+        && !identita.isEmpty() && identita == ctx.imp.MsgProva;
+    if (stato.StatoProgramma != StatoApp::Connesso && !nonProgrammata) {
+        Errore(scaduto ? QStringLiteral("no ECU found within %1 s (try 'gascal-cli scan')").arg(secondi)
+                       : QStringLiteral("the search for the ECU was stopped"));
+        return false;
+    }
+
+    ricerca.VerificaFirmware(ctx.imp.FirmwareAtteso, identita);
+    if (nonProgrammata) {
+        Errore(QStringLiteral("the ECU has no firmware (boot loader only): program it first"));
+        return false;
+    }
+    if (stato.UscitaRichiesta == 1 && !accettaPiuNuovo) {
+        Errore(QStringLiteral("the ECU's firmware %1 is newer than this program's %2")
+                   .arg(Identita::FormatVersione(identita),
+                        Identita::FormatVersione(ctx.imp.FirmwareAtteso)));
+        return false;
+    }
+    return true;
+}
+
+} // namespace gascal::cli

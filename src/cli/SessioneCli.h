@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/Contesto.h"
+#include "app/ServiziUiScriptati.h"
+
+namespace gascal::cli {
+
+// One run of the tool: the program's state on a program folder, PrjCom
+// started, and the message boxes answered with their defaults (a time-out is
+// a failure) and printed on standard error.
+class SessioneCli
+{
+public:
+    SessioneCli();
+    ~SessioneCli();
+
+    // Start-up on the program folder; false (with the reason printed) when
+    // the program cannot run there.
+    bool Avvia(const QString &cartella);
+
+    // Searches for the ECU for at most `secondi` and checks its firmware.
+    // False, with the reason printed, when no ECU was read, when it has no
+    // firmware, or (unless `accettaPiuNuovo`) when its firmware is newer than
+    // this program's.
+    bool CercaEcu(int secondi, bool accettaPiuNuovo);
+
+    ServiziUiScriptati ui;
+    Contesto ctx;
+
+private:
+    bool m_avviata = false;
+};
+
+} // namespace gascal::cli

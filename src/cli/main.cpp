@@ -1,0 +1,106 @@
+#include "Comandi.h"
+#include "Console.h"
+#include "SessioneCli.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+using namespace gascal::cli;
+
+namespace {
+
+const char *const Descrizione =
+    "GasCal command-line companion: works on the ECU through PrjCom, with the\n"
+    "settings of a GasCal program folder (SetCom.ini, PrjCom.ini, PortCom.ini).\n"
+    "\n"
+    "Commands:\n"
+    "  info            Find the ECU and print its firmware identity, its model\n"
+    "                  and its production data.\n"
+    "  save-map FILE   Read every block of the ECU and write them to the map\n"
+    "                  file FILE (an old FILE is replaced only on success).\n"
+    "  load-map FILE   Write the map file FILE into the ECU and store it. A file\n"
+    "                  that lacks a block or holds a malformed one is refused\n"
+    "                  before anything is sent.\n"
+    "  live            Print the live data as CSV, one row every 100 ms, in\n"
+    "                  engineering units (--count N rows, else until stopped).\n"
+    "  scan            Try every port with every firmware probe and say what\n"
+    "                  answered where.\n"
+    "\n"
+    "Message boxes of the program are printed on standard error and answered\n"
+    "with their default (OK, No, Cancel). The exit status is 0 on success only.";
+
+int Uso(const QString &errore)
+{
+    Errore(errore + QStringLiteral(" (see gascal-cli --help)"));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("gascal-cli"));
+
+    QCommandLineParser p;
+    p.setApplicationDescription(QString::fromLatin1(Descrizione));
+    p.addHelpOption();
+    const QCommandLineOption dir(QStringLiteral("dir"),
+        QStringLiteral("Program folder with PrjCom and the settings files (default: the "
+                       "folder of gascal-cli)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+        QStringLiteral("Give up the search for the ECU after SEC seconds (default 10)."),
+        QStringLiteral("SEC"), QStringLiteral("10"));
+    const QCommandLineOption count(QStringLiteral("count"),
+        QStringLiteral("live: print N rows and stop."), QStringLiteral("N"));
+    p.addOptions({dir, timeout, count});
+    p.addPositionalArgument(QStringLiteral("command"),
+                            QStringLiteral("info, save-map FILE, load-map FILE, live or scan."));
+
+    if (!p.parse(QCoreApplication::arguments()))
+        return Uso(p.errorText());
+    if (p.isSet(QStringLiteral("help"))) {
+        Stampa(p.helpText());
+        return 0;
+    }
+
+    const QStringList argomenti = p.positionalArguments();
+    if (argomenti.isEmpty())
+        return Uso(QStringLiteral("no command given"));
+    const QString comando = argomenti.first();
+    const bool conFile = comando == QLatin1String("save-map") || comando == QLatin1String("load-map");
+    const bool noto = conFile || comando == QLatin1String("info") || comando == QLatin1String("live")
+        || comando == QLatin1String("scan");
+    if (!noto)
+        return Uso(QStringLiteral("unknown command '%1'").arg(comando));
+    if (argomenti.size() != (conFile ? 2 : 1))
+        return Uso(conFile ? QStringLiteral("%1 needs one FILE").arg(comando)
+                           : QStringLiteral("%1 takes no arguments").arg(comando));
+
+    bool ok = false;
+    const int secondi = p.value(timeout).toInt(&ok);
+    if (!ok || secondi < 1)
+        return Uso(QStringLiteral("--timeout needs a whole number of seconds, at least 1"));
+    int righe = 0;
+    if (p.isSet(count)) {
+        righe = p.value(count).toInt(&ok);
+        if (!ok || righe < 1)
+            return Uso(QStringLiteral("--count needs a whole number, at least 1"));
+    }
+
+    const QString cartella = p.isSet(dir) ? p.value(dir) : QCoreApplication::applicationDirPath();
+    SessioneCli sessione;
+    if (!sessione.Avvia(cartella))
+        return 1;
+
+    if (comando == QLatin1String("info"))
+        return ComandoInfo(sessione, secondi);
+    if (comando == QLatin1String("save-map"))
+        return ComandoSalvaMappa(sessione, secondi, argomenti.at(1));
+    if (comando == QLatin1String("load-map"))
+        return ComandoCaricaMappa(sessione, secondi, argomenti.at(1));
+    if (comando == QLatin1String("live"))
+        return ComandoLive(sessione, secondi, righe);
+    return ComandoScan(sessione);
+}

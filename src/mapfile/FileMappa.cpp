@@ -1,0 +1,96 @@
+#include "mapfile/FileMappa.h"
+
+#include "app/TestoByte.h"
+
+#include <QList>
+
+namespace gascal::FileMappa {
+
+namespace {
+
+const QByteArray FineRiga("\r\n");
+
+QByteArray Esa(const QByteArray &blocco)
+{
+    return blocco.toHex().toUpper();
+}
+
+// Header (5 bytes) and checksum (1 byte) in hex digits.
+constexpr int CifreMinime = 12;
+
+} // namespace
+
+QByteArray Componi(const Contenuto &c)
+{
+    const QList<QByteArray> righe{
+        "[INFO]",  c.Info,
+        "[NOTE]",  c.Nota,
+        "[FW]",    Esa(c.Firmware), c.Firmware,
+        "[COLL]",  Esa(c.Coll),
+        "[BLK_1]", Esa(c.Blk1),
+        "[BLK_2]", Esa(c.Blk2),
+        "[BLK_3]", Esa(c.Blk3),
+        "[BLK_5]", Esa(c.Blk5),
+        "[MAP_0]", Esa(c.Map0),
+    };
+    QByteArray testo;
+    for (const QByteArray &riga : righe)
+        testo += riga + FineRiga;
+    return testo;
+}
+
+QString Leggi(const QByteArray &testo, BlocchiCaricati &blocchi)
+{
+    struct Sezione {
+        const char *nome;
+        QString *riga;
+        bool trovata = false;
+    };
+    Sezione sezioni[] = {{"[BLK_2]", &blocchi.Blk2}, {"[BLK_3]", &blocchi.Blk3},
+                         {"[BLK_5]", &blocchi.Blk5}, {"[MAP_0]", &blocchi.Map0}};
+
+    // Split on LF and drop a CR before it: the raw firmware line may hold
+    // line-break bytes of its own, so only the section names are trusted.
+    QList<QByteArray> righe = testo.split('\n');
+    for (QByteArray &riga : righe) {
+        if (riga.endsWith('\r'))
+            riga.chop(1);
+    }
+    for (qsizetype i = 0; i < righe.size(); ++i) {
+        for (Sezione &s : sezioni) {
+            if (righe.at(i) != s.nome)
+                continue;
+            s.trovata = i + 1 < righe.size();
+            *s.riga = s.trovata ? QString::fromLatin1(righe.at(i + 1).trimmed()) : QString();
+            ++i;
+            break;
+        }
+    }
+
+    for (const Sezione &s : sezioni) {
+        const QString nome = QString::fromLatin1(s.nome);
+        if (!s.trovata)
+            return QStringLiteral("the section %1 is missing").arg(nome);
+        if (!IsHex(*s.riga))
+            return QStringLiteral("the block line of section %1 is not hex text").arg(nome);
+        if (s.riga->size() < CifreMinime)
+            return QStringLiteral("the block line of section %1 is too short "
+                                  "(%2 hex digits, at least %3 needed)")
+                .arg(nome)
+                .arg(s.riga->size())
+                .arg(CifreMinime);
+        if (s.riga->size() % 2 != 0)
+            return QStringLiteral("the block line of section %1 has an odd number of hex digits")
+                .arg(nome);
+    }
+    return {};
+}
+
+QByteArray DatiBlocco(const QString &riga)
+{
+    if (riga.size() < CifreMinime)
+        return {};
+    return HexToStr(riga.mid(10, riga.size() - CifreMinime));
+}
+
+} // namespace gascal::FileMappa

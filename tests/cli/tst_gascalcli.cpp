@@ -1,0 +1,163 @@
+#include "BancoCli.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTest>
+
+// gascal-cli as a user runs it: a real process on a program folder, with
+// PrjCom and the virtual ECU.
+class TstGascalCli : public QObject
+{
+    Q_OBJECT
+
+    struct Esito {
+        int codice = -1;
+        QString out;
+        QString err;
+        qint64 ms = 0;
+    };
+
+    static Esito Esegui(const BancoCli &b, const QStringList &argomenti)
+    {
+        QProcess p;
+        QElapsedTimer t;
+        t.start();
+        p.start(BancoCli::Bin(QStringLiteral("gascal-cli")),
+                QStringList{QStringLiteral("--dir"), b.Cartella()} + argomenti);
+        Esito e;
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return e;
+        }
+        e.codice = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        e.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        e.err = QString::fromLocal8Bit(p.readAllStandardError());
+        e.ms = t.elapsed();
+        return e;
+    }
+
+    // The written blocks of a map file: from "[BLK_2]" to the end (the live
+    // data of "[BLK_1]" move).
+    static QByteArray Blocchi(const QByteArray &mappa)
+    {
+        return mappa.mid(mappa.indexOf("[BLK_2]"));
+    }
+
+private slots:
+    void infoPrintsIdentityAndProductionData()
+    {
+        BancoCli b;
+        QVERIFY(b.AvviaEcu());
+        const Esito e = Esegui(b, {QStringLiteral("info")});
+        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        QVERIFY(e.out.contains(QStringLiteral("firmware: 01.28 - 28/11/2014\n")));
+        QVERIFY(e.out.contains(QStringLiteral("model: GC-SQ4\n")));
+        QVERIFY(e.out.contains(QStringLiteral("serial number: 1234\n")));
+        QVERIFY(e.out.contains(QStringLiteral("production year: 2014\n")));
+        QVERIFY(e.out.contains(QStringLiteral("cylinders: 4\n")));
+        QVERIFY(e.err.isEmpty());
+    }
+
+    void mapRoundTripIsExact()
+    {
+        BancoCli b;
+        QVERIFY(b.AvviaEcu());
+        const QString a = b.Percorso(QStringLiteral("a.var"));
+        const QString c = b.Percorso(QStringLiteral("c.var"));
+        const QString d = b.Percorso(QStringLiteral("d.var"));
+        QCOMPARE(Esegui(b, {QStringLiteral("save-map"), a}).codice, 0);
+        Esito e = Esegui(b, {QStringLiteral("load-map"), a});
+        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        QVERIFY(e.out.contains(QStringLiteral("written to the ECU and stored")));
+        QCOMPARE(Esegui(b, {QStringLiteral("save-map"), c}).codice, 0);
+        // Once the pedestal guard is on in the ECU as in the file, a file
+        // loaded and saved again comes back byte for byte.
+        QCOMPARE(Esegui(b, {QStringLiteral("load-map"), c}).codice, 0);
+        QCOMPARE(Esegui(b, {QStringLiteral("save-map"), d}).codice, 0);
+        QVERIFY(b.LeggiFile(QStringLiteral("c.var")).contains("[MAP_0]"));
+        QCOMPARE(Blocchi(b.LeggiFile(QStringLiteral("d.var"))), Blocchi(b.LeggiFile(QStringLiteral("c.var"))));
+        // The first file has the guard set but keeps the checksum the ECU sent
+        // with the guard off: that one hex digit is the only difference.
+        QByteArray primo = Blocchi(b.LeggiFile(QStringLiteral("a.var")));
+        const QByteArray secondo = Blocchi(b.LeggiFile(QStringLiteral("c.var")));
+        QCOMPARE(primo.size(), secondo.size());
+        int diverse = 0;
+        for (qsizetype i = 0; i < primo.size(); ++i)
+            diverse += primo[i] != secondo[i];
+        QCOMPARE(diverse, 1);
+    }
+
+    void liveCountPrintsHeaderAndRows()
+    {
+        BancoCli b;
+        QVERIFY(b.AvviaEcu());
+        const Esito e = Esegui(b, {QStringLiteral("live"), QStringLiteral("--count"), QStringLiteral("3")});
+        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        const QStringList righe = e.out.trimmed().split(QLatin1Char('\n'));
+        QCOMPARE(righe.size(), 4);
+        const QStringList colonne = righe[0].split(QLatin1Char(','));
+        QCOMPARE(colonne.value(0), QStringLiteral("time_ms"));
+        QVERIFY(colonne.contains(QStringLiteral("engine_speed_rpm")));
+        const int giri = colonne.indexOf(QStringLiteral("engine_speed_rpm"));
+        const int batteria = colonne.indexOf(QStringLiteral("battery_mv"));
+        qint64 tempoPrima = -1;
+        for (int r = 1; r <= 3; ++r) {
+            const QStringList campi = righe[r].split(QLatin1Char(','));
+            QCOMPARE(campi.size(), colonne.size());
+            // Engineering units: rpm from the period, millivolts from the scale.
+            QCOMPARE(campi[giri], QStringLiteral("800"));
+            QCOMPARE(campi[batteria], QStringLiteral("14100"));
+            const qint64 tempo = campi[0].toLongLong();
+            if (tempoPrima >= 0)
+                QVERIFY(tempo - tempoPrima >= 90 && tempo - tempoPrima < 300);
+            tempoPrima = tempo;
+        }
+    }
+
+    void scanSaysWhereTheEcuAnswered()
+    {
+        BancoCli b;
+        QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
+        b.ScriviFile(QStringLiteral("PrjCom.ini"), "2=" + b.Linea().toLocal8Bit() + "\n");
+        QVERIFY(b.AvviaEcu());
+        const Esito e = Esegui(b, {QStringLiteral("scan")});
+        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        QVERIFY(e.out.contains(QStringLiteral("port 2: the ECU answered")));
+        QVERIFY(e.out.contains(QStringLiteral("port 19: ")));
+        QVERIFY(e.out.contains(QStringLiteral("ECU found on port 2\n")));
+    }
+
+    void missingEcuFailsWithinTheTimeLimit()
+    {
+        BancoCli b; // no ECU on the line
+        Esito e = Esegui(b, {QStringLiteral("--timeout"), QStringLiteral("1"), QStringLiteral("info")});
+        QVERIFY(e.codice != 0);
+        QVERIFY2(e.err.contains(QStringLiteral("no ECU found within 1 s")), qPrintable(e.err));
+        QVERIFY(e.ms >= 900 && e.ms < 8000);
+
+        e = Esegui(b, {QStringLiteral("scan")});
+        QVERIFY(e.codice != 0);
+        QVERIFY2(e.out.contains(QStringLiteral("port 0: no such port")), qPrintable(e.out));
+        QVERIFY(e.err.contains(QStringLiteral("no ECU answered")));
+    }
+
+    void malformedMapIsRefusedAndBadUsageExplained()
+    {
+        BancoCli b; // no ECU: the file must be refused before the search
+        b.ScriviFile(QStringLiteral("bad.var"), "[BLK_2]\r\n4102\r\n");
+        Esito e = Esegui(b, {QStringLiteral("load-map"), b.Percorso(QStringLiteral("bad.var"))});
+        QVERIFY(e.codice != 0);
+        QVERIFY(e.err.contains(QStringLiteral("too short")));
+        QVERIFY(e.ms < 5000);
+
+        QCOMPARE(Esegui(b, {QStringLiteral("save-map")}).codice, 2);
+        e = Esegui(b, {QStringLiteral("--help")});
+        QCOMPARE(e.codice, 0);
+        for (const char *testo : {"save-map FILE", "load-map FILE", "live", "scan", "--count"})
+            QVERIFY2(e.out.contains(QLatin1String(testo)), testo);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstGascalCli)
+#include "tst_gascalcli.moc"

@@ -1,0 +1,157 @@
+#include "app/Contesto.h"
+#include "app/ServiziUiScriptati.h"
+#include "app/TestoByte.h"
+#include "mapfile/FileMappa.h"
+#include "mapfile/Identita.h"
+#include "mapfile/RicercaEcu.h"
+
+#include <QTest>
+
+using namespace gascal;
+
+// The identity helpers, the firmware comparison and the map file's text,
+// without any process.
+class TstIdentita : public QObject
+{
+    Q_OBJECT
+
+    static QByteArray H(const char *esa) { return HexToStr(QString::fromLatin1(esa)); }
+
+private slots:
+    void formatVersioneNeedsMoreThanElevenBytes()
+    {
+        using Identita::FormatVersione;
+        QCOMPARE(FormatVersione(H("012828112014AABBCCDDEEFF")), QStringLiteral("01.28 - 28/11/2014"));
+        QCOMPARE(FormatVersione(H("012828112014")), QStringLiteral("00.00 - 00/00/0000"));
+        QCOMPARE(FormatVersione(H("0128281120140A0B0C0D0E")), QStringLiteral("00.00 - 00/00/0000"));
+        // Hex digits as they are, upper case, also where they are not BCD.
+        QCOMPARE(FormatVersione(H("0A2F01020304") + QByteArray(6, ' ')),
+                 QStringLiteral("0A.2F - 01/02/0304"));
+    }
+
+    void identityFields()
+    {
+        const QByteArray id = H("0128281120");
+        QCOMPARE(Identita::IdByte1(id), 0x01);
+        QCOMPARE(Identita::IdByte4(id), 0x11);
+        // Not longer than n bytes: 0, even though byte n is there.
+        QCOMPARE(Identita::IdByte2(H("0128")), 0);
+        QCOMPARE(Identita::IdCodice(H("01282811201445")), 2014);
+        QCOMPARE(Identita::IdCodice(H("012828112014")), 0); // six bytes only
+        QCOMPARE(Identita::IdCodice(H("0128281120A445")), 20); // up to the first non-decimal digit
+        // Every blank separates: the year byte 0x20 too, and two blanks make an empty word.
+        QCOMPARE(Identita::TerzaParola(H("012828112014") + "ECU GC-SQ4 LPG"), QByteArray("GC-SQ4"));
+        QCOMPARE(Identita::TerzaParola("a  b c"), QByteArray("b"));
+        QCOMPARE(Identita::TerzaParola("one two"), QByteArray());
+    }
+
+    void verificaFirmware_data()
+    {
+        QTest::addColumn<QByteArray>("trovato");
+        QTest::addColumn<bool>("messaggio");
+        QTest::newRow("same") << H("012828112014") << false;
+        QTest::newRow("newer minor") << H("013001012015") << true;
+        QTest::newRow("older minor") << H("012001012013") << false;
+        QTest::newRow("newer major, lower minor") << H("020001012016") << true;
+        QTest::newRow("older major, higher minor") << H("009901012010") << false;
+    }
+
+    void verificaFirmware()
+    {
+        QFETCH(QByteArray, trovato);
+        QFETCH(bool, messaggio);
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        ctx.diz.ImpostaTesti({"GasCal", "t1", "t2", "t3", "Newer firmware.", "Update the program."});
+        ctx.imp.MsgProva = H("420104210066");
+        ctx.stato.MarcatoreAggiornamento = QStringLiteral("Lampeggia");
+        RicercaEcu(ctx).VerificaFirmware(H("012828112014"), trovato);
+
+        QCOMPARE(ctx.stato.UscitaRichiesta, quint8(messaggio ? 1 : 0));
+        QVERIFY(ctx.stato.MarcatoreAggiornamento.isEmpty());
+        QCOMPARE(ui.mostrati.size(), messaggio ? 1 : 0);
+        if (messaggio) {
+            QCOMPARE(ui.mostrati[0].testo, QStringLiteral("Newer firmware.\r\nUpdate the program."));
+            QCOMPARE(ui.mostrati[0].titolo, QStringLiteral("GasCal"));
+            QCOMPARE(ui.mostrati[0].icona, ServiziUi::Icona::Critica);
+        }
+    }
+
+    void verificaFirmwareOfAnEcuWithoutFirmware()
+    {
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        ctx.imp.MsgProva = H("420104210066");
+        RicercaEcu(ctx).VerificaFirmware(H("012828112014"), ctx.imp.MsgProva);
+        QCOMPARE(ui.Testi(), QStringList{"***ATTENZIONE: centralina non programmata!\r\n\r\n"
+                                         "*** Procedere con la riprogrammazione!"});
+        QCOMPARE(ui.mostrati[0].icona, ServiziUi::Icona::Nessuna);
+        QCOMPARE(ctx.stato.MarcatoreAggiornamento, QStringLiteral("Lampeggia"));
+        QCOMPARE(ctx.stato.UscitaRichiesta, quint8(0));
+    }
+
+    void mapFileHasNineteenLinesWhateverTheFirmwareBytes()
+    {
+        FileMappa::Contenuto c;
+        c.Info = "GasCal - 1.28 - 28/11/14 , file created 01/02/25";
+        c.Firmware = H("41020861010D0A00"); // CR LF inside the raw line
+        c.Blk2 = H("41020D4D010000000000000002");
+        c.Blk3 = c.Blk5 = c.Map0 = c.Coll = c.Blk1 = H("4102064E0100");
+        const QByteArray testo = FileMappa::Componi(c);
+        QVERIFY(testo.endsWith("\r\n"));
+        QCOMPARE(testo.count("\r\n"), 19 + 1); // the raw firmware line brings its own
+        QVERIFY(testo.startsWith("[INFO]\r\nGasCal - 1.28"));
+        QVERIFY(testo.contains("[FW]\r\n41020861010D0A00\r\n" + c.Firmware + "\r\n[COLL]\r\n"));
+        QVERIFY(testo.contains("[NOTE]\r\n\r\n[FW]"));
+
+        // The loader finds its sections all the same.
+        FileMappa::BlocchiCaricati b;
+        QCOMPARE(FileMappa::Leggi(testo, b), QString());
+        QCOMPARE(b.Blk2, QStringLiteral("41020D4D010000000000000002"));
+        QCOMPARE(b.Map0, QStringLiteral("4102064E0100"));
+    }
+
+    void blockLineLosesHeaderAndChecksum()
+    {
+        QCOMPARE(FileMappa::DatiBlocco(QStringLiteral("41020A610102030405FF")),
+                 H("02030405"));
+        QCOMPARE(FileMappa::DatiBlocco(QStringLiteral("4102066101FF")), QByteArray());
+        QCOMPARE(FileMappa::DatiBlocco(QStringLiteral("41020661")), QByteArray());
+    }
+
+    void onlyTheFourLoadedSectionsAreNeeded_data()
+    {
+        const QByteArray buono = "[BLK_2]\r\n41020A6101020304 05FF\r\n[BLK_3]\r\n4102064E0100\r\n"
+                                 "[BLK_5]\nAABBCCDDEEFF\n[MAP_0]\r\n112233445566  \r\n";
+        QTest::addColumn<QByteArray>("testo");
+        QTest::addColumn<QString>("errore");
+        QTest::newRow("four sections, mixed line ends") << QByteArray(buono).replace(" 05", "05")
+                                                        << QString();
+        QTest::newRow("section missing")
+            << QByteArray(buono).replace(" 05", "05").replace("[BLK_5]", "[BLK_4]")
+            << "the section [BLK_5] is missing";
+        QTest::newRow("not hex") << QByteArray(buono)
+                                 << "the block line of section [BLK_2] is not hex text";
+        QTest::newRow("too short")
+            << QByteArray(buono).replace(" 05", "05").replace("4102064E0100", "4102064E01")
+            << "the block line of section [BLK_3] is too short (10 hex digits, at least 12 needed)";
+        QTest::newRow("odd") << QByteArray(buono).replace(" 05", "05").replace("AABBCCDDEEFF", "AABBCCDDEEFF1")
+                             << "the block line of section [BLK_5] has an odd number of hex digits";
+        QTest::newRow("empty") << QByteArray() << "the section [BLK_2] is missing";
+    }
+
+    void onlyTheFourLoadedSectionsAreNeeded()
+    {
+        QFETCH(QByteArray, testo);
+        QFETCH(QString, errore);
+        FileMappa::BlocchiCaricati b;
+        QCOMPARE(FileMappa::Leggi(testo, b), errore);
+        if (errore.isEmpty()) {
+            QCOMPARE(FileMappa::DatiBlocco(b.Blk2), H("02030405"));
+            QCOMPARE(b.Map0, QStringLiteral("112233445566"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstIdentita)
+#include "tst_identita.moc"

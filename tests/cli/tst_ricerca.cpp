@@ -1,0 +1,156 @@
+#include "BancoCli.h"
+
+#include "app/Orologio.h"
+#include "app/TestoByte.h"
+#include "mapfile/Identita.h"
+#include "mapfile/RicercaEcu.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+// CPU seconds of this process and of its running children (PrjCom): a
+// search that spins shows up in one or the other.
+double CpuConFigli()
+{
+    double secondi = double(std::clock()) / CLOCKS_PER_SEC;
+    const double tick = double(sysconf(_SC_CLK_TCK));
+    const QStringList processi = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &pid : processi) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray riga = stat.readAll();
+        // Fields after the command name in parentheses: state, ppid, ... utime (14), stime (15).
+        const QList<QByteArray> campi = riga.mid(riga.lastIndexOf(')') + 2).split(' ');
+        if (campi.size() > 12 && campi[1].toLongLong() == getpid())
+            secondi += (campi[11].toDouble() + campi[12].toDouble()) / tick;
+    }
+    return secondi;
+}
+
+} // namespace
+
+using namespace gascal;
+
+// The ECU search against the virtual ECU through the real PrjCom.
+class TstRicerca : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void findsTheEcuAndReadsEveryRecord()
+    {
+        BancoCli b;
+        QVERIFY(b.AvviaEcu());
+        QVERIFY(b.Avvia());
+        int aggiornamenti = 0;
+        b.ctx->AggiornaFinestre = [&] { ++aggiornamenti; };
+        b.ctx->stato.CaricaDefAvvio = 1;
+        QVERIFY(b.Cerca());
+
+        const Contesto &ctx = *b.ctx;
+        const QByteArray identita = ctx.TabMsg[0].Immagine;
+        QVERIFY(identita.startsWith(HexToStr(QStringLiteral("012828112014")) + "ECU GC-SQ4 LPG"));
+        QCOMPARE(Identita::FormatVersione(identita), QStringLiteral("01.28 - 28/11/2014"));
+        QCOMPARE(Identita::TerzaParola(identita), QByteArray("GC-SQ4"));
+        QCOMPARE(Identita::IdCodice(identita), 2014);
+        // Every record's image is the ECU's answer, decoded.
+        QCOMPARE(ctx.TabMsg[6].Immagine.size(), 62);
+        QCOMPARE(ctx.Valore(Contesto::RecProduzione, 0), 1234);
+        QCOMPARE(ctx.Valore(Contesto::RecConfig, 0), 35);
+        QCOMPARE(ctx.Valore(Contesto::RecBlk5, 8), 55);
+        QCOMPARE(ctx.Valore(Contesto::RecLive, 5), 1200);
+        QCOMPARE(ctx.stato.CaricaDefAvvio, quint8(0));
+        QCOMPARE(ctx.stato.ErroreComunicazione, quint8(0));
+        QCOMPARE(aggiornamenti, 1);
+
+        RicercaEcu(*b.ctx).VerificaFirmware(ctx.imp.FirmwareAtteso, identita);
+        QVERIFY(b.ui.mostrati.isEmpty());
+        QCOMPARE(ctx.stato.UscitaRichiesta, quint8(0));
+    }
+
+    void scansEveryPortWithoutPortCom()
+    {
+        // The ECU on port 7 only; ports 0..6 do not exist.
+        BancoCli b;
+        QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
+        b.ScriviFile(QStringLiteral("PrjCom.ini"), "7=" + b.Linea().toLocal8Bit() + "\n");
+        QVERIFY(b.AvviaEcu());
+        QVERIFY(b.Avvia());
+        QVERIFY(b.Cerca(20000));
+        QCOMPARE(b.ctx->link.Risposta().RispByte5, 7); // the port PrjCom has open
+    }
+
+    void stopsWhenAskedAndDoesNotSpin()
+    {
+        // No ECU at all: every port is missing; the search sleeps while it
+        // waits and ends soon after it is told to.
+        BancoCli b;
+        QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
+        QVERIFY(b.Avvia());
+        b.ctx->stato.ErroreComunicazione = 1;
+        QTimer::singleShot(1500, [&] { b.ctx->stato.UscitaRichiesta = 1; });
+        const double t0 = TimerApi_uSec();
+        const double c0 = CpuConFigli();
+        RicercaEcu(*b.ctx).CercaCentralina();
+        const double cpu = CpuConFigli() - c0;
+        const double durata = (TimerApi_uSec() - t0) / 1e6;
+        QVERIFY2(durata >= 1.4 && durata < 3, qPrintable(QString::number(durata)));
+        QVERIFY2(cpu < 0.5 * durata, qPrintable(QStringLiteral("cpu %1 s in %2 s").arg(cpu).arg(durata)));
+        QCOMPARE(b.ctx->stato.ErroreComunicazione, quint8(0));
+        QCOMPARE(b.ctx->stato.StatoProgramma, int(StatoApp::Ricerca));
+    }
+
+    void unprogrammedEcuAsksForAnUpdate()
+    {
+        BancoCli b;
+        QVERIFY(b.AvviaEcu({QStringLiteral("--unprogrammed")}));
+        QVERIFY(b.Avvia());
+        QVERIFY(!b.Cerca(5000));
+        QCOMPARE(b.ctx->TabMsg[0].Immagine, b.ctx->imp.MsgProva);
+        QCOMPARE(b.ctx->stato.LavoroOffline, quint8(0)); // it returned by itself
+
+        RicercaEcu(*b.ctx).VerificaFirmware(b.ctx->imp.FirmwareAtteso, b.ctx->TabMsg[0].Immagine);
+        QCOMPARE(b.ui.Testi(), QStringList{RicercaEcu::TestoNonProgrammata()});
+        QVERIFY(b.ui.Testi()[0].contains(QStringLiteral("non programmata")));
+        QCOMPARE(b.ctx->stato.MarcatoreAggiornamento, QStringLiteral("Lampeggia"));
+    }
+
+    void newerFirmwareClosesTheProgram()
+    {
+        BancoCli b;
+        QVERIFY(b.AvviaEcu({QStringLiteral("--identity"),
+                            QStringLiteral("013001062015") + QString::fromLatin1(QByteArray(" ECU GC-SQ4 LPG").toHex())}));
+        QVERIFY(b.Avvia());
+        QVERIFY(b.Cerca());
+        const QByteArray identita = b.ctx->TabMsg[0].Immagine;
+        QCOMPARE(Identita::FormatVersione(identita), QStringLiteral("01.30 - 01/06/2015"));
+        RicercaEcu(*b.ctx).VerificaFirmware(b.ctx->imp.FirmwareAtteso, identita);
+        QCOMPARE(b.ctx->stato.UscitaRichiesta, quint8(1));
+        QCOMPARE(b.ui.mostrati.size(), 1);
+        QCOMPARE(b.ui.mostrati[0].testo, b.ctx->diz.Testo(4) + "\r\n" + b.ctx->diz.Testo(5));
+    }
+
+    void ecuThatRefusesAReadIsNotTakenAsFound()
+    {
+        // Probes answered, the map read refused: the search goes on until
+        // stopped, retrying at a calm pace (every attempt is answered at once).
+        BancoCli b;
+        QVERIFY(b.AvviaEcu({QStringLiteral("--refuse"), QStringLiteral("18")}));
+        QVERIFY(b.Avvia());
+        const double c0 = CpuConFigli();
+        QVERIFY(!b.Cerca(1500));
+        const double cpu = CpuConFigli() - c0;
+        QVERIFY2(cpu < 0.25, qPrintable(QString::number(cpu)));
+        QCOMPARE(b.ctx->stato.StatoProgramma, int(StatoApp::Ricerca));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstRicerca)
+#include "tst_ricerca.moc"
