@@ -34,6 +34,13 @@ class TstEcuReale : public QObject
         return true;
     }
 
+    // A bench with the ECU started, the program started and every record read.
+    static bool Connetti(BancoEcu &banco, const QStringList &opzioni = {}, bool controllo = false)
+    {
+        return banco.AvviaEcu(opzioni, controllo) && banco.Avvia() && ApriPorta(*banco.ctx)
+            && LeggiTutto(*banco.ctx);
+    }
+
 private slots:
     void startUpExchangesItsFirstCommand()
     {
@@ -103,11 +110,8 @@ private slots:
     void readModifyWriteOfTheConfiguration()
     {
         BancoEcu banco(QStringLiteral(GASCAL_BIN));
-        QVERIFY(banco.AvviaEcu());
-        QVERIFY(banco.Avvia());
+        QVERIFY(Connetti(banco));
         Contesto &ctx = *banco.ctx;
-        QVERIFY(ApriPorta(ctx));
-        QVERIFY(LeggiTutto(ctx));
         ctx.stato.StatoProgramma = StatoApp::Connesso;
         const QVector<qint32> prima = ctx.TabMsg[Contesto::RecConfig].Valori;
         const qint32 modoPrima = ctx.link.RispByte6();
@@ -128,11 +132,8 @@ private slots:
     void failedWriteKeepsTheQueueAndRestoresTheMode()
     {
         BancoEcu banco(QStringLiteral(GASCAL_BIN));
-        QVERIFY(banco.AvviaEcu({QStringLiteral("--refuse"), QStringLiteral("17")}));
-        QVERIFY(banco.Avvia());
+        QVERIFY(Connetti(banco, {QStringLiteral("--refuse"), QStringLiteral("17")}));
         Contesto &ctx = *banco.ctx;
-        QVERIFY(ApriPorta(ctx));
-        QVERIFY(LeggiTutto(ctx));
         ctx.stato.StatoProgramma = StatoApp::Connesso;
         const qint32 modoPrima = ctx.link.RispByte6();
         ctx.code.ValoriDaScrivere.Aggiungi(1, 4, 8);
@@ -144,11 +145,8 @@ private slots:
     void mapAndBlock5Write()
     {
         BancoEcu banco(QStringLiteral(GASCAL_BIN));
-        QVERIFY(banco.AvviaEcu());
-        QVERIFY(banco.Avvia());
+        QVERIFY(Connetti(banco));
         Contesto &ctx = *banco.ctx;
-        QVERIFY(ApriPorta(ctx));
-        QVERIFY(LeggiTutto(ctx));
         MsgRecord mappa = ctx.TabMsg[Contesto::RecMappa];
         for (qint32 &v : mappa.Valori)
             v = (v + 3) % 200;
@@ -163,11 +161,8 @@ private slots:
     void fuelToggleSwitchesTheEcuToGasAndBack()
     {
         BancoEcu banco(QStringLiteral(GASCAL_BIN));
-        QVERIFY(banco.AvviaEcu({}, true));
-        QVERIFY(banco.Avvia());
+        QVERIFY(Connetti(banco, {}, true));
         Contesto &ctx = *banco.ctx;
-        QVERIFY(ApriPorta(ctx));
-        QVERIFY(LeggiTutto(ctx));
         QCOMPARE(banco.Controllo(QStringLiteral("rpm 2500")), QStringLiteral("ok"));
         QCOMPARE(banco.Controllo(QStringLiteral("temp 60")), QStringLiteral("ok"));
         ctx.stato.StatoProgramma = StatoApp::Connesso;
