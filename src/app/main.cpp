@@ -14,6 +14,9 @@ int main(int argc, char *argv[])
         return 1;
     gascal::MDIFrm frame(ctx);
     ui.ImpostaGenitore(&frame);
+    // The frame ends the program once it has closed the link.
+    QObject::connect(&frame, &gascal::MDIFrm::chiuso, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     frame.MDIForm_Load();
     return app.exec();
 }

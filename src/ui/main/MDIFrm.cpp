@@ -2,36 +2,387 @@
 
 #include "app/Contesto.h"
 #include "app/Impostazioni.h"
+#include "app/ServiziUi.h"
+#include "ecu/Definizioni.h"
+#include "mapfile/RicercaEcu.h"
+#include "ui/common/PaginaSegnaposto.h"
+#include "ui/common/Twips.h"
+#include "ui/main/BarraComandi.h"
+#include "ui/main/EsecutoreOperazioni.h"
+#include "ui/main/FrmBar.h"
+#include "ui/main/FrmShow.h"
+#include "ui/main/FrmWait.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTimer>
 
 namespace gascal {
 
 MDIFrm::MDIFrm(Contesto &ctx, QWidget *parent)
-    : QMainWindow(parent), m_ctx(ctx), m_stato(new QLabel(this))
+    : QMainWindow(parent), Timer1(new QTimer(this)), Timer2(new QTimer(this)), m_ctx(ctx),
+      m_area(new QWidget(this))
 {
-    setCentralWidget(m_stato);
-    m_stato->setAlignment(Qt::AlignCenter);
-    resize(1024, 700);
+    setObjectName(QStringLiteral("MDIFrm"));
+    setCentralWidget(m_area);
+    m_area->setAutoFillBackground(true);
+    QPalette sfondo = m_area->palette();
+    sfondo.setColor(QPalette::Window, QColor(128, 128, 128));
+    m_area->setPalette(sfondo);
+    Twips::Dimensiona(this, 16500, 11400);
+    Timer1->setInterval(50);
+    Timer2->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &MDIFrm::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &MDIFrm::Timer2_Timer);
+    m_esecutore = new EsecutoreOperazioni(ctx, *this);
+    m_comandi = new BarraComandi(ctx, *this, this);
+}
+
+MDIFrm::~MDIFrm()
+{
+    delete m_esecutore;
+    m_ctx.AggiornaFinestre = nullptr;
+}
+
+QString MDIFrm::TitoloBase() const
+{
+    return m_ctx.Titolo() + QStringLiteral(" - ") + Impostazioni::Versione();
+}
+
+void MDIFrm::AggiornaTitolo()
+{
+    setWindowTitle(TitoloBase() + m_ctx.stato.TitoloFile);
+}
+
+void MDIFrm::CreaFinestre()
+{
+    m_pagine[PagConfig] = new PaginaSegnaposto(m_ctx, QStringLiteral("[Frm_Config]"),
+                                               QStringLiteral("SWITCH-OVER"), m_area);
+    m_pagine[PagConfig2] = new PaginaSegnaposto(m_ctx, QStringLiteral("[Frm_Congif_2]"),
+                                                QStringLiteral("INJECTORS"), m_area);
+    m_pagine[PagRetta] = new PaginaSegnaposto(m_ctx, QStringLiteral("[Frm_Retta]"),
+                                              QStringLiteral("CALIBRATION LINE"), m_area);
+    for (PaginaEditor *pagina : m_pagine)
+        pagina->CaricaLingua();
+    m_frmBar = new FrmBar(m_ctx, m_area);
+    m_frmWait = new FrmWait(m_ctx, m_area);
+    m_frmBar->Form_Load();
+    m_frmWait->CaricaLingua();
+    // The client area is grey; the windows on it keep the normal colours.
+    for (QWidget *finestra : m_area->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        QPalette normale = finestra->palette();
+        normale.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+        finestra->setPalette(normale);
+    }
+
+    m_pagine[PagConfig]->show();
+    m_pagine[PagConfig2]->hide();
+    m_frmBar->show();
+    m_pagine[PagRetta]->hide();
+    m_frmWait->hide();
+
+    m_comandi->Collega(*m_frmBar);
+    connect(m_frmBar, &FrmBar::richiestaPagina, this, &MDIFrm::CmdPage_Click);
+    connect(m_frmWait, &FrmWait::richiestaPagina, this, &MDIFrm::CmdPage_Click);
+    connect(m_frmBar, &FrmBar::tastoRetta, this, [this](int tasto) {
+        if (m_ctx.stato.PaginaCorrente == PagRetta)
+            FrmRetta()->TastiRetta(tasto);
+    });
+    connect(m_frmBar, &FrmBar::fineRipetizione, this, [this] { FrmRetta()->FineRipetizione(); });
+    connect(m_frmWait, &FrmWait::abilitaSalvataggio, m_frmBar->CmdMapSave, &QPushButton::setEnabled);
+    m_ctx.AggiornaFinestre = [this] {
+        FrmConfig()->AggiornaSelezioni();
+        FrmConfig_2()->AggiornaSelezioni();
+        FrmRetta()->PlottaRetta(true);
+        FrmRetta()->Legenda();
+    };
+}
+
+void MDIFrm::SostituisciPagina(Pagina indice, PaginaEditor *pagina)
+{
+    PaginaEditor *vecchia = m_pagine[indice];
+    pagina->setParent(m_area);
+    if (vecchia) {
+        pagina->setGeometry(vecchia->geometry());
+        pagina->setVisible(!vecchia->isHidden());
+        vecchia->deleteLater();
+    }
+    m_pagine[indice] = pagina;
+    pagina->CaricaLingua();
 }
 
 void MDIFrm::MDIForm_Load()
 {
-    setWindowTitle(m_ctx.Titolo() + QStringLiteral(" - ") + Impostazioni::Versione()
-                   + m_ctx.stato.TitoloFile);
-    const RispostaPipe &r = m_ctx.link.Risposta();
-    m_stato->setText(tr("Communication process: %1\nFirst reply: code %2, mode %3")
-                         .arg(m_ctx.link.ProcessoAttivo() ? tr("running") : tr("not running"))
-                         .arg(r.RispCodice)
-                         .arg(r.RispByte6));
+    QCoreApplication::processEvents();
+    AggiornaTitolo();
     show();
+    CreaFinestre();
+    MDIForm_Resize();
+
+    // Live values start from rest.
+    for (int k : {0, 1, 2, 4, 5, 6, 9, 10, 11})
+        if (m_ctx.EsisteValore(1, k))
+            m_ctx.TabMsg[1].Valori[k] = 0;
+    for (int k : {0, 1})
+        if (m_ctx.EsisteValore(2, k))
+            m_ctx.TabMsg[2].Valori[k] = 0;
+    if (m_ctx.EsisteValore(3, 20))
+        m_ctx.TabMsg[3].Valori[20] = 1;
+
+    FrmRetta()->DemoRetta();
+    FrmConfig()->AggiornaSelezioni();
+    FrmConfig_2()->AggiornaSelezioni();
+    m_ctx.scale.CaricaMapIni(m_ctx.imp.PathApp + QStringLiteral("/map.ini"));
+
+    m_ctx.stato.ErroreComunicazione = 1;
+    m_ctx.stato.PaginaCorrente = PagConfig;
+    Timer1->start();
+    Timer2->start();
+    m_frmWait->CmdGo->setToolTip(m_ctx.diz.Testo(7));
+    m_frmWait->CmdStop->setToolTip(m_ctx.diz.Testo(6));
+    MostraSplash();
+}
+
+void MDIFrm::MostraSplash()
+{
+    auto *splash = new FrmShow(this);
+    const QPoint centro = geometry().center();
+    splash->move(centro - QPoint(splash->width() / 2, splash->height() / 2));
+    splash->show();
+}
+
+void MDIFrm::Timer1_Timer()
+{
+    if (m_occupato1 || m_chiuso)
+        return;
+    m_occupato1 = true;
+    StatoApp &s = m_ctx.stato;
+    if (s.ErroreComunicazione == 1) {
+        AggiornaTitolo();
+        m_frmWait->AvviaRicerca();
+        s.StatoProgramma = StatoApp::Ricerca;
+        RicercaEcu ricerca(m_ctx);
+        ricerca.CercaCentralina();
+        // A search that the user stopped or that ends the program found nothing to check.
+        if (s.LavoroOffline != 1 && s.UscitaRichiesta != 1)
+            ricerca.VerificaFirmware(m_ctx.imp.FirmwareAtteso,
+                                     m_ctx.TabMsg.value(Contesto::RecIdentita).Immagine);
+        m_frmWait->Aggiorna();
+    } else if (s.AutotuningRichiesto == 1) {
+        s.AutotuningRichiesto = 0;
+        s.StatoProgramma = StatoApp::Autotuning;
+    } else if (s.LavoroOffline == 1) {
+        s.LavoroOffline = 0;
+        s.StatoProgramma = StatoApp::Offline;
+        setWindowTitle(windowTitle() + QStringLiteral("  - [OFFLINE]"));
+    } else if (s.UscitaRichiesta == 1) {
+        s.StatoProgramma = StatoApp::Chiusura;
+        Scarica();
+    }
+
+    switch (s.StatoProgramma) {
+    case StatoApp::Connesso:
+        m_frmWait->NascondiGo();
+        if (s.OperazioneRichiesta != 0) {
+            s.StatoProgramma = StatoApp::Operazione;
+            AbilitaFinestre(false);
+            m_esecutore->EseguiOperazione();
+            AbilitaFinestre(true);
+            s.StatoProgramma = StatoApp::Connesso;
+        } else {
+            CicloLettura();
+        }
+        break;
+    case StatoApp::Autotuning:
+        if (TaraturaAvvio)
+            TaraturaAvvio();
+        else
+            s.StatoProgramma = StatoApp::Connesso;
+        break;
+    case StatoApp::Offline:
+        StatoOffline();
+        break;
+    default:
+        break;
+    }
+    m_occupato1 = false;
+}
+
+void MDIFrm::StatoOffline()
+{
+    StatoApp &s = m_ctx.stato;
+    m_frmWait->ModoOffline();
+    if (s.CaricaDefAvvio) {
+        s.CaricaDefAvvio = 0;
+        s.OperazioneRichiesta = 18;
+        s.FileDefOffline = m_ctx.imp.FileDefGpl;
+        m_defAvvio = true;
+    }
+    if (s.OperazioneRichiesta == 0)
+        return;
+    if (s.OperazioneRichiesta == 18 && !s.FileDefOffline.isEmpty()) {
+        const bool letto = Definizioni::CaricaDefinizioni(m_ctx, s.FileDefOffline);
+        if (!letto && !m_defAvvio)
+            m_ctx.ui.Messaggio(m_ctx.diz.Testo(10), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
+                               ServiziUi::Icona::Critica);
+        s.FileDefOffline.clear();
+        FrmConfig_2()->AggiornaSelezioni();
+        FrmRetta()->PlottaRetta(true);
+        FrmRetta()->Legenda();
+        FrmConfig()->AggiornaSelezioni();
+    }
+    m_defAvvio = false;
+    s.OperazioneRichiesta = 0;
+}
+
+void MDIFrm::CicloLettura()
+{
+    auto leggi = [this](int n) {
+        if (n < m_ctx.TabMsg.size())
+            m_ctx.tx.LeggiRecord(m_ctx.TabMsg[n], m_ctx.Ambiente(), true);
+    };
+    leggi(Contesto::RecLive);
+    if (m_contatoreLento == 6) {
+        m_contatoreLento = 0;
+        leggi(Contesto::RecComandi);
+    }
+    ++m_contatoreLento;
+}
+
+void MDIFrm::Timer2_Timer()
+{
+    if (m_occupato2 || m_chiuso)
+        return;
+    m_occupato2 = true;
+    m_frmBar->AggiornaVisualizzazioni();
+    m_frmBar->VisualizzaStatoCommutatore();
+    if (m_ctx.stato.PaginaCorrente == PagConfig2)
+        FrmConfig_2()->CaricaLivelliAttuale();
+    else if (m_ctx.stato.PaginaCorrente == PagRetta)
+        FrmRetta()->AggiornaCursore();
+    if (AggiornaInterpolazione)
+        AggiornaInterpolazione();
+    m_occupato2 = false;
+}
+
+void MDIFrm::AbilitaFinestre(bool abilitate)
+{
+    for (QWidget *finestra : {static_cast<QWidget *>(m_frmBar), static_cast<QWidget *>(FrmConfig()),
+                              static_cast<QWidget *>(FrmConfig_2()), static_cast<QWidget *>(FrmRetta())})
+        finestra->setEnabled(abilitate);
+}
+
+void MDIFrm::AggiornaPaginaCorrente()
+{
+    switch (m_ctx.stato.PaginaCorrente) {
+    case PagConfig: FrmConfig()->AggiornaSelezioni(); break;
+    case PagConfig2: FrmConfig_2()->AggiornaSelezioni(); break;
+    case PagRetta:
+        FrmRetta()->PlottaRetta(true);
+        FrmRetta()->Legenda();
+        break;
+    default: break;
+    }
+}
+
+void MDIFrm::CmdPage_Click()
+{
+    StatoApp &s = m_ctx.stato;
+    switch (s.PaginaCorrente) {
+    case PagConfig:
+        s.PaginaCorrente = PagConfig2;
+        FrmConfig()->hide();
+        FrmConfig_2()->show();
+        FrmRetta()->hide();
+        FrmConfig_2()->AggiornaSelezioni();
+        break;
+    case PagConfig2:
+        s.PaginaCorrente = PagRetta;
+        FrmConfig()->hide();
+        FrmConfig_2()->hide();
+        FrmRetta()->show();
+        if (s.StatoProgramma != StatoApp::Offline)
+            FrmRetta()->PlottaRetta(true);
+        FrmRetta()->Legenda();
+        break;
+    default:
+        s.PaginaCorrente = PagConfig;
+        FrmConfig()->show();
+        FrmConfig_2()->hide();
+        FrmRetta()->hide();
+        FrmConfig()->AggiornaSelezioni();
+        break;
+    }
+}
+
+void MDIFrm::MDIForm_Resize()
+{
+    if (!m_frmBar)
+        return;
+    const QSize esterno = frameGeometry().size();
+    if (Twips::DaPxX(esterno.width(), this) < LarghezzaMinima
+        || Twips::DaPxY(esterno.height(), this) < AltezzaMinima)
+        return;
+    m_frmBar->move(0, 0);
+    const int sinistra = m_frmBar->x() + m_frmBar->width();
+    const QRect destra(sinistra, 0, qMax(0, m_area->width() - sinistra), m_area->height());
+    for (PaginaEditor *pagina : m_pagine)
+        pagina->setGeometry(destra);
+    m_frmWait->move(0, m_frmBar->height());
+}
+
+void MDIFrm::resizeEvent(QResizeEvent *evento)
+{
+    QMainWindow::resizeEvent(evento);
+    MDIForm_Resize();
+}
+
+void MDIFrm::Scarica()
+{
+    m_scaricaDaCodice = true;
+    close();
 }
 
 void MDIFrm::closeEvent(QCloseEvent *evento)
 {
-    m_ctx.stato.StatoProgramma = StatoApp::Chiusura;
+    if (m_chiuso) {
+        evento->accept();
+        return;
+    }
+    if (!m_scaricaDaCodice) {
+        // The user's close box: the next Timer1 tick closes, once no
+        // transaction is waiting.
+        evento->ignore();
+        m_ctx.stato.UscitaRichiesta = 1;
+        Timer2->stop();
+        return;
+    }
+    Timer1->stop();
+    Timer2->stop();
     m_ctx.link.ChiudiPipe(m_ctx.impLink.AttesaPipe_usec);
+    for (QWidget *finestra : {static_cast<QWidget *>(FrmConfig()), static_cast<QWidget *>(FrmConfig_2()),
+                              static_cast<QWidget *>(m_frmBar), static_cast<QWidget *>(FrmRetta()),
+                              static_cast<QWidget *>(m_frmWait)})
+        if (finestra)
+            finestra->hide();
+    m_chiuso = true;
     evento->accept();
+    emit chiuso();
+}
+
+void MDIFrm::keyPressEvent(QKeyEvent *evento)
+{
+    if (m_frmBar)
+        m_frmBar->TastoGiu(evento->key());
+}
+
+void MDIFrm::keyReleaseEvent(QKeyEvent *evento)
+{
+    if (m_frmBar && !evento->isAutoRepeat())
+        m_frmBar->TastoSu(evento->key());
 }
 
 } // namespace gascal

@@ -1,0 +1,106 @@
+#include "ui/main/EsecutoreOperazioni.h"
+
+#include "app/Contesto.h"
+#include "app/FileSistema.h"
+#include "app/ServiziUi.h"
+#include "ecu/SequenzeBlocchi.h"
+#include "mapfile/Mappa.h"
+#include "ui/common/PaginaEditor.h"
+#include "ui/main/FrmWait.h"
+#include "ui/main/MDIFrm.h"
+
+namespace gascal {
+
+void EsecutoreOperazioni::ErroreOperazione(bool conIcona)
+{
+    m_ctx.ui.Messaggio(m_ctx.diz.Testo(1), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
+                       conIcona ? ServiziUi::Icona::Critica : ServiziUi::Icona::Nessuna);
+}
+
+bool EsecutoreOperazioni::CaricaMappa()
+{
+    StatoApp &s = m_ctx.stato;
+    const QString percorso = s.FileDefinizioni;
+    s.FileDefinizioni.clear();
+    // A damaged file is refused before anything is sent to the ECU.
+    if (!FileExist(percorso) || !Mappa::ControllaFile(percorso).isEmpty()) {
+        m_ctx.ui.Messaggio(m_ctx.diz.Testo(10), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
+                           ServiziUi::Icona::Critica);
+        return true; // already reported
+    }
+    if (!Mappa(m_ctx).CaricaMappa(percorso))
+        return false;
+    s.ErroreComunicazione = 1;
+    m_frame.Attesa()->StatoMessaggio = FrmWait::MappaScritta;
+    s.FileDefOffline.clear();
+    return true;
+}
+
+void EsecutoreOperazioni::EseguiOperazione()
+{
+    StatoApp &s = m_ctx.stato;
+    m_frame.Attesa()->MostraAttivita();
+    const qint64 attesa = m_ctx.impLink.AttesaPipe_usec;
+    SequenzeBlocchi sequenze(m_ctx);
+    switch (s.OperazioneRichiesta) {
+    case 5:
+        m_ctx.link.InviaComando(4, QByteArray(1, '\x01'), attesa);
+        break;
+    case 6:
+        m_ctx.link.InviaComando(4, QByteArray(1, '\x00'), attesa);
+        break;
+    case 10:
+        m_ctx.link.InviaComando(4, QByteArray(1, '\x02'), attesa);
+        break;
+    case 7:
+        if (!sequenze.ScriviBlk3())
+            ErroreOperazione();
+        break;
+    case 8: {
+        const bool ok = sequenze.ScriviMappe();
+        m_frame.FrmRetta()->PlottaRetta(true);
+        m_frame.FrmRetta()->Legenda();
+        if (!ok)
+            ErroreOperazione();
+        break;
+    }
+    case 12:
+        if (!sequenze.CommutaStato())
+            ErroreOperazione();
+        break;
+    case 19:
+        if (!sequenze.InviaEMemorizza(m_ctx.code.MessaggioDaInviare))
+            ErroreOperazione(false);
+        break;
+    case 27: {
+        const bool ok = sequenze.ScriviBlk2();
+        m_frame.FrmConfig()->AggiornaSelezioni();
+        if (!ok)
+            ErroreOperazione();
+        break;
+    }
+    case 9: {
+        const bool ok = Mappa(m_ctx).SalvaMappa(s.FileDefinizioni);
+        s.FileDefinizioni.clear();
+        if (ok)
+            m_frame.Attesa()->StatoMessaggio = FrmWait::MappaSalvata;
+        else
+            ErroreOperazione();
+        break;
+    }
+    case 18:
+        if (!CaricaMappa())
+            ErroreOperazione();
+        break;
+    case 48:
+        break;
+    default:
+        ErroreOperazione();
+        break;
+    }
+    m_frame.AggiornaPaginaCorrente();
+    s.OperazioneRichiesta = 0;
+    m_frame.Attesa()->Aggiorna();
+}
+
+} // namespace gascal

@@ -1,0 +1,27 @@
+#pragma once
+
+namespace gascal {
+
+class Contesto;
+class MDIFrm;
+
+// Carries out the pending operation that a window asked for: the mode
+// commands, the block write sequences, the map file save and load. Run by
+// the frame's Timer1 only, between two polling cycles.
+class EsecutoreOperazioni
+{
+public:
+    EsecutoreOperazioni(Contesto &ctx, MDIFrm &frame) : m_ctx(ctx), m_frame(frame) {}
+
+    // Carries out OperazioneRichiesta and clears it.
+    void EseguiOperazione();
+
+private:
+    bool CaricaMappa();
+    void ErroreOperazione(bool conIcona = true);
+
+    Contesto &m_ctx;
+    MDIFrm &m_frame;
+};
+
+} // namespace gascal

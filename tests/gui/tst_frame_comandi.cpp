@@ -1,0 +1,182 @@
+// The command bar and the page cycle on a frame connected to ecusim.
+#include "ProgrammaProva.h"
+
+#include "app/FileSistema.h"
+#include "ui/common/PaginaSegnaposto.h"
+#include "ui/main/FrmBar.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace gascal;
+
+class TstFrameComandi : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cicloPagine();
+    void finestraInformazioni();
+    void salvataggioMappaConSovrascrittura();
+    void mappaDanneggiataRifiutata();
+    void lingueEFont();
+
+private:
+    std::unique_ptr<ProgrammaProva> p;
+    PaginaSegnaposto *Pagina(int n) const
+    {
+        PaginaEditor *pagine[] = {p->frame->FrmConfig(), p->frame->FrmConfig_2(), p->frame->FrmRetta()};
+        return dynamic_cast<PaginaSegnaposto *>(pagine[n]);
+    }
+    QString Sezione(int k) const { return p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Barra]"), k); }
+};
+
+void TstFrameComandi::initTestCase()
+{
+    p = std::make_unique<ProgrammaProva>();
+    QCOMPARE(p->AvviaEcu(), QString());
+    QVERIFY(p->AvviaProgramma());
+    QVERIFY(p->AttendiStato(StatoApp::Connesso));
+}
+
+void TstFrameComandi::cleanupTestCase()
+{
+    p.reset();
+}
+
+void TstFrameComandi::cicloPagine()
+{
+    QCOMPARE(p->ctx.stato.PaginaCorrente, 0);
+    QVERIFY(Pagina(0)->isVisible() && !Pagina(1)->isVisible() && !Pagina(2)->isVisible());
+    // The pages fill the frame right of the bar.
+    QCOMPARE(Pagina(0)->x(), p->frame->Barra()->width());
+
+    const int agg1 = Pagina(1)->Aggiornamenti;
+    QTest::mouseClick(p->frame->Barra()->CmdPage, Qt::LeftButton);
+    QCOMPARE(p->ctx.stato.PaginaCorrente, 1);
+    QVERIFY(!Pagina(0)->isVisible() && Pagina(1)->isVisible() && !Pagina(2)->isVisible());
+    QCOMPARE(Pagina(1)->Aggiornamenti, agg1 + 1);
+
+    // F2 released anywhere in the frame turns the page too.
+    const int tracciamenti = Pagina(2)->Tracciamenti;
+    QTest::keyRelease(p->frame.get(), Qt::Key_F2);
+    QCOMPARE(p->ctx.stato.PaginaCorrente, 2);
+    QVERIFY(!Pagina(0)->isVisible() && !Pagina(1)->isVisible() && Pagina(2)->isVisible());
+    QCOMPARE(Pagina(2)->Tracciamenti, tracciamenti + 1);
+
+    const int agg0 = Pagina(0)->Aggiornamenti;
+    QTest::keyRelease(p->frame->Barra(), Qt::Key_F2);
+    QCOMPARE(p->ctx.stato.PaginaCorrente, 0);
+    QVERIFY(Pagina(0)->isVisible() && !Pagina(2)->isVisible());
+    QCOMPARE(Pagina(0)->Aggiornamenti, agg0 + 1);
+}
+
+void TstFrameComandi::finestraInformazioni()
+{
+    p->ui.mostrati.clear();
+    QTest::mouseClick(p->frame->Barra()->CmdInfo, Qt::LeftButton);
+    QCOMPARE(p->ui.mostrati.size(), 1);
+    const auto box = p->ui.mostrati.first();
+    QCOMPARE(box.icona, ServiziUi::Icona::Domanda);
+    const QStringList righe = box.testo.split(QStringLiteral("\r\n"));
+    QCOMPARE(righe.size(), 9);
+    QCOMPARE(righe.at(0), Sezione(5));
+    QCOMPARE(righe.at(2), QStringLiteral("PC  : 1.28 - 28/11/14"));
+    for (int vuota : {1, 3, 5, 7})
+        QVERIFY(righe.at(vuota).isEmpty());
+    const QRegularExpression versione(QStringLiteral("^\\d\\d\\.\\d\\d - \\d\\d/\\d\\d/\\d{4} "));
+    QVERIFY2(righe.at(4).startsWith(QStringLiteral("ECU : ")), qPrintable(righe.at(4)));
+    QVERIFY2(versione.match(righe.at(4).mid(6)).hasMatch(), qPrintable(righe.at(4)));
+    QVERIFY2(righe.at(4) != QStringLiteral("ECU : 00.00 - 00/00/0000 "), "the ECU's identity was not read");
+    QVERIFY2(versione.match(righe.at(6).mid(6)).hasMatch(), qPrintable(righe.at(6)));
+    QVERIFY(righe.at(6).startsWith(QStringLiteral("FILE: ")));
+    const QRegularExpression dati(QStringLiteral("^DATA: -?\\d+( -?\\d+){6}$"));
+    QVERIFY2(dati.match(righe.at(8)).hasMatch(), qPrintable(righe.at(8)));
+}
+
+void TstFrameComandi::salvataggioMappaConSovrascrittura()
+{
+    const QString percorso = p->Percorso(QStringLiteral("Data/esistente.var"));
+    QFile vecchio(percorso);
+    QVERIFY(vecchio.open(QIODevice::WriteOnly));
+    vecchio.write("old\r\n");
+    vecchio.close();
+
+    // No to the overwrite question: nothing pending, the file untouched.
+    p->ui.mostrati.clear();
+    p->ui.fileDaSalvare.enqueue(percorso);
+    p->ui.risposte.enqueue(ServiziUi::Risposta::No);
+    QTest::mouseClick(p->frame->Barra()->CmdMapSave, Qt::LeftButton);
+    QCOMPARE(p->ui.filtriMostrati.last(), QStringLiteral("View Files  (*.var)|*.var|All Files  (*.*)|*.*"));
+    QCOMPARE(p->ui.mostrati.size(), 1);
+    QCOMPARE(p->ui.mostrati.first().testo, percorso + QStringLiteral("\r\n") + Sezione(6)
+                                               + QStringLiteral("\r\n") + Sezione(7));
+    QCOMPARE(p->ui.mostrati.first().pulsanti, ServiziUi::Pulsanti::SiNo);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    QVERIFY(p->ctx.stato.FileDefinizioni.isEmpty());
+    QTest::qWait(300);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+
+    // Yes: the next tick reads the ECU and writes the file, then says so.
+    p->ui.mostrati.clear();
+    p->ui.fileDaSalvare.enqueue(percorso);
+    p->ui.risposte.enqueue(ServiziUi::Risposta::Si);
+    QTest::mouseClick(p->frame->Barra()->CmdMapSave, Qt::LeftButton);
+    QVERIFY(p->frame->windowTitle().endsWith(QStringLiteral(" - [esistente.var] ")));
+    QTRY_VERIFY_WITH_TIMEOUT(p->ui.Testi().contains(p->ctx.diz.Testo(8)), 10000);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    QVERIFY(vecchio.open(QIODevice::ReadOnly));
+    QVERIFY(vecchio.readAll().startsWith("[INFO]\r\n"));
+    QCOMPARE(p->ctx.stato.StatoProgramma, int(StatoApp::Connesso));
+}
+
+void TstFrameComandi::mappaDanneggiataRifiutata()
+{
+    const QString percorso = p->Percorso(QStringLiteral("Data/rotta.var"));
+    QFile rotta(percorso);
+    QVERIFY(rotta.open(QIODevice::WriteOnly));
+    rotta.write("[INFO]\r\nx\r\n[BLK_2]\r\n41\r\n");
+    rotta.close();
+    p->ui.mostrati.clear();
+    p->ui.fileDaAprire.enqueue(percorso);
+    QTest::mouseClick(p->frame->Barra()->CmdMapOpen, Qt::LeftButton);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 18);
+    QTRY_COMPARE_WITH_TIMEOUT(p->ctx.stato.OperazioneRichiesta, 0, 5000);
+    QCOMPARE(p->ui.mostrati.size(), 1);
+    QVERIFY(p->ui.mostrati.first().testo.startsWith(p->ctx.diz.Testo(10)));
+    // Refused before any transaction: no reconnection follows.
+    QTest::qWait(200);
+    QCOMPARE(p->ctx.stato.ErroreComunicazione, quint8(0));
+    QCOMPARE(p->ctx.stato.StatoProgramma, int(StatoApp::Connesso));
+}
+
+void TstFrameComandi::lingueEFont()
+{
+    const QString inglese = p->ctx.diz.Testo(0);
+    const QString tipPagina = p->frame->Barra()->CmdPage->toolTip();
+    QCOMPARE(tipPagina, Sezione(1));
+    QTest::mouseClick(p->frame->Barra()->CmdLingua, Qt::LeftButton);
+    QCOMPARE(p->ctx.diz.LinguaCorrente, int(Dizionario::Italiano));
+    QVERIFY(p->frame->windowTitle().startsWith(p->ctx.diz.Testo(0) + QStringLiteral(" - 1.28 - 28/11/14")));
+    QCOMPARE(p->frame->Barra()->CmdPage->toolTip(), Sezione(1));
+    QVERIFY(p->frame->Barra()->CmdPage->toolTip() != tipPagina);
+    QCOMPARE(Pagina(2)->LblTitolo->text(), p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Retta]"), 1));
+    for (int i = 0; i < 3; ++i)
+        QTest::mouseClick(p->frame->Barra()->CmdLingua, Qt::LeftButton);
+    QCOMPARE(p->ctx.diz.LinguaCorrente, int(Dizionario::Thai));
+    QCOMPARE(p->ctx.diz.FontNome, QStringLiteral("Loma"));
+    QCOMPARE(p->frame->Barra()->CmdInfo->font().family(), QStringLiteral("Loma"));
+    QCOMPARE(p->frame->Barra()->LblRpmVal->font().family(), QStringLiteral("Loma"));
+    QCOMPARE(Pagina(0)->LblTitolo->font().family(), QStringLiteral("Loma"));
+    for (int i = 0; i < 2; ++i)
+        QTest::mouseClick(p->frame->Barra()->CmdLingua, Qt::LeftButton);
+    QCOMPARE(p->ctx.diz.Testo(0), inglese);
+    QVERIFY(FileExist(p->Percorso(QStringLiteral("diz.ini"))));
+}
+
+QTEST_MAIN(TstFrameComandi)
+#include "tst_frame_comandi.moc"
