@@ -136,7 +136,7 @@ int main(int argc, char *argv[])
 
     // One live-data read: request frame 8 + 5 bytes, reply frame 8 + 30 bytes;
     // on the line 5 bytes out and 30 bytes back.
-    BancoEcu banco(QStringLiteral(GASCAL_BIN));
+    BancoEcu banco;
     if (!Prepara(banco, {})) {
         std::fprintf(stderr, "bench_link: the virtual ECU did not answer\n");
         return 1;
@@ -166,7 +166,7 @@ int main(int argc, char *argv[])
     const double pavimento99 = sPipe.p99 + sPty.p99;
 
     // CPU while polling every 50 ms an ECU that answers after 20 ms.
-    BancoEcu lento(QStringLiteral(GASCAL_BIN));
+    BancoEcu lento;
     if (!Prepara(lento, {QStringLiteral("--delay-ms"), QStringLiteral("20")}))
         return 1;
     Contesto &ctxLento = *lento.ctx;

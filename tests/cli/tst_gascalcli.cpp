@@ -1,4 +1,4 @@
-#include "BancoCli.h"
+#include "BancoEcu.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -17,12 +17,12 @@ class TstGascalCli : public QObject
         qint64 ms = 0;
     };
 
-    static Esito Esegui(const BancoCli &b, const QStringList &argomenti)
+    static Esito Esegui(const BancoEcu &b, const QStringList &argomenti)
     {
         QProcess p;
         QElapsedTimer t;
         t.start();
-        p.start(BancoCli::Bin(QStringLiteral("gascal-cli")),
+        p.start(BancoEcu::Bin(QStringLiteral("gascal-cli")),
                 QStringList{QStringLiteral("--dir"), b.Cartella()} + argomenti);
         Esito e;
         if (!p.waitForFinished(60000)) {
@@ -47,7 +47,7 @@ class TstGascalCli : public QObject
 private slots:
     void infoPrintsIdentityAndProductionData()
     {
-        BancoCli b;
+        BancoEcu b;
         QVERIFY(b.AvviaEcu());
         const Esito e = Esegui(b, {QStringLiteral("info")});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
@@ -61,7 +61,7 @@ private slots:
 
     void mapRoundTripIsExact()
     {
-        BancoCli b;
+        BancoEcu b;
         QVERIFY(b.AvviaEcu());
         const QString a = b.Percorso(QStringLiteral("a.var"));
         const QString c = b.Percorso(QStringLiteral("c.var"));
@@ -90,7 +90,7 @@ private slots:
 
     void liveCountPrintsHeaderAndRows()
     {
-        BancoCli b;
+        BancoEcu b;
         QVERIFY(b.AvviaEcu());
         const Esito e = Esegui(b, {QStringLiteral("live"), QStringLiteral("--count"), QStringLiteral("3")});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
@@ -117,9 +117,9 @@ private slots:
 
     void scanSaysWhereTheEcuAnswered()
     {
-        BancoCli b;
+        BancoEcu b;
         QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
-        b.ScriviFile(QStringLiteral("PrjCom.ini"), "2=" + b.Linea().toLocal8Bit() + "\n");
+        b.ScriviFile(QStringLiteral("PrjCom.ini"), "2=" + b.Link().toLocal8Bit() + "\n");
         QVERIFY(b.AvviaEcu());
         const Esito e = Esegui(b, {QStringLiteral("scan")});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
@@ -130,7 +130,7 @@ private slots:
 
     void missingEcuFailsWithinTheTimeLimit()
     {
-        BancoCli b; // no ECU on the line
+        BancoEcu b; // no ECU on the line
         Esito e = Esegui(b, {QStringLiteral("--timeout"), QStringLiteral("1"), QStringLiteral("info")});
         QVERIFY(e.codice != 0);
         QVERIFY2(e.err.contains(QStringLiteral("no ECU found within 1 s")), qPrintable(e.err));
@@ -144,7 +144,7 @@ private slots:
 
     void malformedMapIsRefusedAndBadUsageExplained()
     {
-        BancoCli b; // no ECU: the file must be refused before the search
+        BancoEcu b; // no ECU: the file must be refused before the search
         b.ScriviFile(QStringLiteral("bad.var"), "[BLK_2]\r\n4102\r\n");
         Esito e = Esegui(b, {QStringLiteral("load-map"), b.Percorso(QStringLiteral("bad.var"))});
         QVERIFY(e.codice != 0);

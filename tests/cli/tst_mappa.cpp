@@ -1,4 +1,4 @@
-#include "BancoCli.h"
+#include "BancoEcu.h"
 
 #include "app/TestoByte.h"
 #include "ecu/SequenzeBlocchi.h"
@@ -39,12 +39,12 @@ class TstMappa : public QObject
     Q_OBJECT
 
     // Connects a bench to its own fresh ECU.
-    static bool Connetti(BancoCli &b, const QStringList &opzioni = {})
+    static bool Connetti(BancoEcu &b, const QStringList &opzioni = {})
     {
         return b.AvviaEcu(opzioni) && b.Avvia() && b.Cerca();
     }
 
-    static QByteArray Salva(BancoCli &b, const QString &nome)
+    static QByteArray Salva(BancoEcu &b, const QString &nome)
     {
         b.ctx->stato.StatoProgramma = StatoApp::Operazione;
         const bool ok = Mappa(*b.ctx).SalvaMappa(b.Percorso(nome));
@@ -53,7 +53,7 @@ class TstMappa : public QObject
     }
 
     // Changes the configuration, block 5 and the calibration map of an ECU.
-    static bool Modifica(BancoCli &b, int passo = 3)
+    static bool Modifica(BancoEcu &b, int passo = 3)
     {
         Contesto &ctx = *b.ctx;
         SequenzeBlocchi seq(ctx);
@@ -74,7 +74,7 @@ class TstMappa : public QObject
 private slots:
     void savedFileLoadsIntoAnotherEcu()
     {
-        BancoCli uno;
+        BancoEcu uno;
         QVERIFY(Connetti(uno));
         QVERIFY(Modifica(uno));
         const QByteArray a = Salva(uno, QStringLiteral("a.var"));
@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(uno.ctx->TabMsg[Contesto::RecConfig].Valori[6], 0);
 
         // A second ECU with another firmware date and the defaults.
-        BancoCli due;
+        BancoEcu due;
         QVERIFY(Connetti(due, {QStringLiteral("--identity"), QStringLiteral("012801012015414243")}));
         const QByteArray prima = Salva(due, QStringLiteral("prima.var"));
         QVERIFY(Dati(prima, "[MAP_0]") != Dati(a, "[MAP_0]"));
@@ -122,7 +122,7 @@ private slots:
 
     void failedSaveLeavesTheOldFile()
     {
-        BancoCli b;
+        BancoEcu b;
         QVERIFY(Connetti(b));
         const QByteArray vecchio = "old map\r\n";
         b.ScriviFile(QStringLiteral("m.var"), vecchio);
@@ -139,7 +139,7 @@ private slots:
 
     void malformedFileIsRefusedBeforeAnyTransaction()
     {
-        BancoCli b;
+        BancoEcu b;
         QVERIFY(Connetti(b));
         const QByteArray originale = Salva(b, QStringLiteral("orig.var"));
         // Good blocks that differ from the ECU's, then a bad one.

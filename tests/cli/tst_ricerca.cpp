@@ -1,4 +1,4 @@
-#include "BancoCli.h"
+#include "BancoEcu.h"
 
 #include "app/Orologio.h"
 #include "app/TestoByte.h"
@@ -46,7 +46,7 @@ class TstRicerca : public QObject
 private slots:
     void findsTheEcuAndReadsEveryRecord()
     {
-        BancoCli b;
+        BancoEcu b;
         QVERIFY(b.AvviaEcu());
         QVERIFY(b.Avvia());
         int aggiornamenti = 0;
@@ -78,9 +78,9 @@ private slots:
     void scansEveryPortWithoutPortCom()
     {
         // The ECU on port 7 only; ports 0..6 do not exist.
-        BancoCli b;
+        BancoEcu b;
         QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
-        b.ScriviFile(QStringLiteral("PrjCom.ini"), "7=" + b.Linea().toLocal8Bit() + "\n");
+        b.ScriviFile(QStringLiteral("PrjCom.ini"), "7=" + b.Link().toLocal8Bit() + "\n");
         QVERIFY(b.AvviaEcu());
         QVERIFY(b.Avvia());
         QVERIFY(b.Cerca(20000));
@@ -91,7 +91,7 @@ private slots:
     {
         // No ECU at all: every port is missing; the search sleeps while it
         // waits and ends soon after it is told to.
-        BancoCli b;
+        BancoEcu b;
         QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
         QVERIFY(b.Avvia());
         b.ctx->stato.ErroreComunicazione = 1;
@@ -109,7 +109,7 @@ private slots:
 
     void unprogrammedEcuAsksForAnUpdate()
     {
-        BancoCli b;
+        BancoEcu b;
         QVERIFY(b.AvviaEcu({QStringLiteral("--unprogrammed")}));
         QVERIFY(b.Avvia());
         QVERIFY(!b.Cerca(5000));
@@ -124,7 +124,7 @@ private slots:
 
     void newerFirmwareClosesTheProgram()
     {
-        BancoCli b;
+        BancoEcu b;
         QVERIFY(b.AvviaEcu({QStringLiteral("--identity"),
                             QStringLiteral("013001062015") + QString::fromLatin1(QByteArray(" ECU GC-SQ4 LPG").toHex())}));
         QVERIFY(b.Avvia());
@@ -141,7 +141,7 @@ private slots:
     {
         // Probes answered, the map read refused: the search goes on until
         // stopped, retrying at a calm pace (every attempt is answered at once).
-        BancoCli b;
+        BancoEcu b;
         QVERIFY(b.AvviaEcu({QStringLiteral("--refuse"), QStringLiteral("18")}));
         QVERIFY(b.Avvia());
         const double c0 = CpuConFigli();

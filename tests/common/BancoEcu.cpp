@@ -1,17 +1,24 @@
 #include "BancoEcu.h"
 
 #include "app/Avvio.h"
+#include "mapfile/RicercaEcu.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QLocalSocket>
+#include <QTest>
+#include <QTimer>
 
-BancoEcu::BancoEcu(const QString &binari) : m_binari(binari)
+QString BancoEcu::Bin(const QString &nome)
+{
+    return QStringLiteral(GASCAL_BIN "/") + nome;
+}
+
+BancoEcu::BancoEcu()
 {
     for (const char *nome : {"PrjCom", "SetCom.ini", "map.ini", "def.xar", "def_cng.xar"}) {
-        const QString origine = binari + QLatin1Char('/') + QLatin1String(nome);
-        if (QFile::exists(origine))
-            QFile::copy(origine, m_cartella.filePath(QLatin1String(nome)));
+        const QString n = QString::fromLatin1(nome);
+        if (QFile::exists(Bin(n)))
+            QFile::copy(Bin(n), Percorso(n));
     }
     ScriviFile(QStringLiteral("PrjCom.ini"), "0=ttyECU\r\n");
     ScriviFile(QStringLiteral("PortCom.ini"), "0\r\n");
@@ -20,15 +27,21 @@ BancoEcu::BancoEcu(const QString &binari) : m_binari(binari)
 
 BancoEcu::~BancoEcu()
 {
-    ctx.reset(); // PrjCom ends first
+    ctx.reset(); // PrjCom ends with its input
     FermaEcu();
 }
 
 void BancoEcu::ScriviFile(const QString &nome, const QByteArray &contenuto)
 {
-    QFile file(m_cartella.filePath(nome));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(contenuto);
+    QFile file(Percorso(nome));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contenuto) < 0)
+        qWarning("cannot write %s", qPrintable(nome));
+}
+
+QByteArray BancoEcu::LeggiFile(const QString &nome) const
+{
+    QFile file(Percorso(nome));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool BancoEcu::AvviaEcu(const QStringList &opzioni, bool controllo)
@@ -36,17 +49,16 @@ bool BancoEcu::AvviaEcu(const QStringList &opzioni, bool controllo)
     FermaEcu();
     QStringList argomenti{QStringLiteral("--link"), Link()};
     if (controllo)
-        argomenti << QStringLiteral("--control") << m_cartella.filePath(QStringLiteral("ecu.ctl"));
-    m_ecu.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_ecu.start(m_binari + QStringLiteral("/ecusim"), argomenti + opzioni);
-    QDeadlineTimer scadenza(5000);
+        argomenti << QStringLiteral("--control") << Percorso(QStringLiteral("ecu.ctl"));
+    m_ecu.start(Bin(QStringLiteral("ecusim")), argomenti + opzioni);
+    if (!m_ecu.waitForStarted(5000))
+        return false;
     QByteArray uscita;
-    while (!scadenza.hasExpired() && m_ecu.waitForReadyRead(static_cast<int>(scadenza.remainingTime()))) {
-        uscita += m_ecu.readAll();
-        if (uscita.contains("ready"))
-            return true;
-    }
-    return false;
+    const bool pronto = QTest::qWaitFor([&] {
+        uscita += m_ecu.readAllStandardOutput();
+        return uscita.contains("ready") || m_ecu.state() != QProcess::Running;
+    }, 5000);
+    return pronto && uscita.contains("ready");
 }
 
 void BancoEcu::FermaEcu()
@@ -54,20 +66,35 @@ void BancoEcu::FermaEcu()
     if (m_ecu.state() == QProcess::NotRunning)
         return;
     m_ecu.terminate();
-    if (!m_ecu.waitForFinished(3000))
+    if (!m_ecu.waitForFinished(3000)) {
         m_ecu.kill();
-    m_ecu.waitForFinished(1000);
+        m_ecu.waitForFinished(1000);
+    }
 }
 
 bool BancoEcu::Avvia()
 {
-    return gascal::Avvio::Esegui(*ctx, m_cartella.path());
+    return gascal::Avvio::Esegui(*ctx, Cartella());
+}
+
+bool BancoEcu::Cerca(int ms)
+{
+    using gascal::StatoApp;
+    ctx->stato.StatoProgramma = StatoApp::Ricerca;
+    ctx->stato.ErroreComunicazione = 1;
+    gascal::Contesto *c = ctx.get();
+    QTimer stop;
+    stop.setSingleShot(true);
+    QObject::connect(&stop, &QTimer::timeout, [c] { c->stato.LavoroOffline = 1; });
+    stop.start(ms);
+    gascal::RicercaEcu(*ctx).CercaCentralina();
+    return ctx->stato.StatoProgramma == StatoApp::Connesso;
 }
 
 QString BancoEcu::Controllo(const QString &comando)
 {
     QLocalSocket presa;
-    presa.connectToServer(m_cartella.filePath(QStringLiteral("ecu.ctl")));
+    presa.connectToServer(Percorso(QStringLiteral("ecu.ctl")));
     if (!presa.waitForConnected(2000))
         return {};
     presa.write((comando + QLatin1Char('\n')).toUtf8());

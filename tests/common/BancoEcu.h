@@ -10,33 +10,41 @@
 
 // A test bench: a program folder of its own with PrjCom and the settings
 // files, the virtual ECU on a pseudo-terminal linked into that folder as
-// port 0, and the program's state started on that folder.
+// port 0 (PrjCom.ini) and fixed as the port to search (PortCom.ini), and the
+// program's state for that folder.
 class BancoEcu
 {
 public:
-    // `binari` is the build's program folder (ecusim, PrjCom, SetCom.ini...).
-    explicit BancoEcu(const QString &binari);
+    BancoEcu();
     ~BancoEcu();
 
     // Starts (or restarts) the virtual ECU with these options, with its
-    // control channel when asked; false when it did not become ready.
+    // control channel when asked; false when it did not become ready. The
+    // event loop keeps running meanwhile.
     bool AvviaEcu(const QStringList &opzioni = {}, bool controllo = false);
     void FermaEcu();
+    // What ecusim said on its error output when it did not start.
+    QString ErroriEcu() { return QString::fromLocal8Bit(m_ecu.readAllStandardError()); }
     // Runs the start-up sequence on the folder; false when it ended the program.
     bool Avvia();
+    // The ECU search as the frame runs it, stopped after `ms` at the latest
+    // (as the wait window's stop button does); true when it connected.
+    bool Cerca(int ms = 10000);
     // Sends a line on the ECU's control channel and returns its answer line.
     QString Controllo(const QString &comando);
 
     QString Cartella() const { return m_cartella.path(); }
-    QString Link() const { return m_cartella.filePath(QStringLiteral("ttyECU")); }
-    QString Binari() const { return m_binari; }
+    QString Percorso(const QString &nome) const { return m_cartella.filePath(nome); }
+    QString Link() const { return Percorso(QStringLiteral("ttyECU")); }
     void ScriviFile(const QString &nome, const QByteArray &contenuto);
+    QByteArray LeggiFile(const QString &nome) const;
+    // A file of the build's program folder (ecusim, PrjCom, gascal-cli...).
+    static QString Bin(const QString &nome);
 
     gascal::ServiziUiScriptati ui;
     std::unique_ptr<gascal::Contesto> ctx;
 
 private:
-    QString m_binari;
     QTemporaryDir m_cartella;
     QProcess m_ecu;
 };

@@ -44,7 +44,7 @@ class TstEcuReale : public QObject
 private slots:
     void startUpExchangesItsFirstCommand()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         QVERIFY(banco.AvviaEcu());
         QVERIFY(banco.Avvia());
         QCOMPARE(banco.ctx->link.RispCodice(), 2);
@@ -57,7 +57,7 @@ private slots:
 
     void startUpWithoutFirmwareEndsWithAMessage()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         banco.ScriviFile(QStringLiteral("SetCom.ini"), "[AttesaPipe_usec]\r\n1000\r\n");
         QVERIFY(!banco.Avvia());
         QCOMPARE(banco.ui.mostrati.size(), 1);
@@ -66,7 +66,7 @@ private slots:
 
     void probeAndRecordReads()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         QVERIFY(banco.AvviaEcu());
         QVERIFY(banco.Avvia());
         Contesto &ctx = *banco.ctx;
@@ -84,7 +84,7 @@ private slots:
 
     void unprogrammedEcuEchoesTheProbe()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         QVERIFY(banco.AvviaEcu({QStringLiteral("--unprogrammed")}));
         QVERIFY(banco.Avvia());
         Contesto &ctx = *banco.ctx;
@@ -96,7 +96,7 @@ private slots:
 
     void missingPortIsAnsweredAtOnce()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         QVERIFY(banco.Avvia()); // no ECU: the link points nowhere
         Contesto &ctx = *banco.ctx;
         QElapsedTimer t;
@@ -109,7 +109,7 @@ private slots:
 
     void readModifyWriteOfTheConfiguration()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         QVERIFY(Connetti(banco));
         Contesto &ctx = *banco.ctx;
         ctx.stato.StatoProgramma = StatoApp::Connesso;
@@ -131,7 +131,7 @@ private slots:
 
     void failedWriteKeepsTheQueueAndRestoresTheMode()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         QVERIFY(Connetti(banco, {QStringLiteral("--refuse"), QStringLiteral("17")}));
         Contesto &ctx = *banco.ctx;
         ctx.stato.StatoProgramma = StatoApp::Connesso;
@@ -144,7 +144,7 @@ private slots:
 
     void mapAndBlock5Write()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         QVERIFY(Connetti(banco));
         Contesto &ctx = *banco.ctx;
         MsgRecord mappa = ctx.TabMsg[Contesto::RecMappa];
@@ -160,7 +160,7 @@ private slots:
 
     void fuelToggleSwitchesTheEcuToGasAndBack()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         QVERIFY(Connetti(banco, {}, true));
         Contesto &ctx = *banco.ctx;
         QCOMPARE(banco.Controllo(QStringLiteral("rpm 2500")), QStringLiteral("ok"));
@@ -187,7 +187,7 @@ private slots:
 
     void definitionFilesDecodeToTheEcuValues()
     {
-        BancoEcu banco(QStringLiteral(GASCAL_BIN));
+        BancoEcu banco;
         QVERIFY(banco.AvviaEcu());
         QVERIFY(banco.Avvia());
         Contesto &ctx = *banco.ctx;

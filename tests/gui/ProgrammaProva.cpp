@@ -2,27 +2,7 @@
 
 #include "app/Avvio.h"
 
-#include <QFile>
 #include <QTest>
-
-namespace {
-void Scrivi(const QString &percorso, const QByteArray &testo)
-{
-    QFile file(percorso);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(testo);
-}
-} // namespace
-
-ProgrammaProva::ProgrammaProva()
-{
-    const QString risorse = QStringLiteral(GASCAL_SOURCE "/resources/");
-    QFile::copy(QStringLiteral(PRJCOM_PATH), Percorso(QStringLiteral("PrjCom")));
-    QFile::copy(risorse + QStringLiteral("SetCom.ini"), Percorso(QStringLiteral("SetCom.ini")));
-    QFile::copy(risorse + QStringLiteral("map.ini"), Percorso(QStringLiteral("map.ini")));
-    Scrivi(Percorso(QStringLiteral("PrjCom.ini")), "0=" + Link().toLocal8Bit() + "\r\n");
-    Scrivi(Percorso(QStringLiteral("PortCom.ini")), "0\r\n");
-}
 
 ProgrammaProva::~ProgrammaProva()
 {
@@ -32,39 +12,17 @@ ProgrammaProva::~ProgrammaProva()
     }
     frame.reset();
     m_sorveglianti.clear();
-    FermaEcu();
 }
 
 QString ProgrammaProva::AvviaEcu(const QStringList &opzioni)
 {
-    FermaEcu();
-    m_ecu.setProgram(QStringLiteral(ECUSIM_PATH));
-    m_ecu.setArguments(QStringList{QStringLiteral("--link"), Link()} + opzioni);
-    m_ecu.start();
-    if (!m_ecu.waitForStarted(3000))
-        return QStringLiteral("ecusim did not start");
-    // The event loop keeps running while we wait for "ready".
-    if (!QTest::qWaitFor([this] { return m_ecu.canReadLine()
-                                         || m_ecu.state() == QProcess::NotRunning; }, 5000)
-        || m_ecu.readLine().trimmed() != "ready")
-        return QStringLiteral("no 'ready' from ecusim: ") + QString::fromLocal8Bit(m_ecu.readAllStandardError());
-    return {};
-}
-
-void ProgrammaProva::FermaEcu()
-{
-    if (m_ecu.state() == QProcess::NotRunning)
-        return;
-    m_ecu.terminate();
-    if (!m_ecu.waitForFinished(3000)) {
-        m_ecu.kill();
-        m_ecu.waitForFinished(1000);
-    }
+    return banco.AvviaEcu(opzioni, true) ? QString()
+                                         : QStringLiteral("ecusim did not start: ") + banco.ErroriEcu();
 }
 
 bool ProgrammaProva::AvviaProgramma()
 {
-    if (!gascal::Avvio::Esegui(ctx, Cartella()))
+    if (!banco.Avvia())
         return false;
     frame = std::make_unique<gascal::MDIFrm>(ctx);
     frame->MDIForm_Load();

@@ -1,32 +1,28 @@
 #pragma once
 
-#include "app/Contesto.h"
-#include "app/ServiziUiScriptati.h"
+#include "BancoEcu.h"
 #include "ui/main/MDIFrm.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
-#include <vector>
 #include <memory>
+#include <vector>
 
-// A program folder of its own (the communication process, SetCom.ini,
-// map.ini, PrjCom.ini pointing at a link path, PortCom.ini "0"), an ecusim on
-// that link path when asked for, the start-up run on the folder and the frame.
+// The shared bench (program folder, PrjCom, the virtual ECU) with the frame
+// window started on it.
 class ProgrammaProva
 {
 public:
-    ProgrammaProva();
+    ProgrammaProva() = default;
     ~ProgrammaProva();
 
-    QString Cartella() const { return m_cartella.path(); }
-    QString Percorso(const QString &nome) const { return m_cartella.filePath(nome); }
-    QString Link() const { return Percorso(QStringLiteral("ttyECU")); }
+    QString Cartella() const { return banco.Cartella(); }
+    QString Percorso(const QString &nome) const { return banco.Percorso(nome); }
+    QString Link() const { return banco.Link(); }
 
     // Starts ecusim on the link path; empty on success, else why not.
     QString AvviaEcu(const QStringList &opzioni = {});
-    void FermaEcu();
+    void FermaEcu() { banco.FermaEcu(); }
 
     // Start-up on the folder, then the frame with its load.
     bool AvviaProgramma();
@@ -38,12 +34,11 @@ public:
     // the search's own waits), as soon as `condizione` holds.
     void Quando(std::function<bool()> condizione, std::function<void()> azione);
 
-    gascal::ServiziUiScriptati ui;
-    gascal::Contesto ctx{ui};
+    BancoEcu banco;
+    gascal::ServiziUiScriptati &ui = banco.ui;
+    gascal::Contesto &ctx = *banco.ctx;
     std::unique_ptr<gascal::MDIFrm> frame;
 
 private:
-    QTemporaryDir m_cartella;
-    QProcess m_ecu;
     std::vector<std::unique_ptr<QTimer>> m_sorveglianti;
 };
