@@ -1,12 +1,20 @@
 #include "ui/common/IconePulsanti.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 
 namespace gascal::IconePulsanti {
 
 namespace {
+
+// A closed polygon given in fractions of the icon's side.
+void Poligono(QPainter &p, double l, std::initializer_list<QPointF> punti)
+{
+    QPolygonF poligono;
+    for (const QPointF &punto : punti)
+        poligono << QPointF(punto.x() * l, punto.y() * l);
+    p.drawPolygon(poligono);
+}
 
 void Disegna(QPainter &p, double l, Tipo tipo)
 {
@@ -36,17 +44,7 @@ void Disegna(QPainter &p, double l, Tipo tipo)
     }
     case Tipo::Apri: {
         p.setBrush(QColor(240, 200, 80));
-        QPainterPath cartella;
-        cartella.moveTo(l * 0.08, l * 0.82);
-        cartella.lineTo(l * 0.08, l * 0.22);
-        cartella.lineTo(l * 0.38, l * 0.22);
-        cartella.lineTo(l * 0.46, l * 0.32);
-        cartella.lineTo(l * 0.8, l * 0.32);
-        cartella.lineTo(l * 0.8, l * 0.45);
-        cartella.lineTo(l * 0.92, l * 0.45);
-        cartella.lineTo(l * 0.8, l * 0.82);
-        cartella.closeSubpath();
-        p.drawPath(cartella);
+        Poligono(p, l, {{0.08, 0.82}, {0.08, 0.22}, {0.38, 0.22}, {0.46, 0.32}, {0.8, 0.32}, {0.8, 0.45}, {0.92, 0.45}, {0.8, 0.82}});
         break;
     }
     case Tipo::Salva: {
@@ -60,16 +58,7 @@ void Disegna(QPainter &p, double l, Tipo tipo)
     }
     case Tipo::Pagina: {
         p.setBrush(QColor(0, 160, 80));
-        QPainterPath freccia;
-        freccia.moveTo(l * 0.12, l * 0.38);
-        freccia.lineTo(l * 0.55, l * 0.38);
-        freccia.lineTo(l * 0.55, l * 0.18);
-        freccia.lineTo(l * 0.9, l * 0.5);
-        freccia.lineTo(l * 0.55, l * 0.82);
-        freccia.lineTo(l * 0.55, l * 0.62);
-        freccia.lineTo(l * 0.12, l * 0.62);
-        freccia.closeSubpath();
-        p.drawPath(freccia);
+        Poligono(p, l, {{0.12, 0.38}, {0.55, 0.38}, {0.55, 0.18}, {0.9, 0.5}, {0.55, 0.82}, {0.55, 0.62}, {0.12, 0.62}});
         break;
     }
     case Tipo::Aggiorna: {
