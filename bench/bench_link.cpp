@@ -148,9 +148,10 @@ int main(int argc, char *argv[])
     const size_t rispostaEcu = static_cast<size_t>(ctx.link.RispDati().size());
     // Measured in turns, so that whatever else the machine does weighs on
     // all three alike.
+    std::vector<double> tx, pipeGrezza, ptyGrezzo;
+    {
     Eco ecoPipe(false, 8 + static_cast<size_t>(lettura.size()), 8 + rispostaEcu);
     Eco ecoPty(true, static_cast<size_t>(lettura.size()), rispostaEcu);
-    std::vector<double> tx, pipeGrezza, ptyGrezzo;
     for (int i = 0; i < giri; ++i) {
         const double t0 = TimerApi_uSec();
         if (ctx.link.InviaComando(6, lettura, ctx.impLink.AttesaPipe_usec) != 0)
@@ -158,6 +159,7 @@ int main(int argc, char *argv[])
         tx.push_back(TimerApi_uSec() - t0);
         pipeGrezza.push_back(ecoPipe.Giro());
         ptyGrezzo.push_back(ecoPty.Giro());
+    }
     }
     const Statistica sTx = Calcola(tx);
     const Statistica sPipe = Calcola(pipeGrezza);
