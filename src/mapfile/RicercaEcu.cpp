@@ -42,7 +42,8 @@ void RicercaEcu::CercaCentralina()
     const ImpostazioniLink &impLink = m_ctx.impLink;
     const qint64 attesa = impLink.AttesaPipe_usec;
 
-    stato.LavoroOffline = 0;
+    // A stop pressed between two searches (an ECU without firmware makes each
+    // search end at once) is not cleared here: it ends this search too.
     const std::optional<int> fissa = PortaFissa(m_ctx.imp.FilePortCom);
     int porta = fissa.value_or(0);
     m_ctx.link.InviaComando(2, QByteArray(1, '\0'), attesa);
@@ -66,6 +67,10 @@ void RicercaEcu::CercaCentralina()
     };
 
     for (;;) {
+        if (stato.LavoroOffline == 1 || stato.UscitaRichiesta == 1) {
+            stato.ErroreComunicazione = 0;
+            return;
+        }
         m_ctx.link.InviaComando(10, sonde.value(k), attesa);
         QByteArray grezza;
         const int s = m_ctx.link.InviaComando(3, QByteArray(1, static_cast<char>(porta)), attesa,
@@ -123,11 +128,15 @@ void RicercaEcu::VerificaFirmware(const QByteArray &atteso, const QByteArray &tr
 {
     using namespace Identita;
     StatoApp &stato = m_ctx.stato;
+    // The same ECU without firmware is found again at every search: it is
+    // reported once, while the update button still blinks for it.
+    const bool giaSegnalata = stato.MarcatoreAggiornamento == QLatin1String("Lampeggia");
     stato.MarcatoreAggiornamento.clear();
 
     if (trovato == m_ctx.imp.MsgProva) {
-        m_ctx.ui.Messaggio(TestoNonProgrammata(), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
-                           ServiziUi::Icona::Nessuna);
+        if (!giaSegnalata)
+            m_ctx.ui.Messaggio(TestoNonProgrammata(), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
+                               ServiziUi::Icona::Nessuna);
         stato.MarcatoreAggiornamento = QStringLiteral("Lampeggia");
         return;
     }

@@ -120,6 +120,21 @@ private slots:
         QCOMPARE(b.ui.Testi(), QStringList{RicercaEcu::TestoNonProgrammata()});
         QVERIFY(b.ui.Testi()[0].contains(QStringLiteral("non programmata")));
         QCOMPARE(b.ctx->stato.MarcatoreAggiornamento, QStringLiteral("Lampeggia"));
+
+        // The next search finds it again: no second box while the button blinks.
+        QVERIFY(!b.Cerca(5000));
+        RicercaEcu(*b.ctx).VerificaFirmware(b.ctx->imp.FirmwareAtteso, b.ctx->TabMsg[0].Immagine);
+        QCOMPARE(b.ui.mostrati.size(), 1);
+        QCOMPARE(b.ctx->stato.MarcatoreAggiornamento, QStringLiteral("Lampeggia"));
+
+        // A stop pressed between two searches ends the next one before it probes.
+        b.ctx->stato.LavoroOffline = 1;
+        b.ctx->stato.ErroreComunicazione = 1;
+        b.ctx->TabMsg[0].Immagine.clear();
+        RicercaEcu(*b.ctx).CercaCentralina();
+        QVERIFY(b.ctx->TabMsg[0].Immagine.isEmpty());
+        QCOMPARE(b.ctx->stato.ErroreComunicazione, quint8(0));
+        QCOMPARE(b.ctx->stato.LavoroOffline, quint8(1)); // for the frame to go offline
     }
 
     void newerFirmwareClosesTheProgram()

@@ -82,6 +82,7 @@ bool BancoEcu::Cerca(int ms)
     using gascal::StatoApp;
     ctx->stato.StatoProgramma = StatoApp::Ricerca;
     ctx->stato.ErroreComunicazione = 1;
+    ctx->stato.LavoroOffline = 0;
     gascal::Contesto *c = ctx.get();
     QTimer stop;
     stop.setSingleShot(true);

@@ -20,7 +20,26 @@ private slots:
     void connetteERiconnetteDopoPerditaDelLink();
     void chiusuraDuranteTransazioneAlTickSuccessivo();
     void offlineCaricaDefinizioniEScartaOperazioni();
+    void centralinaNonProgrammataSegnalataUnaVolta();
 };
+
+void TstFrameConnessione::centralinaNonProgrammataSegnalataUnaVolta()
+{
+    ProgrammaProva p;
+    QCOMPARE(p.AvviaEcu({QStringLiteral("--unprogrammed")}), QString());
+    QVERIFY(p.AvviaProgramma());
+    // The search finds the boot loader again and again; the box comes once
+    // and the update button keeps blinking.
+    QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.MarcatoreAggiornamento, QStringLiteral("Lampeggia"), 5000);
+    QTest::qWait(1500);
+    QCOMPARE(p.ui.mostrati.size(), 1);
+    QVERIFY(p.ui.mostrati[0].testo.contains(QStringLiteral("non programmata")));
+    QCOMPARE(p.ctx.stato.MarcatoreAggiornamento, QStringLiteral("Lampeggia"));
+    // The wait window's stop still takes the program offline.
+    p.frame->Attesa()->CmdStop->click();
+    QVERIFY(p.AttendiStato(StatoApp::Offline, 3000));
+    QVERIFY(p.frame->windowTitle().endsWith(QStringLiteral("  - [OFFLINE]")));
+}
 
 void TstFrameConnessione::connetteERiconnetteDopoPerditaDelLink()
 {
