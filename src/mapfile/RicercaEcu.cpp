@@ -60,9 +60,10 @@ void RicercaEcu::CercaCentralina()
             if (m_ctx.tx.Scambia(HexToStr(m_ctx.TabMsg.at(n).Richiesta)) != 0)
                 return false;
             blocchi[n] = m_ctx.tx.RispDati();
+            // The identity is the answer less its header and its checksum.
+            if (n == Contesto::RecIdentita)
+                m_ctx.TabMsg[n].Immagine = blocchi.at(n).chopped(1).mid(5);
         }
-        // The identity is the answer less its header and its checksum.
-        m_ctx.TabMsg[Contesto::RecIdentita].Immagine = blocchi.at(0).chopped(1).mid(5);
         return true;
     };
 

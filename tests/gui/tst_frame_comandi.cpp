@@ -3,6 +3,7 @@
 
 #include "app/FileSistema.h"
 #include "ui/common/PaginaSegnaposto.h"
+#include "ui/common/QtServiziUi.h"
 #include "ui/main/FrmBar.h"
 
 #include <QFile>
@@ -20,6 +21,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void cicloPagine();
+    void filtriDeiDialoghiComeScritti();
     void finestraInformazioni();
     void salvataggioMappaConSovrascrittura();
     void mappaDanneggiataRifiutata();
@@ -179,4 +181,13 @@ void TstFrameComandi::lingueEFont()
 }
 
 QTEST_MAIN(TstFrameComandi)
+void TstFrameComandi::filtriDeiDialoghiComeScritti()
+{
+    // The dialog shows the descriptions as written, blanks included.
+    QCOMPARE(QtServiziUi::FiltroQt(QStringLiteral("View Files  (*.var)|*.var|All Files  (*.*)|*.*")),
+             QStringLiteral("View Files  (*.var);;All Files  (*.*)"));
+    QCOMPARE(QtServiziUi::FiltroQt(QStringLiteral("Samples|*.cmp;*.txt")),
+             QStringLiteral("Samples (*.cmp *.txt)"));
+}
+
 #include "tst_frame_comandi.moc"

@@ -42,14 +42,16 @@ ServiziUi::Risposta QtServiziUi::Messaggio(const QString &testo, const QString &
 
 QString QtServiziUi::FiltroQt(const QString &filtro)
 {
+    // "Description|pattern|..." pairs. A description that already ends with
+    // its patterns in brackets is shown as it is, blanks included.
     const QStringList parti = filtro.split(QLatin1Char('|'));
     QStringList voci;
     for (qsizetype i = 0; i + 1 < parti.size(); i += 2) {
-        QString nome = parti.at(i);
-        const qsizetype parentesi = nome.indexOf(QLatin1Char('('));
-        if (parentesi > 0)
-            nome = nome.left(parentesi).trimmed();
-        voci.append(QStringLiteral("%1 (%2)").arg(nome, QString(parti.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' '))));
+        const QString &nome = parti.at(i);
+        if (nome.trimmed().endsWith(QLatin1Char(')')) && nome.contains(QLatin1Char('(')))
+            voci.append(nome);
+        else
+            voci.append(QStringLiteral("%1 (%2)").arg(nome, QString(parti.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' '))));
     }
     return voci.join(QStringLiteral(";;"));
 }

@@ -223,9 +223,11 @@ void MDIFrm::StatoOffline()
     }
     if (s.OperazioneRichiesta == 0)
         return;
-    if (s.OperazioneRichiesta == 18 && !s.FileDefOffline.isEmpty()) {
-        const bool letto = Definizioni::CaricaDefinizioni(m_ctx, s.FileDefOffline);
-        if (!letto && !m_defAvvio)
+    if (s.OperazioneRichiesta == 18) {
+        // No file to load (a request made before going offline): the pages
+        // are refreshed all the same.
+        if (!s.FileDefOffline.isEmpty() && !Definizioni::CaricaDefinizioni(m_ctx, s.FileDefOffline)
+            && !m_defAvvio)
             m_ctx.ui.Messaggio(m_ctx.diz.Testo(10), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
                                ServiziUi::Icona::Critica);
         s.FileDefOffline.clear();
