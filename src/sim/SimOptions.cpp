@@ -63,8 +63,10 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("CNG variant of the factory contents (identity, configuration, map)."));
     const QCommandLineOption definitions(QStringLiteral("write-definitions"),
         QStringLiteral("Write the factory contents as a definition file and end."), QStringLiteral("PATH"));
+    const QCommandLineOption demoOpt(QStringLiteral("demo"),
+        QStringLiteral("Drive the engine by itself through a town-and-road cycle (for demos)."));
     p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, verboseOpt,
-                  control, cngOpt, definitions});
+                  control, cngOpt, definitions, demoOpt});
 
     if (!p.parse(arguments)) {
         *error = p.errorText();
@@ -84,6 +86,7 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     definitionsPath = p.value(definitions);
     controlPath = p.value(control);
     cng = p.isSet(cngOpt);
+    demo = p.isSet(demoOpt);
     if (linkPath.isEmpty() && definitionsPath.isEmpty()) {
         *error = QStringLiteral("--link PATH is required");
         return false;

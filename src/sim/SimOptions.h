@@ -19,6 +19,7 @@ struct SimOptions
     bool verbose = false;      // --verbose: traffic on stderr
     QString controlPath;       // --control PATH: local socket for line commands; "-" = stdin
     bool cng = false;          // --cng: the CNG variant of the factory contents
+    bool demo = false;         // --demo: the engine drives itself (DemoDrive)
     QString definitionsPath;   // --write-definitions PATH: write a definition file and end
     bool helpRequested = false; // --help: usage text is in the error argument
 

@@ -2,7 +2,7 @@
 //
 //   ecusim --link PATH [--unprogrammed] [--identity HEX] [--settings SetCom.ini]
 //          [--drop-every N] [--corrupt-every N] [--delay-ms MS] [--refuse SERVICE]...
-//          [--verbose] [--control PATH|-] [--cng]
+//          [--verbose] [--control PATH|-] [--cng] [--demo]
 //   ecusim --write-definitions FILE [--cng]
 //
 // Prints "ready" on stdout once PATH leads to the line (and the control
@@ -11,6 +11,7 @@
 
 #include "ControlChannel.h"
 #include "ControlCommands.h"
+#include "DemoDrive.h"
 #include "DefinitionFile.h"
 #include "EcuDefaults.h"
 #include "EcuSimulator.h"
@@ -102,6 +103,9 @@ int main(int argc, char *argv[])
     if (options.verbose)
         std::fprintf(stderr, "ecusim: %s -> %s\n", qPrintable(options.linkPath), qPrintable(line.slaveName()));
     engine.start();
+    DemoDrive demo(commands);
+    if (options.demo)
+        demo.start();
     std::printf("ready\n");
     std::fflush(stdout);
 

@@ -27,6 +27,7 @@ private slots:
     void refusedService();
     void badCommandLines_data();
     void badCommandLines();
+    void demoDrivesTheEngineByItself();
 };
 
 #define START(ecu)                                   \
@@ -137,6 +138,16 @@ void TestEcuSimFaults::badCommandLines()
     QVERIFY(p.waitForFinished(5000));
     QVERIFY(p.exitCode() != 0);
     QVERIFY(!p.readAllStandardOutput().contains("ready"));
+}
+
+void TestEcuSimFaults::demoDrivesTheEngineByItself()
+{
+    EcuSimLine ecu({QStringLiteral("--demo")});
+    START(ecu);
+    // The cycle starts at idle and moves on every few seconds, switching to gas.
+    QVERIFY(ecu.control(QStringLiteral("state")).contains(QStringLiteral("target=800")));
+    QTRY_VERIFY_WITH_TIMEOUT(ecu.control(QStringLiteral("state")).contains(QStringLiteral("target=1800")), 6000);
+    QTRY_VERIFY_WITH_TIMEOUT(ecu.control(QStringLiteral("state")).contains(QStringLiteral("request=gas")), 6000);
 }
 
 QTEST_GUILESS_MAIN(TestEcuSimFaults)

@@ -1,0 +1,45 @@
+#include "DemoDrive.h"
+
+#include "ControlCommands.h"
+
+namespace {
+// Seconds between two steps of the cycle.
+constexpr int StepSeconds = 4;
+} // namespace
+
+DemoDrive::DemoDrive(ControlCommands &commands, QObject *parent)
+    : QObject(parent), m_commands(commands)
+{
+    m_timer.setInterval(StepSeconds * 1000);
+    connect(&m_timer, &QTimer::timeout, this, &DemoDrive::nextStep);
+}
+
+const QStringList &DemoDrive::steps()
+{
+    static const QStringList cycle{
+        QStringLiteral("key on;rpm 800;load 10"),
+        QStringLiteral("rpm 1800;load 35"),
+        QStringLiteral("fuel gas;rpm 2500;load 45"),
+        QStringLiteral("rpm 3200;load 70"),
+        QStringLiteral("rpm 3800;load 90"),
+        QStringLiteral("rpm 2200;load 20"),
+        QStringLiteral("rpm 1500;load 5"),
+        QStringLiteral("rpm 2800;load 60"),
+        QStringLiteral("rpm 900;load 10"),
+    };
+    return cycle;
+}
+
+void DemoDrive::start()
+{
+    nextStep();
+    m_timer.start();
+}
+
+void DemoDrive::nextStep()
+{
+    bool quit = false;
+    for (const QString &command : steps().at(m_step).split(QLatin1Char(';')))
+        m_commands.execute(command, &quit);
+    m_step = (m_step + 1) % static_cast<int>(steps().size());
+}
