@@ -6,7 +6,6 @@
 #include "mapfile/RicercaEcu.h"
 
 #include <QFileInfo>
-#include <QTimer>
 
 namespace gascal::cli {
 
@@ -48,26 +47,9 @@ bool SessioneCli::Avvia(const QString &cartella)
 bool SessioneCli::CercaEcu(int secondi, bool accettaPiuNuovo)
 {
     StatoApp &stato = ctx.stato;
-    // As the main window does: a link to be made, searching (time-outs of
-    // missing ports stay silent).
-    stato.StatoProgramma = StatoApp::Ricerca;
-    stato.ErroreComunicazione = 1;
     stato.UscitaRichiesta = 0;
-
-    // The way out of a search without end: as the wait window's stop button.
-    bool scaduto = false;
-    QTimer limite;
-    limite.setSingleShot(true);
-    limite.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&limite, &QTimer::timeout, [&] {
-        scaduto = true;
-        stato.LavoroOffline = 1;
-    });
-    limite.start(secondi * 1000);
     RicercaEcu ricerca(ctx);
-    ricerca.CercaCentralina();
-    limite.stop();
-    stato.LavoroOffline = 0;
+    const bool scaduto = ricerca.CercaEntro(secondi * 1000);
 
     const QByteArray identita = ctx.TabMsg.value(Contesto::RecIdentita).Immagine;
     const bool nonProgrammata = stato.StatoProgramma != StatoApp::Connesso

@@ -28,14 +28,12 @@ bool CaricaDefinizioni(Contesto &ctx, const QString &percorso)
     QFile file(percorso);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QString testo = QString::fromLatin1(file.readAll());
-    testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const QStringList righe = testo.split(QLatin1Char('\n'));
+    const QList<QByteArray> righe = FileTesto::RigheBlocchi(file.readAll());
     for (qsizetype i = 0; i < righe.size(); ++i) {
-        const int record = RecordDiSezione(righe.at(i));
+        const int record = RecordDiSezione(QString::fromLatin1(righe.at(i)));
         if (record < 0)
             continue;
-        const QString hex = i + 1 < righe.size() ? righe.at(i + 1).trimmed() : QString();
+        const QString hex = i + 1 < righe.size() ? QString::fromLatin1(righe.at(i + 1).trimmed()) : QString();
         // A block line that is missing or not hex ends the reading.
         if (i + 1 >= righe.size() || hex.isEmpty() || !IsHex(hex) || record >= ctx.TabMsg.size())
             return false;

@@ -12,6 +12,15 @@ QStringList DividiRighe(const QString &testo)
     return testo.split(QStringLiteral("\r\n"));
 }
 
+QList<QByteArray> RigheBlocchi(const QByteArray &testo)
+{
+    QList<QByteArray> righe = testo.split('\n');
+    for (QByteArray &riga : righe)
+        if (riga.endsWith('\r'))
+            riga.chop(1);
+    return righe;
+}
+
 QStringList LeggiFileTesto(const QString &percorso)
 {
     QFile file(percorso);

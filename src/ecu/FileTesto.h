@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,11 @@ QStringList LeggiImpostazioni(const QString &percorso, ServiziUi &ui);
 
 // Splits a text on CR LF.
 QStringList DividiRighe(const QString &testo);
+
+// The lines of a map or definition file's bytes: split on LF, a CR before it
+// dropped. Only section names are trusted there, since a raw firmware line
+// may hold line-break bytes of its own.
+QList<QByteArray> RigheBlocchi(const QByteArray &testo);
 
 } // namespace FileTesto
 } // namespace gascal

@@ -2,21 +2,12 @@
 
 #include "app/Contesto.h"
 #include "app/Orologio.h"
+#include "ecu/CorniceModo.h"
 #include "link/MessaggioEcu.h"
 
 namespace gascal {
 
 using namespace MessaggioEcu;
-
-SequenzeBlocchi::CorniceModo::CorniceModo(Contesto &ctx)
-    : m_ctx(ctx), m_modo(ctx.link.RispByte6()), m_ok(ctx.tx.Modo(2) == 0)
-{
-}
-
-SequenzeBlocchi::CorniceModo::~CorniceModo()
-{
-    m_ctx.tx.Modo(static_cast<quint8>(m_modo));
-}
 
 int SequenzeBlocchi::LeggiRecord(int n, bool fresca)
 {

@@ -24,20 +24,6 @@ public:
     // Reads record n with its own request; `fresca` also keeps the image.
     int LeggiRecord(int n, bool fresca);
 
-    // Mode 2 for the writes; Ripristina() puts back the mode in force before.
-    class CorniceModo
-    {
-    public:
-        explicit CorniceModo(Contesto &ctx);
-        ~CorniceModo();
-        bool Ok() const { return m_ok; }
-
-    private:
-        Contesto &m_ctx;
-        qint32 m_modo;
-        bool m_ok;
-    };
-
 private:
     bool ScriviRecordConCoda(int record, quint8 servizio, bool coda2);
     int LeggiCopia(quint8 servizio, int record, class MsgRecord &copia);

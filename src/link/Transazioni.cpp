@@ -33,9 +33,14 @@ int Transazioni::Scambia(const QByteArray &messaggio)
     return Esito(m_link.InviaComando(6, messaggio, Timeout()));
 }
 
+int Transazioni::Richiedi(const MsgRecord &record)
+{
+    return Scambia(HexToStr(record.Richiesta));
+}
+
 int Transazioni::LeggiRecord(MsgRecord &record, const AmbienteDecodifica &ambiente, bool salvaImmagine)
 {
-    const int stato = Scambia(HexToStr(record.Richiesta));
+    const int stato = Richiedi(record);
     if (stato != 0)
         return stato;
     if (salvaImmagine)

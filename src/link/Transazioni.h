@@ -22,6 +22,8 @@ public:
 
     // Sends one ECU message (command 6); the answer is in RispDati.
     int Scambia(const QByteArray &messaggio);
+    // Sends a record's own request; the answer is in RispDati.
+    int Richiedi(const MsgRecord &record);
     // Reads a record with its own request and decodes the answer; `salvaImmagine`
     // also keeps the answer as the record's image.
     int LeggiRecord(MsgRecord &record, const AmbienteDecodifica &ambiente, bool salvaImmagine);

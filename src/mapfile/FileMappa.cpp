@@ -1,6 +1,7 @@
 #include "mapfile/FileMappa.h"
 
 #include "app/TestoByte.h"
+#include "ecu/FileTesto.h"
 
 #include <QList>
 
@@ -12,7 +13,7 @@ const QByteArray FineRiga("\r\n");
 
 QByteArray Esa(const QByteArray &blocco)
 {
-    return blocco.toHex().toUpper();
+    return StrToHex(blocco).toLatin1();
 }
 
 // Header (5 bytes) and checksum (1 byte) in hex digits.
@@ -49,13 +50,7 @@ QString Leggi(const QByteArray &testo, BlocchiCaricati &blocchi)
     Sezione sezioni[] = {{"[BLK_2]", &blocchi.Blk2}, {"[BLK_3]", &blocchi.Blk3},
                          {"[BLK_5]", &blocchi.Blk5}, {"[MAP_0]", &blocchi.Map0}};
 
-    // Split on LF and drop a CR before it: the raw firmware line may hold
-    // line-break bytes of its own, so only the section names are trusted.
-    QList<QByteArray> righe = testo.split('\n');
-    for (QByteArray &riga : righe) {
-        if (riga.endsWith('\r'))
-            riga.chop(1);
-    }
+    const QList<QByteArray> righe = FileTesto::RigheBlocchi(testo);
     for (qsizetype i = 0; i < righe.size(); ++i) {
         for (Sezione &s : sezioni) {
             if (righe.at(i) != s.nome)

@@ -2,7 +2,7 @@
 
 #include "app/Contesto.h"
 #include "app/ServiziUi.h"
-#include "app/TestoByte.h"
+#include "ecu/CorniceModo.h"
 #include "ecu/SequenzeBlocchi.h"
 #include "link/MessaggioEcu.h"
 #include "mapfile/FileMappa.h"
@@ -35,7 +35,7 @@ bool Mappa::SalvaMappa(const QString &percorso)
 
     FileMappa::Contenuto c;
     auto leggiRecord = [&](int n, QByteArray &blocco) {
-        if (tx.Scambia(HexToStr(m_ctx.TabMsg.at(n).Richiesta)) != 0)
+        if (tx.Richiedi(m_ctx.TabMsg.at(n)) != 0)
             return false;
         blocco = tx.RispDati();
         return true;
@@ -47,15 +47,16 @@ bool Mappa::SalvaMappa(const QString &percorso)
         return true;
     };
 
-    // The mode is put back once the switch was sent, whatever happened after.
-    const qint32 modo = m_ctx.link.RispByte6();
-    bool ok = tx.Modo(2) == 0;
+    // The mode is put back once the switch was sent, whatever happened after;
+    // a mode that cannot be put back fails the save.
+    CorniceModo cornice(m_ctx);
+    bool ok = cornice.Ok();
     ok = ok && leggiServizio(ServLeggiFirmware, {}, c.Firmware)
         && leggiRecord(Contesto::RecLive, c.Blk1) && leggiRecord(Contesto::RecComandi, c.Blk2)
         && leggiRecord(Contesto::RecConfig, c.Blk3) && leggiRecord(Contesto::RecProduzione, c.Coll)
         && leggiServizio(ServLeggiMappa, DatiLetturaMappa, c.Map0)
         && leggiServizio(ServLeggiBlk5, {}, c.Blk5);
-    ok = tx.Modo(static_cast<quint8>(modo)) == 0 && ok;
+    ok = cornice.Ripristina() && ok;
     if (!ok)
         return false;
 
@@ -117,15 +118,15 @@ bool Mappa::CaricaMappa(const QString &percorso)
         blk2[i] = 0;
 
     Transazioni &tx = m_ctx.tx;
-    const qint32 modo = m_ctx.link.RispByte6();
-    bool ok = tx.Modo(2) == 0;
+    CorniceModo cornice(m_ctx);
+    bool ok = cornice.Ok();
     ok = ok && tx.ScriviServizio(ServScriviBlk2, blk2) == 0
         && tx.ScriviServizio(ServScriviBlk3, FileMappa::DatiBlocco(blocchi.Blk3)) == 0
         && tx.ScriviServizio(ServScriviBlk5, FileMappa::DatiBlocco(blocchi.Blk5)) == 0
         && tx.ScriviServizio(ServScriviMappa, FileMappa::DatiBlocco(blocchi.Map0)) == 0
         && tx.AttesaEcu(true) == 0 && tx.Scambia(Componi(ServMemorizza)) == 0
         && tx.AttesaEcu(false) == 0;
-    ok = tx.Modo(static_cast<quint8>(modo)) == 0 && ok;
+    ok = cornice.Ripristina() && ok;
 
     // Back to the fuel in use before the load; its outcome is not the load's.
     if (commutato && ok)

@@ -3,10 +3,10 @@
 #include "app/Contesto.h"
 #include "app/Orologio.h"
 #include "app/ServiziUi.h"
-#include "app/TestoByte.h"
 #include "mapfile/Identita.h"
 
 #include <QFile>
+#include <QTimer>
 
 namespace gascal {
 
@@ -57,7 +57,7 @@ void RicercaEcu::CercaCentralina()
         if (m_ctx.TabMsg.size() < RecordLetti)
             return false;
         for (int n = 0; n < RecordLetti; ++n) {
-            if (m_ctx.tx.Scambia(HexToStr(m_ctx.TabMsg.at(n).Richiesta)) != 0)
+            if (m_ctx.tx.Richiedi(m_ctx.TabMsg.at(n)) != 0)
                 return false;
             blocchi[n] = m_ctx.tx.RispDati();
             // The identity is the answer less its header and its checksum.
@@ -117,6 +117,26 @@ void RicercaEcu::CercaCentralina()
     stato.ErroreComunicazione = 0;
     if (m_ctx.AggiornaFinestre)
         m_ctx.AggiornaFinestre();
+}
+
+bool RicercaEcu::CercaEntro(int millisecondi)
+{
+    StatoApp &stato = m_ctx.stato;
+    stato.StatoProgramma = StatoApp::Ricerca; // time-outs of missing ports stay silent
+    stato.ErroreComunicazione = 1;
+    bool scaduto = false;
+    QTimer limite;
+    limite.setSingleShot(true);
+    QObject::connect(&limite, &QTimer::timeout, [&] {
+        scaduto = true;
+        stato.LavoroOffline = 1;
+    });
+    limite.start(millisecondi);
+    CercaCentralina();
+    // The stop was the limit's own, not the user's.
+    if (scaduto)
+        stato.LavoroOffline = 0;
+    return scaduto;
 }
 
 QString RicercaEcu::TestoNonProgrammata()

@@ -17,6 +17,11 @@ public:
     explicit RicercaEcu(Contesto &ctx) : m_ctx(ctx) {}
 
     void CercaCentralina();
+    // The search with a way out after `millisecondi`, taken as the wait
+    // window's stop button does; for callers without a window (the
+    // command-line tool). It starts from a link to be made, and returns true
+    // when the time ran out.
+    bool CercaEntro(int millisecondi);
     // Compares the expected identity with the ECU's and reacts: an ECU
     // without firmware asks for an update (the update button blinks), a newer
     // one closes the program.

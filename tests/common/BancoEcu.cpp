@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QTest>
-#include <QTimer>
 
 QString BancoEcu::Bin(const QString &nome)
 {
@@ -79,17 +78,8 @@ bool BancoEcu::Avvia()
 
 bool BancoEcu::Cerca(int ms)
 {
-    using gascal::StatoApp;
-    ctx->stato.StatoProgramma = StatoApp::Ricerca;
-    ctx->stato.ErroreComunicazione = 1;
-    ctx->stato.LavoroOffline = 0;
-    gascal::Contesto *c = ctx.get();
-    QTimer stop;
-    stop.setSingleShot(true);
-    QObject::connect(&stop, &QTimer::timeout, [c] { c->stato.LavoroOffline = 1; });
-    stop.start(ms);
-    gascal::RicercaEcu(*ctx).CercaCentralina();
-    return ctx->stato.StatoProgramma == StatoApp::Connesso;
+    gascal::RicercaEcu(*ctx).CercaEntro(ms);
+    return ctx->stato.StatoProgramma == gascal::StatoApp::Connesso;
 }
 
 QString BancoEcu::Controllo(const QString &comando)

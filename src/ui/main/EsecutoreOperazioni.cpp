@@ -40,17 +40,16 @@ void EsecutoreOperazioni::EseguiOperazione()
 {
     StatoApp &s = m_ctx.stato;
     m_frame.Attesa()->MostraAttivita();
-    const qint64 attesa = m_ctx.impLink.AttesaPipe_usec;
     SequenzeBlocchi sequenze(m_ctx);
     switch (s.OperazioneRichiesta) {
     case 5:
-        m_ctx.link.InviaComando(4, QByteArray(1, '\x01'), attesa);
+        m_ctx.tx.Modo(1);
         break;
     case 6:
-        m_ctx.link.InviaComando(4, QByteArray(1, '\x00'), attesa);
+        m_ctx.tx.Modo(0);
         break;
     case 10:
-        m_ctx.link.InviaComando(4, QByteArray(1, '\x02'), attesa);
+        m_ctx.tx.Modo(2);
         break;
     case 7:
         if (!sequenze.ScriviBlk3())

@@ -1,6 +1,7 @@
 #include "ui/main/MDIFrm.h"
 
 #include "app/Contesto.h"
+#include "ecu/SequenzeBlocchi.h"
 #include "app/Impostazioni.h"
 #include "app/ServiziUi.h"
 #include "ecu/Definizioni.h"
@@ -135,7 +136,7 @@ void MDIFrm::MDIForm_Load()
     FrmRetta()->DemoRetta();
     FrmConfig()->AggiornaSelezioni();
     FrmConfig_2()->AggiornaSelezioni();
-    m_ctx.scale.CaricaMapIni(m_ctx.imp.PathApp + QStringLiteral("/map.ini"));
+    m_ctx.scale.CaricaMapIni(m_ctx.imp.FileMapIni);
 
     m_ctx.stato.ErroreComunicazione = 1;
     m_ctx.stato.PaginaCorrente = PagConfig;
@@ -242,14 +243,12 @@ void MDIFrm::StatoOffline()
 
 void MDIFrm::CicloLettura()
 {
-    auto leggi = [this](int n) {
-        if (n < m_ctx.TabMsg.size())
-            m_ctx.tx.LeggiRecord(m_ctx.TabMsg[n], m_ctx.Ambiente(), true);
-    };
-    leggi(Contesto::RecLive);
+    // A failed read leaves the old values in place.
+    SequenzeBlocchi letture(m_ctx);
+    letture.LeggiRecord(Contesto::RecLive, true);
     if (m_contatoreLento == 6) {
         m_contatoreLento = 0;
-        leggi(Contesto::RecComandi);
+        letture.LeggiRecord(Contesto::RecComandi, true);
     }
     ++m_contatoreLento;
 }
