@@ -12,6 +12,7 @@ class BarraComandi;
 class Contesto;
 class EsecutoreOperazioni;
 class FrmBar;
+class FrmRetta;
 class FrmWait;
 class PaginaEditor;
 
@@ -54,6 +55,8 @@ public:
     PaginaEditor *FrmConfig() const { return m_pagine[PagConfig]; }
     PaginaEditor *FrmConfig_2() const { return m_pagine[PagConfig2]; }
     PaginaEditor *FrmRetta() const { return m_pagine[PagRetta]; }
+    // The calibration line page itself (markers, autotuning button).
+    ::gascal::FrmRetta *PaginaRetta() const { return m_frmRetta; }
     BarraComandi *Comandi() const { return m_comandi; }
     bool Chiuso() const { return m_chiuso; }
 
@@ -87,6 +90,7 @@ private:
     FrmBar *m_frmBar = nullptr;
     FrmWait *m_frmWait = nullptr;
     std::array<PaginaEditor *, 3> m_pagine{};
+    ::gascal::FrmRetta *m_frmRetta = nullptr;
     BarraComandi *m_comandi = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
     bool m_occupato1 = false;
