@@ -165,6 +165,7 @@ void FrmRetta::Form_Load()
 
     DisponiControlli();
     m_ctx.retta.CaricaScala(m_ctx.scale);
+    Grafico->ImpostaSepDecimale(m_ctx.imp.SepDecimale);
     m_ctx.retta.DefaultRetta();
     PlottaRetta(false);
     SelezionaPivot(1);
@@ -174,9 +175,9 @@ void FrmRetta::Form_Load()
 
 void FrmRetta::DisponiControlli()
 {
-    Twips::Posiziona(Grafico, 0, 0, FrmRettaGrafico::Sfondo.right() + 120, 9840);
+    Twips::Posiziona(Grafico, 0, 0, FrmRettaGrafico::Sfondo.right() + 120, 9960);
     Twips::Posiziona(LblParaRetta, 240, 60, 8880, 400);
-    Twips::Posiziona(LblMs, 8280, 9620, 840, 240);
+    Twips::Posiziona(LblMs, 8280, 9900, 840, 240);
     const int x = 9360;
     Twips::Posiziona(LblTempoBenzVal, x, 480, 4080, 420);
     Twips::Posiziona(GrdLegenda, x, 1020, 4080, 3300);
@@ -188,8 +189,8 @@ void FrmRetta::DisponiControlli()
     GrdLegenda->setColumnWidth(1, Twips::PxX(1680, GrdLegenda));
     GrdLegenda->horizontalHeader()->setStretchLastSection(true);
     Twips::Posiziona(CmdNextPivot, x, 4500, 1080, 600);
-    Twips::Posiziona(ChkAll, x + 2640, 4500, 360, 600);
-    Twips::Posiziona(ImgChkAll, x + 3000, 4500, 1080, 600);
+    Twips::Posiziona(ImgChkAll, x + 2520, 4500, 900, 600);
+    Twips::Posiziona(ChkAll, x + 3480, 4500, 600, 600);
     Twips::Posiziona(CmdUp, x + 1500, 5220, 1080, 600);
     Twips::Posiziona(CmdLeft, x + 300, 5880, 1080, 600);
     Twips::Posiziona(CmdRight, x + 2700, 5880, 1080, 600);

@@ -105,6 +105,7 @@ void FrmRettaGrafico::paintEvent(QPaintEvent *)
     p.drawLine(Sfondo.left(), LineaZero, Sfondo.right(), LineaZero);
     p.setPen(QPen(Qt::gray, 0));
     p.drawRect(Sfondo);
+    DisegnaScale(p);
 
     const auto &retta = m_modello.Retta;
     const auto &pivot = m_modello.Pivot;
@@ -162,6 +163,35 @@ void FrmRettaGrafico::paintEvent(QPaintEvent *)
         p.setBrush(m_fase ? ColoreCursore : QColor(Qt::transparent));
         const double raggio = m_fase ? 75.0 : 120.0;
         p.drawEllipse(QPointF(x, m_yCursore), raggio, raggio);
+    }
+}
+
+void FrmRettaGrafico::DisegnaScale(QPainter &p)
+{
+    // The correction in ms on the grid lines (every 20 steps, 1.28 ms) and
+    // the petrol time in ms under every 5th point.
+    // The painter counts in twips: one point is 20 twips.
+    QFont font = this->font();
+    font.setPixelSize(qRound(font.pointSizeF() * 20 * 0.85));
+    p.setFont(font);
+    p.setPen(QColor(120, 120, 110));
+    const QString sep = m_sepDecimale;
+    for (int passi = -140; passi <= 120; passi += 20) {
+        const int y = LineaZero - TwipsPerPasso * passi;
+        if (passi == 0 || y - 90 < Sfondo.top() || y + 90 > Sfondo.bottom())
+            continue;
+        const QString testo = ModelloRetta::TestoMs(passi * double(ModelloRetta::GetCorrUSec()), 2, sep);
+        p.drawText(QRect(Sfondo.left() + 30, y - 230, 1200, 220), Qt::AlignLeft | Qt::AlignBottom,
+                   passi > 0 ? QLatin1Char('+') + testo : testo);
+    }
+    const auto &scala = m_modello.Scala;
+    if (std::all_of(scala.begin(), scala.end(), [](qint32 v) { return v == 0; }))
+        return;
+    for (int i = 0; i < ModelloRetta::NumPunti; i += 5) {
+        const int x = RettangoloPunto(i, 0).center().x();
+        p.drawLine(x, Sfondo.bottom(), x, Sfondo.bottom() + 60);
+        p.drawText(QRect(x - 400, Sfondo.bottom() + 60, 800, 220), Qt::AlignHCenter | Qt::AlignTop,
+                   ModelloRetta::TestoMs(scala[i], 1, sep));
     }
 }
 

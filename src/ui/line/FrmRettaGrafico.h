@@ -4,6 +4,8 @@
 #include <QVector>
 #include <QWidget>
 
+class QPainter;
+
 namespace gascal {
 
 class ModelloRetta;
@@ -44,6 +46,9 @@ public:
     // Proposed corrections: (point, target height in line steps).
     void ImpostaMarcatori(const QVector<QPair<int, double>> &marcatori);
 
+    // Decimal separator of the scale labels.
+    void ImpostaSepDecimale(const QString &sep) { m_sepDecimale = sep; }
+
     bool CursoreVisibile() const { return m_cursore; }
     int CursorePunto() const { return m_punto; }
     int CursoreY() const { return m_yCursore; }
@@ -57,7 +62,10 @@ protected:
     void mousePressEvent(QMouseEvent *evento) override;
 
 private:
+    void DisegnaScale(QPainter &p);
+
     const ModelloRetta &m_modello;
+    QString m_sepDecimale = QStringLiteral(".");
     bool m_tutti = false;
     bool m_cursore = false;
     int m_punto = 0;
