@@ -25,6 +25,13 @@ const char *const Descrizione =
     "                  engineering units (--count N rows, else until stopped).\n"
     "  scan            Try every port with every firmware probe and say what\n"
     "                  answered where.\n"
+    "  config          Print every setting of the two configuration pages,\n"
+    "                  NAME = ITEM, as the pages show them.\n"
+    "  config list NAME      The items of a setting's list, one a line.\n"
+    "  config set NAME ITEM  Choose ITEM in that list, as on the page; prints\n"
+    "                        the setting as the ECU then holds it.\n"
+    "  config level-empty | level-full   Calibrate the level marks from the\n"
+    "                  live level reading, tank empty or full.\n"
     "\n"
     "Message boxes of the program are printed on standard error and answered\n"
     "with their default (OK, No, Cancel). The exit status is 0 on success only.";
@@ -56,7 +63,7 @@ int main(int argc, char *argv[])
         QStringLiteral("live: print N rows and stop."), QStringLiteral("N"));
     p.addOptions({dir, timeout, count});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("info, save-map FILE, load-map FILE, live or scan."));
+                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan or config ..."));
 
     if (!p.parse(QCoreApplication::arguments()))
         return Uso(p.errorText());
@@ -70,11 +77,15 @@ int main(int argc, char *argv[])
         return Uso(QStringLiteral("no command given"));
     const QString comando = argomenti.first();
     const bool conFile = comando == QLatin1String("save-map") || comando == QLatin1String("load-map");
+    const bool config = comando == QLatin1String("config");
     const bool noto = conFile || comando == QLatin1String("info") || comando == QLatin1String("live")
-        || comando == QLatin1String("scan");
+        || comando == QLatin1String("scan") || config;
     if (!noto)
         return Uso(QStringLiteral("unknown command '%1'").arg(comando));
-    if (argomenti.size() != (conFile ? 2 : 1))
+    if (config) {
+        if (const QString e = ControllaArgomentiConfig(argomenti.mid(1)); !e.isEmpty())
+            return Uso(e);
+    } else if (argomenti.size() != (conFile ? 2 : 1))
         return Uso(conFile ? QStringLiteral("%1 needs one FILE").arg(comando)
                            : QStringLiteral("%1 takes no arguments").arg(comando));
 
@@ -100,6 +111,8 @@ int main(int argc, char *argv[])
         return ComandoSalvaMappa(sessione, secondi, argomenti.at(1));
     if (comando == QLatin1String("load-map"))
         return ComandoCaricaMappa(sessione, secondi, argomenti.at(1));
+    if (config)
+        return ComandoConfig(sessione, secondi, argomenti.mid(1));
     if (comando == QLatin1String("live"))
         return ComandoLive(sessione, secondi, righe);
     return ComandoScan(sessione);
