@@ -78,8 +78,10 @@ class TstPagineConfig : public QObject
     void Foto(const QString &nome)
     {
         const QString cartella = qEnvironmentVariable("GASCAL_SCREENSHOTS");
-        if (!cartella.isEmpty())
-            p->frame->grab().save(QDir(cartella).filePath(nome + QStringLiteral(".png")));
+        if (cartella.isEmpty())
+            return;
+        QTest::qWait(400); // the live part catches up
+        p->frame->grab().save(QDir(cartella).filePath(nome + QStringLiteral(".png")));
     }
 
 private slots:
@@ -91,6 +93,7 @@ private slots:
     void cambioIniettoreRifiutato();
     void voceInterpolazione();
     void livelli();
+    void gruppiNascostiMaAggiornati();
     void sensoreInvertitoELingue();
 };
 
@@ -316,6 +319,34 @@ void TstPagineConfig::livelli()
     QCOMPARE(soglie(), (QList<qint32>{100, 280, 800, 640}));
     QCOMPARE(g.HScrLevel[0]->value(), 640);
     Foto(QStringLiteral("iniettori"));
+}
+
+void TstPagineConfig::gruppiNascostiMaAggiornati()
+{
+    Mostra(0);
+    TabelleScala &scala = p->ctx.scale;
+    scala.MostraFineGas = false;
+    scala.MostraAbilitazioni = false;
+    Pag0()->RiempiListe();
+    for (QWidget *w : std::initializer_list<QWidget *>{Pag0()->LblParaFineGas, Pag0()->Cmb[C::CmbSwtchBar],
+                                                        Pag0()->ShpParaAbilitazioni, Pag0()->Cmb[C::CmbTipoSensMap]})
+        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    QVERIFY(Pag0()->Cmb[C::CmbSwtchRpm]->isVisible());
+    // A hidden list still shows the ECU's value.
+    QComboBox *bar = Pag0()->Cmb[C::CmbSwtchBar];
+    const QString prima = bar->currentText();
+    qint32 &pressione = p->ctx.TabMsg[Contesto::RecConfig].Valori[C::PosPressioneFineGas];
+    const qint32 vecchia = pressione;
+    pressione = prima == QStringLiteral("2") ? 600 : 2000;
+    Pag0()->AggiornaSelezioni();
+    QVERIFY(bar->currentText() != prima);
+    Foto(QStringLiteral("commutazione-senza-gruppi"));
+    pressione = vecchia;
+    scala.MostraFineGas = true;
+    scala.MostraAbilitazioni = true;
+    Pag0()->RiempiListe();
+    Pag0()->AggiornaSelezioni();
+    QVERIFY(Pag0()->LblParaFineGas->isVisible() && Pag0()->Cmb[C::CmbTipoSensMap]->isVisible());
 }
 
 void TstPagineConfig::sensoreInvertitoELingue()

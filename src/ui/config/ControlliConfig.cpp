@@ -1,6 +1,7 @@
 #include "ui/config/ControlliConfig.h"
 
 #include "config/ListaScelte.h"
+#include "ui/common/Twips.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -34,6 +35,18 @@ QLabel *Titolo(QWidget *genitore, const char *nome, const QString &testo)
     l->setFont(f);
     l->setAutoFillBackground(true);
     return l;
+}
+
+void PosizionaTitolo(QLabel *titolo, int left, int top)
+{
+    titolo->adjustSize();
+    titolo->move(Twips::PxX(left, titolo), Twips::PxY(top, titolo) - titolo->height() / 2);
+}
+
+void PosizionaEtichetta(QLabel *etichetta, int left, int top, int width)
+{
+    etichetta->setWordWrap(true);
+    Twips::Posiziona(etichetta, left, top - 60, width, 480);
 }
 
 void Mostra(QComboBox *combo, const ListaScelte &lista)

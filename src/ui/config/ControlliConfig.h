@@ -20,6 +20,12 @@ QComboBox *Combo(QWidget *genitore, const char *nome);
 QLabel *Etichetta(QWidget *genitore, const char *nome, const QString &testo);
 // A group title: bold.
 QLabel *Titolo(QWidget *genitore, const char *nome, const QString &testo);
+// Places a group title on the top border of its frame (twips), centred on
+// the line whatever the font's height.
+void PosizionaTitolo(QLabel *titolo, int left, int top);
+// Places a caption left of its list, row `top` being the list's top (twips):
+// two lines fit when a translation is long.
+void PosizionaEtichetta(QLabel *etichetta, int left, int top, int width);
 
 // Shows the list in the combo box: items, selection, enabled and shown
 // state, each written only when it differs, without raising the user's

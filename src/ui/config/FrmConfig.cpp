@@ -94,18 +94,17 @@ void FrmConfig::DisponiControlli()
                          int larghezzaEtichetta, std::initializer_list<Riga> righe) {
         const int n = static_cast<int>(righe.size());
         Twips::Posiziona(cornice, left, top, width, RigaPrima + n * Passo + 60);
-        Twips::Posiziona(titolo, left + 180, top - 150, width - 360, 300);
-        titolo->adjustSize();
+        PosizionaTitolo(titolo, left + 180, top);
         int i = 0;
         for (const Riga &r : righe) {
             const int y = top + RigaPrima - 180 + i * Passo;
-            Twips::Posiziona(r.etichetta, left + 180, y + 30, larghezzaEtichetta, 300);
+            PosizionaEtichetta(r.etichetta, left + 180, y, larghezzaEtichetta);
             const int xCombo = left + 240 + larghezzaEtichetta;
             Twips::Posiziona(Cmb[r.lista], xCombo, y, left + width - 180 - xCombo, AltezzaCombo);
             ++i;
         }
     };
-    gruppo(ShpParaComm, LblParaComm, 240, 300, 6600, 3300,
+    gruppo(ShpParaComm, LblParaComm, 240, 300, 6500, 3300,
            {{LblFattore, L::CmbFattore},
             {LblSwtchRpm, L::CmbSwtchRpm},
             {LblDirSwtich, L::CmbswitchDir},
@@ -115,11 +114,11 @@ void FrmConfig::DisponiControlli()
             {LblSwitchSovra, L::CmbSwitchSovrap},
             {LblTempoAutoCalda, L::CmbTempoAutoCalda},
             {LblTempoRitardo, L::CmbTempoRitardo}});
-    gruppo(ShpParaFineGas, LblParaFineGas, 7080, 300, 6300, 2700,
+    gruppo(ShpParaFineGas, LblParaFineGas, 6980, 300, 6500, 2900,
            {{LblFineGas, L::CmbFineGas},
             {LblSwtchBar, L::CmbSwtchBar},
             {LblSwtchDelayPress, L::CmbSwtchDelayPress}});
-    gruppo(ShpParaAbilitazioni, LblParaAbilitazioni, 7080, 2880, 6300, 2400,
+    gruppo(ShpParaAbilitazioni, LblParaAbilitazioni, 6980, 2880, 6500, 2600,
            {{LblEmergenza, L::CmbEmergenza},
             {LblTipoSensMap, L::CmbTipoSensMap},
             {LblTipoSensTemp, L::CmbTipoSensTemp}});
@@ -140,8 +139,7 @@ void FrmConfig::CaricaLingua()
     for (int n = 0; n < 18; ++n)
         if (base + n + 1 < m_ctx.diz.Numero())
             ImpostaTesto(ordine[n], m_ctx.diz.Testo(base + n + 1));
-    for (QLabel *titolo : {LblParaComm, LblParaFineGas, LblParaAbilitazioni})
-        titolo->adjustSize();
+    DisponiControlli(); // the titles and captions take their new sizes
 }
 
 void FrmConfig::RiempiListe()

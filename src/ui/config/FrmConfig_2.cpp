@@ -108,19 +108,18 @@ void FrmConfig_2::CreaControlli()
 
 void FrmConfig_2::DisponiControlli()
 {
-    const int left = 240, top = 300, width = 6600, etichetta = 2700;
+    const int left = 240, top = 300, width = 6500, etichetta = 2900;
     const std::array<QLabel *, L::NumeroListe> etichette = {LblTipoInjFam, LblMinOn,          LblSens,
                                                             LblTipoAlim,   LblSogliaMaxPower, LblSogliaMaxPowerTinj};
     Twips::Posiziona(ShpParaInj, left, top, width, 600 + L::NumeroListe * 480 + 60);
-    Twips::Posiziona(LblParaInj, left + 180, top - 150, width - 360, 300);
-    LblParaInj->adjustSize();
+    PosizionaTitolo(LblParaInj, left + 180, top);
     for (int l = 0; l < L::NumeroListe; ++l) {
         const int y = top + 420 + l * 480;
-        Twips::Posiziona(etichette[l], left + 180, y + 30, etichetta, 300);
+        PosizionaEtichetta(etichette[l], left + 180, y, etichetta);
         const int xCombo = left + 240 + etichetta;
         Twips::Posiziona(Cmb[l], xCombo, y, left + width - 180 - xCombo, 360);
     }
-    Livello->Disponi(7080, 300, 6300);
+    Livello->Disponi(6980, 300, 6500);
     Twips::Posiziona(FrmPwm, left, 3900, width, 840);
     Twips::Posiziona(Frame1, left, 4860, width, 2100);
 }
@@ -147,8 +146,7 @@ void FrmConfig_2::CaricaLingua()
     testo(12, Livello->LblLivelli);
     testo(13, Livello->LblLevelNoFiltro);
     testo(14, Livello->LblLevelFiltro);
-    LblParaInj->adjustSize();
-    Livello->LblParaFineGas->adjustSize();
+    DisponiControlli(); // the titles and captions take their new sizes
     Logica.CaricaTestiLivello();
     if (!Logica.CaptionDefault.isEmpty())
         Livello->CmdLevDef->setText(Logica.CaptionDefault);

@@ -79,22 +79,21 @@ void GruppoLivello::Disponi(int left, int top, int width)
 {
     const int x = left + 180;
     const int interno = width - 360;
-    Twips::Posiziona(ShpLivello, left, top, width, 5340);
-    Twips::Posiziona(LblParaFineGas, x, top - 150, interno, 300);
-    LblParaFineGas->adjustSize();
+    Twips::Posiziona(ShpLivello, left, top, width, 4920);
+    PosizionaTitolo(LblParaFineGas, x, top);
     Twips::Posiziona(CmbTipoLev, x, top + 300, interno - 1980, 360);
     Twips::Posiziona(CmdLevDef, x + interno - 1860, top + 270, 1860, 420);
     Twips::Posiziona(LblLivelli, x, top + 840, interno, 300);
     for (int k = 0; k < 4; ++k) {
         const int y = top + 1200 + k * 480;
-        Twips::Posiziona(LblLevel[k], x, y, 1980, 300);
+        Twips::Posiziona(LblLevel[k], x, y - 15, 1980, 330);
         Twips::Posiziona(HScrLevel[k], x + 2040, y + 15, interno - 2040 - 480, 270);
         Twips::Posiziona(ShpLevel[k], x + interno - 300, y + 30, 240, 240);
     }
-    Twips::Posiziona(LblLevelNoFiltro, x, top + 3240, interno - 1200, 300);
-    Twips::Posiziona(LblLevelNoFiltroVal, x + interno - 1200, top + 3240, 1200, 300);
-    Twips::Posiziona(LblLevelFiltro, x, top + 3600, interno - 1200, 300);
-    Twips::Posiziona(LblLevelFiltroVal, x + interno - 1200, top + 3600, 1200, 300);
+    Twips::Posiziona(LblLevelNoFiltro, x, top + 3240, interno - 1200, 330);
+    Twips::Posiziona(LblLevelNoFiltroVal, x + interno - 1200, top + 3240, 1200, 330);
+    Twips::Posiziona(LblLevelFiltro, x, top + 3600, interno - 1200, 330);
+    Twips::Posiziona(LblLevelFiltroVal, x + interno - 1200, top + 3600, 1200, 330);
     const int meta = (interno - 120) / 2;
     Twips::Posiziona(CmdMinimo, x, top + 4200, meta, 480);
     Twips::Posiziona(CmdMassimo, x + meta + 120, top + 4200, meta, 480);
