@@ -10,7 +10,9 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -92,6 +94,7 @@ private slots:
     void aggiornamentoNonScriveMai();
     void cambioIniettoreRifiutato();
     void voceInterpolazione();
+    void pannelliDiServizio();
     void livelli();
     void gruppiNascostiMaAggiornati();
     void sensoreInvertitoELingue();
@@ -277,6 +280,40 @@ void TstPagineConfig::voceInterpolazione()
     QCOMPARE(p->ctx.imp.FineGasSalvato, 1);
     Pag0()->ApriInterpolazione = nullptr;
     QVERIFY(Scegli(sensore, QStringLiteral("P 4 bar")));
+}
+
+void TstPagineConfig::pannelliDiServizio()
+{
+    Mostra(1);
+    FrmConfig_2 &pag = *Pag1();
+    QVERIFY(!pag.Frame1->isVisible() && !pag.FrmPwm->isVisible());
+    QTest::mouseClick(pag.LblParaInj, Qt::LeftButton, Qt::ShiftModifier);
+    QVERIFY(pag.Frame1->isVisible() && pag.FrmPwm->isVisible());
+
+    // A PWM value the byte cannot hold is refused with its range.
+    p->ui.mostrati.clear();
+    pag.TxtPwm[I::TxtPWMON]->setText(QStringLiteral("300"));
+    emit pag.TxtPwm[I::TxtPWMON]->returnPressed();
+    QCOMPARE(p->ui.Testi(), QStringList{QStringLiteral("ON: 0 .. 255")});
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    pag.TxtPwm[I::TxtPWMON]->setText(QStringLiteral("120"));
+    emit pag.TxtPwm[I::TxtPWMON]->returnPressed();
+    QVERIFY(Eseguita());
+    QCOMPARE(Mem(I::PosPwmOn), 120);
+    QCOMPARE(pag.TxtPwm[I::TxtPWMON]->text(), QStringLiteral("120"));
+    QVERIFY(!pag.Frame1->isVisible()); // every refresh closes the panels
+
+    // A production value goes out as the stored message of operation 19.
+    QTest::mouseClick(pag.LblParaInj, Qt::LeftButton, Qt::ShiftModifier);
+    QLineEdit *anno = pag.Text1[3];
+    anno->setText(QStringLiteral("2015"));
+    emit anno->textEdited(anno->text());
+    QCOMPARE(anno->palette().color(QPalette::Base), QColor(255, 255, 0));
+    emit anno->returnPressed();
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 19);
+    QVERIFY(Eseguita());
+    QCOMPARE(p->banco.ValoreEcu(Contesto::RecProduzione, 3), 2015);
+    QCOMPARE(anno->text(), QStringLiteral("2015"));
 }
 
 void TstPagineConfig::livelli()
