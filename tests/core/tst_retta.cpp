@@ -1,6 +1,6 @@
 // The calibration line model: edits, floor, pivot moves, the ECU images and
 // the legend texts.
-#include "app/Arrotonda.h"
+#include "app/Conversioni.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "ui/line/ModelloRetta.h"
@@ -30,15 +30,6 @@ class TstRetta : public QObject
 {
     Q_OBJECT
 private slots:
-    void arrotondamentoAlPari()
-    {
-        QCOMPARE(ArrotondaPari(2.5), 2);
-        QCOMPARE(ArrotondaPari(3.5), 4);
-        QCOMPARE(ArrotondaPari(-0.5), 0);
-        QCOMPARE(ArrotondaPari(-1.5), -2);
-        QCOMPARE(ArrotondaPari(-2.5), -2);
-    }
-
     void alzarePivotInterpolaISegmenti()
     {
         ModelloRetta m;

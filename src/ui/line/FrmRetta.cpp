@@ -1,6 +1,6 @@
 #include "ui/line/FrmRetta.h"
 
-#include "app/Arrotonda.h"
+#include "app/Conversioni.h"
 #include "app/Contesto.h"
 #include "app/Orologio.h"
 #include "app/ServiziUi.h"
@@ -257,7 +257,7 @@ void FrmRetta::AggiornaCursore()
     const bool valido = m_ctx.Valore(Contesto::RecLive, 6) & 1;
     const int punto = qBound(0, m_ctx.Valore(Contesto::RecLive, 11), ModelloRetta::NumPunti - 1);
     const double correzione = m_ctx.Valore(Contesto::RecLive, 3);
-    const auto y = static_cast<int>(ArrotondaPari(
+    const auto y = static_cast<int>(Conversioni::Arrotonda(
         FrmRettaGrafico::LineaZero
         - FrmRettaGrafico::TwipsPerPasso * (correzione / ModelloRetta::GetCorrUSec())));
     Grafico->ImpostaCursore(valido, punto, y);

@@ -1,6 +1,6 @@
 #include "ui/line/FrmRettaGrafico.h"
 
-#include "app/Arrotonda.h"
+#include "app/Conversioni.h"
 #include "ui/line/ModelloRetta.h"
 
 #include <QMouseEvent>

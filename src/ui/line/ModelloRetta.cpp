@@ -1,6 +1,6 @@
 #include "ui/line/ModelloRetta.h"
 
-#include "app/Arrotonda.h"
+#include "app/Conversioni.h"
 #include "app/Contesto.h"
 #include "ecu/TabelleScala.h"
 
@@ -33,7 +33,7 @@ void ModelloRetta::CorreggiPivot(int p, qint32 add)
         const int n = a - da;
         const double d = Retta[a] - Retta[da];
         for (int j = da + 1; j < a; ++j)
-            Retta[j] = static_cast<qint32>(ArrotondaPari(d / n * (j - da) + Retta[da]));
+            Retta[j] = static_cast<qint32>(Conversioni::Arrotonda(d / n * (j - da) + Retta[da]));
     };
     if (p > 0)
         segmento(Pivot[p - 1], centro);
@@ -146,7 +146,7 @@ bool ModelloRetta::RichiediScaricaRetta(Contesto &ctx) const
 QString ModelloRetta::TestoMs(double uSec, int decimali, const QString &sepDecimale)
 {
     // In units of the last decimal shown.
-    const qint64 unita = ArrotondaPari(uSec / std::pow(10.0, 3 - decimali));
+    const qint64 unita = Conversioni::Arrotonda(uSec / std::pow(10.0, 3 - decimali));
     const qint64 assoluto = unita < 0 ? -unita : unita;
     const qint64 potenza = static_cast<qint64>(std::pow(10.0, decimali));
     QString testo = QString::number(assoluto / potenza);
