@@ -57,14 +57,18 @@ void PortTable::readIni(const QString &path)
     }
 }
 
-QString PortTable::device(int number) const
+QString PortTable::device(int number)
 {
     if (number < 0 || number >= PortCount)
         return {};
     if (const auto it = m_mapped.constFind(number); it != m_mapped.constEnd())
         return it.value();
-    const QStringList ports = detectedPorts();
-    return number < ports.size() ? ports.at(number) : QString();
+    if (!m_detectedAge.isValid() || m_detectedAge.elapsed() >= ListingMaxAgeMs) {
+        m_detected = detectedPorts();
+        m_detectedAge.start();
+        ++m_listings;
+    }
+    return number < m_detected.size() ? m_detected.at(number) : QString();
 }
 
 QStringList PortTable::detectedPorts()
