@@ -12,17 +12,28 @@ using namespace gascal;
 
 namespace {
 
-// The four sections a map load writes, as their hex lines.
+// The data of the four sections a map load writes, without the answer
+// header and the checksum (a save sets the pedestal guard in [BLK_3] and
+// leaves its checksum as the ECU sent it).
 QMap<QByteArray, QByteArray> Blocchi(const QByteArray &testo)
 {
     QMap<QByteArray, QByteArray> blocchi;
     const QList<QByteArray> righe = testo.split('\n');
     for (qsizetype i = 0; i + 1 < righe.size(); ++i) {
         const QByteArray nome = righe[i].trimmed();
+        const QByteArray riga = righe[i + 1].trimmed();
         if (nome == "[BLK_2]" || nome == "[BLK_3]" || nome == "[BLK_5]" || nome == "[MAP_0]")
-            blocchi.insert(nome, righe[i + 1].trimmed());
+            blocchi.insert(nome, riga.mid(10, riga.size() - 12));
     }
     return blocchi;
+}
+
+// After the ECU was started again on a new line: PrjCom opens it anew
+// (whether the probe is answered in time or not).
+void RiapriPorta(Contesto &ctx)
+{
+    ctx.link.InviaComando(10, ctx.impLink.ListaFirmware.value(0), ctx.impLink.AttesaPipe_usec);
+    ctx.link.InviaComando(3, QByteArray(1, '\0'), ctx.impLink.AttesaPipe_usec);
 }
 
 QByteArray Salva(BancoEcu &b, const QString &nome)
@@ -91,6 +102,7 @@ private slots:
 
         // Every answer now comes after the ECU wait, while the next read waits.
         QVERIFY(b.AvviaEcu({QStringLiteral("--delay-ms"), QStringLiteral("300")}));
+        RiapriPorta(ctx);
         ctx.stato.StatoProgramma = StatoApp::Connesso;
         int buone = 0;
         for (int giro = 0; giro < 2; ++giro) {
@@ -115,6 +127,7 @@ private slots:
 
         // PrjCom's reply comes 100 ms after the request, the program waits 50 ms.
         QVERIFY(b.AvviaEcu({QStringLiteral("--delay-ms"), QStringLiteral("100")}));
+        RiapriPorta(ctx);
         ctx.impLink.AttesaPipe_usec = 50000;
         ctx.stato.StatoProgramma = StatoApp::Connesso;
         ctx.stato.ErroreComunicazione = 0;

@@ -70,10 +70,10 @@ private slots:
         QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
         QVERIFY(b.Avvia());
         b.ctx->stato.ErroreComunicazione = 1;
-        QTimer::singleShot(1500, [&] { b.ctx->stato.UscitaRichiesta = 1; });
         double durata = 0;
         // The program and PrjCom together, against one spinning thread.
         const double rapporto = MisuraCpu::RapportoConGiro([&] {
+            QTimer::singleShot(1500, [&] { b.ctx->stato.UscitaRichiesta = 1; });
             const double t0 = TimerApi_uSec();
             RicercaEcu(*b.ctx).CercaCentralina();
             durata = (TimerApi_uSec() - t0) / 1e6;
