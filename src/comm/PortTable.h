@@ -12,17 +12,21 @@
 // PrjCom.ini in PrjCom's folder overrides single numbers with lines N=DEVICE;
 // a relative DEVICE is taken from that folder.
 //
-// Listing the system's ports is slow (it walks the device tree), and a search
-// asks for up to 40 numbers a pass: the list is taken at most once a second.
+// Listing the system's ports is slow (it walks the device tree: some 25 ms of
+// CPU), and a search asks for up to 40 numbers a pass. The list is taken again
+// at most once a second, and then only when the device folder has changed (an
+// adapter plugged in or out) or the list is older than ListingRefreshMs.
 class PortTable
 {
 public:
     static constexpr int PortCount = 20;
 
-    // Reads <folder>/PrjCom.ini when there is one.
-    explicit PortTable(const QString &folder);
+    // Reads <folder>/PrjCom.ini when there is one. devices: the folder whose
+    // changes mean that the ports may have changed.
+    explicit PortTable(const QString &folder, const QString &devices = QStringLiteral("/dev"));
 
     static constexpr int ListingMaxAgeMs = 1000;
+    static constexpr int ListingRefreshMs = 10000;
 
     // Device path for the number; empty when no device has that number.
     QString device(int number);
@@ -38,7 +42,12 @@ private:
 
     QString m_folder;
     QHash<int, QString> m_mapped;
+    // Modification time of the device folder in ns, -1 when it cannot be read.
+    qint64 devicesStamp() const;
+
+    QString m_devices;
     QStringList m_detected;
     QElapsedTimer m_detectedAge;  // invalid until the first listing
+    qint64 m_detectedStamp = -1;
     int m_listings = 0;
 };

@@ -19,7 +19,8 @@ private slots:
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("# comment\n19=ecu\n3 = /dev/null\n25=too-high\nx=bad\n");
         ini.close();
-        PortTable ports(dir.path());
+        QTemporaryDir devices;
+        PortTable ports(dir.path(), devices.path());
         QCOMPARE(ports.device(19), dir.filePath("ecu"));
         QCOMPARE(ports.device(3), QStringLiteral("/dev/null"));
         QCOMPARE(ports.device(20), QString());
@@ -30,9 +31,20 @@ private slots:
             for (int n = 0; n < PortTable::PortCount; ++n)
                 (void)ports.device(n);
         QCOMPARE(ports.listings(), 1);
+
+        // An adapter plugged in: its device appears; it is seen within a second.
+        QFile adapter(devices.filePath("ttyUSB0"));
+        QVERIFY(adapter.open(QIODevice::WriteOnly));
+        adapter.close();
+        (void)ports.device(0);
+        QCOMPARE(ports.listings(), 1);  // not twice within a second
         QTest::qWait(PortTable::ListingMaxAgeMs + 50);
         (void)ports.device(0);
-        QCOMPARE(ports.listings(), 2);  // a new adapter is seen within a second
+        QCOMPARE(ports.listings(), 2);
+        // Nothing plugged in or out: the list stays.
+        QTest::qWait(PortTable::ListingMaxAgeMs + 50);
+        (void)ports.device(0);
+        QCOMPARE(ports.listings(), 2);
     }
 };
 
