@@ -131,8 +131,8 @@ private slots:
         ctx.impLink.AttesaPipe_usec = 50000;
         ctx.stato.StatoProgramma = StatoApp::Connesso;
         ctx.stato.ErroreComunicazione = 0;
-        b.ui.risposte << ServiziUi::Risposta::Riprova << ServiziUi::Risposta::Riprova
-                      << ServiziUi::Risposta::Riprova << ServiziUi::Risposta::Riprova;
+        for (int i = 0; i < 8; ++i)
+            b.ui.risposte << ServiziUi::Risposta::Riprova;
         QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(Contesto::RecConfig)), 0);
         QCOMPARE(ctx.tx.RispDati(), configurazione);
         QVERIFY(!b.ui.Testi().isEmpty());
