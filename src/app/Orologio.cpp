@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace gascal {
@@ -16,23 +17,35 @@ double TimerApi_uSec()
     return static_cast<double>(orologio.nsecsElapsed()) / 1000.0;
 }
 
+bool AttendiCondizione(double fine_us, const std::function<bool()> &pronta)
+{
+    // One precise timer for the whole wait wakes the dispatcher at the
+    // deadline; anything else that comes (data, window events) wakes it too.
+    // No local QEventLoop: once the application has been told to quit, a new
+    // loop's exec() returns at once without handling a single event, and the
+    // wait would spin until the deadline while the data it waits for stays
+    // unread.
+    QTimer sveglia;
+    sveglia.setSingleShot(true);
+    sveglia.setTimerType(Qt::PreciseTimer);
+    for (;;) {
+        if (pronta && pronta())
+            return true;
+        const double restano = fine_us - TimerApi_uSec();
+        if (restano < 0)
+            return false;
+        // Long waits go in steps of an hour: a timer takes an int of milliseconds.
+        if (!sveglia.isActive())
+            sveglia.start(static_cast<int>(std::min(std::ceil(restano / 1000.0), 3600000.0)));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
 void AttesaUSec(double microsecondi)
 {
     const double fine = TimerApi_uSec() + microsecondi;
     QCoreApplication::processEvents();
-    for (;;) {
-        const double restano = fine - TimerApi_uSec();
-        if (restano < 0)
-            return;
-        // A local loop woken by a precise timer: no polling, no spinning.
-        QEventLoop ciclo;
-        QTimer sveglia;
-        sveglia.setSingleShot(true);
-        sveglia.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&sveglia, &QTimer::timeout, &ciclo, &QEventLoop::quit);
-        sveglia.start(static_cast<int>(std::ceil(restano / 1000.0)));
-        ciclo.exec();
-    }
+    AttendiCondizione(fine, {});
 }
 
 } // namespace gascal

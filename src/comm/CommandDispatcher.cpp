@@ -1,5 +1,7 @@
 #include "CommandDispatcher.h"
 
+#include <QElapsedTimer>
+
 #include <utility>
 
 namespace {
@@ -8,6 +10,12 @@ namespace {
 const QByteArray Probe = QByteArray::fromHex("420104210066");
 
 constexpr int WritingAttempts = 3;
+
+// The program gives up on a reply after its pipe time-out (3 s in the shipped
+// settings). A repeat is started only when it can end within this budget, so
+// that PrjCom has always answered long before: a reply that comes after the
+// program gave up would be taken for the next request's.
+constexpr int RepeatBudgetMs = 1500;
 
 bool worthRetrying(EcuStatus status)
 {
@@ -119,10 +127,14 @@ Reply CommandDispatcher::sendMessage(const QByteArray &data)
 
     // Block writes are whole-block, so in mode 2 a lost or garbled answer is worth a repeat.
     const int attempts = m_mode == Writing ? WritingAttempts : 1;
+    QElapsedTimer sinceRequest;
+    sinceRequest.start();
     EcuAnswer answer;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         answer = m_line.exchange(data, EcuLine::Shape::Message, firstByteWaitMs());
         if (!worthRetrying(answer.status) || !m_line.isOpen())
+            break;
+        if (sinceRequest.elapsed() + firstByteWaitMs() > RepeatBudgetMs)
             break;
     }
     return Reply{6, answer.status, answer.bytes};

@@ -100,17 +100,49 @@ EcuAnswer EcuLine::exchange(const QByteArray &message, Shape shape, int firstByt
 
     if (shape == Shape::Probe) {
         readUpTo(answer.bytes, ProbeAnswerSize, firstByteMs);
-    } else if (readUpTo(answer.bytes, MessageHeaderSize, firstByteMs)
-               && quint8(answer.bytes.at(0)) == AnswerAddress
-               && quint8(answer.bytes.at(1)) == AnswerSecond
-               && quint8(answer.bytes.at(2)) >= MinimumMessageSize) {
-        readUpTo(answer.bytes, quint8(answer.bytes.at(2)), InterByteMs);
+        answer.status = judge(answer.bytes, shape);
+        if (answer.status == EcuStatus::Malformed)
+            drainUntilQuiet();
+        return answer;
     }
 
-    answer.status = judge(answer.bytes, shape);
-    if (answer.status == EcuStatus::Malformed)
-        drainUntilQuiet();  // the rest of a garbled answer must not meet the next message
-    return answer;
+    // A late answer to an earlier message may arrive first: it names another
+    // service, so it is skipped and the wait for this one's goes on.
+    QElapsedTimer sinceSent;
+    sinceSent.start();
+    for (;;) {
+        answer.bytes.clear();
+        const int left = int(qMax<qint64>(0, firstByteMs - sinceSent.elapsed()));
+        if (readUpTo(answer.bytes, MessageHeaderSize, left)
+            && quint8(answer.bytes.at(0)) == AnswerAddress
+            && quint8(answer.bytes.at(1)) == AnswerSecond
+            && quint8(answer.bytes.at(2)) >= MinimumMessageSize) {
+            readUpTo(answer.bytes, quint8(answer.bytes.at(2)), InterByteMs);
+        }
+        answer.status = judge(answer.bytes, shape);
+        if (answer.status == EcuStatus::Malformed)
+            drainUntilQuiet();  // the rest of a garbled answer must not meet the next message
+        const bool whole = answer.status == EcuStatus::Success || answer.status == EcuStatus::Refused;
+        if (!whole || answersTo(message, answer.bytes))
+            return answer;
+        if (sinceSent.elapsed() >= firstByteMs || !m_port.isOpen()) {
+            answer.bytes.clear();
+            answer.status = EcuStatus::NoAnswer;
+            return answer;
+        }
+    }
+}
+
+bool EcuLine::answersTo(const QByteArray &message, const QByteArray &answer)
+{
+    // 41 02 LEN SERVICE ...; the answer carries SERVICE + 0x40, or 7F SERVICE for a refusal.
+    if (message.size() < 4 || answer.size() < 5 || quint8(message.at(0)) != AnswerAddress)
+        return true;  // nothing to compare
+    const quint8 service = quint8(message.at(3));
+    const quint8 answered = quint8(answer.at(3));
+    if (answered == RefusalCode)
+        return quint8(answer.at(4)) == service;
+    return answered == quint8(service + 0x40);
 }
 
 bool EcuLine::send(const QByteArray &message)

@@ -31,6 +31,9 @@ public:
     // firstByteMs: time allowed for the first byte of the answer.
     EcuAnswer exchange(const QByteArray &message, Shape shape, int firstByteMs);
 
+    // Whether a whole answer message names the message's service.
+    static bool answersTo(const QByteArray &message, const QByteArray &answer);
+
 private:
     bool send(const QByteArray &message);
     // Reads until 'total' bytes are in 'answer' or a time-out expires.

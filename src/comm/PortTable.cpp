@@ -6,6 +6,7 @@
 #include <QSerialPortInfo>
 #include <QTextStream>
 
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -29,8 +30,9 @@ bool nameOrder(const QString &a, const QString &b)
 
 } // namespace
 
-PortTable::PortTable(const QString &folder)
+PortTable::PortTable(const QString &folder, const QString &devices)
     : m_folder(folder)
+    , m_devices(devices)
 {
     readIni(QDir(folder).filePath(QStringLiteral("PrjCom.ini")));
 }
@@ -57,14 +59,30 @@ void PortTable::readIni(const QString &path)
     }
 }
 
-QString PortTable::device(int number) const
+QString PortTable::device(int number)
 {
     if (number < 0 || number >= PortCount)
         return {};
     if (const auto it = m_mapped.constFind(number); it != m_mapped.constEnd())
         return it.value();
-    const QStringList ports = detectedPorts();
-    return number < ports.size() ? ports.at(number) : QString();
+    const bool due = !m_detectedAge.isValid()
+        || (m_detectedAge.elapsed() >= ListingMaxAgeMs
+            && (m_detectedAge.elapsed() >= ListingRefreshMs || devicesStamp() != m_detectedStamp));
+    if (due) {
+        m_detectedStamp = devicesStamp();
+        m_detected = detectedPorts();
+        m_detectedAge.start();
+        ++m_listings;
+    }
+    return number < m_detected.size() ? m_detected.at(number) : QString();
+}
+
+qint64 PortTable::devicesStamp() const
+{
+    struct stat info{};
+    if (::stat(QFile::encodeName(m_devices).constData(), &info) != 0)
+        return -1;
+    return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
 QStringList PortTable::detectedPorts()

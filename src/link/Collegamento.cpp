@@ -4,15 +4,12 @@
 #include "app/ServiziUi.h"
 #include "app/StatoApp.h"
 
-#include <QEventLoop>
-#include <QTimer>
-#include <cmath>
-
 namespace gascal {
 
 namespace {
 using Pulsanti = ServiziUi::Pulsanti;
 using Icona = ServiziUi::Icona;
+constexpr int EcuRisponde = 1;
 } // namespace
 
 Collegamento::Collegamento(StatoApp &stato, ServiziUi &ui, QObject *parent)
@@ -25,6 +22,7 @@ Collegamento::Collegamento(StatoApp &stato, ServiziUi &ui, QObject *parent)
 
 Collegamento::~Collegamento()
 {
+    m_chiusura = true;
     if (m_processo.state() != QProcess::NotRunning) {
         m_processo.closeWriteChannel(); // PrjCom ends on end of input
         if (!m_processo.waitForFinished(1000)) {
@@ -34,12 +32,52 @@ Collegamento::~Collegamento()
     }
 }
 
-void Collegamento::OpenPipe(const QString &programma)
+QString Collegamento::TestoRiavvio()
 {
-    m_processo.setProgram(programma);
+    return QStringLiteral("The communication process PrjCom ended unexpectedly and has been "
+                          "started again. The ECU is searched for again.");
+}
+
+bool Collegamento::Avvia()
+{
+    m_ultimoAvvio = TimerApi_uSec();
+    m_processo.setProgram(m_programma);
     m_processo.setArguments({});
     m_processo.start(QIODevice::ReadWrite | QIODevice::Unbuffered);
-    if (!m_processo.waitForStarted(5000))
+    const bool avviato = m_processo.waitForStarted(5000);
+    m_avviato = m_avviato || avviato;
+    return avviato;
+}
+
+void Collegamento::OpenPipe(const QString &programma)
+{
+    m_programma = programma;
+    m_chiusura = false;
+    if (!Avvia())
+        m_ui.Messaggio(QStringLiteral("Error 005 - Can't create process"), QString(), Pulsanti::Ok,
+                       Icona::Nessuna);
+}
+
+void Collegamento::RiavviaSeFinito(double scadenza_us)
+{
+    if (!m_avviato || m_chiusura || m_processo.state() != QProcess::NotRunning)
+        return;
+    // A process that dies at once is not restarted in a loop: the rest of the
+    // interval is slept out, within this transaction's time.
+    const double quando = m_ultimoAvvio + IntervalloRiavvio_usec;
+    if (quando > TimerApi_uSec()) {
+        if (quando > scadenza_us)
+            return;
+        AttesaUSec(quando - TimerApi_uSec());
+    }
+    const bool avviato = Avvia();
+    ++m_riavvii;
+    if (m_riavvioDetto)
+        return;
+    m_riavvioDetto = true;
+    if (avviato)
+        m_ui.Messaggio(TestoRiavvio(), TitoloErrore() + QLatin1Char(' '), Pulsanti::Ok, Icona::Esclamazione);
+    else
         m_ui.Messaggio(QStringLiteral("Error 005 - Can't create process"), QString(), Pulsanti::Ok,
                        Icona::Nessuna);
 }
@@ -59,8 +97,8 @@ int Collegamento::WritePipe(qint64 comando, quint8 p1, quint8 p2, quint8 p3, qui
     }
     const QByteArray frame = FramePipe::Richiesta(static_cast<quint8>(comando), p1, p2, p3, p4,
                                                   static_cast<quint8>(p5), dati);
-    // A process that never started or has died still looks like an open pipe
-    // that nobody reads: the request goes nowhere and the reply times out.
+    // A process that never started still looks like an open pipe that nobody
+    // reads: the request goes nowhere and the reply times out.
     if (m_processo.state() != QProcess::Running)
         return FramePipe::Ok;
     if (m_processo.write(frame) != frame.size())
@@ -68,32 +106,32 @@ int Collegamento::WritePipe(qint64 comando, quint8 p1, quint8 p2, quint8 p3, qui
     return FramePipe::Ok;
 }
 
-bool Collegamento::AttendiDati(double scadenza_us)
+Collegamento::Attesa Collegamento::AttendiRisposta(quint8 comando, const QByteArray &dati,
+                                                   double scadenza_us, QByteArray &frame)
 {
+    const bool vivo = m_processo.state() == QProcess::Running;
+    QByteArray ricevuti;
     for (;;) {
-        if (m_processo.bytesAvailable() > 0)
-            return true;
-        const double restano = scadenza_us - TimerApi_uSec();
-        if (restano < 0)
-            return false;
-        // Sleep until the reply arrives or the deadline passes; window events
-        // keep flowing meanwhile.
-        QEventLoop ciclo;
-        QTimer scadenza;
-        scadenza.setSingleShot(true);
-        scadenza.setTimerType(Qt::PreciseTimer);
-        connect(&scadenza, &QTimer::timeout, &ciclo, &QEventLoop::quit);
-        connect(&m_processo, &QProcess::readyReadStandardOutput, &ciclo, &QEventLoop::quit);
-        connect(&m_processo, &QProcess::finished, &ciclo, &QEventLoop::quit);
-        scadenza.start(static_cast<int>(std::ceil(restano / 1000.0)));
-        if (m_processo.bytesAvailable() > 0)
-            return true;
-        ciclo.exec();
-        if (m_processo.state() != QProcess::Running && m_processo.bytesAvailable() == 0) {
-            // A dead process never answers: sleep out the rest of the time.
-            const double resto = scadenza_us - TimerApi_uSec();
-            if (resto >= 0)
-                AttesaUSec(resto + 1);
+        AttendiCondizione(scadenza_us, [this] {
+            return m_processo.bytesAvailable() > 0 || m_processo.state() != QProcess::Running;
+        });
+        if (m_processo.bytesAvailable() == 0) {
+            if (vivo && m_processo.state() != QProcess::Running)
+                return Attesa::ProcessoFinito; // no reply will ever come
+            // A process that never ran shows as a time-out.
+            AttendiCondizione(scadenza_us, {});
+            return Attesa::Scaduta;
+        }
+        ricevuti += m_processo.readAllStandardOutput();
+        // Whole replies to earlier requests come first: they are dropped.
+        for (qsizetype n = FramePipe::LunghezzaFrame(ricevuti);
+             n > 0 && !FramePipe::RispondeA(ricevuti.left(n), comando, dati);
+             n = FramePipe::LunghezzaFrame(ricevuti))
+            ricevuti.remove(0, n);
+        if (!ricevuti.isEmpty()) {
+            // The reply, or bytes that are no whole frame: the check judges them.
+            frame = ricevuti;
+            return Attesa::Risposta;
         }
     }
 }
@@ -103,6 +141,7 @@ int Collegamento::InviaComando(qint64 comando, const QByteArray &dati, qint64 ti
 {
     if (risposta)
         risposta->clear();
+    RiavviaSeFinito(TimerApi_uSec() + static_cast<double>(timeout_us));
     // Bytes still in the pipe belong to an earlier transaction that was given
     // up (a late reply after a time-out): they are not this request's answer.
     if (m_processo.bytesAvailable() > 0)
@@ -114,8 +153,19 @@ int Collegamento::InviaComando(qint64 comando, const QByteArray &dati, qint64 ti
         return FramePipe::InvioFallito;
     }
 
+    const quint8 codice = static_cast<quint8>(comando);
+    QByteArray frame;
     double scadenza = TimerApi_uSec() + static_cast<double>(timeout_us);
-    while (!AttendiDati(scadenza)) {
+    for (;;) {
+        const Attesa esito = AttendiRisposta(codice, dati, scadenza, frame);
+        if (esito == Attesa::Risposta)
+            break;
+        if (esito == Attesa::ProcessoFinito) {
+            // PrjCom died: the link has failed. It is started again (and the
+            // user told) by the next transaction, the search's first.
+            m_stato.ErroreComunicazione = 1;
+            return FramePipe::InvioFallito;
+        }
         if (m_stato.ErroreComunicazione == 1) {
             // The link has already failed: no dialog again, but no success
             // either, so that nobody takes the silence for an ECU answer.
@@ -131,7 +181,6 @@ int Collegamento::InviaComando(qint64 comando, const QByteArray &dati, qint64 ti
         scadenza = TimerApi_uSec() + static_cast<double>(timeout_us);
     }
 
-    const QByteArray frame = m_processo.readAllStandardOutput();
     if (risposta)
         *risposta = frame;
     const int stato = FramePipe::DecodificaRisposta(frame, m_risposta);
@@ -140,14 +189,19 @@ int Collegamento::InviaComando(qint64 comando, const QByteArray &dati, qint64 ti
     if (stato != FramePipe::Ok && sp != StatoApp::Ricerca && sp != StatoApp::Chiusura)
         m_ui.Messaggio(QStringLiteral("Error 006 - Comunication error"),
                        QStringLiteral("Comunication  error"), Pulsanti::Ok, Icona::Critica);
-    if (m_risposta.RispByte4 != 1 && sp != StatoApp::Ricerca && sp != StatoApp::Offline && sp != 6
-        && sp != StatoApp::Autotuning)
+    if (m_risposta.RispByte4 != EcuRisponde && sp != StatoApp::Ricerca && sp != StatoApp::Offline
+        && sp != 6 && sp != StatoApp::Autotuning)
         m_stato.ErroreComunicazione = 1;
+    // An ECU answer through a restarted process: the link works again, and a
+    // later end of the process is told again.
+    if (stato == FramePipe::Ok && codice == 6 && m_risposta.RispByte4 == EcuRisponde)
+        m_riavvioDetto = false;
     return stato;
 }
 
 bool Collegamento::ChiudiPipe(qint64 timeout_us)
 {
+    m_chiusura = true;
     for (int invio = 0; invio < 3; ++invio) {
         if (InviaComando(1, QByteArray(), timeout_us) == FramePipe::Ok) {
             m_processo.closeWriteChannel();

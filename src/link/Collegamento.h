@@ -48,18 +48,43 @@ public:
     const QByteArray &RispDati() const { return m_risposta.RispDati; }
 
     bool ProcessoAttivo() const;
+    StatoApp &Stato() { return m_stato; }
+    // The communication process's id, 0 when it does not run.
+    qint64 IdProcesso() const { return m_processo.processId(); }
+    // How many times the process was started again after it ended by itself.
+    int Riavvii() const { return m_riavvii; }
 
     // Texts of the link's own messages.
     static QString TitoloErrore() { return QStringLiteral("Comunication error"); }
+    static QString TestoRiavvio();
+
+    // A process that ends by itself is started again, at most once in this time.
+    static constexpr double IntervalloRiavvio_usec = 1000000;
 
 private:
-    // Waits for reply bytes until the deadline; false on time-out.
-    bool AttendiDati(double scadenza_us);
+    enum class Attesa { Risposta, Scaduta, ProcessoFinito };
+
+    // Waits until the deadline for the reply to this request: replies to
+    // earlier requests are dropped on the way. `frame` gets the bytes taken
+    // as the reply.
+    Attesa AttendiRisposta(quint8 comando, const QByteArray &dati, double scadenza_us,
+                           QByteArray &frame);
+    // Starts the process again when it ended by itself (not closed by us),
+    // once the interval since the last start is over; the user is told once
+    // until the link works again.
+    void RiavviaSeFinito(double scadenza_us);
+    bool Avvia();
 
     StatoApp &m_stato;
     ServiziUi &m_ui;
     QProcess m_processo;
     RispostaPipe m_risposta;
+    QString m_programma;
+    bool m_avviato = false;      // the process ran once: an end is unexpected
+    bool m_chiusura = false;     // the closing handshake is under way
+    bool m_riavvioDetto = false; // the user was told of a restart
+    double m_ultimoAvvio = -1e18;
+    int m_riavvii = 0;
 };
 
 } // namespace gascal

@@ -1,5 +1,7 @@
 #include "link/FramePipe.h"
 
+#include "link/MessaggioEcu.h"
+
 namespace gascal::FramePipe {
 
 QByteArray Richiesta(quint8 comando, quint8 p1, quint8 p2, quint8 p3, quint8 p4, quint8 p5,
@@ -19,6 +21,29 @@ QByteArray Richiesta(quint8 comando, quint8 p1, quint8 p2, quint8 p3, quint8 p4,
 bool CodiceValido(int codice)
 {
     return (codice >= 0 && codice <= 8) || codice == 10 || codice == 11;
+}
+
+qsizetype LunghezzaFrame(const QByteArray &ricevuti)
+{
+    if (ricevuti.size() < 8)
+        return 0;
+    const qsizetype lunghezza = static_cast<quint8>(ricevuti.at(0)) * 256 + static_cast<quint8>(ricevuti.at(1));
+    return lunghezza >= 8 && lunghezza <= ricevuti.size() ? lunghezza : 0;
+}
+
+bool RispondeA(const QByteArray &frame, quint8 comando, const QByteArray &dati)
+{
+    if (frame.size() < 8)
+        return true;
+    const int codice = static_cast<quint8>(frame.at(2));
+    if (!CodiceValido(codice) || codice == 0)
+        return true;
+    if (codice != comando)
+        return false;
+    constexpr int EcuRisponde = 1;
+    if (comando == 6 && static_cast<quint8>(frame.at(3)) == EcuRisponde)
+        return MessaggioEcu::RispondeA(dati, frame.mid(8));
+    return true;
 }
 
 int DecodificaRisposta(const QByteArray &frame, RispostaPipe &campi)

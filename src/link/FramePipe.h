@@ -38,5 +38,17 @@ int DecodificaRisposta(const QByteArray &frame, RispostaPipe &campi);
 
 bool CodiceValido(int codice);
 
+// Whether a whole reply frame (length field = its size) can be the reply to
+// this request. A valid reply code must be the command's, except 0 (PrjCom's
+// answer to a request it could not read); an invalid one is left to the
+// check. A command-6 reply that reports an ECU answer must carry the answer
+// to the request's service. A reply to an earlier request, come after the
+// program gave it up, fails this.
+bool RispondeA(const QByteArray &frame, quint8 comando, const QByteArray &dati);
+
+// The length of the whole frame at the front of `ricevuti`, 0 when the bytes
+// do not start with a whole frame.
+qsizetype LunghezzaFrame(const QByteArray &ricevuti);
+
 } // namespace FramePipe
 } // namespace gascal

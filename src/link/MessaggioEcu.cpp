@@ -30,4 +30,15 @@ QByteArray DatiRisposta(const QByteArray &risposta)
     return risposta.mid(5, risposta.size() - 6);
 }
 
+bool RispondeA(const QByteArray &messaggio, const QByteArray &risposta)
+{
+    if (messaggio.size() < 4 || risposta.size() < 5 || static_cast<quint8>(messaggio.at(0)) != Indirizzo)
+        return true;
+    const quint8 servizio = static_cast<quint8>(messaggio.at(3));
+    const quint8 risposto = static_cast<quint8>(risposta.at(3));
+    if (risposto == CodiceRifiuto)
+        return static_cast<quint8>(risposta.at(4)) == servizio;
+    return risposto == static_cast<quint8>(servizio + ScartoRisposta);
+}
+
 } // namespace gascal::MessaggioEcu

@@ -22,6 +22,14 @@ inline QByteArray Componi(quint8 servizio, const QByteArray &dati = {})
 // The data part of an ECU answer: without its 5-byte header and its checksum.
 QByteArray DatiRisposta(const QByteArray &risposta);
 
+// Whether an ECU answer can be the answer to the message: it names the
+// message's service + 0x40, or 0x7F and the service for a refusal. A message
+// or an answer too short to carry a service is not judged (true).
+bool RispondeA(const QByteArray &messaggio, const QByteArray &risposta);
+
+inline constexpr quint8 CodiceRifiuto = 0x7F;
+inline constexpr quint8 ScartoRisposta = 0x40;
+
 // Services the program builds itself.
 enum Servizio : quint8 {
     ServLeggiBlk2 = 13,

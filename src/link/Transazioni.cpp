@@ -1,5 +1,7 @@
 #include "link/Transazioni.h"
 
+#include "app/Orologio.h"
+#include "app/StatoApp.h"
 #include "app/TestoByte.h"
 #include "ecu/Blocco.h"
 #include "link/Collegamento.h"
@@ -30,7 +32,28 @@ int Transazioni::Esito(int stato) const
 
 int Transazioni::Scambia(const QByteArray &messaggio)
 {
-    return Esito(m_link.InviaComando(6, messaggio, Timeout()));
+    // ECU statuses of PrjCom's reply that are worth another try: nothing came
+    // in time, or what came was garbled. A refusal or a port that is gone is not.
+    constexpr qint32 NessunaRisposta = 0, RispostaGuasta = 2;
+    StatoApp &stato = m_link.Stato();
+    const quint8 erroreIniziale = stato.ErroreComunicazione;
+    const double fine = TimerApi_uSec() + static_cast<double>(Timeout());
+    qint64 tempo = Timeout();
+    for (int tentativo = 0;; ++tentativo) {
+        const double inizio = TimerApi_uSec();
+        const int esito = Esito(m_link.InviaComando(6, messaggio, tempo));
+        const qint32 ecu = m_link.RispByte4();
+        if (esito != EcuNonRisponde || tentativo == Ripetizioni
+            || (ecu != NessunaRisposta && ecu != RispostaGuasta))
+            return esito;
+        // Another try only when one as long as this one still fits.
+        const double adesso = TimerApi_uSec();
+        if (fine - adesso < adesso - inizio)
+            return esito;
+        tempo = static_cast<qint64>(fine - adesso);
+        // A try that failed is not yet the transaction's failure.
+        stato.ErroreComunicazione = erroreIniziale;
+    }
 }
 
 int Transazioni::Richiedi(const MsgRecord &record)

@@ -17,10 +17,15 @@ class Transazioni
 {
 public:
     enum : int { EcuNonRisponde = 5 };
+    // An exchange whose answer was lost or garbled on the line is sent again
+    // this many times at most, within the one time-out of the transaction.
+    static constexpr int Ripetizioni = 2;
 
     Transazioni(Collegamento &link, const ImpostazioniLink &impostazioni);
 
-    // Sends one ECU message (command 6); the answer is in RispDati.
+    // Sends one ECU message (command 6); the answer is in RispDati. Every
+    // message the program sends is a whole read, a whole-block write or the
+    // store, so a message whose answer got lost or garbled is sent again.
     int Scambia(const QByteArray &messaggio);
     // Sends a record's own request; the answer is in RispDati.
     int Richiedi(const MsgRecord &record);

@@ -98,6 +98,40 @@ private slots:
         QVERIFY(ecu->receive(300).isEmpty());
     }
 
+    void lateAnswerToAnotherServiceIsSkipped()
+    {
+        // The answer to an earlier message (service 0x13) comes late, while
+        // PrjCom waits for this one's (0x12).
+        const QByteArray late = withChecksum(hex("4102065301"));
+        probe(Probe);
+        prjcom->send(6, Request);
+        QCOMPARE(ecu->receive(), Request);
+        ecu->answer(late);
+        QThread::msleep(30);
+        ecu->answer(Answer);
+        QCOMPARE(prjcom->reply(), hex("0011060103000000") + Answer);
+        // A refusal names its service too.
+        QCOMPARE(exchange(withChecksum(hex("4102067F13")) + Refusal), hex("000E060303000000") + Refusal);
+        // Only the late one: no answer.
+        QCOMPARE(exchange(late), hex("0008060003000000"));
+    }
+
+    void writingRepeatsEndWellBeforeThePipeTimeOut()
+    {
+        // Under a long ECU wait a silent ECU gets one try, not three: the
+        // program gives up on a reply after 3 s.
+        probe(Probe);
+        prjcom->call(4, hex("02"));
+        prjcom->call(8, hex("E8030000"));  // 1000 ms
+        QElapsedTimer timer;
+        timer.start();
+        prjcom->send(6, Request);
+        QCOMPARE(ecu->receive(), Request);
+        QCOMPARE(statusOf(prjcom->reply(4000)), 0);
+        QVERIFY2(timer.elapsed() < 1600, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(ecu->receive(300).isEmpty());
+    }
+
     void ecuWaitFollowsCommandEight()
     {
         probe(Probe);

@@ -4,10 +4,17 @@
 //   badcode  answers with reply code 9
 //   echo     answers every command correctly with status 1 and the data echoed
 //   late     answers the first request after 400 ms, the others at once
+//   slow     answers every request after 300 ms
+//   stale    before each command-6 reply, replies that belong to other
+//            requests: a command-3 reply, the ECU answer to another service
+//            and a refusal of another service; then the answer to the
+//            message's own service (each in its own write, 10 ms apart)
+//   crash    dies by SIGKILL when a command 6 comes; the rest as echo
 #include <QByteArray>
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
 #include <unistd.h>
 
@@ -42,6 +49,20 @@ static QByteArray risposta(quint8 codice, quint8 stato, const QByteArray &dati, 
     return f;
 }
 
+// The ECU's answer to a message's service: 41 02 06 SERVICE+0x40 01 checksum,
+// or 41 02 06 7F SERVICE checksum for a refusal.
+static QByteArray rispostaEcu(quint8 servizio, bool rifiuto)
+{
+    QByteArray a;
+    a.append('\x41').append('\x02').append('\x06');
+    a.append(static_cast<char>(rifiuto ? 0x7F : servizio + 0x40));
+    a.append(static_cast<char>(rifiuto ? servizio : 1));
+    char x = 0;
+    for (char c : a)
+        x ^= c;
+    return a.append(x);
+}
+
 int main()
 {
     const char *m = std::getenv("FAKECOM_MODE");
@@ -66,6 +87,20 @@ int main()
         } else if (modo == "late" && numero == 1) {
             QThread::msleep(400);
             scrivi(risposta(comando, 1, dati));
+        } else if (modo == "slow") {
+            QThread::msleep(300);
+            scrivi(risposta(comando, 1, dati));
+        } else if (modo == "crash" && comando == 6) {
+            std::raise(SIGKILL);
+        } else if (modo == "stale" && comando == 6 && dati.size() >= 4) {
+            const quint8 servizio = static_cast<quint8>(dati[3]);
+            for (const QByteArray &vecchia : {risposta(3, 1, QByteArray(1, '\0')),
+                                              risposta(6, 1, rispostaEcu(servizio + 1, false)),
+                                              risposta(6, 1, rispostaEcu(servizio + 1, true))}) {
+                scrivi(vecchia);
+                QThread::msleep(10);
+            }
+            scrivi(risposta(6, 1, rispostaEcu(servizio, false)));
         } else {
             scrivi(risposta(comando, 1, dati));
         }

@@ -2,8 +2,12 @@
 #include "app/ServiziUiScriptati.h"
 #include "app/StatoApp.h"
 #include "link/Collegamento.h"
+#include "link/MessaggioEcu.h"
+#include "MisuraCpu.h"
 
+#include <QCoreApplication>
 #include <QTest>
+#include <QTimer>
 
 using namespace gascal;
 using R = ServiziUi::Risposta;
@@ -81,14 +85,79 @@ private slots:
         }
     }
 
-    void lateReplyIsNotTakenForTheNextOne()
+    void repliesToEarlierRequestsAreDropped()
     {
-        Banco b("late");
-        QCOMPARE(b.link.InviaComando(3, QByteArray(1, '\0'), 100000), 4); // cancelled
-        AttesaUSec(500000); // the late reply to command 3 arrives meanwhile
-        QCOMPARE(b.link.InviaComando(6, "now", 1000000), 0);
-        QCOMPARE(b.link.RispCodice(), 6);
-        QCOMPARE(b.link.RispDati(), QByteArray("now"));
+        {
+            // The reply to a given-up command 3 comes while command 6 waits:
+            // it is not command 6's, whatever the order.
+            Banco b("late");
+            QCOMPARE(b.link.InviaComando(3, QByteArray(1, '\0'), 100000), 4); // cancelled
+            QCOMPARE(b.link.InviaComando(6, "now", 1000000), 0);
+            QCOMPARE(b.link.RispCodice(), 6);
+            QCOMPARE(b.link.RispDati(), QByteArray("now"));
+        }
+        {
+            // A late ECU answer names another service, or refuses another one.
+            Banco b("stale");
+            for (quint8 servizio : {quint8(0x21), quint8(0x11), quint8(0xC0)}) {
+                QCOMPARE(b.link.InviaComando(6, MessaggioEcu::Componi(servizio), 1000000), 0);
+                QCOMPARE(b.link.RispCodice(), 6);
+                QCOMPARE(quint8(b.link.RispDati().at(3)), quint8(servizio + 0x40));
+            }
+            QVERIFY(b.ui.mostrati.isEmpty());
+        }
+    }
+
+    void waitSleepsEvenAfterTheApplicationWasToldToQuit()
+    {
+        // Told to quit while a transaction waits, the event loop must still
+        // read the reply, and the wait must still sleep until it comes.
+        Banco b("slow");
+        int stato = -1;
+        double durata = 0;
+        const double rapporto = MisuraCpu::RapportoConGiro([&] {
+            QTimer::singleShot(0, [&] {
+                QTimer::singleShot(50, qApp, &QCoreApplication::quit);
+                const double t0 = TimerApi_uSec();
+                stato = b.link.InviaComando(6, "x", 2000000);
+                durata = TimerApi_uSec() - t0;
+            });
+            QCoreApplication::exec();
+        });
+        QCOMPARE(stato, 0);
+        QCOMPARE(b.link.RispDati(), QByteArray("x"));
+        QVERIFY2(durata < 1000000, qPrintable(QString::number(durata)));
+        QVERIFY2(rapporto < 0.3, qPrintable(QStringLiteral("CPU %1 of a spin").arg(rapporto)));
+    }
+
+    void deadProcessIsStartedAgainOnceASecondAndToldOnce()
+    {
+        // "crash" dies at every command 6.
+        Banco b("crash");
+        const qint64 primo = b.link.IdProcesso();
+        double t0 = TimerApi_uSec();
+        QCOMPARE(b.link.InviaComando(6, "x", 3000000), 4);
+        QVERIFY2(TimerApi_uSec() - t0 < 1000000, "a dead process is not waited for");
+        QCOMPARE(b.stato.ErroreComunicazione, quint8(1));
+        QVERIFY(b.ui.mostrati.isEmpty()); // no "Error 007": nothing timed out
+
+        // The next transaction starts it again and tells the user.
+        QCOMPARE(b.link.InviaComando(2, QByteArray(1, '\0'), 1000000), 0);
+        QVERIFY(b.link.IdProcesso() != primo);
+        QCOMPARE(b.ui.Testi(), QStringList{Collegamento::TestoRiavvio()});
+        t0 = TimerApi_uSec();
+        // It dies again at once: the next start waits for its second, untold.
+        QCOMPARE(b.link.InviaComando(6, "x", 3000000), 4);
+        QCOMPARE(b.link.InviaComando(2, QByteArray(1, '\0'), 3000000), 0);
+        QVERIFY2(TimerApi_uSec() - t0 >= 0.95 * Collegamento::IntervalloRiavvio_usec,
+                 qPrintable(QString::number(TimerApi_uSec() - t0)));
+        QCOMPARE(b.link.Riavvii(), 2);
+        QCOMPARE(b.ui.mostrati.size(), 1);
+        // Closing is no death: nothing is started again.
+        QVERIFY(b.link.ChiudiPipe(1000000));
+        QTRY_VERIFY(!b.link.ProcessoAttivo());
+        QCOMPARE(b.link.InviaComando(2, QByteArray(1, '\0'), 50000), 4);
+        QCOMPARE(b.link.Riavvii(), 2);
     }
 
     void missingProcessShowsAsTimeOut()

@@ -75,6 +75,51 @@ private slots:
         QCOMPARE(r.RispDati, dati);
         QCOMPARE(r.RispByte4, 1); // the length check passed: status bytes taken
     }
+
+    // Which reply frames can answer which request (the rest are replies to
+    // requests given up earlier).
+    void replyMatchesRequest_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("comando");
+        QTest::addColumn<QByteArray>("dati");
+        QTest::addColumn<bool>("risponde");
+        const QByteArray leggi21 = Frame({0x41, 2, 3, 0x21, 0x61});
+        auto ecu = [](std::initializer_list<int> risposta, int statoEcu = 1) {
+            QByteArray f = Frame({0, 8 + int(risposta.size()), 6, statoEcu, 0, 0, 0, 0});
+            return f + Frame(risposta);
+        };
+        QTest::newRow("same code") << Frame({0, 8, 2, 1, 0, 0, 0, 0}) << 2 << QByteArray() << true;
+        QTest::newRow("other code") << Frame({0, 9, 3, 1, 0, 0, 0, 0, 0}) << 6 << leggi21 << false;
+        QTest::newRow("code 0: request not understood") << Frame({0, 8, 0, 8, 0, 0, 0, 0}) << 4 << QByteArray() << true;
+        QTest::newRow("invalid code left to the check") << Frame({0, 8, 9, 1, 0, 0, 0, 0}) << 6 << leggi21 << true;
+        QTest::newRow("service + 0x40") << ecu({0x41, 2, 6, 0x61, 1, 0}) << 6 << leggi21 << true;
+        QTest::newRow("other service") << ecu({0x41, 2, 6, 0x62, 1, 0}) << 6 << leggi21 << false;
+        QTest::newRow("request echoed") << ecu({0x41, 2, 6, 0x21, 1, 0}) << 6 << leggi21 << false;
+        QTest::newRow("refusal of this service") << ecu({0x41, 2, 6, 0x7F, 0x21, 0}) << 6 << leggi21 << true;
+        QTest::newRow("refusal of another") << ecu({0x41, 2, 6, 0x7F, 0x22, 0}) << 6 << leggi21 << false;
+        QTest::newRow("service wraps past 0xFF") << ecu({0x41, 2, 6, 0x00, 1, 0}) << 6
+            << Frame({0x41, 2, 3, 0xC0, 0}) << true;
+        QTest::newRow("no ECU answer: nothing to compare") << ecu({}, 0) << 6 << leggi21 << true;
+        QTest::newRow("garbled answer: not judged") << ecu({0x41, 2, 6, 0x62, 1, 0}, 2) << 6 << leggi21 << true;
+    }
+    void replyMatchesRequest()
+    {
+        QFETCH(QByteArray, frame);
+        QFETCH(int, comando);
+        QFETCH(QByteArray, dati);
+        QFETCH(bool, risponde);
+        QCOMPARE(FramePipe::RispondeA(frame, quint8(comando), dati), risponde);
+    }
+
+    void wholeFramesAreSplitByTheirLength()
+    {
+        const QByteArray due = Frame({0, 9, 3, 1, 0, 0, 0, 0, 0}) + Frame({0, 8, 6, 0, 0, 0, 0, 0});
+        QCOMPARE(FramePipe::LunghezzaFrame(due), 9);
+        QCOMPARE(FramePipe::LunghezzaFrame(due.mid(9)), 8);
+        QCOMPARE(FramePipe::LunghezzaFrame(due.left(8)), 0);          // says 9, has 8
+        QCOMPARE(FramePipe::LunghezzaFrame(Frame({0, 7, 6, 0, 0, 0, 0, 0})), 0); // below the header
+    }
 };
 
 QTEST_GUILESS_MAIN(TstFramePipe)

@@ -1,0 +1,52 @@
+// PrjCom's port numbering: PrjCom.ini mappings, and the system's port list
+// taken at most once a second however many numbers a search asks for.
+
+#include "../../src/comm/PortTable.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestCommPorts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void mappedNumbersAndTheListing()
+    {
+        QTemporaryDir dir;
+        QFile ini(dir.filePath("PrjCom.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("# comment\n19=ecu\n3 = /dev/null\n25=too-high\nx=bad\n");
+        ini.close();
+        QTemporaryDir devices;
+        PortTable ports(dir.path(), devices.path());
+        QCOMPARE(ports.device(19), dir.filePath("ecu"));
+        QCOMPARE(ports.device(3), QStringLiteral("/dev/null"));
+        QCOMPARE(ports.device(20), QString());
+        QCOMPARE(ports.listings(), 0);  // mapped numbers need no listing
+
+        // A whole search pass over the other numbers lists the ports once.
+        for (int pass = 0; pass < 3; ++pass)
+            for (int n = 0; n < PortTable::PortCount; ++n)
+                (void)ports.device(n);
+        QCOMPARE(ports.listings(), 1);
+
+        // An adapter plugged in: its device appears; it is seen within a second.
+        QFile adapter(devices.filePath("ttyUSB0"));
+        QVERIFY(adapter.open(QIODevice::WriteOnly));
+        adapter.close();
+        (void)ports.device(0);
+        QCOMPARE(ports.listings(), 1);  // not twice within a second
+        QTest::qWait(PortTable::ListingMaxAgeMs + 50);
+        (void)ports.device(0);
+        QCOMPARE(ports.listings(), 2);
+        // Nothing plugged in or out: the list stays.
+        QTest::qWait(PortTable::ListingMaxAgeMs + 50);
+        (void)ports.device(0);
+        QCOMPARE(ports.listings(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommPorts)
+#include "tst_commports.moc"
