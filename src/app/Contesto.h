@@ -10,6 +10,7 @@
 #include "link/ImpostazioniLink.h"
 #include "link/MsgRecord.h"
 #include "link/Transazioni.h"
+#include "mapfile/DiagnosiRicerca.h"
 
 #include <functional>
 
@@ -40,6 +41,8 @@ public:
     std::function<void()> AggiornaFinestre;
     Collegamento link;
     Transazioni tx;
+    // Why the search has not found the ECU yet, port by port.
+    DiagnosiRicerca diagnosi;
 
     // What the decoder needs from the rest of the program.
     AmbienteDecodifica Ambiente() const;

@@ -32,6 +32,12 @@ public:
     bool Cerca(int ms = 10000);
     // Sends a line on the ECU's control channel and returns its answer line.
     QString Controllo(const QString &comando);
+    // A pseudo-terminal that never answers, linked into the folder as `nome`;
+    // returns the link's path (empty when none could be opened).
+    QString TerminaleMuto(const QString &nome);
+    // From now on PrjCom runs as an unprivileged user (when the tests run as
+    // root), so that file permissions mean something to it.
+    bool PrjComDaUtenteComune();
 
     QString Cartella() const { return m_cartella.path(); }
     QString Percorso(const QString &nome) const { return m_cartella.filePath(nome); }
@@ -47,4 +53,5 @@ public:
 private:
     QTemporaryDir m_cartella;
     QProcess m_ecu;
+    int m_terminaleMuto = -1;
 };
