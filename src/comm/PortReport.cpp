@@ -48,7 +48,10 @@ PortReport PortReport::describe(int port, const QString &device, EcuStatus statu
             report.mode = QStringLiteral("0%1").arg(info.st_mode & 07777, 3, 8, QLatin1Char('0'));
         }
     }
-    if (status == EcuStatus::PortCannotOpen && !target.isEmpty())
+    // Only a device can be held busy; a plain file that is no line is not looked for.
+    struct stat node {};
+    if (status == EcuStatus::PortCannotOpen && !target.isEmpty()
+        && ::stat(QFile::encodeName(target).constData(), &node) == 0 && S_ISCHR(node.st_mode))
         report.holder = findHolder(target, ::getpid());
     return report;
 }

@@ -3,6 +3,7 @@
 
 #include "CommHarness.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 class TestCommFrames : public QObject
@@ -72,7 +73,9 @@ private slots:
     void portReportsSayWhy()
     {
         PrjComRun prjcom;
-        QVERIFY(prjcom.start("5=nosuch\n6=plain\n"));
+        QVERIFY(prjcom.start("5=nosuch\n6=plain\n8=/dev/null\n"));
+        QFile devNull(QStringLiteral("/dev/null"));
+        QVERIFY(devNull.open(QIODevice::ReadOnly));  // held by this process at least
         const QString dir = prjcom.dir.path();
         auto report = [&prjcom] {
             const QByteArray reply = prjcom.call(12);
@@ -85,15 +88,20 @@ private slots:
         prjcom.call(3, QByteArray(1, char(25)));
         QVERIFY(report().startsWith(QStringLiteral("port=25\nstatus=4\ndevice=\n")));
 
-        // A device that cannot be opened, held by this process: the holder is named.
+        // A plain file is no line: it cannot be opened, and no holder is looked for.
         QFile plain(prjcom.dir.filePath("plain"));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         QCOMPARE(statusOf(prjcom.call(3, hex("06"))), 6);
-        QVERIFY2(report().contains(QStringLiteral("holder=%1 ").arg(QCoreApplication::applicationPid())),
-                 qPrintable(report()));
+        QCOMPARE(report(), QStringLiteral("port=6\nstatus=6\ndevice=%1/plain\nadapter=0\n").arg(dir));
+        // A device that is no serial line, held open by processes (this one too):
+        // one of them is named.
+        QCOMPARE(statusOf(prjcom.call(3, hex("08"))), 6);
+        const QString held = report();
+        QVERIFY2(QRegularExpression(QStringLiteral("\nholder=[0-9]+ [^\n]+\n")).match(held).hasMatch(),
+                 qPrintable(held));
         // The report stays the last command 3's, whatever came between.
         QCOMPARE(prjcom.call(11), hex("000A0B01FF0000000100"));
-        QVERIFY(report().startsWith(QStringLiteral("port=6\nstatus=6\n")));
+        QVERIFY(report().startsWith(QStringLiteral("port=8\nstatus=6\ndevice=/dev/null\n")));
 
         // Without permission: the owner and the mode.
         PrjComRun other;
