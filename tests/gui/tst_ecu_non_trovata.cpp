@@ -57,6 +57,8 @@ private slots:
         const QString dispositivo = Prepara(p.banco, caso);
         QVERIFY(!dispositivo.isEmpty());
         const QString atteso = QStringLiteral("port 0 (%1): %2").arg(dispositivo, causa);
+        QString inFinestra = atteso;
+        inFinestra[0] = QLatin1Char('P');
 
         // The command-line tool, on its own before the window starts.
         QProcess cli;
@@ -74,7 +76,7 @@ private slots:
         QVERIFY(p.AvviaProgramma());
         gascal::FrmWait *attesa = p.frame->Attesa();
         bool visto = false, sottoLaBarra = false, cercava = false;
-        p.Quando([&] { return attesa->LblDiagnosi->text().contains(atteso); }, [&] {
+        p.Quando([&] { return attesa->LblDiagnosi->text().contains(inFinestra); }, [&] {
             visto = true;
             sottoLaBarra = attesa->LblDiagnosi->isVisible()
                 && attesa->LblDiagnosi->y() > attesa->ShpAttivita[0]->geometry().bottom();

@@ -77,7 +77,9 @@ void FrmWait::MostraDiagnosi()
     // the next one comes, so that it does not flicker between two searches.
     if (m_ctx.stato.StatoProgramma != StatoApp::Ricerca)
         return;
-    const QString testo = m_ctx.diagnosi.Testo();
+    QString testo = m_ctx.diagnosi.Testo();
+    if (!testo.isEmpty())
+        testo[0] = testo.at(0).toUpper(); // a sentence of its own here
     if (!testo.isEmpty() && LblDiagnosi->text() != testo) {
         LblDiagnosi->setText(testo);
         LblDiagnosi->setToolTip(testo);
