@@ -299,7 +299,8 @@ void FrmBar::SegnaOrigine()
         m_quando = QDateTime::currentDateTime();
     } else {
         ImpostaTesto(LblNonDalVivo, TestoOrigine());
-        LblNonDalVivo->raise();
+        if (LblNonDalVivo->isHidden())
+            LblNonDalVivo->raise(); // over any control added since
     }
     ImpostaVisibile(LblNonDalVivo, !m_dalVivo);
 }
