@@ -2,7 +2,8 @@
 # Builds GasCal, starts the virtual ECU and GasCal connected to it.
 source "$(dirname "$0")/scripts/common.sh"
 gascal_install_packages
-gascal_build
+# The program, PrjCom, the virtual ECU and the command-line tool; not the tests.
+gascal_build gascal PrjCom ecusim gascal-cli programfolder
 BIN="$GASCAL_BUILD/bin"
 # PrjCom's port 0 is the virtual ECU's pseudo-terminal. Its engine drives a
 # demo cycle by itself, and can be driven through its control socket, e.g.:

@@ -24,7 +24,12 @@ gascal_install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
+# With target names, builds only those (run.sh: the program without the tests).
 gascal_build() {
   cmake -S "$GASCAL_ROOT" -B "$GASCAL_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$GASCAL_BUILD" -j"$(nproc)"
+  if [ $# -gt 0 ]; then
+    cmake --build "$GASCAL_BUILD" -j"$(nproc)" --target "$@"
+  else
+    cmake --build "$GASCAL_BUILD" -j"$(nproc)"
+  fi
 }

@@ -11,6 +11,7 @@
 #include "link/MsgRecord.h"
 #include "link/Transazioni.h"
 #include "ui/line/ModelloRetta.h"
+#include "mapfile/DiagnosiRicerca.h"
 
 #include <functional>
 
@@ -43,6 +44,8 @@ public:
     std::function<void()> AggiornaFinestre;
     Collegamento link;
     Transazioni tx;
+    // Why the search has not found the ECU yet, port by port.
+    DiagnosiRicerca diagnosi;
 
     // What the decoder needs from the rest of the program.
     AmbienteDecodifica Ambiente() const;

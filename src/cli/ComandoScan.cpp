@@ -46,6 +46,7 @@ int ComandoScan(SessioneCli &s)
     QList<int> trovate;
     for (int porta : porte) {
         QStringList esiti;
+        QString dove = QStringLiteral("port %1").arg(porta);
         for (qsizetype k = 0; k < ctx.impLink.ListaFirmware.size(); ++k) {
             const QByteArray sonda = ctx.impLink.ListaFirmware.at(k);
             const QString versione = Identita::FormatVersione(MessaggioEcu::DatiRisposta(sonda));
@@ -53,20 +54,29 @@ int ComandoScan(SessioneCli &s)
             QByteArray grezza;
             const int s3 = ctx.link.InviaComando(3, QByteArray(1, static_cast<char>(porta)), attesa,
                                                  &grezza);
+            const qint32 statoEcu = ctx.link.RispByte4();
             QString esito;
             if (s3 != 0)
                 esito = QStringLiteral("no valid reply from PrjCom (status %1)").arg(s3);
             else if (grezza.endsWith(ctx.imp.MsgProva))
                 esito = QStringLiteral("an ECU without firmware (boot loader only) answered");
             else
-                esito = TestoStatoEcu(ctx.link.RispByte4());
-            if (s3 == 0 && ctx.link.RispByte4() == 1 && !trovate.contains(porta))
+                esito = TestoStatoEcu(statoEcu);
+            if (s3 == 0 && statoEcu == 1 && !trovate.contains(porta))
                 trovate << porta;
+            // The device tried, and for a port that could not be used, why.
+            if (s3 == 0) {
+                if (const std::optional<RapportoPorta> r = ctx.tx.RapportoUltimaPorta()) {
+                    dove = r->Dove();
+                    if (r->esito <= RapportoPorta::Esito::Occupata)
+                        esito = r->Causa();
+                }
+            }
             esito = QStringLiteral("%1 (probe of firmware %2)").arg(esito, versione);
             if (!esiti.contains(esito))
                 esiti << esito;
         }
-        Stampa(QStringLiteral("port %1: %2").arg(porta).arg(esiti.join(QStringLiteral("; "))));
+        Stampa(QStringLiteral("%1: %2").arg(dove, esiti.join(QStringLiteral("; "))));
     }
     ctx.link.InviaComando(2, QByteArray(1, '\0'), attesa);
 

@@ -14,7 +14,9 @@ SessioneCli::SessioneCli() : ctx(ui)
     ui.osservatore = [](const ServiziUiScriptati::Mostrato &box) {
         QString testo = box.testo;
         testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        Errore(box.titolo.trimmed().isEmpty() ? testo : box.titolo.trimmed() + QStringLiteral(": ") + testo);
+        // The tool's own prefix is the only one: the box's title (the program's
+        // name or the link's "Comunication error") would be a second.
+        Errore(testo);
     };
 }
 
@@ -57,6 +59,9 @@ bool SessioneCli::CercaEcu(int secondi, bool accettaPiuNuovo)
     if (stato.StatoProgramma != StatoApp::Connesso && !nonProgrammata) {
         Errore(scaduto ? QStringLiteral("no ECU found within %1 s (try 'gascal-cli scan')").arg(secondi)
                        : QStringLiteral("the search for the ECU was stopped"));
+        // The port that came closest, and what kept it from an ECU.
+        if (!ctx.diagnosi.Vuota())
+            Errore(ctx.diagnosi.Testo());
         return false;
     }
 

@@ -58,6 +58,8 @@ Reply CommandDispatcher::handle(const Request &request)
         return selectFirmware(data);
     case 11:
         return version();
+    case 12:
+        return portReport();
     default:
         return badRequest(0, QStringLiteral("unknown command %1").arg(request.command));
     }
@@ -93,15 +95,18 @@ Reply CommandDispatcher::connectPort(const QByteArray &data)
     if (m_line.isOpen() && m_portNumber != number)
         m_line.close();
     m_portNumber = number;
-    reply.status = m_line.open(m_ports.device(number), m_lineSettings.baudRate());
+    const QString device = m_ports.device(number);
+    reply.status = m_line.open(device, m_lineSettings.baudRate());
     if (reply.status != EcuStatus::Success) {
         m_portNumber = NoPort;
+        m_lastPort = PortReport::describe(number, device, reply.status);
         return reply;
     }
 
     // The probe is the boot loader's exchange: the ECU wait of command 8 does not apply.
     const EcuAnswer answer = m_line.exchange(Probe, EcuLine::Shape::Probe, DefaultEcuWaitMs);
     reply.status = answer.status;
+    m_lastPort = PortReport::describe(number, device, answer.status);
     if (answer.bytes.size() == EcuLine::ProbeAnswerSize)
         reply.payload.append(answer.bytes);
     return reply;
@@ -164,6 +169,12 @@ Reply CommandDispatcher::version()
     payload.append(char(VersionMajor));
     payload.append(char(VersionMinor));
     return Reply{11, EcuStatus::Success, payload};
+}
+
+Reply CommandDispatcher::portReport() const
+{
+    // Reply code 0 carries the whole rest as payload; the report is text.
+    return Reply{0, EcuStatus::Success, m_lastPort.encode()};
 }
 
 Reply CommandDispatcher::badRequest(quint8 code, const QString &problem)

@@ -2,6 +2,7 @@
 
 #include "EcuLine.h"
 #include "LineSettings.h"
+#include "PortReport.h"
 #include "PortTable.h"
 #include "Reply.h"
 #include "Request.h"
@@ -40,6 +41,7 @@ private:
     Reply setEcuWait(const QByteArray &data);
     Reply selectFirmware(const QByteArray &data);
     Reply version();
+    Reply portReport() const;
 
     static Reply badRequest(quint8 code, const QString &problem);
     int firstByteWaitMs() const;
@@ -51,4 +53,5 @@ private:
     quint8 m_mode = Normal;
     int m_ecuWaitMs = DefaultEcuWaitMs;
     bool m_exit = false;
+    PortReport m_lastPort;  // the last command 3, for command 12
 };

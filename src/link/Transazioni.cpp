@@ -100,6 +100,13 @@ int Transazioni::AttesaEcu(bool lunga)
     return m_link.InviaComando(8, DatiAttesa(m_impostazioni.AttesaEcuMs(lunga)), Timeout());
 }
 
+std::optional<RapportoPorta> Transazioni::RapportoUltimaPorta()
+{
+    if (m_link.InviaComando(12, QByteArray(), Timeout()) != 0 || m_link.RispByte4() != 1)
+        return std::nullopt;
+    return RapportoPorta::Decodifica(m_link.RispDati());
+}
+
 const QByteArray &Transazioni::RispDati() const
 {
     return m_link.RispDati();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "link/RapportoPorta.h"
+
 #include <QByteArray>
+#include <optional>
 
 namespace gascal {
 
@@ -40,6 +43,10 @@ public:
     int Modo(quint8 modo);
     // Command 8: the ECU wait, normal or long.
     int AttesaEcu(bool lunga);
+    // Command 12: what the communication process knows about the port of the
+    // last command 3; nothing when it has no report (an older process answers
+    // the unknown command with a status other than 1).
+    std::optional<RapportoPorta> RapportoUltimaPorta();
     // Command 8 with a wait in milliseconds (low 16 bits sent).
     static QByteArray DatiAttesa(qint64 millisecondi);
 

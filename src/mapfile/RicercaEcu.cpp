@@ -46,6 +46,7 @@ void RicercaEcu::CercaCentralina()
     // search end at once) is not cleared here: it ends this search too.
     const std::optional<int> fissa = PortaFissa(m_ctx.imp.FilePortCom);
     int porta = fissa.value_or(0);
+    m_ctx.diagnosi.Azzera();
     m_ctx.link.InviaComando(2, QByteArray(1, '\0'), attesa);
 
     const QList<QByteArray> &sonde = impLink.ListaFirmware;
@@ -81,11 +82,14 @@ void RicercaEcu::CercaCentralina()
         const QByteArray &prova = m_ctx.imp.MsgProva;
         if (!prova.isEmpty() && grezza.size() >= prova.size() && grezza.endsWith(prova)) {
             m_ctx.TabMsg[Contesto::RecIdentita].Immagine = prova;
+            RegistraTentativo(RapportoPorta::Esito::SenzaFirmware);
             return;
         }
 
         const bool fermata = stato.LavoroOffline == 1 || stato.UscitaRichiesta == 1;
         if (!fermata && (s != 0 || m_ctx.link.RispByte4() != 1)) {
+            if (s == 0)
+                RegistraTentativo();
             if (k < sonde.size() - 1) {
                 ++k;
                 continue;
@@ -105,6 +109,7 @@ void RicercaEcu::CercaCentralina()
             break;
         // The ECU answered the probe but not every read: try again, same port
         // and probe, after a pause.
+        RegistraTentativo(RapportoPorta::Esito::LettureFallite);
         AttesaUSec(PausaTraGiri_usec);
     }
 
@@ -117,6 +122,16 @@ void RicercaEcu::CercaCentralina()
     stato.ErroreComunicazione = 0;
     if (m_ctx.AggiornaFinestre)
         m_ctx.AggiornaFinestre();
+}
+
+void RicercaEcu::RegistraTentativo(std::optional<RapportoPorta::Esito> esito)
+{
+    std::optional<RapportoPorta> rapporto = m_ctx.tx.RapportoUltimaPorta();
+    if (!rapporto)
+        return;
+    if (esito)
+        rapporto->esito = *esito;
+    m_ctx.diagnosi.Registra(*rapporto);
 }
 
 bool RicercaEcu::CercaEntro(int millisecondi)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/RapportoPorta.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -34,6 +36,11 @@ public:
     static std::optional<int> PortaFissa(const QString &percorso);
 
 private:
+    // Asks the communication process about the port just tried and keeps the
+    // report in the search's diagnosis; `esito` overrides what the status
+    // byte says (an echoed probe, reads that failed after a good probe).
+    void RegistraTentativo(std::optional<RapportoPorta::Esito> esito = std::nullopt);
+
     Contesto &m_ctx;
 };
 

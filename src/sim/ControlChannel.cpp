@@ -51,6 +51,9 @@ QByteArray ControlChannel::runLines(QByteArray *buffer)
         if (line.isEmpty())
             continue;
         answers += m_commands.execute(line, &m_quit).toUtf8() + '\n';
+        const QString word = line.section(QLatin1Char(' '), 0, 0).toLower();
+        if (word != QLatin1String("state") && word != QLatin1String("help") && !m_quit)
+            emit engineCommand();
     }
     if (m_quit)
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);

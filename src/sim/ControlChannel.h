@@ -24,6 +24,11 @@ public:
     // On failure returns false and sets error.
     bool open(const QString &path, QString *error);
 
+signals:
+    // A line that drives the engine came in (anything but "state", "help"
+    // and "quit"); a running demo gives way to the user.
+    void engineCommand();
+
 private:
     void onNewConnection();
     void onStdinReadable();

@@ -12,6 +12,17 @@ DemoDrive::DemoDrive(ControlCommands &commands, QObject *parent)
 {
     m_timer.setInterval(StepSeconds * 1000);
     connect(&m_timer, &QTimer::timeout, this, &DemoDrive::nextStep);
+    m_resume.setSingleShot(true);
+    m_resume.setInterval(PauseSeconds * 1000);
+    connect(&m_resume, &QTimer::timeout, this, [this] { m_timer.start(); });
+}
+
+void DemoDrive::pause()
+{
+    if (!m_timer.isActive() && !m_resume.isActive())
+        return;  // not running
+    m_timer.stop();
+    m_resume.start();
 }
 
 const QStringList &DemoDrive::steps()

@@ -16,6 +16,11 @@ public:
     explicit DemoDrive(ControlCommands &commands, QObject *parent = nullptr);
 
     void start();
+    // Stops the cycle for a while, so that a user's own commands are not
+    // overridden at the next step; each call starts the pause anew.
+    void pause();
+    static constexpr int PauseSeconds = 30;
+    bool paused() const { return m_resume.isActive(); }
     // The cycle's steps: each is one or more commands separated by ";".
     static const QStringList &steps();
 
@@ -24,5 +29,6 @@ private:
 
     ControlCommands &m_commands;
     QTimer m_timer;
+    QTimer m_resume;
     int m_step = 0;
 };

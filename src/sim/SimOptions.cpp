@@ -64,7 +64,8 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption definitions(QStringLiteral("write-definitions"),
         QStringLiteral("Write the factory contents as a definition file and end."), QStringLiteral("PATH"));
     const QCommandLineOption demoOpt(QStringLiteral("demo"),
-        QStringLiteral("Drive the engine by itself through a town-and-road cycle (for demos)."));
+        QStringLiteral("Drive the engine by itself through a town-and-road cycle (for demos);\n"
+                       "a control command pauses the cycle for 30 s."));
     p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, verboseOpt,
                   control, cngOpt, definitions, demoOpt});
 

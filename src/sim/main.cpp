@@ -104,8 +104,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "ecusim: %s -> %s\n", qPrintable(options.linkPath), qPrintable(line.slaveName()));
     engine.start();
     DemoDrive demo(commands);
-    if (options.demo)
+    if (options.demo) {
         demo.start();
+        QObject::connect(&control, &ControlChannel::engineCommand, &demo, &DemoDrive::pause);
+    }
     std::printf("ready\n");
     std::fflush(stdout);
 

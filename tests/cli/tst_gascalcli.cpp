@@ -98,6 +98,9 @@ private slots:
         QCOMPARE(righe.size(), 4);
         const QStringList colonne = righe[0].split(QLatin1Char(','));
         QCOMPARE(colonne.value(0), QStringLiteral("time_ms"));
+        const int carburante = colonne.indexOf(QStringLiteral("fuel"));
+        const int valvola = colonne.indexOf(QStringLiteral("valve"));
+        QVERIFY(carburante > 0 && valvola > 0);
         QVERIFY(colonne.contains(QStringLiteral("engine_speed_rpm")));
         const int giri = colonne.indexOf(QStringLiteral("engine_speed_rpm"));
         const int batteria = colonne.indexOf(QStringLiteral("battery_mv"));
@@ -108,6 +111,9 @@ private slots:
             // Engineering units: rpm from the period, millivolts from the scale.
             QCOMPARE(campi[giri], QStringLiteral("800"));
             QCOMPARE(campi[batteria], QStringLiteral("14100"));
+            // At idle on petrol the gas valve is closed.
+            QCOMPARE(campi[carburante], QStringLiteral("petrol"));
+            QCOMPARE(campi[valvola], QStringLiteral("closed"));
             const qint64 tempo = campi[0].toLongLong();
             if (tempoPrima >= 0)
                 QVERIFY(tempo - tempoPrima >= 90 && tempo - tempoPrima < 300);
@@ -123,8 +129,9 @@ private slots:
         QVERIFY(b.AvviaEcu());
         const Esito e = Esegui(b, {QStringLiteral("scan")});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
-        QVERIFY(e.out.contains(QStringLiteral("port 2: the ECU answered")));
-        QVERIFY(e.out.contains(QStringLiteral("port 19: ")));
+        // Every port with the device behind it, when there is one.
+        QVERIFY2(e.out.contains(QStringLiteral("port 2 (%1): the ECU answered").arg(b.Link())), qPrintable(e.out));
+        QVERIFY(e.out.contains(QStringLiteral("port 19: missing, no device has this port number")));
         QVERIFY(e.out.contains(QStringLiteral("ECU found on port 2\n")));
     }
 
@@ -134,11 +141,13 @@ private slots:
         Esito e = Esegui(b, {QStringLiteral("--timeout"), QStringLiteral("1"), QStringLiteral("info")});
         QVERIFY(e.codice != 0);
         QVERIFY2(e.err.contains(QStringLiteral("no ECU found within 1 s")), qPrintable(e.err));
+        QVERIFY2(e.err.contains(QStringLiteral("port 0 (%1): missing").arg(b.Link())), qPrintable(e.err));
         QVERIFY(e.ms >= 900 && e.ms < 8000);
 
         e = Esegui(b, {QStringLiteral("scan")});
         QVERIFY(e.codice != 0);
-        QVERIFY2(e.out.contains(QStringLiteral("port 0: no such port")), qPrintable(e.out));
+        QVERIFY2(e.out.contains(QStringLiteral("port 0 (%1): missing, the device does not exist").arg(b.Link())),
+                 qPrintable(e.out));
         QVERIFY(e.err.contains(QStringLiteral("no ECU answered")));
     }
 

@@ -3,6 +3,7 @@
 
 #include "CommHarness.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 class TestCommFrames : public QObject
@@ -67,6 +68,55 @@ private slots:
         QVERIFY(locked.open(QIODevice::WriteOnly));
         locked.setPermissions(::getuid() == 0 ? QFile::ReadOwner | QFile::WriteOwner : QFile::Permissions{});
         QCOMPARE(statusOf(other.call(3, hex("07"))), 5);
+    }
+
+    void portReportsSayWhy()
+    {
+        PrjComRun prjcom;
+        QVERIFY(prjcom.start("5=nosuch\n6=plain\n8=/dev/null\n"));
+        QFile devNull(QStringLiteral("/dev/null"));
+        QVERIFY(devNull.open(QIODevice::ReadOnly));  // held by this process at least
+        const QString dir = prjcom.dir.path();
+        auto report = [&prjcom] {
+            const QByteArray reply = prjcom.call(12);
+            return reply.mid(2, 2) == hex("0001") ? QString::fromUtf8(payloadOf(reply)) : QStringLiteral("bad reply");
+        };
+        QVERIFY(report().startsWith(QStringLiteral("port=-1\n")));  // no command 3 yet
+
+        prjcom.call(3, hex("05"));
+        QCOMPARE(report(), QStringLiteral("port=5\nstatus=4\ndevice=%1/nosuch\nadapter=0\n").arg(dir));
+        prjcom.call(3, QByteArray(1, char(25)));
+        QVERIFY(report().startsWith(QStringLiteral("port=25\nstatus=4\ndevice=\n")));
+
+        // A plain file is no line: it cannot be opened, and no holder is looked for.
+        QFile plain(prjcom.dir.filePath("plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        QCOMPARE(statusOf(prjcom.call(3, hex("06"))), 6);
+        QCOMPARE(report(), QStringLiteral("port=6\nstatus=6\ndevice=%1/plain\nadapter=0\n").arg(dir));
+        // A device that is no serial line, held open by processes (this one too):
+        // one of them is named.
+        QCOMPARE(statusOf(prjcom.call(3, hex("08"))), 6);
+        const QString held = report();
+        QVERIFY2(QRegularExpression(QStringLiteral("\nholder=[0-9]+ [^\n]+\n")).match(held).hasMatch(),
+                 qPrintable(held));
+        // The report stays the last command 3's, whatever came between.
+        QCOMPARE(prjcom.call(11), hex("000A0B01FF0000000100"));
+        QVERIFY(report().startsWith(QStringLiteral("port=8\nstatus=6\ndevice=/dev/null\n")));
+
+        // Without permission: the owner and the mode.
+        PrjComRun other;
+        QVERIFY(other.start("7=locked\n", true));
+        QFile locked(other.dir.filePath("locked"));
+        QVERIFY(locked.open(QIODevice::WriteOnly));
+        locked.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(statusOf(other.call(3, hex("07"))), 5);
+        const QString owner = ::getuid() == 0 ? QStringLiteral("root:root") : QString();
+        const QByteArray reply = other.call(12);
+        const QString text = QString::fromUtf8(payloadOf(reply));
+        QVERIFY2(text.contains(QStringLiteral("status=5\n")) && text.contains(QStringLiteral("mode=0600\n")),
+                 qPrintable(text));
+        if (!owner.isEmpty())
+            QVERIFY(text.contains(QStringLiteral("owner=") + owner));
     }
 
     void exits()

@@ -5,8 +5,13 @@
 #include "mapfile/RicercaEcu.h"
 
 #include <QFile>
+#include <QFileDevice>
 #include <QLocalSocket>
 #include <QTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 QString BancoEcu::Bin(const QString &nome)
 {
@@ -29,6 +34,39 @@ BancoEcu::~BancoEcu()
 {
     ctx.reset(); // PrjCom ends with its input
     FermaEcu();
+    if (m_terminaleMuto >= 0)
+        ::close(m_terminaleMuto);
+}
+
+QString BancoEcu::TerminaleMuto(const QString &nome)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 || !::ptsname(master)) {
+        if (master >= 0)
+            ::close(master);
+        return {};
+    }
+    m_terminaleMuto = master;
+    const QString link = Percorso(nome);
+    QFile::remove(link);
+    return QFile::link(QString::fromLocal8Bit(::ptsname(master)), link) ? link : QString();
+}
+
+bool BancoEcu::PrjComDaUtenteComune()
+{
+    if (::getuid() != 0)
+        return true;
+    // The folder's PrjCom becomes a script that starts the real one as nobody,
+    // from the same folder (where it finds its PrjCom.ini).
+    const QString vero = Percorso(QStringLiteral("PrjCom.bin"));
+    if (!QFile::rename(Percorso(QStringLiteral("PrjCom")), vero))
+        return false;
+    ScriviFile(QStringLiteral("PrjCom"),
+               "#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups \"$0.bin\"\n");
+    const auto esegui = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+        | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    return QFile::setPermissions(Percorso(QStringLiteral("PrjCom")), esegui)
+        && QFile::setPermissions(vero, esegui) && QFile::setPermissions(Cartella(), esegui);
 }
 
 void BancoEcu::ScriviFile(const QString &nome, const QByteArray &contenuto)

@@ -35,6 +35,12 @@ public:
     // Value k of record n as the virtual ECU holds it now (read through the
     // control channel, laid out by the folder's SetCom.ini).
     qint32 ValoreEcu(int n, int k);
+    // A pseudo-terminal that never answers, linked into the folder as `nome`;
+    // returns the link's path (empty when none could be opened).
+    QString TerminaleMuto(const QString &nome);
+    // From now on PrjCom runs as an unprivileged user (when the tests run as
+    // root), so that file permissions mean something to it.
+    bool PrjComDaUtenteComune();
 
     QString Cartella() const { return m_cartella.path(); }
     QString Percorso(const QString &nome) const { return m_cartella.filePath(nome); }
@@ -51,4 +57,5 @@ private:
     QTemporaryDir m_cartella;
     gascal::TabellaMessaggi m_tabella;
     QProcess m_ecu;
+    int m_terminaleMuto = -1;
 };

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTime>
 
 using namespace gascal;
 
@@ -26,6 +27,7 @@ private slots:
     void pulsanteAggiornamentoLampeggia();
     void logoCommutaCarburante();
     void linguaSenzaSezioneTieneTestiDiProgetto();
+    void valoriVecchiMarcatiNonDalVivo();
 
 private:
     void Imposta(int n, int k, qint32 v) { ctx->TabMsg[n].Valori[k] = v; }
@@ -47,6 +49,7 @@ void TstFrmBar::init()
                            QStringLiteral("lang"), QStringLiteral("info")});
     ctx->imp.SepDecimale = QStringLiteral(",");
     ctx->scale.MostraFineGas = true;
+    ctx->stato.StatoProgramma = StatoApp::Connesso; // the values are live unless a test says not
     ui.beep = 0;
     bar = std::make_unique<FrmBar>(*ctx);
     bar->Form_Load();
@@ -262,6 +265,54 @@ void TstFrmBar::logoCommutaCarburante()
     QTest::mouseRelease(bar->ImgLogoS, Qt::LeftButton);
     QVERIFY(!bar->ImgLogoS->Rialzata());
     QCOMPARE(ctx->stato.OperazioneRichiesta, 12);
+}
+
+void TstFrmBar::valoriVecchiMarcatiNonDalVivo()
+{
+    // Before any connection: no temperature is made up, and the bar says so.
+    ctx->stato.StatoProgramma = StatoApp::Ricerca;
+    ctx->stato.ErroreComunicazione = 1;
+    bar->AggiornaVisualizzazioni();
+    QCOMPARE(bar->LblTempVal->text(), QStringLiteral(" - -  (c)"));
+    QVERIFY(!bar->ValoriDalVivo());
+    QVERIFY(bar->LblNonDalVivo->isVisible());
+    QVERIFY(bar->LblNonDalVivo->text().contains(QStringLiteral("no ECU read yet")));
+
+    // Connected: live, unmarked.
+    ctx->stato.StatoProgramma = StatoApp::Connesso;
+    ctx->stato.ErroreComunicazione = 0;
+    Imposta(1, 6, 1);
+    Imposta(1, 4, 2500);
+    Imposta(1, 9, 41);
+    Imposta(1, 10, 0xC000); // buzzer on
+    bar->AggiornaVisualizzazioni();
+    QVERIFY(bar->ValoriDalVivo());
+    QVERIFY(!bar->LblNonDalVivo->isVisible());
+    QCOMPARE(bar->LblTempVal->text(), QStringLiteral("41 (c)"));
+
+    // The link drops: the last values stay, greyed, with the time they were read.
+    ctx->stato.ErroreComunicazione = 1;
+    ui.beep = 0;
+    bar->AggiornaVisualizzazioni();
+    bar->VisualizzaStatoCommutatore();
+    QCOMPARE(bar->LblRpmVal->text(), QStringLiteral("2500 (rpm)"));
+    QCOMPARE(bar->LblTempVal->text(), QStringLiteral("41 (c)"));
+    QVERIFY(bar->LblNonDalVivo->isVisible());
+    const QString ora = QTime::currentTime().toString(QStringLiteral("HH:mm"));
+    QVERIFY2(bar->LblNonDalVivo->text().startsWith(QStringLiteral("Not live: read at ") + ora),
+             qPrintable(bar->LblNonDalVivo->text()));
+    // An old buzzer word does not beep on.
+    QCOMPARE(ui.beep, 0);
+    // The wash lies over the values, not over the command buttons.
+    QVERIFY(bar->LblNonDalVivo->geometry().contains(bar->LblRpmVal->geometry()));
+    QVERIFY(!bar->LblNonDalVivo->geometry().intersects(bar->CmdInfo->geometry()));
+
+    // Offline with a file loaded: the file is named.
+    ctx->stato.StatoProgramma = StatoApp::Offline;
+    ctx->stato.ErroreComunicazione = 0;
+    bar->ValoriDaFile(QStringLiteral("def.xar"));
+    bar->AggiornaVisualizzazioni();
+    QCOMPARE(bar->LblNonDalVivo->text(), QStringLiteral("Not live: from def.xar"));
 }
 
 void TstFrmBar::linguaSenzaSezioneTieneTestiDiProgetto()

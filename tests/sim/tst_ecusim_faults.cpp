@@ -148,6 +148,12 @@ void TestEcuSimFaults::demoDrivesTheEngineByItself()
     QVERIFY(ecu.control(QStringLiteral("state")).contains(QStringLiteral("target=800")));
     QTRY_VERIFY_WITH_TIMEOUT(ecu.control(QStringLiteral("state")).contains(QStringLiteral("target=1800")), 6000);
     QTRY_VERIFY_WITH_TIMEOUT(ecu.control(QStringLiteral("state")).contains(QStringLiteral("request=gas")), 6000);
+
+    // A command of the user's pauses the cycle: the engine stays where it was
+    // put for longer than a step ("state" alone does not pause it).
+    QCOMPARE(ecu.control(QStringLiteral("rpm 4321")), QStringLiteral("ok"));
+    QTest::qWait(5000);
+    QVERIFY(ecu.control(QStringLiteral("state")).contains(QStringLiteral("target=4321")));
 }
 
 QTEST_GUILESS_MAIN(TestEcuSimFaults)

@@ -11,6 +11,7 @@
 #include "ui/common/Twips.h"
 
 #include <QKeyEvent>
+#include <QLocale>
 #include <QLabel>
 #include <QPushButton>
 
@@ -166,6 +167,15 @@ void FrmBar::CreaControlli()
         ShpLevAct[i] = new Forma(Forma::Tipo::Cerchio, this);
         ShpLevAct[i]->setObjectName(QStringLiteral("ShpLevAct%1").arg(i));
     }
+
+    // Created last, so that it lies over the values; clicks go through.
+    LblNonDalVivo = new QLabel(this);
+    LblNonDalVivo->setObjectName(QStringLiteral("LblNonDalVivo"));
+    LblNonDalVivo->setAttribute(Qt::WA_TransparentForMouseEvents);
+    LblNonDalVivo->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    LblNonDalVivo->setWordWrap(true);
+    LblNonDalVivo->setStyleSheet(QStringLiteral(
+        "background-color: rgba(236, 236, 236, 175); color: rgb(64, 64, 64); padding: 2px;"));
 }
 
 void FrmBar::DisponiControlli()
@@ -205,6 +215,7 @@ void FrmBar::DisponiControlli()
         const int left = 165 + static_cast<int>(i) * 330 + (i >= 4 ? 120 : 0);
         Twips::Posiziona(ShpLevAct[i], left, 6750, 225, 225);
     }
+    Twips::Posiziona(LblNonDalVivo, 0, 1785, Larghezza, Altezza - 1785);
 }
 
 void FrmBar::Form_Load()
@@ -248,8 +259,55 @@ void FrmBar::ColoraTempoGas(bool rosso)
     LblTempoGasVal->setPalette(pal);
 }
 
+void FrmBar::ValoriDaFile(const QString &nomeFile)
+{
+    m_origine = Origine::File;
+    m_file = nomeFile;
+}
+
+QString FrmBar::TestoOrigine() const
+{
+    switch (m_origine) {
+    case Origine::Ecu: {
+        const QString ora = m_quando.time().toString(QStringLiteral("HH:mm:ss"));
+        if (m_quando.date() == QDate::currentDate())
+            return QStringLiteral("Not live: read at %1").arg(ora);
+        return QStringLiteral("Not live: read on %1 at %2")
+            .arg(QLocale().toString(m_quando.date(), QLocale::ShortFormat), ora);
+    }
+    case Origine::File:
+        return QStringLiteral("Not live: from %1").arg(m_file);
+    case Origine::Nessuna:
+        break;
+    }
+    return QStringLiteral("Not live: no ECU read yet");
+}
+
+bool FrmBar::StatoDalVivo() const
+{
+    const StatoApp &s = m_ctx.stato;
+    const int sp = s.StatoProgramma;
+    return s.ErroreComunicazione == 0
+        && (sp == StatoApp::Connesso || sp == StatoApp::Operazione || sp == StatoApp::Autotuning);
+}
+
+void FrmBar::SegnaOrigine()
+{
+    m_dalVivo = StatoDalVivo();
+    if (m_dalVivo) {
+        m_origine = Origine::Ecu;
+        m_quando = QDateTime::currentDateTime();
+    } else {
+        ImpostaTesto(LblNonDalVivo, TestoOrigine());
+        if (LblNonDalVivo->isHidden())
+            LblNonDalVivo->raise(); // over any control added since
+    }
+    ImpostaVisibile(LblNonDalVivo, !m_dalVivo);
+}
+
 void FrmBar::AggiornaVisualizzazioni()
 {
+    SegnaOrigine();
     const Contesto &c = m_ctx;
     const qint32 stato = c.Valore(1, 6);
     const QString &sep = c.imp.SepDecimale;
@@ -310,6 +368,9 @@ void FrmBar::AggiornaVisualizzazioni()
             ImgEvOff->Tag = 0;
         }
     }
+    // Without any values read there is no temperature to show, not 0.
+    if (m_origine == Origine::Nessuna)
+        LblTempValTag = Nessuno;
     ImpostaTesto(LblPressVal, LblPressValTag + QStringLiteral(" (bar)"));
     ImpostaTesto(LblTempVal, LblTempValTag + QStringLiteral(" (c)"));
     LampeggiaAggiornamento();
@@ -361,7 +422,8 @@ void FrmBar::VisualizzaStatoCommutatore()
 
     const bool lento = (parola & 0x4000) != 0;
     const bool veloce = (parola & 0x8000) != 0;
-    if (!datiValidi || (!lento && !veloce))
+    // Old values do not beep: the buzzer is the ECU's, now.
+    if (!datiValidi || (!lento && !veloce) || !StatoDalVivo())
         return;
     if (lento && veloce) {
         m_ctx.ui.Beep();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QWidget>
 #include <array>
 
@@ -23,7 +24,7 @@ class FrmBar : public QWidget
 public:
     // Size of the window in twips.
     static constexpr int Larghezza = 2700;
-    static constexpr int Altezza = 7260;
+    static constexpr int Altezza = 7560;
     // Engine speed thresholds of the 14 bar segments.
     static const std::array<int, 14> SoglieGiri;
 
@@ -42,6 +43,14 @@ public:
     // True while the update button shows its red blink phase.
     bool AggiornamentoRosso() const { return m_aggiornaRosso; }
     void SpegniAggiornamento();
+
+    // The values shown came from a file (loaded without the ECU), not from
+    // the engine: the bar says so until the ECU is read again.
+    void ValoriDaFile(const QString &nomeFile);
+    // True while the values are being read from the ECU; otherwise the bar
+    // greys them and says where they come from.
+    bool ValoriDalVivo() const { return m_dalVivo; }
+    QString TestoOrigine() const;
 
     QPushButton *CmdPage;
     QPushButton *CmdMapOpen;
@@ -63,6 +72,8 @@ public:
     Immagine *ImgTemp;
     std::array<Forma *, 14> ShpGiri{};
     std::array<Forma *, 7> ShpLevAct{};
+    // A grey wash over the values while they are not live, with their origin.
+    QLabel *LblNonDalVivo;
 
     // The label tags of the design: the value texts before their unit.
     QString LblPressValTag;
@@ -84,6 +95,10 @@ private:
     void ColoraTempoGas(bool rosso);
     void MostraCoppia(Immagine *acceso, Immagine *spento, bool suAcceso);
     void LampeggiaAggiornamento();
+    // Decides whether the values are live and shows or hides the wash.
+    void SegnaOrigine();
+    // The connection state says the values are being read from the ECU.
+    bool StatoDalVivo() const;
 
     Contesto &m_ctx;
     int m_fase = 0;
@@ -92,6 +107,12 @@ private:
     double m_prossimoBeep = 0;
     int m_gasRosso = -1; // last colour written: -1 none yet, 0 black, 1 red
     bool m_aggiornaRosso = false;
+    // Where the values shown come from: nothing yet, the ECU (at m_quando),
+    // or a file.
+    enum class Origine { Nessuna, Ecu, File } m_origine = Origine::Nessuna;
+    QDateTime m_quando;
+    QString m_file;
+    bool m_dalVivo = false;
 };
 
 } // namespace gascal

@@ -16,7 +16,7 @@ namespace gascal {
 
 FrmWait::FrmWait(Contesto &ctx, QWidget *parent)
     : QWidget(parent), CmdGo(new QPushButton(this)), CmdStop(new QPushButton(this)),
-      LblStato(new QLabel(this)), Timer1(new QTimer(this)), m_ctx(ctx)
+      LblStato(new QLabel(this)), LblDiagnosi(new QLabel(this)), Timer1(new QTimer(this)), m_ctx(ctx)
 {
     setObjectName(QStringLiteral("FrmWait"));
     setAutoFillBackground(true);
@@ -29,9 +29,15 @@ FrmWait::FrmWait(Contesto &ctx, QWidget *parent)
     CmdGo->setIconSize(QSize(lato, lato));
     CmdStop->setIconSize(QSize(lato, lato));
     Twips::Posiziona(LblStato, 90, 45, 2520, 330);
-    Twips::Posiziona(CmdGo, 90, 780, 1230, 420);
-    Twips::Posiziona(CmdStop, 1380, 780, 1230, 420);
     LblStato->setAlignment(Qt::AlignCenter);
+    LblDiagnosi->setObjectName(QStringLiteral("LblDiagnosi"));
+    Twips::Posiziona(LblDiagnosi, 90, 690, 2520, 750);
+    LblDiagnosi->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LblDiagnosi->setWordWrap(true);
+    QFont piccolo = LblDiagnosi->font();
+    piccolo.setPointSizeF(piccolo.pointSizeF() * 0.85);
+    LblDiagnosi->setFont(piccolo);
+    DisponiPulsanti(false, true);
 
     ShpAttivita[0] = new Forma(Forma::Tipo::Rettangolo, this);
     ShpAttivita[0]->ImpostaOpaca(false);
@@ -42,8 +48,6 @@ FrmWait::FrmWait(Contesto &ctx, QWidget *parent)
     ShpAttivita[1]->ImpostaColoreRiempimento(QColor(0, 90, 200));
     ShpAttivita[1]->ImpostaColoreBordo(QColor(0, 90, 200));
     ShpAttivita[1]->setGeometry(ShpAttivita[0]->x(), ShpAttivita[0]->y(), 0, ShpAttivita[0]->height());
-    CmdGo->hide();
-
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, &FrmWait::Timer1_Timer);
     connect(CmdGo, &QPushButton::clicked, this, [this] {
@@ -64,6 +68,42 @@ void FrmWait::Timer1_Timer()
     if (barra->width() >= piena)
         larghezza = 0;
     barra->resize(qMin(larghezza, piena), barra->height());
+    MostraDiagnosi();
+}
+
+void FrmWait::MostraDiagnosi()
+{
+    // Only a search has something to explain; the last reason stays until
+    // the next one comes, so that it does not flicker between two searches.
+    if (m_ctx.stato.StatoProgramma != StatoApp::Ricerca)
+        return;
+    QString testo = m_ctx.diagnosi.Testo();
+    if (!testo.isEmpty())
+        testo[0] = testo.at(0).toUpper(); // a sentence of its own here
+    if (!testo.isEmpty() && LblDiagnosi->text() != testo) {
+        LblDiagnosi->setText(testo);
+        LblDiagnosi->setToolTip(testo);
+    }
+}
+
+void FrmWait::DisponiPulsanti(bool offline, bool cerca)
+{
+    const int riga = 1470, alto = 420, sinistra = 90, largo = 2520;
+    Twips::Posiziona(CmdGo, sinistra, riga, largo, alto);
+    Twips::Posiziona(CmdStop, sinistra, riga, largo, alto);
+    if (CmdGo->isHidden() == offline)
+        CmdGo->setVisible(offline);
+    if (CmdStop->isHidden() == !offline)
+        CmdStop->setVisible(!offline);
+    const QString go = m_ctx.diz.Testo(7), stop = m_ctx.diz.Testo(6);
+    if (CmdGo->text() != go)
+        CmdGo->setText(go);
+    if (CmdStop->text() != stop)
+        CmdStop->setText(stop);
+    // The stop sign belongs to the running search; while connected the button
+    // only says what it does.
+    if (cerca != !CmdStop->icon().isNull())
+        CmdStop->setIcon(cerca ? IconePulsanti::Icona(IconePulsanti::Tipo::Alt, 64) : QIcon());
 }
 
 void FrmWait::ImpostaAttivita(bool attiva)
@@ -88,7 +128,7 @@ void FrmWait::AvviaRicerca()
     if (isHidden())
         show();
     ImpostaAttivita(true);
-    NascondiGo();
+    DisponiPulsanti(false, true);
     LblStato->setText(m_ctx.diz.Testo(3));
 }
 
@@ -96,8 +136,7 @@ void FrmWait::ModoOffline()
 {
     if (isHidden())
         show();
-    if (CmdGo->isHidden())
-        CmdGo->show();
+    DisponiPulsanti(true, false);
     ImpostaAttivita(false);
     const QString testo = m_ctx.diz.Testo(6);
     if (LblStato->text() != testo)
@@ -111,8 +150,7 @@ void FrmWait::MostraAttivita()
 
 void FrmWait::NascondiGo()
 {
-    if (!CmdGo->isHidden())
-        CmdGo->hide();
+    DisponiPulsanti(false, m_ctx.stato.StatoProgramma == StatoApp::Ricerca);
 }
 
 void FrmWait::Aggiorna()
@@ -129,6 +167,8 @@ void FrmWait::Aggiorna()
         ImpostaAttivita(false);
         if (m_ctx.stato.StatoProgramma != StatoApp::Offline)
             LblStato->clear();
+        LblDiagnosi->clear();
+        LblDiagnosi->setToolTip(QString());
     }
 }
 

@@ -21,7 +21,7 @@ class FrmWait : public QWidget
     Q_OBJECT
 public:
     static constexpr int Larghezza = 2700;
-    static constexpr int Altezza = 1260;
+    static constexpr int Altezza = 1980;
 
     // Message states: nothing to say, a map file was written to the ECU (the
     // reconnection is still to come), the reconnection after it is done, a
@@ -48,6 +48,9 @@ public:
     QPushButton *CmdGo;
     QPushButton *CmdStop;
     QLabel *LblStato;
+    // Under the activity bar: why the ECU has not been found yet (the port
+    // that came closest and what kept it from an ECU).
+    QLabel *LblDiagnosi;
     std::array<Forma *, 2> ShpAttivita{};
     QTimer *Timer1;
 
@@ -63,6 +66,10 @@ protected:
 private:
     void Timer1_Timer();
     void ImpostaAttivita(bool attiva);
+    void MostraDiagnosi();
+    // Offline the go button takes the whole row; otherwise the stop button,
+    // with its caption, and the stop sign only while a search runs.
+    void DisponiPulsanti(bool offline, bool cerca);
 
     Contesto &m_ctx;
 };

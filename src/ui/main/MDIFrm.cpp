@@ -21,17 +21,29 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QFileInfo>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 
 namespace gascal {
 
 MDIFrm::MDIFrm(Contesto &ctx, QWidget *parent)
     : QMainWindow(parent), Timer1(new QTimer(this)), Timer2(new QTimer(this)), m_ctx(ctx),
-      m_area(new QWidget(this))
+      m_scorrimento(new QScrollArea(this)), m_area(new QWidget)
 {
     setObjectName(QStringLiteral("MDIFrm"));
-    setCentralWidget(m_area);
+    // On a small screen (or a large scale) the client area scrolls instead of
+    // cutting the windows off; when the frame is large enough the area takes
+    // all of it and no scroll bar shows.
+    m_scorrimento->setObjectName(QStringLiteral("AreaScorrimento"));
+    m_scorrimento->setFrameShape(QFrame::NoFrame);
+    m_scorrimento->setWidgetResizable(true);
+    m_scorrimento->setWidget(m_area);
+    setCentralWidget(m_scorrimento);
+    m_area->installEventFilter(this);
+    setMinimumSize(LarghezzaMinimaPx, AltezzaMinimaPx);
     m_area->setAutoFillBackground(true);
     QPalette sfondo = m_area->palette();
     sfondo.setColor(QPalette::Window, QColor(128, 128, 128));
@@ -124,13 +136,40 @@ void MDIFrm::SostituisciPagina(Pagina indice, PaginaEditor *pagina)
     pagina->CaricaLingua();
 }
 
+void MDIFrm::FissaMinimoArea()
+{
+    const int sottoBarra = m_frmBar->height() + m_frmWait->height();
+    m_area->setMinimumSize(Twips::PxX(LarghezzaMinima, this),
+                           qMax(Twips::PxY(AltezzaMinima, this), sottoBarra));
+}
+
+void MDIFrm::AdattaAlloSchermo()
+{
+    QScreen *schermo = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!schermo)
+        return;
+    const QRect disponibile = schermo->availableGeometry();
+    // The title bar and borders, once a window manager has framed the window.
+    const QSize cornice = frameGeometry().size() - geometry().size();
+    const QSize massimo = disponibile.size() - cornice;
+    if (width() > massimo.width() || height() > massimo.height())
+        resize(size().boundedTo(massimo).expandedTo(minimumSize()));
+    if (!disponibile.contains(frameGeometry()))
+        move(disponibile.topLeft());
+}
+
 void MDIFrm::MDIForm_Load()
 {
     QCoreApplication::processEvents();
     AggiornaTitolo();
+    AdattaAlloSchermo();
     show();
     CreaFinestre();
+    FissaMinimoArea();
+    AdattaAlloSchermo();
     MDIForm_Resize();
+    // The window manager adds the title bar after the first show.
+    QTimer::singleShot(300, this, &MDIFrm::AdattaAlloSchermo);
 
     // Live values start from rest.
     for (int k : {0, 1, 2, 4, 5, 6, 9, 10, 11})
@@ -236,8 +275,11 @@ void MDIFrm::StatoOffline()
     if (s.OperazioneRichiesta == 18) {
         // No file to load (a request made before going offline): the pages
         // are refreshed all the same.
-        if (!s.FileDefOffline.isEmpty() && !Definizioni::CaricaDefinizioni(m_ctx, s.FileDefOffline)
-            && !m_defAvvio)
+        const bool caricato = !s.FileDefOffline.isEmpty()
+            && Definizioni::CaricaDefinizioni(m_ctx, s.FileDefOffline);
+        if (caricato)
+            m_frmBar->ValoriDaFile(QFileInfo(s.FileDefOffline).fileName());
+        if (!s.FileDefOffline.isEmpty() && !caricato && !m_defAvvio)
             m_ctx.ui.Messaggio(m_ctx.diz.Testo(10), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
                                ServiziUi::Icona::Critica);
         s.FileDefOffline.clear();
@@ -332,9 +374,9 @@ void MDIFrm::MDIForm_Resize()
 {
     if (!m_frmBar)
         return;
-    const QSize esterno = frameGeometry().size();
-    if (Twips::DaPxX(esterno.width(), this) < LarghezzaMinima
-        || Twips::DaPxY(esterno.height(), this) < AltezzaMinima)
+    // The client area never gets smaller than the minimum layout (it scrolls
+    // instead), so the re-layout below the minimum size is never needed.
+    if (m_area->width() < m_area->minimumWidth() || m_area->height() < m_area->minimumHeight())
         return;
     m_frmBar->move(0, 0);
     const int sinistra = m_frmBar->x() + m_frmBar->width();
@@ -348,6 +390,13 @@ void MDIFrm::resizeEvent(QResizeEvent *evento)
 {
     QMainWindow::resizeEvent(evento);
     MDIForm_Resize();
+}
+
+bool MDIFrm::eventFilter(QObject *oggetto, QEvent *evento)
+{
+    if (oggetto == m_area && evento->type() == QEvent::Resize)
+        MDIForm_Resize();
+    return QMainWindow::eventFilter(oggetto, evento);
 }
 
 void MDIFrm::Scarica()

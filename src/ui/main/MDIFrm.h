@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 
+class QScrollArea;
 class QTimer;
 
 namespace gascal {
@@ -29,6 +30,10 @@ public:
     // Below this size (twips) the children are not moved.
     static constexpr int LarghezzaMinima = 11850;
     static constexpr int AltezzaMinima = 8850;
+    // The frame can be made smaller than that (pixels): the client area then
+    // scrolls, so that every control stays reachable.
+    static constexpr int LarghezzaMinimaPx = 400;
+    static constexpr int AltezzaMinimaPx = 300;
 
     explicit MDIFrm(Contesto &ctx, QWidget *parent = nullptr);
     ~MDIFrm() override;
@@ -59,6 +64,12 @@ public:
     ::gascal::FrmRetta *PaginaRetta() const { return m_frmRetta; }
     BarraComandi *Comandi() const { return m_comandi; }
     bool Chiuso() const { return m_chiuso; }
+    // The client area (the windows' parent) and the scroll area around it.
+    QWidget *AreaClient() const { return m_area; }
+    QScrollArea *Scorrimento() const { return m_scorrimento; }
+    // Shrinks and moves the frame so that it lies within the available
+    // geometry of its screen, title bar included.
+    void AdattaAlloSchermo();
 
     QTimer *Timer1;
     QTimer *Timer2;
@@ -77,6 +88,8 @@ protected:
     void resizeEvent(QResizeEvent *evento) override;
     void keyPressEvent(QKeyEvent *evento) override;
     void keyReleaseEvent(QKeyEvent *evento) override;
+    // The client area's own resizes (the scroll area makes them) lay out the windows.
+    bool eventFilter(QObject *oggetto, QEvent *evento) override;
 
 private:
     void CreaFinestre();
@@ -84,8 +97,12 @@ private:
     void StatoOffline();
     void MostraSplash();
     void Scarica();
+    // The smallest client area that holds the live bar with the wait window
+    // under it and the pages at their smallest.
+    void FissaMinimoArea();
 
     Contesto &m_ctx;
+    QScrollArea *m_scorrimento;
     QWidget *m_area;
     FrmBar *m_frmBar = nullptr;
     FrmWait *m_frmWait = nullptr;

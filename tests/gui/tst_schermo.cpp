@@ -1,0 +1,93 @@
+// The frame on a small screen: it starts within the screen's available
+// geometry, and at its minimum size every control of the live bar and of the
+// wait window can still be scrolled into view and used.
+#include "ProgrammaProva.h"
+
+#include "ui/main/FrmBar.h"
+#include "ui/common/PaginaEditor.h"
+#include "ui/main/FrmWait.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+using gascal::StatoApp;
+
+class TstSchermo : public QObject
+{
+    Q_OBJECT
+
+    // Starts the frame without an ECU and takes it offline.
+    static bool AvviaOffline(ProgrammaProva &p)
+    {
+        if (!p.AvviaProgramma())
+            return false;
+        p.Quando([&p] { return p.frame->Attesa()->isVisible(); },
+                 [&p] { p.frame->Attesa()->CmdStop->click(); });
+        return p.AttendiStato(StatoApp::Offline, 15000);
+    }
+
+private slots:
+    void entraNelloSchermo()
+    {
+        ProgrammaProva p;
+        QVERIFY(AvviaOffline(p));
+        const QRect disponibile = p.frame->screen()->availableGeometry();
+        // The designed size is larger than the test screen: the frame shrank.
+        QTRY_VERIFY2(disponibile.contains(p.frame->frameGeometry()),
+                 qPrintable(QStringLiteral("%1x%2 in %3x%4")
+                                .arg(p.frame->frameGeometry().width()).arg(p.frame->frameGeometry().height())
+                                .arg(disponibile.width()).arg(disponibile.height())));
+    }
+
+    void allaMisuraMinimaTuttoRaggiungibile()
+    {
+        ProgrammaProva p;
+        QVERIFY(AvviaOffline(p));
+        p.frame->resize(p.frame->minimumSize());
+        QTRY_COMPARE(p.frame->size(), p.frame->minimumSize());
+        QScrollArea *area = p.frame->Scorrimento();
+        QVERIFY(area->verticalScrollBar()->maximum() > 0);
+
+        QList<QWidget *> controlli;
+        for (QAbstractButton *b : p.frame->Barra()->findChildren<QAbstractButton *>())
+            controlli << b;
+        gascal::FrmWait *attesa = p.frame->Attesa();
+        controlli << attesa->CmdGo << attesa->LblStato << attesa->LblDiagnosi
+                  << p.frame->Barra()->LblRpmVal;
+        for (QWidget *w : controlli) {
+            if (w->isHidden())
+                continue;
+            area->ensureWidgetVisible(w, 0, 0);
+            const QRect nellaVista(w->mapTo(area->viewport(), QPoint(0, 0)), w->size());
+            QVERIFY2(area->viewport()->rect().contains(nellaVista), qPrintable(w->objectName()));
+        }
+        // The go button still works from there.
+        attesa->CmdGo->click();
+        QCOMPARE(p.ctx.stato.ErroreComunicazione, quint8(1));
+        attesa->CmdStop->click(); // the search that follows ends at once
+        QVERIFY(p.AttendiStato(StatoApp::Offline, 15000));
+    }
+
+    void grandeAbbastanzaNienteScorrimento()
+    {
+        ProgrammaProva p;
+        QVERIFY(AvviaOffline(p));
+        // The pages fill the rest of a frame at least as large as the layout.
+        const QSize minimo = p.frame->AreaClient()->minimumSize();
+        p.frame->resize(minimo + QSize(40, 40));
+        QTRY_VERIFY(p.frame->AreaClient()->width() >= minimo.width() + 40);
+        QCOMPARE(p.frame->Scorrimento()->verticalScrollBar()->maximum(), 0);
+        const QRect pagina = p.frame->FrmConfig()->geometry();
+        QCOMPARE(pagina.left(), p.frame->Barra()->width());
+        QCOMPARE(pagina.right(), p.frame->AreaClient()->width() - 1);
+        QCOMPARE(p.frame->Attesa()->y(), p.frame->Barra()->height());
+    }
+};
+
+QTEST_MAIN(TstSchermo)
+#include "tst_schermo.moc"
