@@ -11,6 +11,8 @@ class EngineModel;
 //   tank PCT          tank level, 0..100
 //   temp C            gas (reducer) temperature now; it then drifts
 //   fuel petrol|gas   the driver's switch button
+//   flow PCT          the gas injectors' true flow, percent of nominal (50..150)
+//   offset US         the gas installation's fixed offset (-1000..1000 us)
 //   state             the main engine values on one line
 //   help              the list of commands
 //   quit              ends ecusim
