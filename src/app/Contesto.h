@@ -10,6 +10,7 @@
 #include "link/ImpostazioniLink.h"
 #include "link/MsgRecord.h"
 #include "link/Transazioni.h"
+#include "ui/line/ModelloRetta.h"
 
 #include <functional>
 
@@ -34,6 +35,8 @@ public:
     CodeScrittura code;
     TabelleScala scale;
     Dizionario diz;
+    // The calibration line shared by its page, the autotuning and the tool.
+    ModelloRetta retta;
     bool InterpolazioneAttiva = false;
     // Called when a connection is made and all records were read, so that the
     // windows show the ECU's values.
