@@ -14,4 +14,12 @@ int ComandoCaricaMappa(SessioneCli &s, int timeoutSec, const QString &file);
 int ComandoLive(SessioneCli &s, int timeoutSec, int righe);
 int ComandoScan(SessioneCli &s);
 
+struct OpzioniAutotune {
+    bool cng = false;
+    QString iniettore;   // name in the injector table; empty = the only one
+    bool accetta = false;
+    QString profilo;     // tuning profile; empty = the program folder's or the built-in one
+};
+int ComandoAutotune(SessioneCli &s, int timeoutSec, const OpzioniAutotune &opzioni);
+
 } // namespace gascal::cli

@@ -25,6 +25,10 @@ const char *const Descrizione =
     "                  engineering units (--count N rows, else until stopped).\n"
     "  scan            Try every port with every firmware probe and say what\n"
     "                  answered where.\n"
+    "  autotune        Run the autotuning on the running engine: --fuel lpg|cng,\n"
+    "                  --injector NAME (needed when there are several types),\n"
+    "                  --accept (else Enter accepts), --profile FILE. Ctrl+C\n"
+    "                  stops and restores the ECU.\n"
     "\n"
     "Message boxes of the program are printed on standard error and answered\n"
     "with their default (OK, No, Cancel). The exit status is 0 on success only.";
@@ -54,7 +58,14 @@ int main(int argc, char *argv[])
         QStringLiteral("SEC"), QStringLiteral("10"));
     const QCommandLineOption count(QStringLiteral("count"),
         QStringLiteral("live: print N rows and stop."), QStringLiteral("N"));
-    p.addOptions({dir, timeout, count});
+    const QCommandLineOption fuel(QStringLiteral("fuel"), QStringLiteral("autotune: lpg or cng."),
+                                  QStringLiteral("FUEL"));
+    const QCommandLineOption injector(QStringLiteral("injector"),
+                                      QStringLiteral("autotune: injector type, by its name."), QStringLiteral("NAME"));
+    const QCommandLineOption accept(QStringLiteral("accept"), QStringLiteral("autotune: accept at the end."));
+    const QCommandLineOption profile(QStringLiteral("profile"), QStringLiteral("autotune: tuning profile."),
+                                     QStringLiteral("FILE"));
+    p.addOptions({dir, timeout, count, fuel, injector, accept, profile});
     p.addPositionalArgument(QStringLiteral("command"),
                             QStringLiteral("info, save-map FILE, load-map FILE, live or scan."));
 
@@ -71,7 +82,7 @@ int main(int argc, char *argv[])
     const QString comando = argomenti.first();
     const bool conFile = comando == QLatin1String("save-map") || comando == QLatin1String("load-map");
     const bool noto = conFile || comando == QLatin1String("info") || comando == QLatin1String("live")
-        || comando == QLatin1String("scan");
+        || comando == QLatin1String("scan") || comando == QLatin1String("autotune");
     if (!noto)
         return Uso(QStringLiteral("unknown command '%1'").arg(comando));
     if (argomenti.size() != (conFile ? 2 : 1))
@@ -89,6 +100,17 @@ int main(int argc, char *argv[])
             return Uso(QStringLiteral("--count needs a whole number, at least 1"));
     }
 
+    OpzioniAutotune autotune;
+    if (comando == QLatin1String("autotune")) {
+        const QString f = p.value(fuel).toLower();
+        if (f != QLatin1String("lpg") && f != QLatin1String("cng"))
+            return Uso(QStringLiteral("autotune needs --fuel lpg or --fuel cng"));
+        autotune.cng = f == QLatin1String("cng");
+        autotune.iniettore = p.value(injector);
+        autotune.accetta = p.isSet(accept);
+        autotune.profilo = p.value(profile);
+    }
+
     const QString cartella = p.isSet(dir) ? p.value(dir) : QCoreApplication::applicationDirPath();
     SessioneCli sessione;
     if (!sessione.Avvia(cartella))
@@ -102,5 +124,7 @@ int main(int argc, char *argv[])
         return ComandoCaricaMappa(sessione, secondi, argomenti.at(1));
     if (comando == QLatin1String("live"))
         return ComandoLive(sessione, secondi, righe);
+    if (comando == QLatin1String("autotune"))
+        return ComandoAutotune(sessione, secondi, autotune);
     return ComandoScan(sessione);
 }

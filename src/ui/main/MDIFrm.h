@@ -11,6 +11,7 @@ namespace gascal {
 class BarraComandi;
 class Contesto;
 class EsecutoreOperazioni;
+class FrmAutotuning;
 class FrmBar;
 class FrmWait;
 class PaginaEditor;
@@ -55,6 +56,9 @@ public:
     PaginaEditor *FrmConfig_2() const { return m_pagine[PagConfig2]; }
     PaginaEditor *FrmRetta() const { return m_pagine[PagRetta]; }
     BarraComandi *Comandi() const { return m_comandi; }
+    FrmAutotuning *Autotuning() const { return m_frmAutotuning; }
+    // Opens the autotuning window in place of the calibration line page.
+    void MostraAutotuning();
     bool Chiuso() const { return m_chiuso; }
 
     QTimer *Timer1;
@@ -77,6 +81,7 @@ protected:
 
 private:
     void CreaFinestre();
+    void CreaAutotuning();
     void MDIForm_Resize();
     void StatoOffline();
     void MostraSplash();
@@ -86,6 +91,7 @@ private:
     QWidget *m_area;
     FrmBar *m_frmBar = nullptr;
     FrmWait *m_frmWait = nullptr;
+    FrmAutotuning *m_frmAutotuning = nullptr;
     std::array<PaginaEditor *, 3> m_pagine{};
     BarraComandi *m_comandi = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
