@@ -105,16 +105,27 @@ int ComandoAutotune(SessioneCli &s, int timeoutSec, const OpzioniAutotune &o)
             QStringList nomi;
             for (const TipoIniettore &t : tab)
                 nomi << QStringLiteral("  ") + t.Nome;
-            Errore(QStringLiteral("unknown injector '%1'; the injector types are:\n%2")
+            Errore(QStringLiteral("--injector: unknown injector '%1'; the injector types are:\n%2")
                        .arg(o.iniettore, nomi.join(QLatin1Char('\n'))));
             return 2;
         }
-    } else if (tab.size() > 1) {
-        Errore(QStringLiteral("--injector NAME is needed: the scale table has %1 injector types").arg(tab.size()));
-        return 2;
     }
     if (!s.CercaEcu(timeoutSec, false))
         return 1;
+    if (iniettore < 0 && tab.size() > 1) {
+        // Without --injector: the type the ECU is set up with, found as the
+        // injector page finds it (named, and with the ECU's family code).
+        const qint32 codice = ctx.Valore(Contesto::RecConfig, 1);
+        for (int i = 0; i < tab.size() && iniettore < 0; ++i)
+            if (!tab.at(i).Nome.isEmpty() && tab.at(i).Codice == codice)
+                iniettore = i;
+        if (iniettore < 0) {
+            Errore(QStringLiteral("--injector NAME is needed: the ECU's injector code %1 is not in the scale table")
+                       .arg(codice));
+            return 2;
+        }
+        Stampa(QStringLiteral("injector: %1 (the ECU's)").arg(tab.at(iniettore).Nome));
+    }
 
     VistaCli vista(o, iniettore);
     RettaAutotuning retta(ctx);

@@ -55,8 +55,7 @@ private slots:
         BancoEcu b;
         QVERIFY(b.AvviaEcu({QStringLiteral("--time-scale"), QStringLiteral("10")}, true));
         Esecuzione e;
-        Avvia(b, e, {QStringLiteral("--fuel"), QStringLiteral("lpg"), QStringLiteral("--injector"),
-                     QStringLiteral("rail 2 ohm - fast"), QStringLiteral("--accept")},
+        Avvia(b, e, {QStringLiteral("--fuel"), QStringLiteral("lpg"), QStringLiteral("--accept")},
               [&b](const QString &riga) {
                   if (riga == QLatin1String("step 4"))
                       b.Controllo(QStringLiteral("rpm 2500"));
@@ -64,6 +63,7 @@ private slots:
                       b.Controllo(QStringLiteral("rpm 800"));
               });
         QCOMPARE(Fine(e), 0);
+        QVERIFY(e.out.contains(QStringLiteral("injector: Rail 2 ohm - fast (the ECU's)\n")));
         for (int k = 1; k <= 6; ++k)
             QVERIFY2(e.out.contains(QStringLiteral("step %1\n").arg(k)), qPrintable(e.out));
         QVERIFY(e.out.contains(QStringLiteral("Tara al minimo\n")));
@@ -75,7 +75,7 @@ private slots:
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu({}, true));
-        for (const QStringList &opzioni : {QStringList{QStringLiteral("--fuel"), QStringLiteral("lpg")},
+        for (const QStringList &opzioni : {QStringList{QStringLiteral("--injector"), QStringLiteral("Rail 2 ohm - fast")},
                                            QStringList{QStringLiteral("--fuel"), QStringLiteral("lpg"),
                                                        QStringLiteral("--injector"), QStringLiteral("none such")},
                                            QStringList{QStringLiteral("--fuel"), QStringLiteral("diesel")}}) {
