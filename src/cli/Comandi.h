@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace gascal::cli {
 
@@ -21,5 +22,15 @@ struct OpzioniAutotune {
     QString profilo;     // tuning profile; empty = the program folder's or the built-in one
 };
 int ComandoAutotune(SessioneCli &s, int timeoutSec, const OpzioniAutotune &opzioni);
+// `line` and its edits: the action (empty = print), the pivot (0-based) or
+// the signed shift, and the number of raise/lower steps.
+struct RichiestaLinea {
+    QString azione;
+    int valore = 0;
+    int passi = 1;
+};
+// Reads the arguments after "line"; the error text, empty when they are valid.
+QString LeggiRichiestaLinea(const QStringList &argomenti, int passi, RichiestaLinea &r);
+int ComandoLinea(SessioneCli &s, int timeoutSec, const RichiestaLinea &r);
 
 } // namespace gascal::cli

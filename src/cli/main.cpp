@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 using namespace gascal::cli;
 
@@ -26,9 +27,16 @@ const char *const Descrizione =
     "  scan            Try every port with every firmware probe and say what\n"
     "                  answered where.\n"
     "  autotune        Run the autotuning on the running engine: --fuel lpg|cng,\n"
-    "                  --injector NAME (needed when there are several types),\n"
+    "                  --injector NAME (else the ECU's own type),\n"
     "                  --accept (else Enter accepts), --profile FILE. Ctrl+C\n"
     "                  stops and restores the ECU.\n"
+    "  line            Print the ECU's calibration line: the nine pivots, the 56\n"
+    "                  corrections (steps of 64 us) and the petrol-time scale.\n"
+    "  line raise|lower PIVOT [--steps N]   Raise or lower pivot 1..9.\n"
+    "  line left|right PIVOT                Move pivot 2..8 by one point.\n"
+    "  line all +N|-N                       Shift the whole line by N steps.\n"
+    "  line reset                           Flat line with the default pivots.\n"
+    "                  Each edit is sent to the ECU once and the line read back.\n"
     "\n"
     "Message boxes of the program are printed on standard error and answered\n"
     "with their default (OK, No, Cancel). The exit status is 0 on success only.";
@@ -65,11 +73,26 @@ int main(int argc, char *argv[])
     const QCommandLineOption accept(QStringLiteral("accept"), QStringLiteral("autotune: accept at the end."));
     const QCommandLineOption profile(QStringLiteral("profile"), QStringLiteral("autotune: tuning profile."),
                                      QStringLiteral("FILE"));
-    p.addOptions({dir, timeout, count, fuel, injector, accept, profile});
+    const QCommandLineOption steps(QStringLiteral("steps"),
+        QStringLiteral("line raise/lower: N steps (default 1)."), QStringLiteral("N"));
+    p.addOptions({dir, timeout, count, steps, fuel, injector, accept, profile});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("info, save-map FILE, load-map FILE, live or scan."));
+                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line or autotune."));
 
-    if (!p.parse(QCoreApplication::arguments()))
+    // "line all -3": a negative number is an argument, not an option.
+    QStringList daLeggere = QCoreApplication::arguments();
+    QStringList negativi;
+    for (qsizetype i = daLeggere.size() - 1; i > 0; --i) {
+        const QString &prima = daLeggere.at(i - 1);
+        const bool valoreDiOpzione = prima.startsWith(QLatin1String("--")) && !prima.contains(QLatin1Char('='))
+            && prima != QLatin1String("--help");
+        if (QRegularExpression(QStringLiteral("^-\\d+$")).match(daLeggere.at(i)).hasMatch()
+            && !valoreDiOpzione)
+            negativi.prepend(daLeggere.takeAt(i));
+    }
+    if (!negativi.isEmpty())
+        daLeggere << QStringLiteral("--") << negativi;
+    if (!p.parse(daLeggere))
         return Uso(p.errorText());
     if (p.isSet(QStringLiteral("help"))) {
         Stampa(p.helpText());
@@ -81,11 +104,25 @@ int main(int argc, char *argv[])
         return Uso(QStringLiteral("no command given"));
     const QString comando = argomenti.first();
     const bool conFile = comando == QLatin1String("save-map") || comando == QLatin1String("load-map");
-    const bool noto = conFile || comando == QLatin1String("info") || comando == QLatin1String("live")
-        || comando == QLatin1String("scan") || comando == QLatin1String("autotune");
+    const bool linea = comando == QLatin1String("line");
+    const bool noto = conFile || linea || comando == QLatin1String("info")
+        || comando == QLatin1String("live") || comando == QLatin1String("scan")
+        || comando == QLatin1String("autotune");
     if (!noto)
         return Uso(QStringLiteral("unknown command '%1'").arg(comando));
-    if (argomenti.size() != (conFile ? 2 : 1))
+    RichiestaLinea richiestaLinea;
+    if (linea) {
+        int passi = 1;
+        if (p.isSet(steps)) {
+            bool ok = false;
+            passi = p.value(steps).toInt(&ok);
+            if (!ok || passi < 1 || passi > 255)
+                return Uso(QStringLiteral("--steps needs a whole number 1..255"));
+        }
+        const QString errore = LeggiRichiestaLinea(argomenti.mid(1), passi, richiestaLinea);
+        if (!errore.isEmpty())
+            return Uso(errore);
+    } else if (argomenti.size() != (conFile ? 2 : 1))
         return Uso(conFile ? QStringLiteral("%1 needs one FILE").arg(comando)
                            : QStringLiteral("%1 takes no arguments").arg(comando));
 
@@ -126,5 +163,7 @@ int main(int argc, char *argv[])
         return ComandoLive(sessione, secondi, righe);
     if (comando == QLatin1String("autotune"))
         return ComandoAutotune(sessione, secondi, autotune);
+    if (linea)
+        return ComandoLinea(sessione, secondi, richiestaLinea);
     return ComandoScan(sessione);
 }

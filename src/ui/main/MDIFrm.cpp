@@ -9,6 +9,7 @@
 #include "mapfile/RicercaEcu.h"
 #include "ui/common/PaginaSegnaposto.h"
 #include "ui/common/Twips.h"
+#include "ui/line/FrmRetta.h"
 #include "ui/main/BarraComandi.h"
 #include "ui/main/EsecutoreOperazioni.h"
 #include "ui/main/FrmBar.h"
@@ -65,8 +66,16 @@ void MDIFrm::CreaFinestre()
                                                QStringLiteral("SWITCH-OVER"), m_area);
     m_pagine[PagConfig2] = new PaginaSegnaposto(m_ctx, QStringLiteral("[Frm_Congif_2]"),
                                                 QStringLiteral("INJECTORS"), m_area);
-    m_pagine[PagRetta] = new PaginaSegnaposto(m_ctx, QStringLiteral("[Frm_Retta]"),
-                                              QStringLiteral("CALIBRATION LINE"), m_area);
+    m_frmRetta = new ::gascal::FrmRetta(m_ctx, m_area);
+    m_pagine[PagRetta] = m_frmRetta;
+    // Reset-all chose a definition file: the title as after opening a map file.
+    connect(m_frmRetta, &::gascal::FrmRetta::fileDefinizioniScelto, this, [this] {
+        if (m_ctx.stato.StatoProgramma == StatoApp::Offline)
+            setWindowTitle(TitoloBase() + QStringLiteral(" - [") + m_ctx.diz.Testo(6)
+                           + QStringLiteral("] ") + m_ctx.stato.TitoloFile);
+        else
+            AggiornaTitolo();
+    });
     for (PaginaEditor *pagina : m_pagine)
         pagina->CaricaLingua();
     m_frmBar = new FrmBar(m_ctx, m_area);
@@ -351,6 +360,7 @@ void MDIFrm::CreaAutotuning()
         FrmRetta()->PlottaRetta(true);
         FrmRetta()->Legenda();
     };
+    m_frmRetta->ImpostaAutotuning([this] { MostraAutotuning(); });
     connect(m_frmAutotuning, &FrmAutotuning::chiusa, this, [this] {
         if (m_ctx.stato.PaginaCorrente == PagRetta)
             FrmRetta()->show();

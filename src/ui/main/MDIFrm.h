@@ -13,6 +13,7 @@ class Contesto;
 class EsecutoreOperazioni;
 class FrmAutotuning;
 class FrmBar;
+class FrmRetta;
 class FrmWait;
 class PaginaEditor;
 
@@ -55,6 +56,8 @@ public:
     PaginaEditor *FrmConfig() const { return m_pagine[PagConfig]; }
     PaginaEditor *FrmConfig_2() const { return m_pagine[PagConfig2]; }
     PaginaEditor *FrmRetta() const { return m_pagine[PagRetta]; }
+    // The calibration line page itself (markers, autotuning button).
+    ::gascal::FrmRetta *PaginaRetta() const { return m_frmRetta; }
     BarraComandi *Comandi() const { return m_comandi; }
     FrmAutotuning *Autotuning() const { return m_frmAutotuning; }
     // Opens the autotuning window in place of the calibration line page.
@@ -93,6 +96,7 @@ private:
     FrmWait *m_frmWait = nullptr;
     FrmAutotuning *m_frmAutotuning = nullptr;
     std::array<PaginaEditor *, 3> m_pagine{};
+    ::gascal::FrmRetta *m_frmRetta = nullptr;
     BarraComandi *m_comandi = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
     bool m_occupato1 = false;
