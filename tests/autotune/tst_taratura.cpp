@@ -10,6 +10,7 @@
 #include "autotune/RettaAutotuning.h"
 #include "ecu/Blocco.h"
 #include "ecu/SequenzeBlocchi.h"
+#include "i18n/Risorse.h"
 
 #include <QTest>
 #include <QTimer>
@@ -230,6 +231,35 @@ private slots:
         for (qsizetype i = inizio + 1; i < p.vista.log.size(); ++i)
             correzioni.insert(p.vista.log.at(i).section('#', 7, 7));
         QCOMPARE(correzioni.size(), 5);   // the start and four corrections
+    }
+
+    // An injector whose minimum opening (4000 us) lies above what the first
+    // corrections would leave: the guard lifts the correction, and that write
+    // ends the injector tare at once and the idle tare with text 31.
+    void pedestalGuardEndsTheTares()
+    {
+        QStringList scala = Risorse::CaricaRisorsa(103, QStringLiteral("CONFIGSCALE"));
+        const qsizetype i = scala.indexOf(QStringLiteral("[InjType_002]"));
+        QVERIFY(i >= 0 && scala.value(i + 6) == QStringLiteral("1992"));
+        scala[i + 6] = QStringLiteral("4000");
+        Prova p;
+        p.banco.ScriviFile(QStringLiteral("ConfigScale.ini"), scala.join(QStringLiteral("\r\n")).toUtf8());
+        QVERIFY(p.Avvia());
+        QString finale;
+        p.vista.suStato = [&](const QString &t) {
+            if (p.seq->PassoTaratura == 6 && t.contains(p.seq->Testo(45)))
+                finale = t;
+        };
+        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Completato));
+        const qsizetype inizio = p.vista.log.indexOf(QStringLiteral("Tara iniettori"));
+        const qsizetype minimo = p.vista.log.indexOf(QStringLiteral("Tara al minimo"));
+        QVERIFY(inizio > 0 && minimo > inizio);
+        QSet<QString> correzioni;
+        for (qsizetype k = inizio + 1; k < minimo; ++k)
+            correzioni.insert(p.vista.log.at(k).section('#', 7, 7));
+        QCOMPARE(correzioni.size(), 2);   // the start and the one lifted correction
+        QVERIFY2(finale.contains(p.seq->Testo(31)), qPrintable(finale));
+        QVERIFY(finale.startsWith(QStringLiteral("(")));
     }
 
     void idleClassFromTheAverageSpeed_data()

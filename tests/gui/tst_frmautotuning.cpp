@@ -11,6 +11,7 @@
 #include "autotune/FrmAutotuning.h"
 #include "ui/common/Forma.h"
 #include "ui/common/PaginaEditor.h"
+#include "ui/line/FrmRetta.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -45,8 +46,12 @@ private slots:
         QVERIFY(p.AttendiStato(StatoApp::Connesso));
         p.frame->resize(1200, 800);
         p.frame->show();
+        // Opened by the calibration line page's autotuning button.
         p.ctx.stato.PaginaCorrente = MDIFrm::PagRetta;
-        p.frame->MostraAutotuning();
+        p.frame->PaginaRetta()->show();
+        QVERIFY(p.frame->PaginaRetta()->CmdAutotunig->isEnabled());
+        p.frame->PaginaRetta()->CmdAutotunig->click();
+        QVERIFY(!p.frame->PaginaRetta()->isVisible());
         FrmAutotuning &w = *p.frame->Autotuning();
         SequenzaTaratura &seq = w.Sequenza();
         QVERIFY(w.isVisible());
