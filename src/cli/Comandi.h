@@ -19,6 +19,13 @@ int ComandoScan(SessioneCli &s);
 QString ControllaArgomentiConfig(const QStringList &argomenti);
 int ComandoConfig(SessioneCli &s, int timeoutSec, const QStringList &argomenti);
 
+struct OpzioniAutotune {
+    bool cng = false;
+    QString iniettore;   // name in the injector table; empty = the only one
+    bool accetta = false;
+    QString profilo;     // tuning profile; empty = the program folder's or the built-in one
+};
+int ComandoAutotune(SessioneCli &s, int timeoutSec, const OpzioniAutotune &opzioni);
 // `line` and its edits: the action (empty = print), the pivot (0-based) or
 // the signed shift, and the number of raise/lower steps.
 struct RichiestaLinea {

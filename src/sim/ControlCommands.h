@@ -12,6 +12,8 @@ class MemoryBlocks;
 //   tank PCT          tank level, 0..100
 //   temp C            gas (reducer) temperature now; it then drifts
 //   fuel petrol|gas   the driver's switch button
+//   flow PCT          the gas injectors' true flow, percent of nominal (50..150)
+//   offset US         the gas installation's fixed offset (-1000..1000 us)
 //   state             the main engine values on one line
 //   block N           the data bytes of block N (record number 0..6) in hex
 //   help              the list of commands

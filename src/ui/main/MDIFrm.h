@@ -12,6 +12,7 @@ namespace gascal {
 class BarraComandi;
 class Contesto;
 class EsecutoreOperazioni;
+class FrmAutotuning;
 class FrmBar;
 class FrmRetta;
 class FrmWait;
@@ -63,6 +64,9 @@ public:
     // The calibration line page itself (markers, autotuning button).
     ::gascal::FrmRetta *PaginaRetta() const { return m_frmRetta; }
     BarraComandi *Comandi() const { return m_comandi; }
+    FrmAutotuning *Autotuning() const { return m_frmAutotuning; }
+    // Opens the autotuning window in place of the calibration line page.
+    void MostraAutotuning();
     bool Chiuso() const { return m_chiuso; }
     // The client area (the windows' parent) and the scroll area around it.
     QWidget *AreaClient() const { return m_area; }
@@ -93,6 +97,7 @@ protected:
 
 private:
     void CreaFinestre();
+    void CreaAutotuning();
     void MDIForm_Resize();
     void StatoOffline();
     void MostraSplash();
@@ -106,6 +111,7 @@ private:
     QWidget *m_area;
     FrmBar *m_frmBar = nullptr;
     FrmWait *m_frmWait = nullptr;
+    FrmAutotuning *m_frmAutotuning = nullptr;
     std::array<PaginaEditor *, 3> m_pagine{};
     ::gascal::FrmRetta *m_frmRetta = nullptr;
     BarraComandi *m_comandi = nullptr;
