@@ -73,15 +73,21 @@ QByteArray Mappa::TestoFile(FileMappa::Contenuto c) const
 QString Mappa::ScriviFile(const QString &percorso, const QByteArray &testo)
 {
     // Written aside and renamed: an old file of that name stays whole until
-    // the new one is complete. A buffered write that failed (a full disk, a
-    // size limit) is only seen at the flush, and the rename must not follow it.
+    // the new one is complete. Unbuffered, so that a write that fails (a full
+    // disk, a size limit) is seen here with the system's reason, and never
+    // renamed over the old file; a buffered one would only fail at the flush.
     QSaveFile file(percorso);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
-    if (file.write(testo) != testo.size() || !file.flush() || file.error() != QFileDevice::NoError) {
-        const QString motivo = file.errorString();
-        file.cancelWriting();
-        return motivo;
+    // A write cut short is tried on, so that the next one says why.
+    for (qint64 scritti = 0; scritti < testo.size();) {
+        const qint64 n = file.write(testo.constData() + scritti, testo.size() - scritti);
+        if (n <= 0 || file.error() != QFileDevice::NoError) {
+            const QString motivo = file.errorString();
+            file.cancelWriting();
+            return motivo;
+        }
+        scritti += n;
     }
     if (!file.commit())
         return file.errorString();

@@ -4,6 +4,8 @@
 //   badcode  answers with reply code 9
 //   echo     answers every command correctly with status 1 and the data echoed
 //   late     answers the first request after 400 ms, the others at once
+//   modeback as echo, but every second mode switch (command 4) gets a frame
+//            one byte short: the switch back after a sequence fails
 #include <QByteArray>
 #include <QThread>
 #include <cstdio>
@@ -47,6 +49,7 @@ int main()
     const char *m = std::getenv("FAKECOM_MODE");
     const QByteArray modo = m ? QByteArray(m) : QByteArray("echo");
     int numero = 0;
+    int cambiModo = 0;
     for (;;) {
         char testa[8];
         if (!leggiTutto(0, testa, 8))
@@ -63,6 +66,8 @@ int main()
             scrivi(risposta(comando, 1, dati, 1));
         } else if (modo == "badcode") {
             scrivi(risposta(9, 1, dati));
+        } else if (modo == "modeback" && comando == 4 && ++cambiModo % 2 == 0) {
+            scrivi(risposta(comando, 1, dati, 1));
         } else if (modo == "late" && numero == 1) {
             QThread::msleep(400);
             scrivi(risposta(comando, 1, dati));
