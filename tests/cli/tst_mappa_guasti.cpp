@@ -313,21 +313,6 @@ private slots:
         QCOMPARE(Ecu(b), prima);
     }
 
-    void powerCutDuringSaveKeepsTheOldFile()
-    {
-        BancoEcu b;
-        // The search reads block 5 once; the save's read is the second.
-        QVERIFY(Connetti(b, {QStringLiteral("--exit-on"), QStringLiteral("49:2")}));
-        b.ScriviFile(QStringLiteral("m.var"), "old map\r\n");
-        Mappa m(*b.ctx);
-        QVERIFY(!m.SalvaMappa(b.Percorso(QStringLiteral("m.var"))));
-        QVERIFY(!m.ErroreSegnalato()); // the link's failure: the frame says it
-        QCOMPARE(b.LeggiFile(QStringLiteral("m.var")), QByteArray("old map\r\n"));
-        QCOMPARE(QDir(b.Cartella()).entryList({QStringLiteral("m.var*")}, QDir::Files),
-                 QStringList{"m.var"});
-        QCOMPARE(b.ctx->stato.ErroreComunicazione, quint8(1));
-    }
-
     // The file grows past a size limit, as on a full disk: one message with
     // the system's reason, and the old file whole.
     void saveOntoAFullDisk()
