@@ -5,15 +5,19 @@
 
 namespace gascal::cli {
 
-int ComandoSalvaMappa(SessioneCli &s, int timeoutSec, const QString &file)
+int ComandoSalvaMappa(SessioneCli &s, int timeoutSec, const QString &nome)
 {
+    const QString file = Mappa::ConEstensione(nome);
     if (!s.CercaEcu(timeoutSec, false))
         return 1;
     s.ctx.stato.StatoProgramma = StatoApp::Operazione;
-    const bool ok = Mappa(s.ctx).SalvaMappa(file);
+    Mappa mappa(s.ctx);
+    const bool ok = mappa.SalvaMappa(file);
     s.ctx.stato.StatoProgramma = StatoApp::Connesso;
     if (!ok) {
-        Errore(QStringLiteral("the map could not be read from the ECU; %1 was not written").arg(file));
+        // A failure the save told itself (the file) is not repeated.
+        if (!mappa.ErroreSegnalato())
+            Errore(QStringLiteral("the map could not be read from the ECU; %1 was not written").arg(file));
         return 1;
     }
     Stampa(QStringLiteral("map saved to %1").arg(file));
@@ -31,13 +35,16 @@ int ComandoCaricaMappa(SessioneCli &s, int timeoutSec, const QString &file)
     if (!s.CercaEcu(timeoutSec, false))
         return 1;
     s.ctx.stato.StatoProgramma = StatoApp::Operazione;
-    const bool ok = Mappa(s.ctx).CaricaMappa(file);
+    Mappa mappa(s.ctx);
+    const bool ok = mappa.CaricaMappa(file);
     s.ctx.stato.StatoProgramma = StatoApp::Connesso;
     if (!ok) {
-        Errore(QStringLiteral("writing %1 into the ECU failed").arg(file));
+        if (!mappa.ErroreSegnalato())
+            Errore(QStringLiteral("writing %1 into the ECU failed").arg(file));
         return 1;
     }
-    Stampa(QStringLiteral("map %1 written to the ECU and stored").arg(file));
+    Stampa(QStringLiteral("map %1 written to the ECU and stored (the ECU's earlier blocks are in %2)")
+               .arg(file, mappa.FileBackup()));
     return 0;
 }
 

@@ -34,8 +34,9 @@ bool CaricaDefinizioni(Contesto &ctx, const QString &percorso)
         if (record < 0)
             continue;
         const QString hex = i + 1 < righe.size() ? QString::fromLatin1(righe.at(i + 1).trimmed()) : QString();
-        // A block line that is missing or not hex ends the reading.
-        if (i + 1 >= righe.size() || hex.isEmpty() || !IsHex(hex) || record >= ctx.TabMsg.size())
+        // A block line that is missing or not hex ends the reading; an empty
+        // one is an empty image, and the reading goes on.
+        if (i + 1 >= righe.size() || !IsHex(hex) || record >= ctx.TabMsg.size())
             return false;
         ctx.TabMsg[record].Immagine = HexToStr(hex);
         ctx.Decodifica(record, ctx.TabMsg[record].Immagine);

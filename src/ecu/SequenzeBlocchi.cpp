@@ -19,18 +19,19 @@ int SequenzeBlocchi::LeggiRecord(int n, bool fresca)
 bool SequenzeBlocchi::ScriviRecordConCoda(int record, quint8 servizio, bool coda2)
 {
     CorniceModo cornice(m_ctx);
-    if (!cornice.Ok() || LeggiRecord(record, false) != 0)
-        return false;
     CodaScrittura &coda = coda2 ? m_ctx.code.ValoriDaScrivere2 : m_ctx.code.ValoriDaScrivere;
-    // Entries appended while the write runs are kept for the next run.
-    const qsizetype applicate = coda.Numero();
-    coda.Applica(m_ctx.TabMsg[record].Valori, applicate);
-    if (m_ctx.tx.ScriviServizio(servizio, Blocco::CodificaBlocco(m_ctx.TabMsg[record])) != 0)
-        return false;
-    if (LeggiRecord(record, true) != 0)
-        return false;
-    coda.Consuma(applicate);
-    return true;
+    bool ok = cornice.Ok() && LeggiRecord(record, false) == 0;
+    if (ok) {
+        // Entries appended while the write runs are kept for the next run.
+        const qsizetype applicate = coda.Numero();
+        coda.Applica(m_ctx.TabMsg[record].Valori, applicate);
+        ok = m_ctx.tx.ScriviServizio(servizio, Blocco::CodificaBlocco(m_ctx.TabMsg[record])) == 0
+            && LeggiRecord(record, true) == 0;
+        if (ok)
+            coda.Consuma(applicate);
+    }
+    // The sequence succeeded only once the mode is back as it was.
+    return cornice.Ripristina() && ok;
 }
 
 bool SequenzeBlocchi::ScriviBlk2()
@@ -54,15 +55,16 @@ bool SequenzeBlocchi::ScriviMappe()
         && LeggiRecord(Contesto::RecBlk5, true) == 0;
     if (ok)
         m_ctx.code.DatiMap0.clear();
-    return ok;
+    return cornice.Ripristina() && ok;
 }
 
 bool SequenzeBlocchi::InviaEMemorizza(const QByteArray &messaggio)
 {
     CorniceModo cornice(m_ctx);
-    return cornice.Ok() && m_ctx.tx.Scambia(messaggio) == 0 && m_ctx.tx.AttesaEcu(true) == 0
-        && m_ctx.tx.Scambia(Componi(ServMemorizza)) == 0 && m_ctx.tx.AttesaEcu(false) == 0
-        && LeggiRecord(Contesto::RecProduzione, true) == 0;
+    const bool ok = cornice.Ok() && m_ctx.tx.Scambia(messaggio) == 0
+        && m_ctx.tx.AttesaEcu(true) == 0 && m_ctx.tx.Scambia(Componi(ServMemorizza)) == 0
+        && m_ctx.tx.AttesaEcu(false) == 0 && LeggiRecord(Contesto::RecProduzione, true) == 0;
+    return cornice.Ripristina() && ok;
 }
 
 int SequenzeBlocchi::LeggiCopia(quint8 servizio, int record, MsgRecord &copia)
@@ -83,7 +85,13 @@ int SequenzeBlocchi::ScriviCopia(const MsgRecord &copia)
 bool SequenzeBlocchi::CommutaStato()
 {
     CorniceModo cornice(m_ctx);
-    if (!cornice.Ok() || m_ctx.TabMsg.size() <= Contesto::RecConfig)
+    const bool ok = cornice.Ok() && PassiCommutazione();
+    return cornice.Ripristina() && ok;
+}
+
+bool SequenzeBlocchi::PassiCommutazione()
+{
+    if (m_ctx.TabMsg.size() <= Contesto::RecConfig)
         return false;
     // Private copies: the table's records are not changed.
     MsgRecord r2 = m_ctx.TabMsg.at(Contesto::RecComandi);

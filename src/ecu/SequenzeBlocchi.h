@@ -26,6 +26,7 @@ public:
 
 private:
     bool ScriviRecordConCoda(int record, quint8 servizio, bool coda2);
+    bool PassiCommutazione(); // the steps of CommutaStato, inside its mode frame
     int LeggiCopia(quint8 servizio, int record, class MsgRecord &copia);
     int ScriviCopia(const class MsgRecord &copia);
 

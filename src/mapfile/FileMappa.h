@@ -34,9 +34,17 @@ struct BlocchiCaricati {
 QByteArray Componi(const Contenuto &contenuto);
 
 // Finds the four loaded sections in the file's bytes. Returns an empty text,
-// or why the file cannot be loaded: a section missing, a block line shorter
-// than 12 hex digits (header and checksum), not hex or of odd length.
+// or why the file cannot be loaded: a section missing or given twice, a block
+// line shorter than 12 hex digits (header and checksum), not hex or of odd
+// length, or a block that ControllaBlocco refuses.
 QString Leggi(const QByteArray &testo, BlocchiCaricati &blocchi);
+
+// Why a block (a whole ECU answer) cannot be a saved block: an empty text
+// when it can, else the rest of a sentence ("has a wrong checksum"): too
+// short, a refusal answer, a length byte that differs from its size, a wrong
+// checksum. `configurazione`: the block of "[BLK_3]", whose pedestal guard
+// byte the save sets without a new checksum.
+QString ControllaBlocco(const QByteArray &blocco, bool configurazione = false);
 
 // The data of a block line: without its 5-byte header and its checksum.
 QByteArray DatiBlocco(const QString &riga);

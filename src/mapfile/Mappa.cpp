@@ -3,12 +3,14 @@
 #include "app/Contesto.h"
 #include "app/ServiziUi.h"
 #include "ecu/CorniceModo.h"
-#include "ecu/SequenzeBlocchi.h"
 #include "link/MessaggioEcu.h"
+#include "mapfile/CaricamentoMappa.h"
 #include "mapfile/FileMappa.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
 
@@ -27,13 +29,11 @@ constexpr int LunghezzaConPiedistallo = 27;
 
 } // namespace
 
-bool Mappa::SalvaMappa(const QString &percorso)
+bool Mappa::LeggiEcu(FileMappa::Contenuto &c)
 {
     Transazioni &tx = m_ctx.tx;
     if (m_ctx.TabMsg.size() <= Contesto::RecProduzione)
         return false;
-
-    FileMappa::Contenuto c;
     auto leggiRecord = [&](int n, QByteArray &blocco) {
         if (tx.Richiedi(m_ctx.TabMsg.at(n)) != 0)
             return false;
@@ -48,7 +48,7 @@ bool Mappa::SalvaMappa(const QString &percorso)
     };
 
     // The mode is put back once the switch was sent, whatever happened after;
-    // a mode that cannot be put back fails the save.
+    // a mode that cannot be put back fails the reading.
     CorniceModo cornice(m_ctx);
     bool ok = cornice.Ok();
     ok = ok && leggiServizio(ServLeggiFirmware, {}, c.Firmware)
@@ -56,24 +56,62 @@ bool Mappa::SalvaMappa(const QString &percorso)
         && leggiRecord(Contesto::RecConfig, c.Blk3) && leggiRecord(Contesto::RecProduzione, c.Coll)
         && leggiServizio(ServLeggiMappa, DatiLetturaMappa, c.Map0)
         && leggiServizio(ServLeggiBlk5, {}, c.Blk5);
-    ok = cornice.Ripristina() && ok;
-    if (!ok)
-        return false;
+    return cornice.Ripristina() && ok;
+}
 
+QByteArray Mappa::TestoFile(FileMappa::Contenuto c) const
+{
     if (c.Blk3.size() > LunghezzaConPiedistallo)
         c.Blk3[BytePiedistallo] = 1;
     const QString info = m_ctx.diz.Testo(0) + QStringLiteral(" - ") + Impostazioni::Versione()
         + QStringLiteral(" , file created ")
         + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
     c.Info = info.toLocal8Bit();
+    return FileMappa::Componi(c);
+}
 
+QString Mappa::ScriviFile(const QString &percorso, const QByteArray &testo)
+{
     // Written aside and renamed: an old file of that name stays whole until
-    // the new one is complete.
+    // the new one is complete. Unbuffered, so that a write that fails (a full
+    // disk, a size limit) is seen here with the system's reason, and never
+    // renamed over the old file; a buffered one would only fail at the flush.
     QSaveFile file(percorso);
-    if (!file.open(QIODevice::WriteOnly) || file.write(FileMappa::Componi(c)) < 0
-        || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    // A write cut short is tried on, so that the next one says why.
+    for (qint64 scritti = 0; scritti < testo.size();) {
+        const qint64 n = file.write(testo.constData() + scritti, testo.size() - scritti);
+        if (n <= 0 || file.error() != QFileDevice::NoError) {
+            const QString motivo = file.errorString();
+            file.cancelWriting();
+            return motivo;
+        }
+        scritti += n;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+QString Mappa::ConEstensione(const QString &percorso)
+{
+    if (percorso.isEmpty() || !QFileInfo(percorso).suffix().isEmpty())
+        return percorso;
+    return percorso + QStringLiteral(".var");
+}
+
+bool Mappa::SalvaMappa(const QString &percorso)
+{
+    m_segnalato = false;
+    FileMappa::Contenuto c;
+    if (!LeggiEcu(c))
+        return false;
+    const QString motivo = ScriviFile(percorso, TestoFile(c));
+    if (!motivo.isEmpty()) {
+        m_segnalato = true;
         m_ctx.ui.Messaggio(QStringLiteral("The map file %1 cannot be written: %2")
-                               .arg(percorso, file.errorString()),
+                               .arg(QDir::toNativeSeparators(percorso), motivo),
                            m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Critica);
         return false;
     }
@@ -99,38 +137,10 @@ QString Mappa::LeggiFile(const QString &percorso, FileMappa::BlocchiCaricati &bl
 
 bool Mappa::CaricaMappa(const QString &percorso)
 {
-    // The file is checked before anything is sent to the ECU.
-    FileMappa::BlocchiCaricati blocchi;
-    const QString motivo = LeggiFile(percorso, blocchi);
-    if (!motivo.isEmpty()) {
-        m_ctx.ui.Messaggio(motivo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
-                           ServiziUi::Icona::Critica);
-        return false;
-    }
-
-    SequenzeBlocchi sequenze(m_ctx);
-    const bool commutato = m_ctx.Valore(Contesto::RecComandi, 1) != 0;
-    if (commutato && !sequenze.CommutaStato())
-        return false;
-
-    QByteArray blk2 = FileMappa::DatiBlocco(blocchi.Blk2);
-    for (int i = 0; i < 2 && i < blk2.size(); ++i)
-        blk2[i] = 0;
-
-    Transazioni &tx = m_ctx.tx;
-    CorniceModo cornice(m_ctx);
-    bool ok = cornice.Ok();
-    ok = ok && tx.ScriviServizio(ServScriviBlk2, blk2) == 0
-        && tx.ScriviServizio(ServScriviBlk3, FileMappa::DatiBlocco(blocchi.Blk3)) == 0
-        && tx.ScriviServizio(ServScriviBlk5, FileMappa::DatiBlocco(blocchi.Blk5)) == 0
-        && tx.ScriviServizio(ServScriviMappa, FileMappa::DatiBlocco(blocchi.Map0)) == 0
-        && tx.AttesaEcu(true) == 0 && tx.Scambia(Componi(ServMemorizza)) == 0
-        && tx.AttesaEcu(false) == 0;
-    ok = cornice.Ripristina() && ok;
-
-    // Back to the fuel in use before the load; its outcome is not the load's.
-    if (commutato && ok)
-        sequenze.CommutaStato();
+    CaricamentoMappa caricamento(*this);
+    const bool ok = caricamento.Esegui(percorso);
+    m_segnalato = !ok && caricamento.Segnalato();
+    m_backup = caricamento.FileBackup();
     return ok;
 }
 

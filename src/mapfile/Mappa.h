@@ -17,18 +17,40 @@ public:
     // Reads every block from the ECU and writes the file; the file is written
     // (atomically) only after every read succeeded.
     bool SalvaMappa(const QString &percorso);
-    // Writes the four blocks of the file into the ECU and stores them. A file
-    // that lacks a block or holds a malformed one is refused, with a message,
-    // before any transaction.
+    // Writes the four blocks of the file into the ECU and stores them, after
+    // a backup of the ECU's own blocks (see CaricamentoMappa).
     bool CaricaMappa(const QString &percorso);
+
+    // True when the last failure was reported here, with its true cause (a
+    // file that cannot be written, a refused file, a write undone): the
+    // caller then shows nothing more. False after a link failure, which the
+    // link reports in its own way.
+    bool ErroreSegnalato() const { return m_segnalato; }
+    // The backup written by the last CaricaMappa; empty when there was none.
+    const QString &FileBackup() const { return m_backup; }
 
     // Why a map file cannot be loaded, or an empty text when it can.
     static QString ControllaFile(const QString &percorso);
+    // A map file named without an extension gets ".var", the extension the
+    // file dialogs show.
+    static QString ConEstensione(const QString &percorso);
+
+    // Reads every saved block from the ECU, inside a mode frame.
+    bool LeggiEcu(FileMappa::Contenuto &c);
+    // The bytes of the file for blocks read by LeggiEcu.
+    QByteArray TestoFile(FileMappa::Contenuto c) const;
+    // Writes a file aside and renames it over the old one only once every
+    // byte reached the disk. Empty on success, else the system's reason;
+    // an old file of that name stays whole on failure.
+    static QString ScriviFile(const QString &percorso, const QByteArray &testo);
 
 private:
     static QString LeggiFile(const QString &percorso, FileMappa::BlocchiCaricati &blocchi);
+    friend class CaricamentoMappa;
 
     Contesto &m_ctx;
+    bool m_segnalato = false;
+    QString m_backup;
 };
 
 } // namespace gascal

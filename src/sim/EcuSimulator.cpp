@@ -3,6 +3,9 @@
 #include "PseudoTerminal.h"
 #include "ServiceHandler.h"
 
+#include "EcuMessage.h"
+
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <cstdio>
@@ -27,7 +30,17 @@ void EcuSimulator::onReceived(const QByteArray &bytes)
         std::fprintf(stderr, "ecusim: discarded %d byte(s)\n", m_framer.discardedBytes() - discardedBefore);
 
     for (const QByteArray &request : requests) {
+        if (m_powerCut)
+            return;
         log("<-", request);
+        if (static_cast<quint8>(request.at(0)) == EcuMessage::Address
+            && m_faults.powerCut(EcuMessage::service(request))) {
+            log("power cut at", request);
+            m_powerCut = true;
+            QCoreApplication::exit(3); // main closes the line
+        }
+        if (m_powerCut)
+            return;
         if (m_faults.dropRequest()) {
             log("drop", request);
             continue;

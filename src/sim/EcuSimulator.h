@@ -31,4 +31,5 @@ private:
     MessageFramer m_framer;
     int m_delayMs;
     bool m_verbose;
+    bool m_powerCut = false; // nothing is answered any more
 };

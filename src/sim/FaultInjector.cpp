@@ -19,3 +19,8 @@ QByteArray FaultInjector::passAnswer(QByteArray answer)
         answer.back() = static_cast<char>(static_cast<quint8>(answer.back()) ^ 0xFF);
     return answer;
 }
+
+bool FaultInjector::powerCut(quint8 service)
+{
+    return service == m_cutService && --m_cutCount == 0;
+}

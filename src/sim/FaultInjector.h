@@ -15,7 +15,18 @@ public:
     // Counts one answer; returns it, with its checksum spoiled when due.
     QByteArray passAnswer(QByteArray answer);
 
+    // The power cut: the ECU ends at the Nth request of a service.
+    void setPowerCut(int service, int count)
+    {
+        m_cutService = service;
+        m_cutCount = count;
+    }
+    // Counts one request of the service; true when the power goes now.
+    bool powerCut(quint8 service);
+
 private:
+    int m_cutService = -1;
+    int m_cutCount = 1;
     int m_dropEvery;
     int m_corruptEvery;
     long m_requests = 0;

@@ -54,6 +54,10 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("Answer after this many milliseconds."), QStringLiteral("MS"));
     const QCommandLineOption refuse(QStringLiteral("refuse"),
         QStringLiteral("Refuse this service (repeatable)."), QStringLiteral("SERVICE"));
+    const QCommandLineOption exitOn(QStringLiteral("exit-on"),
+        QStringLiteral("End at once, without answering, at the Nth request of SERVICE (default "
+                       "the first), as an ECU whose power is cut."),
+        QStringLiteral("SERVICE[:N]"));
     const QCommandLineOption verboseOpt(QStringLiteral("verbose"),
         QStringLiteral("Print the traffic on stderr."));
     const QCommandLineOption control(QStringLiteral("control"),
@@ -76,7 +80,7 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("US"));
     const QCommandLineOption scaleOpt(QStringLiteral("time-scale"),
         QStringLiteral("Run the engine N times faster than the clock (1..50)."), QStringLiteral("N"));
-    p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, verboseOpt,
+    p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, exitOn, verboseOpt,
                   control, cngOpt, definitions, demoOpt, coldOpt, flowOpt, offsetOpt, scaleOpt});
 
     if (!p.parse(arguments)) {
@@ -154,6 +158,19 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
             return false;
         }
         refused.insert(service);
+    }
+
+    if (p.isSet(exitOn)) {
+        const QStringList parts = p.value(exitOn).split(QLatin1Char(':'));
+        quint8 service = 0;
+        int count = 1;
+        if (parts.size() > 2 || !toService(parts.first(), &service)
+            || (parts.size() == 2 && (!toCount(parts.last(), &count) || count < 1))) {
+            *error = QStringLiteral("--exit-on needs SERVICE or SERVICE:N (N at least 1)");
+            return false;
+        }
+        exitOnService = service;
+        exitOnCount = count;
     }
     return true;
 }

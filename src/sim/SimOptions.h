@@ -16,6 +16,8 @@ struct SimOptions
     int corruptEvery = 0;      // --corrupt-every N
     int delayMs = 0;           // --delay-ms MS
     QSet<quint8> refused;      // --refuse SERVICE (repeatable, decimal or 0x..)
+    int exitOnService = -1;    // --exit-on SERVICE[:N]: end at the Nth request of SERVICE
+    int exitOnCount = 1;
     bool verbose = false;      // --verbose: traffic on stderr
     QString controlPath;       // --control PATH: local socket for line commands; "-" = stdin
     bool cng = false;          // --cng: the CNG variant of the factory contents

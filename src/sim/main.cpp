@@ -2,6 +2,7 @@
 //
 //   ecusim --link PATH [--unprogrammed] [--identity HEX] [--settings SetCom.ini]
 //          [--drop-every N] [--corrupt-every N] [--delay-ms MS] [--refuse SERVICE]...
+//          [--exit-on SERVICE[:N]]
 //          [--verbose] [--control PATH|-] [--cng] [--demo] [--cold]
 //          [--gas-flow PCT] [--gas-offset US] [--time-scale N]
 //   ecusim --write-definitions FILE [--cng]
@@ -103,8 +104,9 @@ int main(int argc, char *argv[])
     if (!line.open(options.linkPath, &error))
         return fail(error);
 
-    EcuSimulator simulator(line, handler, FaultInjector(options.dropEvery, options.corruptEvery),
-                           options.delayMs, options.verbose);
+    FaultInjector faults(options.dropEvery, options.corruptEvery);
+    faults.setPowerCut(options.exitOnService, options.exitOnCount);
+    EcuSimulator simulator(line, handler, faults, options.delayMs, options.verbose);
 
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app,
                      [](int) { QCoreApplication::quit(); });

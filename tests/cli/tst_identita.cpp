@@ -96,7 +96,7 @@ private slots:
         c.Info = "GasCal - 1.28 - 28/11/14 , file created 01/02/25";
         c.Firmware = H("41020861010D0A00"); // CR LF inside the raw line
         c.Blk2 = H("41020D4D010000000000000002");
-        c.Blk3 = c.Blk5 = c.Map0 = c.Coll = c.Blk1 = H("4102064E0100");
+        c.Blk3 = c.Blk5 = c.Map0 = c.Coll = c.Blk1 = H("4102064E010A");
         const QByteArray testo = FileMappa::Componi(c);
         QVERIFY(testo.endsWith("\r\n"));
         QCOMPARE(testo.count("\r\n"), 19 + 1); // the raw firmware line brings its own
@@ -108,7 +108,7 @@ private slots:
         FileMappa::BlocchiCaricati b;
         QCOMPARE(FileMappa::Leggi(testo, b), QString());
         QCOMPARE(b.Blk2, QStringLiteral("41020D4D010000000000000002"));
-        QCOMPARE(b.Map0, QStringLiteral("4102064E0100"));
+        QCOMPARE(b.Map0, QStringLiteral("4102064E010A"));
     }
 
     void blockLineLosesHeaderAndChecksum()
@@ -121,8 +121,8 @@ private slots:
 
     void onlyTheFourLoadedSectionsAreNeeded_data()
     {
-        const QByteArray buono = "[BLK_2]\r\n41020A6101020304 05FF\r\n[BLK_3]\r\n4102064E0100\r\n"
-                                 "[BLK_5]\nAABBCCDDEEFF\n[MAP_0]\r\n112233445566  \r\n";
+        const QByteArray buono = "[BLK_2]\r\n41020A6101020304 0529\r\n[BLK_3]\r\n4102064E010A\r\n"
+                                 "[BLK_5]\n410206710135\n[MAP_0]\r\n410206520116  \r\n";
         QTest::addColumn<QByteArray>("testo");
         QTest::addColumn<QString>("errore");
         QTest::newRow("four sections, mixed line ends") << QByteArray(buono).replace(" 05", "05")
@@ -133,9 +133,9 @@ private slots:
         QTest::newRow("not hex") << QByteArray(buono)
                                  << "the block line of section [BLK_2] is not hex text";
         QTest::newRow("too short")
-            << QByteArray(buono).replace(" 05", "05").replace("4102064E0100", "4102064E01")
+            << QByteArray(buono).replace(" 05", "05").replace("4102064E010A", "4102064E01")
             << "the block line of section [BLK_3] is too short (10 hex digits, at least 12 needed)";
-        QTest::newRow("odd") << QByteArray(buono).replace(" 05", "05").replace("AABBCCDDEEFF", "AABBCCDDEEFF1")
+        QTest::newRow("odd") << QByteArray(buono).replace(" 05", "05").replace("410206710135", "4102067101351")
                              << "the block line of section [BLK_5] has an odd number of hex digits";
         QTest::newRow("empty") << QByteArray() << "the section [BLK_2] is missing";
     }
@@ -148,7 +148,7 @@ private slots:
         QCOMPARE(FileMappa::Leggi(testo, b), errore);
         if (errore.isEmpty()) {
             QCOMPARE(FileMappa::DatiBlocco(b.Blk2), H("02030405"));
-            QCOMPARE(b.Map0, QStringLiteral("112233445566"));
+            QCOMPARE(b.Map0, QStringLiteral("410206520116"));
         }
     }
 };

@@ -2,6 +2,7 @@
 
 #include "app/TestoByte.h"
 #include "ecu/SequenzeBlocchi.h"
+#include "link/MessaggioEcu.h"
 #include "mapfile/Mappa.h"
 
 #include <QDir>
@@ -30,6 +31,14 @@ QString Dati(const QByteArray &testo, const char *nome)
 }
 
 const char *const Caricate[] = {"[BLK_2]", "[BLK_3]", "[BLK_5]", "[MAP_0]"};
+
+// A block line with its checksum made right again after a change.
+QString ConChecksum(const QString &riga)
+{
+    QByteArray b = HexToStr(riga);
+    b.chop(1);
+    return StrToHex(b + char(MessaggioEcu::ChecksumXor(b)));
+}
 
 } // namespace
 
@@ -109,7 +118,7 @@ private slots:
         for (const char *s : Caricate) {
             QString riga = Sezione(a, s);
             if (QByteArray(s) == "[BLK_2]")
-                riga = riga.left(10) + "030300005A" + riga.mid(20); // values 0 to 4 of record 2
+                riga = ConChecksum(riga.left(10) + "030300005A" + riga.mid(20)); // values 0 to 4 of record 2
             ridotto += QByteArray(s) + "\n" + riga.toLatin1() + "\n";
         }
         due.ScriviFile(QStringLiteral("ridotto.var"), ridotto);
@@ -145,7 +154,7 @@ private slots:
         // Good blocks that differ from the ECU's, then a bad one.
         QByteArray testo = originale;
         const QString blk3 = Sezione(originale, "[BLK_3]");
-        testo.replace(blk3.toLatin1(), QString(blk3).replace(10, 2, QStringLiteral("30")).toLatin1());
+        testo.replace(blk3.toLatin1(), ConChecksum(QString(blk3).replace(10, 2, QStringLiteral("30"))).toLatin1());
         testo.replace("[MAP_0]\r\n41023E", "[MAP_0]\r\n41023G");
         b.ScriviFile(QStringLiteral("bad.var"), testo);
 
@@ -155,7 +164,8 @@ private slots:
         QCOMPARE(b.ctx->link.RispCodice(), 11);
         QVERIFY(!Mappa(*b.ctx).CaricaMappa(b.Percorso(QStringLiteral("bad.var"))));
         QCOMPARE(b.ctx->link.RispCodice(), 11); // nothing was sent
-        QCOMPARE(b.ui.Testi(), QStringList{Mappa::ControllaFile(b.Percorso(QStringLiteral("bad.var")))});
+        QCOMPARE(b.ui.Testi(), QStringList{b.ctx->diz.Testo(10) + "\r\n\r\n"
+                                           + Mappa::ControllaFile(b.Percorso(QStringLiteral("bad.var")))});
         QVERIFY(b.ui.Testi()[0].contains(QStringLiteral("[MAP_0] is not hex")));
 
         b.ctx->TabMsg[Contesto::RecComandi].Valori[1] = 0;

@@ -10,6 +10,8 @@
 //            and a refusal of another service; then the answer to the
 //            message's own service (each in its own write, 10 ms apart)
 //   crash    dies by SIGKILL when a command 6 comes; the rest as echo
+//   modeback as echo, but every second mode switch (command 4) gets a frame
+//            one byte short: the switch back after a sequence fails
 #include <QByteArray>
 #include <QThread>
 #include <cstdio>
@@ -68,6 +70,7 @@ int main()
     const char *m = std::getenv("FAKECOM_MODE");
     const QByteArray modo = m ? QByteArray(m) : QByteArray("echo");
     int numero = 0;
+    int cambiModo = 0;
     for (;;) {
         char testa[8];
         if (!leggiTutto(0, testa, 8))
@@ -84,6 +87,8 @@ int main()
             scrivi(risposta(comando, 1, dati, 1));
         } else if (modo == "badcode") {
             scrivi(risposta(9, 1, dati));
+        } else if (modo == "modeback" && comando == 4 && ++cambiModo % 2 == 0) {
+            scrivi(risposta(comando, 1, dati, 1));
         } else if (modo == "late" && numero == 1) {
             QThread::msleep(400);
             scrivi(risposta(comando, 1, dati));

@@ -5,6 +5,7 @@
 #include "app/ServiziUi.h"
 #include "app/Impostazioni.h"
 #include "mapfile/Identita.h"
+#include "mapfile/Mappa.h"
 #include "ui/common/ApplicaFont.h"
 #include "ui/common/PaginaEditor.h"
 #include "ui/main/FrmBar.h"
@@ -102,6 +103,7 @@ void BarraComandi::CmdMapOpen_Click()
     if (percorso.isEmpty())
         return;
     s.FileDefinizioni = percorso;
+    RicordaTitolo();
     s.TitoloFile = TitoloDi(percorso);
     s.RichiediOperazione(18);
     if (s.StatoProgramma == StatoApp::Offline) {
@@ -119,7 +121,8 @@ void BarraComandi::CmdMapSave_Click()
     if (s.StatoProgramma == StatoApp::Offline)
         return;
     s.FileDefinizioni.clear();
-    const QString percorso = m_ctx.ui.SalvaFile(FiltroMappe, m_ctx.imp.CartellaDati);
+    const QString percorso =
+        Mappa::ConEstensione(m_ctx.ui.SalvaFile(FiltroMappe, m_ctx.imp.CartellaDati));
     if (percorso.isEmpty())
         return;
     if (FileExist(percorso)) {
@@ -131,9 +134,29 @@ void BarraComandi::CmdMapSave_Click()
             return;
     }
     s.FileDefinizioni = percorso;
+    RicordaTitolo();
     s.TitoloFile = TitoloDi(percorso);
     s.RichiediOperazione(9);
     m_frame.AggiornaTitolo();
+}
+
+void BarraComandi::RicordaTitolo()
+{
+    m_titoloFilePrima = m_ctx.stato.TitoloFile;
+    m_titoloPrima = m_frame.windowTitle();
+    m_titoloInSospeso = true;
+}
+
+void BarraComandi::EsitoFile(bool riuscito)
+{
+    if (!m_titoloInSospeso)
+        return;
+    m_titoloInSospeso = false;
+    // A file that was not saved or loaded does not name the window.
+    if (!riuscito) {
+        m_ctx.stato.TitoloFile = m_titoloFilePrima;
+        m_frame.setWindowTitle(m_titoloPrima);
+    }
 }
 
 void BarraComandi::CmdUpdate_Click()

@@ -32,9 +32,18 @@ public:
     // The text of the information box.
     QString TestoInfo() const;
 
+    // The outcome of the save or open that the bar asked for: on failure the
+    // title goes back to what it was before the file was chosen.
+    void EsitoFile(bool riuscito);
+
 private:
+    void RicordaTitolo();
+
     Contesto &m_ctx;
     MDIFrm &m_frame;
+    bool m_titoloInSospeso = false;
+    QString m_titoloFilePrima;
+    QString m_titoloPrima;
 };
 
 } // namespace gascal

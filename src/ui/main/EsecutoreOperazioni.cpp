@@ -6,6 +6,7 @@
 #include "ecu/SequenzeBlocchi.h"
 #include "mapfile/Mappa.h"
 #include "ui/common/PaginaEditor.h"
+#include "ui/main/BarraComandi.h"
 #include "ui/main/FrmWait.h"
 #include "ui/main/MDIFrm.h"
 
@@ -17,19 +18,24 @@ void EsecutoreOperazioni::ErroreOperazione(bool conIcona)
                        conIcona ? ServiziUi::Icona::Critica : ServiziUi::Icona::Nessuna);
 }
 
-bool EsecutoreOperazioni::CaricaMappa()
+bool EsecutoreOperazioni::CaricaMappa(bool &segnalato)
 {
     StatoApp &s = m_ctx.stato;
     const QString percorso = s.FileDefinizioni;
     s.FileDefinizioni.clear();
-    // A damaged file is refused before anything is sent to the ECU.
-    if (!FileExist(percorso) || !Mappa::ControllaFile(percorso).isEmpty()) {
+    if (!FileExist(percorso)) {
         m_ctx.ui.Messaggio(m_ctx.diz.Testo(10), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
                            ServiziUi::Icona::Critica);
-        return true; // already reported
-    }
-    if (!Mappa(m_ctx).CaricaMappa(percorso))
+        segnalato = true;
         return false;
+    }
+    // The load checks the file against the ECU, backs the ECU up, and undoes
+    // a write that fails part-way; it tells the user itself why it failed.
+    Mappa mappa(m_ctx);
+    if (!mappa.CaricaMappa(percorso)) {
+        segnalato = mappa.ErroreSegnalato();
+        return false;
+    }
     s.ErroreComunicazione = 1;
     m_frame.Attesa()->StatoMessaggio = FrmWait::MappaScritta;
     s.FileDefOffline.clear();
@@ -79,18 +85,24 @@ void EsecutoreOperazioni::EseguiOperazione()
         break;
     }
     case 9: {
-        const bool ok = Mappa(m_ctx).SalvaMappa(s.FileDefinizioni);
+        Mappa mappa(m_ctx);
+        const bool ok = mappa.SalvaMappa(s.FileDefinizioni);
         s.FileDefinizioni.clear();
         if (ok)
             m_frame.Attesa()->StatoMessaggio = FrmWait::MappaSalvata;
-        else
+        else if (!mappa.ErroreSegnalato()) // one message, with its true cause
             ErroreOperazione();
+        m_frame.Comandi()->EsitoFile(ok);
         break;
     }
-    case 18:
-        if (!CaricaMappa())
+    case 18: {
+        bool segnalato = false;
+        const bool ok = CaricaMappa(segnalato);
+        if (!ok && !segnalato)
             ErroreOperazione();
+        m_frame.Comandi()->EsitoFile(ok);
         break;
+    }
     case 48:
         break;
     default:

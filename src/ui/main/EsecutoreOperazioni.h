@@ -17,7 +17,8 @@ public:
     void EseguiOperazione();
 
 private:
-    bool CaricaMappa();
+    // True when the file was written; `segnalato` when a failure was already told.
+    bool CaricaMappa(bool &segnalato);
     void ErroreOperazione(bool conIcona = true);
 
     Contesto &m_ctx;

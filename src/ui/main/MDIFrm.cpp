@@ -110,9 +110,12 @@ void MDIFrm::CreaFinestre()
 
     m_comandi->Collega(*m_frmBar);
     connect(m_frmBar, &FrmBar::richiestaPagina, this, &MDIFrm::CmdPage_Click);
-    connect(m_frmWait, &FrmWait::richiestaPagina, this, &MDIFrm::CmdPage_Click);
+    connect(m_frmWait, &FrmWait::richiestaPagina, this, [this] {
+        if (m_abilitate)
+            CmdPage_Click();
+    });
     connect(m_frmBar, &FrmBar::tastoRetta, this, [this](int tasto) {
-        if (m_ctx.stato.PaginaCorrente == PagRetta)
+        if (m_abilitate && m_ctx.stato.PaginaCorrente == PagRetta)
             FrmRetta()->TastiRetta(tasto);
     });
     connect(m_frmBar, &FrmBar::fineRipetizione, this, [this] { FrmRetta()->FineRipetizione(); });
@@ -284,6 +287,8 @@ void MDIFrm::StatoOffline()
         if (!s.FileDefOffline.isEmpty() && !caricato && !m_defAvvio)
             m_ctx.ui.Messaggio(m_ctx.diz.Testo(10), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
                                ServiziUi::Icona::Critica);
+        if (!m_defAvvio)
+            m_comandi->EsitoFile(caricato);
         s.FileDefOffline.clear();
         FrmConfig_2()->AggiornaSelezioni();
         FrmRetta()->PlottaRetta(true);
@@ -327,6 +332,7 @@ void MDIFrm::AbilitaFinestre(bool abilitate)
     for (QWidget *finestra : {static_cast<QWidget *>(m_frmBar), static_cast<QWidget *>(FrmConfig()),
                               static_cast<QWidget *>(FrmConfig_2()), static_cast<QWidget *>(FrmRetta())})
         finestra->setEnabled(abilitate);
+    m_abilitate = abilitate;
 }
 
 void MDIFrm::AggiornaPaginaCorrente()
@@ -465,14 +471,19 @@ void MDIFrm::closeEvent(QCloseEvent *evento)
 
 void MDIFrm::keyPressEvent(QKeyEvent *evento)
 {
-    if (m_frmBar)
+    // While an operation runs no key pages or edits the line.
+    if (m_frmBar && m_abilitate)
         m_frmBar->TastoGiu(evento->key());
 }
 
 void MDIFrm::keyReleaseEvent(QKeyEvent *evento)
 {
-    if (m_frmBar && !evento->isAutoRepeat())
+    if (!m_frmBar || evento->isAutoRepeat())
+        return;
+    if (m_abilitate)
         m_frmBar->TastoSu(evento->key());
+    else
+        FrmRetta()->FineRipetizione();
 }
 
 } // namespace gascal

@@ -121,7 +121,8 @@ private:
     int m_contatoreLento = 0;
     bool m_scaricaDaCodice = false;
     bool m_chiuso = false;
-    bool m_defAvvio = false; // the pending offline load is the start-up definition file
+    bool m_defAvvio = false;
+    bool m_abilitate = true; // AbilitaFinestre: keys page and edit only when true // the pending offline load is the start-up definition file
 };
 
 } // namespace gascal

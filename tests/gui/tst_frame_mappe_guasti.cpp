@@ -1,0 +1,190 @@
+// The frame under faults of map files: one message with the true cause, a
+// title that names only files really saved or loaded, keys that wait for the
+// operation, and a return to searching when the ECU goes dark.
+#include "ProgrammaProva.h"
+
+#include "app/TestoByte.h"
+#include "link/MessaggioEcu.h"
+#include "ui/common/PaginaEditor.h"
+#include "ui/main/FrmBar.h"
+#include "ui/main/FrmWait.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+
+using namespace gascal;
+
+namespace {
+
+// A calibration line page that counts its keys.
+class PaginaTasti : public PaginaEditor
+{
+public:
+    void TastiRetta(int) override { ++tasti; }
+    int tasti = 0;
+};
+
+} // namespace
+
+class TstFrameMappeGuasti : public QObject
+{
+    Q_OBJECT
+
+    static bool Avvia(ProgrammaProva &p, const QStringList &opzioni = {})
+    {
+        return p.AvviaEcu(opzioni).isEmpty() && p.AvviaProgramma() && p.AttendiStato(StatoApp::Connesso);
+    }
+
+    // Saves the ECU through the bar; true once the frame said it was saved.
+    static bool Salva(ProgrammaProva &p, const QString &percorso)
+    {
+        p.ui.fileDaSalvare.enqueue(percorso);
+        p.ui.risposte.enqueue(ServiziUi::Risposta::Si);
+        QTest::mouseClick(p.frame->Barra()->CmdMapSave, Qt::LeftButton);
+        return QTest::qWaitFor([&] { return p.ui.Testi().contains(p.ctx.diz.Testo(8)); }, 15000);
+    }
+
+    static void Apri(ProgrammaProva &p, const QString &percorso)
+    {
+        p.ui.fileDaAprire.enqueue(percorso);
+        QTest::mouseClick(p.frame->Barra()->CmdMapOpen, Qt::LeftButton);
+    }
+
+    // A map file of the ECU with another value in its command block.
+    static QByteArray Diverso(const QByteArray &mappa)
+    {
+        const QList<QByteArray> righe = mappa.split('\n');
+        QByteArray testo = mappa;
+        for (qsizetype i = 0; i + 1 < righe.size(); ++i) {
+            if (righe[i].trimmed() != "[BLK_2]")
+                continue;
+            const QByteArray riga = righe[i + 1].trimmed();
+            QByteArray b = HexToStr(QString::fromLatin1(riga));
+            b.chop(1);
+            b[9] = 0x5A;
+            testo.replace(riga, StrToHex(b + char(MessaggioEcu::ChecksumXor(b))).toLatin1());
+        }
+        return testo;
+    }
+
+private slots:
+    // While an operation runs, F2 does not page (from the frame or the wait
+    // window) and F5..F9 do not edit the line; afterwards they work again.
+    void keysWaitForTheOperation()
+    {
+        ProgrammaProva p;
+        QVERIFY(Avvia(p, {QStringLiteral("--delay-ms"), QStringLiteral("20")})); // a save long enough to type in
+        auto *pagina = new PaginaTasti;
+        p.frame->SostituisciPagina(MDIFrm::PagRetta, pagina);
+        QTest::keyRelease(p.frame.get(), Qt::Key_F2);
+        QTest::keyRelease(p.frame.get(), Qt::Key_F2);
+        QCOMPARE(p.ctx.stato.PaginaCorrente, int(MDIFrm::PagRetta));
+
+        int durante = -1;
+        p.Quando([&] { return p.ctx.stato.StatoProgramma == StatoApp::Operazione; }, [&] {
+            QTest::keyPress(p.frame.get(), Qt::Key_F5);
+            QTest::keyRelease(p.frame.get(), Qt::Key_F5);
+            QTest::keyRelease(p.frame.get(), Qt::Key_F2);
+            QTest::keyRelease(p.frame->Attesa(), Qt::Key_F2);
+            durante = p.ctx.stato.PaginaCorrente;
+        });
+        QVERIFY(Salva(p, p.Percorso(QStringLiteral("Data/a.var"))));
+        QCOMPARE(durante, int(MDIFrm::PagRetta));
+        QCOMPARE(pagina->tasti, 0);
+
+        QTest::keyPress(p.frame.get(), Qt::Key_F5);
+        QCOMPARE(pagina->tasti, 1);
+        QTest::keyRelease(p.frame->Attesa(), Qt::Key_F2);
+        QCOMPARE(p.ctx.stato.PaginaCorrente, int(MDIFrm::PagConfig));
+    }
+
+    void failedSaveShowsOneMessageAndKeepsTheTitle()
+    {
+        ProgrammaProva p;
+        QVERIFY(Avvia(p));
+        const QString titolo = p.frame->windowTitle();
+        p.ui.fileDaSalvare.enqueue(p.Percorso(QStringLiteral("Data/none/cliente")));
+        QTest::mouseClick(p.frame->Barra()->CmdMapSave, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, 0, 10000);
+        QCOMPARE(p.ui.mostrati.size(), 1);
+        const auto box = p.ui.mostrati.first();
+        QVERIFY2(box.testo.contains(QStringLiteral("none/cliente.var cannot be written: ")), qPrintable(box.testo));
+        QCOMPARE(box.icona, ServiziUi::Icona::Critica);
+        QCOMPARE(p.frame->windowTitle(), titolo);
+        QCOMPARE(p.ctx.stato.TitoloFile, QString());
+
+        // Without an extension a map gets ".var", and names the window once saved.
+        p.ui.mostrati.clear();
+        QVERIFY(Salva(p, p.Percorso(QStringLiteral("Data/cliente_golf"))));
+        QVERIFY(QFile::exists(p.Percorso(QStringLiteral("Data/cliente_golf.var"))));
+        QVERIFY(p.frame->windowTitle().endsWith(QStringLiteral(" - [cliente_golf.var] ")));
+
+        // A refused load gives the title back as it was.
+        const QString salvato = p.frame->windowTitle();
+        p.banco.ScriviFile(QStringLiteral("Data/rotta.var"), "[BLK_2]\r\n41\r\n");
+        p.ui.mostrati.clear();
+        Apri(p, p.Percorso(QStringLiteral("Data/rotta.var")));
+        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, 0, 10000);
+        QCOMPARE(p.ui.mostrati.size(), 1);
+        QCOMPARE(p.frame->windowTitle(), salvato);
+    }
+
+    // The ECU goes dark at block 5 of a load: one message says which blocks
+    // it holds from the file, the program searches again and finds the ECU
+    // when it is back.
+    void powerCutDuringLoad()
+    {
+        ProgrammaProva p;
+        QVERIFY(Avvia(p, {QStringLiteral("--exit-on"), QStringLiteral("50")}));
+        QVERIFY(Salva(p, p.Percorso(QStringLiteral("Data/a.var"))));
+        const QString titolo = p.frame->windowTitle();
+        p.banco.ScriviFile(QStringLiteral("Data/b.var"), Diverso(p.banco.LeggiFile(QStringLiteral("Data/a.var"))));
+        p.ui.mostrati.clear();
+        // The search does not return until the ECU answers: what it shows is
+        // looked at from inside it, and the ECU brought back from there.
+        QStringList testi;
+        QString titoloInRicerca;
+        p.Quando([&] { return p.ctx.stato.StatoProgramma == StatoApp::Ricerca; }, [&] {
+            testi = p.ui.Testi();
+            titoloInRicerca = p.frame->windowTitle();
+            QVERIFY(p.AvviaEcu().isEmpty());
+        });
+        Apri(p, p.Percorso(QStringLiteral("Data/b.var")));
+        QVERIFY(QTest::qWaitFor([&] { return !testi.isEmpty() && p.ctx.stato.StatoProgramma == StatoApp::Connesso; },
+                                30000));
+        QCOMPARE(testi.size(), 1);
+        QVERIFY2(testi.first().contains(QStringLiteral("Blocks written from the file: [BLK_2], [BLK_3].")),
+                 qPrintable(testi.first()));
+        QCOMPARE(titoloInRicerca, titolo);
+        QCOMPARE(QDir(p.Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files).size(), 1);
+    }
+
+    void powerCutDuringSave()
+    {
+        ProgrammaProva p;
+        QVERIFY(Avvia(p, {QStringLiteral("--exit-on"), QStringLiteral("49:2")}));
+        p.banco.ScriviFile(QStringLiteral("Data/m.var"), "old map\r\n");
+        p.ui.mostrati.clear();
+        p.ui.fileDaSalvare.enqueue(p.Percorso(QStringLiteral("Data/m.var")));
+        p.ui.risposte.enqueue(ServiziUi::Risposta::Si);
+        QStringList testi;
+        QString titoloInRicerca;
+        p.Quando([&] { return p.ctx.stato.StatoProgramma == StatoApp::Ricerca; }, [&] {
+            testi = p.ui.Testi();
+            titoloInRicerca = p.frame->windowTitle();
+            QVERIFY(p.AvviaEcu().isEmpty());
+        });
+        QTest::mouseClick(p.frame->Barra()->CmdMapSave, Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return !testi.isEmpty() && p.ctx.stato.StatoProgramma == StatoApp::Connesso; },
+                                30000));
+        // The overwrite question, then the one failure message.
+        QCOMPARE(testi.size(), 2);
+        QCOMPARE(testi.last(), p.ctx.diz.Testo(1));
+        QCOMPARE(p.banco.LeggiFile(QStringLiteral("Data/m.var")), QByteArray("old map\r\n"));
+        QVERIFY(!titoloInRicerca.contains(QStringLiteral("m.var")));
+    }
+};
+
+QTEST_MAIN(TstFrameMappeGuasti)
+#include "tst_frame_mappe_guasti.moc"
