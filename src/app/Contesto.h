@@ -6,6 +6,7 @@
 #include "ecu/CodeScrittura.h"
 #include "ecu/TabelleScala.h"
 #include "i18n/Dizionario.h"
+#include "interp/TabelleCampioni.h"
 #include "link/Collegamento.h"
 #include "link/ImpostazioniLink.h"
 #include "link/MsgRecord.h"
@@ -35,6 +36,8 @@ public:
     TabelleScala scale;
     Dizionario diz;
     bool InterpolazioneAttiva = false;
+    // The road-sample tables, kept in Memo.ini between runs.
+    TabelleCampioni campioni;
     // Called when a connection is made and all records were read, so that the
     // windows show the ECU's values.
     std::function<void()> AggiornaFinestre;
