@@ -3,6 +3,7 @@
 #include <QString>
 
 class EngineModel;
+class RoadCycle;
 
 // The line commands of the control channel, each answered by one line:
 //   key on|off        ignition
@@ -11,6 +12,8 @@ class EngineModel;
 //   tank PCT          tank level, 0..100
 //   temp C            gas (reducer) temperature now; it then drifts
 //   fuel petrol|gas   the driver's switch button
+//   boost MBAR        manifold pressure at full load, 1000 (no turbo) .. 2500
+//   road [SECONDS]    drives the road cycle once, SECONDS a point (default 4)
 //   state             the main engine values on one line
 //   help              the list of commands
 //   quit              ends ecusim
@@ -20,10 +23,12 @@ class ControlCommands
 {
 public:
     explicit ControlCommands(EngineModel &model) : m_model(model) {}
+    void setRoadCycle(RoadCycle *cycle) { m_road = cycle; }
 
     // The answer line (without a line end); quit is set by "quit".
     QString execute(const QString &line, bool *quit);
 
 private:
     EngineModel &m_model;
+    RoadCycle *m_road = nullptr;
 };

@@ -38,6 +38,7 @@ EngineModel::EngineModel(MemoryBlocks &memory, QObject *parent)
     , m_memory(memory)
     , m_targetRpm(C::IdleRpm)
     , m_rpm(C::IdleRpm)
+    , m_fullLoadMbar(C::FullManifoldMbar)
     , m_tempC(C::WarmTempC)
 {
     m_pressure = isCng() ? C::CngPressureMbar : C::LpgPressureMbar;
@@ -63,6 +64,11 @@ void EngineModel::setLoad(double percent)
     if (percent != m_load)
         m_sinceLoadChangeMs = 0;
     m_load = percent;
+}
+
+void EngineModel::setBoost(double mbar)
+{
+    m_fullLoadMbar = std::clamp(mbar, C::FullManifoldMbar, C::MaxBoostMbar);
 }
 
 void EngineModel::setTank(double percent) { m_tank = std::clamp(percent, 0.0, 100.0); }
@@ -165,8 +171,12 @@ double EngineModel::petrolTimeUs() const
     const bool cutOff = m_load == 0 && m_rpm > C::CutOffRpm && m_rpm > desired + C::SteadyBandRpm;
     if (!running() || cutOff)
         return 0.0;
-    const double manifold = C::IdleManifoldMbar + (C::FullManifoldMbar - C::IdleManifoldMbar) * m_load / 100.0;
-    return manifold * C::PetrolUsPerMbar * C::PetrolTrim;
+    return manifoldMbar() * C::PetrolUsPerMbar * C::PetrolTrim;
+}
+
+double EngineModel::manifoldMbar() const
+{
+    return C::IdleManifoldMbar + (m_fullLoadMbar - C::IdleManifoldMbar) * m_load / 100.0;
 }
 
 double EngineModel::correctionUs(int point) const
@@ -240,8 +250,12 @@ void EngineModel::writeLive()
     leds.faults = m_memory.byteAt(Block::State, L::State::Faults) != 0;
     m_leds = SwitchLeds::word(leds);
 
-    const double manifold = r ? C::IdleManifoldMbar + (C::FullManifoldMbar - C::IdleManifoldMbar) * m_load / 100.0
-                              : C::StoppedManifoldMbar;
+    const double manifold = r ? manifoldMbar() : C::StoppedManifoldMbar;
+    // On sensor code 0 the pressure input reads the manifold-pressure sensor.
+    const bool mapSensor = m_memory.byteAt(Block::Config, L::Config::PressureSensor) == C::MapSensorCode;
+    const double pressureReading = mapSensor
+        ? C::MapSensorZeroCounts + manifold * C::MapSensorCountsPerMbar
+        : m_pressure;
     const double period = r ? std::min(65535.0, C::PeriodConstant / (rpm * speedFactor())) : 0.0;
 
     const Block live = Block::Live;
@@ -251,7 +265,7 @@ void EngineModel::writeLive()
     m_memory.setWord(live, L::Live::Correction,
                      static_cast<quint16>(static_cast<qint16>(std::clamp<long>(std::lround(m_correctionUs / 4), -32768, 32767))));
     m_memory.setWord(live, L::Live::Period, rawWord(period, 1));
-    m_memory.setWord(live, L::Live::Pressure, rawWord(m_pressure, 1));
+    m_memory.setWord(live, L::Live::Pressure, rawWord(pressureReading, 1));
     m_memory.setByte(live, L::Live::Status, static_cast<quint8>(status));
     m_memory.setWord(live, L::Live::LevelFiltered, static_cast<quint16>(filtered));
     m_memory.setWord(live, L::Live::LevelRaw, static_cast<quint16>(m_levelRaw));

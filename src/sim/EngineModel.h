@@ -30,6 +30,8 @@ public:
     void setLoad(double percent);      // throttle, 0..100
     void setTank(double percent);      // 0..100
     void setGasTemperature(double celsius);
+    // Manifold pressure at full load: 1000 mbar without a turbo, more with one.
+    void setBoost(double mbar);
     void requestFuel(bool gas);        // the driver's switch button
 
     // One model step of dtMs milliseconds (the tick calls it).
@@ -51,6 +53,7 @@ private:
     int speedFactor() const;
     void moveEngine(double dtS);
     void writeLive();
+    double manifoldMbar() const;      // with the engine running
     double petrolTimeUs() const;
     double correctionUs(int point) const;
     double bandFactor() const;
@@ -65,6 +68,7 @@ private:
     double m_targetRpm;
     double m_rpm;
     double m_load = 0;
+    double m_fullLoadMbar;
     double m_tank = 50;
     double m_tempC;
     double m_pressure;

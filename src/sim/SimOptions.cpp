@@ -65,8 +65,12 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("Write the factory contents as a definition file and end."), QStringLiteral("PATH"));
     const QCommandLineOption demoOpt(QStringLiteral("demo"),
         QStringLiteral("Drive the engine by itself through a town-and-road cycle (for demos)."));
+    const QCommandLineOption roadOpt(QStringLiteral("road"),
+        QStringLiteral("Drive the road cycle once: steady points on petrol, then on gas (for sampling)."));
+    const QCommandLineOption roadStep(QStringLiteral("road-step"),
+        QStringLiteral("Seconds each point of the road cycle lasts, 1..60 (default 4)."), QStringLiteral("SECONDS"));
     p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, verboseOpt,
-                  control, cngOpt, definitions, demoOpt});
+                  control, cngOpt, definitions, demoOpt, roadOpt, roadStep});
 
     if (!p.parse(arguments)) {
         *error = p.errorText();
@@ -87,6 +91,15 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     controlPath = p.value(control);
     cng = p.isSet(cngOpt);
     demo = p.isSet(demoOpt);
+    if (p.isSet(roadOpt) || p.isSet(roadStep)) {
+        bool valid = true;
+        const double seconds = p.isSet(roadStep) ? p.value(roadStep).toDouble(&valid) : 4.0;
+        if (!valid || seconds < 1 || seconds > 60) {
+            *error = QStringLiteral("--road-step needs seconds from 1 to 60");
+            return false;
+        }
+        roadStepMs = static_cast<int>(seconds * 1000);
+    }
     if (linkPath.isEmpty() && definitionsPath.isEmpty()) {
         *error = QStringLiteral("--link PATH is required");
         return false;

@@ -20,6 +20,7 @@ struct SimOptions
     QString controlPath;       // --control PATH: local socket for line commands; "-" = stdin
     bool cng = false;          // --cng: the CNG variant of the factory contents
     bool demo = false;         // --demo: the engine drives itself (DemoDrive)
+    int roadStepMs = 0;        // --road: drive the road cycle once (RoadCycle), --road-step S a point; 0 = no
     QString definitionsPath;   // --write-definitions PATH: write a definition file and end
     bool helpRequested = false; // --help: usage text is in the error argument
 

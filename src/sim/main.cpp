@@ -2,7 +2,7 @@
 //
 //   ecusim --link PATH [--unprogrammed] [--identity HEX] [--settings SetCom.ini]
 //          [--drop-every N] [--corrupt-every N] [--delay-ms MS] [--refuse SERVICE]...
-//          [--verbose] [--control PATH|-] [--cng] [--demo]
+//          [--verbose] [--control PATH|-] [--cng] [--demo] [--road [--road-step S]]
 //   ecusim --write-definitions FILE [--cng]
 //
 // Prints "ready" on stdout once PATH leads to the line (and the control
@@ -19,6 +19,7 @@
 #include "FaultInjector.h"
 #include "MemoryBlocks.h"
 #include "PseudoTerminal.h"
+#include "RoadCycle.h"
 #include "ServiceHandler.h"
 #include "SetComFile.h"
 #include "SignalWatcher.h"
@@ -82,6 +83,8 @@ int main(int argc, char *argv[])
             engine.syncCommandBlock();
     });
     ControlCommands commands(engine);
+    RoadCycle road(commands);
+    commands.setRoadCycle(&road);
     ControlChannel control(commands);
     if (!options.controlPath.isEmpty() && !control.open(options.controlPath, &error))
         return fail(error);
@@ -106,6 +109,8 @@ int main(int argc, char *argv[])
     DemoDrive demo(commands);
     if (options.demo)
         demo.start();
+    if (options.roadStepMs > 0)
+        road.start(options.roadStepMs);
     std::printf("ready\n");
     std::fflush(stdout);
 

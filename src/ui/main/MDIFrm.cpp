@@ -5,6 +5,9 @@
 #include "app/Impostazioni.h"
 #include "app/ServiziUi.h"
 #include "ecu/Definizioni.h"
+#include "app/FileSistema.h"
+#include "interp/FileCampioni.h"
+#include "interp/FrmInterpola.h"
 #include "mapfile/RicercaEcu.h"
 #include "ui/common/PaginaSegnaposto.h"
 #include "ui/common/Twips.h"
@@ -40,6 +43,29 @@ MDIFrm::MDIFrm(Contesto &ctx, QWidget *parent)
     connect(Timer2, &QTimer::timeout, this, &MDIFrm::Timer2_Timer);
     m_esecutore = new EsecutoreOperazioni(ctx, *this);
     m_comandi = new BarraComandi(ctx, *this, this);
+    AggiornaInterpolazione = [this] {
+        if (m_ctx.InterpolazioneAttiva)
+            CreaInterpolazione()->Aggiornalinee();
+    };
+}
+
+FrmInterpola *MDIFrm::CreaInterpolazione()
+{
+    if (!m_frmInterpola) {
+        m_frmInterpola = new FrmInterpola(m_ctx, this);
+        m_frmInterpola->Form_Load();
+    }
+    return m_frmInterpola;
+}
+
+void MDIFrm::MostraInterpolazione()
+{
+    FrmInterpola *finestra = CreaInterpolazione();
+    m_ctx.InterpolazioneAttiva = true;
+    finestra->setWindowTitle(windowTitle());
+    finestra->CentraForm(this);
+    finestra->show();
+    finestra->raise();
 }
 
 MDIFrm::~MDIFrm()
@@ -137,6 +163,10 @@ void MDIFrm::MDIForm_Load()
     FrmConfig()->AggiornaSelezioni();
     FrmConfig_2()->AggiornaSelezioni();
     m_ctx.scale.CaricaMapIni(m_ctx.imp.FileMapIni);
+    QString errore;
+    if (FileExist(m_ctx.imp.FileMemoIni)
+        && !FileCampioni::CaricaCampioni(m_ctx.imp.FileMemoIni, m_ctx.campioni, &errore))
+        m_ctx.ui.Messaggio(errore, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
 
     m_ctx.stato.ErroreComunicazione = 1;
     m_ctx.stato.PaginaCorrente = PagConfig;

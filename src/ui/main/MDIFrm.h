@@ -12,6 +12,7 @@ class BarraComandi;
 class Contesto;
 class EsecutoreOperazioni;
 class FrmBar;
+class FrmInterpola;
 class FrmWait;
 class PaginaEditor;
 
@@ -65,6 +66,10 @@ public:
     std::function<void()> TaraturaAvvio;
     // The live refresh of the interpolation window, called by Timer2.
     std::function<void()> AggiornaInterpolazione;
+    // Opens the interpolation window (created on first use), non-modal and
+    // centred on the frame; its refresh runs while the mode is on.
+    void MostraInterpolazione();
+    FrmInterpola *Interpola() const { return m_frmInterpola; }
 
 signals:
     void chiuso();
@@ -81,11 +86,13 @@ private:
     void StatoOffline();
     void MostraSplash();
     void Scarica();
+    FrmInterpola *CreaInterpolazione();
 
     Contesto &m_ctx;
     QWidget *m_area;
     FrmBar *m_frmBar = nullptr;
     FrmWait *m_frmWait = nullptr;
+    FrmInterpola *m_frmInterpola = nullptr;
     std::array<PaginaEditor *, 3> m_pagine{};
     BarraComandi *m_comandi = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
