@@ -11,6 +11,7 @@
 #include "link/ImpostazioniLink.h"
 #include "link/MsgRecord.h"
 #include "link/Transazioni.h"
+#include "ui/line/ModelloRetta.h"
 
 #include <functional>
 
@@ -35,6 +36,8 @@ public:
     CodeScrittura code;
     TabelleScala scale;
     Dizionario diz;
+    // The calibration line shared by its page, the autotuning and the tool.
+    ModelloRetta retta;
     bool InterpolazioneAttiva = false;
     // The road-sample tables, kept in Memo.ini between runs.
     TabelleCampioni campioni;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace gascal::cli {
 
@@ -13,6 +14,17 @@ int ComandoCaricaMappa(SessioneCli &s, int timeoutSec, const QString &file);
 // `righe` < 1: until the process is stopped.
 int ComandoLive(SessioneCli &s, int timeoutSec, int righe);
 int ComandoScan(SessioneCli &s);
+
+// `line` and its edits: the action (empty = print), the pivot (0-based) or
+// the signed shift, and the number of raise/lower steps.
+struct RichiestaLinea {
+    QString azione;
+    int valore = 0;
+    int passi = 1;
+};
+// Reads the arguments after "line"; the error text, empty when they are valid.
+QString LeggiRichiestaLinea(const QStringList &argomenti, int passi, RichiestaLinea &r);
+int ComandoLinea(SessioneCli &s, int timeoutSec, const RichiestaLinea &r);
 
 // samples: the road-sample tables.
 struct OpzioniCampioni {

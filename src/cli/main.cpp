@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 using namespace gascal::cli;
 
@@ -26,6 +27,13 @@ const char *const Descrizione =
     "                  engineering units (--count N rows, else until stopped).\n"
     "  scan            Try every port with every firmware probe and say what\n"
     "                  answered where.\n"
+    "  line            Print the ECU's calibration line: the nine pivots, the 56\n"
+    "                  corrections (steps of 64 us) and the petrol-time scale.\n"
+    "  line raise|lower PIVOT [--steps N]   Raise or lower pivot 1..9.\n"
+    "  line left|right PIVOT                Move pivot 2..8 by one point.\n"
+    "  line all +N|-N                       Shift the whole line by N steps.\n"
+    "  line reset                           Flat line with the default pivots.\n"
+    "                  Each edit is sent to the ECU once and the line read back.\n"
     "  samples         Road-sample tables: with --in FILE.cmp alone, print the\n"
     "                  table text, the petrol and gas curves and the deflection\n"
     "                  (no ECU needed); with --seconds N, sample the live ECU in\n"
@@ -61,6 +69,8 @@ int main(int argc, char *argv[])
         QStringLiteral("SEC"), QStringLiteral("10"));
     const QCommandLineOption count(QStringLiteral("count"),
         QStringLiteral("live: print N rows and stop."), QStringLiteral("N"));
+    const QCommandLineOption steps(QStringLiteral("steps"),
+        QStringLiteral("line raise/lower: N steps (default 1)."), QStringLiteral("N"));
     const QCommandLineOption in(QStringLiteral("in"), QStringLiteral("samples: the sample file to read."),
                                 QStringLiteral("FILE"));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("samples: the sample file to write."),
@@ -77,11 +87,24 @@ int main(int argc, char *argv[])
         QStringLiteral("P"), QStringLiteral("60"));
     const QCommandLineOption noPetrol(QStringLiteral("no-petrol"),
         QStringLiteral("samples: take samples on gas only."));
-    p.addOptions({dir, timeout, count, in, out, seconds, stability, bezier, percent, noPetrol});
+    p.addOptions({dir, timeout, count, steps, in, out, seconds, stability, bezier, percent, noPetrol});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan or samples."));
+                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line or samples."));
 
-    if (!p.parse(QCoreApplication::arguments()))
+    // "line all -3": a negative number is an argument, not an option.
+    QStringList daLeggere = QCoreApplication::arguments();
+    QStringList negativi;
+    for (qsizetype i = daLeggere.size() - 1; i > 0; --i) {
+        const QString &prima = daLeggere.at(i - 1);
+        const bool valoreDiOpzione = prima.startsWith(QLatin1String("--")) && !prima.contains(QLatin1Char('='))
+            && prima != QLatin1String("--help");
+        if (QRegularExpression(QStringLiteral("^-\\d+$")).match(daLeggere.at(i)).hasMatch()
+            && !valoreDiOpzione)
+            negativi.prepend(daLeggere.takeAt(i));
+    }
+    if (!negativi.isEmpty())
+        daLeggere << QStringLiteral("--") << negativi;
+    if (!p.parse(daLeggere))
         return Uso(p.errorText());
     if (p.isSet(QStringLiteral("help"))) {
         Stampa(p.helpText());
@@ -93,11 +116,25 @@ int main(int argc, char *argv[])
         return Uso(QStringLiteral("no command given"));
     const QString comando = argomenti.first();
     const bool conFile = comando == QLatin1String("save-map") || comando == QLatin1String("load-map");
-    const bool noto = conFile || comando == QLatin1String("info") || comando == QLatin1String("live")
-        || comando == QLatin1String("scan") || comando == QLatin1String("samples");
+    const bool linea = comando == QLatin1String("line");
+    const bool noto = conFile || linea || comando == QLatin1String("info")
+        || comando == QLatin1String("live") || comando == QLatin1String("scan")
+        || comando == QLatin1String("samples");
     if (!noto)
         return Uso(QStringLiteral("unknown command '%1'").arg(comando));
-    if (argomenti.size() != (conFile ? 2 : 1))
+    RichiestaLinea richiestaLinea;
+    if (linea) {
+        int passi = 1;
+        if (p.isSet(steps)) {
+            bool ok = false;
+            passi = p.value(steps).toInt(&ok);
+            if (!ok || passi < 1 || passi > 255)
+                return Uso(QStringLiteral("--steps needs a whole number 1..255"));
+        }
+        const QString errore = LeggiRichiestaLinea(argomenti.mid(1), passi, richiestaLinea);
+        if (!errore.isEmpty())
+            return Uso(errore);
+    } else if (argomenti.size() != (conFile ? 2 : 1))
         return Uso(conFile ? QStringLiteral("%1 needs one FILE").arg(comando)
                            : QStringLiteral("%1 takes no arguments").arg(comando));
 
@@ -150,6 +187,8 @@ int main(int argc, char *argv[])
         return ComandoCaricaMappa(sessione, secondi, argomenti.at(1));
     if (comando == QLatin1String("live"))
         return ComandoLive(sessione, secondi, righe);
+    if (linea)
+        return ComandoLinea(sessione, secondi, richiestaLinea);
     if (comando == QLatin1String("samples"))
         return ComandoCampioniLive(sessione, secondi, campioni);
     return ComandoScan(sessione);

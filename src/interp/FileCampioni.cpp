@@ -28,8 +28,8 @@ bool CaricaCampioni(const QString &percorso, TabelleCampioni &tabelle, QString *
     // One byte more than a sample file is enough to know it is not one.
     const QByteArray dati = file.read(TabelleCampioni::DimensioneFile + 1);
     if (dati.size() != TabelleCampioni::DimensioneFile)
-        return Fallito(errore, QStringLiteral("%1 is not a sample file: it holds %2 bytes instead of %3. "
-                                              "The samples were left as they were.")
+        return Fallito(errore, QStringLiteral("%1 is not a sample file: it holds %2 bytes instead of %3, "
+                                              "so nothing was read from it.")
                                    .arg(nome)
                                    .arg(file.size())
                                    .arg(TabelleCampioni::DimensioneFile));

@@ -54,7 +54,7 @@ std::optional<QVector<Interpolazione::Marcatore>> Interpolazione::Aggiorna(const
     if (m_stato != Richiesta)
         return std::nullopt;
     m_stato = Niente;
-    return Marcatori(RettaEcu());
+    return Marcatori();
 }
 
 void Interpolazione::Calcola(bool bezier)
@@ -65,27 +65,13 @@ void Interpolazione::Calcola(bool bezier)
     Deflessione::CalcolaDeflessione(m_curvaBenzina, m_curvaGas, m_deflessione, Percentuale);
 }
 
-QVector<Interpolazione::Marcatore> Interpolazione::Marcatori(const QVector<qint32> &correzioni) const
+QVector<Interpolazione::Marcatore> Interpolazione::Marcatori() const
 {
     QVector<Marcatore> marcatori;
-    for (int j = 0; j < m_deflessione.size(); ++j) {
-        const qint32 d = m_deflessione.at(j);
-        if (d == 0)
-            continue;
-        const double passi = d / static_cast<double>(UsPerPasso) + correzioni.value(j, 0);
-        marcatori.push_back({j, d, static_cast<int>(ArrotondaPari(ZeroRetta - passi * TwipsPerPasso))});
-    }
+    for (int j = 0; j < m_deflessione.size(); ++j)
+        if (m_deflessione.at(j) != 0)
+            marcatori.push_back({j, m_deflessione.at(j)});
     return marcatori;
-}
-
-QVector<qint32> Interpolazione::RettaEcu() const
-{
-    QVector<qint32> retta(PuntiRetta, 0);
-    for (int i = 0; i < PuntiRetta; ++i) {
-        const qint32 v = m_ctx.Valore(Contesto::RecMappa, i);
-        retta[i] = v > 127 ? v - 256 : v;
-    }
-    return retta;
 }
 
 void Interpolazione::ChiediDeflessione()

@@ -3,6 +3,7 @@
 #include "interp/CampionatoreStabilita.h"
 #include "interp/CurveCampioni.h"
 
+#include <QPair>
 #include <QVector>
 #include <functional>
 #include <optional>
@@ -21,12 +22,10 @@ public:
     // Deflection display: nothing to show, available, asked for.
     enum StatoDeflessione { Niente = 0, Disponibile = 1, Richiesta = 2 };
 
-    // A proposed correction to show on the calibration line page.
-    struct Marcatore {
-        int punto = 0;        // point of the calibration line
-        qint32 deflessione = 0; // µs
-        int altezza = 0;      // twips: 4440 - (deflection / 64 + correction) x 30
-    };
+    // A proposed correction to show on the calibration line page: the point
+    // and its deflection in µs (the page puts the marker at deflection / 64
+    // steps above the point's correction).
+    using Marcatore = QPair<int, qint32>;
 
     // The stability times of the window's list (ms) and the default entry.
     static QList<int> TempiStabilita();
@@ -50,11 +49,8 @@ public:
     // Whether the sampler runs with this fuel state (value 1 of record 2).
     static bool Campiona(bool senzaBenzina, qint32 carburante);
 
-    // The markers of the current deflection on the line `correzioni`
-    // (units of 64 µs; a missing point counts 0).
-    QVector<Marcatore> Marcatori(const QVector<qint32> &correzioni) const;
-    // The calibration line the markers stand on, as the ECU holds it (record 6).
-    QVector<qint32> RettaEcu() const;
+    // The points with a non-zero deflection.
+    QVector<Marcatore> Marcatori() const;
 
     // CmdPlottaDeflessio: with a deflection available, the next refresh
     // draws it.
@@ -85,9 +81,6 @@ public:
     int Percentuale = 60;
 
     static constexpr int PuntiRetta = 56;
-    static constexpr int ZeroRetta = 4440; // twips of the line's zero
-    static constexpr int TwipsPerPasso = 30;
-    static constexpr int UsPerPasso = 64;
 
 private:
     Contesto &m_ctx;

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "app/Arrotonda.h"
+
 #include <QtGlobal>
-#include <cmath>
 #include <vector>
 
 namespace gascal {
@@ -15,12 +16,5 @@ struct Punto {
 };
 
 using Curva = std::vector<Punto>;
-
-// Real numbers become whole numbers to the nearest, halves to the even
-// neighbour (the default rounding mode of the FPU).
-inline qint64 ArrotondaPari(double x)
-{
-    return static_cast<qint64>(std::nearbyint(x));
-}
 
 } // namespace gascal

@@ -3,6 +3,7 @@
 
 #include "app/FileSistema.h"
 #include "ui/common/PaginaSegnaposto.h"
+#include "ui/line/FrmRetta.h"
 #include "ui/common/QtServiziUi.h"
 #include "ui/main/FrmBar.h"
 
@@ -31,9 +32,10 @@ private:
     std::unique_ptr<ProgrammaProva> p;
     PaginaSegnaposto *Pagina(int n) const
     {
-        PaginaEditor *pagine[] = {p->frame->FrmConfig(), p->frame->FrmConfig_2(), p->frame->FrmRetta()};
+        PaginaEditor *pagine[] = {p->frame->FrmConfig(), p->frame->FrmConfig_2()};
         return dynamic_cast<PaginaSegnaposto *>(pagine[n]);
     }
+    QWidget *Retta() const { return p->frame->FrmRetta(); }
     QString Sezione(int k) const { return p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Barra]"), k); }
 };
 
@@ -53,27 +55,28 @@ void TstFrameComandi::cleanupTestCase()
 void TstFrameComandi::cicloPagine()
 {
     QCOMPARE(p->ctx.stato.PaginaCorrente, 0);
-    QVERIFY(Pagina(0)->isVisible() && !Pagina(1)->isVisible() && !Pagina(2)->isVisible());
+    QVERIFY(Pagina(0)->isVisible() && !Pagina(1)->isVisible() && !Retta()->isVisible());
     // The pages fill the frame right of the bar.
     QCOMPARE(Pagina(0)->x(), p->frame->Barra()->width());
 
     const int agg1 = Pagina(1)->Aggiornamenti;
     QTest::mouseClick(p->frame->Barra()->CmdPage, Qt::LeftButton);
     QCOMPARE(p->ctx.stato.PaginaCorrente, 1);
-    QVERIFY(!Pagina(0)->isVisible() && Pagina(1)->isVisible() && !Pagina(2)->isVisible());
+    QVERIFY(!Pagina(0)->isVisible() && Pagina(1)->isVisible() && !Retta()->isVisible());
     QCOMPARE(Pagina(1)->Aggiornamenti, agg1 + 1);
 
-    // F2 released anywhere in the frame turns the page too.
-    const int tracciamenti = Pagina(2)->Tracciamenti;
+    // F2 released anywhere in the frame turns the page too; the line page
+    // reloads the line from the ECU's images.
+    p->ctx.retta.Retta[0] = 99;
     QTest::keyRelease(p->frame.get(), Qt::Key_F2);
     QCOMPARE(p->ctx.stato.PaginaCorrente, 2);
-    QVERIFY(!Pagina(0)->isVisible() && !Pagina(1)->isVisible() && Pagina(2)->isVisible());
-    QCOMPARE(Pagina(2)->Tracciamenti, tracciamenti + 1);
+    QVERIFY(!Pagina(0)->isVisible() && !Pagina(1)->isVisible() && Retta()->isVisible());
+    QCOMPARE(p->ctx.retta.Retta[0], p->ctx.Valore(6, 0));
 
     const int agg0 = Pagina(0)->Aggiornamenti;
     QTest::keyRelease(p->frame->Barra(), Qt::Key_F2);
     QCOMPARE(p->ctx.stato.PaginaCorrente, 0);
-    QVERIFY(Pagina(0)->isVisible() && !Pagina(2)->isVisible());
+    QVERIFY(Pagina(0)->isVisible() && !Retta()->isVisible());
     QCOMPARE(Pagina(0)->Aggiornamenti, agg0 + 1);
 }
 
@@ -166,7 +169,8 @@ void TstFrameComandi::lingueEFont()
     QVERIFY(p->frame->windowTitle().startsWith(p->ctx.diz.Testo(0) + QStringLiteral(" - 1.28 - 28/11/14")));
     QCOMPARE(p->frame->Barra()->CmdPage->toolTip(), Sezione(1));
     QVERIFY(p->frame->Barra()->CmdPage->toolTip() != tipPagina);
-    QCOMPARE(Pagina(2)->LblTitolo->text(), p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Retta]"), 1));
+    QCOMPARE(p->frame->PaginaRetta()->LblParaRetta->text(),
+             p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Retta]"), 1));
     for (int i = 0; i < 3; ++i)
         QTest::mouseClick(p->frame->Barra()->CmdLingua, Qt::LeftButton);
     QCOMPARE(p->ctx.diz.LinguaCorrente, int(Dizionario::Thai));

@@ -181,17 +181,12 @@ private slots:
         QCOMPARE(modello.Stato(), int(Interpolazione::Disponibile));
         modello.ChiediDeflessione();
         QCOMPARE(modello.Stato(), int(Interpolazione::Richiesta));
-        p.ctx.TabMsg[6].Valori[11] = 3;
-        p.ctx.TabMsg[6].Valori[14] = 250; // -6 as a signed byte
         const auto marcatori = modello.Aggiorna({});
         QVERIFY(marcatori.has_value());
         QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
         QCOMPARE(marcatori->size(), 11);
-        QCOMPARE(marcatori->at(0).punto, 11);
-        QCOMPARE(marcatori->at(0).deflessione, 135);
-        QCOMPARE(marcatori->at(0).altezza, 4287); // 4440 - (135 / 64 + 3) x 30 = 4286.72
-        QCOMPARE(marcatori->at(1).punto, 14);
-        QCOMPARE(marcatori->at(1).altezza, 4545); // 4440 - (160 / 64 - 6) x 30
+        QCOMPARE(marcatori->at(0), (Interpolazione::Marcatore{11, 135}));
+        QCOMPARE(marcatori->at(10), (Interpolazione::Marcatore{38, 326}));
         // The next refresh offers the deflection again; erasing takes it away.
         modello.Aggiorna({});
         QCOMPARE(modello.Stato(), int(Interpolazione::Disponibile));

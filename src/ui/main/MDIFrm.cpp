@@ -11,6 +11,7 @@
 #include "mapfile/RicercaEcu.h"
 #include "ui/common/PaginaSegnaposto.h"
 #include "ui/common/Twips.h"
+#include "ui/line/FrmRetta.h"
 #include "ui/main/BarraComandi.h"
 #include "ui/main/EsecutoreOperazioni.h"
 #include "ui/main/FrmBar.h"
@@ -54,6 +55,10 @@ FrmInterpola *MDIFrm::CreaInterpolazione()
     if (!m_frmInterpola) {
         m_frmInterpola = new FrmInterpola(m_ctx, this);
         m_frmInterpola->Form_Load();
+        m_frmInterpola->MostraMarcatori = [this](const QVector<Interpolazione::Marcatore> &marcatori) {
+            m_frmRetta->MostraCorrezioniProposte(marcatori);
+        };
+        m_frmInterpola->RimuoviMarcatori = [this] { m_frmRetta->CancellaCorrezioniProposte(); };
     }
     return m_frmInterpola;
 }
@@ -90,8 +95,16 @@ void MDIFrm::CreaFinestre()
                                                QStringLiteral("SWITCH-OVER"), m_area);
     m_pagine[PagConfig2] = new PaginaSegnaposto(m_ctx, QStringLiteral("[Frm_Congif_2]"),
                                                 QStringLiteral("INJECTORS"), m_area);
-    m_pagine[PagRetta] = new PaginaSegnaposto(m_ctx, QStringLiteral("[Frm_Retta]"),
-                                              QStringLiteral("CALIBRATION LINE"), m_area);
+    m_frmRetta = new ::gascal::FrmRetta(m_ctx, m_area);
+    m_pagine[PagRetta] = m_frmRetta;
+    // Reset-all chose a definition file: the title as after opening a map file.
+    connect(m_frmRetta, &::gascal::FrmRetta::fileDefinizioniScelto, this, [this] {
+        if (m_ctx.stato.StatoProgramma == StatoApp::Offline)
+            setWindowTitle(TitoloBase() + QStringLiteral(" - [") + m_ctx.diz.Testo(6)
+                           + QStringLiteral("] ") + m_ctx.stato.TitoloFile);
+        else
+            AggiornaTitolo();
+    });
     for (PaginaEditor *pagina : m_pagine)
         pagina->CaricaLingua();
     m_frmBar = new FrmBar(m_ctx, m_area);

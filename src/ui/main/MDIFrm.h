@@ -13,6 +13,7 @@ class Contesto;
 class EsecutoreOperazioni;
 class FrmBar;
 class FrmInterpola;
+class FrmRetta;
 class FrmWait;
 class PaginaEditor;
 
@@ -55,6 +56,8 @@ public:
     PaginaEditor *FrmConfig() const { return m_pagine[PagConfig]; }
     PaginaEditor *FrmConfig_2() const { return m_pagine[PagConfig2]; }
     PaginaEditor *FrmRetta() const { return m_pagine[PagRetta]; }
+    // The calibration line page itself (markers, autotuning button).
+    ::gascal::FrmRetta *PaginaRetta() const { return m_frmRetta; }
     BarraComandi *Comandi() const { return m_comandi; }
     bool Chiuso() const { return m_chiuso; }
 
@@ -94,6 +97,7 @@ private:
     FrmWait *m_frmWait = nullptr;
     FrmInterpola *m_frmInterpola = nullptr;
     std::array<PaginaEditor *, 3> m_pagine{};
+    ::gascal::FrmRetta *m_frmRetta = nullptr;
     BarraComandi *m_comandi = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
     bool m_occupato1 = false;

@@ -1,0 +1,438 @@
+#include "ui/line/FrmRetta.h"
+
+#include "app/Arrotonda.h"
+#include "app/Contesto.h"
+#include "app/Orologio.h"
+#include "app/ServiziUi.h"
+#include "ui/common/ApplicaFont.h"
+#include "ui/common/Twips.h"
+#include "ui/config/FrmSelezAlim.h"
+#include "ui/line/FrmRettaGrafico.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace gascal {
+
+namespace {
+
+const QString Sezione = QStringLiteral("[Frm_Retta]");
+const QString Acapo = QStringLiteral("\r\n");
+
+enum class Disegno { Su, Giu, Sinistra, Destra, Prossimo, Tutti };
+
+// The pictures of the edit buttons and of ImgChkAll.
+QIcon Icona(Disegno tipo)
+{
+    const int lato = 64;
+    QPixmap pixmap(lato, lato);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor colore(25, 70, 170);
+    QPainterPath freccia;
+    auto triangolo = [&freccia](QPointF a, QPointF b, QPointF c) {
+        freccia.moveTo(a);
+        freccia.lineTo(b);
+        freccia.lineTo(c);
+        freccia.closeSubpath();
+    };
+    switch (tipo) {
+    case Disegno::Su: triangolo({32, 8}, {56, 52}, {8, 52}); break;
+    case Disegno::Giu: triangolo({32, 56}, {56, 12}, {8, 12}); break;
+    case Disegno::Sinistra: triangolo({8, 32}, {52, 8}, {52, 56}); break;
+    case Disegno::Destra: triangolo({56, 32}, {12, 8}, {12, 56}); break;
+    case Disegno::Prossimo:
+        triangolo({44, 32}, {8, 8}, {8, 56});
+        freccia.addRect(46, 8, 10, 48);
+        break;
+    case Disegno::Tutti:
+        for (int i = 0; i < 5; ++i)
+            freccia.addRect(6 + i * 11, 30, 8, 28);
+        triangolo({32, 2}, {50, 24}, {14, 24});
+        break;
+    }
+    p.fillPath(freccia, colore);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+FrmRetta::FrmRetta(Contesto &ctx, QWidget *parent)
+    : PaginaEditor(parent), Grafico(new FrmRettaGrafico(ctx.retta, this)),
+      LblParaRetta(new QLabel(QStringLiteral("CALIBRATION LINE"), this)),
+      LblTempoBenzVal(new QLabel(this)), LblMs(new QLabel(QStringLiteral("(ms)"), this)),
+      GrdLegenda(new QTableWidget(ModelloRetta::NumPivot, 3, this)), ChkAll(new QCheckBox(this)),
+      ImgChkAll(new QPushButton(this)), CmdUp(new QPushButton(this)), CmdDw(new QPushButton(this)),
+      CmdLeft(new QPushButton(this)), CmdRight(new QPushButton(this)),
+      CmdNextPivot(new QPushButton(this)), CmdReset(new QPushButton(QStringLiteral("Reset"), this)),
+      CmdResetAll(new QPushButton(QStringLiteral("Reset all"), this)),
+      CmdAutotunig(new QPushButton(QStringLiteral("Autotuning"), this)),
+      TimerRipetizione(new QTimer(this)), m_ctx(ctx)
+{
+    setObjectName(QStringLiteral("FrmRetta"));
+    setAutoFillBackground(true);
+    SceltaAlimentazione = [this] { return FrmSelezAlim::Scegli(m_ctx, this); };
+    Form_Load();
+}
+
+void FrmRetta::Form_Load()
+{
+    const std::pair<QWidget *, const char *> nomi[] = {
+        {LblParaRetta, "LblParaRetta"}, {LblTempoBenzVal, "LblTempoBenzVal"}, {LblMs, "LblMs"},
+        {GrdLegenda, "GrdLegenda"}, {ChkAll, "ChkAll"}, {ImgChkAll, "ImgChkAll"}, {CmdUp, "CmdUp"},
+        {CmdDw, "CmdDw"}, {CmdLeft, "CmdLeft"}, {CmdRight, "CmdRight"},
+        {CmdNextPivot, "CmdNextPivot"}, {CmdReset, "CmdReset"}, {CmdResetAll, "CmdResetAll"},
+        {CmdAutotunig, "CmdAutotunig"}};
+    for (const auto &[controllo, nome] : nomi)
+        controllo->setObjectName(QLatin1String(nome));
+
+    QFont titolo = LblParaRetta->font();
+    titolo.setBold(true);
+    titolo.setPointSizeF(titolo.pointSizeF() * 1.4);
+    LblParaRetta->setFont(titolo);
+    LblParaRetta->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QFont grande = LblTempoBenzVal->font();
+    grande.setBold(true);
+    grande.setPointSizeF(grande.pointSizeF() * 1.3);
+    LblTempoBenzVal->setFont(grande);
+    LblTempoBenzVal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LblTempoBenzVal->setText(QStringLiteral("0.0 (ms) "));
+    LblMs->setAlignment(Qt::AlignRight | Qt::AlignTop);
+
+    CmdUp->setIcon(Icona(Disegno::Su));
+    CmdDw->setIcon(Icona(Disegno::Giu));
+    CmdLeft->setIcon(Icona(Disegno::Sinistra));
+    CmdRight->setIcon(Icona(Disegno::Destra));
+    CmdNextPivot->setIcon(Icona(Disegno::Prossimo));
+    CmdNextPivot->setText(QStringLiteral("P"));
+    ImgChkAll->setIcon(Icona(Disegno::Tutti));
+    ImgChkAll->setFlat(true);
+    for (QPushButton *pulsante : {CmdUp, CmdDw, CmdLeft, CmdRight, CmdNextPivot, ImgChkAll})
+        pulsante->setFocusPolicy(Qt::NoFocus);
+    // The autotuning window is not there yet.
+    CmdAutotunig->setEnabled(false);
+
+    GrdLegenda->verticalHeader()->hide();
+    GrdLegenda->setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Petrol (ms)"),
+                                           QStringLiteral("Correction (ms)")});
+    GrdLegenda->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GrdLegenda->setSelectionBehavior(QAbstractItemView::SelectRows);
+    GrdLegenda->setSelectionMode(QAbstractItemView::SingleSelection);
+    GrdLegenda->setFocusPolicy(Qt::NoFocus);
+    GrdLegenda->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    GrdLegenda->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    for (int k = 0; k < ModelloRetta::NumPivot; ++k) {
+        for (int c = 0; c < 3; ++c) {
+            auto *cella = new QTableWidgetItem;
+            cella->setTextAlignment(c == 0 ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
+            GrdLegenda->setItem(k, c, cella);
+        }
+        GrdLegenda->item(k, 0)->setText(QStringLiteral("P%1").arg(k + 1));
+    }
+
+    TimerRipetizione->setInterval(IntervalloRipetizione);
+    connect(TimerRipetizione, &QTimer::timeout, this, &FrmRetta::PassoRipetizione);
+    CollegaPulsante(CmdUp, ModelloRetta::Alza);
+    CollegaPulsante(CmdDw, ModelloRetta::Abbassa);
+    CollegaPulsante(CmdRight, ModelloRetta::Destra);
+    CollegaPulsante(CmdLeft, ModelloRetta::Sinistra);
+    connect(CmdNextPivot, &QPushButton::clicked, this, &FrmRetta::CmdNextPivot_Click);
+    connect(CmdReset, &QPushButton::clicked, this, &FrmRetta::CmdReset_Click);
+    connect(CmdResetAll, &QPushButton::clicked, this, &FrmRetta::CmdResetAll_Click);
+    connect(CmdAutotunig, &QPushButton::clicked, this, &FrmRetta::CmdAutotunig_Click);
+    connect(ChkAll, &QCheckBox::toggled, this, &FrmRetta::ChkAll_Click);
+    connect(ImgChkAll, &QPushButton::clicked, ChkAll, &QCheckBox::toggle);
+    connect(Grafico, &FrmRettaGrafico::pivotCliccato, this,
+            [this](int k) { SelezionaPivot(k + 1); });
+    connect(GrdLegenda, &QTableWidget::cellClicked, this, [this](int riga, int) {
+        SelezionaPivot(riga + 1);
+    });
+    // A window that loses the keyboard never sees the key go up.
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState stato) {
+                if (stato != Qt::ApplicationActive)
+                    FineRipetizione();
+            });
+
+    DisponiControlli();
+    m_ctx.retta.CaricaScala(m_ctx.scale);
+    Grafico->ImpostaSepDecimale(m_ctx.imp.SepDecimale);
+    m_ctx.retta.DefaultRetta();
+    PlottaRetta(false);
+    SelezionaPivot(1);
+    Legenda();
+    Grafico->lower();
+}
+
+void FrmRetta::DisponiControlli()
+{
+    Twips::Posiziona(Grafico, 0, 0, FrmRettaGrafico::Sfondo.right() + 120, 9960);
+    Twips::Posiziona(LblParaRetta, 240, 60, 8880, 400);
+    Twips::Posiziona(LblMs, 8280, 9900, 840, 240);
+    const int x = 9360;
+    Twips::Posiziona(LblTempoBenzVal, x, 480, 4080, 420);
+    Twips::Posiziona(GrdLegenda, x, 1020, 4080, 3300);
+    const int riga = Twips::PxY(300, GrdLegenda);
+    for (int k = 0; k < ModelloRetta::NumPivot; ++k)
+        GrdLegenda->setRowHeight(k, riga);
+    GrdLegenda->horizontalHeader()->setFixedHeight(Twips::PxY(480, GrdLegenda));
+    GrdLegenda->setColumnWidth(0, Twips::PxX(600, GrdLegenda));
+    GrdLegenda->setColumnWidth(1, Twips::PxX(1680, GrdLegenda));
+    GrdLegenda->horizontalHeader()->setStretchLastSection(true);
+    Twips::Posiziona(CmdNextPivot, x, 4500, 1080, 600);
+    Twips::Posiziona(ImgChkAll, x + 2520, 4500, 900, 600);
+    Twips::Posiziona(ChkAll, x + 3480, 4500, 600, 600);
+    Twips::Posiziona(CmdUp, x + 1500, 5220, 1080, 600);
+    Twips::Posiziona(CmdLeft, x + 300, 5880, 1080, 600);
+    Twips::Posiziona(CmdRight, x + 2700, 5880, 1080, 600);
+    Twips::Posiziona(CmdDw, x + 1500, 6540, 1080, 600);
+    for (QPushButton *pulsante : {CmdUp, CmdDw, CmdLeft, CmdRight, CmdNextPivot, ImgChkAll})
+        pulsante->setIconSize(QSize(Twips::PxX(360, pulsante), Twips::PxY(360, pulsante)));
+    Twips::Posiziona(CmdReset, x, 7500, 1980, 600);
+    Twips::Posiziona(CmdResetAll, x + 2100, 7500, 1980, 600);
+    Twips::Posiziona(CmdAutotunig, x, 8280, 4080, 660);
+}
+
+void FrmRetta::CaricaLingua()
+{
+    ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
+    if (m_ctx.diz.Sezione(Sezione) < 0)
+        return; // design-time texts stay
+    auto testo = [this](int k) { return m_ctx.diz.TestoSezione(Sezione, k); };
+    LblParaRetta->setText(testo(1));
+    GrdLegenda->setHorizontalHeaderLabels({QStringLiteral("#"), testo(2), testo(3)});
+    for (const auto &[pulsante, k] : {std::pair{CmdResetAll, 4}, std::pair{CmdReset, 5},
+                                      std::pair{CmdAutotunig, 6}}) {
+        pulsante->setText(testo(k));
+        pulsante->setToolTip(testo(k));
+    }
+}
+
+void FrmRetta::DemoRetta()
+{
+    m_ctx.retta.DefaultRetta();
+    m_ctx.retta.Retta.fill(0);
+    PlottaRetta(false);
+}
+
+void FrmRetta::PlottaRetta(bool ricarica)
+{
+    if (ricarica)
+        m_ctx.retta.CaricaDaEcu(m_ctx);
+    Ridisegna();
+}
+
+void FrmRetta::Ridisegna()
+{
+    Grafico->update();
+    if (GrdLegenda->currentRow() != m_ctx.retta.PivotSel)
+        GrdLegenda->selectRow(m_ctx.retta.PivotSel);
+}
+
+void FrmRetta::Legenda()
+{
+    const ModelloRetta &r = m_ctx.retta;
+    const QString &sep = m_ctx.imp.SepDecimale;
+    for (int k = 0; k < ModelloRetta::NumPivot; ++k) {
+        for (const auto &[colonna, testo] : {std::pair{1, r.LegendaBenzina(k, sep)},
+                                            std::pair{2, r.LegendaCorrezione(k, sep)}}) {
+            QTableWidgetItem *cella = GrdLegenda->item(k, colonna);
+            if (cella->text() != testo)
+                cella->setText(testo);
+        }
+    }
+}
+
+void FrmRetta::AggiornaCursore()
+{
+    const bool valido = m_ctx.Valore(Contesto::RecLive, 6) & 1;
+    const int punto = qBound(0, m_ctx.Valore(Contesto::RecLive, 11), ModelloRetta::NumPunti - 1);
+    const double correzione = m_ctx.Valore(Contesto::RecLive, 3);
+    const auto y = static_cast<int>(ArrotondaPari(
+        FrmRettaGrafico::LineaZero
+        - FrmRettaGrafico::TwipsPerPasso * (correzione / ModelloRetta::GetCorrUSec())));
+    Grafico->ImpostaCursore(valido, punto, y);
+
+    const double adesso = TimerApi_uSec();
+    if (adesso - m_ultimoCalib >= PassoCalib) {
+        m_ultimoCalib = adesso;
+        m_faseCalib ^= 1;
+        Grafico->ImpostaFaseCalib(m_faseCalib);
+    }
+
+    // The petrol time shown is the mean of the last half second.
+    m_tempiBenzina.append(m_ctx.Valore(Contesto::RecLive, 1));
+    if (m_tempiBenzina.size() > 5)
+        m_tempiBenzina.removeFirst();
+    double somma = 0;
+    for (qint32 t : m_tempiBenzina)
+        somma += t;
+    const QString testo = ModelloRetta::TestoMs(somma / m_tempiBenzina.size(), 1,
+                                                m_ctx.imp.SepDecimale)
+        + QStringLiteral(" (ms) ");
+    if (LblTempoBenzVal->text() != testo)
+        LblTempoBenzVal->setText(testo);
+}
+
+void FrmRetta::SelezionaPivot(int n)
+{
+    if (n < 1 || n > ModelloRetta::NumPivot)
+        return;
+    m_ctx.retta.PivotSel = n - 1;
+    Ridisegna();
+}
+
+void FrmRetta::CmdNextPivot_Click()
+{
+    SelezionaPivot(m_ctx.retta.PivotSel + 1 >= ModelloRetta::NumPivot ? 1 : m_ctx.retta.PivotSel + 2);
+}
+
+void FrmRetta::ChkAll_Click()
+{
+    const bool tutti = ChkAll->isChecked();
+    Grafico->ImpostaTuttiPunti(tutti);
+    CmdLeft->setEnabled(!tutti);
+    CmdRight->setEnabled(!tutti);
+}
+
+void FrmRetta::CollegaPulsante(QPushButton *pulsante, int add)
+{
+    connect(pulsante, &QPushButton::pressed, this, [this, pulsante, add] {
+        ModificaRetta(add, true);
+        if (m_inCorso)
+            m_pulsante = pulsante;
+    });
+    connect(pulsante, &QPushButton::released, this, &FrmRetta::FineRipetizione);
+}
+
+void FrmRetta::TastiRetta(int tasto)
+{
+    switch (tasto) {
+    case Qt::Key_F8: ModificaRetta(ModelloRetta::Alza, true); break;
+    case Qt::Key_F7: ModificaRetta(ModelloRetta::Abbassa, true); break;
+    case Qt::Key_F6: ModificaRetta(ModelloRetta::Destra, true); break;
+    case Qt::Key_F5: ModificaRetta(ModelloRetta::Sinistra, true); break;
+    case Qt::Key_F9: CmdNextPivot_Click(); break;
+    default: break;
+    }
+}
+
+void FrmRetta::ModificaRetta(int add, bool cicla)
+{
+    // A held edit ignores further presses (a held key's auto-repeat).
+    if (m_inCorso || m_ctx.stato.OperazioneRichiesta != 0)
+        return;
+    if (m_ctx.retta.Passo(add, ChkAll->isChecked()) == ModelloRetta::Esito::PivotFisso)
+        return;
+    m_add = add;
+    m_inCorso = true;
+    m_ripeti = cicla;
+    m_pulsante = nullptr;
+    Ridisegna();
+    Legenda();
+    if (m_ripeti)
+        TimerRipetizione->start();
+    else
+        ConcludiModifica();
+}
+
+void FrmRetta::PassoRipetizione()
+{
+    // A button that went up unseen (its window was disabled) ends the edit too.
+    if (!m_ripeti || (m_pulsante && !m_pulsante->isDown())) {
+        ConcludiModifica();
+        return;
+    }
+    m_ctx.retta.Passo(m_add, ChkAll->isChecked());
+    Ridisegna();
+    Legenda();
+}
+
+void FrmRetta::FineRipetizione()
+{
+    m_ripeti = false;
+    if (m_inCorso)
+        ConcludiModifica();
+}
+
+void FrmRetta::ConcludiModifica()
+{
+    TimerRipetizione->stop();
+    m_inCorso = false;
+    m_ripeti = false;
+    m_pulsante = nullptr;
+    m_ctx.retta.RichiediScaricaRetta(m_ctx);
+}
+
+void FrmRetta::CmdReset_Click()
+{
+    const QString testo = m_ctx.diz.TestoSezione(Sezione, 7) + Acapo
+        + m_ctx.diz.TestoSezione(Sezione, 9);
+    if (m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::SiNo,
+                           ServiziUi::Icona::Domanda)
+        != ServiziUi::Risposta::Si)
+        return;
+    m_ctx.retta.DefaultRetta();
+    PlottaRetta(false);
+    Legenda();
+    m_ctx.retta.RichiediScaricaRetta(m_ctx);
+}
+
+void FrmRetta::CmdResetAll_Click()
+{
+    StatoApp &s = m_ctx.stato;
+    if (s.OperazioneRichiesta != 0)
+        return;
+    const QString testo = m_ctx.diz.TestoSezione(Sezione, 8) + Acapo
+        + m_ctx.diz.TestoSezione(Sezione, 9);
+    if (m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::SiNo,
+                           ServiziUi::Icona::Domanda)
+        != ServiziUi::Risposta::Si)
+        return;
+    s.FileDefinizioni = SceltaAlimentazione ? SceltaAlimentazione() : QString();
+    if (s.FileDefinizioni.isEmpty())
+        return;
+    s.RichiediOperazione(18);
+    s.TitoloFile = QStringLiteral(" - [") + QFileInfo(s.FileDefinizioni).fileName()
+        + QStringLiteral("] ");
+    if (s.StatoProgramma == StatoApp::Offline)
+        s.FileDefOffline = s.FileDefinizioni;
+    emit fileDefinizioniScelto();
+}
+
+void FrmRetta::ImpostaAutotuning(std::function<void()> apri)
+{
+    m_apriAutotuning = std::move(apri);
+    CmdAutotunig->setEnabled(static_cast<bool>(m_apriAutotuning));
+}
+
+void FrmRetta::CmdAutotunig_Click()
+{
+    if (!m_apriAutotuning)
+        return;
+    hide();
+    m_apriAutotuning();
+}
+
+void FrmRetta::MostraCorrezioniProposte(const QVector<QPair<int, qint32>> &deflessioni)
+{
+    QVector<QPair<int, double>> marcatori;
+    for (const auto &[punto, deflessione] : deflessioni) {
+        if (punto < 0 || punto >= ModelloRetta::NumPunti || deflessione == 0)
+            continue;
+        marcatori.append({punto, static_cast<double>(deflessione) / ModelloRetta::GetCorrUSec()
+                                     + m_ctx.retta.Retta[punto]});
+    }
+    Grafico->ImpostaMarcatori(marcatori);
+}
+
+} // namespace gascal

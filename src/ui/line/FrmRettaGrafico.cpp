@@ -1,0 +1,207 @@
+#include "ui/line/FrmRettaGrafico.h"
+
+#include "app/Arrotonda.h"
+#include "ui/line/ModelloRetta.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace gascal {
+
+const QRect FrmRettaGrafico::Sfondo(240, 480, 8880, 9120);
+
+namespace {
+const QColor ColoreBarra(46, 125, 50);
+const QColor ColoreBarraPivot(21, 67, 24);
+const QColor ColorePivot(25, 70, 170);
+const QColor ColoreSelezione(220, 30, 30);
+const QColor ColoreCursore(230, 120, 0);
+const QColor ColoreMarcatore(200, 0, 160);
+} // namespace
+
+FrmRettaGrafico::FrmRettaGrafico(const ModelloRetta &modello, QWidget *parent)
+    : QWidget(parent), m_modello(modello)
+{
+    setObjectName(QStringLiteral("ImgRetta"));
+}
+
+QRect FrmRettaGrafico::RettangoloPunto(int i, qint32 v)
+{
+    const int left = SinistraPrimaBarra + i * (LarghezzaBarra + SpazioBarre);
+    if (v >= 0)
+        return {left, LineaZero - TwipsPerPasso * v, LarghezzaBarra, TwipsPerPasso * v + AltezzaBase};
+    return {left, LineaZero, LarghezzaBarra, TwipsPerPasso * -v + AltezzaBase};
+}
+
+int FrmRettaGrafico::PivotAlClic(double x, double y) const
+{
+    for (int i = 0; i < ModelloRetta::NumPunti; ++i) {
+        const QRect barra = RettangoloPunto(i, m_modello.Retta[i]);
+        if (x >= barra.left() && x < barra.left() + barra.width() && y >= barra.top()
+            && y < barra.top() + barra.height()) {
+            for (int k = 0; k < ModelloRetta::NumPivot; ++k)
+                if (qAbs(m_modello.Pivot[k] - i) <= 1)
+                    return k;
+            return -1;
+        }
+    }
+    for (int k = 0; k < ModelloRetta::NumPivot; ++k) {
+        const QRect barra = RettangoloPunto(m_modello.Pivot[k], 0);
+        if (barra.left() - barra.width() < x && x <= barra.left() + 2 * barra.width())
+            return k;
+    }
+    return -1;
+}
+
+void FrmRettaGrafico::ImpostaTuttiPunti(bool tutti)
+{
+    if (tutti != m_tutti) {
+        m_tutti = tutti;
+        update();
+    }
+}
+
+void FrmRettaGrafico::ImpostaCursore(bool visibile, int punto, int yTwips)
+{
+    if (visibile == m_cursore && (!visibile || (punto == m_punto && yTwips == m_yCursore)))
+        return;
+    m_cursore = visibile;
+    m_punto = punto;
+    m_yCursore = yTwips;
+    update();
+}
+
+void FrmRettaGrafico::ImpostaFaseCalib(int fase)
+{
+    if (fase != m_fase) {
+        m_fase = fase;
+        if (m_cursore)
+            update();
+    }
+}
+
+void FrmRettaGrafico::ImpostaMarcatori(const QVector<QPair<int, double>> &marcatori)
+{
+    m_marcatori = marcatori;
+    update();
+}
+
+void FrmRettaGrafico::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.scale(logicalDpiX() / 1440.0, logicalDpiY() / 1440.0);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    // Background with a grid every 10 steps (640 µs) and the zero line.
+    p.fillRect(Sfondo, QColor(250, 250, 244));
+    p.setPen(QPen(QColor(220, 220, 210), 0));
+    for (int passi = -150; passi <= 150; passi += 10) {
+        const int y = LineaZero - TwipsPerPasso * passi;
+        if (y > Sfondo.top() && y < Sfondo.bottom())
+            p.drawLine(Sfondo.left(), y, Sfondo.right(), y);
+    }
+    p.setPen(QPen(Qt::black, 15));
+    p.drawLine(Sfondo.left(), LineaZero, Sfondo.right(), LineaZero);
+    p.setPen(QPen(Qt::gray, 0));
+    p.drawRect(Sfondo);
+    DisegnaScale(p);
+
+    const auto &retta = m_modello.Retta;
+    const auto &pivot = m_modello.Pivot;
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < ModelloRetta::NumPunti; ++i) {
+        const bool diPivot = std::find(pivot.begin(), pivot.end(), i) != pivot.end();
+        p.setBrush(diPivot && !m_tutti ? ColoreBarraPivot : ColoreBarra);
+        p.drawRect(RettangoloPunto(i, retta[i]));
+    }
+
+    if (!m_tutti) {
+        // Pivot markers sit on the value end of their bar; the selected one
+        // is ringed and pointed at from above.
+        for (int k = 0; k < ModelloRetta::NumPivot; ++k) {
+            const QRect barra = RettangoloPunto(pivot[k], retta[pivot[k]]);
+            const QPointF centro(barra.center().x() + 0.5, LineaZero - TwipsPerPasso * retta[pivot[k]]);
+            p.setBrush(ColorePivot);
+            p.setPen(QPen(Qt::white, 15));
+            p.drawEllipse(centro, 90.0, 90.0);
+            if (k == m_modello.PivotSel) {
+                p.setBrush(Qt::NoBrush);
+                p.setPen(QPen(ColoreSelezione, 30));
+                p.drawEllipse(centro, 150.0, 150.0);
+                QPainterPath freccia;
+                const double cima = std::min<double>(centro.y(), LineaZero) - 210;
+                freccia.moveTo(centro.x(), cima);
+                freccia.lineTo(centro.x() - 105, cima - 180);
+                freccia.lineTo(centro.x() + 105, cima - 180);
+                freccia.closeSubpath();
+                p.setPen(Qt::NoPen);
+                p.fillPath(freccia, ColoreSelezione);
+            }
+        }
+    }
+
+    // Proposed corrections: a diamond at the target height of their point.
+    p.setPen(QPen(Qt::white, 10));
+    p.setBrush(ColoreMarcatore);
+    for (const auto &[punto, passi] : m_marcatori) {
+        if (punto < 0 || punto >= ModelloRetta::NumPunti)
+            continue;
+        const double x = RettangoloPunto(punto, 0).center().x() + 0.5;
+        const double y = LineaZero - passi * TwipsPerPasso;
+        const QPointF rombo[4] = {{x, y - 100}, {x + 80, y}, {x, y + 100}, {x - 80, y}};
+        p.drawPolygon(rombo, 4);
+    }
+
+    if (m_cursore) {
+        const double x = RettangoloPunto(m_punto, 0).center().x() + 0.5;
+        p.setPen(QPen(ColoreCursore, 20, Qt::DashLine));
+        p.drawLine(QPointF(x, Sfondo.top()), QPointF(x, Sfondo.bottom()));
+        p.drawLine(QPointF(Sfondo.left(), m_yCursore), QPointF(Sfondo.right(), m_yCursore));
+        // ShpCalibP: the working point, pulsing every 250 ms.
+        p.setPen(QPen(ColoreCursore, 25));
+        p.setBrush(m_fase ? ColoreCursore : QColor(Qt::transparent));
+        const double raggio = m_fase ? 75.0 : 120.0;
+        p.drawEllipse(QPointF(x, m_yCursore), raggio, raggio);
+    }
+}
+
+void FrmRettaGrafico::DisegnaScale(QPainter &p)
+{
+    // The correction in ms on the grid lines (every 20 steps, 1.28 ms) and
+    // the petrol time in ms under every 5th point.
+    // The painter counts in twips: one point is 20 twips.
+    QFont font = this->font();
+    font.setPixelSize(qRound(font.pointSizeF() * 20 * 0.85));
+    p.setFont(font);
+    p.setPen(QColor(120, 120, 110));
+    const QString sep = m_sepDecimale;
+    for (int passi = -140; passi <= 120; passi += 20) {
+        const int y = LineaZero - TwipsPerPasso * passi;
+        if (passi == 0 || y - 90 < Sfondo.top() || y + 90 > Sfondo.bottom())
+            continue;
+        const QString testo = ModelloRetta::TestoMs(passi * double(ModelloRetta::GetCorrUSec()), 2, sep);
+        p.drawText(QRect(Sfondo.left() + 30, y - 230, 1200, 220), Qt::AlignLeft | Qt::AlignBottom,
+                   passi > 0 ? QLatin1Char('+') + testo : testo);
+    }
+    const auto &scala = m_modello.Scala;
+    if (std::all_of(scala.begin(), scala.end(), [](qint32 v) { return v == 0; }))
+        return;
+    for (int i = 0; i < ModelloRetta::NumPunti; i += 5) {
+        const int x = RettangoloPunto(i, 0).center().x();
+        p.drawLine(x, Sfondo.bottom(), x, Sfondo.bottom() + 60);
+        p.drawText(QRect(x - 400, Sfondo.bottom() + 60, 800, 220), Qt::AlignHCenter | Qt::AlignTop,
+                   ModelloRetta::TestoMs(scala[i], 1, sep));
+    }
+}
+
+void FrmRettaGrafico::mousePressEvent(QMouseEvent *evento)
+{
+    const double x = evento->position().x() * 1440.0 / logicalDpiX();
+    const double y = evento->position().y() * 1440.0 / logicalDpiY();
+    const int k = PivotAlClic(x, y);
+    if (k >= 0)
+        emit pivotCliccato(k);
+}
+
+} // namespace gascal
