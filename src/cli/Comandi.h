@@ -15,6 +15,13 @@ int ComandoCaricaMappa(SessioneCli &s, int timeoutSec, const QString &file);
 int ComandoLive(SessioneCli &s, int timeoutSec, int righe);
 int ComandoScan(SessioneCli &s);
 
+struct OpzioniAutotune {
+    bool cng = false;
+    QString iniettore;   // name in the injector table; empty = the only one
+    bool accetta = false;
+    QString profilo;     // tuning profile; empty = the program folder's or the built-in one
+};
+int ComandoAutotune(SessioneCli &s, int timeoutSec, const OpzioniAutotune &opzioni);
 // `line` and its edits: the action (empty = print), the pivot (0-based) or
 // the signed shift, and the number of raise/lower steps.
 struct RichiestaLinea {

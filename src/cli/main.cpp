@@ -27,6 +27,10 @@ const char *const Descrizione =
     "                  engineering units (--count N rows, else until stopped).\n"
     "  scan            Try every port with every firmware probe and say what\n"
     "                  answered where.\n"
+    "  autotune        Run the autotuning on the running engine: --fuel lpg|cng,\n"
+    "                  --injector NAME (else the ECU's own type),\n"
+    "                  --accept (else Enter accepts), --profile FILE. Ctrl+C\n"
+    "                  stops and restores the ECU.\n"
     "  line            Print the ECU's calibration line: the nine pivots, the 56\n"
     "                  corrections (steps of 64 us) and the petrol-time scale.\n"
     "  line raise|lower PIVOT [--steps N]   Raise or lower pivot 1..9.\n"
@@ -69,6 +73,13 @@ int main(int argc, char *argv[])
         QStringLiteral("SEC"), QStringLiteral("10"));
     const QCommandLineOption count(QStringLiteral("count"),
         QStringLiteral("live: print N rows and stop."), QStringLiteral("N"));
+    const QCommandLineOption fuel(QStringLiteral("fuel"), QStringLiteral("autotune: lpg or cng."),
+                                  QStringLiteral("FUEL"));
+    const QCommandLineOption injector(QStringLiteral("injector"),
+                                      QStringLiteral("autotune: injector type, by its name."), QStringLiteral("NAME"));
+    const QCommandLineOption accept(QStringLiteral("accept"), QStringLiteral("autotune: accept at the end."));
+    const QCommandLineOption profile(QStringLiteral("profile"), QStringLiteral("autotune: tuning profile."),
+                                     QStringLiteral("FILE"));
     const QCommandLineOption steps(QStringLiteral("steps"),
         QStringLiteral("line raise/lower: N steps (default 1)."), QStringLiteral("N"));
     const QCommandLineOption in(QStringLiteral("in"), QStringLiteral("samples: the sample file to read."),
@@ -87,9 +98,9 @@ int main(int argc, char *argv[])
         QStringLiteral("P"), QStringLiteral("60"));
     const QCommandLineOption noPetrol(QStringLiteral("no-petrol"),
         QStringLiteral("samples: take samples on gas only."));
-    p.addOptions({dir, timeout, count, steps, in, out, seconds, stability, bezier, percent, noPetrol});
+    p.addOptions({dir, timeout, count, steps, fuel, injector, accept, profile, in, out, seconds, stability, bezier, percent, noPetrol});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line or samples."));
+                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line, autotune or samples."));
 
     // "line all -3": a negative number is an argument, not an option.
     QStringList daLeggere = QCoreApplication::arguments();
@@ -119,7 +130,7 @@ int main(int argc, char *argv[])
     const bool linea = comando == QLatin1String("line");
     const bool noto = conFile || linea || comando == QLatin1String("info")
         || comando == QLatin1String("live") || comando == QLatin1String("scan")
-        || comando == QLatin1String("samples");
+        || comando == QLatin1String("autotune") || comando == QLatin1String("samples");
     if (!noto)
         return Uso(QStringLiteral("unknown command '%1'").arg(comando));
     RichiestaLinea richiestaLinea;
@@ -174,6 +185,17 @@ int main(int argc, char *argv[])
         }
     }
 
+    OpzioniAutotune autotune;
+    if (comando == QLatin1String("autotune")) {
+        const QString f = p.value(fuel).toLower();
+        if (f != QLatin1String("lpg") && f != QLatin1String("cng"))
+            return Uso(QStringLiteral("autotune needs --fuel lpg or --fuel cng"));
+        autotune.cng = f == QLatin1String("cng");
+        autotune.iniettore = p.value(injector);
+        autotune.accetta = p.isSet(accept);
+        autotune.profilo = p.value(profile);
+    }
+
     const QString cartella = p.isSet(dir) ? p.value(dir) : QCoreApplication::applicationDirPath();
     SessioneCli sessione;
     if (!sessione.Avvia(cartella))
@@ -187,6 +209,8 @@ int main(int argc, char *argv[])
         return ComandoCaricaMappa(sessione, secondi, argomenti.at(1));
     if (comando == QLatin1String("live"))
         return ComandoLive(sessione, secondi, righe);
+    if (comando == QLatin1String("autotune"))
+        return ComandoAutotune(sessione, secondi, autotune);
     if (linea)
         return ComandoLinea(sessione, secondi, richiestaLinea);
     if (comando == QLatin1String("samples"))

@@ -41,7 +41,7 @@ QString ControlCommands::execute(const QString &line, bool *quit)
     if (cmd == QLatin1String("state") && arg.isEmpty())
         return m_model.describe();
     if (cmd == QLatin1String("help") && arg.isEmpty())
-        return QStringLiteral("commands: key on|off, rpm N, load PCT, tank PCT, temp C, fuel petrol|gas, boost MBAR, road [SECONDS], state, quit");
+        return QStringLiteral("commands: key on|off, rpm N, load PCT, tank PCT, temp C, fuel petrol|gas, flow PCT, offset US, boost MBAR, road [SECONDS], state, quit");
     if (cmd == QLatin1String("quit") && arg.isEmpty()) {
         *quit = true;
         return QStringLiteral("bye");
@@ -93,6 +93,18 @@ QString ControlCommands::execute(const QString &line, bool *quit)
         if (!number(arg, -40, 127, &v))
             return error(QStringLiteral("temp needs degrees -40..127"));
         m_model.setGasTemperature(v);
+        return ok;
+    }
+    if (cmd == QLatin1String("flow")) {
+        if (!number(arg, 50, 150, &v))
+            return error(QStringLiteral("flow needs a percentage 50..150"));
+        m_model.setGasFlow(v);
+        return ok;
+    }
+    if (cmd == QLatin1String("offset")) {
+        if (!number(arg, -1000, 1000, &v))
+            return error(QStringLiteral("offset needs microseconds -1000..1000"));
+        m_model.setGasOffset(v);
         return ok;
     }
     return error(QStringLiteral("unknown command '%1' (try help)").arg(line.simplified()));

@@ -14,6 +14,8 @@ class RoadCycle;
 //   fuel petrol|gas   the driver's switch button
 //   boost MBAR        manifold pressure at full load, 1000 (no turbo) .. 2500
 //   road [SECONDS]    drives the road cycle once, SECONDS a point (default 4)
+//   flow PCT          the gas injectors' true flow, percent of nominal (50..150)
+//   offset US         the gas installation's fixed offset (-1000..1000 us)
 //   state             the main engine values on one line
 //   help              the list of commands
 //   quit              ends ecusim

@@ -32,6 +32,7 @@ constexpr int Mode = 2;           // UB bits
 constexpr int Faults = 3;         // UB bits
 constexpr int GlobalCorrection = 5; // SW us
 constexpr int ModeStateRequest = 0x01;
+constexpr int ModeTuning = 0x02;  // autotuning: gas at once and held, value 5 the whole correction
 constexpr int FaultEndOfGas = 0x01;
 } // namespace State
 

@@ -22,10 +22,21 @@ constexpr double FullManifoldMbar = 1000.0;  // wide open throttle (no turbo)
 constexpr double MaxBoostMbar = 2500.0;      // highest full-load pressure of a turbo ("boost")
 constexpr double StoppedManifoldMbar = 1000.0; // engine stopped: atmospheric
 constexpr double CutOffRpm = 1600.0;         // closed throttle above this: petrol cut-off
+constexpr double NoLoadMbarPerRpm = 0.04;    // holding a speed above idle takes some throttle
 
 // Petrol injection time computed by the car's own ECU.
 constexpr double PetrolUsPerMbar = 8.0;      // 350 mbar at idle gives 2800 us
-constexpr double PetrolTrim = 1.0;           // the petrol ECU's fuel trim (1 = none)
+
+// The petrol ECU's closed-loop fuel trim (PetrolEcu): a factor on the need.
+constexpr double TrimTimeConstantS = 1.0;    // lag of the lambda loop
+constexpr double TrimMin = 0.6;              // trim limits
+constexpr double TrimMax = 1.6;
+constexpr double TrimNoise = 0.003;          // +-0.3 % on the time the gas ECU reads
+
+// The default gas installation: injectors 15 % short of their nominal flow
+// and 250 us of dead time not covered by the settings.
+constexpr double GasFlowPct = 85.0;
+constexpr double GasOffsetUs = 250.0;
 
 // Gas injection limits.
 constexpr double MaxGasUs = 20000.0;         // longest gas injection time at low speed

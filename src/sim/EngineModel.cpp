@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 namespace C = EngineConstants;
@@ -43,12 +44,18 @@ EngineModel::EngineModel(MemoryBlocks &memory, QObject *parent)
 {
     m_pressure = isCng() ? C::CngPressureMbar : C::LpgPressureMbar;
     m_levelFiltered = m_tank * C::LevelCountsPerPct;
+    m_installation.flowPct = C::GasFlowPct;
+    m_installation.offsetUs = C::GasOffsetUs;
     m_timer.setInterval(C::TickMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { step(C::TickMs); });
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        for (int i = 0; i < m_timeScale; ++i)
+            step(C::TickMs);
+    });
 }
 
 void EngineModel::start()
 {
+    m_petrolEcu.step(0, needUs(), m_installation, {});
     writeLive();
     syncCommandBlock();
     m_timer.start();
@@ -70,6 +77,12 @@ void EngineModel::setBoost(double mbar)
 {
     m_fullLoadMbar = std::clamp(mbar, C::FullManifoldMbar, C::MaxBoostMbar);
 }
+
+void EngineModel::setGasFlow(double percent) { m_installation.flowPct = std::clamp(percent, 50.0, 150.0); }
+
+void EngineModel::setGasOffset(double us) { m_installation.offsetUs = std::clamp(us, -1000.0, 1000.0); }
+
+void EngineModel::setTimeScale(int factor) { m_timeScale = std::clamp(factor, 1, 50); }
 
 void EngineModel::setTank(double percent) { m_tank = std::clamp(percent, 0.0, 100.0); }
 
@@ -112,14 +125,31 @@ FuelSwitch::Settings EngineModel::switchSettings() const
     s.endOfGas = byte(L::Config::Enables) & L::Config::EnableEndOfGas;
     s.endOfGasMbar = word(L::Config::EndOfGasPressure);
     s.endOfGasMs = word(L::Config::EndOfGasTime);
+    s.tuning = tuning();
     return s;
 }
 
+bool EngineModel::tuning() const
+{
+    return m_memory.byteAt(Block::State, L::State::Mode) & L::State::ModeTuning;
+}
+
+// In tuning mode the gas once engaged stays on whatever value 0 says: a
+// petrol request is held off until the mode ends, and then taken.
 void EngineModel::syncCommandBlock()
 {
-    if (m_memory.byteAt(Block::State, L::State::Mode) & L::State::ModeStateRequest)
-        m_switch.setRequest(m_memory.byteAt(Block::State, L::State::Requested) == C::FuelGas);
-    m_memory.setByte(Block::State, L::State::Requested, m_switch.gasRequested() ? C::FuelGas : C::FuelPetrol);
+    if (m_memory.byteAt(Block::State, L::State::Mode) & L::State::ModeStateRequest) {
+        const bool gas = m_memory.byteAt(Block::State, L::State::Requested) == C::FuelGas;
+        m_petrolDeferred = !gas && tuning() && m_switch.gasRequested() && m_switch.valveOpen();
+        if (!m_petrolDeferred)
+            m_switch.setRequest(gas);
+    }
+    if (m_petrolDeferred && !tuning()) {
+        m_petrolDeferred = false;
+        m_switch.setRequest(false);
+    }
+    const bool requested = m_switch.gasRequested() && !m_petrolDeferred;
+    m_memory.setByte(Block::State, L::State::Requested, requested ? C::FuelGas : C::FuelPetrol);
     m_memory.setByte(Block::State, L::State::Confirmed, m_switch.onGas() ? C::FuelGas : C::FuelPetrol);
 }
 
@@ -140,6 +170,10 @@ void EngineModel::step(int dtMs)
     m_sinceLoadChangeMs = std::min(m_sinceLoadChangeMs + dtMs, 1000000);
     if (running())
         ++m_tick;
+
+    const bool gas = running() && m_switch.valveOpen();
+    m_petrolEcu.step(dtMs / 1000.0, needUs(), m_installation,
+                     gas ? std::function<double(double)>([this](double p) { return gasTimeUs(p); }) : nullptr);
 
     writeLive();
     syncCommandBlock();
@@ -165,18 +199,48 @@ void EngineModel::moveEngine(double dtS)
     }
 }
 
-double EngineModel::petrolTimeUs() const
+// The engine's fuel need, as the petrol time that feeds it on petrol: the
+// manifold pressure (load, and the throttle that holds a speed above idle)
+// times the petrol injectors' flow.
+double EngineModel::needUs() const
 {
     const double desired = std::max(m_targetRpm, C::IdleRpm);
     const bool cutOff = m_load == 0 && m_rpm > C::CutOffRpm && m_rpm > desired + C::SteadyBandRpm;
     if (!running() || cutOff)
         return 0.0;
-    return manifoldMbar() * C::PetrolUsPerMbar * C::PetrolTrim;
+    return manifoldMbar() * C::PetrolUsPerMbar;
 }
 
 double EngineModel::manifoldMbar() const
 {
-    return C::IdleManifoldMbar + (m_fullLoadMbar - C::IdleManifoldMbar) * m_load / 100.0;
+    if (!running())
+        return C::StoppedManifoldMbar;
+    const double byLoad = C::IdleManifoldMbar + (m_fullLoadMbar - C::IdleManifoldMbar) * m_load / 100.0;
+    const double bySpeed = C::NoLoadMbarPerRpm * std::max(0.0, m_rpm - C::IdleRpm) * (1.0 - m_load / 100.0);
+    return std::min(m_fullLoadMbar, byLoad + bySpeed);
+}
+
+int EngineModel::pointOf(double petrolUs) const
+{
+    const int spacingUs = m_memory.byteAt(Block::Block5, L::Block5::Spacing) * 5;
+    return std::clamp(static_cast<int>(petrolUs / (spacingUs > 0 ? spacingUs : 255)), 0, L::MapPoints - 1);
+}
+
+// The gas ECU's correction for a petrol time: in tuning mode value 5 of the
+// command block alone, otherwise the calibration line's point alone.
+double EngineModel::correctionAt(double petrolUs) const
+{
+    if (tuning())
+        return static_cast<qint16>(m_memory.wordAt(Block::State, L::State::GlobalCorrection));
+    return correctionUs(pointOf(petrolUs));
+}
+
+double EngineModel::gasTimeUs(double petrolUs) const
+{
+    const double maxGasUs = running() ? std::min(C::MaxGasUs, C::GasDutyLimit * 120e6 / m_rpm) : C::MaxGasUs;
+    if (petrolUs <= 0)
+        return 0.0;
+    return std::clamp((petrolUs + correctionAt(petrolUs)) * bandFactor(), 0.0, maxGasUs);
 }
 
 double EngineModel::correctionUs(int point) const
@@ -215,17 +279,13 @@ void EngineModel::writeLive()
 {
     const bool r = running();
     const double rpm = r ? m_rpm : 0.0;
-    m_petrolUs = petrolTimeUs();
-
-    const int spacingUs = m_memory.byteAt(Block::Block5, L::Block5::Spacing) * 5;
-    m_point = std::clamp(static_cast<int>(m_petrolUs / (spacingUs > 0 ? spacingUs : 255)), 0, L::MapPoints - 1);
-    const auto global = static_cast<qint16>(m_memory.wordAt(Block::State, L::State::GlobalCorrection));
-    m_correctionUs = correctionUs(m_point) + global;
+    m_needUs = needUs();
+    m_petrolUs = m_needUs > 0 ? m_petrolEcu.timeUs() : 0.0;
+    m_point = pointOf(m_petrolUs);
+    m_correctionUs = correctionAt(m_petrolUs);
 
     const double maxGasUs = r ? std::min(C::MaxGasUs, C::GasDutyLimit * 120e6 / rpm) : C::MaxGasUs;
-    m_gasUs = r && m_switch.valveOpen() && m_petrolUs > 0
-        ? std::clamp((m_petrolUs + m_correctionUs) * bandFactor(), 0.0, maxGasUs)
-        : 0.0;
+    m_gasUs = r && m_switch.valveOpen() ? gasTimeUs(m_petrolUs) : 0.0;
 
     const bool transient = r
         && (std::abs(std::max(m_targetRpm, C::IdleRpm) - m_rpm) > C::SteadyBandRpm || m_petrolUs == 0
@@ -250,7 +310,7 @@ void EngineModel::writeLive()
     leds.faults = m_memory.byteAt(Block::State, L::State::Faults) != 0;
     m_leds = SwitchLeds::word(leds);
 
-    const double manifold = r ? manifoldMbar() : C::StoppedManifoldMbar;
+    const double manifold = manifoldMbar();
     // On sensor code 0 the pressure input reads the manifold-pressure sensor.
     const bool mapSensor = m_memory.byteAt(Block::Config, L::Config::PressureSensor) == C::MapSensorCode;
     const double pressureReading = mapSensor
@@ -296,6 +356,11 @@ QString EngineModel::describe() const
         QStringLiteral("level=%1").arg(m_levelRaw),
         QStringLiteral("point=%1").arg(m_point),
         QStringLiteral("corr_us=%1").arg(std::lround(m_correctionUs)),
+        QStringLiteral("need_us=%1").arg(std::lround(m_needUs)),
+        QStringLiteral("trim=%1").arg(m_petrolEcu.trim(), 0, 'f', 3),
+        QStringLiteral("tuning=%1").arg(tuning() ? 1 : 0),
+        QStringLiteral("flow=%1").arg(m_installation.flowPct),
+        QStringLiteral("offset_us=%1").arg(m_installation.offsetUs),
         QStringLiteral("leds=0x%1").arg(m_leds, 4, 16, QLatin1Char('0')),
     }.join(QLatin1Char(' '));
 }

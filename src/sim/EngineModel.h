@@ -2,6 +2,7 @@
 
 #include "FuelSwitch.h"
 #include "MemoryBlocks.h"
+#include "PetrolEcu.h"
 
 #include <QObject>
 #include <QString>
@@ -33,6 +34,11 @@ public:
     // Manifold pressure at full load: 1000 mbar without a turbo, more with one.
     void setBoost(double mbar);
     void requestFuel(bool gas);        // the driver's switch button
+    // The gas installation's error (PetrolEcu::Installation).
+    void setGasFlow(double percent);   // 50..150
+    void setGasOffset(double us);      // -1000..1000
+    // Model seconds per second of wall time: each tick runs this many steps.
+    void setTimeScale(int factor);
 
     // One model step of dtMs milliseconds (the tick calls it).
     void step(int dtMs);
@@ -53,8 +59,12 @@ private:
     int speedFactor() const;
     void moveEngine(double dtS);
     void writeLive();
-    double manifoldMbar() const;      // with the engine running
-    double petrolTimeUs() const;
+    double needUs() const;
+    double manifoldMbar() const;
+    int pointOf(double petrolUs) const;
+    double correctionAt(double petrolUs) const;
+    double gasTimeUs(double petrolUs) const;
+    bool tuning() const;
     double correctionUs(int point) const;
     double bandFactor() const;
     int levelReading(double percent) const;
@@ -63,6 +73,10 @@ private:
     MemoryBlocks &m_memory;
     QTimer m_timer;
     FuelSwitch m_switch;
+    PetrolEcu m_petrolEcu;
+    PetrolEcu::Installation m_installation;
+    bool m_petrolDeferred = false;   // a petrol request held off by the tuning mode
+    int m_timeScale = 1;
 
     bool m_key = true;
     double m_targetRpm;
@@ -81,6 +95,7 @@ private:
     // What the last step wrote, for describe().
     double m_petrolUs = 0;
     double m_gasUs = 0;
+    double m_needUs = 0;
     double m_correctionUs = 0;
     int m_point = 0;
     int m_levelRaw = 0;

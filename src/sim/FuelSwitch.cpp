@@ -52,6 +52,11 @@ void FuelSwitch::step(int dtMs, const Settings &s, const Conditions &now)
 void FuelSwitch::stepWaiting(int dtMs, const Settings &s, const Conditions &now)
 {
     m_waitedMs += dtMs;
+    if (s.tuning) {
+        m_phase = Phase::Overlap;
+        m_overlapMs = 0;
+        return;
+    }
     const bool tempOk = s.switchTempC >= EngineConstants::NoTemperatureCondition
         || now.gasTempC >= s.switchTempC;
     const bool speedOk = speedConditionHolds(s, now.rpm);

@@ -25,6 +25,7 @@ public:
         bool endOfGas = true;
         int endOfGasMbar = 600;
         int endOfGasMs = 3000;
+        bool tuning = false;           // tuning mode: a gas request goes straight to the overlap
     };
 
     struct Conditions

@@ -69,8 +69,18 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("Drive the road cycle once: steady points on petrol, then on gas (for sampling)."));
     const QCommandLineOption roadStep(QStringLiteral("road-step"),
         QStringLiteral("Seconds each point of the road cycle lasts, 1..60 (default 4)."), QStringLiteral("SECONDS"));
+    const QCommandLineOption coldOpt(QStringLiteral("cold"),
+        QStringLiteral("Start with a cold engine (the reducer at ambient temperature)."));
+    const QCommandLineOption flowOpt(QStringLiteral("gas-flow"),
+        QStringLiteral("True flow of the gas injectors in percent of the nominal one (50..150)."),
+        QStringLiteral("PCT"));
+    const QCommandLineOption offsetOpt(QStringLiteral("gas-offset"),
+        QStringLiteral("Fixed offset of the gas installation in microseconds (-1000..1000)."),
+        QStringLiteral("US"));
+    const QCommandLineOption scaleOpt(QStringLiteral("time-scale"),
+        QStringLiteral("Run the engine N times faster than the clock (1..50)."), QStringLiteral("N"));
     p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, verboseOpt,
-                  control, cngOpt, definitions, demoOpt, roadOpt, roadStep});
+                  control, cngOpt, definitions, demoOpt, roadOpt, roadStep, coldOpt, flowOpt, offsetOpt, scaleOpt});
 
     if (!p.parse(arguments)) {
         *error = p.errorText();
@@ -102,6 +112,24 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     }
     if (linkPath.isEmpty() && definitionsPath.isEmpty()) {
         *error = QStringLiteral("--link PATH is required");
+        return false;
+    }
+    cold = p.isSet(coldOpt);
+    const struct { const QCommandLineOption *opt; double low, high; double *target; } reals[] = {
+        {&flowOpt, 50, 150, &gasFlowPct}, {&offsetOpt, -1000, 1000, &gasOffsetUs}};
+    for (const auto &r : reals) {
+        if (!p.isSet(*r.opt))
+            continue;
+        bool ok = false;
+        const double v = p.value(*r.opt).toDouble(&ok);
+        if (!ok || v < r.low || v > r.high) {
+            *error = QStringLiteral("--%1 needs a number %2..%3").arg(r.opt->names().first()).arg(r.low).arg(r.high);
+            return false;
+        }
+        *r.target = v;
+    }
+    if (p.isSet(scaleOpt) && (!toCount(p.value(scaleOpt), &timeScale) || timeScale < 1 || timeScale > 50)) {
+        *error = QStringLiteral("--time-scale needs a whole number 1..50");
         return false;
     }
     programmed = !p.isSet(unprogrammed);

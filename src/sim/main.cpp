@@ -2,7 +2,8 @@
 //
 //   ecusim --link PATH [--unprogrammed] [--identity HEX] [--settings SetCom.ini]
 //          [--drop-every N] [--corrupt-every N] [--delay-ms MS] [--refuse SERVICE]...
-//          [--verbose] [--control PATH|-] [--cng] [--demo] [--road [--road-step S]]
+//          [--verbose] [--control PATH|-] [--cng] [--demo] [--road [--road-step S]] [--cold]
+//          [--gas-flow PCT] [--gas-offset US] [--time-scale N]
 //   ecusim --write-definitions FILE [--cng]
 //
 // Prints "ready" on stdout once PATH leads to the line (and the control
@@ -15,6 +16,7 @@
 #include "DefinitionFile.h"
 #include "EcuDefaults.h"
 #include "EcuSimulator.h"
+#include "EngineConstants.h"
 #include "EngineModel.h"
 #include "FaultInjector.h"
 #include "MemoryBlocks.h"
@@ -82,6 +84,13 @@ int main(int argc, char *argv[])
         if (block == MemoryBlocks::Block::State)
             engine.syncCommandBlock();
     });
+    if (options.cold)
+        engine.setGasTemperature(EngineConstants::AmbientTempC);
+    if (options.gasFlowPct >= 0)
+        engine.setGasFlow(options.gasFlowPct);
+    if (options.gasOffsetUs < 1e8)
+        engine.setGasOffset(options.gasOffsetUs);
+    engine.setTimeScale(options.timeScale);
     ControlCommands commands(engine);
     RoadCycle road(commands);
     commands.setRoadCycle(&road);

@@ -4,6 +4,7 @@
 #include "ecu/SequenzeBlocchi.h"
 #include "app/Impostazioni.h"
 #include "app/ServiziUi.h"
+#include "autotune/FrmAutotuning.h"
 #include "ecu/Definizioni.h"
 #include "app/FileSistema.h"
 #include "interp/FileCampioni.h"
@@ -123,6 +124,7 @@ void MDIFrm::CreaFinestre()
     m_frmBar->show();
     m_pagine[PagRetta]->hide();
     m_frmWait->hide();
+    CreaAutotuning();
 
     m_comandi->Collega(*m_frmBar);
     connect(m_frmBar, &FrmBar::richiestaPagina, this, &MDIFrm::CmdPage_Click);
@@ -376,6 +378,35 @@ void MDIFrm::MDIForm_Resize()
     for (PaginaEditor *pagina : m_pagine)
         pagina->setGeometry(destra);
     m_frmWait->move(0, m_frmBar->height());
+    const QRect pagina = m_pagine[PagConfig]->geometry();
+    m_frmAutotuning->move(pagina.x() + (pagina.width() - m_frmAutotuning->width()) / 2,
+                          pagina.y() + (pagina.height() - m_frmAutotuning->height()) / 2);
+}
+
+// The autotuning window, hidden until the calibration line page opens it; the
+// sequence runs in Timer1 in state 7.
+void MDIFrm::CreaAutotuning()
+{
+    m_frmAutotuning = new FrmAutotuning(m_ctx, m_area);
+    m_frmAutotuning->hide();
+    TaraturaAvvio = [this] { m_frmAutotuning->Sequenza().TaraturaAvvio(); };
+    m_frmAutotuning->Retta().ridisegna = [this] {
+        FrmRetta()->PlottaRetta(true);
+        FrmRetta()->Legenda();
+    };
+    m_frmRetta->ImpostaAutotuning([this] { MostraAutotuning(); });
+    connect(m_frmAutotuning, &FrmAutotuning::chiusa, this, [this] {
+        if (m_ctx.stato.PaginaCorrente == PagRetta)
+            FrmRetta()->show();
+    });
+}
+
+void MDIFrm::MostraAutotuning()
+{
+    FrmRetta()->hide();
+    m_frmAutotuning->Sequenza().Didascalia = windowTitle();
+    m_frmAutotuning->show();
+    m_frmAutotuning->raise();
 }
 
 void MDIFrm::resizeEvent(QResizeEvent *evento)

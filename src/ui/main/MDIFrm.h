@@ -11,6 +11,7 @@ namespace gascal {
 class BarraComandi;
 class Contesto;
 class EsecutoreOperazioni;
+class FrmAutotuning;
 class FrmBar;
 class FrmInterpola;
 class FrmRetta;
@@ -59,6 +60,9 @@ public:
     // The calibration line page itself (markers, autotuning button).
     ::gascal::FrmRetta *PaginaRetta() const { return m_frmRetta; }
     BarraComandi *Comandi() const { return m_comandi; }
+    FrmAutotuning *Autotuning() const { return m_frmAutotuning; }
+    // Opens the autotuning window in place of the calibration line page.
+    void MostraAutotuning();
     bool Chiuso() const { return m_chiuso; }
 
     QTimer *Timer1;
@@ -85,6 +89,7 @@ protected:
 
 private:
     void CreaFinestre();
+    void CreaAutotuning();
     void MDIForm_Resize();
     void StatoOffline();
     void MostraSplash();
@@ -96,6 +101,7 @@ private:
     FrmBar *m_frmBar = nullptr;
     FrmWait *m_frmWait = nullptr;
     FrmInterpola *m_frmInterpola = nullptr;
+    FrmAutotuning *m_frmAutotuning = nullptr;
     std::array<PaginaEditor *, 3> m_pagine{};
     ::gascal::FrmRetta *m_frmRetta = nullptr;
     BarraComandi *m_comandi = nullptr;

@@ -1,0 +1,263 @@
+// Whole autotuning runs against the virtual ECU (ten times faster than the
+// clock) with a short-wait profile: a run that converges and leaves a line
+// that holds on gas, stops at each phase and the restore of records 2 and
+// 3, the engine stalling, the link lost, the cycle limit, the idle class.
+
+#include "BancoEcu.h"
+#include "ProfiloBreve.h"
+#include "VistaProva.h"
+
+#include "autotune/RettaAutotuning.h"
+#include "ecu/Blocco.h"
+#include "ecu/SequenzeBlocchi.h"
+
+#include <QTest>
+#include <QTimer>
+
+using namespace gascal;
+
+namespace {
+
+// The injector of the factory contents: "Rail 2 ohm - fast", code 2.
+int IndiceIniettore(const Contesto &ctx)
+{
+    for (int i = 0; i < ctx.scale.TabIniettori.size(); ++i)
+        if (ctx.scale.TabIniettori.at(i).Codice == 2)
+            return i;
+    return 0;
+}
+
+struct Prova {
+    BancoEcu banco;
+    VistaProva vista;
+    std::unique_ptr<RettaAutotuning> retta;
+    std::unique_ptr<SequenzaTaratura> seq;
+    QTimer accetta;
+    bool fermaAllAccettazione = false;
+
+    bool Avvia(const QByteArray &profilo = ProfiloBreve(), const QStringList &opzioni = {})
+    {
+        banco.ScriviFile(QStringLiteral("ParaTun.txt"), profilo);
+        if (!banco.AvviaEcu(QStringList{QStringLiteral("--time-scale"), QStringLiteral("10")} + opzioni, true)
+            || !banco.Avvia() || !banco.Cerca())
+            return false;
+        Contesto &ctx = *banco.ctx;
+        retta = std::make_unique<RettaAutotuning>(ctx);
+        seq = std::make_unique<SequenzaTaratura>(ctx, vista, *retta);
+        vista.seq = seq.get();
+        vista.iniettore = IndiceIniettore(ctx);
+        seq->FileSatoTun = banco.Percorso(QStringLiteral("SatoTun.txt"));
+        seq->FileParaTun = ctx.imp.FileParaTun;
+        seq->Didascalia = QStringLiteral("GasCal");
+        // The engine as the installer drives it: the tuning speed for step 4, idle for step 6.
+        vista.suPasso = [this](int p) {
+            if (p == 4)
+                banco.Controllo(QStringLiteral("rpm 2500"));
+            else if (p == 6)
+                banco.Controllo(QStringLiteral("rpm 800"));
+        };
+        accetta.setInterval(50);
+        QObject::connect(&accetta, &QTimer::timeout, [this] {
+            if (vista.acceptAbilitato && seq->PassoTaratura == 6) {
+                if (fermaAllAccettazione)
+                    seq->Ferma();
+                else
+                    seq->Accetta(-1);
+            }
+        });
+        accetta.start();
+        return true;
+    }
+    qint32 Esegui()
+    {
+        if (!seq->Go())
+            return -1;
+        banco.ctx->stato.StatoProgramma = StatoApp::Autotuning;
+        seq->TaraturaAvvio();
+        return seq->UltimoRisultato();
+    }
+    // A fresh read of record n's data.
+    QByteArray Dati(int n)
+    {
+        SequenzeBlocchi(*banco.ctx).LeggiRecord(n, true);
+        return Blocco::CodificaBlocco(banco.ctx->TabMsg[n]);
+    }
+    qint32 Valore(int n, int k)
+    {
+        SequenzeBlocchi(*banco.ctx).LeggiRecord(n, true);
+        return banco.ctx->Valore(n, k);
+    }
+    // The petrol time averaged over 1.5 s once the engine settled at rpm.
+    double TempoBenzina(int rpm)
+    {
+        banco.Controllo(QStringLiteral("rpm %1").arg(rpm));
+        QTest::qWait(1200);
+        double somma = 0;
+        for (int i = 0; i < 15; ++i) {
+            somma += Valore(Contesto::RecLive, 1);
+            QTest::qWait(100);
+        }
+        return somma / 15;
+    }
+};
+
+} // namespace
+
+class TstTaratura : public QObject
+{
+    Q_OBJECT
+private slots:
+    void runConvergesAndTheLineHolds()
+    {
+        Prova p;
+        QVERIFY(p.Avvia());
+        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Completato));
+        QVERIFY(p.seq->RettaScritta());
+        QCOMPARE(p.vista.passi, (QList<int>{1, 2, 3, 4, 5, 6}));
+        QVERIFY(p.vista.fine);
+        QCOMPARE(p.banco.ctx->stato.ErroreComunicazione, quint8(0));
+
+        // Mode bits cleared, the correction kept, the line anchored on it at idle.
+        QCOMPARE(p.Valore(Contesto::RecComandi, 2) & 3, 0);
+        const qint32 corr = p.Valore(Contesto::RecComandi, 5);
+        QVERIFY2(corr >= 640 && corr <= 960, qPrintable(QString::number(corr)));
+        QCOMPARE(p.Valore(Contesto::RecMappa, 10), corr / 64);
+        QCOMPARE(p.banco.ctx->retta.Retta[10], corr / 64);
+
+        // The log: caption and temperature, the four titles, CR LF lines.
+        const QByteArray log = p.banco.LeggiFile(QStringLiteral("SatoTun.txt"));
+        QVERIFY(log.startsWith("GasCal - "));
+        QVERIFY(log.contains("\r\nTEMP - 6"));
+        for (const char *titolo : {"Campiona minimo\r\n", "Campiona massimo\r\n", "Tara iniettori\r\n",
+                                   "Tara al minimo\r\n", "TimerApi_uSec#AuxSample#AuxTBenz#"})
+            QVERIFY2(log.contains(titolo), titolo);
+
+        // The engine is back on petrol; on gas the petrol ECU's time is then
+        // the petrol time within the profile's 3 %, at idle and at the tuning speed.
+        const double benzMin = p.TempoBenzina(800);
+        const double benzMax = p.TempoBenzina(2500);
+        QCOMPARE(p.banco.Controllo(QStringLiteral("fuel gas")), QStringLiteral("ok"));
+        QVERIFY(QTest::qWaitFor([&] { return p.Valore(Contesto::RecComandi, 1) == 3; }, 5000));
+        const double gasMax = p.TempoBenzina(2500);
+        const double gasMin = p.TempoBenzina(800);
+        const QString misure = QStringLiteral("petrol %1 / %2, gas %3 / %4").arg(benzMin).arg(benzMax).arg(gasMin).arg(gasMax);
+        QVERIFY2(qAbs(gasMin - benzMin) <= 0.03 * gasMin, qPrintable(misure));
+        QVERIFY2(qAbs(gasMax - benzMax) <= 0.03 * gasMax, qPrintable(misure));
+        QVERIFY2(benzMax > benzMin * 1.1, qPrintable(misure));   // two different points of the line
+    }
+
+    void stopAtEachPhaseRestores_data()
+    {
+        QTest::addColumn<int>("passo");
+        QTest::newRow("step 1, before the copies") << 1;
+        QTest::newRow("step 3, petrol sampling") << 3;
+        QTest::newRow("step 5, on gas") << 5;
+        QTest::newRow("step 6, awaiting Accept") << 7;
+    }
+    void stopAtEachPhaseRestores()
+    {
+        QFETCH(int, passo);
+        Prova p;
+        QVERIFY(p.Avvia());
+        const QByteArray record2 = p.Dati(Contesto::RecComandi);
+        const QByteArray record3 = p.Dati(Contesto::RecConfig);
+        const QByteArray linea = p.Dati(Contesto::RecMappa);
+        if (passo == 7) {
+            p.fermaAllAccettazione = true;
+        } else {
+            const auto vecchio = p.vista.suPasso;
+            p.vista.suPasso = [&, vecchio](int k) {
+                vecchio(k);
+                if (k == passo)
+                    QTimer::singleShot(300, [&] { p.seq->Ferma(); });
+            };
+        }
+        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Fermato));
+        QVERIFY(p.vista.stati.contains(p.seq->Testo(7)));
+        QCOMPARE(p.Dati(Contesto::RecConfig), record3);
+        QCOMPARE(p.Dati(Contesto::RecComandi), record2);
+        QCOMPARE(p.Dati(Contesto::RecMappa), linea);   // no line without Accept
+        QVERIFY(QTest::qWaitFor([&] { return p.Valore(Contesto::RecComandi, 1) == 0; }, 3000));   // on petrol
+    }
+
+    void engineStallingGivesResult3()
+    {
+        Prova p;
+        QVERIFY(p.Avvia());
+        const QByteArray record3 = p.Dati(Contesto::RecConfig);
+        // The engine dies once the tare on gas runs (the engagement itself
+        // waits for the ECU's confirmation until Stop).
+        p.vista.suPasso = [&](int k) {
+            if (k == 4)
+                p.banco.Controllo(QStringLiteral("rpm 2500"));
+        };
+        p.vista.suStato = [&](const QString &t) {
+            if (p.seq->PassoTaratura == 5 && t.startsWith(p.seq->Testo(26)))
+                p.banco.Controllo(QStringLiteral("key off"));
+        };
+        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::MotoreFermo));
+        QCOMPARE(p.Dati(Contesto::RecConfig), record3);
+        QCOMPARE(p.Valore(Contesto::RecComandi, 2) & 3, 0);
+    }
+
+    void linkLostSendsTheProgramBackToSearching()
+    {
+        Prova p;
+        QVERIFY(p.Avvia());
+        p.vista.suPasso = [&](int k) {
+            if (k == 3)
+                QTimer::singleShot(200, [&] { p.banco.FermaEcu(); });
+        };
+        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Comunicazione));
+        QCOMPARE(p.banco.ctx->stato.ErroreComunicazione, quint8(1));
+        QCOMPARE(p.banco.ctx->stato.StatoProgramma, int(StatoApp::Connesso));
+    }
+
+    // Four corrections of at most 64 us cannot bring the start from the
+    // injector table (1472 us) to the installation's need: with three
+    // out-of-tolerance cycles allowed, the fifth batch fails.
+    void tooManyCyclesGiveResult5()
+    {
+        QByteArray profilo = ProfiloBreve();
+        profilo.replace("Massima correzione inj us=320", "Massima correzione inj us=64");
+        profilo.replace("Max cicli non in tolleranza inj=15", "Max cicli non in tolleranza inj=3");
+        Prova p;
+        QVERIFY(p.Avvia(profilo));
+        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::FuoriTolleranza));
+        const qsizetype inizio = p.vista.log.indexOf(QStringLiteral("Tara iniettori"));
+        QVERIFY(inizio > 0);
+        QSet<QString> correzioni;
+        for (qsizetype i = inizio + 1; i < p.vista.log.size(); ++i)
+            correzioni.insert(p.vista.log.at(i).section('#', 7, 7));
+        QCOMPARE(correzioni.size(), 5);   // the start and four corrections
+    }
+
+    void idleClassFromTheAverageSpeed_data()
+    {
+        QTest::addColumn<int>("giri");
+        QTest::addColumn<int>("classe");
+        QTest::newRow("1200 rpm") << 1200 << 1;
+        QTest::newRow("1201 rpm") << 1201 << 2;
+    }
+    void idleClassFromTheAverageSpeed()
+    {
+        QFETCH(int, giri);
+        QFETCH(int, classe);
+        Prova p;
+        QVERIFY(p.Avvia());
+        QCOMPARE(p.banco.Controllo(QStringLiteral("rpm %1").arg(giri)), QStringLiteral("ok"));
+        QTest::qWait(300);
+        int scritta = -1;
+        p.vista.suPasso = [&](int k) {
+            if (k == 4) {
+                scritta = p.banco.ctx->Valore(Contesto::RecConfig, 20);
+                p.seq->Ferma();
+            }
+        };
+        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Fermato));
+        QCOMPARE(scritta, classe);
+    }
+};
+
+QTEST_MAIN(TstTaratura)
+#include "tst_taratura.moc"

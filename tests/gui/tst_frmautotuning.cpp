@@ -1,0 +1,149 @@
+// The autotuning window on the whole program against the virtual ECU: Go,
+// the fuel and injector choices by double click and Enter, the time bars,
+// the acceptance, and the page given back at the end. Screenshots of the
+// fuel choice, the injector tare and the acceptance go to the folder named
+// by GASCAL_SCREENSHOTS, when set.
+
+#include "ProgrammaProva.h"
+#include "../autotune/ProfiloBreve.h"
+
+#include "app/ServiziUiScriptati.h"
+#include "autotune/FrmAutotuning.h"
+#include "ui/common/Forma.h"
+#include "ui/common/PaginaEditor.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace gascal;
+
+namespace {
+
+void Foto(QWidget *finestra, const char *nome)
+{
+    const QString cartella = qEnvironmentVariable("GASCAL_SCREENSHOTS");
+    if (!cartella.isEmpty())
+        finestra->grab().save(QDir(cartella).filePath(QLatin1String(nome)));
+}
+
+} // namespace
+
+class TstFrmAutotuning : public QObject
+{
+    Q_OBJECT
+private slots:
+    void wholeRunFromTheWindow()
+    {
+        ProgrammaProva p;
+        QCOMPARE(p.AvviaEcu({QStringLiteral("--time-scale"), QStringLiteral("10")}), QString());
+        p.banco.ScriviFile(QStringLiteral("ParaTun.txt"), ProfiloBreve());
+        QVERIFY(p.AvviaProgramma());
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
+        p.frame->resize(1200, 800);
+        p.frame->show();
+        p.ctx.stato.PaginaCorrente = MDIFrm::PagRetta;
+        p.frame->MostraAutotuning();
+        FrmAutotuning &w = *p.frame->Autotuning();
+        SequenzaTaratura &seq = w.Sequenza();
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.CmdStop->isEnabled() && !w.CmdAccept->isEnabled());
+        QCOMPARE(w.LblMsg->text(), seq.Testo(4));
+
+        // The engine as the installer drives it.
+        bool giri = false, minimo = false;
+        p.Quando([&] { return seq.PassoTaratura == 4; }, [&] { giri = true; p.banco.Controllo("rpm 2500"); });
+        p.Quando([&] { return seq.PassoTaratura == 6; }, [&] { minimo = true; p.banco.Controllo("rpm 800"); });
+
+        // Fuel: Accept with nothing selected leaves the choice open; a double click chooses.
+        p.Quando([&] { return w.Lista->isVisible() && seq.SelAlimentazione == -2 && w.Lista->count() == 2; },
+                 [&] {
+                     Foto(&w, "autotuning-fuel.png");
+                     QVERIFY(w.CmdAccept->isEnabled());
+                     w.CmdAccept->click();
+                     QCOMPARE(seq.SelAlimentazione, -2);
+                     w.Lista->setCurrentRow(0);
+                     emit w.Lista->itemDoubleClicked(w.Lista->item(0));
+                 });
+        // Injector: Enter released in the list.
+        p.Quando([&] { return w.Lista->isVisible() && seq.SelIniettore == -2 && w.Lista->count() > 2; },
+                 [&] {
+                     for (int i = 0; i < p.ctx.scale.TabIniettori.size(); ++i)
+                         if (p.ctx.scale.TabIniettori.at(i).Codice == 2)
+                             w.Lista->setCurrentRow(i);
+                     QTest::keyRelease(w.Lista, Qt::Key_Return);
+                 });
+        bool fotoTara = false;
+        p.Quando([&] { return seq.PassoTaratura == 5 && w.LblTGas->text().contains(QLatin1Char('.')); },
+                 [&] {
+                     fotoTara = true;
+                     Foto(&w, "autotuning-injector-tare.png");
+                     QVERIFY(w.ShpGas->width() > 0 && w.ShpBenz->width() > 0);
+                     QVERIFY(w.LblTaraAdjust->isVisible());
+                 });
+        bool accettato = false;
+        p.Quando([&] { return seq.PassoTaratura == 6 && w.CmdAccept->isEnabled(); },
+                 [&] {
+                     Foto(&w, "autotuning-accept.png");
+                     QVERIFY(w.LblMsg->text().contains(seq.Testo(45)));
+                     accettato = true;
+                     w.CmdAccept->click();
+                 });
+
+        w.CmdGo->click();
+        QVERIFY(!w.CmdGo->isEnabled() && w.CmdStop->isEnabled());
+        // Timer1's next tick runs the whole sequence, its waits keeping the window alive.
+        QVERIFY(QTest::qWaitFor([&] { return !w.isVisible(); }, 90000));
+        QVERIFY(giri && minimo && fotoTara && accettato);
+        QCOMPARE(seq.UltimoRisultato(), 0);
+        QVERIFY(seq.RettaScritta());
+        QVERIFY(p.frame->FrmRetta()->isVisible());   // the page is given back
+        QVERIFY(w.CmdGo->isEnabled() && !w.CmdStop->isEnabled());
+        QCOMPARE(w.LblMsg->text(), seq.Testo(4));
+        QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.StatoProgramma == StatoApp::Connesso; }, 2000));
+    }
+
+    void stopWithoutARunClosesAtOnce()
+    {
+        ProgrammaProva p;
+        QCOMPARE(p.AvviaEcu(), QString());
+        QVERIFY(p.AvviaProgramma());
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
+        p.frame->show();
+        p.ctx.stato.PaginaCorrente = MDIFrm::PagRetta;
+        p.frame->MostraAutotuning();
+        FrmAutotuning &w = *p.frame->Autotuning();
+        w.CmdStop->setEnabled(true);
+        w.CmdStop->click();
+        QVERIFY(!w.isVisible());
+        QVERIFY(p.frame->FrmRetta()->isVisible());
+    }
+
+    void blinkTogglesAtMostEvery250ms()
+    {
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        FrmAutotuning w(ctx);
+        int cambi = 0;
+        bool ultimo = w.ShpLampeggio->Opaca();
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 600) {
+            w.LampeggioInTaratura(false);
+            if (w.ShpLampeggio->Opaca() != ultimo) {
+                ++cambi;
+                ultimo = w.ShpLampeggio->Opaca();
+            }
+            QTest::qWait(5);
+        }
+        QVERIFY2(cambi >= 2 && cambi <= 3, qPrintable(QString::number(cambi)));
+        w.LampeggioInTaratura(true);
+        QVERIFY(!w.ShpLampeggio->isVisibleTo(&w));
+    }
+};
+
+QTEST_MAIN(TstFrmAutotuning)
+#include "tst_frmautotuning.moc"
