@@ -124,10 +124,13 @@ void FrmInterpola::Form_Load()
     if (parentWidget())
         setWindowTitle(parentWidget()->windowTitle());
     CaricaLingua();
+    // Qt selects the first item added: whether the technician had chosen one
+    // is known only before the list is filled.
+    const bool senzaScelta = CmbTmpStability->currentIndex() < 0;
     if (CmbTmpStability->count() == 0)
         for (int ms : Interpolazione::TempiStabilita())
             CmbTmpStability->addItem(QString::number(ms));
-    if (CmbTmpStability->currentIndex() < 0)
+    if (senzaScelta)
         CmbTmpStability->setCurrentIndex(Interpolazione::VoceStabilitaPredefinita);
     m_modello.Percentuale = 60;
     m_modello.Curve().OrdineSpline = 14;

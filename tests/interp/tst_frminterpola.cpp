@@ -110,8 +110,10 @@ private slots:
         f->Aggiornalinee();
         QCOMPARE(mostrati.size(), 11);
         QCOMPARE(mostrati.first(), (Interpolazione::Marcatore{11, 135}));
-        // The Bézier box changes the curves and so the proposal.
+        // The Bézier box changes the curves and so the proposal, offered
+        // again by the next refresh.
         f->ChkTypeSline->setChecked(true);
+        f->Aggiornalinee();
         f->CmdPlottaDeflessio_Click();
         f->Aggiornalinee();
         QCOMPARE(mostrati.size(), 12);
