@@ -87,6 +87,7 @@ void FrmInterpola::CreaControlli()
     m_dimensionePrecedente = size();
 
     Frame1->setTitle(QStringLiteral("Samples"));
+    Frame1->setAutoFillBackground(true);
     Frame1->hide();
     TxtCampioni->setReadOnly(true);
     TxtCampioni->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -76,7 +76,8 @@ void GraficoCampioni::DisegnaGriglia(QPainter &p) const
     // Row quantity along the top edge, petrol time in ms down the left one.
     for (qint32 q : m_quote.mid(1)) {
         const QString testo = QString::number(q);
-        const double x = Px(0, q).x() - fm.horizontalAdvance(testo) / 2.0;
+        const double larghezza = fm.horizontalAdvance(testo);
+        const double x = std::min(Px(0, q).x() - larghezza / 2.0, width() - larghezza - 3.0);
         p.drawText(QPointF(x, origine.y() + fm.ascent() + 2), testo);
     }
     for (qint32 t : m_tempi.mid(1)) {
