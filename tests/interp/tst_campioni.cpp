@@ -1,4 +1,4 @@
-// Sample files and Memo.ini, the table text, the window's model (sampling
+// Sample files, the table text, the window's model (sampling
 // gate, deflection display, markers) and the interpolation mode's writes.
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
@@ -132,21 +132,6 @@ private slots:
         QVERIFY(righe[45].isEmpty());
     }
 
-    void memoIni()
-    {
-        Programma p;
-        Interpolazione modello(p.ctx, [&p] { return p.adesso; });
-        p.ctx.campioni = TabelleDiProva();
-        modello.Aggiorna({});
-        T riletta;
-        QVERIFY(FileCampioni::CaricaCampioni(p.ctx.imp.FileMemoIni, riletta));
-        QCOMPARE(riletta, TabelleDiProva());
-        p.ctx.campioni[T::Ga0][5] = 999;
-        modello.Aggiorna({});
-        QVERIFY(FileCampioni::CaricaCampioni(p.ctx.imp.FileMemoIni, riletta));
-        QCOMPARE(riletta[T::Ga0][5], 999);
-    }
-
     void campionamentoSecondoCarburante()
     {
         QVERIFY(Interpolazione::Campiona(false, 0));
@@ -196,19 +181,6 @@ private slots:
         QCOMPARE(p.ctx.campioni[T::BeM][3], 2100);
         modello.Aggiorna({});
         QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
-    }
-
-    void caricaFileRifiutato()
-    {
-        Programma p;
-        Interpolazione modello(p.ctx);
-        p.ctx.campioni = TabelleDiProva();
-        const QString corto = p.cartella.filePath(QStringLiteral("corto.cmp"));
-        Scrivi(corto, QByteArray(100, '\0'));
-        QString errore;
-        QVERIFY(!modello.CaricaFile(corto, &errore));
-        QCOMPARE(p.ctx.campioni, TabelleDiProva());
-        QVERIFY(!errore.isEmpty());
     }
 
     void modoInterpolazione()

@@ -174,21 +174,6 @@ private slots:
         QCOMPARE(Deflessione56(benzina, gas), d);
     }
 
-    void binomialiInCache()
-    {
-        CurveCampioni curve;
-        Curva c;
-        TabelleCampioni::Tabella t = TabellaBenzina();
-        curve.CurvaCampioni(t, c, true);
-        curve.CurvaCampioni(TabellaGas(), c, true);
-        QCOMPARE(curve.RiempimentiBinomiali(), 1);
-        QCOMPARE(curve.BinomialiPer(), 15);
-        t[30] = 15000;
-        curve.CurvaCampioni(t, c, true);
-        QCOMPARE(curve.RiempimentiBinomiali(), 2);
-        QCOMPARE(curve.BinomialiPer(), 16);
-    }
-
     void puntoDellaRetta()
     {
         QCOMPARE(Deflessione::PuntoDi(10240), 40);

@@ -1,19 +1,16 @@
 // The interpolation window offscreen, without an ECU: its questions and
-// boxes, the files it opens and saves, the service frame, the proportional
-// resize, and what closing it queues.
+// boxes, the files it opens and saves, the service frame and the
+// proportional resize.
 #include "BancoEcu.h"
 
 #include "interp/FileCampioni.h"
 #include "interp/FrmInterpola.h"
-#include "interp/ModoInterpolazione.h"
-#include "ui/interp/GraficoCampioni.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace gascal;
@@ -98,28 +95,6 @@ private slots:
         QCOMPARE(ctx->campioni, T{});
     }
 
-    void deflessioneSuRichiesta()
-    {
-        ctx->campioni = Tabelle();
-        QVector<Interpolazione::Marcatore> mostrati;
-        f->MostraMarcatori = [&mostrati](const QVector<Interpolazione::Marcatore> &m) { mostrati = m; };
-        f->Aggiornalinee();
-        QVERIFY(mostrati.isEmpty());
-        f->CmdPlottaDeflessio_Click();
-        QCOMPARE(banco->ui.mostrati.last().testo, Sez(1));
-        f->Aggiornalinee();
-        QCOMPARE(mostrati.size(), 11);
-        QCOMPARE(mostrati.first(), (Interpolazione::Marcatore{11, 135}));
-        // The Bézier box changes the curves and so the proposal, offered
-        // again by the next refresh.
-        f->ChkTypeSline->setChecked(true);
-        f->Aggiornalinee();
-        f->CmdPlottaDeflessio_Click();
-        f->Aggiornalinee();
-        QCOMPARE(mostrati.size(), 12);
-        QCOMPARE(mostrati.first(), (Interpolazione::Marcatore{12, 138}));
-    }
-
     void fileCampioni()
     {
         const QString buono = banco->Percorso(QStringLiteral("Data/strada.cmp"));
@@ -188,33 +163,6 @@ private slots:
         QCOMPARE(f->CmdEraseGas->geometry(), erase);
     }
 
-    void scalaDelGrafico()
-    {
-        // Plot of 6600 twips: (6600 - 90) / 200 = 32.55 twips a unit.
-        const QPointF p = GraficoCampioni::PosizioneTwips(10000, 320, QSizeF(6600, 6600));
-        QCOMPARE(p, QPointF(30 + 64 * 32.55, 30 + 100 * 32.55));
-        // A small plot keeps 15 twips a unit.
-        QCOMPARE(GraficoCampioni::UnitaTwips(2000), 15.0);
-    }
-
-    void chiusuraRipristina()
-    {
-        ctx->TabMsg[3].Valori[12] = 1;
-        ctx->TabMsg[3].Valori[25] = 3;
-        ModoInterpolazione::Entra(*ctx);
-        ctx->code.ValoriDaScrivere.Consuma(2);
-        ctx->stato.OperazioneRichiesta = 0;
-        QSignalSpy chiusa(f.get(), &FrmInterpola::chiusa);
-        f->close();
-        QCOMPARE(chiusa.size(), 1);
-        QCOMPARE(banco->ui.mostrati.last().testo, Sez(3));
-        QCOMPARE(ctx->stato.OperazioneRichiesta, 7);
-        QVERIFY(!ctx->InterpolazioneAttiva);
-        const auto voci = ctx->code.ValoriDaScrivere.Voci();
-        QCOMPARE(voci.size(), 2);
-        QCOMPARE(voci[0].Valore, 3);
-        QCOMPARE(voci[1].Valore, 1);
-    }
 };
 
 QTEST_MAIN(TstFrmInterpola)
