@@ -5,6 +5,7 @@
 
 #include "interp/FileCampioni.h"
 #include "interp/FrmInterpola.h"
+#include "ui/interp/GraficoCampioni.h"
 
 #include <QCheckBox>
 #include <QComboBox>
