@@ -6,6 +6,7 @@
 #include "ecu/CodeScrittura.h"
 #include "ecu/TabelleScala.h"
 #include "i18n/Dizionario.h"
+#include "interp/TabelleCampioni.h"
 #include "link/Collegamento.h"
 #include "link/ImpostazioniLink.h"
 #include "link/MsgRecord.h"
@@ -39,6 +40,8 @@ public:
     // The calibration line shared by its page, the autotuning and the tool.
     ModelloRetta retta;
     bool InterpolazioneAttiva = false;
+    // The road-sample tables, kept in Memo.ini between runs.
+    TabelleCampioni campioni;
     // Called when a connection is made and all records were read, so that the
     // windows show the ECU's values.
     std::function<void()> AggiornaFinestre;

@@ -37,4 +37,19 @@ struct RichiestaLinea {
 QString LeggiRichiestaLinea(const QStringList &argomenti, int passi, RichiestaLinea &r);
 int ComandoLinea(SessioneCli &s, int timeoutSec, const RichiestaLinea &r);
 
+// samples: the road-sample tables.
+struct OpzioniCampioni {
+    QString in;          // sample file to start from (else Memo.ini)
+    QString out;         // where the tables go (else where they came from)
+    int secondi = 0;     // sampling time on the live ECU; 0 = the file only
+    int stabilitaMs = 2000;
+    bool bezier = false;
+    bool senzaBenzina = false;
+    int percentuale = 60;
+};
+// Prints a sample file's table text, both curves and the deflection.
+int ComandoCampioniFile(const QString &file, bool bezier, int percentuale);
+// Samples the live ECU in interpolation mode for o.secondi and writes the tables.
+int ComandoCampioniLive(SessioneCli &s, int timeoutSec, const OpzioniCampioni &o);
+
 } // namespace gascal::cli

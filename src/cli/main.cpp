@@ -1,6 +1,7 @@
 #include "Comandi.h"
 #include "Console.h"
 #include "SessioneCli.h"
+#include "interp/Interpolazione.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -44,6 +45,12 @@ const char *const Descrizione =
     "                        the setting as the ECU then holds it.\n"
     "  config level-empty | level-full   Calibrate the level marks from the\n"
     "                  live level reading, tank empty or full.\n"
+    "  samples         Road-sample tables: with --in FILE.cmp alone, print the\n"
+    "                  table text, the petrol and gas curves and the deflection\n"
+    "                  (no ECU needed); with --seconds N, sample the live ECU in\n"
+    "                  interpolation mode for N seconds, adding to the tables of\n"
+    "                  --in FILE or of Memo.ini, then write them (to --out FILE\n"
+    "                  or back) and print them.\n"
     "\n"
     "Message boxes of the program are printed on standard error and answered\n"
     "with their default (OK, No, Cancel). The exit status is 0 on success only.";
@@ -82,9 +89,25 @@ int main(int argc, char *argv[])
                                      QStringLiteral("FILE"));
     const QCommandLineOption steps(QStringLiteral("steps"),
         QStringLiteral("line raise/lower: N steps (default 1)."), QStringLiteral("N"));
-    p.addOptions({dir, timeout, count, steps, fuel, injector, accept, profile});
+    const QCommandLineOption in(QStringLiteral("in"), QStringLiteral("samples: the sample file to read."),
+                                QStringLiteral("FILE"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("samples: the sample file to write."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption seconds(QStringLiteral("seconds"),
+        QStringLiteral("samples: sample the live ECU for N seconds."), QStringLiteral("N"));
+    const QCommandLineOption stability(QStringLiteral("stability"),
+        QStringLiteral("samples: stability time, 1000 to 5000 ms in steps of 250 (default 2000)."),
+        QStringLiteral("MS"), QStringLiteral("2000"));
+    const QCommandLineOption bezier(QStringLiteral("bezier"),
+        QStringLiteral("samples: Bezier curves instead of B-splines."));
+    const QCommandLineOption percent(QStringLiteral("percent"),
+        QStringLiteral("samples: share of the difference proposed as correction, 0..100 (default 60)."),
+        QStringLiteral("P"), QStringLiteral("60"));
+    const QCommandLineOption noPetrol(QStringLiteral("no-petrol"),
+        QStringLiteral("samples: take samples on gas only."));
+    p.addOptions({dir, timeout, count, steps, fuel, injector, accept, profile, in, out, seconds, stability, bezier, percent, noPetrol});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line, config ... or autotune."));
+                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line, config ..., autotune or samples."));
 
     // "line all -3": a negative number is an argument, not an option.
     QStringList daLeggere = QCoreApplication::arguments();
@@ -115,7 +138,7 @@ int main(int argc, char *argv[])
     const bool config = comando == QLatin1String("config");
     const bool noto = conFile || linea || config || comando == QLatin1String("info")
         || comando == QLatin1String("live") || comando == QLatin1String("scan")
-        || comando == QLatin1String("autotune");
+        || comando == QLatin1String("autotune") || comando == QLatin1String("samples");
     if (!noto)
         return Uso(QStringLiteral("unknown command '%1'").arg(comando));
     RichiestaLinea richiestaLinea;
@@ -148,6 +171,31 @@ int main(int argc, char *argv[])
             return Uso(QStringLiteral("--count needs a whole number, at least 1"));
     }
 
+    OpzioniCampioni campioni;
+    if (comando == QLatin1String("samples")) {
+        campioni.in = p.value(in);
+        campioni.out = p.value(out);
+        campioni.bezier = p.isSet(bezier);
+        campioni.senzaBenzina = p.isSet(noPetrol);
+        campioni.percentuale = p.value(percent).toInt(&ok);
+        if (!ok || campioni.percentuale < 0 || campioni.percentuale > 100)
+            return Uso(QStringLiteral("--percent needs a whole number from 0 to 100"));
+        campioni.stabilitaMs = p.value(stability).toInt(&ok);
+        if (!ok || !gascal::Interpolazione::TempiStabilita().contains(campioni.stabilitaMs))
+            return Uso(QStringLiteral("--stability needs 1000 to 5000 ms in steps of 250"));
+        if (p.isSet(seconds)) {
+            campioni.secondi = p.value(seconds).toInt(&ok);
+            if (!ok || campioni.secondi < 1)
+                return Uso(QStringLiteral("--seconds needs a whole number, at least 1"));
+        } else if (campioni.in.isEmpty()) {
+            return Uso(QStringLiteral("samples needs --in FILE or --seconds N"));
+        } else {
+            if (p.isSet(out))
+                return Uso(QStringLiteral("--out is for sampling with --seconds"));
+            return ComandoCampioniFile(campioni.in, campioni.bezier, campioni.percentuale);
+        }
+    }
+
     OpzioniAutotune autotune;
     if (comando == QLatin1String("autotune")) {
         const QString f = p.value(fuel).toLower();
@@ -178,5 +226,7 @@ int main(int argc, char *argv[])
         return ComandoAutotune(sessione, secondi, autotune);
     if (linea)
         return ComandoLinea(sessione, secondi, richiestaLinea);
+    if (comando == QLatin1String("samples"))
+        return ComandoCampioniLive(sessione, secondi, campioni);
     return ComandoScan(sessione);
 }

@@ -4,6 +4,7 @@
 #include "app/Conversioni.h"
 #include "app/ServiziUi.h"
 #include "config/ListeScala.h"
+#include "interp/ModoInterpolazione.h"
 
 namespace gascal {
 
@@ -201,19 +202,12 @@ bool LogicaCommutazione::SceltaFattore(int voce)
 
 bool LogicaCommutazione::SceltaInterpolazione()
 {
-    Impostazioni &imp = m_ctx.imp;
-    if (V(PosAbilitazioni) & BitFineGas) {
+    if (V(PosAbilitazioni) & BitFineGas)
         m_ctx.ui.Messaggio(TestoDiz(TestoAvvisoInterpolazione).value_or(QString()), m_ctx.Titolo(),
                            ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Nessuna);
-        imp.FineGasSalvato = 1;
-    } else {
-        imp.FineGasSalvato = 0;
-    }
-    imp.CodiceMappaSalvato = V(PosSensPress);
-    Accoda({{0, PosAbilitazioni, BitFineGas}, {0, PosSensPress, 0}});
+    ModoInterpolazione::Entra(m_ctx);
     if (ApriInterpolazione)
         ApriInterpolazione();
-    m_ctx.stato.RichiediOperazione(7);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "EngineConstants.h"
 #include "EngineModel.h"
 #include "MemoryBlocks.h"
+#include "RoadCycle.h"
 
 #include <QStringList>
 
@@ -41,7 +42,7 @@ QString ControlCommands::execute(const QString &line, bool *quit)
     if (cmd == QLatin1String("state") && arg.isEmpty())
         return m_model.describe();
     if (cmd == QLatin1String("help") && arg.isEmpty())
-        return QStringLiteral("commands: key on|off, rpm N, load PCT, tank PCT, temp C, fuel petrol|gas, flow PCT, offset US, state, block N, quit");
+        return QStringLiteral("commands: key on|off, rpm N, load PCT, tank PCT, temp C, fuel petrol|gas, flow PCT, offset US, boost MBAR, road [SECONDS], state, block N, quit");
     if (cmd == QLatin1String("quit") && arg.isEmpty()) {
         *quit = true;
         return QStringLiteral("bye");
@@ -78,6 +79,20 @@ QString ControlCommands::execute(const QString &line, bool *quit)
             m_model.setLoad(v);
         else
             m_model.setTank(v);
+        return ok;
+    }
+    if (cmd == QLatin1String("boost")) {
+        if (!number(arg, EngineConstants::FullManifoldMbar, EngineConstants::MaxBoostMbar, &v))
+            return error(QStringLiteral("boost needs a pressure %1..%2 mbar")
+                             .arg(EngineConstants::FullManifoldMbar).arg(EngineConstants::MaxBoostMbar));
+        m_model.setBoost(v);
+        return ok;
+    }
+    if (cmd == QLatin1String("road")) {
+        v = RoadCycle::DefaultStepMs / 1000.0;
+        if (!m_road || (!arg.isEmpty() && !number(arg, 1, 60, &v)))
+            return error(QStringLiteral("road needs the seconds a point, 1..60"));
+        m_road->start(static_cast<int>(v * 1000));
         return ok;
     }
     if (cmd == QLatin1String("temp")) {

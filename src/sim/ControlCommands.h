@@ -4,6 +4,7 @@
 
 class EngineModel;
 class MemoryBlocks;
+class RoadCycle;
 
 // The line commands of the control channel, each answered by one line:
 //   key on|off        ignition
@@ -12,6 +13,8 @@ class MemoryBlocks;
 //   tank PCT          tank level, 0..100
 //   temp C            gas (reducer) temperature now; it then drifts
 //   fuel petrol|gas   the driver's switch button
+//   boost MBAR        manifold pressure at full load, 1000 (no turbo) .. 2500
+//   road [SECONDS]    drives the road cycle once, SECONDS a point (default 4)
 //   flow PCT          the gas injectors' true flow, percent of nominal (50..150)
 //   offset US         the gas installation's fixed offset (-1000..1000 us)
 //   state             the main engine values on one line
@@ -27,6 +30,7 @@ public:
         : m_model(model), m_memory(memory)
     {
     }
+    void setRoadCycle(RoadCycle *cycle) { m_road = cycle; }
 
     // The answer line (without a line end); quit is set by "quit".
     QString execute(const QString &line, bool *quit);
@@ -34,4 +38,5 @@ public:
 private:
     EngineModel &m_model;
     const MemoryBlocks *m_memory;
+    RoadCycle *m_road = nullptr;
 };

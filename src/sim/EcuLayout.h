@@ -49,6 +49,7 @@ constexpr int ForcedTime = 28;        // UW ms
 constexpr int EndOfGasPressure = 30;  // UW mbar
 constexpr int EndOfGasTime = 32;      // UW ms
 constexpr int SpeedFactor = 34;       // UB 1 or 2
+constexpr int PressureSensor = 41;    // UB code, 0 = manifold-pressure sensor
 constexpr int EnableEndOfGas = 0x01;
 constexpr int EnableDeceleration = 0x02;
 constexpr int EnableCng = 0x08;

@@ -18,7 +18,8 @@ constexpr double SteadyBandRpm = 50.0;       // closer than this to the target =
 
 // Engine load and manifold pressure (absolute).
 constexpr double IdleManifoldMbar = 350.0;   // closed throttle
-constexpr double FullManifoldMbar = 1000.0;  // wide open throttle
+constexpr double FullManifoldMbar = 1000.0;  // wide open throttle (no turbo)
+constexpr double MaxBoostMbar = 2500.0;      // highest full-load pressure of a turbo ("boost")
 constexpr double StoppedManifoldMbar = 1000.0; // engine stopped: atmospheric
 constexpr double CutOffRpm = 1600.0;         // closed throttle above this: petrol cut-off
 constexpr double NoLoadMbarPerRpm = 0.04;    // holding a speed above idle takes some throttle
@@ -47,6 +48,12 @@ constexpr double CngPressureMbar = 2000.0;   // reducer output, CNG
 constexpr double TankEmptyPct = 3.0;         // below this the pressure collapses
 constexpr double FlowDropMbar = 150.0;       // pressure lost at the longest gas injection
 constexpr double PressureTimeConstantS = 0.5;
+
+// Manifold-pressure sensor on the pressure input (pressure sensor code 0):
+// 5 bar absolute over 0.5..4.5 V, read in 10 bits (5 V = 1024).
+constexpr int MapSensorCode = 0;
+constexpr double MapSensorZeroCounts = 102.4;      // 0.5 V
+constexpr double MapSensorCountsPerMbar = 0.16384; // 4 V = 819.2 counts for 5000 mbar
 
 // Gas (reducer) temperature.
 constexpr double WarmTempC = 65.0;           // reached with the engine running

@@ -39,6 +39,7 @@ EngineModel::EngineModel(MemoryBlocks &memory, QObject *parent)
     , m_memory(memory)
     , m_targetRpm(C::IdleRpm)
     , m_rpm(C::IdleRpm)
+    , m_fullLoadMbar(C::FullManifoldMbar)
     , m_tempC(C::WarmTempC)
 {
     m_pressure = isCng() ? C::CngPressureMbar : C::LpgPressureMbar;
@@ -70,6 +71,11 @@ void EngineModel::setLoad(double percent)
     if (percent != m_load)
         m_sinceLoadChangeMs = 0;
     m_load = percent;
+}
+
+void EngineModel::setBoost(double mbar)
+{
+    m_fullLoadMbar = std::clamp(mbar, C::FullManifoldMbar, C::MaxBoostMbar);
 }
 
 void EngineModel::setGasFlow(double percent) { m_installation.flowPct = std::clamp(percent, 50.0, 150.0); }
@@ -209,9 +215,9 @@ double EngineModel::manifoldMbar() const
 {
     if (!running())
         return C::StoppedManifoldMbar;
-    const double byLoad = C::IdleManifoldMbar + (C::FullManifoldMbar - C::IdleManifoldMbar) * m_load / 100.0;
+    const double byLoad = C::IdleManifoldMbar + (m_fullLoadMbar - C::IdleManifoldMbar) * m_load / 100.0;
     const double bySpeed = C::NoLoadMbarPerRpm * std::max(0.0, m_rpm - C::IdleRpm) * (1.0 - m_load / 100.0);
-    return std::min(C::FullManifoldMbar, byLoad + bySpeed);
+    return std::min(m_fullLoadMbar, byLoad + bySpeed);
 }
 
 int EngineModel::pointOf(double petrolUs) const
@@ -305,6 +311,11 @@ void EngineModel::writeLive()
     m_leds = SwitchLeds::word(leds);
 
     const double manifold = manifoldMbar();
+    // On sensor code 0 the pressure input reads the manifold-pressure sensor.
+    const bool mapSensor = m_memory.byteAt(Block::Config, L::Config::PressureSensor) == C::MapSensorCode;
+    const double pressureReading = mapSensor
+        ? C::MapSensorZeroCounts + manifold * C::MapSensorCountsPerMbar
+        : m_pressure;
     const double period = r ? std::min(65535.0, C::PeriodConstant / (rpm * speedFactor())) : 0.0;
 
     const Block live = Block::Live;
@@ -314,7 +325,7 @@ void EngineModel::writeLive()
     m_memory.setWord(live, L::Live::Correction,
                      static_cast<quint16>(static_cast<qint16>(std::clamp<long>(std::lround(m_correctionUs / 4), -32768, 32767))));
     m_memory.setWord(live, L::Live::Period, rawWord(period, 1));
-    m_memory.setWord(live, L::Live::Pressure, rawWord(m_pressure, 1));
+    m_memory.setWord(live, L::Live::Pressure, rawWord(pressureReading, 1));
     m_memory.setByte(live, L::Live::Status, static_cast<quint8>(status));
     m_memory.setWord(live, L::Live::LevelFiltered, static_cast<quint16>(filtered));
     m_memory.setWord(live, L::Live::LevelRaw, static_cast<quint16>(m_levelRaw));

@@ -31,6 +31,8 @@ public:
     void setLoad(double percent);      // throttle, 0..100
     void setTank(double percent);      // 0..100
     void setGasTemperature(double celsius);
+    // Manifold pressure at full load: 1000 mbar without a turbo, more with one.
+    void setBoost(double mbar);
     void requestFuel(bool gas);        // the driver's switch button
     // The gas installation's error (PetrolEcu::Installation).
     void setGasFlow(double percent);   // 50..150
@@ -80,6 +82,7 @@ private:
     double m_targetRpm;
     double m_rpm;
     double m_load = 0;
+    double m_fullLoadMbar;
     double m_tank = 50;
     double m_tempC;
     double m_pressure;

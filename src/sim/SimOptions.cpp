@@ -70,6 +70,10 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption demoOpt(QStringLiteral("demo"),
         QStringLiteral("Drive the engine by itself through a town-and-road cycle (for demos);\n"
                        "a control command pauses the cycle for 30 s."));
+    const QCommandLineOption roadOpt(QStringLiteral("road"),
+        QStringLiteral("Drive the road cycle once: steady points on petrol, then on gas (for sampling)."));
+    const QCommandLineOption roadStep(QStringLiteral("road-step"),
+        QStringLiteral("Seconds each point of the road cycle lasts, 1..60 (default 4)."), QStringLiteral("SECONDS"));
     const QCommandLineOption coldOpt(QStringLiteral("cold"),
         QStringLiteral("Start with a cold engine (the reducer at ambient temperature)."));
     const QCommandLineOption flowOpt(QStringLiteral("gas-flow"),
@@ -81,7 +85,7 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption scaleOpt(QStringLiteral("time-scale"),
         QStringLiteral("Run the engine N times faster than the clock (1..50)."), QStringLiteral("N"));
     p.addOptions({link, unprogrammed, identity, settings, drop, corrupt, delay, refuse, exitOn, verboseOpt,
-                  control, cngOpt, definitions, demoOpt, coldOpt, flowOpt, offsetOpt, scaleOpt});
+                  control, cngOpt, definitions, demoOpt, roadOpt, roadStep, coldOpt, flowOpt, offsetOpt, scaleOpt});
 
     if (!p.parse(arguments)) {
         *error = p.errorText();
@@ -102,6 +106,15 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     controlPath = p.value(control);
     cng = p.isSet(cngOpt);
     demo = p.isSet(demoOpt);
+    if (p.isSet(roadOpt) || p.isSet(roadStep)) {
+        bool valid = true;
+        const double seconds = p.isSet(roadStep) ? p.value(roadStep).toDouble(&valid) : 4.0;
+        if (!valid || seconds < 1 || seconds > 60) {
+            *error = QStringLiteral("--road-step needs seconds from 1 to 60");
+            return false;
+        }
+        roadStepMs = static_cast<int>(seconds * 1000);
+    }
     if (linkPath.isEmpty() && definitionsPath.isEmpty()) {
         *error = QStringLiteral("--link PATH is required");
         return false;

@@ -22,6 +22,7 @@ struct SimOptions
     QString controlPath;       // --control PATH: local socket for line commands; "-" = stdin
     bool cng = false;          // --cng: the CNG variant of the factory contents
     bool demo = false;         // --demo: the engine drives itself (DemoDrive)
+    int roadStepMs = 0;        // --road: drive the road cycle once (RoadCycle), --road-step S a point; 0 = no
     bool cold = false;         // --cold: the engine starts cold (reducer at ambient temperature)
     double gasFlowPct = -1;    // --gas-flow PCT: the gas injectors' true flow; < 0 = default
     double gasOffsetUs = 1e9;  // --gas-offset US: the installation's fixed offset; 1e9 = default

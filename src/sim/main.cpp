@@ -3,7 +3,7 @@
 //   ecusim --link PATH [--unprogrammed] [--identity HEX] [--settings SetCom.ini]
 //          [--drop-every N] [--corrupt-every N] [--delay-ms MS] [--refuse SERVICE]...
 //          [--exit-on SERVICE[:N]]
-//          [--verbose] [--control PATH|-] [--cng] [--demo] [--cold]
+//          [--verbose] [--control PATH|-] [--cng] [--demo] [--road [--road-step S]] [--cold]
 //          [--gas-flow PCT] [--gas-offset US] [--time-scale N]
 //   ecusim --write-definitions FILE [--cng]
 //
@@ -22,6 +22,7 @@
 #include "FaultInjector.h"
 #include "MemoryBlocks.h"
 #include "PseudoTerminal.h"
+#include "RoadCycle.h"
 #include "ServiceHandler.h"
 #include "SetComFile.h"
 #include "SignalWatcher.h"
@@ -92,6 +93,8 @@ int main(int argc, char *argv[])
         engine.setGasOffset(options.gasOffsetUs);
     engine.setTimeScale(options.timeScale);
     ControlCommands commands(engine, &memory);
+    RoadCycle road(commands);
+    commands.setRoadCycle(&road);
     ControlChannel control(commands);
     if (!options.controlPath.isEmpty() && !control.open(options.controlPath, &error))
         return fail(error);
@@ -119,6 +122,8 @@ int main(int argc, char *argv[])
         demo.start();
         QObject::connect(&control, &ControlChannel::engineCommand, &demo, &DemoDrive::pause);
     }
+    if (options.roadStepMs > 0)
+        road.start(options.roadStepMs);
     std::printf("ready\n");
     std::fflush(stdout);
 

@@ -6,6 +6,9 @@
 #include "app/ServiziUi.h"
 #include "autotune/FrmAutotuning.h"
 #include "ecu/Definizioni.h"
+#include "app/FileSistema.h"
+#include "interp/FileCampioni.h"
+#include "interp/FrmInterpola.h"
 #include "mapfile/RicercaEcu.h"
 #include "ui/common/PaginaSegnaposto.h"
 #include "ui/config/FrmConfig.h"
@@ -56,6 +59,33 @@ MDIFrm::MDIFrm(Contesto &ctx, QWidget *parent)
     connect(Timer2, &QTimer::timeout, this, &MDIFrm::Timer2_Timer);
     m_esecutore = new EsecutoreOperazioni(ctx, *this);
     m_comandi = new BarraComandi(ctx, *this, this);
+    AggiornaInterpolazione = [this] {
+        if (m_ctx.InterpolazioneAttiva)
+            CreaInterpolazione()->Aggiornalinee();
+    };
+}
+
+FrmInterpola *MDIFrm::CreaInterpolazione()
+{
+    if (!m_frmInterpola) {
+        m_frmInterpola = new FrmInterpola(m_ctx, this);
+        m_frmInterpola->Form_Load();
+        m_frmInterpola->MostraMarcatori = [this](const QVector<Interpolazione::Marcatore> &marcatori) {
+            m_frmRetta->MostraCorrezioniProposte(marcatori);
+        };
+        m_frmInterpola->RimuoviMarcatori = [this] { m_frmRetta->CancellaCorrezioniProposte(); };
+    }
+    return m_frmInterpola;
+}
+
+void MDIFrm::MostraInterpolazione()
+{
+    FrmInterpola *finestra = CreaInterpolazione();
+    m_ctx.InterpolazioneAttiva = true;
+    finestra->setWindowTitle(windowTitle());
+    finestra->CentraForm(this);
+    finestra->show();
+    finestra->raise();
 }
 
 MDIFrm::~MDIFrm()
@@ -78,6 +108,8 @@ void MDIFrm::CreaFinestre()
 {
     m_pagine[PagConfig] = new gascal::FrmConfig(m_ctx, m_area); // the class, not the accessor
     m_pagine[PagConfig2] = new gascal::FrmConfig_2(m_ctx, m_area);
+    // The interpolation entry of the pressure-sensor list opens the sampling window.
+    static_cast<gascal::FrmConfig *>(m_pagine[PagConfig])->ApriInterpolazione = [this] { MostraInterpolazione(); };
     m_frmRetta = new ::gascal::FrmRetta(m_ctx, m_area);
     m_pagine[PagRetta] = m_frmRetta;
     // Reset-all chose a definition file: the title as after opening a map file.
@@ -190,6 +222,10 @@ void MDIFrm::MDIForm_Load()
     FrmConfig()->AggiornaSelezioni();
     FrmConfig_2()->AggiornaSelezioni();
     m_ctx.scale.CaricaMapIni(m_ctx.imp.FileMapIni);
+    QString errore;
+    if (FileExist(m_ctx.imp.FileMemoIni)
+        && !FileCampioni::CaricaCampioni(m_ctx.imp.FileMemoIni, m_ctx.campioni, &errore))
+        m_ctx.ui.Messaggio(errore, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
 
     m_ctx.stato.ErroreComunicazione = 1;
     m_ctx.stato.PaginaCorrente = PagConfig;

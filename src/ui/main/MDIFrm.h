@@ -14,6 +14,7 @@ class Contesto;
 class EsecutoreOperazioni;
 class FrmAutotuning;
 class FrmBar;
+class FrmInterpola;
 class FrmRetta;
 class FrmWait;
 class PaginaEditor;
@@ -83,6 +84,10 @@ public:
     std::function<void()> TaraturaAvvio;
     // The live refresh of the interpolation window, called by Timer2.
     std::function<void()> AggiornaInterpolazione;
+    // Opens the interpolation window (created on first use), non-modal and
+    // centred on the frame; its refresh runs while the mode is on.
+    void MostraInterpolazione();
+    FrmInterpola *Interpola() const { return m_frmInterpola; }
 
 signals:
     void chiuso();
@@ -105,12 +110,14 @@ private:
     // The smallest client area that holds the live bar with the wait window
     // under it and the pages at their smallest.
     void FissaMinimoArea();
+    FrmInterpola *CreaInterpolazione();
 
     Contesto &m_ctx;
     QScrollArea *m_scorrimento;
     QWidget *m_area;
     FrmBar *m_frmBar = nullptr;
     FrmWait *m_frmWait = nullptr;
+    FrmInterpola *m_frmInterpola = nullptr;
     FrmAutotuning *m_frmAutotuning = nullptr;
     std::array<PaginaEditor *, 3> m_pagine{};
     ::gascal::FrmRetta *m_frmRetta = nullptr;

@@ -1,0 +1,130 @@
+#include "Comandi.h"
+#include "Console.h"
+#include "SessioneCli.h"
+#include "app/Orologio.h"
+#include "ecu/SequenzeBlocchi.h"
+#include "interp/FileCampioni.h"
+#include "interp/Interpolazione.h"
+#include "interp/ModoInterpolazione.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace gascal::cli {
+
+namespace {
+
+// The frame's pace: record 1 every 50 ms, record 2 every sixth cycle, the
+// window's refresh every 100 ms.
+constexpr double Ciclo_usec = 50000;
+constexpr int CicliLento = 6;
+
+QString TestoCurva(const char *nome, const Curva &curva)
+{
+    QStringList campi{QString::fromLatin1(nome)};
+    for (const Punto &p : curva)
+        campi << QStringLiteral("%1,%2").arg(p.X).arg(p.Y);
+    return campi.join(QLatin1Char(' '));
+}
+
+void StampaTabelle(const TabelleCampioni &tabelle)
+{
+    QString testo = tabelle.Testo();
+    testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    testo.chop(1);
+    Stampa(testo);
+}
+
+// Runs operation 7 (the queued configuration writes) as the frame would.
+bool ScriviConfigurazione(Contesto &ctx)
+{
+    ctx.stato.StatoProgramma = StatoApp::Operazione;
+    const bool ok = SequenzeBlocchi(ctx).ScriviBlk3();
+    ctx.stato.StatoProgramma = StatoApp::Connesso;
+    ctx.stato.OperazioneRichiesta = 0;
+    return ok;
+}
+
+} // namespace
+
+int ComandoCampioniFile(const QString &file, bool bezier, int percentuale)
+{
+    ServiziUiScriptati ui;
+    Contesto ctx(ui);
+    QString errore;
+    if (!FileCampioni::CaricaCampioni(file, ctx.campioni, &errore)) {
+        Errore(errore);
+        return 1;
+    }
+    Interpolazione modello(ctx);
+    modello.ImpostaFileMemo({});
+    modello.Percentuale = percentuale;
+    modello.Calcola(bezier);
+    StampaTabelle(ctx.campioni);
+    Stampa(TestoCurva("petrol", modello.CurvaBenzina()));
+    Stampa(TestoCurva("gas", modello.CurvaGas()));
+    QStringList d{QStringLiteral("deflection")};
+    for (qint32 v : modello.Deflessione())
+        d << QString::number(v);
+    Stampa(d.join(QLatin1Char(' ')));
+    return 0;
+}
+
+int ComandoCampioniLive(SessioneCli &s, int timeoutSec, const OpzioniCampioni &o)
+{
+    Contesto &ctx = s.ctx;
+    const QString origine = o.in.isEmpty() ? ctx.imp.FileMemoIni : o.in;
+    const QString destinazione = o.out.isEmpty() ? origine : o.out;
+    QString errore;
+    // The samples go on from the tables of the file, when there is one.
+    if ((!o.in.isEmpty() || QFileInfo::exists(origine))
+        && !FileCampioni::CaricaCampioni(origine, ctx.campioni, &errore)) {
+        Errore(errore);
+        return 1;
+    }
+    if (!s.CercaEcu(timeoutSec, false))
+        return 1;
+
+    ctx.scale.CaricaMapIni(ctx.imp.FileMapIni);
+    Interpolazione modello(ctx);
+    modello.ImpostaFileMemo(destinazione);
+    modello.Percentuale = o.percentuale;
+    ModoInterpolazione::Entra(ctx);
+    if (!ScriviConfigurazione(ctx)) {
+        Errore(QStringLiteral("the ECU could not be switched to interpolation mode"));
+        return 1;
+    }
+
+    SequenzeBlocchi letture(ctx);
+    const double inizio = TimerApi_uSec();
+    const double fine = inizio + o.secondi * 1e6;
+    bool collegato = true;
+    for (int n = 0; collegato; ++n) {
+        const double prossimo = inizio + n * Ciclo_usec;
+        if (prossimo >= fine)
+            break;
+        const double attesa = prossimo - TimerApi_uSec();
+        if (attesa > 0)
+            AttesaUSec(attesa);
+        collegato = letture.LeggiRecord(Contesto::RecLive, true) == 0;
+        if (collegato && n % CicliLento == 0)
+            collegato = letture.LeggiRecord(Contesto::RecComandi, true) == 0;
+        if (collegato && n % 2 == 0)
+            modello.Aggiorna({o.bezier, o.senzaBenzina, o.stabilitaMs});
+    }
+    if (!collegato)
+        Errore(QStringLiteral("reading the live data failed: sampling stopped"));
+
+    ModoInterpolazione::Esci(ctx);
+    const bool ripristinato = ScriviConfigurazione(ctx);
+    if (!ripristinato)
+        Errore(QStringLiteral("the ECU's pressure sensor and end-of-gas settings could not be restored"));
+    if (!modello.SalvaMemo(&errore)) {
+        Errore(errore);
+        return 1;
+    }
+    StampaTabelle(ctx.campioni);
+    return collegato && ripristinato ? 0 : 1;
+}
+
+} // namespace gascal::cli

@@ -1,0 +1,162 @@
+// The stability sampler with a clock of the test's own: when a window
+// becomes a sample, what breaks stability, the hold-off after a change of
+// fuel, and where a sample goes (row, band, fuel, averaging).
+#include "interp/CampionatoreStabilita.h"
+
+#include <QTest>
+
+using namespace gascal;
+using T = TabelleCampioni;
+
+namespace {
+
+LetturaCampione Stabile(qint32 tempo = 5000, qint32 giri = 2000, qint32 quota = 320, qint32 carburante = 0)
+{
+    LetturaCampione v;
+    v.tempoBenzina = tempo;
+    v.giri = giri;
+    v.quota = quota;
+    v.stato = 1;
+    v.temperatura = 65;
+    v.carburante = carburante;
+    return v;
+}
+
+// Sampler, tables and clock of one case; the clock moves 100 ms a step.
+struct Banco {
+    T tabelle;
+    double adesso = 1e6;
+    CampionatoreStabilita c{tabelle, [this] { return adesso; }};
+
+    // Steps with the reading until a sample is stored; how many steps it took
+    // (-1: none within `massimo`).
+    int FinoACampione(const LetturaCampione &v, int stabilitaMs = 1000, int massimo = 100)
+    {
+        for (int n = 1; n <= massimo; ++n) {
+            adesso += 100000;
+            if (c.Passo(v, stabilitaMs))
+                return n;
+        }
+        return -1;
+    }
+};
+
+} // namespace
+
+class TstCampionatore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void finestraDiventaCampione()
+    {
+        Banco b;
+        // The first step opens the window; 1000 ms later the first stable
+        // step past its end stores the mean of what the window saw.
+        QCOMPARE(b.FinoACampione(Stabile(5000, 2000, 320)), 12);
+        QCOMPARE(b.tabelle[T::Be1][10], 5000);
+        QCOMPARE(b.tabelle[T::BeM][10], 5000);
+        QVERIFY(!b.c.FinestraAperta());
+        // The means are rounded halves to even: 5001 once and 5000 ten
+        // times... a window of two readings 5000 and 5001 gives 5000.
+        Banco m;
+        m.c.Passo(Stabile(5000), 100);
+        m.adesso += 50000;
+        m.c.Passo(Stabile(5001), 100);
+        m.adesso += 100000;
+        QVERIFY(m.c.Passo(Stabile(5003), 100));
+        QCOMPARE(m.tabelle[T::Be1][10], 5000); // 10001 / 2 = 5000.5 -> 5000
+    }
+
+    void instabilitaRiapreLaFinestra()
+    {
+        struct Caso { const char *nome; LetturaCampione v; };
+        QList<Caso> casi;
+        LetturaCampione v = Stabile(); v.stato = 1 | 4; casi << Caso{"transient", v};
+        v = Stabile(); v.stato = 0; casi << Caso{"stopped", v};
+        v = Stabile(); v.giri = 299; casi << Caso{"below 300 rpm", v};
+        v = Stabile(); v.giri = 5001; casi << Caso{"above 5000 rpm", v};
+        v = Stabile(); v.temperatura = 49; casi << Caso{"cold reducer", v};
+        for (const Caso &caso : casi) {
+            Banco x;
+            QVERIFY2(x.FinoACampione(caso.v, 1000, 50) == -1, caso.nome);
+        }
+        // The row quantity may wander 50 from the window's first reading, not 51.
+        Banco q;
+        q.adesso += 100000;
+        q.c.Passo(Stabile(5000, 2000, 320), 1000);
+        for (int n = 0; n < 30; ++n) {
+            q.adesso += 100000;
+            QVERIFY(!q.c.Passo(Stabile(5000, 2000, n % 2 ? 371 : 320), 1000));
+        }
+        QCOMPARE(q.tabelle, T{});
+        Banco r;
+        r.adesso += 100000;
+        r.c.Passo(Stabile(5000, 2000, 320), 1000);
+        int passi = 0;
+        while (passi < 30) {
+            r.adesso += 100000;
+            ++passi;
+            if (r.c.Passo(Stabile(5000, 2000, passi % 2 ? 370 : 270), 1000))
+                break;
+        }
+        QVERIFY(passi < 30);
+        QCOMPARE(r.tabelle[T::Be1][10], 5000); // (320 + 370 + 270...) / n ~ 320
+    }
+
+    void attesaDopoCambioCarburante()
+    {
+        Banco b;
+        b.FinoACampione(Stabile(5000, 2000, 320, 0));
+        // On gas: nothing for 4 s after the change, then the next window.
+        const double cambio = b.adesso + 100000;
+        const int passi = b.FinoACampione(Stabile(5200, 2000, 320, 3));
+        QVERIFY(passi > 0);
+        QVERIFY2(b.adesso > cambio + 4e6, qPrintable(QString::number(b.adesso - cambio)));
+        QVERIFY(b.adesso <= cambio + 4e6 + 1.2e6);
+        QCOMPARE(b.tabelle[T::Ga1][10], 5200);
+        QCOMPARE(b.tabelle[T::Be1][10], 5000);
+        // Every change restarts the hold-off, also back to petrol.
+        b.adesso += 100000;
+        b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
+        QVERIFY(b.c.AttesaInCorso());
+        b.adesso += 3.95e6;
+        b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
+        QVERIFY(b.c.AttesaInCorso());
+        b.adesso += 100000;
+        b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
+        QVERIFY(!b.c.AttesaInCorso());
+    }
+
+    void rigaFasciaCarburante()
+    {
+        QCOMPARE(CampionatoreStabilita::RigaDi(1400), 43); // 43.75 -> 44 -> 43
+        QCOMPARE(CampionatoreStabilita::RigaDi(16), 0);    // 0.5 -> 0
+        QCOMPARE(CampionatoreStabilita::RigaDi(48), 2);    // 1.5 -> 2
+        QCOMPARE(CampionatoreStabilita::RigaDi(-40), 0);
+        QCOMPARE(CampionatoreStabilita::FasciaDi(1499), 0);
+        QCOMPARE(CampionatoreStabilita::FasciaDi(1500), 1);
+        QCOMPARE(CampionatoreStabilita::FasciaDi(2999), 1);
+        QCOMPARE(CampionatoreStabilita::FasciaDi(3000), 2);
+
+        T t;
+        CampionatoreStabilita c(t, [] { return 0.0; });
+        c.MemorizzaCampione(1101, 1000, 1400, 0);
+        QCOMPARE(t[T::Be0][43], 1101); // the first sample of a cell as it is
+        c.MemorizzaCampione(1000, 1000, 1400, 0);
+        QCOMPARE(t[T::Be0][43], 1050); // 2101 / 2 = 1050.5 -> 1050
+        QCOMPARE(t[T::BeM][43], 1050);
+        c.MemorizzaCampione(1051, 3000, 1400, 0);
+        QCOMPARE(t[T::Be2][43], 1051);
+        QCOMPARE(t[T::BeM][43], 1050); // (1050 + 1051) / 2 = 1050.5 -> 1050
+        c.MemorizzaCampione(1100, 1500, 1400, 0);
+        QCOMPARE(t[T::BeM][43], 1067); // 3201 / 3 = 1067
+        // Any fuel code other than 0 is gas.
+        c.MemorizzaCampione(900, 2000, 100, 1);
+        QCOMPARE(t[T::Ga1][3], 900);
+        QCOMPARE(t[T::GaM][3], 900);
+        QCOMPARE(t[T::BeM][3], 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCampionatore)
+#include "tst_campionatore.moc"

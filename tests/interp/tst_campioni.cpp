@@ -1,0 +1,220 @@
+// Sample files, the table text, the window's model (sampling
+// gate, deflection display, markers) and the interpolation mode's writes.
+#include "app/Contesto.h"
+#include "app/ServiziUiScriptati.h"
+#include "interp/FileCampioni.h"
+#include "interp/Interpolazione.h"
+#include "interp/ModoInterpolazione.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace gascal;
+using T = TabelleCampioni;
+
+namespace {
+
+QByteArray Leggi(const QString &percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Scrivi(const QString &percorso, const QByteArray &dati)
+{
+    QFile f(percorso);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(dati);
+}
+
+// Tables with a deflection on eleven points (the reference of tst_curve).
+T TabelleDiProva()
+{
+    T t;
+    const int valori[] = {2100, 2410, 2810, 3650, 4480, 5390, 6210, 7120,
+                          7950, 8860, 9650, 10560, 11380, 12290, 13100, 14020};
+    for (int i = 0; i < 16; ++i) {
+        t[T::BeM][3 + i] = valori[i];
+        t[T::GaM][3 + i] = valori[i] + 150 + 40 * i;
+    }
+    return t;
+}
+
+// A program state whose message table has the records the window reads.
+struct Programma {
+    ServiziUiScriptati ui;
+    Contesto ctx{ui};
+    double adesso = 1e6;
+    QTemporaryDir cartella;
+
+    Programma()
+    {
+        ctx.TabMsg.resize(7);
+        const int valori[] = {1, 14, 2, 30, 20, 6, 56};
+        for (int n = 0; n < 7; ++n)
+            ctx.TabMsg[n].Dimensiona(valori[n]);
+        ctx.imp.PathApp = cartella.path();
+        ctx.imp.CostruisciPercorsi();
+    }
+    void Live(qint32 tempo, qint32 giri, qint32 quota, qint32 carburante)
+    {
+        QVector<qint32> &v = ctx.TabMsg[1].Valori;
+        v[1] = tempo;
+        v[4] = giri;
+        v[5] = quota;
+        v[6] = 1;
+        v[9] = 65;
+        ctx.TabMsg[2].Valori[1] = carburante;
+    }
+};
+
+} // namespace
+
+class TstCampioni : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formatoFile()
+    {
+        QTemporaryDir dir;
+        const QString percorso = dir.filePath(QStringLiteral("prova.cmp"));
+        T t;
+        t[T::Be1][1] = 0x01020304;
+        t[T::Ga2][43] = -2;
+        t[T::BeM][0] = 7;
+        QVERIFY(FileCampioni::SalvaCampioni(percorso, t));
+        const QByteArray dati = Leggi(percorso);
+        QCOMPARE(dati.size(), 1408);
+        // Row 0 first, the eight tables of a row in file order, little-endian.
+        QCOMPARE(dati.mid(0, 4), QByteArray::fromHex("07000000"));
+        QCOMPARE(dati.mid((1 * 8 + 2) * 4, 4), QByteArray::fromHex("04030201"));
+        QCOMPARE(dati.right(4), QByteArray::fromHex("feffffff"));
+        T letta;
+        QVERIFY(FileCampioni::CaricaCampioni(percorso, letta));
+        QCOMPARE(letta, t);
+    }
+
+    void fileRifiutati()
+    {
+        QTemporaryDir dir;
+        T originali = TabelleDiProva();
+        for (int dimensione : {0, 1407, 1409, 4096}) {
+            const QString percorso = dir.filePath(QStringLiteral("x%1.cmp").arg(dimensione));
+            Scrivi(percorso, QByteArray(dimensione, '\x11'));
+            T t = originali;
+            QString errore;
+            QVERIFY(!FileCampioni::CaricaCampioni(percorso, t, &errore));
+            QCOMPARE(t, originali);
+            QVERIFY2(errore.contains(QString::number(dimensione)) && errore.contains(QStringLiteral("1408")),
+                     qPrintable(errore));
+        }
+        T t = originali;
+        QString errore;
+        QVERIFY(!FileCampioni::CaricaCampioni(dir.filePath(QStringLiteral("manca.cmp")), t, &errore));
+        QVERIFY(!errore.isEmpty());
+        QCOMPARE(t, originali);
+        // A folder that does not exist: the save fails and says so.
+        QVERIFY(!FileCampioni::SalvaCampioni(dir.filePath(QStringLiteral("no/dir/x.cmp")), t, &errore));
+        QVERIFY(errore.contains(QStringLiteral("x.cmp")));
+    }
+
+    void testoTabella()
+    {
+        T t;
+        t[T::BeM][0] = 2800;
+        t[T::Ga2][43] = 123456;
+        const QStringList righe = t.Testo().split(QStringLiteral("\r\n"));
+        QCOMPARE(righe.size(), 46); // header, 44 rows, and the empty text after the last CR LF
+        QCOMPARE(righe[0], QStringLiteral(" id   BeM   Be0   Be1   Be2   GaM   Ga0   Ga1   Ga2"));
+        QCOMPARE(righe[1], QStringLiteral("  0  2800     0     0     0     0     0     0     0"));
+        QCOMPARE(righe[44], QStringLiteral(" 43     0     0     0     0     0     0     0123456"));
+        QVERIFY(righe[45].isEmpty());
+    }
+
+    void campionamentoSecondoCarburante()
+    {
+        QVERIFY(Interpolazione::Campiona(false, 0));
+        QVERIFY(!Interpolazione::Campiona(true, 0));
+        QVERIFY(Interpolazione::Campiona(true, 3));
+        QVERIFY(!Interpolazione::Campiona(false, 1)); // switching: neither petrol nor gas
+
+        for (qint32 carburante : {0, 3, 1}) {
+            Programma p;
+            Interpolazione modello(p.ctx, [&p] { return p.adesso; });
+            p.Live(6000, 2200, 480, carburante);
+            for (int n = 0; n < 80; ++n) {
+                p.adesso += 100000;
+                modello.Aggiorna({false, false, 1000});
+            }
+            QCOMPARE(p.ctx.campioni[T::BeM][15], carburante == 0 ? 6000 : 0);
+            QCOMPARE(p.ctx.campioni[T::GaM][15], carburante == 3 ? 6000 : 0);
+        }
+    }
+
+    void statoDeflessioneEMarcatori()
+    {
+        Programma p;
+        Interpolazione modello(p.ctx, [&p] { return p.adesso; });
+        p.Live(0, 0, 0, 1); // not sampling
+        modello.ChiediDeflessione();
+        QVERIFY(!modello.Aggiorna({}).has_value());
+        QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
+
+        p.ctx.campioni = TabelleDiProva();
+        QVERIFY(!modello.Aggiorna({}).has_value());
+        QCOMPARE(modello.Stato(), int(Interpolazione::Disponibile));
+        modello.ChiediDeflessione();
+        QCOMPARE(modello.Stato(), int(Interpolazione::Richiesta));
+        const auto marcatori = modello.Aggiorna({});
+        QVERIFY(marcatori.has_value());
+        QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
+        QCOMPARE(marcatori->size(), 11);
+        QCOMPARE(marcatori->at(0), (Interpolazione::Marcatore{11, 135}));
+        QCOMPARE(marcatori->at(10), (Interpolazione::Marcatore{38, 326}));
+        // The next refresh offers the deflection again; erasing takes it away.
+        modello.Aggiorna({});
+        QCOMPARE(modello.Stato(), int(Interpolazione::Disponibile));
+        modello.CancellaGas();
+        QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
+        QCOMPARE(p.ctx.campioni[T::GaM], T::Tabella{});
+        QCOMPARE(p.ctx.campioni[T::BeM][3], 2100);
+        modello.Aggiorna({});
+        QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
+    }
+
+    void modoInterpolazione()
+    {
+        Programma p;
+        p.ctx.TabMsg[3].Valori[12] = 5; // end-of-gas on, emergency start on
+        p.ctx.TabMsg[3].Valori[25] = 2;
+        QVERIFY(ModoInterpolazione::Entra(p.ctx));
+        QVERIFY(p.ctx.InterpolazioneAttiva);
+        QCOMPARE(p.ctx.imp.FineGasSalvato, 1);
+        QCOMPARE(p.ctx.imp.CodiceMappaSalvato, 2);
+        QCOMPARE(p.ctx.stato.OperazioneRichiesta, 7);
+        auto voci = p.ctx.code.ValoriDaScrivere.Voci();
+        QCOMPARE(voci.size(), 2);
+        QCOMPARE(voci[0].Indice, 12); QCOMPARE(voci[0].Maschera, 1); QCOMPARE(voci[0].Valore, 0);
+        QCOMPARE(voci[1].Indice, 25); QCOMPARE(voci[1].Maschera, 0); QCOMPARE(voci[1].Valore, 0);
+
+        // The write has run.
+        p.ctx.code.ValoriDaScrivere.Consuma(2);
+        p.ctx.stato.OperazioneRichiesta = 0;
+        QCOMPARE(ModoInterpolazione::Esci(p.ctx), 3);
+        QVERIFY(!p.ctx.InterpolazioneAttiva);
+        QCOMPARE(p.ctx.stato.OperazioneRichiesta, 7);
+        voci = p.ctx.code.ValoriDaScrivere.Voci();
+        QCOMPARE(voci.size(), 2);
+        QCOMPARE(voci[0].Indice, 25); QCOMPARE(voci[0].Valore, 2); QCOMPARE(voci[0].Maschera, 0);
+        QCOMPARE(voci[1].Indice, 12); QCOMPARE(voci[1].Valore, 1); QCOMPARE(voci[1].Maschera, 1);
+
+        // Nothing kept (the mode was never entered): nothing is written back.
+        Programma q;
+        QCOMPARE(ModoInterpolazione::Esci(q.ctx), 2);
+        QVERIFY(q.ctx.code.ValoriDaScrivere.Vuota());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCampioni)
+#include "tst_campioni.moc"

@@ -1,0 +1,170 @@
+// The interpolation window offscreen, without an ECU: its questions and
+// boxes, the files it opens and saves, the service frame and the
+// proportional resize.
+#include "BancoEcu.h"
+
+#include "interp/FileCampioni.h"
+#include "interp/FrmInterpola.h"
+#include "ui/interp/GraficoCampioni.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace gascal;
+using T = TabelleCampioni;
+using R = ServiziUi::Risposta;
+
+namespace {
+
+T Tabelle()
+{
+    T t;
+    const int valori[] = {2100, 2410, 2810, 3650, 4480, 5390, 6210, 7120,
+                          7950, 8860, 9650, 10560, 11380, 12290, 13100, 14020};
+    for (int i = 0; i < 16; ++i) {
+        t[T::BeM][3 + i] = t[T::Be1][3 + i] = valori[i];
+        t[T::GaM][3 + i] = t[T::Ga1][3 + i] = valori[i] + 150 + 40 * i;
+    }
+    return t;
+}
+
+} // namespace
+
+class TstFrmInterpola : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<BancoEcu> banco;
+    std::unique_ptr<FrmInterpola> f;
+    Contesto *ctx = nullptr;
+
+    QString Sez(int k) const { return ctx->diz.TestoSezione(FrmInterpola::Sezione, k); }
+
+private slots:
+    void init()
+    {
+        banco = std::make_unique<BancoEcu>();
+        QVERIFY(banco->Avvia());
+        ctx = banco->ctx.get();
+        ctx->scale.CaricaMapIni(ctx->imp.FileMapIni);
+        f = std::make_unique<FrmInterpola>(*ctx);
+        f->Form_Load();
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.get()));
+    }
+    void cleanup()
+    {
+        f.reset();
+        banco.reset();
+    }
+
+    void caricamento()
+    {
+        QCOMPARE(f->CmbTmpStability->count(), 17);
+        QCOMPARE(f->CmbTmpStability->itemText(0), QStringLiteral("1000"));
+        QCOMPARE(f->CmbTmpStability->itemText(16), QStringLiteral("5000"));
+        QCOMPARE(f->CmbTmpStability->currentText(), QStringLiteral("2000"));
+        QCOMPARE(f->CmdEraseBenz->text(), Sez(4));
+        QCOMPARE(f->CmdMapOpen->toolTip(), Sez(9));
+        QCOMPARE(f->ChkTypeSline->text(), Sez(15));
+        QVERIFY(f->TxtCampioni->font().fixedPitch());
+        QVERIFY(f->Frame1->isHidden());
+    }
+
+    void cancellazioneChiede()
+    {
+        ctx->campioni = Tabelle();
+        banco->ui.risposte.enqueue(R::No);
+        f->CmdEraseBenz_Click();
+        QCOMPARE(ctx->campioni, Tabelle());
+        QCOMPARE(banco->ui.mostrati.last().testo, Sez(10));
+        int rimossi = 0;
+        f->RimuoviMarcatori = [&rimossi] { ++rimossi; };
+        banco->ui.risposte.enqueue(R::Si);
+        f->CmdEraseBenz_Click();
+        QCOMPARE(ctx->campioni[T::BeM], T::Tabella{});
+        QCOMPARE(ctx->campioni[T::Be1], T::Tabella{});
+        QCOMPARE(ctx->campioni[T::GaM], Tabelle()[T::GaM]);
+        QCOMPARE(rimossi, 1);
+        banco->ui.risposte.enqueue(R::Si);
+        f->CmdEraseGas_Click();
+        QCOMPARE(banco->ui.mostrati.last().testo, Sez(11));
+        QCOMPARE(ctx->campioni, T{});
+    }
+
+    void fileCampioni()
+    {
+        const QString buono = banco->Percorso(QStringLiteral("Data/strada.cmp"));
+        const QString corto = banco->Percorso(QStringLiteral("Data/corto.cmp"));
+        QVERIFY(FileCampioni::SalvaCampioni(buono, Tabelle()));
+        banco->ScriviFile(QStringLiteral("Data/corto.cmp"), QByteArray(1000, '\1'));
+
+        banco->ui.fileDaAprire.enqueue(corto);
+        f->CmdMapOpen_Click();
+        QCOMPARE(ctx->campioni, T{});
+        QVERIFY(banco->ui.mostrati.last().testo.contains(QStringLiteral("1000 bytes")));
+        QCOMPARE(banco->ui.filtriMostrati.last(), FrmInterpola::Filtro);
+
+        banco->ui.fileDaAprire.enqueue(buono);
+        f->CmdMapOpen_Click();
+        QCOMPARE(ctx->campioni, Tabelle());
+
+        // Saving over a file asks first, with the file name on its own line.
+        ctx->stato.StatoProgramma = StatoApp::Connesso;
+        ctx->campioni[T::Ga0][40] = 777;
+        banco->ui.fileDaSalvare.enqueue(buono);
+        banco->ui.risposte.enqueue(R::No);
+        f->CmdMapSave_Click();
+        QCOMPARE(banco->ui.mostrati.last().testo,
+                 Sez(12) + QStringLiteral("\r\n") + buono + QStringLiteral("\r\n") + Sez(13));
+        T letta;
+        QVERIFY(FileCampioni::CaricaCampioni(buono, letta));
+        QCOMPARE(letta, Tabelle());
+        banco->ui.fileDaSalvare.enqueue(buono);
+        banco->ui.risposte.enqueue(R::Si);
+        f->CmdMapSave_Click();
+        QVERIFY(FileCampioni::CaricaCampioni(buono, letta));
+        QCOMPARE(letta[T::Ga0][40], 777);
+
+        // Offline there is no saving at all.
+        ctx->stato.StatoProgramma = StatoApp::Offline;
+        const qsizetype filtri = banco->ui.filtriMostrati.size();
+        f->CmdMapSave_Click();
+        QCOMPARE(banco->ui.filtriMostrati.size(), filtri);
+    }
+
+    void cornice()
+    {
+        ctx->campioni = Tabelle();
+        QTest::keyClick(f.get(), Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+        QVERIFY(f->Frame1->isVisible());
+        QCOMPARE(f->TxtCampioni->toPlainText(), QString(ctx->campioni.Testo()).remove(QLatin1Char('\r')));
+        QTest::keyClick(f.get(), Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+        QVERIFY(f->Frame1->isHidden());
+    }
+
+    void ridimensionaInProporzione()
+    {
+        const QRect plot = f->PctRetta->geometry();
+        const QRect lista = f->CmbTmpStability->geometry();
+        const QRect erase = f->CmdEraseGas->geometry();
+        f->resize(f->width() * 3 / 2, f->height() * 2);
+        QTRY_COMPARE(f->PctRetta->width(), qRound(plot.width() * 1.5));
+        QCOMPARE(f->PctRetta->height(), plot.height() * 2);
+        QCOMPARE(f->CmdEraseGas->y(), erase.y() * 2);
+        QCOMPARE(f->CmbTmpStability->height(), lista.height()); // lists keep their height
+        QCOMPARE(f->CmbTmpStability->width(), qRound(lista.width() * 1.5));
+        // Back to the design size: nothing has drifted.
+        f->resize(f->width() * 2 / 3, f->height() / 2);
+        QTRY_COMPARE(f->PctRetta->geometry(), plot);
+        QCOMPARE(f->CmdEraseGas->geometry(), erase);
+    }
+
+};
+
+QTEST_MAIN(TstFrmInterpola)
+#include "tst_frminterpola.moc"

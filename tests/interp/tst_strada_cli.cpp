@@ -1,0 +1,73 @@
+// `gascal-cli samples` against ecusim driven through its road cycle: both
+// fuels' tables fill a curve's worth of rows, the ECU gets its pressure
+// sensor and end-of-gas setting back, and the samples propose corrections.
+#include "BancoEcu.h"
+#include "StradaComune.h"
+
+#include "interp/FileCampioni.h"
+
+#include <QProcess>
+#include <QTest>
+
+using namespace gascal;
+using T = TabelleCampioni;
+
+class TstStradaCli : public QObject
+{
+    Q_OBJECT
+
+    static QProcess *Cli(const BancoEcu &b, const QStringList &argomenti)
+    {
+        auto *p = new QProcess;
+        p->start(BancoEcu::Bin(QStringLiteral("gascal-cli")),
+                 QStringList{QStringLiteral("--dir"), b.Cartella()} + argomenti);
+        return p;
+    }
+
+private slots:
+    void cicloStradale()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu({}, true));
+        const QString uscita = b.Percorso(QStringLiteral("strada.cmp"));
+        std::unique_ptr<QProcess> cli(Cli(b, {QStringLiteral("samples"), QStringLiteral("--seconds"),
+                                              QString::number(StradaComune::SecondiCiclo + 4),
+                                              QStringLiteral("--stability"), QStringLiteral("1000"),
+                                              QStringLiteral("--out"), uscita}));
+        QVERIFY(cli->waitForStarted(5000));
+        // The cycle starts once the tool is sampling.
+        QTest::qWait(4000);
+        QCOMPARE(b.Controllo(QStringLiteral("road %1").arg(StradaComune::PassoSecondi)), QStringLiteral("ok"));
+        QVERIFY(cli->waitForFinished((StradaComune::SecondiCiclo + 60) * 1000));
+        const QString errori = QString::fromLocal8Bit(cli->readAllStandardError());
+        QVERIFY2(cli->exitCode() == 0, qPrintable(errori));
+        const QString testo = QString::fromLocal8Bit(cli->readAllStandardOutput());
+        QVERIFY(testo.startsWith(QStringLiteral(" id   BeM")));
+
+        T t;
+        QVERIFY(FileCampioni::CaricaCampioni(uscita, t));
+        QVERIFY2(StradaComune::Righe(t[T::BeM]) >= 14, qPrintable(t.Testo()));
+        QVERIFY2(StradaComune::Righe(t[T::GaM]) >= 14, qPrintable(t.Testo()));
+        // All three speed bands were driven on both fuels.
+        for (int k : {T::Be0, T::Be1, T::Be2, T::Ga0, T::Ga1, T::Ga2})
+            QVERIFY2(StradaComune::Righe(t[k]) >= 4, T::Nomi[k]);
+        QVERIFY(testo.contains(QStringLiteral(" 20 %1").arg(t[T::BeM][20], 5)));
+
+        // The ECU has its pressure sensor and end-of-gas management back.
+        QVERIFY(b.Avvia());
+        QVERIFY(b.Cerca());
+        QCOMPARE(b.ctx->Valore(Contesto::RecConfig, 25), 1);
+        QCOMPARE(b.ctx->Valore(Contesto::RecConfig, 12) & 1, 1);
+
+        // On gas the car's own ECU trims the mixture: the samples propose
+        // corrections.
+        std::unique_ptr<QProcess> analisi(Cli(b, {QStringLiteral("samples"), QStringLiteral("--in"), uscita}));
+        QVERIFY(analisi->waitForFinished(20000));
+        QCOMPARE(analisi->exitCode(), 0);
+        const QString proposta = QString::fromLocal8Bit(analisi->readAllStandardOutput());
+        QVERIFY2(StradaComune::PuntiProposti(proposta) >= 2, qPrintable(proposta.section(QLatin1Char('\n'), -2)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstStradaCli)
+#include "tst_strada_cli.moc"
