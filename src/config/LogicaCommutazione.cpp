@@ -205,9 +205,7 @@ bool LogicaCommutazione::SceltaInterpolazione()
     if (V(PosAbilitazioni) & BitFineGas)
         m_ctx.ui.Messaggio(TestoDiz(TestoAvvisoInterpolazione).value_or(QString()), m_ctx.Titolo(),
                            ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Nessuna);
-    ModoInterpolazione::Entra(m_ctx);
-    if (ApriInterpolazione)
-        ApriInterpolazione();
+    ModoInterpolazione::Entra(m_ctx, ApriInterpolazione);
     return true;
 }
 

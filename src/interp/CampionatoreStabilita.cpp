@@ -9,7 +9,7 @@ namespace gascal {
 
 int CampionatoreStabilita::RigaDi(qint32 quota)
 {
-    return static_cast<int>(std::clamp<qint64>(ArrotondaPari(quota / 32.0), 0, TabelleCampioni::Righe - 1));
+    return static_cast<int>(std::clamp<qint64>(Conversioni::Arrotonda(quota / 32.0), 0, TabelleCampioni::Righe - 1));
 }
 
 int CampionatoreStabilita::FasciaDi(qint32 giri)
@@ -52,9 +52,9 @@ bool CampionatoreStabilita::Passo(const LetturaCampione &v, int stabilitaMs)
         bool memorizzato = false;
         if (m_conteggio > 0) {
             const double n = static_cast<double>(m_conteggio);
-            MemorizzaCampione(static_cast<qint32>(ArrotondaPari(m_sommaTempo / n)),
-                              static_cast<qint32>(ArrotondaPari(m_sommaGiri / n)),
-                              static_cast<qint32>(ArrotondaPari(m_sommaQuota / n)), v.carburante);
+            MemorizzaCampione(static_cast<qint32>(Conversioni::Arrotonda(m_sommaTempo / n)),
+                              static_cast<qint32>(Conversioni::Arrotonda(m_sommaGiri / n)),
+                              static_cast<qint32>(Conversioni::Arrotonda(m_sommaQuota / n)), v.carburante);
             memorizzato = true;
         }
         m_riferimento = -1;
@@ -72,7 +72,7 @@ void CampionatoreStabilita::MemorizzaCampione(qint32 tempo, qint32 giri, qint32 
     const int r = RigaDi(quota);
     const int base = carburante != 0 ? TabelleCampioni::GaM : TabelleCampioni::BeM;
     qint32 &cella = m_tabelle[base + 1 + FasciaDi(giri)][r];
-    cella = cella == 0 ? tempo : static_cast<qint32>(ArrotondaPari((static_cast<double>(cella) + tempo) / 2));
+    cella = cella == 0 ? tempo : static_cast<qint32>(Conversioni::Arrotonda((static_cast<double>(cella) + tempo) / 2));
     double somma = 0;
     int pieni = 0;
     for (int f = 1; f <= 3; ++f) {
@@ -82,7 +82,7 @@ void CampionatoreStabilita::MemorizzaCampione(qint32 tempo, qint32 giri, qint32 
             ++pieni;
         }
     }
-    m_tabelle[base][r] = pieni > 0 ? static_cast<qint32>(ArrotondaPari(somma / pieni)) : 0;
+    m_tabelle[base][r] = pieni > 0 ? static_cast<qint32>(Conversioni::Arrotonda(somma / pieni)) : 0;
 }
 
 } // namespace gascal

@@ -10,8 +10,8 @@ namespace {
 // Adds one weighted term to a curve point, rounding the running value.
 void Somma(Punto &p, const Punto &controllo, double peso)
 {
-    p.X = static_cast<qint32>(ArrotondaPari(controllo.X * peso + p.X));
-    p.Y = static_cast<qint32>(ArrotondaPari(controllo.Y * peso + p.Y));
+    p.X = static_cast<qint32>(Conversioni::Arrotonda(controllo.X * peso + p.X));
+    p.Y = static_cast<qint32>(Conversioni::Arrotonda(controllo.Y * peso + p.Y));
 }
 
 } // namespace
@@ -30,7 +30,7 @@ void CurveCampioni::CurvaCampioni(const TabelleCampioni::Tabella &tabella, Curva
             BSplineCurva(m_punti, curva);
     }
     // The fits swing at their ends: those points are not shown.
-    const int bordo = std::max<int>(2, static_cast<int>(ArrotondaPari(100.0 / 14)));
+    const int bordo = std::max<int>(2, static_cast<int>(Conversioni::Arrotonda(100.0 / 14)));
     for (int i = 0; i <= bordo; ++i) {
         curva[i] = Punto{};
         curva[PuntiCurva - 1 - i] = Punto{};

@@ -7,8 +7,8 @@ namespace gascal::Deflessione {
 qint64 PuntoDi(qint32 tempoBenzina)
 {
     if (tempoBenzina <= 10240)
-        return ArrotondaPari(tempoBenzina / 256.0);
-    return ArrotondaPari((tempoBenzina - 10240) / 512.0 + 33);
+        return Conversioni::Arrotonda(tempoBenzina / 256.0);
+    return Conversioni::Arrotonda((tempoBenzina - 10240) / 512.0 + 33);
 }
 
 QVector<qint32> ValoriRighe(const Curva &curva)

@@ -10,7 +10,7 @@ constexpr int MascheraFineGas = 1;
 constexpr int IndiceSensorePressione = 25;
 } // namespace
 
-bool Entra(Contesto &ctx)
+bool Entra(Contesto &ctx, const std::function<void()> &apri)
 {
     const bool fineGas = (ctx.Valore(Contesto::RecConfig, IndiceAbilitazioni) & MascheraFineGas) != 0;
     ctx.imp.FineGasSalvato = fineGas ? 1 : 0;
@@ -20,6 +20,8 @@ bool Entra(Contesto &ctx)
     coda.Imposta(0, IndiceAbilitazioni, MascheraFineGas);
     coda.Aggiungi(0, IndiceSensorePressione, 0);
     ctx.InterpolazioneAttiva = true;
+    if (apri)
+        apri();
     ctx.stato.RichiediOperazione(7);
     return fineGas;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Arrotonda.h"
+#include "app/Conversioni.h"
 
 #include <QtGlobal>
 #include <vector>

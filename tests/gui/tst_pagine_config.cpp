@@ -279,6 +279,9 @@ void TstPagineConfig::voceInterpolazione()
     QCOMPARE(p->ctx.imp.CodiceMappaSalvato, 2);
     QCOMPARE(p->ctx.imp.FineGasSalvato, 1);
     Pag0()->ApriInterpolazione = nullptr;
+    // The window closed: the list is free again.
+    p->ctx.InterpolazioneAttiva = false;
+    Pag0()->AggiornaSelezioni();
     QVERIFY(Scegli(sensore, QStringLiteral("P 4 bar")));
 }
 
