@@ -14,6 +14,10 @@ int ComandoCaricaMappa(SessioneCli &s, int timeoutSec, const QString &file);
 // `righe` < 1: until the process is stopped.
 int ComandoLive(SessioneCli &s, int timeoutSec, int righe);
 int ComandoScan(SessioneCli &s);
+// config [list NAME | set NAME ITEM | level-empty | level-full]; the check of
+// its arguments gives the usage error, empty when they are right.
+QString ControllaArgomentiConfig(const QStringList &argomenti);
+int ComandoConfig(SessioneCli &s, int timeoutSec, const QStringList &argomenti);
 
 // `line` and its edits: the action (empty = print), the pivot (0-based) or
 // the signed shift, and the number of raise/lower steps.

@@ -33,6 +33,13 @@ const char *const Descrizione =
     "  line all +N|-N                       Shift the whole line by N steps.\n"
     "  line reset                           Flat line with the default pivots.\n"
     "                  Each edit is sent to the ECU once and the line read back.\n"
+    "  config          Print every setting of the two configuration pages,\n"
+    "                  NAME = ITEM, as the pages show them.\n"
+    "  config list NAME      The items of a setting's list, one a line.\n"
+    "  config set NAME ITEM  Choose ITEM in that list, as on the page; prints\n"
+    "                        the setting as the ECU then holds it.\n"
+    "  config level-empty | level-full   Calibrate the level marks from the\n"
+    "                  live level reading, tank empty or full.\n"
     "\n"
     "Message boxes of the program are printed on standard error and answered\n"
     "with their default (OK, No, Cancel). The exit status is 0 on success only.";
@@ -66,7 +73,7 @@ int main(int argc, char *argv[])
         QStringLiteral("line raise/lower: N steps (default 1)."), QStringLiteral("N"));
     p.addOptions({dir, timeout, count, steps});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan or line."));
+                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line or config ..."));
 
     // "line all -3": a negative number is an argument, not an option.
     QStringList daLeggere = QCoreApplication::arguments();
@@ -94,12 +101,16 @@ int main(int argc, char *argv[])
     const QString comando = argomenti.first();
     const bool conFile = comando == QLatin1String("save-map") || comando == QLatin1String("load-map");
     const bool linea = comando == QLatin1String("line");
-    const bool noto = conFile || linea || comando == QLatin1String("info")
+    const bool config = comando == QLatin1String("config");
+    const bool noto = conFile || linea || config || comando == QLatin1String("info")
         || comando == QLatin1String("live") || comando == QLatin1String("scan");
     if (!noto)
         return Uso(QStringLiteral("unknown command '%1'").arg(comando));
     RichiestaLinea richiestaLinea;
-    if (linea) {
+    if (config) {
+        if (const QString e = ControllaArgomentiConfig(argomenti.mid(1)); !e.isEmpty())
+            return Uso(e);
+    } else if (linea) {
         int passi = 1;
         if (p.isSet(steps)) {
             bool ok = false;
@@ -136,6 +147,8 @@ int main(int argc, char *argv[])
         return ComandoSalvaMappa(sessione, secondi, argomenti.at(1));
     if (comando == QLatin1String("load-map"))
         return ComandoCaricaMappa(sessione, secondi, argomenti.at(1));
+    if (config)
+        return ComandoConfig(sessione, secondi, argomenti.mid(1));
     if (comando == QLatin1String("live"))
         return ComandoLive(sessione, secondi, righe);
     if (linea)

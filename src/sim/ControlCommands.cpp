@@ -2,6 +2,7 @@
 
 #include "EngineConstants.h"
 #include "EngineModel.h"
+#include "MemoryBlocks.h"
 
 #include <QStringList>
 
@@ -40,7 +41,7 @@ QString ControlCommands::execute(const QString &line, bool *quit)
     if (cmd == QLatin1String("state") && arg.isEmpty())
         return m_model.describe();
     if (cmd == QLatin1String("help") && arg.isEmpty())
-        return QStringLiteral("commands: key on|off, rpm N, load PCT, tank PCT, temp C, fuel petrol|gas, state, quit");
+        return QStringLiteral("commands: key on|off, rpm N, load PCT, tank PCT, temp C, fuel petrol|gas, state, block N, quit");
     if (cmd == QLatin1String("quit") && arg.isEmpty()) {
         *quit = true;
         return QStringLiteral("bye");
@@ -59,6 +60,11 @@ QString ControlCommands::execute(const QString &line, bool *quit)
     }
 
     double v = 0;
+    if (cmd == QLatin1String("block") && m_memory) {
+        if (!number(arg, 0, MemoryBlocks::BlockCount - 1, &v) || v != static_cast<int>(v))
+            return error(QStringLiteral("block needs a record number 0..%1").arg(MemoryBlocks::BlockCount - 1));
+        return QString::fromLatin1(m_memory->data(static_cast<MemoryBlocks::Block>(static_cast<int>(v))).toHex().toUpper());
+    }
     if (cmd == QLatin1String("rpm")) {
         if (!number(arg, 0, EngineConstants::MaxRpm, &v))
             return error(QStringLiteral("rpm needs a speed 0..%1").arg(EngineConstants::MaxRpm));

@@ -81,7 +81,7 @@ int main(int argc, char *argv[])
         if (block == MemoryBlocks::Block::State)
             engine.syncCommandBlock();
     });
-    ControlCommands commands(engine);
+    ControlCommands commands(engine, &memory);
     ControlChannel control(commands);
     if (!options.controlPath.isEmpty() && !control.open(options.controlPath, &error))
         return fail(error);

@@ -1,6 +1,7 @@
 #include "BancoEcu.h"
 
 #include "app/Avvio.h"
+#include "link/CaricaSetCom.h"
 #include "mapfile/RicercaEcu.h"
 
 #include <QFile>
@@ -94,4 +95,31 @@ QString BancoEcu::Controllo(const QString &comando)
     while (!risposta.contains('\n') && presa.waitForReadyRead(2000))
         risposta += presa.readAll();
     return QString::fromUtf8(risposta).trimmed();
+}
+
+qint32 BancoEcu::ValoreEcu(int n, int k)
+{
+    if (m_tabella.size() <= n) {
+        gascal::ImpostazioniLink link;
+        gascal::ServiziUiScriptati silenzioso;
+        gascal::CaricaSetCom(Percorso(QStringLiteral("SetCom.ini")), m_tabella, link, silenzioso);
+    }
+    const QByteArray dati = QByteArray::fromHex(Controllo(QStringLiteral("block %1").arg(n)).toLatin1());
+    if (n >= m_tabella.size() || k >= m_tabella.at(n).Valori.size())
+        return -1;
+    const gascal::MsgRecord &r = m_tabella.at(n);
+    // The data bytes follow the 5-byte header; offsets are 1-based.
+    const int i = r.Offset.at(k) - 6;
+    const QString &tipo = r.Tipi.at(k);
+    const bool parola = tipo == QLatin1String("UW") || tipo == QLatin1String("SW");
+    if (i < 0 || i + (parola ? 1 : 0) >= dati.size())
+        return -1;
+    qint32 grezzo = quint8(dati.at(i));
+    if (parola)
+        grezzo += 256 * quint8(dati.at(i + 1));
+    if (tipo == QLatin1String("SW") && grezzo > 32767)
+        grezzo -= 65536;
+    if (tipo == QLatin1String("SB") && grezzo > 127)
+        grezzo -= 256;
+    return grezzo * r.Scala.at(k);
 }

@@ -32,6 +32,9 @@ public:
     bool Cerca(int ms = 10000);
     // Sends a line on the ECU's control channel and returns its answer line.
     QString Controllo(const QString &comando);
+    // Value k of record n as the virtual ECU holds it now (read through the
+    // control channel, laid out by the folder's SetCom.ini).
+    qint32 ValoreEcu(int n, int k);
 
     QString Cartella() const { return m_cartella.path(); }
     QString Percorso(const QString &nome) const { return m_cartella.filePath(nome); }
@@ -46,5 +49,6 @@ public:
 
 private:
     QTemporaryDir m_cartella;
+    gascal::TabellaMessaggi m_tabella;
     QProcess m_ecu;
 };

@@ -5,8 +5,11 @@
 #include "ui/common/PaginaSegnaposto.h"
 #include "ui/line/FrmRetta.h"
 #include "ui/common/QtServiziUi.h"
+#include "ui/config/FrmConfig.h"
+#include "ui/config/FrmConfig_2.h"
 #include "ui/main/FrmBar.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -30,10 +33,19 @@ private slots:
 
 private:
     std::unique_ptr<ProgrammaProva> p;
-    PaginaSegnaposto *Pagina(int n) const
+    PaginaEditor *Pagina(int n) const
     {
         PaginaEditor *pagine[] = {p->frame->FrmConfig(), p->frame->FrmConfig_2()};
-        return dynamic_cast<PaginaSegnaposto *>(pagine[n]);
+        return pagine[n];
+    }
+    // A list of a configuration page, emptied of its selection so that a
+    // refresh shows in it again.
+    ListaScelte &ListaSvuotata(int n) const
+    {
+        ListaScelte &l = n == 0 ? static_cast<FrmConfig *>(Pagina(0))->Logica.Liste[LogicaCommutazione::CmbFattore]
+                                : static_cast<FrmConfig_2 *>(Pagina(1))->Logica.Liste[LogicaIniettori::CmbTipoAlim];
+        l.Selezione = -1;
+        return l;
     }
     QWidget *Retta() const { return p->frame->FrmRetta(); }
     QString Sezione(int k) const { return p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Barra]"), k); }
@@ -59,11 +71,11 @@ void TstFrameComandi::cicloPagine()
     // The pages fill the frame right of the bar.
     QCOMPARE(Pagina(0)->x(), p->frame->Barra()->width());
 
-    const int agg1 = Pagina(1)->Aggiornamenti;
+    const ListaScelte &lista1 = ListaSvuotata(1);
     QTest::mouseClick(p->frame->Barra()->CmdPage, Qt::LeftButton);
     QCOMPARE(p->ctx.stato.PaginaCorrente, 1);
     QVERIFY(!Pagina(0)->isVisible() && Pagina(1)->isVisible() && !Retta()->isVisible());
-    QCOMPARE(Pagina(1)->Aggiornamenti, agg1 + 1);
+    QCOMPARE(lista1.Selezione, 0); // refreshed: LPG
 
     // F2 released anywhere in the frame turns the page too; the line page
     // reloads the line from the ECU's images.
@@ -73,11 +85,11 @@ void TstFrameComandi::cicloPagine()
     QVERIFY(!Pagina(0)->isVisible() && !Pagina(1)->isVisible() && Retta()->isVisible());
     QCOMPARE(p->ctx.retta.Retta[0], p->ctx.Valore(6, 0));
 
-    const int agg0 = Pagina(0)->Aggiornamenti;
+    const ListaScelte &lista0 = ListaSvuotata(0);
     QTest::keyRelease(p->frame->Barra(), Qt::Key_F2);
     QCOMPARE(p->ctx.stato.PaginaCorrente, 0);
     QVERIFY(Pagina(0)->isVisible() && !Retta()->isVisible());
-    QCOMPARE(Pagina(0)->Aggiornamenti, agg0 + 1);
+    QCOMPARE(lista0.Selezione, 0); // refreshed: " x 1"
 }
 
 void TstFrameComandi::finestraInformazioni()
@@ -177,7 +189,8 @@ void TstFrameComandi::lingueEFont()
     QCOMPARE(p->ctx.diz.FontNome, QStringLiteral("Loma"));
     QCOMPARE(p->frame->Barra()->CmdInfo->font().family(), QStringLiteral("Loma"));
     QCOMPARE(p->frame->Barra()->LblRpmVal->font().family(), QStringLiteral("Loma"));
-    QCOMPARE(Pagina(0)->LblTitolo->font().family(), QStringLiteral("Loma"));
+    QCOMPARE(static_cast<FrmConfig *>(Pagina(0))->LblFattore->font().family(), QStringLiteral("Loma"));
+    QCOMPARE(static_cast<FrmConfig_2 *>(Pagina(1))->Cmb[0]->font().family(), QStringLiteral("Loma"));
     for (int i = 0; i < 2; ++i)
         QTest::mouseClick(p->frame->Barra()->CmdLingua, Qt::LeftButton);
     QCOMPARE(p->ctx.diz.Testo(0), inglese);

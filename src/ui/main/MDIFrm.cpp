@@ -7,6 +7,8 @@
 #include "ecu/Definizioni.h"
 #include "mapfile/RicercaEcu.h"
 #include "ui/common/PaginaSegnaposto.h"
+#include "ui/config/FrmConfig.h"
+#include "ui/config/FrmConfig_2.h"
 #include "ui/common/Twips.h"
 #include "ui/line/FrmRetta.h"
 #include "ui/main/BarraComandi.h"
@@ -61,10 +63,8 @@ void MDIFrm::AggiornaTitolo()
 
 void MDIFrm::CreaFinestre()
 {
-    m_pagine[PagConfig] = new PaginaSegnaposto(m_ctx, QStringLiteral("[Frm_Config]"),
-                                               QStringLiteral("SWITCH-OVER"), m_area);
-    m_pagine[PagConfig2] = new PaginaSegnaposto(m_ctx, QStringLiteral("[Frm_Congif_2]"),
-                                                QStringLiteral("INJECTORS"), m_area);
+    m_pagine[PagConfig] = new gascal::FrmConfig(m_ctx, m_area); // the class, not the accessor
+    m_pagine[PagConfig2] = new gascal::FrmConfig_2(m_ctx, m_area);
     m_frmRetta = new ::gascal::FrmRetta(m_ctx, m_area);
     m_pagine[PagRetta] = m_frmRetta;
     // Reset-all chose a definition file: the title as after opening a map file.

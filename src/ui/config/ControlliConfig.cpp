@@ -1,0 +1,72 @@
+#include "ui/config/ControlliConfig.h"
+
+#include "config/ListaScelte.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QSignalBlocker>
+
+namespace gascal::ControlliConfig {
+
+QComboBox *Combo(QWidget *genitore, const char *nome)
+{
+    auto *c = new QComboBox(genitore);
+    c->setObjectName(QLatin1String(nome));
+    c->setEditable(false);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
+    c->setMaxVisibleItems(16);
+    return c;
+}
+
+QLabel *Etichetta(QWidget *genitore, const char *nome, const QString &testo)
+{
+    auto *l = new QLabel(testo, genitore);
+    l->setObjectName(QLatin1String(nome));
+    l->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    return l;
+}
+
+QLabel *Titolo(QWidget *genitore, const char *nome, const QString &testo)
+{
+    QLabel *l = Etichetta(genitore, nome, testo);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    l->setAutoFillBackground(true);
+    return l;
+}
+
+void Mostra(QComboBox *combo, const ListaScelte &lista)
+{
+    const QSignalBlocker blocco(combo);
+    QStringList attuali;
+    attuali.reserve(combo->count());
+    for (int i = 0; i < combo->count(); ++i)
+        attuali << combo->itemText(i);
+    if (attuali != lista.Voci) {
+        combo->clear();
+        combo->addItems(lista.Voci);
+        combo->setCurrentIndex(-1);
+    }
+    if (combo->currentIndex() != lista.Selezione)
+        combo->setCurrentIndex(lista.Selezione);
+    // The list's own state: a page disabled during an operation disables its
+    // controls only for that time.
+    if (combo->testAttribute(Qt::WA_ForceDisabled) == lista.Abilitata)
+        combo->setEnabled(lista.Abilitata);
+    ImpostaVisibile(combo, lista.Visibile);
+}
+
+void ImpostaTesto(QLabel *etichetta, const QString &testo)
+{
+    if (etichetta->text() != testo)
+        etichetta->setText(testo);
+}
+
+void ImpostaVisibile(QWidget *controllo, bool visibile)
+{
+    if (controllo->isHidden() == visibile)
+        controllo->setVisible(visibile);
+}
+
+} // namespace gascal::ControlliConfig

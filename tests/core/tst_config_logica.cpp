@@ -1,0 +1,172 @@
+// The configuration pages' core classes without windows and without an ECU:
+// the number conversions, the list building and its error report, the
+// refresh, the guard of the choices, and the level group's table mapping.
+#include "app/Contesto.h"
+#include "app/Conversioni.h"
+#include "app/ServiziUiScriptati.h"
+#include "config/LogicaCommutazione.h"
+#include "config/LogicaIniettori.h"
+#include "ecu/Definizioni.h"
+#include "link/CaricaSetCom.h"
+
+#include <QTest>
+
+using namespace gascal;
+using C = LogicaCommutazione;
+
+namespace {
+
+// A context with the shipped message table and the factory LPG values.
+struct Banco {
+    ServiziUiScriptati ui;
+    Contesto ctx{ui};
+    Banco()
+    {
+        CaricaSetCom(QStringLiteral(GASCAL_BIN "/SetCom.ini"), ctx.TabMsg, ctx.impLink, ui);
+        Definizioni::CaricaDefinizioni(ctx, QStringLiteral(GASCAL_BIN "/def.xar"));
+        ctx.imp.SepDecimale = QStringLiteral(",");
+    }
+    qint32 &V(int k) { return ctx.TabMsg[Contesto::RecConfig].Valori[k]; }
+};
+
+} // namespace
+
+class TstConfigLogica : public QObject
+{
+    Q_OBJECT
+private slots:
+    void roundingGoesToTheEvenNeighbourAlsoForDecimalTexts()
+    {
+        using namespace Conversioni;
+        QCOMPARE(Arrotonda(2.5), 2);
+        QCOMPARE(Arrotonda(3.5), 4);
+        QCOMPARE(Arrotonda(-2.5), -2);
+        QCOMPARE(Arrotonda(2.5000001), 3);
+        QCOMPARE(Arrotonda(*Numero(QStringLiteral("0,35"), QStringLiteral(",")) * 10), 4);
+        // 2,675 x 100 is 267.49999999999997 in binary: it stands for the half 267,5.
+        QCOMPARE(Arrotonda(*Numero(QStringLiteral("2,675"), QStringLiteral(",")) * 100), 268);
+        QCOMPARE(Arrotonda(*Numero(QStringLiteral("0,25"), QStringLiteral(",")) * 10), 2);
+        QCOMPARE(Fix(-2.7), -2);
+        QCOMPARE(Int(-2.3), -3);
+        QCOMPARE(Fix(*Numero(QStringLiteral("1.005"), QStringLiteral(".")) * 1000 - 128), 877);
+        QCOMPARE(Int(0.29 * 100), 29); // 28.999999999999996
+    }
+
+    void numbersFollowTheUsersSeparator()
+    {
+        using namespace Conversioni;
+        QCOMPARE(Numero(QStringLiteral(" 1,2 "), QStringLiteral(",")), std::optional<double>(1.2));
+        QCOMPARE(Numero(QStringLiteral("1.2"), QStringLiteral(".")), std::optional<double>(1.2));
+        // The other mark would be a grouping mark: refused, never 12.
+        QVERIFY(!Numero(QStringLiteral("1.2"), QStringLiteral(",")));
+        QVERIFY(!Numero(QStringLiteral("1,2"), QStringLiteral(".")));
+        QVERIFY(!Numero(QStringLiteral("Off"), QStringLiteral(",")));
+        QVERIFY(!Numero(QString(), QStringLiteral(",")));
+        QCOMPARE(Intero(QStringLiteral("2,5"), QStringLiteral(",")), std::optional<qint64>(2));
+        QCOMPARE(TestoMilli(1200, QStringLiteral(",")), QStringLiteral("1,2"));
+        QCOMPARE(TestoMilli(4, QStringLiteral(",")), QStringLiteral("0,004"));
+        QCOMPARE(TestoMilli(6000, QStringLiteral(",")), QStringLiteral("6"));
+        QCOMPARE(TestoMilli(0, QStringLiteral(".")), QStringLiteral("0"));
+        QCOMPARE(TestoMilli(-1500, QStringLiteral(".")), QStringLiteral("-1.5"));
+        QCOMPARE(TestoDecimali(60 * 5 / 1024.0, 3, QStringLiteral(",")), QStringLiteral("0,293"));
+        QCOMPARE(TestoDecimali(0.0625, 3, QStringLiteral(",")), QStringLiteral("0,062"));
+        QCOMPARE(TestoDecimali(0.125, 2, QStringLiteral(".")), QStringLiteral("0.12"));
+    }
+
+    void eachFailingStepOfTheListsIsReportedOnceAndTheRestIsBuilt()
+    {
+        Banco b; // no dictionary: every dictionary text is missing
+        C logica(b.ctx);
+        logica.RiempiCmbSwtch({QStringLiteral("[Temperatura di commutazione]"), QStringLiteral("10|20"),
+                               QStringLiteral("[Pressione di fine gas bar]"), QStringLiteral("1200|x|300"),
+                               QStringLiteral("[Isteresi rpm decelerazione]"), QStringLiteral("0|100"),
+                               QStringLiteral("[Isteresi rpm decelerazione]"), QStringLiteral("0|200|400"),
+                               QStringLiteral("[Rpm di commutazione]")});
+        // Temperature (text 19), the pressure piece "x", the rpm key on the
+        // last line, and the three lists of dictionary texts.
+        const QStringList testi = b.ui.Testi();
+        QCOMPARE(testi.size(), 6);
+        for (const QString &t : testi)
+            QVERIFY2(t.startsWith(QStringLiteral("Config errorErrorError 001:\r")), qPrintable(t));
+        QCOMPARE(logica.Liste[C::CmbSwtchBar].Voci, (QStringList{"1,2", "0,3"}));
+        QCOMPARE(logica.Liste[C::CmbSwtchIsteresi].Voci, (QStringList{"0", "200", "400"}));
+        QCOMPARE(logica.Liste[C::CmbFattore].Voci, (QStringList{" x 1", " x 2"}));
+        QVERIFY(logica.Liste[C::CmbSwtchTemp].Voci.isEmpty());
+    }
+
+    void refreshShowsTheEcuAndNeverQueues()
+    {
+        Banco b;
+        QStringList testi{QStringLiteral("GasCal"), QStringLiteral("[Frm_Config]")};
+        for (int n = 1; n <= 23; ++n)
+            testi << QStringLiteral("text %1").arg(n);
+        b.ctx.diz.ImpostaTesti(testi);
+        C logica(b.ctx);
+        logica.RiempiCmbSwtch({QStringLiteral("[Rpm di commutazione]"), QStringLiteral("0|800|1500"),
+                               QStringLiteral("[Temperatura di commutazione]"), QStringLiteral("20|40")});
+        b.V(C::PosTemperatura) = 150;
+        b.V(C::PosPeriodo) = 65535;
+        b.V(C::PosAbilitazioni) = 2; // decelerating switch-over: no hysteresis
+        logica.AggiornaSelezioni();
+        QVERIFY(b.ctx.code.ValoriDaScrivere.Vuota());
+        QCOMPARE(b.ctx.stato.OperazioneRichiesta, 0);
+        QCOMPARE(logica.Liste[C::CmbSwtchTemp].Selezione, 0); // all items below 150: text 19
+        QCOMPARE(logica.Liste[C::CmbSwtchRpm].Testo(), QStringLiteral("0"));
+        QVERIFY(!logica.Liste[C::CmbSwtchIsteresi].Abilitata);
+        QVERIFY(!logica.Liste[C::CmbSwtchBar].Abilitata); // end of gas off
+        b.V(C::PosPeriodo) = 20000;
+        logica.AggiornaSelezioni();
+        QCOMPARE(logica.Liste[C::CmbSwtchRpm].Testo(), QStringLiteral("1500"));
+
+        // A choice while refreshing, or while another operation waits, does nothing.
+        logica.AggiornamentoInCorso = true;
+        QVERIFY(!logica.Scegli(C::CmbSwtchRpm, 1));
+        logica.AggiornamentoInCorso = false;
+        b.ctx.stato.OperazioneRichiesta = 9;
+        QVERIFY(!logica.Scegli(C::CmbSwtchRpm, 1));
+        QCOMPARE(b.ctx.stato.OperazioneRichiesta, 9);
+        QVERIFY(b.ctx.code.ValoriDaScrivere.Vuota());
+    }
+
+    void levelListPositionsFollowTheNamedRecords()
+    {
+        Banco b;
+        SensoreLivello senzaNome;
+        senzaNome.Codice = 9;
+        SensoreLivello invertito{QStringLiteral("Inverted"), {0, 10, 20, 30, 40, 1023}, 3, 32};
+        b.ctx.scale.TabLivello = {senzaNome, invertito};
+        LogicaIniettori logica(b.ctx);
+        logica.RiempiCmbSwtch();
+        QCOMPARE(logica.Livello.CmbTipoLev.Voci, QStringList{QStringLiteral("Inverted")});
+        QVERIFY(logica.Livello.SceltaTipo(0));
+        const auto voci = b.ctx.code.ValoriDaScrivere.Voci();
+        QCOMPARE(voci.size(), 5);
+        QCOMPARE(voci[0].Valore, 32 * 256 + 3);
+        QCOMPARE(voci[4].Valore, 40);
+        // The refresh selects the list position of the ECU's code.
+        b.ctx.code.ValoriDaScrivere.Consuma(5);
+        b.ctx.stato.OperazioneRichiesta = 0;
+        b.V(7) = 32 * 256 + 3;
+        logica.AggiornaSelezioni();
+        QCOMPARE(logica.Livello.CmbTipoLev.Selezione, 0);
+    }
+
+    void lampsReadTheTypeFlagsFromTheHighByte()
+    {
+        Banco b;
+        LogicaIniettori logica(b.ctx);
+        for (int k = 8; k <= 11; ++k)
+            b.V(k) = 100 * (k - 7);
+        b.ctx.TabMsg[Contesto::RecLive].Valori[8] = 150;
+        // Low byte 0x80 with flags 31: the flags are not 32.
+        b.V(7) = 31 * 256 + 0x80;
+        logica.Livello.CaricaLivelliAttuale();
+        QCOMPARE(logica.Livello.ShpLevel, (std::array<bool, 4>{false, false, false, true}));
+        b.V(7) = 32 * 256 + 1;
+        logica.Livello.CaricaLivelliAttuale();
+        QCOMPARE(logica.Livello.ShpLevel, (std::array<bool, 4>{false, true, true, true}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstConfigLogica)
+#include "tst_config_logica.moc"
