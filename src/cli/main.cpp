@@ -24,6 +24,9 @@ const char *const Descrizione =
     "                  before anything is sent.\n"
     "  live            Print the live data as CSV, one row every 100 ms, in\n"
     "                  engineering units (--count N rows, else until stopped).\n"
+    "                  --out FILE: the same rows also into FILE, each flushed.\n"
+    "  diff-map A B    Compare the map files A and B by setting: one line per\n"
+    "                  difference, NAME: A | B (exit 0 same, 1 different, 2 bad file).\n"
     "  scan            Try every port with every firmware probe and say what\n"
     "                  answered where.\n"
     "  line            Print the ECU's calibration line: the nine pivots, the 56\n"
@@ -71,7 +74,9 @@ int main(int argc, char *argv[])
         QStringLiteral("live: print N rows and stop."), QStringLiteral("N"));
     const QCommandLineOption steps(QStringLiteral("steps"),
         QStringLiteral("line raise/lower: N steps (default 1)."), QStringLiteral("N"));
-    p.addOptions({dir, timeout, count, steps});
+    const QCommandLineOption out(QStringLiteral("out"),
+        QStringLiteral("live: also write the rows into FILE."), QStringLiteral("FILE"));
+    p.addOptions({dir, timeout, count, steps, out});
     p.addPositionalArgument(QStringLiteral("command"),
                             QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line or config ..."));
 
@@ -102,7 +107,8 @@ int main(int argc, char *argv[])
     const bool conFile = comando == QLatin1String("save-map") || comando == QLatin1String("load-map");
     const bool linea = comando == QLatin1String("line");
     const bool config = comando == QLatin1String("config");
-    const bool noto = conFile || linea || config || comando == QLatin1String("info")
+    const bool diff = comando == QLatin1String("diff-map");
+    const bool noto = conFile || linea || config || diff || comando == QLatin1String("info")
         || comando == QLatin1String("live") || comando == QLatin1String("scan");
     if (!noto)
         return Uso(QStringLiteral("unknown command '%1'").arg(comando));
@@ -121,6 +127,9 @@ int main(int argc, char *argv[])
         const QString errore = LeggiRichiestaLinea(argomenti.mid(1), passi, richiestaLinea);
         if (!errore.isEmpty())
             return Uso(errore);
+    } else if (diff) {
+        if (argomenti.size() != 3)
+            return Uso(QStringLiteral("diff-map needs two map FILEs"));
     } else if (argomenti.size() != (conFile ? 2 : 1))
         return Uso(conFile ? QStringLiteral("%1 needs one FILE").arg(comando)
                            : QStringLiteral("%1 takes no arguments").arg(comando));
@@ -150,7 +159,9 @@ int main(int argc, char *argv[])
     if (config)
         return ComandoConfig(sessione, secondi, argomenti.mid(1));
     if (comando == QLatin1String("live"))
-        return ComandoLive(sessione, secondi, righe);
+        return ComandoLive(sessione, secondi, righe, p.value(out));
+    if (diff)
+        return ComandoDiffMappa(sessione, argomenti.at(1), argomenti.at(2));
     if (linea)
         return ComandoLinea(sessione, secondi, richiestaLinea);
     return ComandoScan(sessione);

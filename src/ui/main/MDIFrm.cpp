@@ -12,6 +12,7 @@
 #include "ui/common/Twips.h"
 #include "ui/line/FrmRetta.h"
 #include "ui/main/BarraComandi.h"
+#include "ui/main/ControlliDatalog.h"
 #include "ui/main/EsecutoreOperazioni.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmShow.h"
@@ -43,6 +44,7 @@ MDIFrm::MDIFrm(Contesto &ctx, QWidget *parent)
     connect(Timer2, &QTimer::timeout, this, &MDIFrm::Timer2_Timer);
     m_esecutore = new EsecutoreOperazioni(ctx, *this);
     m_comandi = new BarraComandi(ctx, *this, this);
+    m_datalog = new ControlliDatalog(ctx, *this);
 }
 
 MDIFrm::~MDIFrm()
@@ -254,12 +256,14 @@ void MDIFrm::CicloLettura()
 {
     // A failed read leaves the old values in place.
     SequenzeBlocchi letture(m_ctx);
-    letture.LeggiRecord(Contesto::RecLive, true);
+    const bool letto = letture.LeggiRecord(Contesto::RecLive, true) == 0;
     if (m_contatoreLento == 6) {
         m_contatoreLento = 0;
         letture.LeggiRecord(Contesto::RecComandi, true);
     }
     ++m_contatoreLento;
+    if (letto)
+        m_datalog->Lettura();
 }
 
 void MDIFrm::Timer2_Timer()
@@ -275,6 +279,7 @@ void MDIFrm::Timer2_Timer()
         FrmRetta()->AggiornaCursore();
     if (AggiornaInterpolazione)
         AggiornaInterpolazione();
+    m_datalog->Aggiorna();
     m_occupato2 = false;
 }
 

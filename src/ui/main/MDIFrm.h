@@ -10,6 +10,7 @@ namespace gascal {
 
 class BarraComandi;
 class Contesto;
+class ControlliDatalog;
 class EsecutoreOperazioni;
 class FrmBar;
 class FrmRetta;
@@ -58,6 +59,8 @@ public:
     // The calibration line page itself (markers, autotuning button).
     ::gascal::FrmRetta *PaginaRetta() const { return m_frmRetta; }
     BarraComandi *Comandi() const { return m_comandi; }
+    // The record and chart buttons, with the live reads they keep.
+    ControlliDatalog *Datalog() const { return m_datalog; }
     bool Chiuso() const { return m_chiuso; }
 
     QTimer *Timer1;
@@ -92,6 +95,7 @@ private:
     std::array<PaginaEditor *, 3> m_pagine{};
     ::gascal::FrmRetta *m_frmRetta = nullptr;
     BarraComandi *m_comandi = nullptr;
+    ControlliDatalog *m_datalog = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
     bool m_occupato1 = false;
     bool m_occupato2 = false;
