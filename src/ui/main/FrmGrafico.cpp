@@ -29,8 +29,9 @@ namespace {
 
 // Points drawn per channel at most: about the width of the plot.
 constexpr int PuntiMassimi = 800;
-// The chart is redrawn on every 5th refresh (twice a second) at most.
-constexpr int TickRidisegno = 5;
+// The chart is redrawn twice a second at most for the short windows, once a
+// second for the longer ones (where a second moves the view by little).
+int TickRidisegno(int finestra_s) { return finestra_s <= 30 ? 5 : 10; }
 const QColor Colori[ModelloGrafico::Carburante] = {
     QColor(200, 0, 0), QColor(0, 90, 200), QColor(0, 150, 0),
     QColor(200, 120, 0), QColor(120, 0, 160), QColor(90, 90, 90)};
@@ -127,6 +128,7 @@ void FrmGrafico::CreaGrafico()
     m_asseGiri = new QValueAxis;
     m_asseGiri->setTitleText(QStringLiteral("rpm"));
     m_asseGiri->setRange(0, 7000);
+    m_asseGiri->setTickCount(8);
     m_asseGiri->setLabelFormat(QStringLiteral("%.0f"));
     m_asseValori = new QValueAxis;
     m_asseValori->setTitleText(QStringLiteral("ms, bar, \u00B0C"));
@@ -188,7 +190,7 @@ void FrmGrafico::Aggiorna()
             m_daRidisegnare = true;
         }
     }
-    if (++m_tick >= TickRidisegno) {
+    if (++m_tick >= TickRidisegno(m_finestra_s)) {
         m_tick = 0;
         Ridisegna();
     }
@@ -213,10 +215,13 @@ void FrmGrafico::Ridisegna()
             for (const QPointF &p : punti)
                 massimo = std::max(massimo, p.y());
     }
-    // The right axis follows its highest value, in steps of 5.
+    // The right axis follows the highest value shown, on round ticks.
     const double tetto = std::ceil(massimo / 5.0) * 5.0;
-    if (m_asseValori->max() != tetto)
+    if (tetto != m_tettoValori) {
+        m_tettoValori = tetto;
         m_asseValori->setRange(0, tetto);
+        m_asseValori->applyNiceNumbers();
+    }
 
     QList<QPointF> fascia;
     if (ChkCanale[ModelloGrafico::Carburante]->isChecked())

@@ -83,6 +83,7 @@ private:
     int m_tick = 0;
     int m_ridisegni = 0;
     double m_cursore = -1;
+    double m_tettoValori = 0;
 
     QChart *m_grafico = nullptr;
     QValueAxis *m_asseTempo = nullptr;
