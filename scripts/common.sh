@@ -6,7 +6,7 @@ GASCAL_BUILD="$GASCAL_ROOT/build"
 
 GASCAL_PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev qt6-charts-dev
   fonts-dejavu-core fonts-tlwg-loma-otf
   xvfb xauth
 )

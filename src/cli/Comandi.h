@@ -11,8 +11,10 @@ class SessioneCli;
 int ComandoInfo(SessioneCli &s, int timeoutSec);
 int ComandoSalvaMappa(SessioneCli &s, int timeoutSec, const QString &file);
 int ComandoCaricaMappa(SessioneCli &s, int timeoutSec, const QString &file);
-// `righe` < 1: until the process is stopped.
-int ComandoLive(SessioneCli &s, int timeoutSec, int righe);
+// `righe` < 1: until the process is stopped; `uscita`: also into that file.
+int ComandoLive(SessioneCli &s, int timeoutSec, int righe, const QString &uscita = {});
+// Compares two map files setting by setting: 0 same, 1 different, 2 bad file.
+int ComandoDiffMappa(SessioneCli &s, const QString &a, const QString &b);
 int ComandoScan(SessioneCli &s);
 // config [list NAME | set NAME ITEM | level-empty | level-full]; the check of
 // its arguments gives the usage error, empty when they are right.

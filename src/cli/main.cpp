@@ -25,6 +25,9 @@ const char *const Descrizione =
     "                  before anything is sent.\n"
     "  live            Print the live data as CSV, one row every 100 ms, in\n"
     "                  engineering units (--count N rows, else until stopped).\n"
+    "                  --out FILE: the same rows also into FILE, each flushed.\n"
+    "  diff-map A B    Compare the map files A and B by setting: one line per\n"
+    "                  difference, NAME: A | B (exit 0 same, 1 different, 2 bad file).\n"
     "  scan            Try every port with every firmware probe and say what\n"
     "                  answered where.\n"
     "  autotune        Run the autotuning on the running engine: --fuel lpg|cng,\n"
@@ -91,7 +94,7 @@ int main(int argc, char *argv[])
         QStringLiteral("line raise/lower: N steps (default 1)."), QStringLiteral("N"));
     const QCommandLineOption in(QStringLiteral("in"), QStringLiteral("samples: the sample file to read."),
                                 QStringLiteral("FILE"));
-    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("samples: the sample file to write."),
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("live: also write the rows into FILE; samples: the sample file to write."),
                                  QStringLiteral("FILE"));
     const QCommandLineOption seconds(QStringLiteral("seconds"),
         QStringLiteral("samples: sample the live ECU for N seconds."), QStringLiteral("N"));
@@ -107,7 +110,7 @@ int main(int argc, char *argv[])
         QStringLiteral("samples: take samples on gas only."));
     p.addOptions({dir, timeout, count, steps, fuel, injector, accept, profile, in, out, seconds, stability, bezier, percent, noPetrol});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line, config ..., autotune or samples."));
+                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line, config ..., autotune, samples or diff-map A B."));
 
     // "line all -3": a negative number is an argument, not an option.
     QStringList daLeggere = QCoreApplication::arguments();
@@ -136,9 +139,10 @@ int main(int argc, char *argv[])
     const bool conFile = comando == QLatin1String("save-map") || comando == QLatin1String("load-map");
     const bool linea = comando == QLatin1String("line");
     const bool config = comando == QLatin1String("config");
+    const bool diff = comando == QLatin1String("diff-map");
     const bool noto = conFile || linea || config || comando == QLatin1String("info")
         || comando == QLatin1String("live") || comando == QLatin1String("scan")
-        || comando == QLatin1String("autotune") || comando == QLatin1String("samples");
+        || comando == QLatin1String("autotune") || comando == QLatin1String("samples") || diff;
     if (!noto)
         return Uso(QStringLiteral("unknown command '%1'").arg(comando));
     RichiestaLinea richiestaLinea;
@@ -156,6 +160,9 @@ int main(int argc, char *argv[])
         const QString errore = LeggiRichiestaLinea(argomenti.mid(1), passi, richiestaLinea);
         if (!errore.isEmpty())
             return Uso(errore);
+    } else if (diff) {
+        if (argomenti.size() != 3)
+            return Uso(QStringLiteral("diff-map needs two map FILEs"));
     } else if (argomenti.size() != (conFile ? 2 : 1))
         return Uso(conFile ? QStringLiteral("%1 needs one FILE").arg(comando)
                            : QStringLiteral("%1 takes no arguments").arg(comando));
@@ -221,9 +228,11 @@ int main(int argc, char *argv[])
     if (config)
         return ComandoConfig(sessione, secondi, argomenti.mid(1));
     if (comando == QLatin1String("live"))
-        return ComandoLive(sessione, secondi, righe);
+        return ComandoLive(sessione, secondi, righe, p.value(out));
     if (comando == QLatin1String("autotune"))
         return ComandoAutotune(sessione, secondi, autotune);
+    if (diff)
+        return ComandoDiffMappa(sessione, argomenti.at(1), argomenti.at(2));
     if (linea)
         return ComandoLinea(sessione, secondi, richiestaLinea);
     if (comando == QLatin1String("samples"))

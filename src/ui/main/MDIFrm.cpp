@@ -16,6 +16,7 @@
 #include "ui/common/Twips.h"
 #include "ui/line/FrmRetta.h"
 #include "ui/main/BarraComandi.h"
+#include "ui/main/ControlliDatalog.h"
 #include "ui/main/EsecutoreOperazioni.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmShow.h"
@@ -59,6 +60,7 @@ MDIFrm::MDIFrm(Contesto &ctx, QWidget *parent)
     connect(Timer2, &QTimer::timeout, this, &MDIFrm::Timer2_Timer);
     m_esecutore = new EsecutoreOperazioni(ctx, *this);
     m_comandi = new BarraComandi(ctx, *this, this);
+    m_datalog = new ControlliDatalog(ctx, *this);
     AggiornaInterpolazione = [this] {
         if (m_ctx.InterpolazioneAttiva)
             CreaInterpolazione()->Aggiornalinee();
@@ -339,12 +341,14 @@ void MDIFrm::CicloLettura()
 {
     // A failed read leaves the old values in place.
     SequenzeBlocchi letture(m_ctx);
-    letture.LeggiRecord(Contesto::RecLive, true);
+    const bool letto = letture.LeggiRecord(Contesto::RecLive, true) == 0;
     if (m_contatoreLento == 6) {
         m_contatoreLento = 0;
         letture.LeggiRecord(Contesto::RecComandi, true);
     }
     ++m_contatoreLento;
+    if (letto)
+        m_datalog->Lettura();
 }
 
 void MDIFrm::Timer2_Timer()
@@ -360,6 +364,7 @@ void MDIFrm::Timer2_Timer()
         FrmRetta()->AggiornaCursore();
     if (AggiornaInterpolazione)
         AggiornaInterpolazione();
+    m_datalog->Aggiorna();
     m_occupato2 = false;
 }
 

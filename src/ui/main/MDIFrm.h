@@ -11,6 +11,7 @@ namespace gascal {
 
 class BarraComandi;
 class Contesto;
+class ControlliDatalog;
 class EsecutoreOperazioni;
 class FrmAutotuning;
 class FrmBar;
@@ -68,6 +69,8 @@ public:
     FrmAutotuning *Autotuning() const { return m_frmAutotuning; }
     // Opens the autotuning window in place of the calibration line page.
     void MostraAutotuning();
+    // The record and chart buttons, with the live reads they keep.
+    ControlliDatalog *Datalog() const { return m_datalog; }
     bool Chiuso() const { return m_chiuso; }
     // The client area (the windows' parent) and the scroll area around it.
     QWidget *AreaClient() const { return m_area; }
@@ -122,6 +125,7 @@ private:
     std::array<PaginaEditor *, 3> m_pagine{};
     ::gascal::FrmRetta *m_frmRetta = nullptr;
     BarraComandi *m_comandi = nullptr;
+    ControlliDatalog *m_datalog = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
     bool m_occupato1 = false;
     bool m_occupato2 = false;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "datalog/RegistroLive.h"
+
+#include <QObject>
+
+class QAction;
+class QMainWindow;
+class QToolBar;
+
+namespace gascal {
+
+class Contesto;
+class FrmGrafico;
+
+// The datalog's controls beside the live bar: the record button (F11) and
+// the chart button (F12). It keeps the frame's live reads (RegistroLive):
+// the frame hands it each live read, and Timer2 lets it end a recording on
+// a lost link and feed the chart window.
+class ControlliDatalog : public QObject
+{
+    Q_OBJECT
+public:
+    ControlliDatalog(Contesto &ctx, QMainWindow &frame);
+
+    // After each successful read of the live record.
+    void Lettura();
+    // On Timer2.
+    void Aggiorna();
+
+    void CmdRegistra_Click();
+    void CmdGrafico_Click();
+
+    RegistroLive &Registro() { return m_registro; }
+    FrmGrafico *Grafico() const { return m_grafico; }
+    QToolBar *Barra = nullptr;
+    QAction *CmdRegistra = nullptr;
+    QAction *CmdGrafico = nullptr;
+
+private:
+    void MostraStato();
+    void Avviso(const QString &testo);
+
+    Contesto &m_ctx;
+    QMainWindow &m_frame;
+    RegistroLive m_registro;
+    FrmGrafico *m_grafico = nullptr;
+};
+
+} // namespace gascal

@@ -1,0 +1,139 @@
+// gascal-cli diff-map on map files made from the default definition file,
+// and live --out against the virtual ECU.
+#include "BancoEcu.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+class TstDiffMappa : public QObject
+{
+    Q_OBJECT
+
+    struct Esito {
+        int codice = -1;
+        QString out;
+        QString err;
+    };
+
+    static Esito Cli(const BancoEcu &b, const QStringList &argomenti)
+    {
+        QProcess p;
+        p.start(BancoEcu::Bin(QStringLiteral("gascal-cli")),
+                QStringList{QStringLiteral("--dir"), b.Cartella()} + argomenti);
+        Esito e;
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return e;
+        }
+        e.codice = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        e.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        e.err = QString::fromLocal8Bit(p.readAllStandardError());
+        return e;
+    }
+
+    // The default map's lines, to change byte by byte.
+    static QStringList Righe(const BancoEcu &b)
+    {
+        QFile f(b.Percorso(QStringLiteral("def.xar")));
+        f.open(QIODevice::ReadOnly);
+        return QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+    // Sets byte `pos` (1-based, over the whole block line) of the section's line.
+    static void Byte(QStringList &righe, const char *sezione, int pos, int valore)
+    {
+        const qsizetype i = righe.indexOf(QLatin1String(sezione)) + 1;
+        righe[i].replace((pos - 1) * 2, 2, QStringLiteral("%1").arg(valore, 2, 16, QLatin1Char('0')).toUpper());
+    }
+    static QString Scrivi(BancoEcu &b, const QString &nome, const QStringList &righe)
+    {
+        b.ScriviFile(nome, righe.join(QStringLiteral("\r\n")).toLatin1() + "\r\n");
+        return b.Percorso(nome);
+    }
+
+private slots:
+    void namesExactlyTheSettingsAndPointsThatDiffer()
+    {
+        BancoEcu b;
+        const QStringList base = Righe(b);
+        QVERIFY(base.size() >= 10);
+        QStringList altra = base;
+        Byte(altra, "[BLK_3]", 6, 40);          // switch-temp 35 -> 40
+        Byte(altra, "[BLK_3]", 26, 0x90);       // hysteresis-rpm 300 -> 400 (0x0190)
+        Byte(altra, "[BLK_3]", 48, 5);          // sensitivity-ms 0.3 -> 0.5
+        Byte(altra, "[MAP_0]", 5 + 1 + 10, 9);  // line point 10
+        Byte(altra, "[MAP_0]", 5 + 1 + 40, 0xF0); // line point 40: -16
+        const QString a = Scrivi(b, QStringLiteral("a.var"), base);
+        const QString c = Scrivi(b, QStringLiteral("c.var"), altra);
+
+        const Esito e = Cli(b, {QStringLiteral("diff-map"), a, c});
+        QVERIFY2(e.codice == 1, qPrintable(e.err));
+        const QStringList righe = e.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QStringList nomi;
+        for (const QString &r : righe)
+            nomi << r.section(QStringLiteral(": "), 0, 0);
+        QCOMPARE(nomi, (QStringList{QStringLiteral("hysteresis-rpm"), QStringLiteral("switch-temp"),
+                                     QStringLiteral("sensitivity-ms"), QStringLiteral("line[10]"),
+                                     QStringLiteral("line[40]")}));
+        QVERIFY2(righe.contains(QStringLiteral("switch-temp: 35 | 40")), qPrintable(e.out));
+        QVERIFY2(righe.contains(QStringLiteral("hysteresis-rpm: 300 | 400")), qPrintable(e.out));
+        QVERIFY(righe.contains(QStringLiteral("line[10]: 2 | 9")));
+        QVERIFY(righe.contains(QStringLiteral("line[40]: -1 | -16")));
+
+        // A byte that no setting shows is given raw; a changed pivot by name.
+        QStringList grezza = base;
+        Byte(grezza, "[BLK_3]", 49, 0x77);
+        Byte(grezza, "[BLK_5]", 5 + 1 + 4, 0x1C);
+        const Esito g = Cli(b, {QStringLiteral("diff-map"), a, Scrivi(b, QStringLiteral("g.var"), grezza)});
+        QCOMPARE(g.codice, 1);
+        QCOMPARE(g.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 (QStringList{QStringLiteral("pivot[4]: 27 | 28"), QStringLiteral("[BLK_3] byte 49: 00 | 77")}));
+    }
+
+    void sameMapsAndBadFiles()
+    {
+        BancoEcu b;
+        const QStringList base = Righe(b);
+        const QString a = Scrivi(b, QStringLiteral("a.var"), base);
+        // The bytes that a load zeroes, the info and the live block do not count.
+        QStringList uguale = base;
+        Byte(uguale, "[BLK_2]", 6, 0x55);
+        Byte(uguale, "[BLK_1]", 10, 0x55);
+        const Esito e = Cli(b, {QStringLiteral("diff-map"), a, Scrivi(b, QStringLiteral("b.var"), uguale)});
+        QCOMPARE(e.codice, 0);
+        QCOMPARE(e.out, QString());
+
+        QStringList rotta = base;
+        rotta[rotta.indexOf(QStringLiteral("[BLK_5]")) + 1] = QStringLiteral("41021A71XY");
+        const Esito r = Cli(b, {QStringLiteral("diff-map"), a, Scrivi(b, QStringLiteral("r.var"), rotta)});
+        QCOMPARE(r.codice, 2);
+        QVERIFY2(r.err.contains(QLatin1String("[BLK_5]")) && r.err.contains(QLatin1String("r.var")), qPrintable(r.err));
+        QStringList manca = base;
+        manca.removeAt(manca.indexOf(QStringLiteral("[MAP_0]")));
+        const Esito m = Cli(b, {QStringLiteral("diff-map"), Scrivi(b, QStringLiteral("m.var"), manca), a});
+        QCOMPARE(m.codice, 2);
+        QVERIFY2(m.err.contains(QLatin1String("[MAP_0]")), qPrintable(m.err));
+        QCOMPARE(Cli(b, {QStringLiteral("diff-map"), a}).codice, 2);
+    }
+
+    void liveOutWritesWhatItPrints()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu({}, true));
+        const QString file = b.Percorso(QStringLiteral("run.csv"));
+        const Esito e = Cli(b, {QStringLiteral("live"), QStringLiteral("--count"), QStringLiteral("4"),
+                                QStringLiteral("--out"), file});
+        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QStringList scritte = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(scritte, e.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+        QCOMPARE(scritte.size(), 5);
+        QVERIFY(scritte.first().endsWith(QLatin1String(",fuel_state")));
+        QVERIFY(scritte.at(1).startsWith(QLatin1String("0,")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstDiffMappa)
+#include "tst_diff_mappa.moc"
