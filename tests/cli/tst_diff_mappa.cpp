@@ -130,7 +130,7 @@ private slots:
         const QStringList scritte = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(scritte, e.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
         QCOMPARE(scritte.size(), 5);
-        QVERIFY(scritte.first().endsWith(QLatin1String(",fuel_state")));
+        QVERIFY(scritte.first().endsWith(QLatin1String(",fuel_state,fuel,valve")));
         QVERIFY(scritte.at(1).startsWith(QLatin1String("0,")));
     }
 };

@@ -73,7 +73,7 @@ private slots:
         }
         const QStringList righe = Righe(reg.Percorso());
         QCOMPARE(righe.first(), FormatoLive::Intestazione(14));
-        QVERIFY(righe.first().endsWith(QLatin1String(",manifold_pressure_mbar,fuel_state")));
+        QVERIFY(righe.first().endsWith(QLatin1String(",manifold_pressure_mbar,fuel_state,fuel,valve")));
         // Time from the first recorded row; the live values; the fuel in use.
         QCOMPARE(righe.at(1), QStringLiteral("0,0,0,0,0,800,0,0,0,0,0,0,0,0,0,0"));
         QCOMPARE(righe.at(5), QStringLiteral("200,0,0,0,0,804,0,0,0,0,0,0,0,0,0,3"));
