@@ -31,13 +31,15 @@ public:
     // firstByteMs: time allowed for the first byte of the answer.
     EcuAnswer exchange(const QByteArray &message, Shape shape, int firstByteMs);
 
+    // How the bytes read for one message are taken: whole and checked, refused, cut short...
+    static EcuStatus judge(const QByteArray &answer, Shape shape);
+
 private:
     bool send(const QByteArray &message);
     // Reads until 'total' bytes are in 'answer' or a time-out expires.
     bool readUpTo(QByteArray &answer, int total, int firstByteMs);
     void drainUntilQuiet();
     void applyLineSettings(qint32 baudRate);
-    static EcuStatus judge(const QByteArray &answer, Shape shape);
 
     QSerialPort m_port;
     QString m_device;  // canonical path of the open device

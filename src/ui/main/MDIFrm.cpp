@@ -136,7 +136,7 @@ void MDIFrm::MDIForm_Load()
     FrmRetta()->DemoRetta();
     FrmConfig()->AggiornaSelezioni();
     FrmConfig_2()->AggiornaSelezioni();
-    m_ctx.scale.CaricaMapIni(m_ctx.imp.FileMapIni);
+    m_ctx.scale.CaricaMapIni(m_ctx.imp.FileMapIni, m_ctx.ui);
 
     m_ctx.stato.ErroreComunicazione = 1;
     m_ctx.stato.PaginaCorrente = PagConfig;
