@@ -99,6 +99,8 @@ QVector<int> DecodificaBlocco(const QByteArray &immagine, MsgRecord &record,
         }
         record.Valori[i] = static_cast<qint32>(*grezzo * scala);
     }
+    // What the block lacks is told; a value kept because another one is lacking is not.
+    const QVector<int> mancanti = nonDecodificate;
     if (record.Id == IdDatiLive)
         DerivatiDatiLive(record, ambiente, prima, nonDecodificate);
     if (record.Id == IdProduzione && record.Valori.size() > 6 && !nonDecodificate.contains(6)) {
@@ -106,8 +108,8 @@ QVector<int> DecodificaBlocco(const QByteArray &immagine, MsgRecord &record,
         if (v6 != 4 && v6 != 6)
             record.Valori[6] = 8;
     }
-    if (!nonDecodificate.isEmpty() && ambiente.SegnalaNonDecodificate)
-        ambiente.SegnalaNonDecodificate(record, immagine, nonDecodificate);
+    if (!mancanti.isEmpty() && ambiente.SegnalaNonDecodificate)
+        ambiente.SegnalaNonDecodificate(record, immagine, mancanti);
     return nonDecodificate;
 }
 

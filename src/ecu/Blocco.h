@@ -27,9 +27,9 @@ namespace Blocco {
 
 // Fills record.Valori from the image. Returns the indexes of the variables
 // that could not be decoded (bytes outside the image, an unknown type, a
-// scaled value beyond 32 bits), which it also hands to the environment's
-// SegnalaNonDecodificate: those keep their previous value, and no derived
-// value is computed from them.
+// scaled value beyond 32 bits): those keep their previous value, and no
+// derived value is computed from them. The environment's
+// SegnalaNonDecodificate is told of those the block lacks.
 QVector<int> DecodificaBlocco(const QByteArray &immagine, MsgRecord &record,
                               const AmbienteDecodifica &ambiente = {});
 
