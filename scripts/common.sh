@@ -37,9 +37,10 @@ gascal_build_sanitize() {
 }
 
 # Every program of the suite (the tests, and the PrjCom and ecusim they start)
-# stops at its first error, with the stack.
+# stops at its first error, with the stack. Leaks are looked for with
+# GASCAL_DETECT_LEAKS=1 (system libraries' own in scripts/lsan.supp).
 gascal_sanitizer_options() {
-  export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+  export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=${GASCAL_DETECT_LEAKS:-0}:strict_string_checks=1:detect_stack_use_after_return=1"
   export LSAN_OPTIONS="suppressions=$GASCAL_ROOT/scripts/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1"
 }
