@@ -3,6 +3,7 @@ set -euo pipefail
 
 GASCAL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 GASCAL_BUILD="$GASCAL_ROOT/build"
+GASCAL_BUILD_ASAN="$GASCAL_ROOT/build-asan"
 
 GASCAL_PACKAGES=(
   build-essential cmake pkg-config
@@ -32,4 +33,19 @@ gascal_build() {
   else
     cmake --build "$GASCAL_BUILD" -j"$(nproc)"
   fi
+}
+
+# The same with AddressSanitizer and UBSan, in a folder of its own.
+gascal_build_sanitize() {
+  cmake -S "$GASCAL_ROOT" -B "$GASCAL_BUILD_ASAN" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGASCAL_SANITIZE=ON >/dev/null
+  cmake --build "$GASCAL_BUILD_ASAN" -j"$(nproc)"
+}
+
+# Every program of the suite (the tests, and the PrjCom and ecusim they start)
+# stops at its first error, with the stack. Leaks are looked for with
+# GASCAL_DETECT_LEAKS=1 (system libraries' own in scripts/lsan.supp).
+gascal_sanitizer_options() {
+  export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=${GASCAL_DETECT_LEAKS:-0}:strict_string_checks=1:detect_stack_use_after_return=1"
+  export LSAN_OPTIONS="suppressions=$GASCAL_ROOT/scripts/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1"
 }

@@ -1,5 +1,7 @@
 #include "app/Contesto.h"
 
+#include "app/ServiziUi.h"
+
 namespace gascal {
 
 Contesto::Contesto(ServiziUi &servizi)
@@ -28,7 +30,31 @@ AmbienteDecodifica Contesto::Ambiente() const
     amb.ConvertiMapSens = [this, tipoSensore](qint32 v) {
         return scale.ConvertiMapSens(v, tipoSensore);
     };
+    amb.SegnalaNonDecodificate = [this](const MsgRecord &r, const QByteArray &immagine,
+                                        const QVector<int> &indici) {
+        SegnalaDisallineamento(r, immagine, indici);
+    };
     return amb;
+}
+
+void Contesto::SegnalaDisallineamento(const MsgRecord &r, const QByteArray &immagine,
+                                      const QVector<int> &indici) const
+{
+    // Once per variable for the program's life: the live record is read 20 times a second.
+    QStringList nuove;
+    for (int k : indici) {
+        const QString chiave = QStringLiteral("%1/%2/%3").arg(r.Id).arg(r.Nome).arg(k);
+        if (m_disallineamentiSegnalati.contains(chiave))
+            continue;
+        m_disallineamentiSegnalati.insert(chiave);
+        nuove << QStringLiteral("value %1 (%2 at %3)").arg(k).arg(r.Tipi.value(k)).arg(r.Offset.value(k));
+    }
+    if (nuove.isEmpty())
+        return;
+    ui.Messaggio(QStringLiteral("Record %1 (%2) does not fit the block of %3 bytes: %4 cannot be read "
+                                "and keeps its last value.\r\nSetCom.ini does not match this ECU.")
+                     .arg(r.Id).arg(r.Nome).arg(immagine.size()).arg(nuove.join(QStringLiteral(", "))),
+                 Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
 }
 
 void Contesto::Decodifica(int n, const QByteArray &immagine)

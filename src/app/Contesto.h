@@ -14,6 +14,8 @@
 #include "ui/line/ModelloRetta.h"
 #include "mapfile/DiagnosiRicerca.h"
 
+#include <QSet>
+
 #include <functional>
 
 namespace gascal {
@@ -58,6 +60,11 @@ public:
     qint32 Valore(int n, int k) const;
     bool EsisteValore(int n, int k) const;
 
+    // Tells the user once per variable that a block and the record's layout
+    // disagree (the decoder could not fill these variables).
+    void SegnalaDisallineamento(const MsgRecord &r, const QByteArray &immagine,
+                                const QVector<int> &indici) const;
+
     // Title of message boxes and windows (dictionary text 0).
     QString Titolo() const { return diz.Testo(0); }
 
@@ -71,6 +78,9 @@ public:
         RecProduzione = 5,
         RecMappa = 6,
     };
+
+private:
+    mutable QSet<QString> m_disallineamentiSegnalati;
 };
 
 } // namespace gascal

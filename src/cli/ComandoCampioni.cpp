@@ -85,7 +85,7 @@ int ComandoCampioniLive(SessioneCli &s, int timeoutSec, const OpzioniCampioni &o
     if (!s.CercaEcu(timeoutSec, false))
         return 1;
 
-    ctx.scale.CaricaMapIni(ctx.imp.FileMapIni);
+    ctx.scale.CaricaMapIni(ctx.imp.FileMapIni, ctx.ui);
     Interpolazione modello(ctx);
     modello.ImpostaFileMemo(destinazione);
     modello.Percentuale = o.percentuale;

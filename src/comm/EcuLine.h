@@ -33,6 +33,8 @@ public:
 
     // Whether a whole answer message names the message's service.
     static bool answersTo(const QByteArray &message, const QByteArray &answer);
+    // How the bytes read for one message are taken: whole and checked, refused, cut short...
+    static EcuStatus judge(const QByteArray &answer, Shape shape);
 
 private:
     bool send(const QByteArray &message);
@@ -40,7 +42,6 @@ private:
     bool readUpTo(QByteArray &answer, int total, int firstByteMs);
     void drainUntilQuiet();
     void applyLineSettings(qint32 baudRate);
-    static EcuStatus judge(const QByteArray &answer, Shape shape);
 
     QSerialPort m_port;
     QString m_device;  // canonical path of the open device

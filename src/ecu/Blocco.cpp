@@ -9,8 +9,9 @@ namespace gascal::Blocco {
 namespace {
 
 // The raw value of variable i, or nothing when its bytes are not in the image.
-std::optional<qint64> Grezzo(const QByteArray &img, const QString &tipo, qint32 p)
+std::optional<qint64> Grezzo(const QByteArray &img, const QString &tipo, qint32 posizione)
 {
+    const qint64 p = posizione; // P + 4 must not overflow for any position
     // p is 1-based: byte P is img[p - 1].
     auto b = [&img](qint64 pos) -> std::optional<qint64> {
         if (pos < 1 || pos > img.size())
@@ -46,16 +47,25 @@ bool In32Bit(qint64 v)
     return v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max();
 }
 
-void DerivatiDatiLive(MsgRecord &r, const AmbienteDecodifica &amb)
+// The live record's derived values, each only from values decoded just now:
+// a value that kept its old content must not be derived again (the petrol
+// time would grow by SommaTempoInj_usec at every read).
+void DerivatiDatiLive(MsgRecord &r, const AmbienteDecodifica &amb, const QVector<qint32> &prima,
+                      QVector<int> &nonDecodificate)
 {
     auto &v = r.Valori;
-    if (v.size() > 1 && v[1] >= 1) {
-        const double somma = v[1] + amb.SommaTempoInj_usec;
-        if (In32Bit(static_cast<qint64>(somma)))
-            v[1] = static_cast<qint32>(std::nearbyint(somma));
+    auto decodificato = [&nonDecodificate](int i) { return !nonDecodificate.contains(i); };
+    if (v.size() > 1 && decodificato(1) && v[1] >= 1) {
+        const double somma = std::nearbyint(v[1] + amb.SommaTempoInj_usec);
+        if (somma >= std::numeric_limits<qint32>::min() && somma <= std::numeric_limits<qint32>::max())
+            v[1] = static_cast<qint32>(somma);
     }
-    if (v.size() > 6) {
-        if (v[6] & 1) {
+    if (v.size() > 6 && decodificato(4)) {
+        if (!decodificato(6)) {
+            // Without the state bit the speed cannot be told: keep the old one.
+            v[4] = prima.value(4);
+            nonDecodificate.append(4);
+        } else if (v[6] & 1) {
             if (amb.Valore20Record3) {
                 const qint64 prodotto = static_cast<qint64>(v[4]) * *amb.Valore20Record3;
                 if (prodotto != 0)
@@ -65,7 +75,7 @@ void DerivatiDatiLive(MsgRecord &r, const AmbienteDecodifica &amb)
             v[4] = 0;
         }
     }
-    if (amb.InterpolazioneAttiva && amb.ConvertiMapSens && v.size() > 5)
+    if (amb.InterpolazioneAttiva && amb.ConvertiMapSens && v.size() > 5 && decodificato(5))
         v[5] = amb.ConvertiMapSens(v[5]);
 }
 
@@ -76,6 +86,7 @@ QVector<int> DecodificaBlocco(const QByteArray &immagine, MsgRecord &record,
 {
     QVector<int> nonDecodificate;
     record.Terzo = 0;
+    const QVector<qint32> prima = record.Valori;
     const qsizetype n = record.Valori.size();
     for (qsizetype i = 0; i < n; ++i) {
         const auto grezzo = i < record.Tipi.size() && i < record.Offset.size()
@@ -88,13 +99,17 @@ QVector<int> DecodificaBlocco(const QByteArray &immagine, MsgRecord &record,
         }
         record.Valori[i] = static_cast<qint32>(*grezzo * scala);
     }
+    // What the block lacks is told; a value kept because another one is lacking is not.
+    const QVector<int> mancanti = nonDecodificate;
     if (record.Id == IdDatiLive)
-        DerivatiDatiLive(record, ambiente);
-    if (record.Id == IdProduzione && record.Valori.size() > 6) {
+        DerivatiDatiLive(record, ambiente, prima, nonDecodificate);
+    if (record.Id == IdProduzione && record.Valori.size() > 6 && !nonDecodificate.contains(6)) {
         const qint32 v6 = record.Valori[6];
         if (v6 != 4 && v6 != 6)
             record.Valori[6] = 8;
     }
+    if (!mancanti.isEmpty() && ambiente.SegnalaNonDecodificate)
+        ambiente.SegnalaNonDecodificate(record, immagine, mancanti);
     return nonDecodificate;
 }
 

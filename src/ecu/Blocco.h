@@ -14,6 +14,9 @@ struct AmbienteDecodifica {
     bool InterpolazioneAttiva = false;
     std::optional<qint32> Valore20Record3;           // engine-speed factor
     std::function<qint32(qint32)> ConvertiMapSens;   // manifold-pressure conversion
+    // Told of the variables that a decode could not fill (the record's layout
+    // and the block disagree); called only when there are some.
+    std::function<void(const MsgRecord &, const QByteArray &, const QVector<int> &)> SegnalaNonDecodificate;
 };
 
 // Block images <-> engineering values, by the record's variable list.
@@ -24,7 +27,9 @@ namespace Blocco {
 
 // Fills record.Valori from the image. Returns the indexes of the variables
 // that could not be decoded (bytes outside the image, an unknown type, a
-// scaled value beyond 32 bits): those keep their previous value.
+// scaled value beyond 32 bits): those keep their previous value, and no
+// derived value is computed from them. The environment's
+// SegnalaNonDecodificate is told of those the block lacks.
 QVector<int> DecodificaBlocco(const QByteArray &immagine, MsgRecord &record,
                               const AmbienteDecodifica &ambiente = {});
 

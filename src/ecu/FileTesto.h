@@ -12,8 +12,9 @@ class ServiziUi;
 // Readers of the program's text settings files, plain or scrambled line by line.
 namespace FileTesto {
 
-// The whole file split on CR LF (a file that ends with CR LF gives a final
-// empty line); empty for a file that cannot be read.
+// The whole file split into lines, CR LF and LF alike, a UTF-8 byte-order
+// mark dropped (a file that ends with a line end gives a final empty line);
+// empty for a file that cannot be read.
 QStringList LeggiFileTesto(const QString &percorso);
 
 // True when the file exists and its first line unscrambles to the header word.
@@ -25,12 +26,19 @@ QStringList LeggiFileCriptato(const QString &percorso, ServiziUi &ui);
 
 // Plain or scrambled, whichever the file is.
 QStringList LeggiImpostazioni(const QString &percorso, ServiziUi &ui);
+// The same from the file's bytes.
+QStringList ImpostazioniDaByte(const QByteArray &byte, ServiziUi &ui);
+// The unscrambled lines after the header line of lines already split.
+QStringList RigheCriptate(const QStringList &righe, ServiziUi &ui);
 
-// Splits a text on CR LF.
+// The one line splitter of the text files: CR LF or LF ends a line, a
+// leading byte-order mark is dropped.
 QStringList DividiRighe(const QString &testo);
+// The same from UTF-8 bytes.
+QStringList RigheDaByte(const QByteArray &byte);
 
 // The lines of a map or definition file's bytes: split on LF, a CR before it
-// dropped. Only section names are trusted there, since a raw firmware line
+// dropped, a leading UTF-8 byte-order mark dropped. Only section names are trusted there, since a raw firmware line
 // may hold line-break bytes of its own.
 QList<QByteArray> RigheBlocchi(const QByteArray &testo);
 

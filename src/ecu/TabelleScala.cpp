@@ -5,35 +5,58 @@
 #include "ecu/FileTesto.h"
 #include "i18n/Risorse.h"
 
+#include <QFileInfo>
+
+#include <cmath>
 #include <optional>
 
 namespace gascal {
 
 namespace {
 
-// Reads value lines one after the other and reports those that are not numbers.
+// Reads a section's value lines one after the other and gathers what is
+// wrong with them into one message, shown when the section is done: a section
+// cut short by the end of the file is one problem, not one per missing line.
 class LettoreSezione
 {
 public:
     LettoreSezione(const QStringList &righe, qsizetype inizio, ServiziUi &ui)
-        : m_righe(righe), m_i(inizio), m_ui(ui)
+        : m_righe(righe), m_inizio(inizio), m_i(inizio), m_ui(ui)
     {
     }
-    QString Testo()
+    ~LettoreSezione()
+    {
+        if (m_errori.isEmpty())
+            return;
+        const QString sezione = m_inizio > 0 ? m_righe.at(m_inizio - 1) : QString();
+        m_ui.Messaggio(QStringLiteral("LeggiTipo_Inj_SensLevel_Lambda: ") + sezione + QLatin1Char(' ')
+                           + m_errori.join(QStringLiteral("; ")),
+                       QStringLiteral("Config sensor error"), ServiziUi::Pulsanti::Ok,
+                       ServiziUi::Icona::Critica);
+    }
+    LettoreSezione(const LettoreSezione &) = delete;
+    LettoreSezione &operator=(const LettoreSezione &) = delete;
+
+    std::optional<QString> Riga()
     {
         if (m_i >= m_righe.size()) {
-            Errore(QStringLiteral("Input past end of file"));
-            return {};
+            if (!m_finito)
+                Errore(QStringLiteral("Input past end of file"));
+            m_finito = true;
+            return std::nullopt;
         }
         return m_righe.at(m_i++).trimmed();
     }
+    QString Testo() { return Riga().value_or(QString()); }
     std::optional<qint32> Intero()
     {
-        const QString t = Testo();
+        const auto t = Riga();
+        if (!t)
+            return std::nullopt;
         bool ok = false;
-        const qint32 n = t.toInt(&ok);
+        const qint32 n = t->toInt(&ok);
         if (!ok) {
-            Errore(QStringLiteral("Type mismatch: \"%1\"").arg(t));
+            Errore(QStringLiteral("Type mismatch: \"%1\"").arg(*t));
             return std::nullopt;
         }
         return n;
@@ -43,18 +66,19 @@ public:
         if (const auto n = Intero())
             campo = *n;
     }
-    void Errore(const QString &descrizione)
-    {
-        m_ui.Messaggio(QStringLiteral("LeggiTipo_Inj_SensLevel_Lambda: ") + descrizione,
-                       QStringLiteral("Config sensor error"), ServiziUi::Pulsanti::Ok,
-                       ServiziUi::Icona::Critica);
-    }
+    void Errore(const QString &descrizione) { m_errori.append(descrizione); }
 
 private:
     const QStringList &m_righe;
+    qsizetype m_inizio;
     qsizetype m_i;
     ServiziUi &m_ui;
+    QStringList m_errori;
+    bool m_finito = false;
 };
+
+// The largest injection-time offset taken: a second, far beyond any injection.
+constexpr double MassimaSommaTempoInj_usec = 1e6;
 
 // The digits just before the section line's closing bracket.
 qint32 CodiceSezione(const QString &riga, int cifre, LettoreSezione &lettore)
@@ -66,14 +90,24 @@ qint32 CodiceSezione(const QString &riga, int cifre, LettoreSezione &lettore)
     return ok ? codice : 0;
 }
 
-QVector<qint32> ListaNumeri(const QString &riga)
+// A comma-separated list of whole numbers; an entry that is not one makes
+// the whole list unusable (the later entries must not move up a place).
+// Blanks around entries and an empty entry after a final comma are allowed.
+std::optional<QVector<qint32>> ListaNumeri(const QString &riga, QString &problema)
 {
+    QStringList parti = riga.split(QLatin1Char(','));
+    if (parti.size() > 1 && parti.last().trimmed().isEmpty())
+        parti.removeLast();
     QVector<qint32> numeri;
-    for (const QString &parte : riga.split(QLatin1Char(','))) {
+    numeri.reserve(parti.size());
+    for (qsizetype k = 0; k < parti.size(); ++k) {
         bool ok = false;
-        const qint32 n = parte.trimmed().toInt(&ok);
-        if (ok)
-            numeri.append(n);
+        const qint32 n = parti.at(k).trimmed().toInt(&ok);
+        if (!ok) {
+            problema = QStringLiteral("entry %1 \"%2\" is not a whole number").arg(k).arg(parti.at(k).trimmed());
+            return std::nullopt;
+        }
+        numeri.append(n);
     }
     return numeri;
 }
@@ -133,13 +167,17 @@ void TabelleScala::CaricaScale(const QStringList &righe, ServiziUi &ui)
             (riga.startsWith(QLatin1String("[SensTemp_")) ? TabSensTemp : TabSensPress).append(s);
             i += 3;
         } else if (riga == QLatin1String("[SommaTempoInj_usec]")) {
-            QString t = l.Testo();
-            bool ok = false;
-            const double v = t.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-            if (ok)
-                SommaTempoInj_usec = v;
-            else
-                l.Errore(QStringLiteral("Type mismatch: \"%1\"").arg(t));
+            if (auto t = l.Riga()) {
+                bool ok = false;
+                const double v = QString(*t).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+                if (!ok)
+                    l.Errore(QStringLiteral("Type mismatch: \"%1\"").arg(*t));
+                else if (!std::isfinite(v) || std::abs(v) > MassimaSommaTempoInj_usec)
+                    l.Errore(QStringLiteral("\"%1\" is outside -%2 to %2: not used")
+                                 .arg(*t).arg(MassimaSommaTempoInj_usec, 0, 'f', 0));
+                else
+                    SommaTempoInj_usec = v;
+            }
             i += 2;
         } else if (riga == QLatin1String("[Parametri Fine Gas]")) {
             MostraFineGas = l.Testo() == QLatin1String("1");
@@ -153,11 +191,20 @@ void TabelleScala::CaricaScale(const QStringList &righe, ServiziUi &ui)
     }
 }
 
-void TabelleScala::CaricaMapIni(const QString &percorso)
+void TabelleScala::CaricaMapIni(const QString &percorso, ServiziUi &ui)
 {
     if (!FileExist(percorso))
         return;
-    const QStringList righe = FileTesto::LeggiFileTesto(percorso);
+    const QStringList problemi = InterpretaMapIni(FileTesto::LeggiFileTesto(percorso));
+    if (!problemi.isEmpty())
+        ui.Messaggio(QFileInfo(percorso).fileName() + QStringLiteral(":\r\n")
+                         + problemi.join(QStringLiteral("\r\n")),
+                     QStringLiteral("Config sensor error"), ServiziUi::Pulsanti::Ok,
+                     ServiziUi::Icona::Esclamazione);
+}
+
+QStringList TabelleScala::InterpretaMapIni(const QStringList &righe)
+{
     const std::pair<const char *, QVector<qint32> *> sezioni[] = {
         {"[tabMapSens5Bar]", &TabMapSens5Bar},
         {"[decodeMapSens5Bar]", &DecodeMapSens5Bar},
@@ -165,10 +212,19 @@ void TabelleScala::CaricaMapIni(const QString &percorso)
         {"[absPresScale]", &AbsPresScale},
         {"[tONInjScale]", &TONInjScale},
     };
-    for (qsizetype i = 0; i + 1 < righe.size(); ++i)
-        for (const auto &[nome, tabella] : sezioni)
-            if (righe.at(i) == QLatin1String(nome))
-                *tabella = ListaNumeri(righe.at(i + 1));
+    QStringList problemi;
+    for (qsizetype i = 0; i + 1 < righe.size(); ++i) {
+        for (const auto &[nome, tabella] : sezioni) {
+            if (righe.at(i) != QLatin1String(nome))
+                continue;
+            QString problema;
+            if (const auto numeri = ListaNumeri(righe.at(i + 1), problema))
+                *tabella = *numeri;
+            else
+                problemi << QStringLiteral("%1 %2: the table is not used").arg(QLatin1String(nome), problema);
+        }
+    }
+    return problemi;
 }
 
 qsizetype TabelleScala::IndiceDaCodice(qint32 codice) const

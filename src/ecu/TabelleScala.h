@@ -63,7 +63,10 @@ public:
     // Fills the tables from the configuration's lines.
     void CaricaScale(const QStringList &righe, ServiziUi &ui);
     // Reads the tables of map.ini; a missing file leaves them as they were.
-    void CaricaMapIni(const QString &percorso);
+    // A list with an entry that is not a whole number is not used, and shown.
+    void CaricaMapIni(const QString &percorso, ServiziUi &ui);
+    // The same from lines already read; returns what was refused.
+    QStringList InterpretaMapIni(const QStringList &righe);
 
     // Index of the first level sensor with this code, or -1.
     qsizetype IndiceDaCodice(qint32 codice) const;

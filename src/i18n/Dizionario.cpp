@@ -55,11 +55,9 @@ void Dizionario::LeggiFontIni(const QString &percorso)
 {
     if (!FileExist(percorso))
         return;
-    QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QStringList voci = QString::fromUtf8(file.readAll())
-                                 .split(QRegularExpression(QStringLiteral("[,\r\n]+")));
+    const QStringList voci = FileTesto::LeggiFileTesto(percorso)
+                                 .join(QLatin1Char('\n'))
+                                 .split(QRegularExpression(QStringLiteral("[,\n]+")));
     if (!voci.isEmpty() && !voci.at(0).trimmed().isEmpty())
         FontNome = voci.at(0).trimmed();
     if (voci.size() > 1)

@@ -2,13 +2,19 @@
 
 #include "app/FileSistema.h"
 #include "app/TestoByte.h"
+#include "app/ServiziUi.h"
 #include "ecu/FileTesto.h"
+
+#include <QFileInfo>
 
 #include <optional>
 
 namespace gascal {
 
 namespace {
+
+// The last position of an answer message: its length byte counts the whole message.
+constexpr int PosizioneMassima = 255;
 
 std::optional<qint64> Numero(const QStringList &righe, qsizetype i)
 {
@@ -33,9 +39,29 @@ std::optional<bool> Booleano(const QStringList &righe, qsizetype i)
     return std::nullopt;
 }
 
+// Why a record's settings were refused, named after the record.
+class Problemi
+{
+public:
+    explicit Problemi(QStringList *elenco) : m_elenco(elenco) {}
+    void Aggiungi(const QString &testo)
+    {
+        if (m_elenco)
+            m_elenco->append(testo);
+    }
+    void DelRecord(int n, const MsgRecord &r, const QString &testo)
+    {
+        Aggiungi(QStringLiteral("[MSG] %1 (%2): %3").arg(n).arg(r.Nome, testo));
+    }
+
+private:
+    QStringList *m_elenco;
+};
+
 // Entries "type,offset,scale" separated by ";". An entry with fewer than
-// three fields, or a field that is not a number, leaves that field as it was.
-void LeggiVariabili(const QString &lista, MsgRecord &record)
+// three fields, or a field that is not a number, leaves that field as it was;
+// a position that no answer can have is refused.
+void LeggiVariabili(const QString &lista, MsgRecord &record, int n, Problemi &problemi)
 {
     const QStringList voci = lista.split(QLatin1Char(';'));
     record.Dimensiona(voci.size());
@@ -45,9 +71,14 @@ void LeggiVariabili(const QString &lista, MsgRecord &record)
             continue;
         record.Tipi[k] = campi.at(0).trimmed();
         bool ok = false;
-        const int offset = campi.at(1).trimmed().toInt(&ok);
-        if (!ok)
+        const QString testoOffset = campi.at(1).trimmed();
+        const int offset = testoOffset.toInt(&ok);
+        if (!ok || offset < 1 || offset > PosizioneMassima) {
+            problemi.DelRecord(n, record, QStringLiteral("value %1 lies at \"%2\", not a position of an "
+                                                         "answer (1 to %3)")
+                                              .arg(k).arg(testoOffset).arg(PosizioneMassima));
             continue;
+        }
         record.Offset[k] = offset;
         const int scala = campi.at(2).trimmed().toInt(&ok);
         if (ok)
@@ -55,26 +86,49 @@ void LeggiVariabili(const QString &lista, MsgRecord &record)
     }
 }
 
-MsgRecord LeggiRecord(const QStringList &righe, qsizetype i)
+MsgRecord LeggiRecord(const QStringList &righe, qsizetype i, int n, Problemi &problemi)
 {
     MsgRecord record;
     if (const auto id = Numero(righe, i + 1))
         record.Id = static_cast<qint32>(*id);
     if (i + 2 < righe.size())
         record.Nome = righe.at(i + 2);
-    if (i + 3 < righe.size())
-        record.Richiesta = righe.at(i + 3);
+    if (i + 3 < righe.size()) {
+        const QString richiesta = righe.at(i + 3).trimmed();
+        if (!richiesta.isEmpty() && richiesta.size() % 2 == 0 && IsHex(richiesta))
+            record.Richiesta = richiesta;
+        else
+            problemi.DelRecord(n, record, QStringLiteral("the request \"%1\" is not a message in hex")
+                                              .arg(richiesta));
+    }
     if (i + 4 < righe.size())
         record.Flag = righe.at(i + 4).trimmed() == QLatin1String("1");
     if (i + 7 < righe.size())
-        LeggiVariabili(righe.at(i + 7), record);
+        LeggiVariabili(righe.at(i + 7), record, n, problemi);
     return record;
+}
+
+// A wait read from the file, refused outside 0..massimo.
+void LeggiAttesa(const QStringList &righe, qsizetype i, qint64 massimo, qint64 &campo,
+                 Problemi &problemi)
+{
+    const auto n = Numero(righe, i + 1);
+    if (!n)
+        return;
+    if (*n < 0 || *n > massimo) {
+        problemi.Aggiungi(QStringLiteral("%1 %2 is outside 0 to %3: not used")
+                              .arg(righe.at(i)).arg(*n).arg(massimo));
+        return;
+    }
+    campo = *n;
 }
 
 } // namespace
 
-void InterpretaSetCom(const QStringList &righe, TabellaMessaggi &tabMsg, ImpostazioniLink &link)
+void InterpretaSetCom(const QStringList &righe, TabellaMessaggi &tabMsg, ImpostazioniLink &link,
+                      QStringList *elencoProblemi)
 {
+    Problemi problemi(elencoProblemi);
     tabMsg = TabellaMessaggi(1);
     link.ListaFirmware = {QByteArray()};
     int contatoreRecord = -1;
@@ -86,16 +140,14 @@ void InterpretaSetCom(const QStringList &righe, TabellaMessaggi &tabMsg, Imposta
             ++contatoreRecord;
             if (tabMsg.size() <= contatoreRecord)
                 tabMsg.resize(contatoreRecord + 1);
-            tabMsg[contatoreRecord] = LeggiRecord(righe, i);
+            tabMsg[contatoreRecord] = LeggiRecord(righe, i, contatoreRecord, problemi);
         } else if (sezione == QLatin1String("[ATTESAPIPE_USEC]")) {
-            if (const auto n = Numero(righe, i + 1))
-                link.AttesaPipe_usec = *n;
+            LeggiAttesa(righe, i, ImpostazioniLink::MassimaAttesaPipe_usec, link.AttesaPipe_usec, problemi);
         } else if (sezione == QLatin1String("[MOLATTESAGLOBALE]")) {
-            if (const auto n = Numero(righe, i + 1))
-                link.MolAttesaGlobale = *n;
+            LeggiAttesa(righe, i, ImpostazioniLink::MassimaAttesaEcuMs, link.MolAttesaGlobale, problemi);
         } else if (sezione == QLatin1String("[ATTESAGLOBALE_USEC]")) {
-            if (const auto n = Numero(righe, i + 1))
-                link.AttesaGlobale_usec = *n;
+            LeggiAttesa(righe, i, ImpostazioniLink::MassimaAttesaEcuMs * 1000, link.AttesaGlobale_usec,
+                        problemi);
         } else if (sezione == QLatin1String("[SOLO USB]")) {
             if (const auto b = Booleano(righe, i + 1))
                 link.SoloUsb = *b;
@@ -107,6 +159,15 @@ void InterpretaSetCom(const QStringList &righe, TabellaMessaggi &tabMsg, Imposta
                 link.ListaFirmware[contatoreFirmware] = HexToStr(righe.at(i + 1).trimmed());
         }
     }
+
+    // The long ECU wait goes out in 16 bits of milliseconds, like the normal one.
+    if (link.AttesaEcuMs(true) > ImpostazioniLink::MassimaAttesaEcuMs) {
+        problemi.Aggiungi(QStringLiteral("[AttesaGlobale_usec] %1 x [MolAttesaGlobale] %2 is beyond the "
+                                         "ECU's longest wait of %3 ms: the multiplier is not used")
+                              .arg(link.AttesaGlobale_usec).arg(link.MolAttesaGlobale)
+                              .arg(ImpostazioniLink::MassimaAttesaEcuMs));
+        link.MolAttesaGlobale = ImpostazioniLink().MolAttesaGlobale;
+    }
 }
 
 void CaricaSetCom(const QString &percorso, TabellaMessaggi &tabMsg, ImpostazioniLink &link,
@@ -114,7 +175,11 @@ void CaricaSetCom(const QString &percorso, TabellaMessaggi &tabMsg, Impostazioni
 {
     const QStringList righe = FileExist(percorso) ? FileTesto::LeggiImpostazioni(percorso, ui)
                                                   : QStringList();
-    InterpretaSetCom(righe, tabMsg, link);
+    QStringList problemi;
+    InterpretaSetCom(righe, tabMsg, link, &problemi);
+    if (!problemi.isEmpty())
+        ui.Messaggio(QFileInfo(percorso).fileName() + QStringLiteral(":\r\n") + problemi.join(QStringLiteral("\r\n")),
+                     QStringLiteral("SetCom.ini"), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
 }
 
 } // namespace gascal

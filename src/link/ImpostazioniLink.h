@@ -13,8 +13,14 @@ struct ImpostazioniLink {
     bool SoloUsb = false;          // the connection scan tries port 0 only
     QList<QByteArray> ListaFirmware{QByteArray()}; // firmware probe messages
 
-    // The ECU wait in milliseconds, normal or long, to the nearest whole number.
+    // The ECU wait in milliseconds, normal or long, to the nearest whole number
+    // (limited to 0 .. MassimaAttesaEcuMs + 1, so that too long shows).
     qint64 AttesaEcuMs(bool lunga) const;
+
+    // The ECU wait travels as 16 bits of milliseconds.
+    static constexpr qint64 MassimaAttesaEcuMs = 65535;
+    // The reply time-out runs on a timer of whole milliseconds in an int.
+    static constexpr qint64 MassimaAttesaPipe_usec = qint64(2147483647) * 1000;
 };
 
 } // namespace gascal

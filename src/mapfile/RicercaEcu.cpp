@@ -3,9 +3,9 @@
 #include "app/Contesto.h"
 #include "app/Orologio.h"
 #include "app/ServiziUi.h"
+#include "ecu/FileTesto.h"
 #include "mapfile/Identita.h"
 
-#include <QFile>
 #include <QTimer>
 
 namespace gascal {
@@ -26,11 +26,11 @@ constexpr int RecordLetti = 7;
 
 std::optional<int> RicercaEcu::PortaFissa(const QString &percorso)
 {
-    QFile file(percorso);
-    if (percorso.isEmpty() || !file.open(QIODevice::ReadOnly))
+    const QStringList righe = percorso.isEmpty() ? QStringList() : FileTesto::LeggiFileTesto(percorso);
+    if (righe.isEmpty())
         return std::nullopt;
     bool ok = false;
-    const int porta = QString::fromLatin1(file.readLine()).trimmed().toInt(&ok);
+    const int porta = righe.first().trimmed().toInt(&ok);
     if (!ok || porta < 0 || porta > 255)
         return std::nullopt;
     return porta;

@@ -7,6 +7,8 @@
 
 #include <QStringList>
 
+#include <cmath>
+
 namespace {
 
 const QString ok = QStringLiteral("ok");
@@ -20,7 +22,8 @@ bool number(const QString &text, double low, double high, double *out)
 {
     bool valid = false;
     const double v = text.toDouble(&valid);
-    if (!valid || v < low || v > high)
+    // "nan" passes every comparison: only a finite number within the range is taken.
+    if (!valid || !std::isfinite(v) || v < low || v > high)
         return false;
     *out = v;
     return true;

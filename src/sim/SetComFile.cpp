@@ -5,12 +5,12 @@
 
 #include <QFile>
 
-int SetComFile::Variable::lastByte() const
+qint64 SetComFile::Variable::lastByte() const
 {
     if (type == QLatin1String("UW") || type == QLatin1String("SW"))
-        return offset + 1;
+        return qint64(offset) + 1;
     if (type == QLatin1String("SL"))
-        return offset + 4;
+        return qint64(offset) + 4;
     return offset;
 }
 
@@ -21,7 +21,10 @@ bool SetComFile::load(const QString &path, QString *error)
         *error = QStringLiteral("cannot read %1").arg(path);
         return false;
     }
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    QByteArray text = file.readAll();
+    if (text.startsWith("\xEF\xBB\xBF"))   // a byte-order mark left by an editor
+        text.remove(0, 3);
+    const QList<QByteArray> lines = text.split('\n');
     auto line = [&lines](qsizetype i) {
         return i < lines.size() ? QString::fromLatin1(lines.at(i)).remove(QLatin1Char('\r')) : QString();
     };
@@ -40,7 +43,16 @@ bool SetComFile::load(const QString &path, QString *error)
                 const QStringList f = entry.split(QLatin1Char(','));
                 if (f.size() < 3)
                     continue;
-                r.variables.append({f.at(0).trimmed(), f.at(1).trimmed().toInt(), f.at(2).trimmed().toInt()});
+                bool offsetOk = false;
+                const int offset = f.at(1).trimmed().toInt(&offsetOk);
+                if (!offsetOk || offset < 1 || offset > MaxAnswerSize) {
+                    *error = QStringLiteral("%1: record %2 (%3): value %4 has the position '%5', "
+                                            "not one of 1..%6 in an answer")
+                                 .arg(path).arg(m_records.size()).arg(r.name)
+                                 .arg(r.variables.size()).arg(f.at(1).trimmed()).arg(MaxAnswerSize);
+                    return false;
+                }
+                r.variables.append({f.at(0).trimmed(), offset, f.at(2).trimmed().toInt()});
             }
             m_records.append(r);
         }

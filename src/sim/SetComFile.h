@@ -20,7 +20,7 @@ public:
         int offset = 0;   // 1-based position in the whole answer message
         int scale = 1;
         // Last 1-based position the variable reads ("SL" reads P+1..P+4).
-        int lastByte() const;
+        qint64 lastByte() const;
     };
     struct Record
     {
@@ -30,6 +30,11 @@ public:
         QList<Variable> variables;
     };
 
+    // The longest answer message: its length byte counts the whole message.
+    static constexpr int MaxAnswerSize = 255;
+
+    // Reads the table; a variable position that no answer can have (outside
+    // 1..255) is refused with a reason in error.
     bool load(const QString &path, QString *error);
 
     const QList<QByteArray> &firmware() const { return m_firmware; }

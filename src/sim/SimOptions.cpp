@@ -42,7 +42,7 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption unprogrammed(QStringLiteral("unprogrammed"),
         QStringLiteral("Boot loader only: echo the probe, answer nothing else."));
     const QCommandLineOption identity(QStringLiteral("identity"),
-        QStringLiteral("Firmware identity bytes in hex (at least 6)."), QStringLiteral("HEX"));
+        QStringLiteral("Firmware identity bytes in hex (6 to 249)."), QStringLiteral("HEX"));
     const QCommandLineOption settings(QStringLiteral("settings"),
         QStringLiteral("SetCom.ini: identity from its first [FIRMWARE], layout checked."),
         QStringLiteral("PATH"));
@@ -148,8 +148,9 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
         const bool isHex = !ascii.isEmpty() && ascii.size() % 2 == 0
             && std::all_of(ascii.begin(), ascii.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
         this->identity = QByteArray::fromHex(ascii);
-        if (!isHex || this->identity.size() < 6) {
-            *error = QStringLiteral("--identity needs at least 6 bytes in hex");
+        if (!isHex || this->identity.size() < MinIdentitySize || this->identity.size() > MaxIdentitySize) {
+            *error = QStringLiteral("--identity needs %1 to %2 bytes in hex (an answer carries at most %2)")
+                         .arg(MinIdentitySize).arg(MaxIdentitySize);
             return false;
         }
     }

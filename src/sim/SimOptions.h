@@ -30,6 +30,11 @@ struct SimOptions
     QString definitionsPath;   // --write-definitions PATH: write a definition file and end
     bool helpRequested = false; // --help: usage text is in the error argument
 
+    // An identity is the data of one answer: 5 header bytes and the checksum
+    // around it, the whole within the 255 that the length byte counts.
+    static constexpr int MinIdentitySize = 6;
+    static constexpr int MaxIdentitySize = 255 - 6;
+
     // Parses arguments (arguments[0] is the program). On failure returns
     // false and sets error to a one-line reason.
     bool parse(const QStringList &arguments, QString *error);

@@ -67,7 +67,10 @@ int main(int argc, char *argv[])
         if (!settings.load(options.settingsPath, &error))
             return fail(error);
         const QByteArray identity = settings.firstIdentity();
-        if (identity.size() >= 6)
+        if (identity.size() > SimOptions::MaxIdentitySize)
+            return fail(QStringLiteral("%1: the first [FIRMWARE] identity has %2 bytes, an answer carries at most %3")
+                            .arg(options.settingsPath).arg(identity.size()).arg(SimOptions::MaxIdentitySize));
+        if (identity.size() >= SimOptions::MinIdentitySize)
             memory.setData(MemoryBlocks::Block::Identity, identity);
     }
     if (!options.identity.isEmpty())

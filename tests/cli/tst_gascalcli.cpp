@@ -151,6 +151,31 @@ private slots:
         QVERIFY(e.err.contains(QStringLiteral("no ECU answered")));
     }
 
+    void settingsAsLinuxEditorsSaveThem()
+    {
+        // LF line ends and a byte-order mark: the same settings, the same start.
+        BancoEcu b;
+        const QByteArray setCom = b.LeggiFile(QStringLiteral("SetCom.ini"));
+        QVERIFY(setCom.contains("\r\n"));
+        QByteArray lf = "\xEF\xBB\xBF" + setCom;
+        lf.replace("\r\n", "\n");
+        b.ScriviFile(QStringLiteral("SetCom.ini"), lf);
+        QVERIFY(b.AvviaEcu());
+        Esito e = Esegui(b, {QStringLiteral("info")});
+        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        QVERIFY(e.out.contains(QStringLiteral("serial number: 1234\n")));
+        QVERIFY2(e.err.isEmpty(), qPrintable(e.err));
+
+        // A request that is not hex is named with its record at start-up.
+        QByteArray rotta = setCom;
+        rotta.replace("\r\n4102030B4B\r\n", "\r\n41 02 03 0B 4B\r\n");
+        b.ScriviFile(QStringLiteral("SetCom.ini"), rotta);
+        e = Esegui(b, {QStringLiteral("--timeout"), QStringLiteral("3"), QStringLiteral("live"),
+                       QStringLiteral("--count"), QStringLiteral("1")});
+        QVERIFY2(e.err.contains(QStringLiteral("[MSG] 1 (LiveData): the request \"41 02 03 0B 4B\" is not")),
+                 qPrintable(e.err));
+    }
+
     void malformedMapIsRefusedAndBadUsageExplained()
     {
         BancoEcu b; // no ECU: the file must be refused before the search

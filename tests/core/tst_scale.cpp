@@ -87,7 +87,8 @@ private slots:
         QTemporaryDir dir;
         const QString percorso = dir.filePath(QStringLiteral("map.ini"));
         TabelleScala t;
-        t.CaricaMapIni(percorso); // missing: nothing happens
+        ServiziUiScriptati ui;
+        t.CaricaMapIni(percorso, ui); // missing: nothing happens
         QVERIFY(t.TabMapSens5Bar.isEmpty());
         QCOMPARE(t.ConvertiMapSens(500, 0), 500); // tables too short: unchanged
         QStringList tab, d5, d4;
@@ -98,7 +99,7 @@ private slots:
         }
         Scrivi(percorso, {"[tabMapSens5Bar]", tab.join(','), "[decodeMapSens5Bar]", d5.join(','),
                           "[decodeMapSens4Bar]", d4.join(','), ""});
-        t.CaricaMapIni(percorso);
+        t.CaricaMapIni(percorso, ui);
         QCOMPARE(t.TabMapSens5Bar.size(), 128);
         QCOMPARE(t.ConvertiMapSens(40, 1), 40); // other sensor type: unchanged
         // 40 <= tab(5) = 40; decode5(5) = 10; first decode4 >= 10 is k = 10: tab(10) = 80

@@ -50,7 +50,7 @@ private slots:
         banco = std::make_unique<BancoEcu>();
         QVERIFY(banco->Avvia());
         ctx = banco->ctx.get();
-        ctx->scale.CaricaMapIni(ctx->imp.FileMapIni);
+        ctx->scale.CaricaMapIni(ctx->imp.FileMapIni, ctx->ui);
         f = std::make_unique<FrmInterpola>(*ctx);
         f->Form_Load();
         f->show();

@@ -5,6 +5,8 @@
 #include "EcuSimLine.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -27,6 +29,8 @@ private slots:
     void refusedService();
     void badCommandLines_data();
     void badCommandLines();
+    void extremeInputsAreRefused();
+    void settingsWithLfAndByteOrderMark();
     void demoDrivesTheEngineByItself();
 };
 
@@ -127,6 +131,7 @@ void TestEcuSimFaults::badCommandLines_data()
     QTest::newRow("no link") << QStringList{};
     QTest::newRow("drop not a number") << QStringList{QStringLiteral("--link"), QStringLiteral("/tmp/x-ecu"), QStringLiteral("--drop-every"), QStringLiteral("x")};
     QTest::newRow("short identity") << QStringList{QStringLiteral("--link"), QStringLiteral("/tmp/x-ecu"), QStringLiteral("--identity"), QStringLiteral("0128")};
+    QTest::newRow("identity longer than an answer") << QStringList{QStringLiteral("--link"), QStringLiteral("/tmp/x-ecu"), QStringLiteral("--identity"), QString(QStringLiteral("01")).repeated(250)};
     QTest::newRow("service too big") << QStringList{QStringLiteral("--link"), QStringLiteral("/tmp/x-ecu"), QStringLiteral("--refuse"), QStringLiteral("300")};
 }
 
@@ -138,6 +143,70 @@ void TestEcuSimFaults::badCommandLines()
     QVERIFY(p.waitForFinished(5000));
     QVERIFY(p.exitCode() != 0);
     QVERIFY(!p.readAllStandardOutput().contains("ready"));
+}
+
+namespace {
+// Runs ecusim with a message table and returns its exit code and error output.
+QPair<int, QByteArray> RunWithSettings(const QByteArray &table)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("SetCom.ini")));
+    if (!file.open(QIODevice::WriteOnly))
+        return {-1, {}};
+    file.write(table);
+    file.close();
+    QProcess p;
+    p.start(QStringLiteral(ECUSIM_PATH), {QStringLiteral("--link"), dir.filePath(QStringLiteral("ecu")),
+                                          QStringLiteral("--settings"), file.fileName()});
+    if (p.waitForReadyRead(5000)) { // "ready": it took the table
+        p.terminate();
+        p.waitForFinished(5000);
+        return {0, p.readAllStandardError()};
+    }
+    p.waitForFinished(5000);
+    return {p.exitCode(), p.readAllStandardError()};
+}
+} // namespace
+
+void TestEcuSimFaults::extremeInputsAreRefused()
+{
+    // A position no answer can have: refused, never added to (it overflowed).
+    const auto [code, err] = RunWithSettings("[MSG]\r\n1\r\nLive\r\n4102030B4A\r\n0\r\n\r\n\r\n"
+                                             "UB,6,1;SL,2147483647,1\r\n");
+    QVERIFY(code != 0);
+    QVERIFY2(err.contains("2147483647") && err.contains("Live"), err.constData());
+
+    // The longest identity still fits one answer.
+    EcuSimLine longest({QStringLiteral("--identity"), QString(QStringLiteral("02")).repeated(249)});
+    START(longest);
+    QCOMPARE(longest.exchange(EcuSimLine::request(33)).size(), 255);
+
+    // The control channel takes finite numbers only.
+    EcuSimLine ecu;
+    START(ecu);
+    const QString before = ecu.control(QStringLiteral("state"));
+    for (const char *bad : {"rpm nan", "load NaN", "tank -nan", "temp inf", "rpm 1e999"})
+        QVERIFY2(ecu.control(QString::fromLatin1(bad)).startsWith(QStringLiteral("error:")), bad);
+    QCOMPARE(ecu.control(QStringLiteral("state")), before);
+}
+
+void TestEcuSimFaults::settingsWithLfAndByteOrderMark()
+{
+    // As a Linux editor saves it: LF line ends and a byte-order mark before the first section.
+    const QByteArray identity = QByteArray::fromHex("0210010120150000") + "LF";
+    const QByteArray answer = [&] {
+        QByteArray a = QByteArray::fromHex("410200") + QByteArray::fromHex("6101") + identity;
+        a[2] = static_cast<char>(a.size() + 1);
+        return a + char(EcuSimLine::checksum(a));
+    }();
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("SetCom.ini")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF[FIRMWARE]\n" + answer.toHex().toUpper() + "\n");
+    file.close();
+    EcuSimLine ecu({QStringLiteral("--settings"), file.fileName()});
+    START(ecu);
+    QCOMPARE(ecu.exchange(EcuSimLine::request(33)).toHex(), answer.toHex());
 }
 
 void TestEcuSimFaults::demoDrivesTheEngineByItself()

@@ -223,7 +223,7 @@ void MDIFrm::MDIForm_Load()
     FrmRetta()->DemoRetta();
     FrmConfig()->AggiornaSelezioni();
     FrmConfig_2()->AggiornaSelezioni();
-    m_ctx.scale.CaricaMapIni(m_ctx.imp.FileMapIni);
+    m_ctx.scale.CaricaMapIni(m_ctx.imp.FileMapIni, m_ctx.ui);
     QString errore;
     if (FileExist(m_ctx.imp.FileMemoIni)
         && !FileCampioni::CaricaCampioni(m_ctx.imp.FileMemoIni, m_ctx.campioni, &errore))

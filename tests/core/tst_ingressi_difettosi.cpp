@@ -1,0 +1,242 @@
+// Settings files as editors leave them and values at their extremes: read
+// alike, or refused with a message that says where, never misread.
+#include "app/Contesto.h"
+#include "app/ServiziUiScriptati.h"
+#include "ecu/Definizioni.h"
+#include "i18n/CifraRiga.h"
+#include "link/CaricaSetCom.h"
+#include "mapfile/RicercaEcu.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+using namespace gascal;
+
+namespace {
+
+// The three ways a text file arrives: as the program writes it, as a Linux
+// editor saves it, and with a byte-order mark in front.
+const QList<QPair<const char *, std::function<QByteArray(QByteArray)>>> Formati{
+    {"CR LF", [](QByteArray t) { return t; }},
+    {"LF", [](QByteArray t) { return t.replace("\r\n", "\n"); }},
+    {"BOM + LF", [](QByteArray t) { return "\xEF\xBB\xBF" + t.replace("\r\n", "\n"); }},
+    {"BOM + CR LF", [](QByteArray t) { return "\xEF\xBB\xBF" + t; }},
+};
+
+void Scrivi(const QString &percorso, const QByteArray &byte)
+{
+    QFile f(percorso);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(byte);
+}
+
+QByteArray Scrambled(const QStringList &righe)
+{
+    QByteArray t = CriptaRiga(IntestazioneCriptata()).toUtf8() + "\r\n";
+    for (const QString &r : righe)
+        t += CriptaRiga(r).toUtf8() + "\r\n";
+    return t;
+}
+
+// A live-data record as SetCom.ini describes it.
+MsgRecord RecordLive(const QStringList &variabili)
+{
+    TabellaMessaggi tab;
+    ImpostazioniLink link;
+    InterpretaSetCom({"[MSG]", "1", "LiveData", "4102030B4B", "1", "", "", variabili.join(';')}, tab, link);
+    return tab.first();
+}
+
+} // namespace
+
+class TstIngressiDifettosi : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString P(const char *nome) const { return m_dir.filePath(QLatin1String(nome)); }
+
+private slots:
+    void everyReaderTakesLfAndByteOrderMark()
+    {
+        const QByteArray setCom = "[AttesaPipe_usec]\r\n3000000\r\n[FIRMWARE]\r\n41020B6101012814\r\n"
+                                  "[MSG]\r\n0\r\nIdentity\r\n4102032161\r\n0\r\n\r\n\r\nUB,6,1;UW,7,2\r\n";
+        const QByteArray scala = "[SensTemp_02]\r\nNTC\r\n11\r\n[SommaTempoInj_usec]\r\n250\r\n";
+        const QByteArray mapIni = "[absPresScale]\r\n1,2,3\r\n[tONInjScale]\r\n4,5\r\n";
+        const QByteArray diz = "a#b#Font#7\r\nTitle\r\n[Frm_Barra]\r\nOne\r\n";
+        const QByteArray def = "[BLK_3]\r\n4102064E010A\r\n[MAP_0]\r\n4102076101AA8E\r\n";
+        for (const auto &[nome, formato] : Formati) {
+            ServiziUiScriptati ui;
+            Scrivi(P("SetCom.ini"), formato(setCom));
+            TabellaMessaggi tab;
+            ImpostazioniLink link;
+            CaricaSetCom(P("SetCom.ini"), tab, link, ui);
+            QVERIFY2(link.AttesaPipe_usec == 3000000, nome);
+            QCOMPARE(link.ListaFirmware.value(0).toHex(), QByteArray("41020b6101012814"));
+            QCOMPARE(tab.first().Scala, (QVector<qint32>{1, 2}));
+            Scrivi(P("SetCom.ini"), formato(Scrambled({"[AttesaPipe_usec]", "42"})));
+            CaricaSetCom(P("SetCom.ini"), tab, link, ui);
+            QVERIFY2(link.AttesaPipe_usec == 42, nome);
+
+            Scrivi(P("ConfigScale.ini"), formato(scala));
+            TabelleScala t;
+            t.CaricaScale(TabelleScala::CaricaConfigScale(P("ConfigScale.ini"), ui), ui);
+            QVERIFY2(t.TabSensTemp.size() == 1 && t.TabSensTemp[0].Codice == 11, nome);
+            QCOMPARE(t.SommaTempoInj_usec, 250.0);
+            Scrivi(P("map.ini"), formato(mapIni));
+            t.CaricaMapIni(P("map.ini"), ui);
+            QCOMPARE(t.AbsPresScale, (QVector<qint32>{1, 2, 3}));
+            QCOMPARE(t.TONInjScale, (QVector<qint32>{4, 5}));
+
+            Scrivi(P("TEST.DIZ"), formato(diz));
+            Scrivi(P("font.ini"), formato("Other Font\r\n9\r\n"));
+            Dizionario d;
+            d.CaricaDizionario(false, {P("TEST.DIZ"), P("diz.ini"), P("font.ini")});
+            QCOMPARE(d.Testi(), (QStringList{"Title #TEST.DIZ# ", "[Frm_Barra]", "One", ""}));
+            QCOMPARE(d.FontNome, QStringLiteral("Other Font"));
+            QCOMPARE(d.FontCharset, 9);
+
+            Scrivi(P("def.xar"), formato(def));
+            Contesto ctx(ui);
+            ctx.TabMsg.resize(7);
+            for (MsgRecord &r : ctx.TabMsg)
+                r.Dimensiona(0);
+            QVERIFY(Definizioni::CaricaDefinizioni(ctx, P("def.xar")));
+            QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine.toHex(), QByteArray("4102064e010a"));
+            QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine.size(), 7);
+
+            Scrivi(P("PortCom.ini"), formato("7\r\n"));
+            QCOMPARE(RicercaEcu::PortaFissa(P("PortCom.ini")), std::optional<int>(7));
+            QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join('|')));
+        }
+    }
+
+    void setComRefusesWhatCannotBeSentOrTimed()
+    {
+        ServiziUiScriptati ui;
+        Scrivi(P("SetCom.ini"),
+               "[MSG]\r\n1\r\nLiveData\r\n 4102030B4B \r\n1\r\n\r\n\r\nUB,6,1;SL,2147483647,1;UW,0,1;UB,99999999999,1\r\n"
+               "[MSG]\r\n2\r\nCommands\r\n41 02 03 0D 4D\r\n0\r\n\r\n\r\nUB,6,1\r\n"
+               "[MSG]\r\n3\r\nConfig\r\n4102030E4\r\n0\r\n\r\n\r\nUB,6,1\r\n"
+               "[AttesaPipe_usec]\r\n9000000000000000\r\n[AttesaGlobale_usec]\r\n250000\r\n"
+               "[MolAttesaGlobale]\r\n1000\r\n");
+        TabellaMessaggi tab;
+        ImpostazioniLink link;
+        CaricaSetCom(P("SetCom.ini"), tab, link, ui);
+        QCOMPARE(tab[0].Richiesta, QStringLiteral("4102030B4B")); // trimmed
+        QVERIFY(tab[1].Richiesta.isEmpty());
+        QVERIFY(tab[2].Richiesta.isEmpty()); // odd length
+        QCOMPARE(tab[0].Offset, (QVector<qint32>{6, 0, 0, 0}));
+        QCOMPARE(link.AttesaPipe_usec, 0);
+        QCOMPARE(link.AttesaGlobale_usec, 250000);
+        QCOMPARE(link.MolAttesaGlobale, 0);
+        QVERIFY(link.AttesaEcuMs(true) <= ImpostazioniLink::MassimaAttesaEcuMs);
+
+        // One message, every refusal named with its record or section.
+        QCOMPARE(ui.mostrati.size(), 1);
+        const QString testo = ui.mostrati[0].testo;
+        for (const char *atteso : {"[MSG] 0 (LiveData): value 1 lies at \"2147483647\"",
+                                   "[MSG] 0 (LiveData): value 2 lies at \"0\"",
+                                   "[MSG] 0 (LiveData): value 3 lies at \"99999999999\"",
+                                   "[MSG] 1 (Commands): the request \"41 02 03 0D 4D\" is not",
+                                   "[MSG] 2 (Config): the request \"4102030E4\"",
+                                   "[AttesaPipe_usec] 9000000000000000 is outside",
+                                   "[MolAttesaGlobale] 1000"})
+            QVERIFY2(testo.contains(QLatin1String(atteso)), qPrintable(atteso + QStringLiteral(" in ") + testo));
+
+        // The decoder itself takes any position without overflowing.
+        MsgRecord r = RecordLive({"UB,6,1"});
+        r.Dimensiona(3);
+        r.Tipi = {"UW", "SL", "SB"};
+        r.Offset = {std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::max() - 2,
+                    std::numeric_limits<qint32>::min()};
+        r.Scala = {1, 1, 1};
+        QCOMPARE(Blocco::DecodificaBlocco(QByteArray(300, '\x01'), r), (QVector<int>{0, 1, 2}));
+    }
+
+    void liveRecordMismatchReportedOnceAndNeverDerivedAgain()
+    {
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        ctx.scale.SommaTempoInj_usec = 250;
+        ctx.TabMsg.resize(7);
+        // Values 1 and 6 lie beyond the 12-byte block the ECU sends.
+        ctx.TabMsg[Contesto::RecLive] = RecordLive({"UB,6,1", "UW,20,1", "UB,7,1", "UB,8,1", "UW,9,1",
+                                                    "UB,11,1", "UB,30,1"});
+        MsgRecord &live = ctx.TabMsg[Contesto::RecLive];
+        QByteArray lungo(31, '\0');
+        lungo[5] = 1;                                       // value 0
+        lungo[19] = static_cast<char>(0xE8), lungo[20] = 3; // value 1: 1000 us
+        lungo[6] = 2, lungo[7] = 3, lungo[8] = 0x10;        // values 2, 3, 4
+        ctx.Decodifica(Contesto::RecLive, lungo);
+        QCOMPARE(live.Valori[1], 1000 + 250);
+        QCOMPARE(live.Valori[4], 0); // bit 0 of value 6 clear: no speed
+        live.Valori[4] = 1234;
+        QVERIFY(ui.mostrati.isEmpty());
+
+        const QByteArray corto = lungo.left(12);
+        for (int i = 0; i < 5; ++i) {
+            ctx.Decodifica(Contesto::RecLive, corto);
+            QCOMPARE(live.Valori[1], 1250); // not 1500, 1750...
+            QCOMPARE(live.Valori[4], 1234); // the state bit is not in the block: no new speed
+            QCOMPARE(live.Valori[2], 2);
+        }
+        QCOMPARE(ui.mostrati.size(), 1);
+        const QString testo = ui.mostrati[0].testo;
+        QVERIFY2(testo.contains(QStringLiteral("Record 1 (LiveData)")) && testo.contains(QStringLiteral("12 bytes"))
+                     && testo.contains(QStringLiteral("value 1 (UW at 20)"))
+                     && testo.contains(QStringLiteral("value 6 (UB at 30)")),
+                 qPrintable(testo));
+        QCOMPARE(ui.mostrati[0].icona, ServiziUi::Icona::Esclamazione);
+
+        // A block that is too short for another variable is told too, once.
+        ctx.Decodifica(Contesto::RecLive, corto.left(8));
+        QCOMPARE(ui.mostrati.size(), 2);
+        QVERIFY(ui.mostrati[1].testo.contains(QStringLiteral("value 4 (UW at 9)")));
+        QVERIFY(!ui.mostrati[1].testo.contains(QStringLiteral("value 1 ")));
+    }
+
+    void mapIniAndScaleSectionsReportInsteadOfShifting()
+    {
+        ServiziUiScriptati ui;
+        TabelleScala t;
+        t.AbsPresScale = {9, 9};
+        Scrivi(P("map.ini"), "[absPresScale]\r\n10, 20,2O,40\r\n[tONInjScale]\r\n1,2,3,\r\n");
+        t.CaricaMapIni(P("map.ini"), ui);
+        QCOMPARE(t.AbsPresScale, (QVector<qint32>{9, 9})); // not 10,20,40
+        QCOMPARE(t.TONInjScale, (QVector<qint32>{1, 2, 3}));
+        QCOMPARE(ui.mostrati.size(), 1);
+        QVERIFY2(ui.mostrati[0].testo.contains(QStringLiteral("[absPresScale] entry 2 \"2O\"")),
+                 qPrintable(ui.mostrati[0].testo));
+
+        // A section cut short by the end of the file: one message, not one per line.
+        ui.mostrati.clear();
+        t.CaricaScale({"[SensTemp_01]", "T", "5", "[InjType_012]", "Fast"}, ui);
+        QCOMPARE(ui.mostrati.size(), 1);
+        QVERIFY(ui.mostrati[0].testo.contains(QStringLiteral("[InjType_012]")));
+        QVERIFY(ui.mostrati[0].testo.contains(QStringLiteral("Input past end of file")));
+        QCOMPARE(t.TabIniettori.size(), 1);
+        QCOMPARE(t.TabIniettori[0].Nome, QStringLiteral("Fast"));
+
+        // An injection-time offset that no injection can have.
+        for (const char *estremo : {"1e300", "inf", "-inf", "nan", "1000001"}) {
+            ui.mostrati.clear();
+            TabelleScala s;
+            s.SommaTempoInj_usec = 250;
+            s.CaricaScale({"[SommaTempoInj_usec]", QLatin1String(estremo)}, ui);
+            QCOMPARE(s.SommaTempoInj_usec, 250.0);
+            QVERIFY2(ui.mostrati.size() == 1 && ui.mostrati[0].testo.contains(QLatin1String(estremo)), estremo);
+        }
+        // Even if one got through, the decoder does not convert it to a whole number.
+        MsgRecord r = RecordLive({"UB,6,1", "UB,7,1"});
+        AmbienteDecodifica amb;
+        amb.SommaTempoInj_usec = std::numeric_limits<double>::infinity();
+        Blocco::DecodificaBlocco(QByteArray::fromHex("4102084B01050600"), r, amb);
+        QCOMPARE(r.Valori[1], 6);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstIngressiDifettosi)
+#include "tst_ingressi_difettosi.moc"
