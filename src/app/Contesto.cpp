@@ -61,6 +61,12 @@ void Contesto::Decodifica(int n, const QByteArray &immagine)
 {
     if (n < 0 || n >= TabMsg.size())
         return;
+    // An empty image (a definition file's empty block line) holds nothing to
+    // read: the values keep what they had, and no layout is reported wrong.
+    if (immagine.isEmpty()) {
+        TabMsg[n].Immagine.clear();
+        return;
+    }
     Blocco::DecodificaBlocco(immagine, TabMsg[n], Ambiente());
 }
 

@@ -45,6 +45,13 @@ class TstDiffMappa : public QObject
     {
         const qsizetype i = righe.indexOf(QLatin1String(sezione)) + 1;
         righe[i].replace((pos - 1) * 2, 2, QStringLiteral("%1").arg(valore, 2, 16, QLatin1Char('0')).toUpper());
+        // A file block is a whole ECU answer: its last byte is the XOR of the others.
+        QByteArray blocco = QByteArray::fromHex(righe[i].toLatin1());
+        blocco.chop(1);
+        char x = 0;
+        for (char c : blocco)
+            x = static_cast<char>(x ^ c);
+        righe[i] = QString::fromLatin1(blocco.append(x).toHex().toUpper());
     }
     static QString Scrivi(BancoEcu &b, const QString &nome, const QStringList &righe)
     {

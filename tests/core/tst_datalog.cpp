@@ -75,8 +75,8 @@ private slots:
         QCOMPARE(righe.first(), FormatoLive::Intestazione(14));
         QVERIFY(righe.first().endsWith(QLatin1String(",manifold_pressure_mbar,fuel_state,fuel,valve")));
         // Time from the first recorded row; the live values; the fuel in use.
-        QCOMPARE(righe.at(1), QStringLiteral("0,0,0,0,0,800,0,0,0,0,0,0,0,0,0,0"));
-        QCOMPARE(righe.at(5), QStringLiteral("200,0,0,0,0,804,0,0,0,0,0,0,0,0,0,3"));
+        QCOMPARE(righe.at(1), QStringLiteral("0,0,0,0,0,800,0,0,0,0,0,0,0,0,0,0,petrol,closed"));
+        QCOMPARE(righe.at(5), QStringLiteral("200,0,0,0,0,804,0,0,0,0,0,0,0,0,0,3,gas,closed"));
 
         QVERIFY(!reg.ControllaCollegamento(ctx));
         ctx.stato.ErroreComunicazione = 1;
@@ -175,8 +175,8 @@ private slots:
         const QByteArray intestazione = FormatoLive::Intestazione(14).toUtf8() + "\r\n";
         // The last row cut by a crash is skipped.
         const QString buono = scrivi(QStringLiteral("a.csv"), intestazione
-            + "0,3000,4000,0,0,2500,1200,1,0,0,45,0,0,0,980,3\r\n"
-              "50,3100,4100,0,0,2600,1210,1,0,0,46,0,0,0,990,0\r\n"
+            + "0,3000,4000,0,0,2500,1200,1,0,0,45,0,0,0,980,3,gas,open\r\n"
+              "50,3100,4100,0,0,2600,1210,1,0,0,46,0,0,0,990,0,petrol,closed\r\n"
               "100,31");
         ModelloGrafico m;
         QCOMPARE(m.CaricaCsv(buono), QString());
@@ -192,8 +192,8 @@ private slots:
         QCOMPARE(v, 1.0);
 
         const QString rotto = scrivi(QStringLiteral("b.csv"), intestazione
-            + "0,3000,4000,0,0,2500,1200,1,0,0,45,0,0,0,980,3\r\nx,y\r\n"
-              "50,3100,4100,0,0,2600,1210,1,0,0,46,0,0,0,990,0\r\n");
+            + "0,3000,4000,0,0,2500,1200,1,0,0,45,0,0,0,980,3,gas,open\r\nx,y\r\n"
+              "50,3100,4100,0,0,2600,1210,1,0,0,46,0,0,0,990,0,petrol,closed\r\n");
         QVERIFY(m.CaricaCsv(rotto).contains(QLatin1String("line 3")));
         QCOMPARE(m.Punti(), 0);
         QVERIFY(!m.CaricaCsv(scrivi(QStringLiteral("c.csv"), "a,b\r\n1,2\r\n")).isEmpty());

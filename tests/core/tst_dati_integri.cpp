@@ -53,7 +53,7 @@ private slots:
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine, HexToStr(QStringLiteral("41020B4E0107080910112233")));
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[0], 7);
         QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine, HexToStr(QStringLiteral("4102085201AABB00")));
-        QVERIFY(ui.mostrati.isEmpty());
+        QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join(QLatin1Char('|'))));
     }
 
     void sequenceFailsWhenTheModeIsNotPutBack_data()

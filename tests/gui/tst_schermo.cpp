@@ -79,7 +79,9 @@ private slots:
         QVERIFY(AvviaOffline(p));
         // The pages fill the rest of a frame at least as large as the layout.
         const QSize minimo = p.frame->AreaClient()->minimumSize();
-        p.frame->resize(minimo + QSize(40, 40));
+        // The frame's own bars (the datalog tool bar) come on top of the client area.
+        const QSize barre = p.frame->size() - p.frame->Scorrimento()->size();
+        p.frame->resize(minimo + QSize(40, 40) + barre);
         QTRY_VERIFY(p.frame->AreaClient()->width() >= minimo.width() + 40);
         QCOMPARE(p.frame->Scorrimento()->verticalScrollBar()->maximum(), 0);
         const QRect pagina = p.frame->FrmConfig()->geometry();
