@@ -40,7 +40,7 @@ private slots:
         const QString percorso = dir.filePath(QStringLiteral("def.xar"));
         QFile f(percorso);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[BLK_1]\r\n\r\n[BLK_3]\r\n41020B4E0107080910112233\r\n[MAP_0]\r\n4102085201AABB00\r\n");
+        f.write("[BLK_1]\r\n\r\n[BLK_3]\r\n41020C4E010708091011223344\r\n[MAP_0]\r\n41020D5201AABB0000000000CC\r\n");
         f.close();
 
         ServiziUiScriptati ui;
@@ -50,9 +50,9 @@ private slots:
         QVERIFY(Definizioni::CaricaDefinizioni(ctx, percorso));
         QVERIFY(ctx.TabMsg[Contesto::RecLive].Immagine.isEmpty());
         // The sections after the empty line are read too.
-        QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine, HexToStr(QStringLiteral("41020B4E0107080910112233")));
+        QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine, HexToStr(QStringLiteral("41020C4E010708091011223344")));
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[0], 7);
-        QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine, HexToStr(QStringLiteral("4102085201AABB00")));
+        QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine, HexToStr(QStringLiteral("41020D5201AABB0000000000CC")));
         QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join(QLatin1Char('|'))));
     }
 
