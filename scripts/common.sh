@@ -7,7 +7,7 @@ GASCAL_BUILD_ASAN="$GASCAL_ROOT/build-asan"
 
 GASCAL_PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev qt6-charts-dev
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev qt6-charts-dev
   fonts-dejavu-core fonts-tlwg-loma-otf
   xvfb xauth
 )
