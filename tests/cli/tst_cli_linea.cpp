@@ -9,10 +9,7 @@ class TstCliLinea : public QObject
 {
     Q_OBJECT
 
-    struct Esito {
-        int codice = -1;
-        QString out;
-        QString err;
+    struct Esito : EsitoCli {
         // The "pivots" and "points" lines as numbers.
         QList<int> pivot;
         QList<int> punti;
@@ -37,14 +34,7 @@ class TstCliLinea : public QObject
         p.start(BancoEcu::Bin(QStringLiteral("gascal-cli")),
                 QStringList{QStringLiteral("--dir"), b.Cartella(), QStringLiteral("line")} + argomenti);
         Esito e;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return e;
-        }
-        e.codice = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        e.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        e.err = QString::fromLocal8Bit(p.readAllStandardError());
+        static_cast<EsitoCli &>(e) = BancoEcu::Attendi(p);
         e.pivot = Numeri(e.out, QStringLiteral("pivots"));
         e.punti = Numeri(e.out, QStringLiteral("points"));
         return e;

@@ -10,10 +10,7 @@ class TstGascalCli : public QObject
 {
     Q_OBJECT
 
-    struct Esito {
-        int codice = -1;
-        QString out;
-        QString err;
+    struct Esito : EsitoCli {
         qint64 ms = 0;
     };
 
@@ -25,14 +22,7 @@ class TstGascalCli : public QObject
         p.start(BancoEcu::Bin(QStringLiteral("gascal-cli")),
                 QStringList{QStringLiteral("--dir"), b.Cartella()} + argomenti);
         Esito e;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return e;
-        }
-        e.codice = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        e.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        e.err = QString::fromLocal8Bit(p.readAllStandardError());
+        static_cast<EsitoCli &>(e) = BancoEcu::Attendi(p);
         e.ms = t.elapsed();
         return e;
     }

@@ -119,10 +119,7 @@ class TstMappaGuasti : public QObject
         return QDir(b.Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files);
     }
 
-    struct Esito {
-        int codice = -1;
-        QString out;
-        QString err;
+    struct Esito : EsitoCli {
     };
 
     // gascal-cli on the bench's folder, with a file size limit (a full disk)
@@ -153,14 +150,7 @@ class TstMappaGuasti : public QObject
         }
         p.start(programma, args);
         Esito e;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return e;
-        }
-        e.codice = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        e.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        e.err = QString::fromLocal8Bit(p.readAllStandardError());
+        static_cast<EsitoCli &>(e) = BancoEcu::Attendi(p);
         return e;
     }
 

@@ -161,3 +161,24 @@ qint32 BancoEcu::ValoreEcu(int n, int k)
         grezzo -= 256;
     return grezzo * r.Scala.at(k);
 }
+
+EsitoCli BancoEcu::Attendi(QProcess &p)
+{
+    EsitoCli e;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return e;
+    }
+    e.codice = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    e.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    e.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return e;
+}
+
+EsitoCli BancoEcu::Cli(const QStringList &argomenti) const
+{
+    QProcess p;
+    p.start(Bin(QStringLiteral("gascal-cli")), QStringList{QStringLiteral("--dir"), Cartella()} + argomenti);
+    return Attendi(p);
+}

@@ -12,6 +12,14 @@
 // files, the virtual ECU on a pseudo-terminal linked into that folder as
 // port 0 (PrjCom.ini) and fixed as the port to search (PortCom.ini), and the
 // program's state for that folder.
+// How a run of gascal-cli ended: its exit status (-1 when it crashed or did
+// not end within a minute) and what it printed.
+struct EsitoCli {
+    int codice = -1;
+    QString out;
+    QString err;
+};
+
 class BancoEcu
 {
 public:
@@ -47,6 +55,11 @@ public:
     QString Link() const { return Percorso(QStringLiteral("ttyECU")); }
     void ScriviFile(const QString &nome, const QByteArray &contenuto);
     QByteArray LeggiFile(const QString &nome) const;
+    // Waits for a started gascal-cli (or any process) and collects its ending.
+    static EsitoCli Attendi(QProcess &p);
+    // Runs gascal-cli on this folder with these arguments.
+    EsitoCli Cli(const QStringList &argomenti) const;
+
     // A file of the build's program folder (ecusim, PrjCom, gascal-cli...).
     static QString Bin(const QString &nome);
 
