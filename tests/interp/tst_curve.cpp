@@ -1,4 +1,4 @@
-// Curve fitting and deflection: the spec's edge cases, the basis against
+// Curve fitting and deflection: the edge cases that catch faults, the basis against
 // values worked out by hand, and whole curves and deflections of a 16-row
 // table against an independent reference computation.
 #include "interp/CurveCampioni.h"
