@@ -15,18 +15,6 @@ constexpr double Periodo_usec = 100000;
 // Record 2 (the fuel in use) every 6th row, as the program's slow poll.
 constexpr int OgniLento = 6;
 
-// The fuel in use (value 1 of the commands record: 3 is gas) and the gas
-// valve (bit 1 of the live status), as words.
-QString Carburante(const Contesto &ctx)
-{
-    return ctx.Valore(Contesto::RecComandi, 1) == 3 ? QStringLiteral("gas") : QStringLiteral("petrol");
-}
-
-QString Valvola(const Contesto &ctx)
-{
-    return (ctx.Valore(Contesto::RecLive, 6) & 2) != 0 ? QStringLiteral("open") : QStringLiteral("closed");
-}
-
 } // namespace
 
 int ComandoLive(SessioneCli &s, int timeoutSec, int righe, const QString &uscita)

@@ -2,7 +2,6 @@
 #include "ProgrammaProva.h"
 
 #include "app/FileSistema.h"
-#include "ui/common/PaginaSegnaposto.h"
 #include "ui/line/FrmRetta.h"
 #include "ui/common/QtServiziUi.h"
 #include "ui/config/FrmConfig.h"

@@ -10,7 +10,6 @@
 #include "interp/FileCampioni.h"
 #include "interp/FrmInterpola.h"
 #include "mapfile/RicercaEcu.h"
-#include "ui/common/PaginaSegnaposto.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
 #include "ui/common/Twips.h"
