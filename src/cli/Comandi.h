@@ -15,6 +15,9 @@ int ComandoCaricaMappa(SessioneCli &s, int timeoutSec, const QString &file);
 int ComandoLive(SessioneCli &s, int timeoutSec, int righe, const QString &uscita = {});
 // Compares two map files setting by setting: 0 same, 1 different, 2 bad file.
 int ComandoDiffMappa(SessioneCli &s, const QString &a, const QString &b);
+// The same between a map file (A) and the connected ECU (B); 2 also when the
+// ECU cannot be read.
+int ComandoDiffMappaEcu(SessioneCli &s, int timeoutSec, const QString &a);
 int ComandoScan(SessioneCli &s);
 // config [list NAME | set NAME ITEM | level-empty | level-full]; the check of
 // its arguments gives the usage error, empty when they are right.

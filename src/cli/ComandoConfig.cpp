@@ -1,6 +1,6 @@
 #include "Comandi.h"
 #include "Console.h"
-#include "ImpostazioniCli.h"
+#include "config/ImpostazioniPerNome.h"
 #include "SessioneCli.h"
 #include "ecu/SequenzeBlocchi.h"
 
@@ -27,7 +27,7 @@ QString Elenco(const QStringList &voci)
 
 // Runs the write that the handler asked for, then reads the configuration
 // record back and shows it as the pages would.
-bool Scrivi(SessioneCli &s, ImpostazioniCli &imp)
+bool Scrivi(SessioneCli &s, ImpostazioniPerNome &imp)
 {
     Contesto &ctx = s.ctx;
     if (ctx.stato.OperazioneRichiesta != 7) {
@@ -49,14 +49,14 @@ bool Scrivi(SessioneCli &s, ImpostazioniCli &imp)
 
 int Imposta(SessioneCli &s, int timeoutSec, const QString &nome, const QString &testo)
 {
-    ImpostazioniCli imp(s.ctx);
+    ImpostazioniPerNome imp(s.ctx);
     imp.RiempiListe();
     const ListaScelte *lista = imp.Lista(nome);
     if (!lista) {
         Errore(QStringLiteral("unknown setting '%1'; the settings are:\n%2").arg(nome, Elenco(imp.NomiListe())));
         return 2;
     }
-    const int voce = ImpostazioniCli::CercaVoce(*lista, testo);
+    const int voce = ImpostazioniPerNome::CercaVoce(*lista, testo);
     if (voce < 0) {
         Errore(QStringLiteral("'%1' is not an item of %2; the items are:\n%3")
                    .arg(testo.trimmed(), nome, Elenco(lista->Voci)));
@@ -84,7 +84,7 @@ int Livello(SessioneCli &s, int timeoutSec, bool vuoto)
 {
     if (!s.CercaEcu(timeoutSec, false))
         return 1;
-    ImpostazioniCli imp(s.ctx);
+    ImpostazioniPerNome imp(s.ctx);
     imp.RiempiListe();
     imp.Aggiorna();
     // The reading of now, as the page has it from the polling.
@@ -125,7 +125,7 @@ int ComandoConfig(SessioneCli &s, int timeoutSec, const QStringList &a)
         return Imposta(s, timeoutSec, a.at(1), a.at(2));
     if (sotto == QLatin1String("level-empty") || sotto == QLatin1String("level-full"))
         return Livello(s, timeoutSec, sotto == QLatin1String("level-empty"));
-    ImpostazioniCli imp(s.ctx);
+    ImpostazioniPerNome imp(s.ctx);
     imp.RiempiListe();
     if (sotto == QLatin1String("list")) {
         const ListaScelte *lista = imp.Lista(a.at(1));

@@ -1,9 +1,22 @@
 #include "Comandi.h"
-#include "ConfrontoMappe.h"
 #include "Console.h"
 #include "SessioneCli.h"
+#include "mapfile/ConfrontoMappe.h"
+#include "mapfile/Mappa.h"
 
 namespace gascal::cli {
+
+namespace {
+
+int StampaDifferenze(ConfrontoMappe &confronto)
+{
+    const QStringList righe = confronto.Differenze();
+    for (const QString &r : righe)
+        Stampa(r);
+    return righe.isEmpty() ? 0 : 1;
+}
+
+} // namespace
 
 int ComandoDiffMappa(SessioneCli &s, const QString &a, const QString &b)
 {
@@ -12,10 +25,34 @@ int ComandoDiffMappa(SessioneCli &s, const QString &a, const QString &b)
         Errore(confronto.Errore());
         return 2;
     }
-    const QStringList righe = confronto.Differenze();
-    for (const QString &r : righe)
-        Stampa(r);
-    return righe.isEmpty() ? 0 : 1;
+    return StampaDifferenze(confronto);
+}
+
+int ComandoDiffMappaEcu(SessioneCli &s, int timeoutSec, const QString &a)
+{
+    // A file that cannot be read is refused before the ECU is searched.
+    ConfrontoMappe confronto(s.ctx);
+    if (!confronto.LeggiFile(a, ConfrontoMappe::A)) {
+        Errore(confronto.Errore());
+        return 2;
+    }
+    if (!s.CercaEcu(timeoutSec, false))
+        return 2;
+    s.ctx.stato.StatoProgramma = StatoApp::Operazione;
+    Mappa mappa(s.ctx);
+    FileMappa::Contenuto ecu;
+    const bool letto = mappa.LeggiEcu(ecu);
+    s.ctx.stato.StatoProgramma = StatoApp::Connesso;
+    if (!letto) {
+        Errore(QStringLiteral("the map could not be read from the ECU"));
+        return 2;
+    }
+    // The ECU's side is what a save of it would write.
+    if (!confronto.LeggiTesto(mappa.TestoFile(ecu), QStringLiteral("The ECU's map"), ConfrontoMappe::B)) {
+        Errore(confronto.Errore());
+        return 2;
+    }
+    return StampaDifferenze(confronto);
 }
 
 } // namespace gascal::cli

@@ -28,6 +28,8 @@ const char *const Descrizione =
     "                  --out FILE: the same rows also into FILE, each flushed.\n"
     "  diff-map A B    Compare the map files A and B by setting: one line per\n"
     "                  difference, NAME: A | B (exit 0 same, 1 different, 2 bad file).\n"
+    "  diff-map A --ecu  The same between the map file A and the connected ECU\n"
+    "                  (exit 2 also when the ECU cannot be read).\n"
     "  scan            Try every port with every firmware probe and say what\n"
     "                  answered where.\n"
     "  autotune        Run the autotuning on the running engine: --fuel lpg|cng,\n"
@@ -108,9 +110,11 @@ int main(int argc, char *argv[])
         QStringLiteral("P"), QStringLiteral("60"));
     const QCommandLineOption noPetrol(QStringLiteral("no-petrol"),
         QStringLiteral("samples: take samples on gas only."));
-    p.addOptions({dir, timeout, count, steps, fuel, injector, accept, profile, in, out, seconds, stability, bezier, percent, noPetrol});
+    const QCommandLineOption ecu(QStringLiteral("ecu"),
+        QStringLiteral("diff-map: compare the map file with the connected ECU."));
+    p.addOptions({dir, timeout, count, steps, fuel, injector, accept, profile, in, out, seconds, stability, bezier, percent, noPetrol, ecu});
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line, config ..., autotune, samples or diff-map A B."));
+                            QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line, config ..., autotune, samples or diff-map A B|--ecu."));
 
     // "line all -3": a negative number is an argument, not an option.
     QStringList daLeggere = QCoreApplication::arguments();
@@ -161,8 +165,9 @@ int main(int argc, char *argv[])
         if (!errore.isEmpty())
             return Uso(errore);
     } else if (diff) {
-        if (argomenti.size() != 3)
-            return Uso(QStringLiteral("diff-map needs two map FILEs"));
+        if (argomenti.size() != (p.isSet(ecu) ? 2 : 3))
+            return Uso(p.isSet(ecu) ? QStringLiteral("diff-map --ecu needs one map FILE")
+                                    : QStringLiteral("diff-map needs two map FILEs, or one and --ecu"));
     } else if (argomenti.size() != (conFile ? 2 : 1))
         return Uso(conFile ? QStringLiteral("%1 needs one FILE").arg(comando)
                            : QStringLiteral("%1 takes no arguments").arg(comando));
@@ -232,7 +237,8 @@ int main(int argc, char *argv[])
     if (comando == QLatin1String("autotune"))
         return ComandoAutotune(sessione, secondi, autotune);
     if (diff)
-        return ComandoDiffMappa(sessione, argomenti.at(1), argomenti.at(2));
+        return p.isSet(ecu) ? ComandoDiffMappaEcu(sessione, secondi, argomenti.at(1))
+                            : ComandoDiffMappa(sessione, argomenti.at(1), argomenti.at(2));
     if (linea)
         return ComandoLinea(sessione, secondi, richiestaLinea);
     if (comando == QLatin1String("samples"))

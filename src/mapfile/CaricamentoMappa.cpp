@@ -6,6 +6,7 @@
 #include "ecu/CorniceModo.h"
 #include "ecu/SequenzeBlocchi.h"
 #include "link/MessaggioEcu.h"
+#include "mapfile/ConfrontoMappe.h"
 #include "mapfile/Mappa.h"
 
 #include <QDateTime>
@@ -155,6 +156,19 @@ bool CaricamentoMappa::Esegui(const QString &percorso)
     if (!motivo.isEmpty()) {
         Rifiuta(QStringLiteral("The map file %1 does not fit this ECU: %2.").arg(nomeFile, motivo));
         return false;
+    }
+    // The user sees what the load changes, and may still cancel.
+    if (m_mappa.m_conferma) {
+        ConfrontoMappe confronto(m_ctx);
+        if (!confronto.LeggiTesto(m_mappa.TestoFile(ecu), QStringLiteral("The ECU's map"), ConfrontoMappe::A)
+            || !confronto.LeggiFile(percorso, ConfrontoMappe::B)) {
+            Rifiuta(confronto.Errore());
+            return false;
+        }
+        if (!m_mappa.m_conferma(percorso, confronto.Confronta())) {
+            m_segnalato = true; // cancelled: nothing to tell
+            return false;
+        }
     }
     motivo = SalvaBackup(ecu);
     if (!motivo.isEmpty()) {

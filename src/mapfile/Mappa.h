@@ -1,8 +1,10 @@
 #pragma once
 
+#include "mapfile/ConfrontoMappe.h"
 #include "mapfile/FileMappa.h"
 
 #include <QString>
+#include <functional>
 
 namespace gascal {
 
@@ -26,6 +28,13 @@ public:
     // caller then shows nothing more. False after a link failure, which the
     // link reports in its own way.
     bool ErroreSegnalato() const { return m_segnalato; }
+    // Asked by CaricaMappa once the file fits the ECU and before anything is
+    // written, with what the load would change (A: the ECU, B: the file);
+    // false cancels the load, which then writes nothing and tells nothing more.
+    using Conferma = std::function<bool(const QString &percorso,
+                                        const QList<ConfrontoMappe::Differenza> &differenze)>;
+    void ConfermaPrimaDiScrivere(Conferma conferma) { m_conferma = std::move(conferma); }
+
     // The backup written by the last CaricaMappa; empty when there was none.
     const QString &FileBackup() const { return m_backup; }
 
@@ -51,6 +60,7 @@ private:
     Contesto &m_ctx;
     bool m_segnalato = false;
     QString m_backup;
+    Conferma m_conferma;
 };
 
 } // namespace gascal

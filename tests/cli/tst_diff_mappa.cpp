@@ -1,5 +1,5 @@
-// gascal-cli diff-map on map files made from the default definition file,
-// and live --out against the virtual ECU.
+// gascal-cli diff-map on map files made from the default definition file and
+// against the virtual ECU, and live --out.
 #include "BancoEcu.h"
 
 #include <QFile>
@@ -10,18 +10,8 @@ class TstDiffMappa : public QObject
 {
     Q_OBJECT
 
-    struct Esito : EsitoCli {
-    };
-
-    static Esito Cli(const BancoEcu &b, const QStringList &argomenti)
-    {
-        QProcess p;
-        p.start(BancoEcu::Bin(QStringLiteral("gascal-cli")),
-                QStringList{QStringLiteral("--dir"), b.Cartella()} + argomenti);
-        Esito e;
-        static_cast<EsitoCli &>(e) = BancoEcu::Attendi(p);
-        return e;
-    }
+    using Esito = EsitoCli;
+    static Esito Cli(const BancoEcu &b, const QStringList &argomenti) { return b.Cli(argomenti); }
 
     // The default map's lines, to change byte by byte.
     static QStringList Righe(const BancoEcu &b)
@@ -112,6 +102,41 @@ private slots:
         QCOMPARE(m.codice, 2);
         QVERIFY2(m.err.contains(QLatin1String("[MAP_0]")), qPrintable(m.err));
         QCOMPARE(Cli(b, {QStringLiteral("diff-map"), a}).codice, 2);
+    }
+
+    // A file against the connected ECU: what a save just wrote is the same;
+    // a changed setting and point are named with the file's value first.
+    void comparesAFileWithTheConnectedEcu()
+    {
+        BancoEcu b;
+        // A bad file is refused before the ECU is searched (there is none yet).
+        QStringList rotta = Righe(b);
+        rotta[rotta.indexOf(QStringLiteral("[BLK_3]")) + 1] = QStringLiteral("41");
+        const Esito r = Cli(b, {QStringLiteral("diff-map"), Scrivi(b, QStringLiteral("r.var"), rotta),
+                                QStringLiteral("--ecu"), QStringLiteral("--timeout"), QStringLiteral("1")});
+        QCOMPARE(r.codice, 2);
+        QVERIFY2(r.err.contains(QLatin1String("[BLK_3]")), qPrintable(r.err));
+        // No ECU: a failure, not a difference.
+        QCOMPARE(Cli(b, {QStringLiteral("diff-map"), Scrivi(b, QStringLiteral("a.var"), Righe(b)),
+                         QStringLiteral("--ecu"), QStringLiteral("--timeout"), QStringLiteral("1")}).codice, 2);
+
+        QVERIFY(b.AvviaEcu({}, true));
+        const QString salvata = b.Percorso(QStringLiteral("s.var"));
+        QCOMPARE(Cli(b, {QStringLiteral("save-map"), salvata}).codice, 0);
+        const Esito e = Cli(b, {QStringLiteral("diff-map"), salvata, QStringLiteral("--ecu")});
+        QVERIFY2(e.codice == 0 && e.out.isEmpty(), qPrintable(e.out + e.err));
+
+        const qint32 temperatura = b.ValoreEcu(3, 0);
+        const qint8 punto = qint8(b.ValoreEcu(6, 20));
+        QByteArray cambiata = BancoEcu::CambiaByte(b.LeggiFile(QStringLiteral("s.var")), "[BLK_3]", 6,
+                                                   quint8(temperatura + 5));
+        cambiata = BancoEcu::CambiaByte(cambiata, "[MAP_0]", 5 + 1 + 20, quint8(punto - 3));
+        b.ScriviFile(QStringLiteral("c.var"), cambiata);
+        const Esito d = Cli(b, {QStringLiteral("diff-map"), b.Percorso(QStringLiteral("c.var")), QStringLiteral("--ecu")});
+        QCOMPARE(d.codice, 1);
+        QCOMPARE(d.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 (QStringList{QStringLiteral("switch-temp: %1 | %2").arg(temperatura + 5).arg(temperatura),
+                              QStringLiteral("line[20]: %1 | %2").arg(punto - 3).arg(punto)}));
     }
 
     void liveOutWritesWhatItPrints()

@@ -76,6 +76,28 @@ void BancoEcu::ScriviFile(const QString &nome, const QByteArray &contenuto)
         qWarning("cannot write %s", qPrintable(nome));
 }
 
+QByteArray BancoEcu::CambiaByte(const QByteArray &mappa, const char *sezione, int pos, quint8 valore)
+{
+    QList<QByteArray> righe = mappa.split('\n');
+    for (qsizetype i = 0; i + 1 < righe.size(); ++i) {
+        if (righe[i].trimmed() != sezione)
+            continue;
+        const bool cr = righe[i + 1].endsWith('\r');
+        QByteArray blocco = QByteArray::fromHex(righe[i + 1].trimmed());
+        if (pos < 1 || pos >= blocco.size())
+            break;
+        blocco[pos - 1] = char(valore);
+        // A file block is a whole ECU answer: its last byte is the XOR of the others.
+        char x = 0;
+        for (qsizetype k = 0; k + 1 < blocco.size(); ++k)
+            x = char(x ^ blocco[k]);
+        blocco[blocco.size() - 1] = x;
+        righe[i + 1] = blocco.toHex().toUpper() + (cr ? "\r" : "");
+        break;
+    }
+    return righe.join('\n');
+}
+
 QByteArray BancoEcu::LeggiFile(const QString &nome) const
 {
     QFile file(Percorso(nome));

@@ -55,6 +55,9 @@ public:
     QString Link() const { return Percorso(QStringLiteral("ttyECU")); }
     void ScriviFile(const QString &nome, const QByteArray &contenuto);
     QByteArray LeggiFile(const QString &nome) const;
+    // A map file's text with byte `pos` (1-based, over the whole block line)
+    // of a section's block set to `valore`, and the block's checksum made good.
+    static QByteArray CambiaByte(const QByteArray &mappa, const char *sezione, int pos, quint8 valore);
     // Waits for a started gascal-cli (or any process) and collects its ending.
     static EsitoCli Attendi(QProcess &p);
     // Runs gascal-cli on this folder with these arguments.

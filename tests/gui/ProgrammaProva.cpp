@@ -1,6 +1,11 @@
 #include "ProgrammaProva.h"
 
 #include "app/Avvio.h"
+#include "ui/main/FrmConfronto.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTableWidget>
 
 #include <QTest>
 
@@ -47,4 +52,20 @@ void ProgrammaProva::Quando(std::function<bool()> condizione, std::function<void
     });
     t->start();
     m_sorveglianti.push_back(std::move(timer));
+}
+
+void ProgrammaProva::RispondiConfronto(bool scrivi, QStringList *righe)
+{
+    auto finestra = [] { return qobject_cast<gascal::FrmConfronto *>(QApplication::activeModalWidget()); };
+    Quando([finestra] { return finestra() != nullptr; }, [finestra, scrivi, righe] {
+        gascal::FrmConfronto *f = finestra();
+        if (righe) {
+            righe->clear();
+            const QTableWidget *t = f->TabDifferenze;
+            for (int r = 0; r < t->rowCount(); ++r)
+                *righe << QStringLiteral("%1: %2 | %3")
+                              .arg(t->item(r, 0)->text(), t->item(r, 1)->text(), t->item(r, 2)->text());
+        }
+        (scrivi ? f->CmdScrivi : f->CmdAnnulla)->click();
+    });
 }

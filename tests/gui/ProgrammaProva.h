@@ -34,6 +34,10 @@ public:
     // the search's own waits), as soon as `condizione` holds.
     void Quando(std::function<bool()> condizione, std::function<void()> azione);
 
+    // Answers the next compare window before a map write: Write or Cancel.
+    // `righe` (when given) gets the differences it listed, one "NAME: ECU | FILE" each.
+    void RispondiConfronto(bool scrivi, QStringList *righe = nullptr);
+
     BancoEcu banco;
     gascal::ServiziUiScriptati &ui = banco.ui;
     gascal::Contesto &ctx = *banco.ctx;

@@ -3,8 +3,6 @@
 // operation, and a return to searching when the ECU goes dark.
 #include "ProgrammaProva.h"
 
-#include "app/TestoByte.h"
-#include "link/MessaggioEcu.h"
 #include "ui/common/PaginaEditor.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmWait.h"
@@ -54,18 +52,7 @@ class TstFrameMappeGuasti : public QObject
     // A map file of the ECU with another value in its command block.
     static QByteArray Diverso(const QByteArray &mappa)
     {
-        const QList<QByteArray> righe = mappa.split('\n');
-        QByteArray testo = mappa;
-        for (qsizetype i = 0; i + 1 < righe.size(); ++i) {
-            if (righe[i].trimmed() != "[BLK_2]")
-                continue;
-            const QByteArray riga = righe[i + 1].trimmed();
-            QByteArray b = HexToStr(QString::fromLatin1(riga));
-            b.chop(1);
-            b[9] = 0x5A;
-            testo.replace(riga, StrToHex(b + char(MessaggioEcu::ChecksumXor(b))).toLatin1());
-        }
-        return testo;
+        return BancoEcu::CambiaByte(mappa, "[BLK_2]", 10, 0x5A);
     }
 
 private slots:
@@ -150,6 +137,7 @@ private slots:
             titoloInRicerca = p.frame->windowTitle();
             QVERIFY(p.AvviaEcu().isEmpty());
         });
+        p.RispondiConfronto(true);
         Apri(p, p.Percorso(QStringLiteral("Data/b.var")));
         QVERIFY(QTest::qWaitFor([&] { return !testi.isEmpty() && p.ctx.stato.StatoProgramma == StatoApp::Connesso; },
                                 30000));

@@ -7,6 +7,7 @@
 #include "mapfile/Mappa.h"
 #include "ui/common/PaginaEditor.h"
 #include "ui/main/BarraComandi.h"
+#include "ui/main/FrmConfronto.h"
 #include "ui/main/FrmWait.h"
 #include "ui/main/MDIFrm.h"
 
@@ -32,6 +33,13 @@ bool EsecutoreOperazioni::CaricaMappa(bool &segnalato)
     // The load checks the file against the ECU, backs the ECU up, and undoes
     // a write that fails part-way; it tells the user itself why it failed.
     Mappa mappa(m_ctx);
+    // A map file chosen by the user is compared with the ECU first; the
+    // definition files of a reset are not (the fuel question came before).
+    const Impostazioni &imp = m_ctx.imp;
+    if (percorso != imp.FileDefGpl && percorso != imp.FileDefCng)
+        mappa.ConfermaPrimaDiScrivere([this](const QString &file, const QList<ConfrontoMappe::Differenza> &d) {
+            return FrmConfronto::Conferma(m_ctx, file, d, &m_frame);
+        });
     if (!mappa.CaricaMappa(percorso)) {
         segnalato = mappa.ErroreSegnalato();
         return false;

@@ -8,16 +8,16 @@
 #include <functional>
 #include <vector>
 
-namespace gascal::cli {
+namespace gascal {
 
 // The settings of the two configuration pages under stable command-line
 // names: each list of the pages as NAME = ITEM (the item the page would
 // show), plus the raw values the pages show outside lists. Built on the
 // pages' own core classes, so the tool and the pages agree.
-class ImpostazioniCli
+class ImpostazioniPerNome
 {
 public:
-    explicit ImpostazioniCli(Contesto &ctx);
+    explicit ImpostazioniPerNome(Contesto &ctx);
 
     // The lists (from the scale configuration and the dictionary).
     void RiempiListe();
@@ -62,4 +62,4 @@ private:
     std::vector<Valore> m_valori;
 };
 
-} // namespace gascal::cli
+} // namespace gascal

@@ -1,14 +1,15 @@
-#include "ConfrontoMappe.h"
+#include "mapfile/ConfrontoMappe.h"
 
-#include "ImpostazioniCli.h"
 #include "app/Contesto.h"
 #include "app/TestoByte.h"
+#include "config/ImpostazioniPerNome.h"
 #include "mapfile/FileMappa.h"
 #include "mapfile/Mappa.h"
+#include "ui/line/ModelloRetta.h"
 
 #include <QFile>
 
-namespace gascal::cli {
+namespace gascal {
 
 const int ConfrontoMappe::Record[4] = {Contesto::RecComandi, Contesto::RecConfig, Contesto::RecBlk5,
                                        Contesto::RecMappa};
@@ -21,26 +22,32 @@ constexpr int Intestazione = 5;
 constexpr int IgnoratiBlk2 = 2;
 } // namespace
 
-bool ConfrontoMappe::LeggiFile(const QString &file, Blocchi &b)
+bool ConfrontoMappe::LeggiFile(const QString &file, Lato lato)
 {
     m_errore = Mappa::ControllaFile(file);
     if (!m_errore.isEmpty())
         return false;
     QFile f(file);
-    FileMappa::BlocchiCaricati testi;
-    if (!f.open(QIODevice::ReadOnly) || !FileMappa::Leggi(f.readAll(), testi).isEmpty()) {
-        m_errore = QStringLiteral("The map file %1 cannot be read").arg(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        m_errore = QStringLiteral("The map file %1 cannot be read: %2").arg(file, f.errorString());
         return false;
     }
-    const QString *hex[4] = {&testi.Blk2, &testi.Blk3, &testi.Blk5, &testi.Map0};
-    for (int i = 0; i < 4; ++i)
-        b.dati[i] = HexToStr(*hex[i]);
-    return true;
+    return LeggiTesto(f.readAll(), QStringLiteral("The map file %1").arg(file), lato);
 }
 
-bool ConfrontoMappe::Leggi(const QString &fileA, const QString &fileB)
+bool ConfrontoMappe::LeggiTesto(const QByteArray &testo, const QString &origine, Lato lato)
 {
-    return LeggiFile(fileA, m_a) && LeggiFile(fileB, m_b);
+    FileMappa::BlocchiCaricati righe;
+    const QString motivo = FileMappa::Leggi(testo, righe);
+    if (!motivo.isEmpty()) {
+        m_errore = QStringLiteral("%1 cannot be read: %2").arg(origine, motivo);
+        return false;
+    }
+    const QString *hex[4] = {&righe.Blk2, &righe.Blk3, &righe.Blk5, &righe.Map0};
+    for (int i = 0; i < 4; ++i)
+        m_lati[lato].dati[i] = HexToStr(*hex[i]);
+    m_errore.clear();
+    return true;
 }
 
 void ConfrontoMappe::Carica(const Blocchi &b)
@@ -56,7 +63,7 @@ ConfrontoMappe::Foto ConfrontoMappe::Fotografa(QStringList *nomi)
 {
     Foto f;
     QStringList ordine;
-    ImpostazioniCli imp(m_ctx);
+    ImpostazioniPerNome imp(m_ctx);
     imp.RiempiListe();
     imp.Aggiorna();
     for (const QString &nome : imp.NomiTutti()) {
@@ -80,43 +87,70 @@ ConfrontoMappe::Foto ConfrontoMappe::Fotografa(QStringList *nomi)
     return f;
 }
 
-QStringList ConfrontoMappe::Differenze()
+QList<ConfrontoMappe::Differenza> ConfrontoMappe::Confronta()
 {
-    QStringList righe;
+    // The records the comparison decodes into are the live pages' own.
+    QMap<int, MsgRecord> prima;
+    for (int r : Record)
+        if (r < m_ctx.TabMsg.size())
+            prima.insert(r, m_ctx.TabMsg.at(r));
+    QList<Differenza> d = ConfrontaCaricando();
+    for (auto it = prima.cbegin(); it != prima.cend(); ++it)
+        m_ctx.TabMsg[it.key()] = it.value();
+    return d;
+}
+
+QList<ConfrontoMappe::Differenza> ConfrontoMappe::ConfrontaCaricando()
+{
+    QList<Differenza> diff;
+    const Blocchi &latoA = m_lati[A];
+    const Blocchi &latoB = m_lati[B];
     QStringList nomi;
-    Carica(m_b);
+    Carica(latoB);
     const Foto fotoB = Fotografa();
-    Carica(m_a);
+    Carica(latoA);
     const Foto fotoA = Fotografa(&nomi);
     for (const QString &nome : nomi)
         if (fotoA.value(nome) != fotoB.value(nome))
-            righe << QStringLiteral("%1: %2 | %3").arg(nome, fotoA.value(nome), fotoB.value(nome));
+            diff.append({nome, fotoA.value(nome), fotoB.value(nome)});
 
     // A byte that differs but changes no name when A takes B's value is shown raw.
     for (int i = 0; i < 4; ++i) {
-        const QByteArray &a = m_a.dati[i];
-        const QByteArray &b = m_b.dati[i];
+        const QByteArray &a = latoA.dati[i];
+        const QByteArray &b = latoB.dati[i];
         const QString sezione = QString::fromLatin1(Sezioni[i]);
         if (a.size() != b.size())
-            righe << QStringLiteral("%1 length: %2 | %3 bytes").arg(sezione).arg(a.size()).arg(b.size());
+            diff.append({sezione + QStringLiteral(" length"), QStringLiteral("%1 bytes").arg(a.size()),
+                         QStringLiteral("%1 bytes").arg(b.size())});
         const int primo = Intestazione + (i == 0 ? IgnoratiBlk2 : 0);
         // The last byte of each is the checksum.
         const int fine = int(std::min(a.size(), b.size())) - 1;
         for (int j = primo; j < fine; ++j) {
             if (a.at(j) == b.at(j))
                 continue;
-            Blocchi prova = m_a;
+            Blocchi prova = latoA;
             prova.dati[i][j] = b.at(j);
             Carica(prova);
             if (Fotografa() != fotoA)
                 continue;
-            righe << QStringLiteral("%1 byte %2: %3 | %4")
-                         .arg(sezione)
-                         .arg(j + 1)
-                         .arg(StrToHex(a.mid(j, 1)), StrToHex(b.mid(j, 1)));
+            diff.append({QStringLiteral("%1 byte %2").arg(sezione).arg(j + 1), StrToHex(a.mid(j, 1)),
+                         StrToHex(b.mid(j, 1))});
         }
     }
+    return diff;
+}
+
+QString ConfrontoMappe::Riga(const Differenza &d)
+{
+    return QStringLiteral("%1: %2 | %3").arg(d.nome, d.a, d.b);
+}
+
+QStringList ConfrontoMappe::Differenze()
+{
+    QStringList righe;
+    for (const Differenza &d : Confronta())
+        righe << Riga(d);
     return righe;
 }
 
-} // namespace gascal::cli
+} // namespace gascal

@@ -1,10 +1,10 @@
-#include "ImpostazioniCli.h"
+#include "config/ImpostazioniPerNome.h"
 
 #include "app/Contesto.h"
 
-namespace gascal::cli {
+namespace gascal {
 
-ImpostazioniCli::ImpostazioniCli(Contesto &ctx) : Commutazione(ctx), Iniettori(ctx), m_ctx(ctx)
+ImpostazioniPerNome::ImpostazioniPerNome(Contesto &ctx) : Commutazione(ctx), Iniettori(ctx), m_ctx(ctx)
 {
     using C = LogicaCommutazione;
     using I = LogicaIniettori;
@@ -56,20 +56,20 @@ ImpostazioniCli::ImpostazioniCli(Contesto &ctx) : Commutazione(ctx), Iniettori(c
     };
 }
 
-void ImpostazioniCli::RiempiListe()
+void ImpostazioniPerNome::RiempiListe()
 {
     Commutazione.RiempiCmbSwtch(m_ctx.scale.RigheConfigScale);
     Iniettori.CaricaTestiLivello();
     Iniettori.RiempiCmbSwtch();
 }
 
-void ImpostazioniCli::Aggiorna()
+void ImpostazioniPerNome::Aggiorna()
 {
     Commutazione.AggiornaSelezioni();
     Iniettori.AggiornaSelezioni();
 }
 
-const ImpostazioniCli::Voce *ImpostazioniCli::Trova(const QString &nome) const
+const ImpostazioniPerNome::Voce *ImpostazioniPerNome::Trova(const QString &nome) const
 {
     for (const Voce &v : m_liste)
         if (nome == QLatin1String(v.nome))
@@ -77,7 +77,7 @@ const ImpostazioniCli::Voce *ImpostazioniCli::Trova(const QString &nome) const
     return nullptr;
 }
 
-QString ImpostazioniCli::Riga(const QString &nome) const
+QString ImpostazioniPerNome::Riga(const QString &nome) const
 {
     if (const Voce *v = Trova(nome)) {
         const QString testo = v->lista->Testo().trimmed();
@@ -89,7 +89,7 @@ QString ImpostazioniCli::Riga(const QString &nome) const
     return {};
 }
 
-QStringList ImpostazioniCli::Righe() const
+QStringList ImpostazioniPerNome::Righe() const
 {
     QStringList righe;
     for (const QString &nome : NomiTutti())
@@ -97,7 +97,7 @@ QStringList ImpostazioniCli::Righe() const
     return righe;
 }
 
-QStringList ImpostazioniCli::NomiListe() const
+QStringList ImpostazioniPerNome::NomiListe() const
 {
     QStringList nomi;
     for (const Voce &v : m_liste)
@@ -105,7 +105,7 @@ QStringList ImpostazioniCli::NomiListe() const
     return nomi;
 }
 
-QStringList ImpostazioniCli::NomiTutti() const
+QStringList ImpostazioniPerNome::NomiTutti() const
 {
     QStringList nomi = NomiListe();
     for (const Valore &v : m_valori)
@@ -113,13 +113,13 @@ QStringList ImpostazioniCli::NomiTutti() const
     return nomi;
 }
 
-const ListaScelte *ImpostazioniCli::Lista(const QString &nome) const
+const ListaScelte *ImpostazioniPerNome::Lista(const QString &nome) const
 {
     const Voce *v = Trova(nome);
     return v ? v->lista : nullptr;
 }
 
-int ImpostazioniCli::CercaVoce(const ListaScelte &lista, const QString &voce)
+int ImpostazioniPerNome::CercaVoce(const ListaScelte &lista, const QString &voce)
 {
     const QString cercata = voce.trimmed();
     for (int i = 0; i < lista.Voci.size(); ++i)
@@ -128,7 +128,7 @@ int ImpostazioniCli::CercaVoce(const ListaScelte &lista, const QString &voce)
     return -1;
 }
 
-QString ImpostazioniCli::Ostacolo(const QString &nome, int voce) const
+QString ImpostazioniPerNome::Ostacolo(const QString &nome, int voce) const
 {
     const ListaScelte *lista = Lista(nome);
     if (!lista)
@@ -143,10 +143,10 @@ QString ImpostazioniCli::Ostacolo(const QString &nome, int voce) const
     return {};
 }
 
-bool ImpostazioniCli::Scegli(const QString &nome, int voce)
+bool ImpostazioniPerNome::Scegli(const QString &nome, int voce)
 {
     const Voce *v = Trova(nome);
     return v && v->scegli(voce);
 }
 
-} // namespace gascal::cli
+} // namespace gascal
