@@ -90,7 +90,6 @@ FrmAutotuning::FrmAutotuning(Contesto &ctx, QWidget *parent)
     CaricaLingua();
     m_seq.FileSatoTun = m_ctx.imp.PathApp + QStringLiteral("/SatoTun.txt");
     m_seq.FileParaTun = m_ctx.imp.FileParaTun;
-    MostraStato(m_seq.Testo(4));
     ViualizzaLblTempi(false);
     Lista->hide();
     CmdStop->setEnabled(false);
@@ -105,6 +104,10 @@ void FrmAutotuning::CaricaLingua()
     CmdStop->setText(m_seq.Testo(38));
     CmdAccept->setText(m_seq.Testo(39));
     CmdGo->setText(m_seq.Testo(40));
+    // Between runs the window shows the idle text; during a run the sequence
+    // writes its next text in the new language.
+    if (CmdGo->isEnabled())
+        MostraStato(m_seq.Testo(4));
 }
 
 // ---- what the sequence shows ---------------------------------------------------

@@ -20,8 +20,13 @@ QByteArray Leggi(const QString &percorso)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-const QStringList Sezioni{"[Frm_Barra]", "[Frm_Config]", "[Frm_Congif_2]", "[Frm_Retta]",
-                          "[Frm_AutoTuning]", "[Frm_Interpola]", "[Frm_SelAlim]"};
+const QStringList Sezioni{"[Frm_Barra]",      "[Frm_Config]",     "[Frm_Congif_2]", "[Frm_Retta]",
+                          "[Frm_AutoTuning]", "[Frm_Interpola]",  "[Frm_SelAlim]",  "[Frm_Grafico]",
+                          "[Frm_Datalog]",    "[Frm_Confronto]"};
+// The windows added last, with the number of texts each reads: their
+// sections close the files, in this order.
+const QList<std::pair<QString, int>> SezioniNuove{
+    {"[Frm_Grafico]", 25}, {"[Frm_Datalog]", 7}, {"[Frm_Confronto]", 9}};
 } // namespace
 
 class TstDizionario : public QObject
@@ -85,6 +90,37 @@ private slots:
         const qsizetype at = inglese.indexOf(QStringLiteral("[Frm_AutoTuning]"));
         QVERIFY(at + 45 < inglese.size());
         QVERIFY(!inglese.mid(at + 1, 45).contains(QStringLiteral("[Frm_Interpola]")));
+    }
+
+    // Every text of the chart, datalog and compare windows is there in every
+    // language: no empty line, no list separator, the placeholder kept, and
+    // the sections end exactly where the files end (a last line without its
+    // CR LF would be lost).
+    void newWindowsHaveEveryTextInEveryLanguage()
+    {
+        const QStringList inglese = Risorse::CaricaRisorsa(105, QStringLiteral("DIZ_ENG"));
+        QCOMPARE(inglese.size(), 187);
+        for (int lingua = 0; lingua < Dizionario::NumeroLingue; ++lingua) {
+            const QString nome = Dizionario::RisorsaDi(lingua);
+            const QStringList righe = Risorse::CaricaRisorsa(Dizionario::NumeroRisorsa(lingua), nome);
+            QCOMPARE(righe.size(), inglese.size());
+            qsizetype attesa = righe.indexOf(SezioniNuove.first().first);
+            QCOMPARE(attesa, qsizetype(143));
+            for (const auto &[sezione, testi] : SezioniNuove) {
+                QCOMPARE(righe.indexOf(sezione), attesa);
+                for (int k = 1; k <= testi; ++k) {
+                    const QString &testo = righe.at(attesa + k);
+                    const QString dove = QStringLiteral("%1 %2 +%3").arg(nome, sezione).arg(k);
+                    QVERIFY2(!testo.trimmed().isEmpty() && !testo.startsWith(QLatin1Char('[')),
+                             qPrintable(dove + QStringLiteral(" is missing")));
+                    QVERIFY2(!testo.contains(QLatin1Char('|')), qPrintable(dove + QStringLiteral(" holds |")));
+                    QVERIFY2(testo.contains(QLatin1String("%1")) == inglese.at(attesa + k).contains(QLatin1String("%1")),
+                             qPrintable(dove + QStringLiteral(" placeholder")));
+                }
+                attesa += testi + 1;
+            }
+            QCOMPARE(attesa, righe.size());
+        }
     }
 
     void testDictionaryWinsAndIgnoresNext()

@@ -2,15 +2,23 @@
 #include "ProgrammaProva.h"
 
 #include "app/FileSistema.h"
+#include "autotune/FrmAutotuning.h"
+#include "datalog/FormatoLive.h"
 #include "ui/line/FrmRetta.h"
 #include "ui/common/QtServiziUi.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
+#include "ui/main/ControlliDatalog.h"
 #include "ui/main/FrmBar.h"
+#include "ui/main/FrmGrafico.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -29,6 +37,7 @@ private slots:
     void salvataggioMappaConSovrascrittura();
     void mappaDanneggiataRifiutata();
     void lingueEFont();
+    void graficoERegistrazioneCambianoLingua();
 
 private:
     std::unique_ptr<ProgrammaProva> p;
@@ -194,6 +203,119 @@ void TstFrameComandi::lingueEFont()
         QTest::mouseClick(p->frame->Barra()->CmdLingua, Qt::LeftButton);
     QCOMPARE(p->ctx.diz.Testo(0), inglese);
     QVERIFY(FileExist(p->Percorso(QStringLiteral("diz.ini"))));
+}
+
+namespace {
+
+// A minute's drive: idle on petrol, the engine revved, then gas from 25 s.
+QString RegistrazioneDiProva(const QString &percorso)
+{
+    QFile f(percorso);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    const QStringList colonne = FormatoLive::Intestazione(14).split(QLatin1Char(','));
+    QByteArray testo = FormatoLive::Intestazione(14).toUtf8() + "\r\n";
+    for (int ms = 0; ms <= 60000; ms += 50) {
+        const double t = ms / 1000.0;
+        const bool gas = t >= 25;
+        const double giri = t < 10 ? 800 : std::min(2500.0, 800 + (t - 10) * 170);
+        const double benzina = 2500 + giri;
+        QStringList campi;
+        for (const QString &c : colonne) {
+            const double v = c == QLatin1String("time_ms")                  ? ms
+                : c == QLatin1String("engine_speed_rpm")                  ? giri
+                : c == QLatin1String("petrol_injection_us")               ? benzina
+                : c == QLatin1String("gas_injection_us")                  ? (gas ? benzina * 1.25 : 0)
+                : c == QLatin1String("manifold_pressure_mbar")            ? 300 + giri / 8
+                : c == QLatin1String("gas_pressure_mbar")                 ? 1400 + giri / 8
+                : c == QLatin1String("gas_temperature_c")                 ? 20 + t / 2
+                : c == QLatin1String("fuel_state") && gas                 ? 3
+                                                                          : 0;
+            campi << QString::number(qRound(v));
+        }
+        testo += campi.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    }
+    f.write(testo);
+    return percorso;
+}
+
+} // namespace
+
+// The chart window, the record button and the autotuning window take the
+// language chosen on the bar, as the pages do; the buttons keep their
+// shortcuts and their texts fit them.
+void TstFrameComandi::graficoERegistrazioneCambianoLingua()
+{
+    ControlliDatalog &d = *p->frame->Datalog();
+    d.CmdGrafico->trigger();
+    FrmGrafico &g = *d.Grafico();
+    const QString file = RegistrazioneDiProva(p->Percorso(QStringLiteral("drive.csv")));
+    QVERIFY(g.ApriRegistrazione(file));
+    const auto testo = [this](const char *sezione, int k) {
+        return p->ctx.diz.TestoSezione(QLatin1String(sezione), k);
+    };
+    QCOMPARE(g.windowTitle(), QStringLiteral("GasCal - Charts - [drive.csv]"));
+    QCOMPARE(g.CmdPausa->text(), QStringLiteral("Pause"));
+    QCOMPARE(g.Filtro(), QStringLiteral("Recordings  (*.csv)|*.csv|All Files  (*.*)|*.*"));
+    QCOMPARE(d.CmdRegistra->toolTip(), QStringLiteral("Record the live data into a CSV under Data/logs (F11)"));
+    QVERIFY(g.TestoCursore(30).contains(QLatin1String("Engine speed 2500 rpm")));
+
+    QTest::mouseClick(p->frame->Barra()->CmdLingua, Qt::LeftButton);
+    QCOMPARE(p->ctx.diz.LinguaCorrente, int(Dizionario::Italiano));
+    QCOMPARE(g.windowTitle(), QStringLiteral("GasCal - Grafici - [drive.csv]"));
+    QCOMPARE(g.Filtro(), QStringLiteral("Registrazioni  (*.csv)|*.csv|Tutti i file  (*.*)|*.*"));
+    QCOMPARE(g.CmdApri->text(), testo("[Frm_Grafico]", 7));
+    QCOMPARE(g.ChkCanale[ModelloGrafico::Giri]->text(), testo("[Frm_Grafico]", 19) + QStringLiteral(" (rpm)"));
+    QVERIFY(g.TestoCursore(30).contains(testo("[Frm_Grafico]", 14)));
+    QCOMPARE(d.CmdRegistra->toolTip(), testo("[Frm_Datalog]", 3));
+    QCOMPARE(d.CmdGrafico->toolTip(), testo("[Frm_Datalog]", 7));
+    QCOMPARE(p->frame->Autotuning()->CmdGo->text(), testo("[Frm_AutoTuning]", 40));
+    QCOMPARE(p->frame->Autotuning()->LblMsg->text(), testo("[Frm_AutoTuning]", 4));
+    g.TornaLive();
+    g.Pausa(true);
+    QCOMPARE(g.CmdPausa->text(), testo("[Frm_Grafico]", 5));
+    QCOMPARE(g.CmdPausa->shortcut(), QKeySequence(Qt::Key_Space)); // a new text would drop it
+    g.Pausa(false);
+    QCOMPARE(g.CmdPausa->shortcut(), QKeySequence(Qt::Key_Space));
+
+    // Every language: the drive played back, the texts fitting their buttons
+    // and the window's width (the screenshots show them).
+    QVERIFY(g.ApriRegistrazione(file));
+    g.ImpostaFinestra(60);
+    g.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&g));
+    const QString cartella = qEnvironmentVariable("GASCAL_SCREENSHOTS");
+    for (int lingua = Dizionario::Italiano; lingua < Dizionario::NumeroLingue; ++lingua) {
+        QCOMPARE(p->ctx.diz.LinguaCorrente, lingua);
+        QCOMPARE(g.CmdLive->text(), testo("[Frm_Grafico]", 9));
+        QCOMPARE(g.CmdLive->font().family(), p->ctx.diz.FontNome);
+        g.layout()->activate(); // the new texts' sizes, as the next event loop would
+        QVERIFY2(g.minimumSizeHint().width() <= 1000, // the window's own width
+                 qPrintable(QString::number(g.minimumSizeHint().width())));
+        for (QWidget *w : std::initializer_list<QWidget *>{g.CmdPausa, g.CmdApri, g.CmdLive, g.LblFinestra})
+            QVERIFY2(w->width() >= w->sizeHint().width(),
+                     qPrintable(QStringLiteral("%1 %2 < %3").arg(w->property("text").toString()).arg(w->width()).arg(w->sizeHint().width())));
+        QTest::qWait(100); // the chart's scene takes the new names on its next paint
+        if (!cartella.isEmpty())
+            g.grab().save(QDir(cartella).filePath(QStringLiteral("grafico-%1.png").arg(Dizionario::RisorsaDi(lingua))));
+        QTest::mouseClick(p->frame->Barra()->CmdLingua, Qt::LeftButton);
+    }
+    g.TornaLive();
+    g.close();
+    QCOMPARE(p->ctx.diz.LinguaCorrente, int(Dizionario::Inglese));
+    QCOMPARE(g.CmdPausa->text(), QStringLiteral("Pause"));
+
+    // A dictionary without these sections (a translator's older one) leaves
+    // the design's texts, never empty buttons.
+    p->ctx.diz.ImpostaTesti({QStringLiteral("Titolo"), QStringLiteral("[Frm_Barra]")});
+    d.CaricaLingua();
+    QCOMPARE(g.CmdApri->text(), QStringLiteral("Open recording..."));
+    QCOMPARE(g.ChkCanale[ModelloGrafico::Carburante]->text(), QStringLiteral("On gas"));
+    QCOMPARE(g.Filtro(), QStringLiteral("Recordings  (*.csv)|*.csv|All Files  (*.*)|*.*"));
+    QCOMPARE(d.CmdGrafico->text(), QStringLiteral("Charts"));
+    const Impostazioni &imp = p->ctx.imp;
+    p->ctx.diz.CaricaDizionario(false, {imp.FileTestDiz, imp.FileDizIni, imp.FileFontIni});
+    d.CaricaLingua();
 }
 
 QTEST_MAIN(TstFrameComandi)

@@ -4,10 +4,12 @@
 #include "app/FileSistema.h"
 #include "app/ServiziUi.h"
 #include "app/Impostazioni.h"
+#include "autotune/FrmAutotuning.h"
 #include "mapfile/Identita.h"
 #include "mapfile/Mappa.h"
 #include "ui/common/ApplicaFont.h"
 #include "ui/common/PaginaEditor.h"
+#include "ui/main/ControlliDatalog.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmWait.h"
 #include "ui/main/MDIFrm.h"
@@ -93,6 +95,8 @@ void BarraComandi::CmdLingua_Click()
         pagina->AggiornaSelezioni();
     }
     m_frame.Attesa()->CaricaLingua();
+    m_frame.Datalog()->CaricaLingua();
+    m_frame.Autotuning()->CaricaLingua();
 }
 
 void BarraComandi::CmdMapOpen_Click()

@@ -36,6 +36,14 @@ QIcon Disegna(bool registra)
     return QIcon(p);
 }
 
+const QString Sezione = QStringLiteral("[Frm_Datalog]");
+enum Testi { TxtBarra = 1, TxtRegistra, TxtTipRegistra, TxtTipRegistrando, TxtSenzaEcu, TxtGrafico, TxtTipGrafico };
+// The design's texts, kept when the dictionary lacks the section.
+const char *const Progetto[] = {
+    "", "Datalog", "Record", "Record the live data into a CSV under Data/logs (F11)",
+    "Recording into %1 - click to stop (F11)", "Recording needs the ECU connected.", "Charts",
+    "Charts of the live data, and playback of recordings (F12)"};
+
 bool Collegato(const Contesto &ctx)
 {
     return ctx.stato.ErroreComunicazione == 0 && ctx.stato.StatoProgramma == StatoApp::Connesso;
@@ -46,22 +54,37 @@ bool Collegato(const Contesto &ctx)
 ControlliDatalog::ControlliDatalog(Contesto &ctx, QMainWindow &frame)
     : QObject(&frame), m_ctx(ctx), m_frame(frame)
 {
-    Barra = new QToolBar(QStringLiteral("Datalog"), &frame);
+    Barra = new QToolBar(&frame);
     Barra->setObjectName(QStringLiteral("BarraDatalog"));
     Barra->setMovable(false);
     Barra->setIconSize(QSize(24, 24));
     frame.addToolBar(Qt::LeftToolBarArea, Barra);
-    CmdRegistra = Barra->addAction(Disegna(true), QStringLiteral("Record"));
+    CmdRegistra = Barra->addAction(Disegna(true), QString());
     CmdRegistra->setObjectName(QStringLiteral("CmdRegistra"));
     CmdRegistra->setCheckable(true);
     CmdRegistra->setShortcut(Qt::Key_F11);
-    CmdGrafico = Barra->addAction(Disegna(false), QStringLiteral("Charts"));
+    CmdGrafico = Barra->addAction(Disegna(false), QString());
     CmdGrafico->setObjectName(QStringLiteral("CmdGrafico"));
     CmdGrafico->setShortcut(Qt::Key_F12);
-    CmdGrafico->setToolTip(QStringLiteral("Charts of the live data, and playback of recordings (F12)"));
     connect(CmdRegistra, &QAction::triggered, this, &ControlliDatalog::CmdRegistra_Click);
     connect(CmdGrafico, &QAction::triggered, this, &ControlliDatalog::CmdGrafico_Click);
+    CaricaLingua();
+}
+
+QString ControlliDatalog::Testo(int k) const
+{
+    return m_ctx.diz.Sezione(Sezione) >= 0 ? m_ctx.diz.TestoSezione(Sezione, k) : QString::fromUtf8(Progetto[k]);
+}
+
+void ControlliDatalog::CaricaLingua()
+{
+    Barra->setWindowTitle(Testo(TxtBarra));
+    CmdRegistra->setText(Testo(TxtRegistra));
+    CmdGrafico->setText(Testo(TxtGrafico));
+    CmdGrafico->setToolTip(Testo(TxtTipGrafico));
     MostraStato();
+    if (m_grafico)
+        m_grafico->CaricaLingua();
 }
 
 void ControlliDatalog::MostraStato()
@@ -69,9 +92,7 @@ void ControlliDatalog::MostraStato()
     const bool registra = m_registro.Registrando();
     if (CmdRegistra->isChecked() != registra)
         CmdRegistra->setChecked(registra);
-    const QString tip = registra
-        ? QStringLiteral("Recording into %1 - click to stop (F11)").arg(m_registro.Percorso())
-        : QStringLiteral("Record the live data into a CSV under Data/logs (F11)");
+    const QString tip = registra ? Testo(TxtTipRegistrando).arg(m_registro.Percorso()) : Testo(TxtTipRegistra);
     if (CmdRegistra->toolTip() != tip)
         CmdRegistra->setToolTip(tip);
 }
@@ -102,7 +123,7 @@ void ControlliDatalog::CmdRegistra_Click()
     if (m_registro.Registrando()) {
         m_registro.Ferma();
     } else if (!Collegato(m_ctx)) {
-        Avviso(QStringLiteral("Recording needs the ECU connected."));
+        Avviso(Testo(TxtSenzaEcu));
     } else if (!m_registro.Avvia(m_ctx, QDateTime::currentDateTime())) {
         Avviso(m_registro.Errore());
     }

@@ -28,6 +28,10 @@ public:
     // On Timer2.
     void Aggiorna();
 
+    // Texts from the [Frm_Datalog] section (and the chart window's), again
+    // after a change of language.
+    void CaricaLingua();
+
     void CmdRegistra_Click();
     void CmdGrafico_Click();
 
@@ -40,6 +44,7 @@ public:
 private:
     void MostraStato();
     void Avviso(const QString &testo);
+    QString Testo(int k) const;
 
     Contesto &m_ctx;
     QMainWindow &m_frame;

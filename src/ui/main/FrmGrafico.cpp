@@ -3,6 +3,7 @@
 #include "app/Contesto.h"
 #include "app/ServiziUi.h"
 #include "datalog/RegistroLive.h"
+#include "ui/common/ApplicaFont.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -36,21 +37,47 @@ const QColor Colori[ModelloGrafico::Carburante] = {
     QColor(200, 0, 0), QColor(0, 90, 200), QColor(0, 150, 0),
     QColor(200, 120, 0), QColor(120, 0, 160), QColor(90, 90, 90)};
 
-QString Etichetta(int c)
-{
-    const auto &i = ModelloGrafico::Info(c);
-    const QString unita = QString::fromUtf8(i.unita);
-    return unita.isEmpty() ? QString::fromUtf8(i.nome)
-                           : QStringLiteral("%1 (%2)").arg(QString::fromUtf8(i.nome), unita);
-}
+const QString Sezione = QStringLiteral("[Frm_Grafico]");
+// Texts of the section; the channel names follow from +19 in the model's order.
+enum Testi {
+    TxtTitoloFinestra = 1, TxtTipFinestra, TxtFinestra, TxtPausa, TxtRiprendi, TxtTipPausa,
+    TxtApri, TxtTipApri, TxtLive, TxtTipLive, TxtTipScorri, TxtSuggerimento, TxtNessunDato,
+    TxtSuGas, TxtSuBenzina, TxtAsseTempo, TxtRegistrazioni, TxtTuttiIFile, TxtPrimoCanale
+};
+// The design's texts, kept when the dictionary lacks the section (a
+// translator's TEST.DIZ made before this window); the channels then keep the
+// model's names.
+const char *const Progetto[TxtPrimoCanale] = {
+    "", "Charts", "Time window (zoom; also Ctrl + mouse wheel)", "Window:", "Pause", "Resume",
+    "Stop scrolling to look at the data (Space)", "Open recording...", "Play back a recorded CSV",
+    "Back to live", "Leave the playback and show the live data again", "Scroll through the data",
+    "Move the mouse over the chart to read every channel.", "No data.", "on gas", "on petrol",
+    "time (s)", "Recordings", "All Files"};
 
 } // namespace
+
+QString FrmGrafico::Testo(int k) const
+{
+    if (m_ctx.diz.Sezione(Sezione) >= 0)
+        return m_ctx.diz.TestoSezione(Sezione, k);
+    return QString::fromUtf8(k < TxtPrimoCanale ? Progetto[k] : ModelloGrafico::Info(k - TxtPrimoCanale).nome);
+}
+
+QString FrmGrafico::NomeCanale(int c) const
+{
+    return Testo(TxtPrimoCanale + c);
+}
+
+QString FrmGrafico::Etichetta(int c) const
+{
+    const QString unita = QString::fromUtf8(ModelloGrafico::Info(c).unita);
+    return unita.isEmpty() ? NomeCanale(c) : QStringLiteral("%1 (%2)").arg(NomeCanale(c), unita);
+}
 
 FrmGrafico::FrmGrafico(Contesto &ctx, const RegistroLive &registro, QWidget *parent)
     : QWidget(parent, Qt::Window), m_ctx(ctx), m_registro(registro)
 {
     setObjectName(QStringLiteral("FrmGrafico"));
-    setWindowTitle(QStringLiteral("%1 - Charts").arg(ctx.Titolo()));
     resize(1000, 620);
 
     auto *colonna = new QVBoxLayout(this);
@@ -59,15 +86,12 @@ FrmGrafico::FrmGrafico(Contesto &ctx, const RegistroLive &registro, QWidget *par
     for (int s : Finestre_s)
         CmbFinestra->addItem(s < 60 ? QStringLiteral("%1 s").arg(s) : QStringLiteral("%1 min").arg(s / 60), s);
     CmbFinestra->setCurrentIndex(2);
-    CmbFinestra->setToolTip(QStringLiteral("Time window (zoom; also Ctrl + mouse wheel)"));
-    CmdPausa = new QPushButton(QStringLiteral("Pause"), this);
-    CmdPausa->setToolTip(QStringLiteral("Stop scrolling to look at the data (Space)"));
-    CmdPausa->setShortcut(Qt::Key_Space);
-    CmdApri = new QPushButton(QStringLiteral("Open recording..."), this);
-    CmdApri->setToolTip(QStringLiteral("Play back a recorded CSV"));
-    CmdLive = new QPushButton(QStringLiteral("Back to live"), this);
+    CmdPausa = new QPushButton(this);
+    CmdApri = new QPushButton(this);
+    CmdLive = new QPushButton(this);
     CmdLive->setEnabled(false);
-    comandi->addWidget(new QLabel(QStringLiteral("Window:"), this));
+    LblFinestra = new QLabel(this);
+    comandi->addWidget(LblFinestra);
     comandi->addWidget(CmbFinestra);
     comandi->addWidget(CmdPausa);
     comandi->addStretch();
@@ -77,7 +101,7 @@ FrmGrafico::FrmGrafico(Contesto &ctx, const RegistroLive &registro, QWidget *par
 
     auto *canali = new QHBoxLayout;
     for (int c = 0; c < ModelloGrafico::NumCanali; ++c) {
-        ChkCanale[c] = new QCheckBox(Etichetta(c), this);
+        ChkCanale[c] = new QCheckBox(this);
         ChkCanale[c]->setChecked(true);
         canali->addWidget(ChkCanale[c]);
         connect(ChkCanale[c], &QCheckBox::toggled, this, [this] {
@@ -91,9 +115,8 @@ FrmGrafico::FrmGrafico(Contesto &ctx, const RegistroLive &registro, QWidget *par
     CreaGrafico();
     colonna->addWidget(Vista, 1);
     HScrTempo = new QScrollBar(Qt::Horizontal, this);
-    HScrTempo->setToolTip(QStringLiteral("Scroll through the data"));
     colonna->addWidget(HScrTempo);
-    LblCursore = new QLabel(QStringLiteral("Move the mouse over the chart to read every channel."), this);
+    LblCursore = new QLabel(this);
     LblCursore->setTextInteractionFlags(Qt::TextSelectableByMouse);
     colonna->addWidget(LblCursore);
 
@@ -102,8 +125,7 @@ FrmGrafico::FrmGrafico(Contesto &ctx, const RegistroLive &registro, QWidget *par
     connect(CmdPausa, &QPushButton::clicked, this, [this] { Pausa(!m_pausa); });
     connect(CmdLive, &QPushButton::clicked, this, &FrmGrafico::TornaLive);
     connect(CmdApri, &QPushButton::clicked, this, [this] {
-        const QString file = m_ctx.ui.ApriFile(QStringLiteral("Recordings  (*.csv)|*.csv|All Files  (*.*)|*.*"),
-                                               m_ctx.imp.CartellaDati + QStringLiteral("logs"));
+        const QString file = m_ctx.ui.ApriFile(Filtro(), m_ctx.imp.CartellaDati + QStringLiteral("logs"));
         if (!file.isEmpty())
             ApriRegistrazione(file);
     });
@@ -115,6 +137,51 @@ FrmGrafico::FrmGrafico(Contesto &ctx, const RegistroLive &registro, QWidget *par
         m_daRidisegnare = true;
         Ridisegna();
     });
+    CaricaLingua();
+}
+
+void FrmGrafico::CaricaLingua()
+{
+    AggiornaTitolo();
+    CmbFinestra->setToolTip(Testo(TxtTipFinestra));
+    LblFinestra->setText(Testo(TxtFinestra));
+    CmdPausa->setToolTip(Testo(TxtTipPausa));
+    MostraPausa();
+    CmdApri->setText(Testo(TxtApri));
+    CmdApri->setToolTip(Testo(TxtTipApri));
+    CmdLive->setText(Testo(TxtLive));
+    CmdLive->setToolTip(Testo(TxtTipLive));
+    HScrTempo->setToolTip(Testo(TxtTipScorri));
+    for (int c = 0; c < ModelloGrafico::NumCanali; ++c)
+        ChkCanale[c]->setText(Etichetta(c));
+    m_fascia->setName(Etichetta(ModelloGrafico::Carburante));
+    for (int c = 0; c < ModelloGrafico::Carburante; ++c)
+        m_linee[c]->setName(Etichetta(c));
+    m_asseTempo->setTitleText(Testo(TxtAsseTempo));
+    LblCursore->setText(m_cursore >= 0 ? TestoCursore(m_cursore) : Testo(TxtSuggerimento));
+    ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
+}
+
+QString FrmGrafico::Filtro() const
+{
+    // Only the descriptions are translated: the patterns stay.
+    return QStringLiteral("%1  (*.csv)|*.csv|%2  (*.*)|*.*").arg(Testo(TxtRegistrazioni), Testo(TxtTuttiIFile));
+}
+
+void FrmGrafico::AggiornaTitolo()
+{
+    QString titolo = QStringLiteral("%1 - %2").arg(m_ctx.Titolo(), Testo(TxtTitoloFinestra));
+    if (m_riproduzione)
+        titolo += QStringLiteral(" - [%1]").arg(m_fileRiprodotto);
+    setWindowTitle(titolo);
+}
+
+// The text of the pause button follows the state; setting a text also sets
+// the button's shortcut (from its mnemonic), so Space is given back after it.
+void FrmGrafico::MostraPausa()
+{
+    CmdPausa->setText(Testo(m_pausa ? TxtRiprendi : TxtPausa));
+    CmdPausa->setShortcut(Qt::Key_Space);
 }
 
 void FrmGrafico::CreaGrafico()
@@ -123,7 +190,6 @@ void FrmGrafico::CreaGrafico()
     m_grafico->legend()->setAlignment(Qt::AlignBottom);
     m_grafico->setMargins(QMargins(4, 4, 4, 4));
     m_asseTempo = new QValueAxis;
-    m_asseTempo->setTitleText(QStringLiteral("time (s)"));
     m_asseTempo->setLabelFormat(QStringLiteral("%.0f"));
     m_asseGiri = new QValueAxis;
     m_asseGiri->setTitleText(QStringLiteral("rpm"));
@@ -144,7 +210,6 @@ void FrmGrafico::CreaGrafico()
     // The gas band first, so that the lines are drawn over it.
     m_fasciaSopra = new QLineSeries(this);
     m_fascia = new QAreaSeries(m_fasciaSopra);
-    m_fascia->setName(Etichetta(ModelloGrafico::Carburante));
     m_fascia->setColor(QColor(0, 200, 0, 45));
     m_fascia->setBorderColor(QColor(0, 160, 0, 90));
     m_grafico->addSeries(m_fascia);
@@ -152,7 +217,6 @@ void FrmGrafico::CreaGrafico()
     m_fascia->attachAxis(m_asseFascia);
     for (int c = 0; c < ModelloGrafico::Carburante; ++c) {
         auto *s = new QLineSeries;
-        s->setName(Etichetta(c));
         s->setPen(QPen(Colori[c], 1.5));
         m_grafico->addSeries(s);
         s->attachAxis(m_asseTempo);
@@ -259,7 +323,7 @@ void FrmGrafico::ImpostaFinestra(int secondi)
 void FrmGrafico::Pausa(bool inPausa)
 {
     m_pausa = inPausa;
-    CmdPausa->setText(inPausa ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    MostraPausa();
     if (!inPausa && !m_riproduzione)
         m_fineVista = std::max(m_modello.Fine(), m_modello.Inizio() + m_finestra_s);
     m_daRidisegnare = true;
@@ -278,7 +342,8 @@ bool FrmGrafico::ApriRegistrazione(const QString &percorso)
     m_riproduzione = true;
     CmdPausa->setEnabled(false);
     CmdLive->setEnabled(true);
-    setWindowTitle(QStringLiteral("%1 - Charts - [%2]").arg(m_ctx.Titolo(), QFileInfo(percorso).fileName()));
+    m_fileRiprodotto = QFileInfo(percorso).fileName();
+    AggiornaTitolo();
     m_fineVista = m_modello.Inizio() + m_finestra_s;
     m_daRidisegnare = true;
     Ridisegna();
@@ -292,7 +357,7 @@ void FrmGrafico::TornaLive()
     m_riproduzione = false;
     CmdPausa->setEnabled(true);
     CmdLive->setEnabled(false);
-    setWindowTitle(QStringLiteral("%1 - Charts").arg(m_ctx.Titolo()));
+    AggiornaTitolo();
     Pausa(false);
     Aggiorna();
 }
@@ -303,13 +368,13 @@ QString FrmGrafico::TestoCursore(double t) const
     for (int c = 0; c < ModelloGrafico::NumCanali; ++c) {
         double v = 0;
         if (!m_modello.ValoreA(c, t, v))
-            return QStringLiteral("No data.");
+            return Testo(TxtNessunDato);
         const auto &i = ModelloGrafico::Info(c);
         if (c == ModelloGrafico::Carburante)
-            parti << (v > 0.5 ? QStringLiteral("on gas") : QStringLiteral("on petrol"));
+            parti << Testo(v > 0.5 ? TxtSuGas : TxtSuBenzina);
         else
             parti << QStringLiteral("%1 %2 %3")
-                         .arg(QString::fromUtf8(i.nome))
+                         .arg(NomeCanale(c))
                          .arg(v, 0, 'f', i.divisore > 1 ? 2 : 0)
                          .arg(QString::fromUtf8(i.unita));
     }

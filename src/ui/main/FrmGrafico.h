@@ -44,6 +44,10 @@ public:
     void TornaLive();
     void Pausa(bool inPausa);
     void ImpostaFinestra(int secondi);
+    // Texts from the [Frm_Grafico] section; again after a change of language.
+    void CaricaLingua();
+    // The file dialog's filter for recordings.
+    QString Filtro() const;
 
     const ModelloGrafico &Modello() const { return m_modello; }
     bool InPausa() const { return m_pausa; }
@@ -59,6 +63,7 @@ public:
     QPushButton *CmdLive = nullptr;
     QScrollBar *HScrTempo = nullptr;
     QLabel *LblCursore = nullptr;
+    QLabel *LblFinestra = nullptr;
     QChartView *Vista = nullptr;
 
 protected:
@@ -70,6 +75,11 @@ private:
     void Ridisegna();
     void AggiornaScorrimento();
     void MostraCursore(double t);
+    void MostraPausa();
+    void AggiornaTitolo();
+    QString Testo(int k) const;
+    QString NomeCanale(int c) const;
+    QString Etichetta(int c) const;
 
     Contesto &m_ctx;
     const RegistroLive &m_registro;
@@ -84,6 +94,7 @@ private:
     int m_ridisegni = 0;
     double m_cursore = -1;
     double m_tettoValori = 0;
+    QString m_fileRiprodotto;
 
     QChart *m_grafico = nullptr;
     QValueAxis *m_asseTempo = nullptr;
