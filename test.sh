@@ -3,7 +3,8 @@
 #   ./test.sh [CTEST OPTIONS]             the normal build, in build/
 #   ./test.sh --sanitize [CTEST OPTIONS]  AddressSanitizer and UBSan, in build-asan/:
 #                                         the first memory error or undefined behaviour
-#                                         ends the program and fails its test
+#                                         ends the program and fails its test; one test
+#                                         at a time, as the checked programs are slow
 source "$(dirname "$0")/scripts/common.sh"
 gascal_install_packages
 if [ "${1:-}" = "--sanitize" ]; then
@@ -11,8 +12,10 @@ if [ "${1:-}" = "--sanitize" ]; then
   gascal_build_sanitize
   cd "$GASCAL_BUILD_ASAN"
   gascal_sanitizer_options
+  JOBS=1
 else
   gascal_build
   cd "$GASCAL_BUILD"
+  JOBS=2
 fi
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 "$@"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$JOBS" "$@"

@@ -222,14 +222,19 @@ void SequenzaTaratura::TaraturaAvvio()
     Registra(QStringLiteral("TEMP - ") + QString::number(V(Contesto::RecLive, 9)));
 
     qint32 r = 0;
-    using Step = void (SequenzaTaratura::*)(qint32 &);
-    const Step passi[] = {&SequenzaTaratura::PreparaTaratura, &SequenzaTaratura::ConfiguraTaratura,
-                          &SequenzaTaratura::CampionaMinimo, &SequenzaTaratura::CampionaMassimo,
-                          &SequenzaTaratura::TaraIniettori, &SequenzaTaratura::TaraMinimo};
+    // The steps in order; a switch rather than a table of member pointers,
+    // whose indexed call GCC's bounds sanitizer misreads.
     for (int k = 1; k <= 6 && r == 0; ++k) {
         PassoTaratura = k;
         m_vista.Passo(k);
-        (this->*passi[k - 1])(r);
+        switch (k) {
+        case 1: PreparaTaratura(r); break;
+        case 2: ConfiguraTaratura(r); break;
+        case 3: CampionaMinimo(r); break;
+        case 4: CampionaMassimo(r); break;
+        case 5: TaraIniettori(r); break;
+        default: TaraMinimo(r); break;
+        }
     }
     if (r == 0) {
         m_retta.PlottaRetta();

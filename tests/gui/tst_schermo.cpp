@@ -3,6 +3,7 @@
 // wait window can still be scrolled into view and used.
 #include "ProgrammaProva.h"
 
+#include "ui/common/Twips.h"
 #include "ui/main/FrmBar.h"
 #include "ui/common/PaginaEditor.h"
 #include "ui/main/FrmWait.h"
@@ -14,6 +15,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolBar>
 
 using gascal::StatoApp;
 
@@ -42,6 +44,29 @@ private slots:
                  qPrintable(QStringLiteral("%1x%2 in %3x%4")
                                 .arg(p.frame->frameGeometry().width()).arg(p.frame->frameGeometry().height())
                                 .arg(disponibile.width()).arg(disponibile.height())));
+    }
+
+    // At the frame's designed size (on a screen that holds it) every control
+    // of the three pages lies inside the room right of the datalog buttons and
+    // the live bar: none is cut off at the right.
+    void allaMisuraDisegnataLePagineEntrano()
+    {
+        ProgrammaProva p;
+        QVERIFY(AvviaOffline(p));
+        // The frame's start size before it is fitted to the (small) test screen.
+        const int larghezza = gascal::MDIFrm(p.ctx).width();
+        const auto *datalog = p.frame->findChild<QToolBar *>(QStringLiteral("BarraDatalog"));
+        QVERIFY(datalog);
+        const int spazio = larghezza - datalog->width() - p.frame->Barra()->width();
+        for (gascal::PaginaEditor *pagina : {p.frame->FrmConfig(), p.frame->FrmConfig_2(),
+                                             p.frame->FrmRetta()}) {
+            for (const QWidget *w : pagina->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(w->geometry().right() < spazio,
+                         qPrintable(QStringLiteral("%1 %2 ends at %3 of %4 px")
+                                        .arg(pagina->objectName(), w->objectName())
+                                        .arg(w->geometry().right())
+                                        .arg(spazio)));
+        }
     }
 
     void allaMisuraMinimaTuttoRaggiungibile()

@@ -15,24 +15,51 @@ namespace gascal {
 
 namespace {
 
-QIcon Disegna(bool registra)
+QPixmap Tela()
 {
     QPixmap p(32, 32);
     p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    if (registra) {
+    return p;
+}
+
+// Record: a red dot; while recording (the action checked) a stop square on
+// red, so that a running recording is seen at a glance.
+QIcon IconaRegistra()
+{
+    QPixmap fermo = Tela();
+    QPixmap punto = Tela();
+    {
+        QPainter g(&punto);
+        g.setRenderHint(QPainter::Antialiasing);
         g.setPen(QPen(Qt::black, 1.5));
         g.setBrush(QColor(220, 0, 0));
         g.drawEllipse(QRectF(5, 5, 22, 22));
-    } else {
-        g.setPen(QPen(Qt::black, 1.5));
-        g.drawLine(4, 28, 28, 28);
-        g.drawLine(4, 28, 4, 4);
-        g.setPen(QPen(QColor(0, 90, 200), 2.5));
-        const QPointF linea[] = {{5, 24}, {11, 14}, {16, 19}, {22, 8}, {28, 12}};
-        g.drawPolyline(linea, 5);
     }
+    {
+        QPainter g(&fermo);
+        g.setRenderHint(QPainter::Antialiasing);
+        g.setPen(Qt::NoPen);
+        g.setBrush(QColor(220, 0, 0));
+        g.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+        g.setBrush(Qt::white);
+        g.drawRect(QRectF(10, 10, 12, 12));
+    }
+    QIcon icona(punto);
+    icona.addPixmap(fermo, QIcon::Normal, QIcon::On);
+    return icona;
+}
+
+QIcon IconaGrafico()
+{
+    QPixmap p = Tela();
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(QPen(Qt::black, 1.5));
+    g.drawLine(4, 28, 28, 28);
+    g.drawLine(4, 28, 4, 4);
+    g.setPen(QPen(QColor(0, 90, 200), 2.5));
+    const QPointF linea[] = {{5, 24}, {11, 14}, {16, 19}, {22, 8}, {28, 12}};
+    g.drawPolyline(linea, 5);
     return QIcon(p);
 }
 
@@ -59,11 +86,11 @@ ControlliDatalog::ControlliDatalog(Contesto &ctx, QMainWindow &frame)
     Barra->setMovable(false);
     Barra->setIconSize(QSize(24, 24));
     frame.addToolBar(Qt::LeftToolBarArea, Barra);
-    CmdRegistra = Barra->addAction(Disegna(true), QString());
+    CmdRegistra = Barra->addAction(IconaRegistra(), QString());
     CmdRegistra->setObjectName(QStringLiteral("CmdRegistra"));
     CmdRegistra->setCheckable(true);
     CmdRegistra->setShortcut(Qt::Key_F11);
-    CmdGrafico = Barra->addAction(Disegna(false), QString());
+    CmdGrafico = Barra->addAction(IconaGrafico(), QString());
     CmdGrafico->setObjectName(QStringLiteral("CmdGrafico"));
     CmdGrafico->setShortcut(Qt::Key_F12);
     connect(CmdRegistra, &QAction::triggered, this, &ControlliDatalog::CmdRegistra_Click);

@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
+#include <QToolBar>
 
 namespace gascal {
 
@@ -60,6 +61,9 @@ MDIFrm::MDIFrm(Contesto &ctx, QWidget *parent)
     m_esecutore = new EsecutoreOperazioni(ctx, *this);
     m_comandi = new BarraComandi(ctx, *this, this);
     m_datalog = new ControlliDatalog(ctx, *this);
+    // The datalog buttons stand beside the designed client area, not in it:
+    // the pages keep their room.
+    resize(width() + m_datalog->Barra->sizeHint().width(), height());
     AggiornaInterpolazione = [this] {
         if (m_ctx.InterpolazioneAttiva)
             CreaInterpolazione()->Aggiornalinee();
