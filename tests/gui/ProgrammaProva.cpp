@@ -1,6 +1,7 @@
 #include "ProgrammaProva.h"
 
 #include "app/Avvio.h"
+#include "ui/main/FrmBar.h"
 #include "ui/main/FrmConfronto.h"
 
 #include <QApplication>
@@ -68,4 +69,18 @@ void ProgrammaProva::RispondiConfronto(bool scrivi, QStringList *righe)
         }
         (scrivi ? f->CmdScrivi : f->CmdAnnulla)->click();
     });
+}
+
+bool ProgrammaProva::SalvaMappa(const QString &percorso)
+{
+    ui.fileDaSalvare.enqueue(percorso);
+    ui.risposte.enqueue(gascal::ServiziUi::Risposta::Si);
+    QTest::mouseClick(frame->Barra()->CmdMapSave, Qt::LeftButton);
+    return QTest::qWaitFor([this] { return ui.Testi().contains(ctx.diz.Testo(8)); }, 15000);
+}
+
+void ProgrammaProva::ApriMappa(const QString &percorso)
+{
+    ui.fileDaAprire.enqueue(percorso);
+    QTest::mouseClick(frame->Barra()->CmdMapOpen, Qt::LeftButton);
 }

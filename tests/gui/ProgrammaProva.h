@@ -34,6 +34,11 @@ public:
     // the search's own waits), as soon as `condizione` holds.
     void Quando(std::function<bool()> condizione, std::function<void()> azione);
 
+    // Saves the ECU into a map file through the bar (overwrite answered Yes);
+    // true once the frame said it was saved.
+    bool SalvaMappa(const QString &percorso);
+    // Opens a map file through the bar (the load request; it runs at the next tick).
+    void ApriMappa(const QString &percorso);
     // Answers the next compare window before a map write: Write or Cancel.
     // `righe` (when given) gets the differences it listed, one "NAME: ECU | FILE" each.
     void RispondiConfronto(bool scrivi, QStringList *righe = nullptr);

@@ -20,18 +20,10 @@ class TstConfrontoScrittura : public QObject
 {
     Q_OBJECT
 
-    static bool Salva(ProgrammaProva &p, const QString &percorso)
-    {
-        p.ui.fileDaSalvare.enqueue(percorso);
-        p.ui.risposte.enqueue(ServiziUi::Risposta::Si);
-        QTest::mouseClick(p.frame->Barra()->CmdMapSave, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return p.ui.Testi().contains(p.ctx.diz.Testo(8)); }, 15000);
-    }
     // Opens a map file through the bar and waits until the operation ended.
     static bool Carica(ProgrammaProva &p, const QString &percorso)
     {
-        p.ui.fileDaAprire.enqueue(percorso);
-        QTest::mouseClick(p.frame->Barra()->CmdMapOpen, Qt::LeftButton);
+        p.ApriMappa(percorso);
         return QTest::qWaitFor([&] { return p.ctx.stato.OperazioneRichiesta == 0; }, 15000);
     }
     static int Backup(ProgrammaProva &p)
@@ -45,7 +37,7 @@ private slots:
         ProgrammaProva p;
         QVERIFY(p.AvviaEcu().isEmpty());
         QVERIFY(p.AvviaProgramma() && p.AttendiStato(StatoApp::Connesso));
-        QVERIFY(Salva(p, p.Percorso(QStringLiteral("Data/cliente.var"))));
+        QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/cliente.var"))));
         const QByteArray cliente = p.banco.LeggiFile(QStringLiteral("Data/cliente.var"));
         // switch-temp (byte 6 of the configuration block) and line point 10.
         const qint32 temperatura = p.banco.ValoreEcu(3, 0);
@@ -82,7 +74,7 @@ private slots:
         ProgrammaProva p;
         QVERIFY(p.AvviaEcu().isEmpty());
         QVERIFY(p.AvviaProgramma() && p.AttendiStato(StatoApp::Connesso));
-        QVERIFY(Salva(p, p.Percorso(QStringLiteral("Data/uguale.var"))));
+        QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/uguale.var"))));
         // The window is looked at while it is open, then cancelled.
         bool vuota = false;
         QString domanda;

@@ -34,21 +34,6 @@ class TstFrameMappeGuasti : public QObject
         return p.AvviaEcu(opzioni).isEmpty() && p.AvviaProgramma() && p.AttendiStato(StatoApp::Connesso);
     }
 
-    // Saves the ECU through the bar; true once the frame said it was saved.
-    static bool Salva(ProgrammaProva &p, const QString &percorso)
-    {
-        p.ui.fileDaSalvare.enqueue(percorso);
-        p.ui.risposte.enqueue(ServiziUi::Risposta::Si);
-        QTest::mouseClick(p.frame->Barra()->CmdMapSave, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return p.ui.Testi().contains(p.ctx.diz.Testo(8)); }, 15000);
-    }
-
-    static void Apri(ProgrammaProva &p, const QString &percorso)
-    {
-        p.ui.fileDaAprire.enqueue(percorso);
-        QTest::mouseClick(p.frame->Barra()->CmdMapOpen, Qt::LeftButton);
-    }
-
     // A map file of the ECU with another value in its command block.
     static QByteArray Diverso(const QByteArray &mappa)
     {
@@ -76,7 +61,7 @@ private slots:
             QTest::keyRelease(p.frame->Attesa(), Qt::Key_F2);
             durante = p.ctx.stato.PaginaCorrente;
         });
-        QVERIFY(Salva(p, p.Percorso(QStringLiteral("Data/a.var"))));
+        QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/a.var"))));
         QCOMPARE(durante, int(MDIFrm::PagRetta));
         QCOMPARE(pagina->tasti, 0);
 
@@ -103,7 +88,7 @@ private slots:
 
         // Without an extension a map gets ".var", and names the window once saved.
         p.ui.mostrati.clear();
-        QVERIFY(Salva(p, p.Percorso(QStringLiteral("Data/cliente_golf"))));
+        QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/cliente_golf"))));
         QVERIFY(QFile::exists(p.Percorso(QStringLiteral("Data/cliente_golf.var"))));
         QVERIFY(p.frame->windowTitle().endsWith(QStringLiteral(" - [cliente_golf.var] ")));
 
@@ -111,7 +96,7 @@ private slots:
         const QString salvato = p.frame->windowTitle();
         p.banco.ScriviFile(QStringLiteral("Data/rotta.var"), "[BLK_2]\r\n41\r\n");
         p.ui.mostrati.clear();
-        Apri(p, p.Percorso(QStringLiteral("Data/rotta.var")));
+        p.ApriMappa(p.Percorso(QStringLiteral("Data/rotta.var")));
         QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, 0, 10000);
         QCOMPARE(p.ui.mostrati.size(), 1);
         QCOMPARE(p.frame->windowTitle(), salvato);
@@ -124,7 +109,7 @@ private slots:
     {
         ProgrammaProva p;
         QVERIFY(Avvia(p, {QStringLiteral("--exit-on"), QStringLiteral("50")}));
-        QVERIFY(Salva(p, p.Percorso(QStringLiteral("Data/a.var"))));
+        QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/a.var"))));
         const QString titolo = p.frame->windowTitle();
         p.banco.ScriviFile(QStringLiteral("Data/b.var"), Diverso(p.banco.LeggiFile(QStringLiteral("Data/a.var"))));
         p.ui.mostrati.clear();
@@ -138,7 +123,7 @@ private slots:
             QVERIFY(p.AvviaEcu().isEmpty());
         });
         p.RispondiConfronto(true);
-        Apri(p, p.Percorso(QStringLiteral("Data/b.var")));
+        p.ApriMappa(p.Percorso(QStringLiteral("Data/b.var")));
         QVERIFY(QTest::qWaitFor([&] { return !testi.isEmpty() && p.ctx.stato.StatoProgramma == StatoApp::Connesso; },
                                 30000));
         QCOMPARE(testi.size(), 1);
