@@ -47,11 +47,7 @@ int ComandoDiffMappaEcu(SessioneCli &s, int timeoutSec, const QString &a)
         Errore(QStringLiteral("the map could not be read from the ECU"));
         return 2;
     }
-    // The ECU's side is what a save of it would write.
-    if (!confronto.LeggiTesto(mappa.TestoFile(ecu), QStringLiteral("The ECU's map"), ConfrontoMappe::B)) {
-        Errore(confronto.Errore());
-        return 2;
-    }
+    confronto.LeggiEcu(ecu, ConfrontoMappe::B);
     return StampaDifferenze(confronto);
 }
 

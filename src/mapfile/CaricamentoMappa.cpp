@@ -160,8 +160,8 @@ bool CaricamentoMappa::Esegui(const QString &percorso)
     // The user sees what the load changes, and may still cancel.
     if (m_mappa.m_conferma) {
         ConfrontoMappe confronto(m_ctx);
-        if (!confronto.LeggiTesto(m_mappa.TestoFile(ecu), QStringLiteral("The ECU's map"), ConfrontoMappe::A)
-            || !confronto.LeggiFile(percorso, ConfrontoMappe::B)) {
+        confronto.LeggiEcu(ecu, ConfrontoMappe::A);
+        if (!confronto.LeggiFile(percorso, ConfrontoMappe::B)) {
             Rifiuta(confronto.Errore());
             return false;
         }

@@ -20,6 +20,8 @@ namespace {
 // bytes of [BLK_2], so they never make a difference.
 constexpr int Intestazione = 5;
 constexpr int IgnoratiBlk2 = 2;
+// Value of the configuration record that switches the pedestal guard on.
+constexpr int ValoreGuardia = 6;
 } // namespace
 
 bool ConfrontoMappe::LeggiFile(const QString &file, Lato lato)
@@ -70,6 +72,9 @@ ConfrontoMappe::Foto ConfrontoMappe::Fotografa(QStringList *nomi)
         ordine << nome;
         f.insert(nome, imp.Riga(nome).section(QStringLiteral(" = "), 1));
     }
+    // The pedestal guard switch, which every saved map turns on.
+    ordine << QStringLiteral("pedestal-guard");
+    f.insert(ordine.last(), QString::number(m_ctx.Valore(Contesto::RecConfig, ValoreGuardia)));
     // The line as the line page and `gascal-cli line` show it: pivots as
     // point indices, points as signed steps of 64 us.
     for (int k = 0; k < ModelloRetta::NumPivot; ++k) {
@@ -85,6 +90,13 @@ ConfrontoMappe::Foto ConfrontoMappe::Fotografa(QStringList *nomi)
     if (nomi)
         *nomi = ordine;
     return f;
+}
+
+void ConfrontoMappe::LeggiEcu(const FileMappa::Contenuto &ecu, Lato lato)
+{
+    const QByteArray *blocchi[4] = {&ecu.Blk2, &ecu.Blk3, &ecu.Blk5, &ecu.Map0};
+    for (int i = 0; i < 4; ++i)
+        m_lati[lato].dati[i] = *blocchi[i];
 }
 
 QList<ConfrontoMappe::Differenza> ConfrontoMappe::Confronta()

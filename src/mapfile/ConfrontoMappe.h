@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mapfile/FileMappa.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -13,8 +15,8 @@ class Contesto;
 // Two set-ups compared by what they set: the configuration settings by their
 // `config` names and as the pages show them, the calibration line's points
 // (`line[i]`) and pivots (`pivot[k]`), and, only for bytes that no name shows,
-// the raw bytes. Each side is a map file, or the text a save of the connected
-// ECU would write. Only the four blocks that a load writes are compared; the
+// the raw bytes. Each side is a map file, or the blocks of the connected ECU
+// as it holds them. Only the four blocks that a load writes are compared; the
 // first two data bytes of "[BLK_2]" are not (a load sends 0).
 // The comparison decodes both sides with the program's own records and puts
 // them back as they were, so that it can run beside the live pages.
@@ -36,6 +38,8 @@ public:
     bool LeggiFile(const QString &file, Lato lato);
     // Reads one side from the bytes of a map file (`origine` names it in Errore()).
     bool LeggiTesto(const QByteArray &testo, const QString &origine, Lato lato);
+    // Takes one side from the blocks read from the ECU, as the ECU holds them.
+    void LeggiEcu(const FileMappa::Contenuto &ecu, Lato lato);
     bool Leggi(const QString &fileA, const QString &fileB)
     {
         return LeggiFile(fileA, A) && LeggiFile(fileB, B);

@@ -104,8 +104,9 @@ private slots:
         QCOMPARE(Cli(b, {QStringLiteral("diff-map"), a}).codice, 2);
     }
 
-    // A file against the connected ECU: what a save just wrote is the same;
-    // a changed setting and point are named with the file's value first.
+    // A file against the connected ECU as it holds its blocks: what was just
+    // written is the same; a changed setting and point are named with the
+    // file's value first.
     void comparesAFileWithTheConnectedEcu()
     {
         BancoEcu b;
@@ -123,6 +124,11 @@ private slots:
         QVERIFY(b.AvviaEcu({}, true));
         const QString salvata = b.Percorso(QStringLiteral("s.var"));
         QCOMPARE(Cli(b, {QStringLiteral("save-map"), salvata}).codice, 0);
+        // A save marks the pedestal guard on, which the ECU holds only once
+        // the map is written back: then the two are the same.
+        const Esito s = Cli(b, {QStringLiteral("diff-map"), salvata, QStringLiteral("--ecu")});
+        QVERIFY2(s.codice == 0 || s.out == QStringLiteral("pedestal-guard: 1 | 0\n"), qPrintable(s.out + s.err));
+        QCOMPARE(Cli(b, {QStringLiteral("load-map"), salvata}).codice, 0);
         const Esito e = Cli(b, {QStringLiteral("diff-map"), salvata, QStringLiteral("--ecu")});
         QVERIFY2(e.codice == 0 && e.out.isEmpty(), qPrintable(e.out + e.err));
 

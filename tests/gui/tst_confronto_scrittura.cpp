@@ -51,7 +51,9 @@ private slots:
         QStringList righe;
         p.RispondiConfronto(false, &righe);
         QVERIFY(Carica(p, p.Percorso(QStringLiteral("Data/nuova.var"))));
+        // A saved map turns the pedestal guard on, which this ECU has off.
         QCOMPARE(righe, (QStringList{QStringLiteral("switch-temp: %1 | %2").arg(temperatura).arg(temperatura + 5),
+                                     QStringLiteral("pedestal-guard: 0 | 1"),
                                      QStringLiteral("line[10]: %1 | 9").arg(qint8(p.banco.ValoreEcu(6, 10)))}));
         QCOMPARE(p.ui.mostrati.size(), 0);
         QCOMPARE(p.banco.ValoreEcu(3, 0), temperatura);
@@ -75,6 +77,10 @@ private slots:
         QVERIFY(p.AvviaEcu().isEmpty());
         QVERIFY(p.AvviaProgramma() && p.AttendiStato(StatoApp::Connesso));
         QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/uguale.var"))));
+        // Written once, the ECU holds what the file holds.
+        p.RispondiConfronto(true);
+        QVERIFY(Carica(p, p.Percorso(QStringLiteral("Data/uguale.var"))));
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
         // The window is looked at while it is open, then cancelled.
         bool vuota = false;
         QString domanda;
