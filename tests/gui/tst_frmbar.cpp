@@ -154,6 +154,9 @@ void TstFrmBar::coloreAvvisoTempoGas()
     QVERIFY(!rosso());
     QCOMPARE(bar->LblTempoGasVal->text(), QStringLiteral(" - -  (ms) "));
     QVERIFY(bar->ImgGasOff->isVisible() && bar->ImgBenzOn->isVisible());
+    // While an operation runs the bar is disabled: the gas time greys like its neighbours.
+    const auto disabilitato = [](const QLabel *l) { return l->palette().color(QPalette::Disabled, QPalette::WindowText); };
+    QCOMPARE(disabilitato(bar->LblTempoGasVal), disabilitato(bar->LblTempoBenzVal));
 }
 
 void TstFrmBar::ledCommutatoreLampeggio()

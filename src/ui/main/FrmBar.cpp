@@ -255,7 +255,11 @@ void FrmBar::ColoraTempoGas(bool rosso)
         return;
     m_gasRosso = rosso;
     QPalette pal = LblTempoGasVal->palette();
-    pal.setColor(QPalette::WindowText, rosso ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    // Active and inactive only: a disabled bar (an operation running) greys
+    // this value like the others.
+    const QColor colore = rosso ? QColor(255, 0, 0) : QColor(0, 0, 0);
+    pal.setColor(QPalette::Active, QPalette::WindowText, colore);
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, colore);
     LblTempoGasVal->setPalette(pal);
 }
 
