@@ -33,6 +33,12 @@ QString Dizionario::TestoSezione(const QString &nomeSezione, int k) const
     return s < 0 ? QString() : Testo(s + k);
 }
 
+QString Dizionario::TestoSezione(const QString &nomeSezione, int k, const QString &progetto) const
+{
+    const qsizetype s = Sezione(nomeSezione);
+    return s < 0 ? progetto : Testo(s + k);
+}
+
 QString Dizionario::LeggiDizIni(const QString &percorso)
 {
     if (!FileExist(percorso))

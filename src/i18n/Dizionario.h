@@ -30,6 +30,9 @@ public:
     qsizetype Sezione(const QString &nomeSezione) const { return m_testi.indexOf(nomeSezione); }
     // Text +k of a section (k from 1); empty when the section is missing.
     QString TestoSezione(const QString &nomeSezione, int k) const;
+    // The same, or `progetto` (the window's design text) when the dictionary
+    // in use has no such section (an older translator's TEST.DIZ).
+    QString TestoSezione(const QString &nomeSezione, int k, const QString &progetto) const;
 
     QString FontNome;
     int FontCharset = 0;

@@ -34,6 +34,18 @@ class TstFrameMappeGuasti : public QObject
         return p.AvviaEcu(opzioni).isEmpty() && p.AvviaProgramma() && p.AttendiStato(StatoApp::Connesso);
     }
 
+    // Once the frame searches again, keeps what it showed and its title, and
+    // brings the ECU back. The search does not return until the ECU answers,
+    // so this runs from inside it.
+    static void RiportaEcuInRicerca(ProgrammaProva &p, QStringList &testi, QString &titolo)
+    {
+        p.Quando([&p] { return p.ctx.stato.StatoProgramma == StatoApp::Ricerca; }, [&p, &testi, &titolo] {
+            testi = p.ui.Testi();
+            titolo = p.frame->windowTitle();
+            QVERIFY(p.AvviaEcu().isEmpty());
+        });
+    }
+
     // A map file of the ECU with another value in its command block.
     static QByteArray Diverso(const QByteArray &mappa)
     {
@@ -113,15 +125,9 @@ private slots:
         const QString titolo = p.frame->windowTitle();
         p.banco.ScriviFile(QStringLiteral("Data/b.var"), Diverso(p.banco.LeggiFile(QStringLiteral("Data/a.var"))));
         p.ui.mostrati.clear();
-        // The search does not return until the ECU answers: what it shows is
-        // looked at from inside it, and the ECU brought back from there.
         QStringList testi;
         QString titoloInRicerca;
-        p.Quando([&] { return p.ctx.stato.StatoProgramma == StatoApp::Ricerca; }, [&] {
-            testi = p.ui.Testi();
-            titoloInRicerca = p.frame->windowTitle();
-            QVERIFY(p.AvviaEcu().isEmpty());
-        });
+        RiportaEcuInRicerca(p, testi, titoloInRicerca);
         p.RispondiConfronto(true);
         p.ApriMappa(p.Percorso(QStringLiteral("Data/b.var")));
         QVERIFY(QTest::qWaitFor([&] { return !testi.isEmpty() && p.ctx.stato.StatoProgramma == StatoApp::Connesso; },
@@ -143,11 +149,7 @@ private slots:
         p.ui.risposte.enqueue(ServiziUi::Risposta::Si);
         QStringList testi;
         QString titoloInRicerca;
-        p.Quando([&] { return p.ctx.stato.StatoProgramma == StatoApp::Ricerca; }, [&] {
-            testi = p.ui.Testi();
-            titoloInRicerca = p.frame->windowTitle();
-            QVERIFY(p.AvviaEcu().isEmpty());
-        });
+        RiportaEcuInRicerca(p, testi, titoloInRicerca);
         QTest::mouseClick(p.frame->Barra()->CmdMapSave, Qt::LeftButton);
         QVERIFY(QTest::qWaitFor([&] { return !testi.isEmpty() && p.ctx.stato.StatoProgramma == StatoApp::Connesso; },
                                 30000));

@@ -70,16 +70,5 @@ void Mostra(QComboBox *combo, const ListaScelte &lista)
     ImpostaVisibile(combo, lista.Visibile);
 }
 
-void ImpostaTesto(QLabel *etichetta, const QString &testo)
-{
-    if (etichetta->text() != testo)
-        etichetta->setText(testo);
-}
-
-void ImpostaVisibile(QWidget *controllo, bool visibile)
-{
-    if (controllo->isHidden() == visibile)
-        controllo->setVisible(visibile);
-}
 
 } // namespace gascal::ControlliConfig

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/common/SoloSeCambia.h"
+
 #include <QString>
 
 class QComboBox;
@@ -11,7 +13,7 @@ namespace gascal {
 struct ListaScelte;
 
 // The small pieces the two configuration pages share: the combo box bound
-// to a list of the core, and property writes that happen only on change.
+// to a list of the core, captions and titles.
 namespace ControlliConfig {
 
 // A list-style combo box named after its design control.
@@ -31,9 +33,6 @@ void PosizionaEtichetta(QLabel *etichetta, int left, int top, int width);
 // state, each written only when it differs, without raising the user's
 // choice signal.
 void Mostra(QComboBox *combo, const ListaScelte &lista);
-
-void ImpostaTesto(QLabel *etichetta, const QString &testo);
-void ImpostaVisibile(QWidget *controllo, bool visibile);
 
 } // namespace ControlliConfig
 } // namespace gascal

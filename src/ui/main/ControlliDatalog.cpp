@@ -100,7 +100,7 @@ ControlliDatalog::ControlliDatalog(Contesto &ctx, QMainWindow &frame)
 
 QString ControlliDatalog::Testo(int k) const
 {
-    return m_ctx.diz.Sezione(Sezione) >= 0 ? m_ctx.diz.TestoSezione(Sezione, k) : QString::fromUtf8(Progetto[k]);
+    return m_ctx.diz.TestoSezione(Sezione, k, QString::fromUtf8(Progetto[k]));
 }
 
 void ControlliDatalog::CaricaLingua()

@@ -8,6 +8,7 @@
 #include "ui/common/Forma.h"
 #include "ui/common/IconePulsanti.h"
 #include "ui/common/Immagine.h"
+#include "ui/common/SoloSeCambia.h"
 #include "ui/common/Twips.h"
 
 #include <QKeyEvent>
@@ -56,18 +57,6 @@ const std::array<Led, 7> Leds = {{
 
 const QString Nessuno = QStringLiteral(" - - ");
 const QString UnitaMs = QStringLiteral(" (ms) ");
-
-void ImpostaTesto(QLabel *etichetta, const QString &testo)
-{
-    if (etichetta->text() != testo)
-        etichetta->setText(testo);
-}
-
-void ImpostaVisibile(QWidget *controllo, bool visibile)
-{
-    if (controllo->isHidden() == visibile)
-        controllo->setVisible(visibile);
-}
 
 QPushButton *Pulsante(QWidget *genitore, const char *nome, IconePulsanti::Tipo icona)
 {

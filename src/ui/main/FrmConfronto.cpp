@@ -19,8 +19,7 @@ const QString Sezione = QStringLiteral("[Frm_Confronto]");
 
 QString FrmConfronto::Testo(int k, const char *inglese) const
 {
-    const QString t = m_ctx.diz.TestoSezione(Sezione, k).trimmed();
-    return t.isEmpty() ? QString::fromUtf8(inglese) : t;
+    return m_ctx.diz.TestoSezione(Sezione, k, QString::fromUtf8(inglese));
 }
 
 FrmConfronto::FrmConfronto(Contesto &ctx, const QString &file,

@@ -58,9 +58,9 @@ const char *const Progetto[TxtPrimoCanale] = {
 
 QString FrmGrafico::Testo(int k) const
 {
-    if (m_ctx.diz.Sezione(Sezione) >= 0)
-        return m_ctx.diz.TestoSezione(Sezione, k);
-    return QString::fromUtf8(k < TxtPrimoCanale ? Progetto[k] : ModelloGrafico::Info(k - TxtPrimoCanale).nome);
+    return m_ctx.diz.TestoSezione(
+        Sezione, k,
+        QString::fromUtf8(k < TxtPrimoCanale ? Progetto[k] : ModelloGrafico::Info(k - TxtPrimoCanale).nome));
 }
 
 QString FrmGrafico::NomeCanale(int c) const
