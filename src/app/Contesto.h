@@ -13,6 +13,7 @@
 #include "link/Transazioni.h"
 #include "ui/line/ModelloRetta.h"
 #include "mapfile/DiagnosiRicerca.h"
+#include "ecu/RipristinoEcu.h"
 
 #include <QSet>
 
@@ -51,6 +52,8 @@ public:
     Transazioni tx;
     // Why the search has not found the ECU yet, port by port.
     DiagnosiRicerca diagnosi;
+    // What a temporary mode of the ECU (autotuning, interpolation) must put back.
+    RipristinoEcu ripristino{*this};
 
     // What the decoder needs from the rest of the program.
     AmbienteDecodifica Ambiente() const;

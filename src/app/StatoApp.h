@@ -21,6 +21,9 @@ struct StatoApp {
     quint8 AutotuningRichiesto = 0;
     quint8 UscitaRichiesta = 0;
     qint32 OperazioneRichiesta = 0; // pending operation, 0 = none
+    // The restore journal is to be put back as soon as the ECU answers
+    // (it runs before any pending operation and is never dropped).
+    quint8 RipristinoRichiesto = 0;
     int PaginaCorrente = 0;
     quint8 CaricaDefAvvio = 0;
     QString TitoloFile;

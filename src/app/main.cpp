@@ -1,5 +1,6 @@
 #include "app/Avvio.h"
 #include "app/Contesto.h"
+#include "app/SegnaliUscita.h"
 #include "ui/common/QtServiziUi.h"
 #include "ui/main/MDIFrm.h"
 
@@ -8,6 +9,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Ctrl+C, SIGTERM, SIGHUP: closed like the close box, the ECU put back first.
+    gascal::SegnaliUscita::Installa();
     gascal::QtServiziUi ui;
     gascal::Contesto ctx(ui);
     if (!gascal::Avvio::Esegui(ctx, QCoreApplication::applicationDirPath()))

@@ -32,7 +32,9 @@ qint32 SequenzaTaratura::ControlliCampionamento(bool passo5)
         return GiriBassi;
     if (passo5 ? V(Contesto::RecComandi, 0) == 0 : V(Contesto::RecComandi, 0) == 3)
         return CambioCarburante;
-    return Completato;
+    // A reset or a power cut puts the ECU back on petrol and out of the mode:
+    // its samples would be petrol times taken for gas times.
+    return ControlloModo();
 }
 
 // One batch: settling until l.fineAttesa, then a sample per pass (value 1 of
@@ -117,10 +119,13 @@ void SequenzaTaratura::CampionaMassimo(qint32 &r)
     l.periodoMs = profilo.FreqCampioniMassimoMs;
     Registra(QStringLiteral("Campiona massimo"));
     const QString giri = QString::number(profilo.RpmMassimo);
+    const double inizioVelocita = TimerApi_uSec();
     const auto controlli = [&, this]() -> qint32 {
         const qint32 c = ControlliCampionamento(false);
         if (c != Completato)
             return c;
+        if (Scaduta(inizioVelocita, AttesaMotore_usec))
+            return TempoScaduto;
         if (Giri() < profilo.RpmMassimo) {
             // Below the speed: every sample so far is thrown away.
             TBenzMax = 0;
@@ -164,8 +169,13 @@ void SequenzaTaratura::TaraIniettori(qint32 &r)
     }
 
     // Gas engagement, until the ECU confirms gas.
+    const double inizioGas = TimerApi_uSec();
     for (;;) {
         Stato(Testo(25));
+        if (Scaduta(inizioGas, AttesaEcu_usec)) {
+            r = TempoScaduto;
+            return;
+        }
         if (StopTaratura) {
             r = Fermato;
             return;
@@ -185,6 +195,7 @@ void SequenzaTaratura::TaraIniettori(qint32 &r)
         if (V(Contesto::RecComandi, 1) == 3)
             break;
     }
+    m_modoAtteso = 3;
     m_vista.MostraCorrezione(TestoCorrezione());   // the starting correction
 
     // The tare.

@@ -4,6 +4,7 @@
 #include "app/Orologio.h"
 #include "app/ServiziUi.h"
 #include "app/TestoByte.h"
+#include "autotune/CalcolaModello.h"
 #include "autotune/VistaTaratura.h"
 #include "ecu/Blocco.h"
 #include "ecu/SequenzeBlocchi.h"
@@ -105,7 +106,48 @@ QString SequenzaTaratura::Testo(int k) const
 
 void SequenzaTaratura::Stato(const QString &testo)
 {
+    m_ultimoStato = testo;
     m_vista.MostraStato(testo);
+}
+
+QString SequenzaTaratura::TestoRipristinoSezione(int k, const QString &inglese) const
+{
+    return m_ctx.diz.TestoSezione(QStringLiteral("[Ripristino]"), k, inglese);
+}
+
+bool SequenzaTaratura::Scaduta(double inizio, double limite_usec)
+{
+    if (TimerApi_uSec() - inizio <= limite_usec)
+        return false;
+    QString attesa = m_ultimoStato;
+    attesa.replace(CrLf, QStringLiteral(" "));
+    m_attesaScaduta = attesa.simplified();
+    return true;
+}
+
+qint32 SequenzaTaratura::ControlloModo() const
+{
+    // A reset or a power cut clears the ECU's state-request and tuning bits.
+    return (V(Contesto::RecComandi, 2) & m_modoAtteso) != m_modoAtteso ? ModoPerso : Completato;
+}
+
+QString SequenzaTaratura::TestoRisultato(qint32 r) const
+{
+    switch (r) {
+    case Completato: return Testo(14);
+    case Fermato: return Testo(7);
+    case GiriBassi:
+    case MotoreFermo: return Testo(15);
+    case Comunicazione: return Testo(12);
+    case FuoriTolleranza: return Testo(13);
+    case CambioCarburante: return Testo(16);
+    case Modello: return TestoErroreModello();
+    case ModoPerso:
+        return TestoRipristinoSezione(10, QStringLiteral("The ECU left the tuning mode or the gas (reset or power cut): autotuning aborted."));
+    case TempoScaduto:
+        return TestoRipristinoSezione(11, QStringLiteral("Waited too long: %1")).arg(m_attesaScaduta);
+    default: return QString();
+    }
 }
 
 void SequenzaTaratura::Registra(const QString &riga)
@@ -215,6 +257,9 @@ void SequenzaTaratura::TaraturaAvvio()
 {
     m_inCorso = true;
     m_rettaScritta = false;
+    m_modoAtteso = 0;
+    m_attesaScaduta.clear();
+    m_testoRipristino.clear();
     const bool logOk = m_log.Apri(FileSatoTun);
     Q_UNUSED(logOk);   // without a log the run goes on; the lines still reach the view
     Registra(Didascalia + QStringLiteral(" - ")
@@ -236,15 +281,17 @@ void SequenzaTaratura::TaraturaAvvio()
         default: TaraMinimo(r); break;
         }
     }
+    m_modoAtteso = 0;
     if (r == 0) {
+        // The run is what the user accepted: nothing is put back. A link
+        // lost after this does not undo it; the frame searches again.
+        m_ctx.ripristino.Chiudi();
         m_retta.PlottaRetta();
-        if (m_ctx.link.RispByte4() != 1)
-            r = Comunicazione;
     }
 
     m_log.Chiudi();
     m_vista.LampeggioInTaratura(true);
-    if (StopTaratura)
+    if (r == Fermato)
         Stato(Testo(7));
     Ripristina(r);
     Rapporto(r);
@@ -265,46 +312,39 @@ void SequenzaTaratura::TaraturaAvvio()
 
 void SequenzaTaratura::Ripristina(qint32 r)
 {
-    if (CopiaRecord3.Richiesta.isEmpty() || r == 0 || CopiaRecord2.Richiesta.isEmpty()
-        || m_ctx.link.RispByte4() != 1)
+    // Everything the run changed goes back from its journal, whatever ended
+    // it: the fuel and the tuning bits first, then the configuration, the
+    // line and its pivots; each block is read back before the journal goes.
+    RipristinoEcu &ripristino = m_ctx.ripristino;
+    if (r == 0 || !ripristino.Aperto())
         return;
     Attendi(750 * Ms, false);
-    RinfrescaRecord(Contesto::RecComandi);
-    if (V(Contesto::RecComandi, 0) == 3)
-        Imposta(Contesto::RecComandi, 0, 0);
-    ScriviRecord(Contesto::RecComandi, MessaggioEcu::ServScriviBlk2, Test::Nessuno);
-    Attendi(1000 * Ms, false);
-    RinfrescaRecord(Contesto::RecComandi);
-    ScriviCopia(CopiaRecord3, MessaggioEcu::ServScriviBlk3);
-    ScriviCopia(CopiaRecord2, MessaggioEcu::ServScriviBlk2);
-    Attendi(1000 * Ms, false);
-    RinfrescaRecord(Contesto::RecComandi);
-    RinfrescaRecord(Contesto::RecConfig);
+    const RipristinoEcu::Esito e = ripristino.Ripristina();
+    m_testoRipristino = ripristino.Testo(e);
+    if (!e.completo) {
+        // The next connection to this ECU tries again.
+        ripristino.Rilascia();
+        m_ctx.stato.ErroreComunicazione = 1;
+    }
 }
 
 void SequenzaTaratura::Rapporto(qint32 r)
 {
-    int testo = 0;
-    switch (r) {
-    case FuoriTolleranza: testo = 13; break;
-    case Comunicazione: testo = 12; break;
-    case GiriBassi:
-    case MotoreFermo: testo = 15; break;
-    case CambioCarburante: testo = 16; break;
-    default: break;
-    }
     if (!m_vista.AttendeConferma())
         return;
-    if (testo != 0) {
-        Stato(Testo(testo) + CrLf + CrLf + Testo(17));
+    if (r != Completato && r != Fermato) {
+        QString dettaglio = TestoRisultato(r);
+        if (!m_testoRipristino.isEmpty())
+            dettaglio += CrLf + m_testoRipristino;
+        Stato(dettaglio + CrLf + CrLf + Testo(17));
         // The user acknowledges a failure with Stop.
         while (!StopTaratura) {
             m_vista.LampeggioInTaratura(false);
             AttesaUSec(20 * Ms);
         }
         m_vista.LampeggioInTaratura(true);
-    } else if (StopTaratura) {
-        Stato(Testo(7));
+    } else if (r == Fermato) {
+        Stato(m_testoRipristino.isEmpty() ? Testo(7) : Testo(7) + CrLf + m_testoRipristino);
         for (int i = 0; i < 10; ++i) {
             m_vista.StatoVisibile(i % 2 == 1);
             AttesaUSec(250 * Ms);
@@ -389,7 +429,9 @@ void SequenzaTaratura::PreparaTaratura(qint32 &r)
     // B: back to petrol, engine running.
     Stato(Testo(18));
     m_vista.LampeggioInTaratura(true);
+    double inizio = TimerApi_uSec();
     for (;;) {
+        if (Scaduta(inizio, AttesaMotore_usec)) { r = TempoScaduto; return; }
         Attendi(50 * Ms);
         if (V(Contesto::RecComandi, 0) == 3) {
             if (!SequenzeBlocchi(m_ctx).CommutaStato()) { r = Comunicazione; return; }
@@ -422,7 +464,9 @@ void SequenzaTaratura::PreparaTaratura(qint32 &r)
     profilo.CaricaProfiloTaratura(FileParaTun, SelAlimentazione >= 1, m_ctx.ui, m_ctx.imp.SepDecimale);
 
     // D: the temperature.
+    inizio = TimerApi_uSec();
     for (;;) {
+        if (Scaduta(inizio, AttesaMotore_usec)) { r = TempoScaduto; return; }
         if (StopTaratura) { r = Fermato; return; }
         if (!rinfresca()) { r = Comunicazione; return; }
         if (aRegime()) {
@@ -466,6 +510,21 @@ void SequenzaTaratura::ConfiguraTaratura(qint32 &r)
     if (!RinfrescaRecord(Contesto::RecConfig))
         return;
     CopiaRecord3 = m_ctx.TabMsg[Contesto::RecConfig];
+    // The line and its pivots too: the run may download a new one.
+    if (!RinfrescaRecord(Contesto::RecBlk5) || !RinfrescaRecord(Contesto::RecMappa))
+        return;
+    RipristinoEcu &ripristino = m_ctx.ripristino;
+    const QString motivo = ripristino.Apri(
+        QStringLiteral("autotuning"),
+        // The petrol request first, while the state-request bit still makes
+        // the ECU take it; then the rest of record 2 once the configuration is back.
+        {ripristino.Voce(Contesto::RecComandi, {{0, 0}}, 1000), ripristino.Voce(Contesto::RecConfig),
+         ripristino.Voce(Contesto::RecComandi, {{0, 0}, {2, 0}, {5, 0}}, 1000), ripristino.Voce(Contesto::RecMappa),
+         ripristino.Voce(Contesto::RecBlk5)});
+    if (!motivo.isEmpty()) {
+        m_testoRipristino = motivo;   // nothing was written: told with the result
+        return;
+    }
 
     const qint32 v12 = V(Contesto::RecConfig, 12);
     if ((v12 & 8) != SelAlimentazione)
@@ -493,6 +552,7 @@ void SequenzaTaratura::ConfiguraTaratura(qint32 &r)
     Attendi(500 * Ms, false);
     if (!RinfrescaRecord(Contesto::RecComandi))
         return;
+    m_modoAtteso = 1;
     r = Completato;
 }
 

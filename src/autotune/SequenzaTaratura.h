@@ -32,7 +32,14 @@ public:
         Comunicazione = 4,  // a transaction failed
         FuoriTolleranza = 5,
         CambioCarburante = 6,
+        Modello = 7,        // the model could not build the line ("Error 011")
+        ModoPerso = 8,      // the ECU left the tuning mode or the fuel (a reset, a power cut)
+        TempoScaduto = 9,   // the ECU or the engine did not do what was waited for in time
     };
+
+    // The longest waits for the engine and for the ECU.
+    static constexpr double AttesaMotore_usec = 10 * 60e6;
+    static constexpr double AttesaEcu_usec = 30e6;
 
     SequenzaTaratura(Contesto &ctx, VistaTaratura &vista, RettaTaratura &retta);
 
@@ -59,6 +66,11 @@ public:
     qint32 UltimoRisultato() const { return m_ultimo; }
     bool InCorso() const { return m_inCorso; }
     bool RettaScritta() const { return m_rettaScritta; }
+    // What the restore after the last run put back, or could not (empty when
+    // there was nothing to put back).
+    const QString &TestoRipristino() const { return m_testoRipristino; }
+    // The text of a result code (autotuning texts, and the program's own).
+    QString TestoRisultato(qint32 risultato) const;
 
     // The Go button: false when nothing happens (offline, or a run going).
     bool Go();
@@ -139,6 +151,12 @@ private:
     qint32 Campiona(Lotto &l, qint32 &accumulatore, const std::function<qint32()> &controlli,
                     const std::function<QString(qint64)> &testoAttesa, const QString &testoCampione);
     qint32 ControlliCampionamento(bool passo5);
+    // Whether the ECU still holds the mode bits that the run set.
+    qint32 ControlloModo() const;
+    // A wait for the engine or the ECU that started at `inizio` has run out:
+    // its status text is kept for the report.
+    bool Scaduta(double inizio, double limite_usec);
+    QString TestoRipristinoSezione(int k, const QString &inglese) const;
 
     Contesto &m_ctx;
     VistaTaratura &m_vista;
@@ -147,6 +165,10 @@ private:
     qint32 m_ultimo = 0;
     bool m_inCorso = false;
     bool m_rettaScritta = false;
+    qint32 m_modoAtteso = 0;   // bits of value 2 of record 2 the run has set
+    QString m_ultimoStato;
+    QString m_attesaScaduta;
+    QString m_testoRipristino;
 };
 
 } // namespace gascal

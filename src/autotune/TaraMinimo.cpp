@@ -25,6 +25,8 @@ qint32 SequenzaTaratura::RegolaGiri()
 {
     if (!Gira())
         return MotoreFermo;
+    if (const qint32 modo = ControlloModo(); modo != Completato)
+        return modo;
     if (Giri() != 0 && Giri() >= profilo.RpmMinimi) {
         ContaGiriBassi = 10;
         return Completato;
@@ -56,10 +58,13 @@ void SequenzaTaratura::TaraMinimo(qint32 &r)
 
     // 2. Back to idle.
     double fine = 0;
+    const double inizio = TimerApi_uSec();
     for (;;) {
         if (StopTaratura) { r = Fermato; return; }
         if (!rinfresca()) { r = Comunicazione; return; }
         if (!Gira()) { r = MotoreFermo; return; }
+        if ((r = ControlloModo()) != Completato) return;
+        if (Scaduta(inizio, AttesaMotore_usec)) { r = TempoScaduto; return; }
         m_vista.LampeggioInTaratura(false);
         Stato(Testo(28));
         if (Giri() < profilo.RpmRitornoMinimo) {
@@ -162,7 +167,11 @@ void SequenzaTaratura::TaraMinimo(qint32 &r)
     AccettaTaratura = false;
     for (;;) {
         m_vista.LampeggioInTaratura(false);
-        if (!RinfrescaRecord(R1)) { r = Comunicazione; return; }
+        if (!RinfrescaRecord(R1) || !RinfrescaRecord(R2)) { r = Comunicazione; return; }
+        if ((r = ControlloModo()) != Completato) {
+            m_vista.AbilitaAccept(false);
+            return;
+        }
         if (StopTaratura) {
             m_vista.AbilitaAccept(false);
             r = Fermato;
@@ -178,12 +187,19 @@ void SequenzaTaratura::TaraMinimo(qint32 &r)
     // 9. The calibration line from the model of the installation's fuel.
     const bool cng = V(Contesto::RecConfig, 12) & 8;
     const auto retta = CalcolaModello(cng ? profilo.ModelloCng : profilo.ModelloGpl, correzione, TBenzMin);
-    if (retta) {
-        m_retta.PreparaRetta(retta->Pivot, retta->Retta);
-        m_rettaScritta = SequenzeBlocchi(m_ctx).ScriviMappe();
-    } else {
-        // The ECU keeps its line: a line the model could not build is not sent.
+    if (!retta) {
+        // A line the model could not build is not sent, and nothing of the
+        // run is kept: the new correction without its line would be wrong.
         m_ctx.ui.Messaggio(TestoErroreModello(), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Critica);
+        r = Modello;
+        return;
+    }
+    m_retta.PreparaRetta(retta->Pivot, retta->Retta);
+    m_rettaScritta = SequenzeBlocchi(m_ctx).ScriviMappe();
+    if (!m_rettaScritta) {
+        // A refused or partial download: the old line and pivots go back.
+        r = Comunicazione;
+        return;
     }
 
     // 10. The tuning bits cleared.

@@ -4,24 +4,20 @@
 #include "autotune/RettaAutotuning.h"
 #include "autotune/SequenzaTaratura.h"
 #include "autotune/VistaTaratura.h"
+#include "app/SegnaliUscita.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 namespace gascal::cli {
 
 namespace {
-
-volatile std::sig_atomic_t interrotto = 0;
-
-void SuInterruzione(int)
-{
-    interrotto = 1;
-}
 
 // The window of the tool: prints the step numbers, each status text as it
 // changes and each log line, answers the lists from the options, and
@@ -76,19 +72,6 @@ private:
     QString m_stato;
 };
 
-QString TestoRisultato(const SequenzaTaratura &seq, qint32 r)
-{
-    switch (r) {
-    case SequenzaTaratura::Fermato: return seq.Testo(7);
-    case SequenzaTaratura::GiriBassi:
-    case SequenzaTaratura::MotoreFermo: return seq.Testo(15);
-    case SequenzaTaratura::Comunicazione: return seq.Testo(12);
-    case SequenzaTaratura::FuoriTolleranza: return seq.Testo(13);
-    case SequenzaTaratura::CambioCarburante: return seq.Testo(16);
-    default: return QStringLiteral("the calibration line was not written");
-    }
-}
-
 } // namespace
 
 int ComandoAutotune(SessioneCli &s, int timeoutSec, const OpzioniAutotune &o)
@@ -135,14 +118,17 @@ int ComandoAutotune(SessioneCli &s, int timeoutSec, const OpzioniAutotune &o)
     seq.FileParaTun = o.profilo.isEmpty() ? ctx.imp.FileParaTun : o.profilo;
     seq.Didascalia = ctx.Titolo() + QStringLiteral(" - ") + Impostazioni::Versione();
 
-    // Ctrl+C is Stop; Enter (or --accept) accepts once the acceptance is awaited.
-    interrotto = 0;
-    auto vecchio = std::signal(SIGINT, SuInterruzione);
+    // Ctrl+C, SIGTERM and SIGHUP are Stop; Enter (or --accept) accepts once
+    // the acceptance is awaited.
+    int segnale = 0;
     QTimer sorveglianza;
     sorveglianza.setInterval(50);
     QObject::connect(&sorveglianza, &QTimer::timeout, [&] {
-        if (interrotto)
+        if (SegnaliUscita::Ricevuto() != 0) {
+            segnale = SegnaliUscita::Ricevuto();
+            SegnaliUscita::Azzera();
             seq.Ferma();
+        }
         if (vista.attendeAccept && o.accetta)
             seq.Accetta(-1);
     });
@@ -168,15 +154,27 @@ int ComandoAutotune(SessioneCli &s, int timeoutSec, const OpzioniAutotune &o)
     ctx.stato.StatoProgramma = StatoApp::Autotuning;
     seq.TaraturaAvvio();
     sorveglianza.stop();
-    std::signal(SIGINT, vecchio);
 
     const qint32 r = seq.UltimoRisultato();
-    if (r == 0 && seq.RettaScritta() && ctx.stato.ErroreComunicazione == 0) {
+    if (r == SequenzaTaratura::Completato) {
         Stampa(QStringLiteral("result 0: gas correction %1 us, calibration line written")
                    .arg(ctx.Valore(Contesto::RecComandi, 5)));
         return 0;
     }
-    Errore(QStringLiteral("result %1: %2").arg(r).arg(TestoRisultato(seq, r)));
+    QString testo = seq.TestoRisultato(r);
+    if (segnale != 0)
+        testo += QStringLiteral(" (%1)").arg(QString::fromLatin1(SegnaliUscita::Nome(segnale)));
+    Errore(QStringLiteral("result %1: %2").arg(r).arg(testo));
+    if (!seq.TestoRipristino().isEmpty())
+        Errore(seq.TestoRipristino());
+    // A restore that could not reach the ECU is tried again when it answers.
+    if (ctx.ripristino.Aperto() || QFileInfo::exists(ctx.ripristino.PercorsoEcu())) {
+        if (s.RipristinaAlRitorno(timeoutSec))
+            Errore(QStringLiteral("the ECU is back as it was before the autotuning"));
+        else
+            Errore(QStringLiteral("the ECU could not be put back: the journal %1 stays, and the next connection to this ECU puts it back")
+                       .arg(QDir::toNativeSeparators(ctx.ripristino.PercorsoEcu())));
+    }
     return 1;
 }
 

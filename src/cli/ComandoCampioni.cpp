@@ -2,6 +2,7 @@
 #include "Console.h"
 #include "SessioneCli.h"
 #include "app/Orologio.h"
+#include "app/SegnaliUscita.h"
 #include "ecu/SequenzeBlocchi.h"
 #include "interp/FileCampioni.h"
 #include "interp/Interpolazione.h"
@@ -89,17 +90,23 @@ int ComandoCampioniLive(SessioneCli &s, int timeoutSec, const OpzioniCampioni &o
     Interpolazione modello(ctx);
     modello.ImpostaFileMemo(destinazione);
     modello.Percentuale = o.percentuale;
-    ModoInterpolazione::Entra(ctx);
-    if (!ScriviConfigurazione(ctx)) {
-        Errore(QStringLiteral("the ECU could not be switched to interpolation mode"));
+    if (!ModoInterpolazione::Entra(ctx))
         return 1;
-    }
+    const bool inModo = ScriviConfigurazione(ctx);
+    if (!inModo)
+        Errore(QStringLiteral("the ECU could not be switched to interpolation mode"));
 
     SequenzeBlocchi letture(ctx);
     const double inizio = TimerApi_uSec();
     const double fine = inizio + o.secondi * 1e6;
-    bool collegato = true;
+    bool collegato = inModo;
+    int segnale = 0;
     for (int n = 0; collegato; ++n) {
+        if ((segnale = SegnaliUscita::Ricevuto()) != 0) {
+            SegnaliUscita::Azzera();
+            Errore(QStringLiteral("stopped by %1").arg(QString::fromLatin1(SegnaliUscita::Nome(segnale))));
+            break;
+        }
         const double prossimo = inizio + n * Ciclo_usec;
         if (prossimo >= fine)
             break;
@@ -112,19 +119,28 @@ int ComandoCampioniLive(SessioneCli &s, int timeoutSec, const OpzioniCampioni &o
         if (collegato && n % 2 == 0)
             modello.Aggiorna({o.bezier, o.senzaBenzina, o.stabilitaMs});
     }
-    if (!collegato)
+    if (!collegato && inModo)
         Errore(QStringLiteral("reading the live data failed: sampling stopped"));
 
-    ModoInterpolazione::Esci(ctx);
-    const bool ripristinato = ScriviConfigurazione(ctx);
-    if (!ripristinato)
-        Errore(QStringLiteral("the ECU's pressure sensor and end-of-gas settings could not be restored"));
-    if (!modello.SalvaMemo(&errore)) {
+    // The samples are kept first: they are the user's work.
+    const bool salvati = !inModo || modello.SalvaMemo(&errore);
+    if (!salvati)
         Errore(errore);
-        return 1;
+    ModoInterpolazione::Esci(ctx);
+    bool ripristinato = false;
+    const QString esito = ModoInterpolazione::Ripristina(ctx, &ripristinato);
+    if (ripristinato) {
+        Stampa(esito);
+    } else {
+        Errore(esito);
+        ripristinato = s.RipristinaAlRitorno(timeoutSec);
+        if (!ripristinato)
+            Errore(QStringLiteral("the ECU's pressure sensor and end-of-gas settings could not be restored: "
+                                  "the next connection to this ECU puts them back"));
     }
-    StampaTabelle(ctx.campioni);
-    return collegato && ripristinato ? 0 : 1;
+    if (inModo && salvati)
+        StampaTabelle(ctx.campioni);
+    return collegato && ripristinato && salvati && segnale == 0 ? 0 : 1;
 }
 
 } // namespace gascal::cli

@@ -5,7 +5,13 @@
 #include "mapfile/Identita.h"
 #include "mapfile/RicercaEcu.h"
 
+#include "app/Orologio.h"
+#include "app/SegnaliUscita.h"
+
+#include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace gascal::cli {
 
@@ -76,7 +82,31 @@ bool SessioneCli::CercaEcu(int secondi, bool accettaPiuNuovo)
                         Identita::FormatVersione(ctx.imp.FirmwareAtteso)));
         return false;
     }
+    const QString ripristino = ctx.ripristino.RipristinaPendente();
+    if (!ripristino.isEmpty())
+        Errore(ripristino);
     return true;
+}
+
+bool SessioneCli::RipristinaAlRitorno(int secondi)
+{
+    const QString percorso = ctx.ripristino.PercorsoEcu();
+    ctx.ripristino.Rilascia();
+    const double fine = TimerApi_uSec() + secondi * 1e6;
+    while (QFileInfo::exists(percorso) && TimerApi_uSec() < fine && SegnaliUscita::Ricevuto() == 0) {
+        Errore(QStringLiteral("waiting for the ECU to answer again to put it back..."));
+        ctx.stato.ErroreComunicazione = 1;
+        ctx.stato.StatoProgramma = StatoApp::Ricerca;
+        const int resto = static_cast<int>((fine - TimerApi_uSec()) / 1e6);
+        if (!CercaEcu(std::max(resto, 1), true))
+            continue;
+        if (ctx.ripristino.PercorsoEcu() != percorso) {
+            Errore(QStringLiteral("another ECU answered: %1 is kept for its own ECU")
+                       .arg(QDir::toNativeSeparators(percorso)));
+            return false;
+        }
+    }
+    return !QFileInfo::exists(percorso);
 }
 
 } // namespace gascal::cli

@@ -22,7 +22,13 @@ public:
     // False, with the reason printed, when no ECU was read, when it has no
     // firmware, or (unless `accettaPiuNuovo`) when its firmware is newer than
     // this program's.
+    // A restore journal left for the ECU found is put back first, and told.
     bool CercaEcu(int secondi, bool accettaPiuNuovo);
+
+    // After a run whose restore could not reach the ECU (a pulled cable, a
+    // power cut): waits up to `secondi` for it to answer again and puts its
+    // journal back. True when nothing is left to put back.
+    bool RipristinaAlRitorno(int secondi);
 
     ServiziUiScriptati ui;
     Contesto ctx;

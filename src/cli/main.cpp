@@ -4,6 +4,8 @@
 #include "interp/Interpolazione.h"
 
 #include <QCommandLineParser>
+#include "app/SegnaliUscita.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 
@@ -71,6 +73,8 @@ int Uso(const QString &errore)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // A signal stops what runs through its normal end, so that the ECU is put back.
+    gascal::SegnaliUscita::Installa();
     QCoreApplication::setApplicationName(QStringLiteral("gascal-cli"));
 
     QCommandLineParser p;

@@ -316,8 +316,8 @@ void FrmInterpola::Ridimensiona(QSize nuova)
 
 void FrmInterpola::closeEvent(QCloseEvent *evento)
 {
-    const int testo = ModoInterpolazione::Esci(m_ctx);
-    m_ctx.ui.Messaggio(Testo(testo), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Informazione);
+    // The frame puts the ECU back as soon as it can, and says so once it has.
+    ModoInterpolazione::Esci(m_ctx);
     evento->accept();
     emit chiusa();
 }

@@ -1,6 +1,7 @@
 #include "interp/ModoInterpolazione.h"
 
 #include "app/Contesto.h"
+#include "app/ServiziUi.h"
 
 namespace gascal::ModoInterpolazione {
 
@@ -13,6 +14,15 @@ constexpr int IndiceSensorePressione = 25;
 bool Entra(Contesto &ctx, const std::function<void()> &apri)
 {
     const bool fineGas = (ctx.Valore(Contesto::RecConfig, IndiceAbilitazioni) & MascheraFineGas) != 0;
+    // What closing puts back is on disk before anything is written.
+    const QString motivo = ctx.ripristino.Apri(
+        QStringLiteral("interpolation"),
+        {ctx.ripristino.Voce(Contesto::RecConfig,
+                             {{IndiceSensorePressione, 0}, {IndiceAbilitazioni, MascheraFineGas}})});
+    if (!motivo.isEmpty()) {
+        ctx.ui.Messaggio(motivo, ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Critica);
+        return false;
+    }
     ctx.imp.FineGasSalvato = fineGas ? 1 : 0;
     ctx.imp.CodiceMappaSalvato = ctx.Valore(Contesto::RecConfig, IndiceSensorePressione);
     CodaScrittura &coda = ctx.code.ValoriDaScrivere;
@@ -23,21 +33,27 @@ bool Entra(Contesto &ctx, const std::function<void()> &apri)
     if (apri)
         apri();
     ctx.stato.RichiediOperazione(7);
-    return fineGas;
+    return true;
 }
 
 int Esci(Contesto &ctx)
 {
-    const qint32 codice = ctx.imp.CodiceMappaSalvato;
-    const qint32 fineGas = ctx.imp.FineGasSalvato;
-    CodaScrittura &coda = ctx.code.ValoriDaScrivere;
-    if (codice >= 0)
-        coda.Aggiungi(codice, IndiceSensorePressione, 0);
-    if (fineGas >= 0)
-        coda.Aggiungi(fineGas, IndiceAbilitazioni, MascheraFineGas);
+    const int testo = ctx.imp.FineGasSalvato > 0 ? 3 : 2;
+    if (ctx.InterpolazioneAttiva)
+        ctx.stato.RipristinoRichiesto = 1;
     ctx.InterpolazioneAttiva = false;
-    ctx.stato.RichiediOperazione(7);
-    return fineGas > 0 ? 3 : 2;
+    return testo;
+}
+
+QString Ripristina(Contesto &ctx, bool *riuscito)
+{
+    const RipristinoEcu::Esito e = ctx.ripristino.Ripristina();
+    ctx.stato.RipristinoRichiesto = e.completo ? 0 : 1;
+    if (riuscito)
+        *riuscito = e.completo;
+    if (!e.completo)
+        return ctx.ripristino.Testo(e);
+    return ctx.diz.TestoSezione(QStringLiteral("[Frm_Interpola]"), ctx.imp.FineGasSalvato > 0 ? 3 : 2);
 }
 
 } // namespace gascal::ModoInterpolazione

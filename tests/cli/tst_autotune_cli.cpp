@@ -4,7 +4,9 @@
 #include "BancoEcu.h"
 #include "../autotune/ProfiloBreve.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QTimer>
 #include <QTest>
 
 #include <csignal>
@@ -88,22 +90,116 @@ private slots:
         }
     }
 
-    void ctrlCStopsAndRestores()
+    // Every way a run can end without the user's Accept, at the moments
+    // that matter: the ECU must hold again what it held before the run
+    // (records 2, 3, 4 and 6), and the journal must be gone.
+    void faultMatrixPutsTheEcuBack_data()
+    {
+        QTest::addColumn<QString>("momento");   // a printed line: "step N" or a status text
+        QTest::addColumn<QString>("guasto");
+        const QString gas = QStringLiteral("Switching to gas...");
+        const QString tara = QStringLiteral("Injector tare on gas: settling");
+        const QString minimo = QStringLiteral("Release the accelerator and let the engine idle.");
+        QTest::newRow("Ctrl+C at step 3") << QStringLiteral("step 3") << QStringLiteral("SIGINT");
+        QTest::newRow("SIGTERM at step 2") << QStringLiteral("step 2") << QStringLiteral("SIGTERM");
+        QTest::newRow("SIGTERM on gas") << tara << QStringLiteral("SIGTERM");
+        QTest::newRow("SIGHUP at step 6") << minimo << QStringLiteral("SIGHUP");
+        QTest::newRow("cable pulled at step 3") << QStringLiteral("step 3") << QStringLiteral("unplug");
+        QTest::newRow("cable pulled on gas") << tara << QStringLiteral("unplug");
+        QTest::newRow("cable pulled at step 6") << minimo << QStringLiteral("unplug");
+        QTest::newRow("power cut while switching to gas") << gas << QStringLiteral("power");
+        QTest::newRow("power cut on gas") << tara << QStringLiteral("power");
+        QTest::newRow("power cut at step 6") << minimo << QStringLiteral("power");
+        QTest::newRow("PrjCom killed on gas") << tara << QStringLiteral("prjcom");
+        QTest::newRow("line download refused after Accept") << QString() << QStringLiteral("refuse50");
+    }
+    void faultMatrixPutsTheEcuBack()
+    {
+        QFETCH(QString, momento);
+        QFETCH(QString, guasto);
+        BancoEcu b;
+        const bool rifiuta = guasto == QLatin1String("refuse50");
+        QStringList opzioniEcu{QStringLiteral("--time-scale"), QStringLiteral("10")};
+        if (rifiuta)
+            opzioniEcu << QStringLiteral("--refuse") << QStringLiteral("50");
+        QVERIFY(b.AvviaEcu(opzioniEcu, true));
+        const auto foto = [&b] {
+            QStringList f;
+            for (int k : {0, 2, 5})
+                f << QString::number(b.ValoreEcu(2, k));
+            for (int n : {3, 4, 6})
+                f << b.Controllo(QStringLiteral("block %1").arg(n));
+            return f;
+        };
+        const QStringList prima = foto();
+        Esecuzione e;
+        bool fatto = rifiuta;
+        QStringList opzioni{QStringLiteral("--fuel"), QStringLiteral("lpg"), QStringLiteral("--timeout"), QStringLiteral("20")};
+        if (rifiuta)
+            opzioni << QStringLiteral("--accept");
+        Avvia(b, e, opzioni,
+              [&](const QString &riga) {
+                  if (riga == QLatin1String("step 4"))
+                      b.Controllo(QStringLiteral("rpm 2500"));
+                  else if (riga == QLatin1String("step 6"))
+                      b.Controllo(QStringLiteral("rpm 800"));
+                  if (fatto || !riga.startsWith(momento))
+                      return;
+                  fatto = true;
+                  const pid_t pid = static_cast<pid_t>(e.p.processId());
+                  if (guasto == QLatin1String("SIGINT"))
+                      ::kill(pid, SIGINT);
+                  else if (guasto == QLatin1String("SIGTERM"))
+                      ::kill(pid, SIGTERM);
+                  else if (guasto == QLatin1String("SIGHUP"))
+                      ::kill(pid, SIGHUP);
+                  else if (guasto == QLatin1String("prjcom"))
+                      QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), b.Percorso(QStringLiteral("PrjCom"))});
+                  else if (guasto == QLatin1String("unplug")) {
+                      b.Controllo(QStringLiteral("unplug"));
+                      QTimer::singleShot(3000, [&b] { b.Controllo(QStringLiteral("plug")); });
+                  } else if (guasto == QLatin1String("power")) {
+                      b.Controllo(QStringLiteral("power off"));
+                      QTimer::singleShot(2000, [&b] { b.Controllo(QStringLiteral("power on")); });
+                  }
+              });
+        QCOMPARE(Fine(e, 150000), 1);
+        QVERIFY2(fatto, qPrintable(e.out));
+        QVERIFY2(!e.out.contains(QStringLiteral("result 0")), qPrintable(e.out));
+        QVERIFY2(e.err.contains(QStringLiteral("result ")), qPrintable(e.err));
+        QTest::qWait(300);
+        QCOMPARE(foto(), prima);
+        QVERIFY2(QDir(b.Percorso(QStringLiteral("Data"))).entryList({QStringLiteral("restore_*")}).isEmpty(),
+                 qPrintable(e.err));
+        QVERIFY(b.Controllo(QStringLiteral("state")).contains(QStringLiteral("tuning=0")));
+    }
+
+    // A run killed outright leaves its journal: the next command that finds
+    // the ECU puts it back and says what it put back.
+    void journalOfAKilledRunIsRestoredByTheNextInfo()
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu({QStringLiteral("--time-scale"), QStringLiteral("10")}, true));
+        const QString blocco3 = b.Controllo(QStringLiteral("block 3"));
         Esecuzione e;
-        Avvia(b, e, {QStringLiteral("--fuel"), QStringLiteral("lpg"), QStringLiteral("--injector"),
-                     QStringLiteral("Rail 2 ohm - fast")},
-              [&e](const QString &riga) {
-                  if (riga == QLatin1String("step 3"))
-                      ::kill(static_cast<pid_t>(e.p.processId()), SIGINT);
-              });
-        QCOMPARE(Fine(e), 1);
-        QVERIFY2(e.err.contains(QStringLiteral("result 1:")), qPrintable(e.err));
-        const QString stato = b.Controllo(QStringLiteral("state"));
-        QVERIFY2(stato.contains(QStringLiteral("tuning=0")) && stato.contains(QStringLiteral("fuel=petrol")),
-                 qPrintable(stato));
+        Avvia(b, e, {QStringLiteral("--fuel"), QStringLiteral("lpg")}, [&](const QString &riga) {
+            if (riga == QLatin1String("step 4"))
+                b.Controllo(QStringLiteral("rpm 2500"));
+            else if (riga.startsWith(QLatin1String("Injector tare on gas")))
+                ::kill(static_cast<pid_t>(e.p.processId()), SIGKILL);
+        });
+        QCOMPARE(Fine(e), -1);
+        QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), b.Percorso(QStringLiteral("PrjCom"))});
+        QVERIFY(b.Controllo(QStringLiteral("state")).contains(QStringLiteral("tuning=1")));
+        QCOMPARE(QDir(b.Percorso(QStringLiteral("Data"))).entryList({QStringLiteral("restore_*")}).size(), 1);
+
+        const EsitoCli info = b.Cli({QStringLiteral("info")});
+        QCOMPARE(info.codice, 0);
+        QVERIFY2(info.err.contains(QStringLiteral("The last autotuning on this ECU did not end")), qPrintable(info.err));
+        QVERIFY2(info.err.contains(QStringLiteral("These settings were put back")), qPrintable(info.err));
+        QCOMPARE(b.Controllo(QStringLiteral("block 3")), blocco3);
+        QVERIFY(b.Controllo(QStringLiteral("state")).contains(QStringLiteral("tuning=0")));
+        QVERIFY(QDir(b.Percorso(QStringLiteral("Data"))).entryList({QStringLiteral("restore_*")}).isEmpty());
     }
 };
 

@@ -3,6 +3,10 @@
 #include "ProgrammaProva.h"
 
 #include "link/Collegamento.h"
+#include "interp/ModoInterpolazione.h"
+#include "app/SegnaliUscita.h"
+
+#include <QFileInfo>
 
 #include <QTest>
 
@@ -40,6 +44,63 @@ private slots:
         QVERIFY(p.AttendiStato(StatoApp::Connesso, 20000));
         QCOMPARE(p.ui.Testi().size(), 2);
         QVERIFY(!p.frame->Chiuso());
+    }
+    // The program closed (by its close box or a signal) with the
+    // interpolation window open puts the ECU back before it goes, and says
+    // so only once it has; a journal found at a connection is put back and told.
+    void closingWithInterpolationOpenPutsTheEcuBack_data()
+    {
+        QTest::addColumn<bool>("segnale");
+        QTest::newRow("close box") << false;
+        QTest::newRow("SIGTERM") << true;
+    }
+    void closingWithInterpolationOpenPutsTheEcuBack()
+    {
+        QFETCH(bool, segnale);
+        ProgrammaProva p;
+        QCOMPARE(p.AvviaEcu(), QString());
+        QVERIFY(p.AvviaProgramma());
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
+        const qint32 sensore = p.ctx.Valore(gascal::Contesto::RecConfig, 25);
+        QVERIFY(gascal::ModoInterpolazione::Entra(p.ctx));
+        p.frame->MostraInterpolazione();
+        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta == 0, 10000);
+        QCOMPARE(p.ctx.Valore(gascal::Contesto::RecConfig, 25), 0);
+        const QString giornale = p.ctx.ripristino.PercorsoEcu();
+        QVERIFY(QFileInfo::exists(giornale));
+
+        if (segnale) {
+            gascal::SegnaliUscita::Installa();
+            ::raise(SIGTERM);
+        }
+        else
+            p.frame->close();
+        QTRY_VERIFY_WITH_TIMEOUT(p.frame->Chiuso(), 15000);
+        const QString chiusura = p.ctx.diz.TestoSezione(QStringLiteral("[Frm_Interpola]"), p.ctx.imp.FineGasSalvato > 0 ? 3 : 2);
+        QVERIFY2(p.ui.Testi().contains(chiusura), qPrintable(p.ui.Testi().join('|')));
+        QCOMPARE(p.banco.ValoreEcu(gascal::Contesto::RecConfig, 25), sensore);
+        QVERIFY(!QFileInfo::exists(giornale));
+    }
+
+    void journalFoundAtAConnectionIsPutBackAndTold()
+    {
+        ProgrammaProva p;
+        QCOMPARE(p.AvviaEcu(), QString());
+        QVERIFY(p.AvviaProgramma());
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
+        const qint32 sensore = p.ctx.Valore(gascal::Contesto::RecConfig, 25);
+        QVERIFY(gascal::ModoInterpolazione::Entra(p.ctx));
+        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta == 0, 10000);
+        // As if the program had died here: the mode is forgotten, the file stays.
+        p.ctx.ripristino.Rilascia();
+        p.ctx.InterpolazioneAttiva = false;
+        p.ctx.stato.ErroreComunicazione = 1;
+        QTRY_VERIFY_WITH_TIMEOUT(!p.ui.Testi().isEmpty(), 20000);
+        QVERIFY2(p.ui.Testi().last().contains(QStringLiteral("did not end")), qPrintable(p.ui.Testi().last()));
+        QVERIFY(p.ui.Testi().last().contains(QStringLiteral("pressure")) || p.ui.Testi().last().contains(QStringLiteral("sensor")));
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
+        QCOMPARE(p.ctx.Valore(gascal::Contesto::RecConfig, 25), sensore);
+        QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
     }
 };
 

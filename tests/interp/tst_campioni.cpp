@@ -4,7 +4,6 @@
 #include "app/ServiziUiScriptati.h"
 #include "interp/FileCampioni.h"
 #include "interp/Interpolazione.h"
-#include "interp/ModoInterpolazione.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -181,38 +180,6 @@ private slots:
         QCOMPARE(p.ctx.campioni[T::BeM][3], 2100);
         modello.Aggiorna({});
         QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
-    }
-
-    void modoInterpolazione()
-    {
-        Programma p;
-        p.ctx.TabMsg[3].Valori[12] = 5; // end-of-gas on, emergency start on
-        p.ctx.TabMsg[3].Valori[25] = 2;
-        QVERIFY(ModoInterpolazione::Entra(p.ctx));
-        QVERIFY(p.ctx.InterpolazioneAttiva);
-        QCOMPARE(p.ctx.imp.FineGasSalvato, 1);
-        QCOMPARE(p.ctx.imp.CodiceMappaSalvato, 2);
-        QCOMPARE(p.ctx.stato.OperazioneRichiesta, 7);
-        auto voci = p.ctx.code.ValoriDaScrivere.Voci();
-        QCOMPARE(voci.size(), 2);
-        QCOMPARE(voci[0].Indice, 12); QCOMPARE(voci[0].Maschera, 1); QCOMPARE(voci[0].Valore, 0);
-        QCOMPARE(voci[1].Indice, 25); QCOMPARE(voci[1].Maschera, 0); QCOMPARE(voci[1].Valore, 0);
-
-        // The write has run.
-        p.ctx.code.ValoriDaScrivere.Consuma(2);
-        p.ctx.stato.OperazioneRichiesta = 0;
-        QCOMPARE(ModoInterpolazione::Esci(p.ctx), 3);
-        QVERIFY(!p.ctx.InterpolazioneAttiva);
-        QCOMPARE(p.ctx.stato.OperazioneRichiesta, 7);
-        voci = p.ctx.code.ValoriDaScrivere.Voci();
-        QCOMPARE(voci.size(), 2);
-        QCOMPARE(voci[0].Indice, 25); QCOMPARE(voci[0].Valore, 2); QCOMPARE(voci[0].Maschera, 0);
-        QCOMPARE(voci[1].Indice, 12); QCOMPARE(voci[1].Valore, 1); QCOMPARE(voci[1].Maschera, 1);
-
-        // Nothing kept (the mode was never entered): nothing is written back.
-        Programma q;
-        QCOMPARE(ModoInterpolazione::Esci(q.ctx), 2);
-        QVERIFY(q.ctx.code.ValoriDaScrivere.Vuota());
     }
 };
 

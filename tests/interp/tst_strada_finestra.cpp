@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QTest>
 
@@ -79,8 +80,11 @@ private slots:
         // Closing restores the ECU's sensor and end-of-gas management.
         f->close();
         QVERIFY(!p.ctx.InterpolazioneAttiva);
+        // The message comes once the ECU was read back holding its settings.
+        QVERIFY(!p.ui.Testi().contains(p.ctx.diz.TestoSezione(FrmInterpola::Sezione, 3)));
+        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.RipristinoRichiesto == 0 && p.ctx.stato.OperazioneRichiesta == 0, 10000);
         QVERIFY(p.ui.Testi().contains(p.ctx.diz.TestoSezione(FrmInterpola::Sezione, 3)));
-        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta == 0, 10000);
+        QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
         QCOMPARE(p.ctx.Valore(Contesto::RecConfig, 25), 1);
         QCOMPARE(p.ctx.Valore(Contesto::RecConfig, 12) & 1, 1);
         // The tables stay in Memo.ini for the next run.

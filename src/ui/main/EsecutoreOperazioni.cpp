@@ -1,5 +1,7 @@
 #include "ui/main/EsecutoreOperazioni.h"
 
+#include "interp/ModoInterpolazione.h"
+
 #include "app/Contesto.h"
 #include "app/FileSistema.h"
 #include "app/ServiziUi.h"
@@ -48,6 +50,17 @@ bool EsecutoreOperazioni::CaricaMappa(bool &segnalato)
     m_frame.Attesa()->StatoMessaggio = FrmWait::MappaScritta;
     s.FileDefOffline.clear();
     return true;
+}
+
+void EsecutoreOperazioni::EseguiRipristino()
+{
+    m_frame.Attesa()->MostraAttivita();
+    bool riuscito = false;
+    const QString testo = ModoInterpolazione::Ripristina(m_ctx, &riuscito);
+    m_frame.AggiornaPaginaCorrente();
+    m_frame.Attesa()->Aggiorna();
+    m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
+                       riuscito ? ServiziUi::Icona::Informazione : ServiziUi::Icona::Critica);
 }
 
 void EsecutoreOperazioni::EseguiOperazione()

@@ -15,6 +15,8 @@ public:
 
     // Carries out OperazioneRichiesta and clears it.
     void EseguiOperazione();
+    // Puts the restore journal back (the interpolation closed) and tells how it went.
+    void EseguiRipristino();
 
 private:
     // True when the file was written; `segnalato` when a failure was already told.

@@ -9,6 +9,7 @@
 #include "app/FileSistema.h"
 #include "interp/FileCampioni.h"
 #include "interp/FrmInterpola.h"
+#include "app/SegnaliUscita.h"
 #include "mapfile/RicercaEcu.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
@@ -266,6 +267,8 @@ void MDIFrm::Timer1_Timer()
             ricerca.VerificaFirmware(m_ctx.imp.FirmwareAtteso,
                                      m_ctx.TabMsg.value(Contesto::RecIdentita).Immagine);
         m_frmWait->Aggiorna();
+        if (s.StatoProgramma == StatoApp::Connesso)
+            RipristinaPendente();
     } else if (s.AutotuningRichiesto == 1) {
         s.AutotuningRichiesto = 0;
         s.StatoProgramma = StatoApp::Autotuning;
@@ -274,6 +277,11 @@ void MDIFrm::Timer1_Timer()
         s.StatoProgramma = StatoApp::Offline;
         setWindowTitle(windowTitle() + QStringLiteral("  - [OFFLINE]"));
     } else if (s.UscitaRichiesta == 1) {
+        // What the program changed in the ECU goes back before the window goes.
+        if (m_frmInterpola && m_frmInterpola->isVisible())
+            m_frmInterpola->close();
+        if (s.RipristinoRichiesto == 1 && s.StatoProgramma == StatoApp::Connesso)
+            m_esecutore->EseguiRipristino();
         s.StatoProgramma = StatoApp::Chiusura;
         Scarica();
     }
@@ -281,7 +289,14 @@ void MDIFrm::Timer1_Timer()
     switch (s.StatoProgramma) {
     case StatoApp::Connesso:
         m_frmWait->NascondiGo();
-        if (s.OperazioneRichiesta != 0) {
+        if (s.RipristinoRichiesto == 1) {
+            s.StatoProgramma = StatoApp::Operazione;
+            AbilitaFinestre(false);
+            m_esecutore->EseguiRipristino();
+            AbilitaFinestre(true);
+            if (s.StatoProgramma == StatoApp::Operazione)
+                s.StatoProgramma = StatoApp::Connesso;
+        } else if (s.OperazioneRichiesta != 0) {
             s.StatoProgramma = StatoApp::Operazione;
             AbilitaFinestre(false);
             m_esecutore->EseguiOperazione();
@@ -359,6 +374,11 @@ void MDIFrm::Timer2_Timer()
     if (m_occupato2 || m_chiuso)
         return;
     m_occupato2 = true;
+    if (SegnaliUscita::Ricevuto() != 0) {
+        // A signal ends the program the way the close box does.
+        SegnaliUscita::Azzera();
+        RichiediUscita();
+    }
     m_frmBar->AggiornaVisualizzazioni();
     m_frmBar->VisualizzaStatoCommutatore();
     if (m_ctx.stato.PaginaCorrente == PagConfig2)
@@ -486,6 +506,21 @@ void MDIFrm::Scarica()
     close();
 }
 
+void MDIFrm::RichiediUscita()
+{
+    // A run of the autotuning stops first: its restore runs, then Timer1 closes.
+    if (m_frmAutotuning)
+        m_frmAutotuning->Sequenza().Ferma();
+    m_ctx.stato.UscitaRichiesta = 1;
+}
+
+void MDIFrm::RipristinaPendente()
+{
+    const QString testo = m_ctx.ripristino.RipristinaPendente();
+    if (!testo.isEmpty())
+        m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
+}
+
 void MDIFrm::closeEvent(QCloseEvent *evento)
 {
     if (m_chiuso) {
@@ -496,8 +531,7 @@ void MDIFrm::closeEvent(QCloseEvent *evento)
         // The user's close box: the next Timer1 tick closes, once no
         // transaction is waiting.
         evento->ignore();
-        m_ctx.stato.UscitaRichiesta = 1;
-        Timer2->stop();
+        RichiediUscita();
         return;
     }
     Timer1->stop();

@@ -85,6 +85,10 @@ public:
     // The autotuning sequence, run by Timer1 in state 7; without it the state
     // goes straight back to connected.
     std::function<void()> TaraturaAvvio;
+    // The close box, a signal: stops a run of the autotuning, then closes.
+    void RichiediUscita();
+    // A restore journal left for the ECU just found is put back, and told.
+    void RipristinaPendente();
     // The live refresh of the interpolation window, called by Timer2.
     std::function<void()> AggiornaInterpolazione;
     // Opens the interpolation window (created on first use), non-modal and
