@@ -3,6 +3,7 @@
 #include "ControlCommands.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QSocketNotifier>
@@ -31,10 +32,14 @@ bool ControlChannel::open(const QString &path, QString *error)
         connect(m_stdin, &QSocketNotifier::activated, this, &ControlChannel::onStdinReadable);
         return true;
     }
+    // A relative path is taken from the current folder, as any other path
+    // on the command line (a bare name would otherwise land in the
+    // temporary folder).
+    const QString socketPath = QFileInfo(path).absoluteFilePath();
     m_server = new QLocalServer(this);
-    QLocalServer::removeServer(path);   // a socket left by an earlier run
-    if (!m_server->listen(path)) {
-        *error = QStringLiteral("cannot listen on %1: %2").arg(path, m_server->errorString());
+    QLocalServer::removeServer(socketPath);   // a socket left by an earlier run
+    if (!m_server->listen(socketPath)) {
+        *error = QStringLiteral("cannot listen on %1: %2").arg(socketPath, m_server->errorString());
         return false;
     }
     connect(m_server, &QLocalServer::newConnection, this, &ControlChannel::onNewConnection);

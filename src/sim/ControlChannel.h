@@ -10,9 +10,9 @@ class QLocalSocket;
 class QSocketNotifier;
 
 // Carries control lines to ControlCommands and their answers back: either
-// a local socket at a path (any number of clients, each line answered on
-// its own connection) or, for the path "-", standard input with the
-// answers on standard output. "quit" answers and then ends the event loop.
+// a local socket at a path, a relative one taken from the current folder
+// (any number of clients, each line answered on its own connection) or,
+// for the path "-", standard input with the answers on standard output. "quit" answers and then ends the event loop.
 class ControlChannel : public QObject
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "EngineConstants.h"
 #include "EngineModel.h"
+#include "Harness.h"
 #include "MemoryBlocks.h"
 #include "RoadCycle.h"
 
@@ -42,10 +43,12 @@ QString ControlCommands::execute(const QString &line, bool *quit)
     if (words.size() > 2)
         return error(QStringLiteral("too many words"));
 
-    if (cmd == QLatin1String("state") && arg.isEmpty())
-        return m_model.describe();
+    if (cmd == QLatin1String("state") && arg.isEmpty()) {
+        const bool plugged = !m_harness || m_harness->plugged();
+        return m_model.describe() + QStringLiteral(" line=%1").arg(plugged ? "plugged" : "unplugged");
+    }
     if (cmd == QLatin1String("help") && arg.isEmpty())
-        return QStringLiteral("commands: key on|off, rpm N, load PCT, tank PCT, temp C, fuel petrol|gas, flow PCT, offset US, boost MBAR, road [SECONDS], state, block N, quit");
+        return QStringLiteral("commands: key on|off, rpm N, load PCT, tank PCT, temp C, fuel petrol|gas, flow PCT, offset US, boost MBAR, road [SECONDS], unplug, plug, power off|on, state, block N, quit");
     if (cmd == QLatin1String("quit") && arg.isEmpty()) {
         *quit = true;
         return QStringLiteral("bye");
@@ -56,9 +59,26 @@ QString ControlCommands::execute(const QString &line, bool *quit)
         m_model.setKey(arg == QLatin1String("on"));
         return ok;
     }
+    if ((cmd == QLatin1String("plug") || cmd == QLatin1String("unplug")) && arg.isEmpty()) {
+        if (!m_harness)
+            return error(QStringLiteral("no line to %1").arg(cmd));
+        m_harness->setPlugged(cmd == QLatin1String("plug"));
+        return ok;
+    }
+    if (cmd == QLatin1String("power")) {
+        if (arg != QLatin1String("on") && arg != QLatin1String("off"))
+            return error(QStringLiteral("power on|off"));
+        if (!m_harness)
+            return error(QStringLiteral("no line to power"));
+        m_harness->setPowered(arg == QLatin1String("on"));
+        m_model.setPowered(arg == QLatin1String("on"));
+        return ok;
+    }
     if (cmd == QLatin1String("fuel")) {
         if (arg != QLatin1String("gas") && arg != QLatin1String("petrol"))
             return error(QStringLiteral("fuel petrol|gas"));
+        if (!m_model.powered())
+            return error(QStringLiteral("the ECU is powered off"));
         m_model.requestFuel(arg == QLatin1String("gas"));
         return ok;
     }

@@ -3,6 +3,7 @@
 #include <QString>
 
 class EngineModel;
+class Harness;
 class MemoryBlocks;
 class RoadCycle;
 
@@ -17,7 +18,14 @@ class RoadCycle;
 //   road [SECONDS]    drives the road cycle once, SECONDS a point (default 4)
 //   flow PCT          the gas injectors' true flow, percent of nominal (50..150)
 //   offset US         the gas installation's fixed offset (-1000..1000 us)
-//   state             the main engine values on one line
+//   unplug, plug      pulls the adapter's cable and puts it back: the line
+//                     is silent meanwhile, the ECU runs on
+//   power off|on      cuts the ECU's supply behind a plugged adapter and
+//                     gives it back: the line is silent meanwhile, and the
+//                     ECU wakes up with its settings but on petrol, out of
+//                     any mode (EngineModel::setPowered)
+//   state             the main engine values on one line, with the power
+//                     and the cable
 //   block N           the data bytes of block N (record number 0..6) in hex
 //   help              the list of commands
 //   quit              ends ecusim
@@ -31,6 +39,8 @@ public:
     {
     }
     void setRoadCycle(RoadCycle *cycle) { m_road = cycle; }
+    // Without a harness "plug", "unplug" and "power" are refused.
+    void setHarness(Harness *harness) { m_harness = harness; }
 
     // The answer line (without a line end); quit is set by "quit".
     QString execute(const QString &line, bool *quit);
@@ -39,4 +49,5 @@ private:
     EngineModel &m_model;
     const MemoryBlocks *m_memory;
     RoadCycle *m_road = nullptr;
+    Harness *m_harness = nullptr;
 };

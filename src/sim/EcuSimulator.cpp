@@ -1,5 +1,6 @@
 #include "EcuSimulator.h"
 
+#include "Harness.h"
 #include "PseudoTerminal.h"
 #include "ServiceHandler.h"
 
@@ -24,6 +25,11 @@ EcuSimulator::EcuSimulator(PseudoTerminal &line, ServiceHandler &handler, const 
 
 void EcuSimulator::onReceived(const QByteArray &bytes)
 {
+    if (silent()) {
+        log("lost on a silent line", bytes);
+        m_framer.clear();
+        return;
+    }
     const int discardedBefore = m_framer.discardedBytes();
     const QList<QByteArray> requests = m_framer.feed(bytes);
     if (m_verbose && m_framer.discardedBytes() != discardedBefore)
@@ -59,11 +65,28 @@ void EcuSimulator::send(const QByteArray &answer)
         m_line.write(answer);
         return;
     }
-    // Equal delays keep the answers in the order of their requests.
-    QTimer::singleShot(m_delayMs, this, [this, answer] {
+    // Equal delays keep the answers in the order of their requests. An
+    // answer whose line went silent meanwhile is lost, even if the line is
+    // back by now.
+    const int sentOn = connection();
+    QTimer::singleShot(m_delayMs, this, [this, answer, sentOn] {
+        if (silent() || connection() != sentOn) {
+            log("lost on a silent line", answer);
+            return;
+        }
         log("->", answer);
         m_line.write(answer);
     });
+}
+
+bool EcuSimulator::silent() const
+{
+    return m_harness && m_harness->silent();
+}
+
+int EcuSimulator::connection() const
+{
+    return m_harness ? m_harness->connection() : 0;
 }
 
 void EcuSimulator::log(const char *direction, const QByteArray &bytes) const

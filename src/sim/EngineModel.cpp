@@ -63,6 +63,23 @@ void EngineModel::start()
 
 void EngineModel::setKey(bool on) { m_key = on; }
 
+void EngineModel::setPowered(bool on)
+{
+    if (on == m_powered)
+        return;
+    m_powered = on;
+    // Either way the ECU's running state starts afresh: what was in it went
+    // with the supply (or is gone by the time the ECU wakes up).
+    m_switch = FuelSwitch();
+    m_endOfGasSeen = 0;
+    m_alarmMs = 0;
+    m_petrolDeferred = false;
+    m_memory.setByte(Block::State, L::State::Requested, C::FuelPetrol);
+    m_memory.setByte(Block::State, L::State::Confirmed, C::FuelPetrol);
+    m_memory.setByte(Block::State, L::State::Mode, 0);
+    writeLive();
+}
+
 void EngineModel::setTargetRpm(double rpm) { m_targetRpm = std::clamp(rpm, 0.0, C::MaxRpm); }
 
 void EngineModel::setLoad(double percent)
@@ -90,6 +107,8 @@ void EngineModel::setGasTemperature(double celsius) { m_tempC = std::clamp(celsi
 
 void EngineModel::requestFuel(bool gas)
 {
+    if (!m_powered)
+        return;   // the switch button of an ECU without supply does nothing
     m_switch.setRequest(gas);
     m_memory.setByte(Block::State, L::State::Requested, gas ? C::FuelGas : C::FuelPetrol);
 }
@@ -138,6 +157,8 @@ bool EngineModel::tuning() const
 // petrol request is held off until the mode ends, and then taken.
 void EngineModel::syncCommandBlock()
 {
+    if (!m_powered)
+        return;
     if (m_memory.byteAt(Block::State, L::State::Mode) & L::State::ModeStateRequest) {
         const bool gas = m_memory.byteAt(Block::State, L::State::Requested) == C::FuelGas;
         m_petrolDeferred = !gas && tuning() && m_switch.gasRequested() && m_switch.valveOpen();
@@ -158,7 +179,8 @@ void EngineModel::step(int dtMs)
     syncCommandBlock();
     moveEngine(dtMs / 1000.0);
 
-    m_switch.step(dtMs, switchSettings(), {running(), m_rpm, m_tempC, m_pressure});
+    if (m_powered)
+        m_switch.step(dtMs, switchSettings(), {running(), m_rpm, m_tempC, m_pressure});
     if (m_switch.endOfGasCount() != m_endOfGasSeen) {
         m_endOfGasSeen = m_switch.endOfGasCount();
         m_alarmMs = C::EndOfGasAlarmMs;
@@ -308,7 +330,7 @@ void EngineModel::writeLive()
         leds.thresholds[k] = m_memory.wordAt(Block::Config, L::Config::LevelThreshold0 + 2 * k);
     leds.alarm = m_alarmMs > 0;
     leds.faults = m_memory.byteAt(Block::State, L::State::Faults) != 0;
-    m_leds = SwitchLeds::word(leds);
+    m_leds = m_powered ? SwitchLeds::word(leds) : 0;
 
     const double manifold = manifoldMbar();
     // On sensor code 0 the pressure input reads the manifold-pressure sensor.
@@ -362,5 +384,6 @@ QString EngineModel::describe() const
         QStringLiteral("flow=%1").arg(m_installation.flowPct),
         QStringLiteral("offset_us=%1").arg(m_installation.offsetUs),
         QStringLiteral("leds=0x%1").arg(m_leds, 4, 16, QLatin1Char('0')),
+        QStringLiteral("power=%1").arg(m_powered ? "on" : "off"),
     }.join(QLatin1Char(' '));
 }

@@ -37,6 +37,14 @@ public:
     // The gas installation's error (PetrolEcu::Installation).
     void setGasFlow(double percent);   // 50..150
     void setGasOffset(double us);      // -1000..1000
+    // The ECU's supply. Off, the ECU does nothing: the gas valve closes and
+    // the car runs on petrol, and the ECU's running state is gone (the fuel
+    // request and the confirmed fuel back to petrol, the mode flags of the
+    // command block cleared: no state request, no tuning mode). Every other
+    // byte stays as last written: the ECU keeps its settings in memory that
+    // survives the supply, so it comes back with them.
+    void setPowered(bool on);
+    bool powered() const { return m_powered; }
     // Model seconds per second of wall time: each tick runs this many steps.
     void setTimeScale(int factor);
 
@@ -76,6 +84,7 @@ private:
     PetrolEcu m_petrolEcu;
     PetrolEcu::Installation m_installation;
     bool m_petrolDeferred = false;   // a petrol request held off by the tuning mode
+    bool m_powered = true;
     int m_timeScale = 1;
 
     bool m_key = true;

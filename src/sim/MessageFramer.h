@@ -22,6 +22,8 @@ public:
     // Bytes thrown away so far (garbage and stale partial messages).
     int discardedBytes() const { return m_discarded; }
     bool hasPartial() const { return !m_buffer.isEmpty(); }
+    // Forgets a partial message (the line went silent under it).
+    void clear() { m_buffer.clear(); }
 
 private:
     // Drops leading bytes until the buffer starts like a message; returns

@@ -20,6 +20,7 @@
 #include "EngineConstants.h"
 #include "EngineModel.h"
 #include "FaultInjector.h"
+#include "Harness.h"
 #include "MemoryBlocks.h"
 #include "PseudoTerminal.h"
 #include "RoadCycle.h"
@@ -96,6 +97,8 @@ int main(int argc, char *argv[])
         engine.setGasOffset(options.gasOffsetUs);
     engine.setTimeScale(options.timeScale);
     ControlCommands commands(engine, &memory);
+    Harness harness;
+    commands.setHarness(&harness);
     RoadCycle road(commands);
     commands.setRoadCycle(&road);
     ControlChannel control(commands);
@@ -113,6 +116,7 @@ int main(int argc, char *argv[])
     FaultInjector faults(options.dropEvery, options.corruptEvery);
     faults.setPowerCut(options.exitOnService, options.exitOnCount);
     EcuSimulator simulator(line, handler, faults, options.delayMs, options.verbose);
+    simulator.setHarness(&harness);
 
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app,
                      [](int) { QCoreApplication::quit(); });

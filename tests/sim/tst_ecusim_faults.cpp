@@ -1,11 +1,14 @@
 // ecusim's options: an ECU without firmware, another identity, and the
 // faults injected for tests of the link (dropped requests, spoiled
-// checksums, late answers, refused services), plus bad command lines.
+// checksums, late answers, refused services), the cable pulled and the
+// ECU's power cycled through the control channel, plus bad command lines.
 
 #include "EcuSimLine.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +35,9 @@ private slots:
     void extremeInputsAreRefused();
     void settingsWithLfAndByteOrderMark();
     void demoDrivesTheEngineByItself();
+    void lineGoesSilent_data();
+    void lineGoesSilent();
+    void relativeControlPath();
 };
 
 #define START(ecu)                                   \
@@ -223,6 +229,116 @@ void TestEcuSimFaults::demoDrivesTheEngineByItself()
     QCOMPARE(ecu.control(QStringLiteral("rpm 4321")), QStringLiteral("ok"));
     QTest::qWait(5000);
     QVERIFY(ecu.control(QStringLiteral("state")).contains(QStringLiteral("target=4321")));
+}
+
+void TestEcuSimFaults::lineGoesSilent_data()
+{
+    QTest::addColumn<QString>("cut");
+    QTest::addColumn<QString>("restore");
+    QTest::addColumn<QString>("silentField");
+    QTest::addColumn<bool>("runningStateKept");
+    QTest::newRow("cable pulled") << QStringLiteral("unplug") << QStringLiteral("plug")
+                                  << QStringLiteral("line=unplugged") << true;
+    QTest::newRow("power cycled") << QStringLiteral("power off") << QStringLiteral("power on")
+                                  << QStringLiteral("power=off") << false;
+}
+
+// Either fault silences the line both ways, an answer already on its way
+// included; the memory stays as written. Only a power cycle takes the ECU
+// off gas and out of tuning mode.
+void TestEcuSimFaults::lineGoesSilent()
+{
+    QFETCH(QString, cut);
+    QFETCH(QString, restore);
+    QFETCH(QString, silentField);
+    QFETCH(bool, runningStateKept);
+    constexpr int timeout = 3000;
+    EcuSimLine ecu({QStringLiteral("--delay-ms"), QStringLiteral("300")});
+    START(ecu);
+    const QByteArray mapRead = EcuSimLine::request(18, QByteArray::fromHex("00006E"));
+    auto data = [&](const QByteArray &request) {
+        const QByteArray a = ecu.exchange(request, timeout);
+        return a.mid(5, a.size() - 6);
+    };
+    auto written = [&](quint8 service, const QByteArray &bytes) {
+        return ecu.exchange(EcuSimLine::request(service, bytes), timeout).size() == 6;
+    };
+
+    // Settings changed without a store, then gas in tuning mode with a correction.
+    QByteArray config = data(EcuSimLine::request(14));
+    config[22] = char(0x34);
+    QVERIFY(written(17, config));
+    QByteArray map = data(mapRead);
+    map[0] = char(9);
+    QVERIFY(written(19, map));
+    QByteArray state = data(EcuSimLine::request(13));
+    QCOMPARE(state.size(), 7);
+    state[0] = char(3);                        // gas
+    state[2] = char(0x03);                     // state request and tuning mode
+    state[4] = char(0x20);                     // service flags
+    state[5] = char(0x80);                     // tuning correction 640 us
+    state[6] = char(0x02);
+    QVERIFY(written(16, state));
+    QTRY_VERIFY_WITH_TIMEOUT(ecu.control(QStringLiteral("state")).contains(QStringLiteral(" fuel=gas")), 5000);
+    const QString before = ecu.control(QStringLiteral("state"));
+    QVERIFY2(before.contains(QStringLiteral("tuning=1 ")) && before.endsWith(QStringLiteral("power=on line=plugged")),
+             qPrintable(before));
+
+    // A request whose answer is on its way when the line goes silent: the
+    // answer is lost, even though the line is back before it was due.
+    ecu.send(EcuSimLine::request(13));
+    QCOMPARE(ecu.control(cut), QStringLiteral("ok"));
+    QVERIFY2(ecu.control(QStringLiteral("state")).contains(silentField), qPrintable(silentField));
+    QCOMPARE(ecu.exchange(probe, 800).toHex(), QByteArray());
+    QCOMPARE(ecu.exchange(EcuSimLine::request(13), 800).toHex(), QByteArray());
+    // Meanwhile the car runs on, and the ECU's memory is there.
+    QCOMPARE(ecu.control(QStringLiteral("rpm 2000")), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(ecu.control(QStringLiteral("state")).contains(QStringLiteral(" rpm=2000")), 5000);
+    QCOMPARE(ecu.control(QStringLiteral("block 3")), QString::fromLatin1(config.toHex().toUpper()));
+    QCOMPARE(ecu.control(restore), QStringLiteral("ok"));
+    ecu.send(EcuSimLine::request(13));
+    QCOMPARE(ecu.control(cut), QStringLiteral("ok"));
+    QCOMPARE(ecu.control(restore), QStringLiteral("ok"));
+    QCOMPARE(ecu.readFor(800).toHex(), QByteArray());
+
+    // Back: the settings as last written, and the running state as the fault left it.
+    QCOMPARE(ecu.exchange(probe, timeout).toHex(), probeAnswer.toHex());
+    QCOMPARE(data(EcuSimLine::request(14)).toHex(), config.toHex());
+    QCOMPARE(data(mapRead).toHex(), map.toHex());
+    const QByteArray after = data(EcuSimLine::request(13));
+    QCOMPARE(after.mid(3).toHex(), state.mid(3).toHex());   // faults, service flags, correction
+    const QString now = ecu.control(QStringLiteral("state"));
+    QVERIFY2(now.endsWith(QStringLiteral("power=on line=plugged")), qPrintable(now));
+    if (runningStateKept) {
+        QCOMPARE(after.left(3).toHex(), QByteArray("030303"));
+        QVERIFY2(now.contains(QStringLiteral(" fuel=gas")) && now.contains(QStringLiteral("tuning=1 ")), qPrintable(now));
+    } else {
+        QCOMPARE(after.left(3).toHex(), QByteArray("000000"));
+        QVERIFY2(now.contains(QStringLiteral(" fuel=petrol")) && now.contains(QStringLiteral("tuning=0 "))
+                     && now.contains(QStringLiteral("request=petrol")), qPrintable(now));
+        // The driver's button works again once the ECU is back, not before.
+        QCOMPARE(ecu.control(QStringLiteral("power off")), QStringLiteral("ok"));
+        QVERIFY(ecu.control(QStringLiteral("fuel gas")).startsWith(QStringLiteral("error:")));
+        QCOMPARE(ecu.control(QStringLiteral("power on")), QStringLiteral("ok"));
+        QCOMPARE(ecu.control(QStringLiteral("fuel gas")), QStringLiteral("ok"));
+        QVERIFY(ecu.control(QStringLiteral("state")).contains(QStringLiteral("request=gas")));
+    }
+}
+
+// A relative control path is a socket in the current folder.
+void TestEcuSimFaults::relativeControlPath()
+{
+    QTemporaryDir dir;
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QStringLiteral(ECUSIM_PATH), {QStringLiteral("--link"), QStringLiteral("ecu"),
+                                          QStringLiteral("--control"), QStringLiteral("./rel-ecu.ctl")});
+    QVERIFY(p.waitForReadyRead(5000));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("rel-ecu.ctl"))).exists());
+    QVERIFY(!QFileInfo::exists(QDir::temp().filePath(QStringLiteral("rel-ecu.ctl"))));
+    p.terminate();
+    QVERIFY(p.waitForFinished(5000));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("rel-ecu.ctl"))));
 }
 
 QTEST_GUILESS_MAIN(TestEcuSimFaults)
