@@ -260,6 +260,7 @@ void SequenzaTaratura::TaraturaAvvio()
     m_modoAtteso = 0;
     m_attesaScaduta.clear();
     m_testoRipristino.clear();
+    m_ripristinoMancato = false;
     const bool logOk = m_log.Apri(FileSatoTun);
     Q_UNUSED(logOk);   // without a log the run goes on; the lines still reach the view
     Registra(Didascalia + QStringLiteral(" - ")
@@ -301,7 +302,8 @@ void SequenzaTaratura::TaraturaAvvio()
         m_ctx.link.InviaComando(4, QByteArray(1, '\0'), m_ctx.impLink.AttesaPipe_usec);
     m_vista.ViualizzaLblTempi(false);
     m_vista.ListaVisibile(false);
-    Stato(Testo(4));
+    // "On petrol at idle: press Start" only when the ECU really is back.
+    Stato(m_ripristinoMancato ? m_testoRipristino : Testo(4));
     m_vista.FineTaratura();
     if (!linkOk)
         m_ctx.stato.ErroreComunicazione = 1;
@@ -321,6 +323,7 @@ void SequenzaTaratura::Ripristina(qint32 r)
     Attendi(750 * Ms, false);
     const RipristinoEcu::Esito e = ripristino.Ripristina();
     m_testoRipristino = ripristino.Testo(e);
+    m_ripristinoMancato = !e.completo;
     if (!e.completo) {
         // The next connection to this ECU tries again.
         ripristino.Rilascia();

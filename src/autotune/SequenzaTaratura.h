@@ -169,6 +169,7 @@ private:
     QString m_ultimoStato;
     QString m_attesaScaduta;
     QString m_testoRipristino;
+    bool m_ripristinoMancato = false;
 };
 
 } // namespace gascal

@@ -174,6 +174,7 @@ RipristinoEcu::Esito RipristinoEcu::Esegui(const GiornaleRipristino &g, const QS
     Esito e;
     const FileMappa::Contenuto prima = Blocchi(m_ctx);
     const qint32 carburante = m_ctx.Valore(Contesto::RecComandi, 0);
+    const MsgRecord comandiPrima = m_ctx.TabMsg.value(Contesto::RecComandi);
     {
         CorniceModo cornice(m_ctx);
         for (const GiornaleRipristino::Voce &v : g.voci) {
@@ -186,12 +187,23 @@ RipristinoEcu::Esito RipristinoEcu::Esegui(const GiornaleRipristino &g, const QS
     }
     e.completo = e.mancanti.isEmpty();
 
-    // What changed, by the names the pages and the map compare use.
+    // What changed: the command record's values by their own names, the
+    // rest by the names the pages and the map compare use.
+    const struct {
+        int indice;
+        const char *nome;
+    } comandi[] = {{0, "fuel-request"}, {2, "tuning-mode-bits"}, {5, "gas-correction-us"}};
+    for (const auto &c : comandi) {
+        const qint32 era = c.indice == 0 ? carburante : comandiPrima.Valori.value(c.indice);
+        const qint32 ora = m_ctx.Valore(Contesto::RecComandi, c.indice);
+        if (era != ora)
+            e.rimessi << QStringLiteral("%1: %2 | %3").arg(QLatin1String(c.nome)).arg(era).arg(ora);
+    }
+    FileMappa::Contenuto dopo = Blocchi(m_ctx);
+    dopo.Blk2 = prima.Blk2;
     ConfrontoMappe confronto(m_ctx);
     confronto.LeggiEcu(prima, ConfrontoMappe::A);
-    confronto.LeggiEcu(Blocchi(m_ctx), ConfrontoMappe::B);
-    if (m_ctx.Valore(Contesto::RecComandi, 0) != carburante)
-        e.rimessi << QStringLiteral("fuel-request: %1 | %2").arg(carburante).arg(m_ctx.Valore(Contesto::RecComandi, 0));
+    confronto.LeggiEcu(dopo, ConfrontoMappe::B);
     e.rimessi << confronto.Differenze();
     if (e.completo)
         QFile::remove(percorso);
