@@ -6,7 +6,12 @@
 
 #include "interp/FileCampioni.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
+
+#include <csignal>
 #include <QTest>
 
 using namespace gascal;
@@ -66,6 +71,43 @@ private slots:
         QCOMPARE(analisi->exitCode(), 0);
         const QString proposta = QString::fromLocal8Bit(analisi->readAllStandardOutput());
         QVERIFY2(StradaComune::PuntiProposti(proposta) >= 2, qPrintable(proposta.section(QLatin1Char('\n'), -2)));
+    }
+    // Sampling ended by a signal or by a pulled cable: the samples are kept
+    // and the ECU gets its pressure sensor and end-of-gas setting back.
+    void interruptedSamplingPutsTheEcuBack_data()
+    {
+        QTest::addColumn<QString>("guasto");
+        QTest::newRow("Ctrl+C") << QStringLiteral("SIGINT");
+        QTest::newRow("SIGTERM") << QStringLiteral("SIGTERM");
+        QTest::newRow("cable pulled") << QStringLiteral("unplug");
+    }
+    void interruptedSamplingPutsTheEcuBack()
+    {
+        QFETCH(QString, guasto);
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu({}, true));
+        const qint32 sensore = b.ValoreEcu(Contesto::RecConfig, 25);
+        const qint32 abilitazioni = b.ValoreEcu(Contesto::RecConfig, 12);
+        QVERIFY(sensore != 0 && (abilitazioni & 1));
+        const QString memo = b.Percorso(QStringLiteral("strada.cmp"));
+        std::unique_ptr<QProcess> cli(Cli(b, {QStringLiteral("samples"), QStringLiteral("--seconds"), QStringLiteral("60"),
+                                              QStringLiteral("--out"), memo, QStringLiteral("--timeout"), QStringLiteral("20")}));
+        QVERIFY(QTest::qWaitFor([&] { return b.ValoreEcu(Contesto::RecConfig, 25) == 0; }, 20000));
+        QTest::qWait(500);
+        if (guasto == QLatin1String("unplug")) {
+            b.Controllo(QStringLiteral("unplug"));
+            QTimer::singleShot(3000, [&b] { b.Controllo(QStringLiteral("plug")); });
+        } else {
+            ::kill(static_cast<pid_t>(cli->processId()), guasto == QLatin1String("SIGINT") ? SIGINT : SIGTERM);
+        }
+        // The event loop runs meanwhile, so that the cable goes back in.
+        QVERIFY(QTest::qWaitFor([&] { return cli->state() == QProcess::NotRunning; }, 60000));
+        QVERIFY2(cli->exitStatus() == QProcess::NormalExit && cli->exitCode() == 1,
+                 qPrintable(QString::fromLocal8Bit(cli->readAllStandardError())));
+        QCOMPARE(b.ValoreEcu(Contesto::RecConfig, 25), sensore);
+        QCOMPARE(b.ValoreEcu(Contesto::RecConfig, 12), abilitazioni);
+        QVERIFY(QFileInfo::exists(memo));
+        QVERIFY(QDir(b.Percorso(QStringLiteral("Data"))).entryList({QStringLiteral("restore_*")}).isEmpty());
     }
 };
 
