@@ -12,6 +12,7 @@
 #include "ecu/SequenzeBlocchi.h"
 #include "i18n/Risorse.h"
 
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -35,6 +36,7 @@ struct Prova {
     std::unique_ptr<SequenzaTaratura> seq;
     QTimer accetta;
     bool fermaAllAccettazione = false;
+    bool fermaDopoAccetta = false;   // Stop pressed right after Accept
 
     bool Avvia(const QByteArray &profilo = ProfiloBreve(), const QStringList &opzioni = {})
     {
@@ -64,6 +66,8 @@ struct Prova {
                     seq->Ferma();
                 else
                     seq->Accetta(-1);
+                if (fermaDopoAccetta)
+                    QTimer::singleShot(150, [this] { seq->Ferma(); });
             }
         });
         accetta.start();
@@ -112,8 +116,11 @@ private slots:
     {
         Prova p;
         QVERIFY(p.Avvia());
+        p.fermaDopoAccetta = true;   // too late: the accepted line is written, and said so
         QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Completato));
         QVERIFY(p.seq->RettaScritta());
+        QVERIFY(!p.vista.stati.contains(p.seq->Testo(7)));
+        QVERIFY(!QFileInfo::exists(p.banco.ctx->ripristino.PercorsoEcu()));
         QCOMPARE(p.vista.passi, (QList<int>{1, 2, 3, 4, 5, 6}));
         QVERIFY(p.vista.fine);
         QCOMPARE(p.banco.ctx->stato.ErroreComunicazione, quint8(0));
