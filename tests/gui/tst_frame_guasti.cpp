@@ -17,6 +17,19 @@ using gascal::StatoApp;
 class TstFrameGuasti : public QObject
 {
     Q_OBJECT
+    // The program connected, then in interpolation mode with the write done;
+    // `sensore` is the pressure-sensor code the ECU had before.
+    static bool InInterpolazione(ProgrammaProva &p, qint32 &sensore)
+    {
+        if (!p.AvviaEcu().isEmpty() || !p.AvviaProgramma() || !p.AttendiStato(StatoApp::Connesso))
+            return false;
+        sensore = p.ctx.Valore(gascal::Contesto::RecConfig, 25);
+        if (!gascal::ModoInterpolazione::Entra(p.ctx))
+            return false;
+        return QTest::qWaitFor([&p] { return p.ctx.stato.OperazioneRichiesta == 0; }, 10000)
+            && p.ctx.Valore(gascal::Contesto::RecConfig, 25) == 0 && QFileInfo::exists(p.ctx.ripristino.PercorsoEcu());
+    }
+
 private slots:
     void prjComKilledIsStartedAgainAndTheEcuFoundAgain()
     {
@@ -58,23 +71,17 @@ private slots:
     {
         QFETCH(bool, segnale);
         ProgrammaProva p;
-        QCOMPARE(p.AvviaEcu(), QString());
-        QVERIFY(p.AvviaProgramma());
-        QVERIFY(p.AttendiStato(StatoApp::Connesso));
-        const qint32 sensore = p.ctx.Valore(gascal::Contesto::RecConfig, 25);
-        QVERIFY(gascal::ModoInterpolazione::Entra(p.ctx));
+        qint32 sensore = 0;
+        QVERIFY(InInterpolazione(p, sensore));
         p.frame->MostraInterpolazione();
-        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta == 0, 10000);
-        QCOMPARE(p.ctx.Valore(gascal::Contesto::RecConfig, 25), 0);
         const QString giornale = p.ctx.ripristino.PercorsoEcu();
-        QVERIFY(QFileInfo::exists(giornale));
 
         if (segnale) {
             gascal::SegnaliUscita::Installa();
             ::raise(SIGTERM);
-        }
-        else
+        } else {
             p.frame->close();
+        }
         QTRY_VERIFY_WITH_TIMEOUT(p.frame->Chiuso(), 15000);
         const QString chiusura = p.ctx.diz.TestoSezione(QStringLiteral("[Frm_Interpola]"), p.ctx.imp.FineGasSalvato > 0 ? 3 : 2);
         QVERIFY2(p.ui.Testi().contains(chiusura), qPrintable(p.ui.Testi().join('|')));
@@ -85,12 +92,8 @@ private slots:
     void journalFoundAtAConnectionIsPutBackAndTold()
     {
         ProgrammaProva p;
-        QCOMPARE(p.AvviaEcu(), QString());
-        QVERIFY(p.AvviaProgramma());
-        QVERIFY(p.AttendiStato(StatoApp::Connesso));
-        const qint32 sensore = p.ctx.Valore(gascal::Contesto::RecConfig, 25);
-        QVERIFY(gascal::ModoInterpolazione::Entra(p.ctx));
-        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta == 0, 10000);
+        qint32 sensore = 0;
+        QVERIFY(InInterpolazione(p, sensore));
         // As if the program had died here: the mode is forgotten, the file stays.
         p.ctx.ripristino.Rilascia();
         p.ctx.InterpolazioneAttiva = false;
