@@ -14,6 +14,8 @@
 #include "ui/line/FrmRetta.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
@@ -109,6 +111,82 @@ private slots:
         QVERIFY(w.CmdGo->isEnabled() && !w.CmdStop->isEnabled());
         QCOMPARE(w.LblMsg->text(), seq.Testo(4));
         QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.StatoProgramma == StatoApp::Connesso; }, 2000));
+    }
+
+    // The window's own ways out during a run and the faults under it: the
+    // ECU holds again what it held before the run once the program has
+    // reached it again, and the journal is gone.
+    void faultsDuringARunFromTheWindow_data()
+    {
+        QTest::addColumn<QString>("guasto");
+        QTest::addColumn<int>("passo");
+        QTest::newRow("close box on gas") << QStringLiteral("close") << 5;
+        QTest::newRow("cable pulled on gas") << QStringLiteral("unplug") << 5;
+        QTest::newRow("power cut at step 6") << QStringLiteral("power") << 6;
+    }
+    void faultsDuringARunFromTheWindow()
+    {
+        QFETCH(QString, guasto);
+        QFETCH(int, passo);
+        ProgrammaProva p;
+        QCOMPARE(p.AvviaEcu({QStringLiteral("--time-scale"), QStringLiteral("10")}), QString());
+        p.banco.ScriviFile(QStringLiteral("ParaTun.txt"), ProfiloBreve());
+        QVERIFY(p.AvviaProgramma());
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
+        const auto foto = [&p] {
+            QStringList f;
+            for (int k : {0, 2, 5})
+                f << QString::number(p.banco.ValoreEcu(2, k));
+            for (int n : {3, 4, 6})
+                f << p.banco.Controllo(QStringLiteral("block %1").arg(n));
+            return f;
+        };
+        const QStringList prima = foto();
+        p.frame->show();
+        p.ctx.stato.PaginaCorrente = MDIFrm::PagRetta;
+        p.frame->MostraAutotuning();
+        FrmAutotuning &w = *p.frame->Autotuning();
+        SequenzaTaratura &seq = w.Sequenza();
+        p.Quando([&] { return seq.PassoTaratura == 4; }, [&] { p.banco.Controllo("rpm 2500"); });
+        p.Quando([&] { return seq.PassoTaratura == 6; }, [&] { p.banco.Controllo("rpm 800"); });
+        p.Quando([&] { return w.Lista->isVisible() && seq.SelAlimentazione == -2 && w.Lista->count() == 2; },
+                 [&] {
+                     w.Lista->setCurrentRow(0);
+                     emit w.Lista->itemDoubleClicked(w.Lista->item(0));
+                 });
+        p.Quando([&] { return w.Lista->isVisible() && seq.SelIniettore == -2 && w.Lista->count() > 2; },
+                 [&] {
+                     w.Lista->setCurrentRow(0);
+                     emit w.Lista->itemDoubleClicked(w.Lista->item(0));
+                 });
+        const QString momento = passo == 5 ? seq.Testo(26) : seq.Testo(28);
+        bool fatto = false;
+        p.Quando([&] { return seq.PassoTaratura == passo && w.LblMsg->text().startsWith(momento); }, [&] {
+            fatto = true;
+            if (guasto == QLatin1String("close")) {
+                p.frame->close();
+            } else if (guasto == QLatin1String("unplug")) {
+                p.banco.Controllo(QStringLiteral("unplug"));
+                QTimer::singleShot(3000, [&p] { p.banco.Controllo(QStringLiteral("plug")); });
+            } else {
+                p.banco.Controllo(QStringLiteral("power off"));
+                QTimer::singleShot(2000, [&p] { p.banco.Controllo(QStringLiteral("power on")); });
+            }
+        });
+        // A failure waits for Stop, as the window says.
+        p.Quando([&] { return w.LblMsg->text().endsWith(seq.Testo(17)); }, [&] { w.CmdStop->click(); });
+
+        w.CmdGo->click();
+        QVERIFY(QTest::qWaitFor([&] { return fatto && !seq.InCorso(); }, 90000));
+        QVERIFY(seq.UltimoRisultato() != SequenzaTaratura::Completato);
+        const QString giornale = p.ctx.ripristino.PercorsoEcu();
+        if (guasto == QLatin1String("close"))
+            QVERIFY(QTest::qWaitFor([&] { return p.frame->Chiuso(); }, 10000));
+        else
+            QVERIFY2(QTest::qWaitFor([&] { return !QFileInfo::exists(giornale) && p.ctx.stato.StatoProgramma == StatoApp::Connesso; }, 30000),
+                     qPrintable(p.ui.Testi().join('|')));
+        QVERIFY(!QFileInfo::exists(giornale));
+        QCOMPARE(foto(), prima);
     }
 
     void stopWithoutARunClosesAtOnce()
