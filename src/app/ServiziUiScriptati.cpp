@@ -3,9 +3,9 @@
 namespace gascal {
 
 ServiziUi::Risposta ServiziUiScriptati::Messaggio(const QString &testo, const QString &titolo,
-                                                  Pulsanti pulsanti, Icona icona)
+                                                  Pulsanti pulsanti, Icona icona, Risposta predefinito)
 {
-    const Mostrato box{testo, titolo, pulsanti, icona};
+    const Mostrato box{testo, titolo, pulsanti, icona, predefinito};
     mostrati.append(box);
     if (osservatore)
         osservatore(box);

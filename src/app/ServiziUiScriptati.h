@@ -19,16 +19,19 @@ public:
         QString titolo;
         Pulsanti pulsanti;
         Icona icona;
+        Risposta predefinito; // the button Enter would press
     };
 
-    Risposta Messaggio(const QString &testo, const QString &titolo,
-                       Pulsanti pulsanti, Icona icona) override;
+    using ServiziUi::Messaggio;
+    Risposta Messaggio(const QString &testo, const QString &titolo, Pulsanti pulsanti, Icona icona,
+                       Risposta predefinito) override;
     QString ApriFile(const QString &filtro, const QString &cartella) override;
     QString SalvaFile(const QString &filtro, const QString &cartella) override;
     void Beep() override { ++beep; }
 
-    // Answers used in order; when empty, a box gets its default: OK, No, or
-    // Cancel (a time-out is a failure).
+    // Answers used in order; when empty, a box gets the answer that goes no
+    // further: OK, No, or Cancel (a time-out is a failure), whatever its
+    // default button (kept in `mostrati`).
     QQueue<Risposta> risposte;
     QQueue<QString> fileDaAprire;
     QQueue<QString> fileDaSalvare;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace gascal {
 
 // The program-wide connection and operation state shared by all windows.
@@ -27,11 +29,35 @@ struct StatoApp {
     int PaginaCorrente = 0;
     quint8 CaricaDefAvvio = 0;
     QString TitoloFile;
+    // The ECU (its serial) that TitoloFile's map was saved from or written
+    // into; none when the file went into no ECU (opened offline).
+    std::optional<QString> SerieTitolo;
     QString FileDefinizioni;
     QString FileDefOffline;
     // The update button's marker: "Lampeggia" asks for a firmware update
     // (the button blinks), empty is quiet.
     QString MarcatoreAggiornamento;
+
+    // An ECU answers: the values shown are live and the pages take edits
+    // (connected, running an operation or the autotuning, the link not failed).
+    bool EcuCollegata() const
+    {
+        return ErroreComunicazione == 0
+            && (StatoProgramma == Connesso || StatoProgramma == Operazione
+                || StatoProgramma == Autotuning);
+    }
+
+    // A connection was made to the ECU with this serial: a map file's name
+    // stays in the title only when the file belongs to that ECU. True when
+    // the name was taken away.
+    bool EcuTrovata(const QString &serie)
+    {
+        if (TitoloFile.isEmpty() || SerieTitolo == serie)
+            return false;
+        TitoloFile.clear();
+        SerieTitolo.reset();
+        return true;
+    }
 
     // Asks for an operation; a request made while another is pending is dropped.
     void RichiediOperazione(qint32 codice)

@@ -120,7 +120,8 @@ bool LogicaIniettori::SceltaIniettore(int voce)
     if (m_ctx.Valore(Contesto::RecLive, LogicaLivello::PosStatoLive) & 1) {
         const QString titolo = TitoloFinestra ? TitoloFinestra() : m_ctx.Titolo();
         if (m_ctx.ui.Messaggio(TestoDiz(TestoCambioIniettore).value_or(QString()), titolo,
-                               ServiziUi::Pulsanti::SiNo, ServiziUi::Icona::Nessuna)
+                               ServiziUi::Pulsanti::SiNo, ServiziUi::Icona::Nessuna,
+                               ServiziUi::Risposta::No)
             != ServiziUi::Risposta::Si) {
             AggiornaSelezioni();
             return false;

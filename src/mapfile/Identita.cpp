@@ -1,5 +1,7 @@
 #include "mapfile/Identita.h"
 
+#include "link/MsgRecord.h"
+
 #include <QList>
 
 namespace gascal::Identita {
@@ -56,6 +58,13 @@ QByteArray TerzaParola(const QByteArray &testo)
     // Every blank separates, so two blanks in a row make an empty word.
     const QList<QByteArray> parole = testo.split(' ');
     return parole.size() > 2 ? parole.at(2) : QByteArray();
+}
+
+QString NumeroSerie(const MsgRecord &produzione)
+{
+    if (produzione.Valori.size() < 2)
+        return {};
+    return QStringLiteral("%1-%2").arg(produzione.Valori.at(1)).arg(produzione.Valori.at(0));
 }
 
 } // namespace gascal::Identita

@@ -5,6 +5,8 @@
 
 namespace gascal {
 
+struct MsgRecord;
+
 // The ECU's firmware identity: version major, minor, day, month and year in
 // two bytes, each byte two decimal digits (0x28 means 28), then free text.
 namespace Identita {
@@ -20,6 +22,9 @@ int IdByte4(const QByteArray &identita);
 int IdCodice(const QByteArray &identita);
 // The third word of a text split on blanks, empty when there is none.
 QByteArray TerzaParola(const QByteArray &testo);
+// The ECU's serial from its production record (record 5): "LOT-NUMBER"
+// (values 1 and 0), empty when the record does not hold them.
+QString NumeroSerie(const MsgRecord &produzione);
 
 } // namespace Identita
 } // namespace gascal

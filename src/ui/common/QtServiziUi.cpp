@@ -6,8 +6,20 @@
 
 namespace gascal {
 
+QMessageBox::StandardButton QtServiziUi::PulsanteQt(Risposta risposta)
+{
+    switch (risposta) {
+    case Risposta::Si: return QMessageBox::Yes;
+    case Risposta::No: return QMessageBox::No;
+    case Risposta::Riprova: return QMessageBox::Retry;
+    case Risposta::Annulla: return QMessageBox::Cancel;
+    case Risposta::Ok: break;
+    }
+    return QMessageBox::Ok;
+}
+
 ServiziUi::Risposta QtServiziUi::Messaggio(const QString &testo, const QString &titolo,
-                                           Pulsanti pulsanti, Icona icona)
+                                           Pulsanti pulsanti, Icona icona, Risposta predefinito)
 {
     QMessageBox box(m_genitore);
     box.setWindowTitle(titolo);
@@ -27,6 +39,7 @@ ServiziUi::Risposta QtServiziUi::Messaggio(const QString &testo, const QString &
         box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
         break;
     }
+    box.setDefaultButton(PulsanteQt(predefinito));
     // The normal pointer while the box is up.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const int scelta = box.exec();

@@ -1,6 +1,7 @@
 #include "ui/config/ControlliConfig.h"
 
 #include "config/ListaScelte.h"
+#include "ui/common/FiltroRotella.h"
 #include "ui/common/Twips.h"
 
 #include <QComboBox>
@@ -16,6 +17,7 @@ QComboBox *Combo(QWidget *genitore, const char *nome)
     c->setEditable(false);
     c->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
     c->setMaxVisibleItems(16);
+    FiltroRotella::Applica(c);
     return c;
 }
 

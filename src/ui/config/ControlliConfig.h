@@ -16,7 +16,8 @@ struct ListaScelte;
 // to a list of the core, captions and titles.
 namespace ControlliConfig {
 
-// A list-style combo box named after its design control.
+// A list-style combo box named after its design control; the wheel changes
+// it only while it has the focus.
 QComboBox *Combo(QWidget *genitore, const char *nome);
 // A caption label with its design text.
 QLabel *Etichetta(QWidget *genitore, const char *nome, const QString &testo);

@@ -2,6 +2,7 @@
 
 #include "config/LogicaLivello.h"
 #include "config/LogicaPagina.h"
+#include "ui/common/FiltroRotella.h"
 #include "ui/common/Forma.h"
 #include "ui/common/Twips.h"
 #include "ui/config/ControlliConfig.h"
@@ -61,6 +62,8 @@ GruppoLivello::GruppoLivello(LogicaLivello &logica, QWidget *pagina)
         HScrLevel[k]->setPageStep(10);
         // A drag writes once, when the bar is released.
         HScrLevel[k]->setTracking(false);
+        // A wheel turned to scroll the page must not move a mark.
+        FiltroRotella::Applica(HScrLevel[k]);
         connect(HScrLevel[k], &QScrollBar::valueChanged, this,
                 [this, k](int valore) { HScrLevel_Change(k, valore); });
         ShpLevel[k] = new Forma(Forma::Tipo::Cerchio, pagina);

@@ -378,7 +378,7 @@ void FrmRetta::CmdReset_Click()
     const QString testo = m_ctx.diz.TestoSezione(Sezione, 7) + Acapo
         + m_ctx.diz.TestoSezione(Sezione, 9);
     if (m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::SiNo,
-                           ServiziUi::Icona::Domanda)
+                           ServiziUi::Icona::Domanda, ServiziUi::Risposta::No)
         != ServiziUi::Risposta::Si)
         return;
     m_ctx.retta.DefaultRetta();
@@ -395,7 +395,7 @@ void FrmRetta::CmdResetAll_Click()
     const QString testo = m_ctx.diz.TestoSezione(Sezione, 8) + Acapo
         + m_ctx.diz.TestoSezione(Sezione, 9);
     if (m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::SiNo,
-                           ServiziUi::Icona::Domanda)
+                           ServiziUi::Icona::Domanda, ServiziUi::Risposta::No)
         != ServiziUi::Risposta::Si)
         return;
     s.FileDefinizioni = SceltaAlimentazione ? SceltaAlimentazione() : QString();

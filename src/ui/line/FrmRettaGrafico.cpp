@@ -164,6 +164,10 @@ void FrmRettaGrafico::paintEvent(QPaintEvent *)
         const double raggio = m_fase ? 75.0 : 120.0;
         p.drawEllipse(QPointF(x, m_yCursore), raggio, raggio);
     }
+    // A disabled page (no ECU answers) shows an old line: the same grey
+    // wash as the live bar's old values.
+    if (!isEnabled())
+        p.fillRect(Sfondo, QColor(236, 236, 236, 175));
 }
 
 void FrmRettaGrafico::DisegnaScale(QPainter &p)

@@ -133,7 +133,7 @@ void BarraComandi::CmdMapSave_Click()
         const QString domanda = percorso + Acapo + m_ctx.diz.TestoSezione(Sezione, 6) + Acapo
             + m_ctx.diz.TestoSezione(Sezione, 7);
         if (m_ctx.ui.Messaggio(domanda, m_ctx.Titolo(), ServiziUi::Pulsanti::SiNo,
-                               ServiziUi::Icona::Domanda)
+                               ServiziUi::Icona::Domanda, ServiziUi::Risposta::No)
             != ServiziUi::Risposta::Si)
             return;
     }

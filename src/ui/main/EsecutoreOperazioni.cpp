@@ -6,6 +6,7 @@
 #include "app/FileSistema.h"
 #include "app/ServiziUi.h"
 #include "ecu/SequenzeBlocchi.h"
+#include "mapfile/Identita.h"
 #include "mapfile/Mappa.h"
 #include "ui/common/PaginaEditor.h"
 #include "ui/main/BarraComandi.h"
@@ -14,6 +15,11 @@
 #include "ui/main/MDIFrm.h"
 
 namespace gascal {
+
+void EsecutoreOperazioni::TitoloDaQuestaEcu()
+{
+    m_ctx.stato.SerieTitolo = Identita::NumeroSerie(m_ctx.TabMsg.value(Contesto::RecProduzione));
+}
 
 void EsecutoreOperazioni::ErroreOperazione(bool conIcona)
 {
@@ -109,8 +115,10 @@ void EsecutoreOperazioni::EseguiOperazione()
         Mappa mappa(m_ctx);
         const bool ok = mappa.SalvaMappa(s.FileDefinizioni);
         s.FileDefinizioni.clear();
-        if (ok)
+        if (ok) {
             m_frame.Attesa()->StatoMessaggio = FrmWait::MappaSalvata;
+            TitoloDaQuestaEcu();
+        }
         else if (!mappa.ErroreSegnalato()) // one message, with its true cause
             ErroreOperazione();
         m_frame.Comandi()->EsitoFile(ok);
@@ -119,6 +127,8 @@ void EsecutoreOperazioni::EseguiOperazione()
     case 18: {
         bool segnalato = false;
         const bool ok = CaricaMappa(segnalato);
+        if (ok)
+            TitoloDaQuestaEcu();
         if (!ok && !segnalato)
             ErroreOperazione();
         m_frame.Comandi()->EsitoFile(ok);

@@ -22,6 +22,8 @@ private:
     // True when the file was written; `segnalato` when a failure was already told.
     bool CaricaMappa(bool &segnalato);
     void ErroreOperazione(bool conIcona = true);
+    // The map file now named in the title belongs to the ECU connected.
+    void TitoloDaQuestaEcu();
 
     Contesto &m_ctx;
     MDIFrm &m_frame;

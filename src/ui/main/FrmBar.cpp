@@ -278,10 +278,7 @@ QString FrmBar::TestoOrigine() const
 
 bool FrmBar::StatoDalVivo() const
 {
-    const StatoApp &s = m_ctx.stato;
-    const int sp = s.StatoProgramma;
-    return s.ErroreComunicazione == 0
-        && (sp == StatoApp::Connesso || sp == StatoApp::Operazione || sp == StatoApp::Autotuning);
+    return m_ctx.stato.EcuCollegata();
 }
 
 void FrmBar::SegnaOrigine()

@@ -6,10 +6,12 @@
 #include "app/ServiziUi.h"
 #include "autotune/FrmAutotuning.h"
 #include "ecu/Definizioni.h"
+#include "ecu/ScrittureInSospeso.h"
 #include "app/FileSistema.h"
 #include "interp/FileCampioni.h"
 #include "interp/FrmInterpola.h"
 #include "app/SegnaliUscita.h"
+#include "mapfile/Identita.h"
 #include "mapfile/RicercaEcu.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
@@ -153,7 +155,7 @@ void MDIFrm::CreaFinestre()
             CmdPage_Click();
     });
     connect(m_frmBar, &FrmBar::tastoRetta, this, [this](int tasto) {
-        if (m_abilitate && m_ctx.stato.PaginaCorrente == PagRetta)
+        if (m_abilitate && m_ctx.stato.PaginaCorrente == PagRetta && FrmRetta()->isEnabled())
             FrmRetta()->TastiRetta(tasto);
     });
     connect(m_frmBar, &FrmBar::fineRipetizione, this, [this] { FrmRetta()->FineRipetizione(); });
@@ -257,11 +259,21 @@ void MDIFrm::Timer1_Timer()
     m_occupato1 = true;
     StatoApp &s = m_ctx.stato;
     if (s.ErroreComunicazione == 1) {
+        // What was chosen for the ECU that went away is not for the one that
+        // answers next.
+        ScartaScritture(false);
         AggiornaTitolo();
         m_frmWait->AvviaRicerca();
         s.StatoProgramma = StatoApp::Ricerca;
+        AggiornaAbilitazione();
         RicercaEcu ricerca(m_ctx);
         ricerca.CercaCentralina();
+        // Nor what came up while searching (a held line edit that ended);
+        // a map file chosen in the bar meanwhile stays.
+        ScartaScritture(true);
+        if (s.StatoProgramma == StatoApp::Connesso
+            && s.EcuTrovata(Identita::NumeroSerie(m_ctx.TabMsg.value(Contesto::RecProduzione))))
+            AggiornaTitolo();
         // A search that the user stopped or that ends the program found nothing to check.
         if (s.LavoroOffline != 1 && s.UscitaRichiesta != 1)
             ricerca.VerificaFirmware(m_ctx.imp.FirmwareAtteso,
@@ -318,7 +330,16 @@ void MDIFrm::Timer1_Timer()
     default:
         break;
     }
+    AggiornaAbilitazione();
     m_occupato1 = false;
+}
+
+void MDIFrm::ScartaScritture(bool tieniFile)
+{
+    const int scartata = ScrittureInSospeso::Scarta(m_ctx, tieniFile);
+    // A save or load that will not run does not name the window.
+    if (scartata == 9 || scartata == 18)
+        m_comandi->EsitoFile(false);
 }
 
 void MDIFrm::StatoOffline()
@@ -338,8 +359,10 @@ void MDIFrm::StatoOffline()
         // are refreshed all the same.
         const bool caricato = !s.FileDefOffline.isEmpty()
             && Definizioni::CaricaDefinizioni(m_ctx, s.FileDefOffline);
-        if (caricato)
+        if (caricato) {
             m_frmBar->ValoriDaFile(QFileInfo(s.FileDefOffline).fileName());
+            s.SerieTitolo.reset(); // the file went into no ECU
+        }
         if (!s.FileDefOffline.isEmpty() && !caricato && !m_defAvvio)
             m_ctx.ui.Messaggio(m_ctx.diz.Testo(10), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
                                ServiziUi::Icona::Critica);
@@ -379,6 +402,7 @@ void MDIFrm::Timer2_Timer()
         SegnaliUscita::Azzera();
         RichiediUscita();
     }
+    AggiornaAbilitazione();
     m_frmBar->AggiornaVisualizzazioni();
     m_frmBar->VisualizzaStatoCommutatore();
     if (m_ctx.stato.PaginaCorrente == PagConfig2)
@@ -393,10 +417,23 @@ void MDIFrm::Timer2_Timer()
 
 void MDIFrm::AbilitaFinestre(bool abilitate)
 {
-    for (QWidget *finestra : {static_cast<QWidget *>(m_frmBar), static_cast<QWidget *>(FrmConfig()),
-                              static_cast<QWidget *>(FrmConfig_2()), static_cast<QWidget *>(FrmRetta())})
-        finestra->setEnabled(abilitate);
     m_abilitate = abilitate;
+    AggiornaAbilitazione();
+}
+
+void MDIFrm::AggiornaAbilitazione()
+{
+    if (!m_frmBar)
+        return;
+    // The pages take edits only while an ECU answers; searching and offline
+    // they are greyed like the live bar's old values. The bar (pages, files,
+    // language) is disabled only while an operation runs.
+    const bool pagine = m_abilitate && m_ctx.stato.EcuCollegata();
+    const std::pair<QWidget *, bool> finestre[] = {
+        {m_frmBar, m_abilitate}, {FrmConfig(), pagine}, {FrmConfig_2(), pagine}, {FrmRetta(), pagine}};
+    for (const auto &[finestra, abilitata] : finestre)
+        if (finestra->isEnabled() != abilitata)
+            finestra->setEnabled(abilitata);
 }
 
 void MDIFrm::AggiornaPaginaCorrente()

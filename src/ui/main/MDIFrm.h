@@ -46,6 +46,9 @@ public:
     void Timer2_Timer();
     void CicloLettura();
     void AbilitaFinestre(bool abilitate);
+    // Enables the bar and the pages for what the frame is doing now: the
+    // pages only while an ECU answers and no operation runs.
+    void AggiornaAbilitazione();
     // The page cycle of the live bar's page button (and F2).
     void CmdPage_Click();
     // Refreshes the page shown from the ECU's values.
@@ -118,6 +121,9 @@ private:
     // under it and the pages at their smallest.
     void FissaMinimoArea();
     FrmInterpola *CreaInterpolazione();
+    // Drops the queued writes and the pending operation (ScrittureInSospeso);
+    // a dropped map save or load gives the title back.
+    void ScartaScritture(bool tieniFile);
 
     Contesto &m_ctx;
     QScrollArea *m_scorrimento;
