@@ -1,5 +1,8 @@
 #include "autotune/CalcolaModello.h"
 
+#include "ui/line/ModelloRetta.h"
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -7,7 +10,9 @@ namespace gascal {
 
 namespace {
 
-constexpr int Punti = 56;
+constexpr int Punti = ModelloRetta::NumPunti;
+// What one point of the line holds: a signed byte of steps.
+constexpr qint32 PassiMinimi = -128, PassiMassimi = 127;
 constexpr qint32 UsPerPunto = 255;
 constexpr qint32 UsPerPasso = 64;
 
@@ -28,10 +33,10 @@ std::optional<RettaModello> CalcolaModello(const ProfiloTaratura::Modello &model
     const qint32 *x = &modello[ProfiloTaratura::InizioPivot];
     const qint32 *b = &modello[ProfiloTaratura::InizioOffset];
     const qint32 *a = &modello[ProfiloTaratura::InizioPendenze];
-    for (int k = 0; k < 9; ++k) {
-        if (x[k] < 0 || x[k] >= Punti || (k > 0 && x[k] <= x[k - 1]))
-            return std::nullopt;
-    }
+    std::array<qint32, ModelloRetta::NumPivot> pivot{};
+    std::copy(x, x + pivot.size(), pivot.begin());
+    if (!ModelloRetta::PivotAccettabili(pivot))
+        return std::nullopt;
     const qint32 n = tempoMinimo / UsPerPunto;   // truncated toward zero
     if (n < 0 || n >= Punti)
         return std::nullopt;
@@ -57,8 +62,8 @@ std::optional<RettaModello> CalcolaModello(const ProfiloTaratura::Modello &model
     RettaModello r;
     for (int j = 0; j < Punti; ++j) {
         const auto v = Arrotonda(static_cast<double>(m[j] - d) / UsPerPasso);
-        if (!v)
-            return std::nullopt;
+        if (!v || *v < PassiMinimi || *v > PassiMassimi)
+            return std::nullopt;   // the point could not hold it: never clamp a line quietly
         r.Retta[j] = static_cast<qint32>(*v);
     }
     std::copy(x, x + 9, r.Pivot.begin());

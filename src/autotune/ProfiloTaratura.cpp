@@ -1,5 +1,6 @@
 #include "autotune/ProfiloTaratura.h"
 
+#include "autotune/RegoleProfilo.h"
 #include "app/FileSistema.h"
 #include "app/ServiziUi.h"
 #include "ecu/FileTesto.h"
@@ -10,55 +11,6 @@
 namespace gascal {
 
 namespace {
-
-struct Chiave {
-    const char *nome;
-    qint32 ProfiloTaratura::*intero;
-    double ProfiloTaratura::*reale;
-};
-
-using P = ProfiloTaratura;
-
-// The keys, compared exactly (spaces and case count); a key with neither
-// member is recognised and not used.
-const Chiave chiavi[] = {
-    {"Temp taratura", &P::TempTaratura, nullptr},
-    {"Rpm minimi", &P::RpmMinimi, nullptr},
-    {"Attesa minimo ms", nullptr, &P::AttesaMinimoMs},
-    {"Num Campioni minimo", &P::NumCampioniMinimo, nullptr},
-    {"Freq Campioni minimo ms", nullptr, &P::FreqCampioniMinimoMs},
-    {"Attiva tutti i Cil", nullptr, nullptr},
-    {"Rpm Massimo", &P::RpmMassimo, nullptr},
-    {"Attesa massimo ms", nullptr, &P::AttesaMassimoMs},
-    {"Num Campioni massimo", &P::NumCampioniMassimo, nullptr},
-    {"Freq Campioni massimo ms", nullptr, &P::FreqCampioniMassimoMs},
-    {"Prima attesa ms", nullptr, &P::PrimaAttesaMs},
-    {"Attesa corr inj ms", nullptr, &P::AttesaCorrInjMs},
-    {"Num Campioni corr inj", &P::NumCampioniCorrInj, nullptr},
-    {"Freq Campioni corr inj ms", nullptr, &P::FreqCampioniCorrInjMs},
-    {"Cicli in tolleranza inj", &P::CicliInTolleranzaInj, nullptr},
-    {"Max cicli non in tolleranza inj", &P::MaxCicliNonInTolleranzaInj, nullptr},
-    {"Tolleranza in correzione inj %", &P::TolleranzaInj, nullptr},
-    {"Step di Correzione inj %", &P::StepCorrezioneInj, nullptr},
-    {"Massima correzione inj us", &P::MassimaCorrezioneInj, nullptr},
-    {"Rpm ritorno minimo", &P::RpmRitornoMinimo, nullptr},
-    {"Attesa ritorno minimo ms", nullptr, &P::AttesaRitornoMinimoMs},
-    {"Attesa corr minimo ms", nullptr, &P::AttesaCorrMinimoMs},
-    {"Num Campioni corr minimo", &P::NumCampioniCorrMinimo, nullptr},
-    {"Freq Campioni corr minimo ms", nullptr, &P::FreqCampioniCorrMinimoMs},
-    {"Cicli in tolleranza minimo", &P::CicliInTolleranzaMinimo, nullptr},
-    {"Max cicli non in tolleranza minimo", &P::MaxCicliNonInTolleranzaMinimo, nullptr},
-    {"Tolleranza in correzine minimo %", &P::TolleranzaMinimo, nullptr},
-    {"Step di Correzione minimo %", &P::StepCorrezioneMinimo, nullptr},
-    {"Massima correzione minimo us", &P::MassimaCorrezioneMinimo, nullptr},
-    {"Massima Correzione us", &P::MassimaCorrezione, nullptr},
-    {"Minima correzione us", &P::MinimaCorrezione, nullptr},
-    {"Soglia Rilascio %", &P::SogliaRilascio, nullptr},
-    {"Soglia Secondo Set %", &P::SogliaSecondoSet, nullptr},
-    {"Soglia Terzo Set %", &P::SogliaTerzoSet, nullptr},
-    {"Smagrimento Terzo Set %", &P::SmagrimentoTerzoSet, nullptr},
-    {"Smagrimento Rilascio %", &P::SmagrimentoRilascio, nullptr},
-};
 
 const QString sezioneGpl = QStringLiteral("[Profili di taratura GPL]");
 const QString sezioneCng = QStringLiteral("[Profili di taratura CNG]");
@@ -97,9 +49,15 @@ bool RigaModello(const QString &riga, qint32 *destinazione)
 
 } // namespace
 
-QStringList ProfiloTaratura::ApplicaRighe(const QStringList &righe, bool cng, const QString &sepDecimale)
+QStringList ProfiloTaratura::ApplicaRighe(const QStringList &righe, bool cng, const QString &sepDecimale,
+                                          QStringList *fuoriRegola)
 {
     QStringList saltate;
+    auto rifiuta = [&](const QString &motivo) {
+        saltate.append(motivo);
+        if (fuoriRegola != nullptr)
+            fuoriRegola->append(motivo);
+    };
     qsizetype i = 0;
     while (i < righe.size()) {
         const QString &riga = righe.at(i);
@@ -110,39 +68,47 @@ QStringList ProfiloTaratura::ApplicaRighe(const QStringList &righe, bool cng, co
             const bool ok = RigaModello(righe.value(i + 2), &nuovo[InizioPivot])
                 && RigaModello(righe.value(i + 4), &nuovo[InizioPendenze])
                 && RigaModello(righe.value(i + 6), &nuovo[InizioOffset]);
-            if (ok)
-                m = nuovo;
-            else
+            const QString errore = ok ? RegoleProfilo::ErroreModello(nuovo) : QString();
+            if (!ok)
                 saltate.append(riga);
+            else if (!errore.isEmpty())
+                rifiuta(riga + QStringLiteral(" ") + errore);
+            else
+                m = nuovo;
             i += 7;
             continue;
         }
         const QStringList campi = riga.split(QLatin1Char('='));
-        for (const Chiave &c : chiavi) {
-            if (campi.at(0) != QLatin1String(c.nome))
-                continue;
-            if (c.intero == nullptr && c.reale == nullptr)
-                break;
+        const RegoleProfilo::Chiave *c = RegoleProfilo::Trova(campi.at(0));
+        if (c != nullptr && (c->intero != nullptr || c->reale != nullptr)) {
             const QString testo = campi.value(cng ? 2 : 1);
             double v = 0;
             if (!Numero(testo, sepDecimale, &v)) {
-                saltate.append(QLatin1String(c.nome));
-                break;
-            }
-            if (c.reale != nullptr) {
-                this->*c.reale = v;
-            } else {
-                const double r = std::nearbyint(v);
-                if (r < -2147483648.0 || r > 2147483647.0)
-                    saltate.append(QLatin1String(c.nome));
+                saltate.append(QLatin1String(c->nome));
+            } else if (c->reale != nullptr) {
+                const QString fuori = RegoleProfilo::FuoriIntervallo(*c, v);
+                if (fuori.isEmpty())
+                    this->*c->reale = v;
                 else
-                    this->*c.intero = static_cast<qint32>(r);
+                    rifiuta(fuori);
+            } else {
+                // Whole keys are rounded first: 1500.4 rpm is 1500 rpm.
+                const double r = std::nearbyint(v);
+                const QString fuori = RegoleProfilo::FuoriIntervallo(*c, r);
+                if (fuori.isEmpty())
+                    this->*c->intero = static_cast<qint32>(r);
+                else
+                    rifiuta(fuori);
             }
-            break;
         }
         ++i;
     }
     return saltate;
+}
+
+QString ProfiloTaratura::NomeProfilo(const QString &percorso)
+{
+    return !percorso.isEmpty() && FileExist(percorso) ? percorso : QStringLiteral("(built-in)");
 }
 
 QStringList ProfiloTaratura::RigheIncorporate()
@@ -158,7 +124,8 @@ void ProfiloTaratura::CaricaProfiloTaratura(const QString &percorso, bool cng, S
         : RigheIncorporate();
     const QStringList saltate = ApplicaRighe(righe, cng, sepDecimale);
     if (!saltate.isEmpty()) {
-        ui.Messaggio(QStringLiteral("Tuning profile: these lines have no valid value and were skipped:\r\n")
+        ui.Messaggio(QStringLiteral("Tuning profile %1: these lines have no valid value and were skipped:\r\n")
+                             .arg(NomeProfilo(percorso))
                          + saltate.join(QStringLiteral("\r\n")),
                      QStringLiteral("ParaTun.txt"), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
     }

@@ -70,9 +70,15 @@ public:
                                const QString &sepDecimale = QStringLiteral("."));
 
     // The parser: applies the lines, returns the keys skipped (and model
-    // sections that could not be read).
-    QStringList ApplicaRighe(const QStringList &righe, bool cng, const QString &sepDecimale);
+    // sections that could not be read). A value outside its key's range
+    // (RegoleProfilo) and a model that breaks the model rule are skipped
+    // too, named with the value and the range; those alone also go to
+    // `fuoriRegola` when given.
+    QStringList ApplicaRighe(const QStringList &righe, bool cng, const QString &sepDecimale,
+                             QStringList *fuoriRegola = nullptr);
 
+    // The profile's name in messages: the file when it exists, else "(built-in)".
+    static QString NomeProfilo(const QString &percorso);
     // The lines of the built-in profile.
     static QStringList RigheIncorporate();
 };

@@ -5,6 +5,7 @@
 #include "app/ServiziUi.h"
 #include "app/TestoByte.h"
 #include "autotune/CalcolaModello.h"
+#include "autotune/ControlloProfilo.h"
 #include "autotune/VistaTaratura.h"
 #include "ecu/Blocco.h"
 #include "ecu/SequenzeBlocchi.h"
@@ -213,6 +214,10 @@ bool SequenzaTaratura::Go()
 {
     if (m_inCorso || m_ctx.stato.StatoProgramma == StatoApp::Offline)
         return false;
+    if (const QString no = ControlloProfilo::Rifiuto(FileParaTun, m_ctx.ui, m_ctx.imp.SepDecimale); !no.isEmpty()) {
+        m_ctx.ui.Messaggio(no, QStringLiteral("ParaTun.txt"), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Critica);
+        return false;   // before any write
+    }
     if (V(Contesto::RecComandi, 0) == 3 && V(Contesto::RecComandi, 1) == 0) {
         // On gas but not confirmed: the service bit through operation 27 first.
         m_ctx.code.ValoriDaScrivere2.Imposta(8, 2, 8);

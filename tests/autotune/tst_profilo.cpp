@@ -7,10 +7,12 @@
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "autotune/CalcolaModello.h"
+#include "autotune/ControlloProfilo.h"
 #include "autotune/ProfiloTaratura.h"
 #include "autotune/RettaAutotuning.h"
 #include "autotune/SequenzaTaratura.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -161,6 +163,9 @@ private slots:
         QTest::newRow("pivot beyond 55") << Pivot9{0, 6, 10, 16, 27, 35, 41, 49, 56} << 2800;
         QTest::newRow("equal pivots") << Pivot9{0, 6, 6, 16, 27, 35, 41, 49, 55} << 2800;
         QTest::newRow("falling pivots") << Pivot9{0, 6, 10, 8, 27, 35, 41, 49, 55} << 2800;
+        // The page refuses these on reload: the model must not make them.
+        QTest::newRow("first pivot not 0") << Pivot9{2, 6, 10, 16, 27, 35, 41, 49, 55} << 2800;
+        QTest::newRow("last pivot not 55") << Pivot9{0, 6, 10, 16, 27, 35, 41, 49, 54} << 2800;
     }
     void modelErrors()
     {
@@ -170,6 +175,114 @@ private slots:
         QCOMPARE(CalcolaModello(Modello(pivot, {}), 640, tempo).has_value(), valido);
         // A product beyond 32 bits.
         QVERIFY(!CalcolaModello(Modello(PivotStd, {2000000000, 0, 0, 0, 0, 0, 0, 0, 0}), 1000000, 2800));
+    }
+
+    void modelLineMustFitThePoints()
+    {
+        // Points beyond what a point holds (-128..127 steps) are refused, not
+        // clamped: the built-in slopes at a 4000 us correction put point 55 at 231.
+        const Pivot9 pendenze{0, 360, 600, 960, 1620, 2100, 2460, 2940, 3300};
+        QVERIFY(CalcolaModello(Modello(PivotStd, pendenze), 1500, 2800));
+        QVERIFY(!CalcolaModello(Modello(PivotStd, pendenze), 4000, 2800));
+        // An offset within a point's range, shifted by the anchor past it.
+        const Pivot9 offset{0, 0, 0, 0, 0, 0, 0, 0, -8192};
+        QVERIFY(CalcolaModello(Modello(PivotStd, {}, offset), 640, 2800));
+        QVERIFY(!CalcolaModello(Modello(PivotStd, {}, offset), -640, 2800));
+    }
+
+    // Each row spoils one line of the built-in profile; the loader skips it
+    // and names it, and the autotuning refuses to start, naming the profile,
+    // the key and its range.
+    void valuesOutsideTheirRangesAreRefused_data()
+    {
+        QTest::addColumn<QString>("chiave");   // a key, or the row of the LPG model
+        QTest::addColumn<QString>("valore");
+        QTest::addColumn<QString>("motivo");   // empty: accepted
+        QTest::newRow("built-in as it is") << "" << "" << "";
+        QTest::newRow("lowest speed") << "Rpm minimi" << "5005500=500" << "LPG column, Rpm minimi: 5005500 is outside 0..1500 rpm";
+        QTest::newRow("negative speed") << "Rpm Massimo" << "2500=-2500" << "CNG column, Rpm Massimo: -2500 is outside 0..7000 rpm";
+        QTest::newRow("endless wait") << "Attesa minimo ms" << "1e20=5000" << "Attesa minimo ms: 1e+20 is outside 0..600000 ms";
+        QTest::newRow("percent") << "Step di Correzione inj %" << "170=70" << "Step di Correzione inj %: 170 is outside 0..100 %";
+        QTest::newRow("count") << "Num Campioni corr inj" << "-1=20" << "Num Campioni corr inj: -1 is outside 0..10000";
+        QTest::newRow("beyond 32 bits") << "Cicli in tolleranza inj" << "3e9=2" << "3000000000 is outside 0..1000";
+        QTest::newRow("highest speed kept") << "Rpm Massimo" << "7000=0" << "";
+        QTest::newRow("offsets") << "offsets" << "0|0|0|0|0|0|0|0|99999"
+                                 << "[Profili di taratura GPL] offsets 0|0|0|0|0|0|0|0|99999: 99999 is outside -8192..8128 us";
+        QTest::newRow("negative offsets") << "offsets" << "-99999|0|0|0|0|0|0|0|0" << "-99999 is outside -8192..8128 us";
+        QTest::newRow("slopes") << "slopes" << "0|2147483647|0|0|0|0|0|0|0" << "2147483647 is outside -10000..10000";
+        QTest::newRow("first pivot") << "pivots" << "1|6|10|16|27|35|41|49|55"
+                                     << "pivots 1|6|10|16|27|35|41|49|55: the first pivot must be 0, the last 55";
+        QTest::newRow("last pivot") << "pivots" << "0|6|10|16|27|35|41|49|50" << "the first pivot must be 0, the last 55";
+        QTest::newRow("close pivots kept") << "pivots" << "0|1|2|3|4|5|6|7|55" << "";
+    }
+    void valuesOutsideTheirRangesAreRefused()
+    {
+        QFETCH(QString, chiave);
+        QFETCH(QString, valore);
+        QFETCH(QString, motivo);
+        QStringList righe = ProfiloTaratura::RigheIncorporate();
+        const qsizetype gpl = righe.indexOf("[Profili di taratura GPL]");
+        const QStringList righeModello{"pivots", "slopes", "offsets"};
+        const qsizetype riga = righeModello.contains(chiave)
+            ? gpl + 2 + 2 * righeModello.indexOf(chiave)
+            : righe.indexOf(QRegularExpression(QRegularExpression::escape(chiave) + "=.*"));   // a whole line
+        if (!chiave.isEmpty()) {
+            QVERIFY(riga > 0);
+            righe[riga] = righeModello.contains(chiave) ? valore : chiave + "=" + valore;
+        }
+
+        const QString rifiuto = ControlloProfilo::RifiutoRighe(righe, "/p/ParaTun.txt", ".");
+        if (motivo.isEmpty()) {
+            QVERIFY2(rifiuto.isEmpty(), qPrintable(rifiuto));
+            return;
+        }
+        QVERIFY2(rifiuto.startsWith("Tuning profile /p/ParaTun.txt: ") && rifiuto.contains(motivo), qPrintable(rifiuto));
+        QCOMPARE(rifiuto.count('\n'), 1);   // that line alone
+
+        // The loader keeps what it had for the refused line and names it.
+        ProfiloTaratura p;
+        p.RpmMinimi = 11;
+        p.RpmMassimo = 12;
+        p.AttesaMinimoMs = 13;
+        QStringList saltate = p.ApplicaRighe(righe, false, ".");
+        saltate += p.ApplicaRighe(righe, true, ".");
+        QVERIFY2(saltate.join("\n").contains(motivo.section(", ", -1)), qPrintable(saltate.join("\n")));
+        if (chiave == "Rpm minimi")
+            QCOMPARE(p.RpmMinimi, 500);       // the CNG column was good
+        if (chiave == "Attesa minimo ms")
+            QCOMPARE(p.AttesaMinimoMs, 5000.0);
+        if (righeModello.contains(chiave))
+            QCOMPARE(p.ModelloGpl, ProfiloTaratura::Modello{});   // the section was refused whole
+    }
+
+    void aProfileWithoutModelIsRefused()
+    {
+        QStringList righe = ProfiloTaratura::RigheIncorporate();
+        righe.remove(righe.indexOf("[Profili di taratura CNG]"), 7);
+        const QString rifiuto = ControlloProfilo::RifiutoRighe(righe, "x.txt", ".");
+        QVERIFY2(rifiuto.contains("[Profili di taratura CNG] is missing"), qPrintable(rifiuto));
+    }
+
+    void goRefusesABadProfileBeforeAnyWrite()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("ParaTun.txt");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QStringList righe = ProfiloTaratura::RigheIncorporate();
+        righe.replaceInStrings(QRegularExpression("^Rpm minimi=.*"), "Rpm minimi=5005500=500");
+        f.write(righe.join("\r\n").toLatin1());
+        f.close();
+        Banco b;
+        b.ctx.stato.StatoProgramma = StatoApp::Connesso;
+        b.ctx.TabMsg[2].Valori[0] = 3;   // on gas, unconfirmed: Go would write the service bit
+        b.seq.FileParaTun = file;
+        QVERIFY(!b.seq.Go());
+        QCOMPARE(b.ctx.stato.OperazioneRichiesta, 0);
+        QCOMPARE(b.ctx.stato.AutotuningRichiesto, quint8(0));
+        QCOMPARE(b.ui.mostrati.size(), 1);
+        const QString testo = b.ui.mostrati[0].testo;
+        QVERIFY2(testo.contains(file) && testo.contains("Rpm minimi: 5005500 is outside 0..1500 rpm"), qPrintable(testo));
     }
 
     void correctionsAreLimitedAndQuantized_data()

@@ -174,6 +174,32 @@ private slots:
         QVERIFY(b.Controllo(QStringLiteral("state")).contains(QStringLiteral("tuning=0")));
     }
 
+    void badProfileFailsBeforeAnythingIsWritten()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu({}, true));
+        QByteArray profilo = ProfiloBreve();
+        profilo.replace("Rpm Massimo=2500=2500", "Rpm Massimo=-2500=2500");
+        b.ScriviFile(QStringLiteral("cattivo.txt"), profilo);
+        QStringList prima;
+        for (int n : {2, 3, 4, 6})
+            prima << b.Controllo(QStringLiteral("block %1").arg(n));
+        Esecuzione e;
+        e.p.start(BancoEcu::Bin(QStringLiteral("gascal-cli")),
+                  {QStringLiteral("--dir"), b.Cartella(), QStringLiteral("autotune"), QStringLiteral("--profile"),
+                   b.Percorso(QStringLiteral("cattivo.txt")), QStringLiteral("--fuel"), QStringLiteral("lpg"),
+                   QStringLiteral("--injector"), QStringLiteral("Rail 2 ohm - fast"), QStringLiteral("--accept")});
+        QCOMPARE(Fine(e, 30000), 1);
+        QVERIFY2(e.err.contains(b.Percorso(QStringLiteral("cattivo.txt")))
+                     && e.err.contains(QStringLiteral("Rpm Massimo: -2500 is outside 0..7000 rpm")),
+                 qPrintable(e.err));
+        QVERIFY(!e.out.contains(QStringLiteral("step 1")));
+        QStringList dopo;
+        for (int n : {2, 3, 4, 6})
+            dopo << b.Controllo(QStringLiteral("block %1").arg(n));
+        QCOMPARE(dopo, prima);
+    }
+
     // A run killed outright leaves its journal: the next command that finds
     // the ECU puts it back and says what it put back.
     void journalOfAKilledRunIsRestoredByTheNextInfo()

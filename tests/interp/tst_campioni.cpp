@@ -4,7 +4,9 @@
 #include "app/ServiziUiScriptati.h"
 #include "interp/FileCampioni.h"
 #include "interp/Interpolazione.h"
+#include "interp/MemoIni.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -116,6 +118,39 @@ private slots:
         // A folder that does not exist: the save fails and says so.
         QVERIFY(!FileCampioni::SalvaCampioni(dir.filePath(QStringLiteral("no/dir/x.cmp")), t, &errore));
         QVERIFY(errore.contains(QStringLiteral("x.cmp")));
+    }
+
+    // Memo.ini at start: read when good; put aside, never written over, when not.
+    void memoIllegibileMessoDaParte()
+    {
+        Programma p;
+        const QDateTime ora(QDate(2026, 12, 8), QTime(15, 36, 0));
+        QCOMPARE(MemoIni::Carica(p.ctx, ora), QString());   // none yet
+        QVERIFY(FileCampioni::SalvaCampioni(p.ctx.imp.FileMemoIni, TabelleDiProva()));
+        QCOMPARE(MemoIni::Carica(p.ctx, ora), QString());
+        QCOMPARE(p.ctx.campioni, TabelleDiProva());
+
+        const QByteArray guasto(1000, '\x22');
+        const QString scartato = p.ctx.imp.FileMemoIni + QStringLiteral(".2026-12-08_15-36-00.bad");
+        for (const QString &atteso : {scartato, p.ctx.imp.FileMemoIni + QStringLiteral(".2026-12-08_15-36-00-2.bad")}) {
+            Scrivi(p.ctx.imp.FileMemoIni, guasto);
+            p.ctx.campioni = T{};
+            const QString avviso = MemoIni::Carica(p.ctx, ora);
+            QVERIFY2(avviso.contains(QStringLiteral("1000 bytes")) && avviso.contains(QDir::toNativeSeparators(atteso)),
+                     qPrintable(avviso));
+            QCOMPARE(p.ctx.campioni, T{});
+            QVERIFY(!QFile::exists(p.ctx.imp.FileMemoIni));
+            QCOMPARE(Leggi(atteso), guasto);
+        }
+
+        // What the window writes next goes to a new Memo.ini; the old one stays aside.
+        Interpolazione modello(p.ctx);
+        p.ctx.campioni[T::BeM][5] = 2500;
+        QVERIFY(modello.SalvaMemo());
+        QCOMPARE(Leggi(scartato), guasto);
+        T letta;
+        QVERIFY(FileCampioni::CaricaCampioni(p.ctx.imp.FileMemoIni, letta));
+        QCOMPARE(letta[T::BeM][5], 2500);
     }
 
     void testoTabella()

@@ -2,12 +2,16 @@
 // boxes, the files it opens and saves, the service frame and the
 // proportional resize.
 #include "BancoEcu.h"
+#include "ProgrammaProva.h"
 
 #include "interp/FileCampioni.h"
 #include "interp/FrmInterpola.h"
 #include "ui/interp/GraficoCampioni.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QWindow>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPlainTextEdit>
@@ -135,6 +139,36 @@ private slots:
         const qsizetype filtri = banco->ui.filtriMostrati.size();
         f->CmdMapSave_Click();
         QCOMPARE(banco->ui.filtriMostrati.size(), filtri);
+    }
+
+    // A Memo.ini the program cannot read at start: put aside before anything
+    // new is written, and said in a box shown over the frame once it is on
+    // screen, with no splash over it.
+    void memoIllegibileAllAvvio()
+    {
+        ProgrammaProva p;
+        const QByteArray guasto(1000, '\x33');
+        p.banco.ScriviFile(QStringLiteral("Memo.ini"), guasto);
+        bool visibile = false;
+        p.ui.osservatore = [&](const ServiziUiScriptati::Mostrato &box) {
+            if (!box.testo.contains(QStringLiteral("Memo.ini")))
+                return;
+            visibile = p.frame && p.frame->isVisible() && p.frame->windowHandle()
+                && p.frame->windowHandle()->isExposed();
+            for (QWidget *w : QApplication::topLevelWidgets())
+                visibile = visibile && !(w->objectName() == QStringLiteral("FrmShow") && w->isVisible());
+        };
+        QVERIFY(p.AvviaProgramma());
+        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(p.ui.mostrati.cbegin(), p.ui.mostrati.cend(),
+                                             [](const auto &m) { return m.testo.contains(QStringLiteral(".bad")); }),
+                                 10000);
+        QVERIFY(visibile);
+        const QStringList scartati = QDir(p.Cartella()).entryList({QStringLiteral("Memo.ini.*.bad")});
+        QCOMPARE(scartati.size(), 1);
+        QFile f(p.Percorso(scartati.first()));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), guasto);
+        QVERIFY(!QFile::exists(p.Percorso(QStringLiteral("Memo.ini"))));
     }
 
     void cornice()

@@ -79,6 +79,11 @@ bool ModelloRetta::PivotAccettabili(const std::array<qint32, NumPivot> &pivot)
     return true;
 }
 
+QString ModelloRetta::RegolaPivot()
+{
+    return QStringLiteral("the first pivot must be 0, the last %1, each above the one before").arg(NumPunti - 1);
+}
+
 bool ModelloRetta::CaricaDaEcu(const Contesto &ctx)
 {
     for (int i = 0; i < NumPunti; ++i) {

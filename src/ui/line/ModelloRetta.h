@@ -84,7 +84,12 @@ public:
     // Microseconds as milliseconds with `decimali` decimals (halves to even).
     static QString TestoMs(double uSec, int decimali, const QString &sepDecimale);
 
+    // The pivot rule, the one that the page, the tuning profile and the
+    // line model all keep: the first pivot at point 0, the last at 55, each
+    // above the one before.
     static bool PivotAccettabili(const std::array<qint32, NumPivot> &pivot);
+    // The rule in words, for the messages that refuse pivots.
+    static QString RegolaPivot();
 };
 
 } // namespace gascal

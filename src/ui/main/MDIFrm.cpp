@@ -8,7 +8,7 @@
 #include "ecu/Definizioni.h"
 #include "ecu/ScrittureInSospeso.h"
 #include "app/FileSistema.h"
-#include "interp/FileCampioni.h"
+#include "interp/MemoIni.h"
 #include "interp/FrmInterpola.h"
 #include "app/SegnaliUscita.h"
 #include "mapfile/Identita.h"
@@ -33,6 +33,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
+#include <QWindow>
 #include <QToolBar>
 
 namespace gascal {
@@ -230,10 +231,8 @@ void MDIFrm::MDIForm_Load()
     FrmConfig()->AggiornaSelezioni();
     FrmConfig_2()->AggiornaSelezioni();
     m_ctx.scale.CaricaMapIni(m_ctx.imp.FileMapIni, m_ctx.ui);
-    QString errore;
-    if (FileExist(m_ctx.imp.FileMemoIni)
-        && !FileCampioni::CaricaCampioni(m_ctx.imp.FileMemoIni, m_ctx.campioni, &errore))
-        m_ctx.ui.Messaggio(errore, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
+    // A Memo.ini that cannot be read is put aside before anything can write a new one.
+    const QString avvisoMemo = MemoIni::Carica(m_ctx);
 
     m_ctx.stato.ErroreComunicazione = 1;
     m_ctx.stato.PaginaCorrente = PagConfig;
@@ -242,11 +241,25 @@ void MDIFrm::MDIForm_Load()
     m_frmWait->CmdGo->setToolTip(m_ctx.diz.Testo(7));
     m_frmWait->CmdStop->setToolTip(m_ctx.diz.Testo(6));
     MostraSplash();
+    if (!avvisoMemo.isEmpty())
+        AvvisoVisibile(avvisoMemo);
+}
+
+void MDIFrm::AvvisoVisibile(const QString &testo, int tentativi)
+{
+    if ((!windowHandle() || !windowHandle()->isExposed()) && tentativi > 0) {
+        QTimer::singleShot(50, this, [this, testo, tentativi] { AvvisoVisibile(testo, tentativi - 1); });
+        return;
+    }
+    if (m_splash)
+        m_splash->close();
+    m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
 }
 
 void MDIFrm::MostraSplash()
 {
     auto *splash = new FrmShow(this);
+    m_splash = splash;
     const QPoint centro = geometry().center();
     splash->move(centro - QPoint(splash->width() / 2, splash->height() / 2));
     splash->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 
@@ -116,6 +117,10 @@ private:
     void MDIForm_Resize();
     void StatoOffline();
     void MostraSplash();
+    // A start-up message in a box the user sees: once the frame is on screen
+    // (a box over a frame not yet shown can stay hidden while it blocks the
+    // program), with the splash taken away first.
+    void AvvisoVisibile(const QString &testo, int tentativi = 100);
     void Scarica();
     // The smallest client area that holds the live bar with the wait window
     // under it and the pages at their smallest.
@@ -132,6 +137,7 @@ private:
     FrmWait *m_frmWait = nullptr;
     FrmInterpola *m_frmInterpola = nullptr;
     FrmAutotuning *m_frmAutotuning = nullptr;
+    QPointer<QWidget> m_splash;
     std::array<PaginaEditor *, 3> m_pagine{};
     ::gascal::FrmRetta *m_frmRetta = nullptr;
     BarraComandi *m_comandi = nullptr;
