@@ -54,7 +54,7 @@ dpkg-deb -x "$deb" "$R"
 desktop-file-validate "$R/usr/share/applications/org.gascal.GasCal.desktop" || bad "desktop-file-validate"
 appstreamcli validate --no-net "$R/usr/share/metainfo/org.gascal.GasCal.metainfo.xml" || bad "appstreamcli validate"
 cp -r "$R/usr/share/mime" "$T/mime"
-update-mime-database "$T/mime" || bad "update-mime-database"
+update-mime-database "$T/mime" >/dev/null || bad "update-mime-database"
 grep -q 'application/x-gascal-map:\*\.var' "$T/mime/globs" || bad "no MIME type for *.var"
 zcat "$R/usr/share/doc/gascal/changelog.gz" | head -1 | grep -q "^gascal ($VERSION)" || bad "changelog not of $VERSION"
 for program in usr/bin/gascal usr/bin/gascal-cli usr/bin/ecusim usr/lib/gascal/PrjCom; do
@@ -66,12 +66,14 @@ done
 PROG=$R/usr/lib/gascal
 H=$T/home
 mkdir -p "$H"
+# The programs run as themselves (no shell in between), so that the one
+# started in the background is the process its pid names.
+AS=(env -u XDG_DATA_HOME HOME="$H" QT_QPA_PLATFORM=offscreen)
 if [ "$(id -u)" -eq 0 ]; then
   chown -R 65534:65534 "$H"
-  as_user() { setpriv --reuid=65534 --regid=65534 --clear-groups -- env -u XDG_DATA_HOME HOME="$H" QT_QPA_PLATFORM=offscreen "$@"; }
-else
-  as_user() { env -u XDG_DATA_HOME HOME="$H" QT_QPA_PLATFORM=offscreen "$@"; }
+  AS=(setpriv --reuid=65534 --regid=65534 --clear-groups -- "${AS[@]}")
 fi
+as_user() { "${AS[@]}" "$@"; }
 chmod 555 "$PROG"
 U=$H/.local/share/GasCal
 before=$(ls -la "$PROG")
@@ -87,7 +89,7 @@ done
 # A changed setting (the virtual ECU as port 0) holds at the second start:
 # only through it is the ECU found.
 echo "0=ttyECU" >>"$U/PrjCom.ini"
-as_user "$R/usr/bin/ecusim" --link "$U/ttyECU" >"$T/sim.log" 2>&1 &
+"${AS[@]}" "$R/usr/bin/ecusim" --link "$U/ttyECU" >"$T/sim.log" 2>&1 &
 SIM=$!
 for _ in $(seq 100); do grep -q ready "$T/sim.log" && break; sleep 0.1; done
 as_user "$R/usr/bin/gascal-cli" info --timeout 20 >"$T/second.log" 2>&1 || bad "second start: no ECU through the changed PrjCom.ini: $(cat "$T/second.log")"
