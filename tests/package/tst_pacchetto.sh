@@ -5,6 +5,7 @@
 #   tst_pacchetto.sh BUILD-FOLDER VERSION
 # Exit 77 (skipped) when there is no up-to-date package or the tools are
 # missing: ./test.sh builds it when they are there (.ci/run installs them).
+# GASCAL_KEEP=1 keeps the temporary folder (the programs' logs) for a look.
 set -uo pipefail
 BUILD=$1 VERSION=$2
 deb=$(ls "$BUILD"/gascal_"$VERSION"_*.deb 2>/dev/null | head -1)
