@@ -15,6 +15,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   JOBS=1
 else
   gascal_build
+  gascal_package_if_possible
   cd "$GASCAL_BUILD"
   JOBS=2
 fi

@@ -12,9 +12,23 @@ GASCAL_PACKAGES=(
   xvfb xauth
 )
 
+# What building and checking the Debian package needs besides the build:
+# .ci/run installs these; ./test.sh builds the package only when they are there.
+GASCAL_PACKAGING_PACKAGES=(
+  dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
+)
+
 gascal_install_packages() {
+  gascal_install_list "${GASCAL_PACKAGES[@]}"
+}
+
+gascal_install_packaging_tools() {
+  gascal_install_list "${GASCAL_PACKAGING_PACKAGES[@]}"
+}
+
+gascal_install_list() {
   local missing=()
-  for p in "${GASCAL_PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -33,6 +47,19 @@ gascal_build() {
   else
     cmake --build "$GASCAL_BUILD" -j"$(nproc)"
   fi
+}
+
+# The Debian package (build/gascal_VERSION_ARCH.deb), when its tools are
+# installed; the package test skips without it.
+gascal_package_if_possible() {
+  local p
+  for p in "${GASCAL_PACKAGING_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      echo "Not building the package: $p is missing (.ci/run installs it)"
+      return 0
+    fi
+  done
+  cmake --build "$GASCAL_BUILD" --target package
 }
 
 # The same with AddressSanitizer and UBSan, in a folder of its own.

@@ -1,11 +1,14 @@
 #include "app/Avvio.h"
 
+#include "app/CartellaUtente.h"
 #include "app/Contesto.h"
 #include "app/FileSistema.h"
 #include "app/Formati.h"
 #include "app/ServiziUi.h"
 #include "app/TestoByte.h"
 #include "link/CaricaSetCom.h"
+
+#include <QFileInfo>
 
 namespace gascal {
 
@@ -25,11 +28,25 @@ QString Avvio::MessaggioSenzaFirmware()
 
 bool Avvio::Esegui(Contesto &ctx, const QString &cartellaProgramma)
 {
+    QString errore;
+    const QString cartella = CartellaUtente::Scegli(cartellaProgramma, &errore);
+    // A seeding that failed part-way leaves what could be copied: the files
+    // missing then show as the program goes on.
+    if (!errore.isEmpty())
+        ctx.ui.Messaggio(errore, QStringLiteral("GasCal"), ServiziUi::Pulsanti::Ok,
+                         ServiziUi::Icona::Esclamazione);
+    return Esegui(ctx, cartellaProgramma, cartella);
+}
+
+bool Avvio::Esegui(Contesto &ctx, const QString &cartellaProgramma,
+                   const QString &cartellaImpostazioni)
+{
     Impostazioni &imp = ctx.imp;
     imp.CodiceMappaSalvato = -1;
     imp.FineGasSalvato = -1;
     imp.SepDecimale = LeggiLocale(0, LocaleSeparatoreDecimale);
     imp.PathApp = cartellaProgramma;
+    imp.CartellaImpostazioni = cartellaImpostazioni;
     imp.LimitePorte = 19;
     imp.CostruisciPercorsi();
 
@@ -50,7 +67,9 @@ bool Avvio::Esegui(Contesto &ctx, const QString &cartellaProgramma)
     }
     imp.FirmwareAtteso = FirmwareDaSonda(primaSonda);
 
-    ctx.link.OpenPipe(imp.PathApp + QStringLiteral("/PrjCom"));
+    // PrjCom reads its PrjCom.ini from the settings folder it is given.
+    ctx.link.OpenPipe(imp.PathApp + QStringLiteral("/PrjCom"),
+                      {QFileInfo(imp.FileSetCom).absolutePath()});
     ctx.link.InviaComando(2, QByteArray(1, '\0'), ctx.impLink.AttesaPipe_usec);
     ctx.stato.CaricaDefAvvio = 1;
     return true;

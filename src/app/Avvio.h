@@ -13,7 +13,11 @@ class Contesto;
 class Avvio
 {
 public:
+    // The settings folder follows the program folder's rule (CartellaUtente).
     static bool Esegui(Contesto &ctx, const QString &cartellaProgramma);
+    // The same with the settings in the given folder (gascal-cli --dir).
+    static bool Esegui(Contesto &ctx, const QString &cartellaProgramma,
+                       const QString &cartellaImpostazioni);
 
     // The identity the program expects, from the first firmware probe
     // message: without its last byte and its first 5 bytes. Empty when the

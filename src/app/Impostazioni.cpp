@@ -1,10 +1,13 @@
 #include "app/Impostazioni.h"
 
+#include "Versione.h"
+
 namespace gascal {
 
 void Impostazioni::CostruisciPercorsi()
 {
-    const QString base = PathApp + QLatin1Char('/');
+    const QString base =
+        (CartellaImpostazioni.isEmpty() ? PathApp : CartellaImpostazioni) + QLatin1Char('/');
     FilePortCom = base + QStringLiteral("PortCom.ini");
     FileSetCom = base + QStringLiteral("SetCom.ini");
     FileConfigScale = base + QStringLiteral("ConfigScale.ini");
@@ -18,6 +21,12 @@ void Impostazioni::CostruisciPercorsi()
     FileMapIni = base + QStringLiteral("map.ini");
     FileMemoIni = base + QStringLiteral("Memo.ini");
     FileFlashIni = base + QStringLiteral("Flash.ini");
+    FileSatoTun = base + QStringLiteral("SatoTun.txt");
+}
+
+QString Impostazioni::Versione()
+{
+    return QStringLiteral(GASCAL_VERSIONE " - " GASCAL_DATA_VERSIONE);
 }
 
 } // namespace gascal

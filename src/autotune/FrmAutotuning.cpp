@@ -88,7 +88,7 @@ FrmAutotuning::FrmAutotuning(Contesto &ctx, QWidget *parent)
 
     // Load.
     CaricaLingua();
-    m_seq.FileSatoTun = m_ctx.imp.PathApp + QStringLiteral("/SatoTun.txt");
+    m_seq.FileSatoTun = m_ctx.imp.FileSatoTun;
     m_seq.FileParaTun = m_ctx.imp.FileParaTun;
     ViualizzaLblTempi(false);
     Lista->hide();

@@ -114,7 +114,7 @@ int ComandoAutotune(SessioneCli &s, int timeoutSec, const OpzioniAutotune &o)
     RettaAutotuning retta(ctx);
     SequenzaTaratura seq(ctx, vista, retta);
     vista.seq = &seq;
-    seq.FileSatoTun = ctx.imp.PathApp + QStringLiteral("/SatoTun.txt");
+    seq.FileSatoTun = ctx.imp.FileSatoTun;
     seq.FileParaTun = o.profilo.isEmpty() ? ctx.imp.FileParaTun : o.profilo;
     seq.Didascalia = ctx.Titolo() + QStringLiteral(" - ") + Impostazioni::Versione();
 

@@ -34,13 +34,14 @@ SessioneCli::~SessioneCli()
     }
 }
 
-bool SessioneCli::Avvia(const QString &cartella)
+bool SessioneCli::Avvia(const QString &cartella, const QString &cartellaImpostazioni)
 {
     if (!QFileInfo(cartella).isDir()) {
         Errore(QStringLiteral("%1 is not a folder").arg(cartella));
         return false;
     }
-    if (!Avvio::Esegui(ctx, cartella)) {
+    if (!Avvio::Esegui(ctx, cartella,
+                       cartellaImpostazioni.isEmpty() ? cartella : cartellaImpostazioni)) {
         Errore(QStringLiteral("the program cannot start on %1").arg(cartella));
         return false;
     }

@@ -14,9 +14,10 @@ public:
     SessioneCli();
     ~SessioneCli();
 
-    // Start-up on the program folder; false (with the reason printed) when
-    // the program cannot run there.
-    bool Avvia(const QString &cartella);
+    // Start-up on the program folder, whose settings files lie in
+    // `cartellaImpostazioni` (empty: the program folder itself); false (with
+    // the reason printed) when the program cannot run there.
+    bool Avvia(const QString &cartella, const QString &cartellaImpostazioni = {});
 
     // Searches for the ECU for at most `secondi` and checks its firmware.
     // False, with the reason printed, when no ECU was read, when it has no

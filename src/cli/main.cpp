@@ -1,6 +1,8 @@
 #include "Comandi.h"
 #include "Console.h"
 #include "SessioneCli.h"
+#include "Versione.h"
+#include "app/CartellaUtente.h"
 #include "interp/Interpolazione.h"
 
 #include <QCommandLineParser>
@@ -80,9 +82,12 @@ int main(int argc, char *argv[])
     QCommandLineParser p;
     p.setApplicationDescription(QString::fromLatin1(Descrizione));
     p.addHelpOption();
+    const QCommandLineOption version(QStringLiteral("version"),
+        QStringLiteral("Print the version and end."));
     const QCommandLineOption dir(QStringLiteral("dir"),
         QStringLiteral("Program folder with PrjCom and the settings files (default: the "
-                       "folder of gascal-cli)."),
+                       "folder of gascal-cli, with the settings in the user's data folder "
+                       "when that folder cannot be written)."),
         QStringLiteral("DIR"));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
         QStringLiteral("Give up the search for the ECU after SEC seconds (default 10)."),
@@ -116,7 +121,7 @@ int main(int argc, char *argv[])
         QStringLiteral("samples: take samples on gas only."));
     const QCommandLineOption ecu(QStringLiteral("ecu"),
         QStringLiteral("diff-map: compare the map file with the connected ECU."));
-    p.addOptions({dir, timeout, count, steps, fuel, injector, accept, profile, in, out, seconds, stability, bezier, percent, noPetrol, ecu});
+    p.addOptions({version, dir, timeout, count, steps, fuel, injector, accept, profile, in, out, seconds, stability, bezier, percent, noPetrol, ecu});
     p.addPositionalArgument(QStringLiteral("command"),
                             QStringLiteral("info, save-map FILE, load-map FILE, live, scan, line, config ..., autotune, samples or diff-map A B|--ecu."));
 
@@ -137,6 +142,10 @@ int main(int argc, char *argv[])
         return Uso(p.errorText());
     if (p.isSet(QStringLiteral("help"))) {
         Stampa(p.helpText());
+        return 0;
+    }
+    if (p.isSet(version)) {
+        Stampa(QStringLiteral("gascal-cli " GASCAL_VERSIONE));
         return 0;
     }
 
@@ -223,9 +232,18 @@ int main(int argc, char *argv[])
         autotune.profilo = p.value(profile);
     }
 
+    // --dir names the one folder of everything; otherwise the settings follow
+    // the program folder's rule, as in the program.
     const QString cartella = p.isSet(dir) ? p.value(dir) : QCoreApplication::applicationDirPath();
+    QString impostazioni = cartella;
+    if (!p.isSet(dir)) {
+        QString errore;
+        impostazioni = gascal::CartellaUtente::Scegli(cartella, &errore);
+        if (!errore.isEmpty())
+            Errore(errore);
+    }
     SessioneCli sessione;
-    if (!sessione.Avvia(cartella))
+    if (!sessione.Avvia(cartella, impostazioni))
         return 1;
 
     if (comando == QLatin1String("info"))

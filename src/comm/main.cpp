@@ -1,15 +1,21 @@
 // PrjCom: the serial bridge between GasCal's pipes and the ECU.
 // Request frames come on standard input, reply frames go to standard output,
 // one reply per request; see docs/protocol.md.
+//
+//   PrjCom [FOLDER]   PrjCom.ini is read from FOLDER (default: PrjCom's own folder)
+//   PrjCom --version
 
 #include "CommandDispatcher.h"
 #include "PortTable.h"
 #include "ReplyWriter.h"
 #include "RequestReader.h"
+#include "Versione.h"
 
 #include <QCoreApplication>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -24,8 +30,14 @@ int main(int argc, char *argv[])
     std::signal(SIGPIPE, SIG_IGN);
     qInstallMessageHandler(dropMessage);
 
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("PrjCom %s\n", GASCAL_VERSIONE);
+        return 0;
+    }
     QCoreApplication app(argc, argv);
-    CommandDispatcher dispatcher{PortTable(QCoreApplication::applicationDirPath())};
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                    : QCoreApplication::applicationDirPath();
+    CommandDispatcher dispatcher{PortTable(folder)};
     RequestReader requests(0);
     ReplyWriter replies(1);
 

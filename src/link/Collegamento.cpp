@@ -42,16 +42,17 @@ bool Collegamento::Avvia()
 {
     m_ultimoAvvio = TimerApi_uSec();
     m_processo.setProgram(m_programma);
-    m_processo.setArguments({});
+    m_processo.setArguments(m_argomenti);
     m_processo.start(QIODevice::ReadWrite | QIODevice::Unbuffered);
     const bool avviato = m_processo.waitForStarted(5000);
     m_avviato = m_avviato || avviato;
     return avviato;
 }
 
-void Collegamento::OpenPipe(const QString &programma)
+void Collegamento::OpenPipe(const QString &programma, const QStringList &argomenti)
 {
     m_programma = programma;
+    m_argomenti = argomenti;
     m_chiusura = false;
     if (!Avvia())
         m_ui.Messaggio(QStringLiteral("Error 005 - Can't create process"), QString(), Pulsanti::Ok,

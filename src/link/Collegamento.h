@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 namespace gascal {
 
@@ -22,9 +23,9 @@ public:
     Collegamento(StatoApp &stato, ServiziUi &ui, QObject *parent = nullptr);
     ~Collegamento() override;
 
-    // Starts the communication process `programma` (its full path).
-    // Failures are reported by message box; the program goes on.
-    void OpenPipe(const QString &programma);
+    // Starts the communication process `programma` (its full path) with
+    // `argomenti`. Failures are reported by message box; the program goes on.
+    void OpenPipe(const QString &programma, const QStringList &argomenti = {});
 
     // Writes one request frame; 0 = written, 4 = failed.
     int WritePipe(qint64 comando, quint8 p1, quint8 p2, quint8 p3, quint8 p4, qint64 p5,
@@ -80,6 +81,7 @@ private:
     QProcess m_processo;
     RispostaPipe m_risposta;
     QString m_programma;
+    QStringList m_argomenti;
     bool m_avviato = false;      // the process ran once: an end is unexpected
     bool m_chiusura = false;     // the closing handshake is under way
     bool m_riavvioDetto = false; // the user was told of a restart

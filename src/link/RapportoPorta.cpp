@@ -1,5 +1,7 @@
 #include "link/RapportoPorta.h"
 
+#include "app/GruppiUtente.h"
+
 #include <QList>
 
 namespace gascal {
@@ -64,13 +66,25 @@ QString RapportoPorta::Causa() const
             return porta == 0 ? QStringLiteral("missing, no USB serial adapter is plugged in")
                               : QStringLiteral("missing, no device has this port number");
         return QStringLiteral("missing, the device does not exist");
-    case Esito::SenzaPermesso:
-        if (adattatore)
-            return QStringLiteral("no permission: add your user to the dialout group "
-                                  "(sudo usermod -aG dialout $USER) and log in again");
+    case Esito::SenzaPermesso: {
+        // The group that opens the device when its mode lets the group read
+        // and write; an adapter's without owner and mode is dialout's.
+        bool ottale = false;
+        const int bit = modo.toInt(&ottale, 8);
+        QString gruppo = proprietario.section(QLatin1Char(':'), 1);
+        if (gruppo.isEmpty() && adattatore)
+            gruppo = QStringLiteral("dialout");
+        const bool gruppoApre = modo.isEmpty() || (ottale && (bit & 060) == 060);
+        if (!gruppo.isEmpty() && gruppo != QLatin1String("root") && gruppoApre) {
+            const QString rimedio = GruppiUtente::Rimedio(gruppo, GruppiUtente::NomeUtente(),
+                                                          GruppiUtente::Di(gruppo));
+            if (!rimedio.isEmpty())
+                return QStringLiteral("no permission: ") + rimedio;
+        }
         if (!proprietario.isEmpty())
             return QStringLiteral("no permission (owner %1, mode %2)").arg(proprietario, modo);
         return QStringLiteral("no permission");
+    }
     case Esito::Occupata:
         if (!occupante.isEmpty())
             return QStringLiteral("busy, held by process %1").arg(occupante);

@@ -1,4 +1,5 @@
 #include "SimOptions.h"
+#include "Versione.h"
 
 #include <QCommandLineParser>
 
@@ -37,6 +38,8 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     p.setApplicationDescription(
         QStringLiteral("Virtual gas-injection ECU on a pseudo-terminal."));
     p.addHelpOption();
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Print the version and end."));
+    p.addOption(version);
     const QCommandLineOption link(QStringLiteral("link"),
         QStringLiteral("Symlink to create for the serial device."), QStringLiteral("PATH"));
     const QCommandLineOption unprogrammed(QStringLiteral("unprogrammed"),
@@ -89,6 +92,11 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
 
     if (!p.parse(arguments)) {
         *error = p.errorText();
+        return false;
+    }
+    if (p.isSet(version)) {
+        helpRequested = true;
+        *error = QStringLiteral("ecusim " GASCAL_VERSIONE "\n");
         return false;
     }
     if (p.isSet(QStringLiteral("help"))) {

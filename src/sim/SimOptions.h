@@ -28,7 +28,7 @@ struct SimOptions
     double gasOffsetUs = 1e9;  // --gas-offset US: the installation's fixed offset; 1e9 = default
     int timeScale = 1;         // --time-scale N: model seconds per wall second
     QString definitionsPath;   // --write-definitions PATH: write a definition file and end
-    bool helpRequested = false; // --help: usage text is in the error argument
+    bool helpRequested = false; // --help, --version: the text to print is in the error argument
 
     // An identity is the data of one answer: 5 header bytes and the checksum
     // around it, the whole within the 255 that the length byte counts.

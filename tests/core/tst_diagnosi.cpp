@@ -1,9 +1,13 @@
 // The port reports of the communication process and the search's choice of
 // the port that came closest to an ECU.
+#include "app/GruppiUtente.h"
 #include "link/RapportoPorta.h"
 #include "mapfile/DiagnosiRicerca.h"
 
 #include <QTest>
+
+#include <grp.h>
+#include <unistd.h>
 
 using gascal::DiagnosiRicerca;
 using gascal::RapportoPorta;
@@ -51,6 +55,47 @@ private slots:
         QVERIFY(r->Testo().contains(QStringLiteral("dialout group")));
         QVERIFY(r->Testo().contains(QStringLiteral("log in again")));
         QVERIFY(!r->Testo().contains(QStringLiteral("0660")));
+    }
+
+    void ilRimedioDelPermessoDipendeDalGruppoDiQuestoUtente()
+    {
+        using A = gascal::GruppiUtente::Appartenenza;
+        const QString nuovo = gascal::GruppiUtente::Rimedio(QStringLiteral("dialout"), QStringLiteral("ada"), A::No);
+        QVERIFY(nuovo.contains(QStringLiteral("sudo usermod -aG dialout ada")));
+        QVERIFY(nuovo.contains(QStringLiteral("log in again")));
+        // A member since this session began only needs a new login.
+        const QString dopo = gascal::GruppiUtente::Rimedio(QStringLiteral("dialout"), QStringLiteral("ada"),
+                                                           A::DopoNuovoAccesso);
+        QVERIFY(!dopo.contains(QStringLiteral("usermod")));
+        QVERIFY(dopo.contains(QStringLiteral("log out and log in again")));
+        QVERIFY(gascal::GruppiUtente::Rimedio(QStringLiteral("dialout"), QStringLiteral("ada"), A::NellaSessione)
+                    .isEmpty());
+
+        // The system's answer for this process: its own group is the session's,
+        // a group that does not exist is nobody's.
+        const group *mio = getgrgid(getegid());
+        QVERIFY(mio);
+        QCOMPARE(gascal::GruppiUtente::Di(QString::fromLocal8Bit(mio->gr_name)), A::NellaSessione);
+        QCOMPARE(gascal::GruppiUtente::Di(QStringLiteral("no-such-group-here")), A::No);
+
+        // A device of a group this session already has is not the group's
+        // fault: the owner and mode are shown instead of a useless fix.
+        const QByteArray gruppo(mio->gr_name);
+        const auto proprio = RapportoPorta::Decodifica(
+            "port=0\nstatus=5\ndevice=/dev/ttyUSB0\nadapter=1\nowner=root:" + gruppo + "\nmode=0660\n");
+        QVERIFY(proprio);
+        QVERIFY(proprio->Testo().contains(QStringLiteral("(owner root:") + QString::fromLocal8Bit(gruppo)));
+        // A workshop group of the udev rule is named, with this user.
+        const auto officina = RapportoPorta::Decodifica(
+            "port=0\nstatus=5\ndevice=/dev/ttyUSB0\nadapter=1\nowner=root:no-such-group-here\nmode=0660\n");
+        QVERIFY(officina);
+        QVERIFY(officina->Testo().contains(QStringLiteral("sudo usermod -aG no-such-group-here ")
+                                           + gascal::GruppiUtente::NomeUtente()));
+        // A mode that gives the group nothing has no group fix.
+        const auto chiuso = RapportoPorta::Decodifica(
+            "port=0\nstatus=5\ndevice=/dev/ttyUSB0\nadapter=1\nowner=root:no-such-group-here\nmode=0600\n");
+        QVERIFY(chiuso);
+        QVERIFY(!chiuso->Testo().contains(QStringLiteral("usermod")));
     }
 
     void sceglieLaPortaPiuVicina()

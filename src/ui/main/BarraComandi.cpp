@@ -106,6 +106,12 @@ void BarraComandi::CmdMapOpen_Click()
     const QString percorso = m_ctx.ui.ApriFile(FiltroMappe, m_ctx.imp.CartellaDati);
     if (percorso.isEmpty())
         return;
+    ApriMappa(percorso);
+}
+
+void BarraComandi::ApriMappa(const QString &percorso)
+{
+    StatoApp &s = m_ctx.stato;
     s.FileDefinizioni = percorso;
     RicordaTitolo();
     s.TitoloFile = TitoloDi(percorso);

@@ -26,6 +26,8 @@ public:
     void CmdInfo_Click();
     void CmdLingua_Click();
     void CmdMapOpen_Click();
+    // Opens a map file as the open command does once the file is chosen.
+    void ApriMappa(const QString &percorso);
     void CmdMapSave_Click();
     void CmdUpdate_Click();
 
