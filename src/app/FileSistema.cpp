@@ -4,17 +4,27 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace gascal {
 
 bool FileExist(const QString &percorso)
 {
     if (percorso.isEmpty() || QFileInfo(percorso).isDir())
         return false;
-    QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly))
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int fd = ::open(QFile::encodeName(percorso).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    file.close();
+    ::close(fd);
     return true;
+}
+
+bool NomeEsiste(const QString &percorso)
+{
+    const QFileInfo info(percorso);
+    return !percorso.isEmpty() && (info.exists() || info.isSymLink());
 }
 
 bool DirExist(const QString &percorso)

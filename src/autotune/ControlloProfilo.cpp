@@ -11,8 +11,14 @@ namespace gascal {
 
 QString ControlloProfilo::Rifiuto(const QString &percorso, ServiziUi &ui, const QString &sepDecimale)
 {
-    const bool file = !percorso.isEmpty() && FileExist(percorso);
-    const QStringList righe = file ? FileTesto::LeggiImpostazioni(percorso, ui) : ProfiloTaratura::RigheIncorporate();
+    QString illeggibile;
+    const QStringList righe = NomeEsiste(percorso)
+        ? FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &illeggibile)
+        : ProfiloTaratura::RigheIncorporate();
+    if (!illeggibile.isEmpty())
+        return QStringLiteral("Tuning profile %1 cannot be read: %2. The autotuning does not start, nothing was "
+                              "written to the ECU.")
+            .arg(percorso, illeggibile);
     return RifiutoRighe(righe, ProfiloTaratura::NomeProfilo(percorso), sepDecimale);
 }
 

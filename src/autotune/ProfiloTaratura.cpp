@@ -108,7 +108,7 @@ QStringList ProfiloTaratura::ApplicaRighe(const QStringList &righe, bool cng, co
 
 QString ProfiloTaratura::NomeProfilo(const QString &percorso)
 {
-    return !percorso.isEmpty() && FileExist(percorso) ? percorso : QStringLiteral("(built-in)");
+    return NomeEsiste(percorso) ? percorso : QStringLiteral("(built-in)");
 }
 
 QStringList ProfiloTaratura::RigheIncorporate()
@@ -119,9 +119,15 @@ QStringList ProfiloTaratura::RigheIncorporate()
 void ProfiloTaratura::CaricaProfiloTaratura(const QString &percorso, bool cng, ServiziUi &ui,
                                             const QString &sepDecimale)
 {
-    const QStringList righe = !percorso.isEmpty() && FileExist(percorso)
-        ? FileTesto::LeggiImpostazioni(percorso, ui)
+    QString illeggibile;
+    const QStringList righe = NomeEsiste(percorso)
+        ? FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &illeggibile)
         : RigheIncorporate();
+    if (!illeggibile.isEmpty()) {
+        ui.Messaggio(QStringLiteral("Tuning profile %1 cannot be read: %2").arg(percorso, illeggibile),
+                     QStringLiteral("ParaTun.txt"), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
+        return;
+    }
     const QStringList saltate = ApplicaRighe(righe, cng, sepDecimale);
     if (!saltate.isEmpty()) {
         ui.Messaggio(QStringLiteral("Tuning profile %1: these lines have no valid value and were skipped:\r\n")

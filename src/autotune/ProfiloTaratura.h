@@ -65,7 +65,8 @@ public:
     // Reads the profile from `percorso` when that file exists (plain or
     // scrambled), else from the built-in one, with the CNG column when `cng`
     // is true. Key lines that cannot be converted are skipped and named in
-    // one message; the rest still loads.
+    // one message; the rest still loads. A file that is there but cannot be
+    // read (not a regular file, far too big) is said and nothing changes.
     void CaricaProfiloTaratura(const QString &percorso, bool cng, ServiziUi &ui,
                                const QString &sepDecimale = QStringLiteral("."));
 

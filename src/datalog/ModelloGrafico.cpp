@@ -1,5 +1,6 @@
 #include "ModelloGrafico.h"
 
+#include "app/LetturaLimitata.h"
 #include "datalog/FormatoLive.h"
 
 #include <QFile>
@@ -68,9 +69,11 @@ void ModelloGrafico::Aggiungi(const std::vector<CampioneLive> &campioni)
 
 QString ModelloGrafico::CaricaCsv(const QString &percorso)
 {
-    QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QStringLiteral("%1 cannot be read: %2").arg(percorso, file.errorString());
+    QFile file;
+    const QString illeggibile = LetturaLimitata::Apri(percorso, LetturaLimitata::Tipo::Registrazione, file,
+                                                      QIODevice::ReadOnly | QIODevice::Text);
+    if (!illeggibile.isEmpty())
+        return QStringLiteral("%1 cannot be read: %2").arg(percorso, illeggibile);
     const QStringList intestazione = QString::fromUtf8(file.readLine()).trimmed().split(QLatin1Char(','));
     const int colTempo = int(intestazione.indexOf(FormatoLive::ColonnaTempo));
     std::array<int, NumCanali> colonne{};

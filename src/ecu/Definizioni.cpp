@@ -1,6 +1,7 @@
 #include "ecu/Definizioni.h"
 
 #include "app/Contesto.h"
+#include "app/LetturaLimitata.h"
 #include "app/TestoByte.h"
 #include "ecu/FileTesto.h"
 
@@ -25,10 +26,10 @@ int RecordDiSezione(const QString &riga)
 
 bool CaricaDefinizioni(Contesto &ctx, const QString &percorso)
 {
-    QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray dati;
+    if (!LetturaLimitata::Leggi(percorso, LetturaLimitata::Tipo::Mappa, dati).isEmpty())
         return false;
-    const QList<QByteArray> righe = FileTesto::RigheBlocchi(file.readAll());
+    const QList<QByteArray> righe = FileTesto::RigheBlocchi(dati);
     for (qsizetype i = 0; i < righe.size(); ++i) {
         const int record = RecordDiSezione(QString::fromLatin1(righe.at(i)));
         if (record < 0)

@@ -53,10 +53,10 @@ QStringList RigheDaByte(const QByteArray &byte)
 
 QStringList LeggiFileTesto(const QString &percorso)
 {
-    QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray dati;
+    if (!LetturaLimitata::Leggi(percorso, LetturaLimitata::Tipo::Impostazioni, dati).isEmpty())
         return {};
-    return RigheDaByte(file.readAll());
+    return RigheDaByte(dati);
 }
 
 bool VerificaHeader(const QString &percorso)
@@ -88,10 +88,18 @@ QStringList RigheCriptate(const QStringList &righe, ServiziUi &ui)
 
 QStringList LeggiImpostazioni(const QString &percorso, ServiziUi &ui)
 {
-    QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly))
+    return LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Impostazioni, nullptr);
+}
+
+QStringList LeggiImpostazioni(const QString &percorso, ServiziUi &ui, LetturaLimitata::Tipo tipo, QString *errore)
+{
+    QByteArray dati;
+    const QString motivo = LetturaLimitata::Leggi(percorso, tipo, dati);
+    if (errore)
+        *errore = motivo;
+    if (!motivo.isEmpty())
         return {};
-    return ImpostazioniDaByte(file.readAll(), ui);
+    return ImpostazioniDaByte(dati, ui);
 }
 
 QStringList ImpostazioniDaByte(const QByteArray &byte, ServiziUi &ui)

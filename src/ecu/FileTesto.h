@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/LetturaLimitata.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -14,7 +16,7 @@ namespace FileTesto {
 
 // The whole file split into lines, CR LF and LF alike, a UTF-8 byte-order
 // mark dropped (a file that ends with a line end gives a final empty line);
-// empty for a file that cannot be read.
+// empty for a file that cannot be read or that LetturaLimitata refuses.
 QStringList LeggiFileTesto(const QString &percorso);
 
 // True when the file exists and its first line unscrambles to the header word.
@@ -24,8 +26,11 @@ bool VerificaHeader(const QString &percorso);
 // "HEADER WRONG " when the header is not there.
 QStringList LeggiFileCriptato(const QString &percorso, ServiziUi &ui);
 
-// Plain or scrambled, whichever the file is.
+// Plain or scrambled, whichever the file is; read through LetturaLimitata
+// (a settings file's cap unless another kind is given), empty when refused,
+// with the reason in `errore`.
 QStringList LeggiImpostazioni(const QString &percorso, ServiziUi &ui);
+QStringList LeggiImpostazioni(const QString &percorso, ServiziUi &ui, LetturaLimitata::Tipo tipo, QString *errore);
 // The same from the file's bytes.
 QStringList ImpostazioniDaByte(const QByteArray &byte, ServiziUi &ui);
 // The unscrambled lines after the header line of lines already split.

@@ -2,16 +2,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace gascal {
 
 namespace {
 
+// A rounded coordinate, kept within 32 bits whatever the table held: the
+// weights of both fits lie in 0..1, so only rounding can step past a limit.
+qint32 Coordinata(double v)
+{
+    const double limitato = std::clamp(v, double(std::numeric_limits<qint32>::min()),
+                                       double(std::numeric_limits<qint32>::max()));
+    return static_cast<qint32>(std::clamp<qint64>(Conversioni::Arrotonda(limitato),
+                                                  std::numeric_limits<qint32>::min(),
+                                                  std::numeric_limits<qint32>::max()));
+}
+
 // Adds one weighted term to a curve point, rounding the running value.
 void Somma(Punto &p, const Punto &controllo, double peso)
 {
-    p.X = static_cast<qint32>(Conversioni::Arrotonda(controllo.X * peso + p.X));
-    p.Y = static_cast<qint32>(Conversioni::Arrotonda(controllo.Y * peso + p.Y));
+    p.X = Coordinata(controllo.X * peso + p.X);
+    p.Y = Coordinata(controllo.Y * peso + p.Y);
 }
 
 } // namespace

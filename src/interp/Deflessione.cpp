@@ -2,6 +2,9 @@
 
 #include "interp/TabelleCampioni.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace gascal::Deflessione {
 
 qint64 PuntoDi(qint32 tempoBenzina)
@@ -53,7 +56,9 @@ void CalcolaDeflessione(const Curva &curva1, const Curva &curva2, QVector<qint32
             continue;
         }
         const qint64 media = somma[p] / conteggio[p];
-        out[p] = static_cast<qint32>(media * percentuale / 100);
+        out[p] = static_cast<qint32>(std::clamp<qint64>(media * percentuale / 100,
+                                                        std::numeric_limits<qint32>::min(),
+                                                        std::numeric_limits<qint32>::max()));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "interp/FileCampioni.h"
 
+#include "app/LetturaLimitata.h"
 #include "interp/TabelleCampioni.h"
 
 #include <QDir>
@@ -22,9 +23,10 @@ bool Fallito(QString *errore, const QString &testo)
 bool CaricaCampioni(const QString &percorso, TabelleCampioni &tabelle, QString *errore)
 {
     const QString nome = QDir::toNativeSeparators(percorso);
-    QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly))
-        return Fallito(errore, QStringLiteral("Cannot read the sample file %1: %2").arg(nome, file.errorString()));
+    QFile file;
+    const QString illeggibile = LetturaLimitata::Apri(percorso, LetturaLimitata::Tipo::Campioni, file);
+    if (!illeggibile.isEmpty())
+        return Fallito(errore, QStringLiteral("Cannot read the sample file %1: %2").arg(nome, illeggibile));
     // One byte more than a sample file is enough to know it is not one.
     const QByteArray dati = file.read(TabelleCampioni::DimensioneFile + 1);
     if (dati.size() != TabelleCampioni::DimensioneFile)
@@ -33,6 +35,10 @@ bool CaricaCampioni(const QString &percorso, TabelleCampioni &tabelle, QString *
                                    .arg(nome)
                                    .arg(file.size())
                                    .arg(TabelleCampioni::DimensioneFile));
+    const QString impossibile = TabelleCampioni::ValoreImpossibile(dati);
+    if (!impossibile.isEmpty())
+        return Fallito(errore, QStringLiteral("%1 is not a sample file: %2, so nothing was read from it.")
+                                   .arg(nome, impossibile));
     tabelle.DaImmagine(dati);
     return true;
 }

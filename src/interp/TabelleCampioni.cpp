@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace gascal {
 
 const std::array<const char *, TabelleCampioni::NumeroTabelle> TabelleCampioni::Nomi = {
@@ -31,13 +33,26 @@ QByteArray TabelleCampioni::Immagine() const
 
 bool TabelleCampioni::DaImmagine(const QByteArray &immagine)
 {
-    if (immagine.size() != DimensioneFile)
+    if (immagine.size() != DimensioneFile || !ValoreImpossibile(immagine).isEmpty())
         return false;
     const char *p = immagine.constData();
     for (int r = 0; r < Righe; ++r)
         for (int k = 0; k < NumeroTabelle; ++k, p += 4)
             t[k][r] = qFromLittleEndian<qint32>(p);
     return true;
+}
+
+QString TabelleCampioni::ValoreImpossibile(const QByteArray &immagine)
+{
+    const char *p = immagine.constData();
+    const qsizetype valori = std::min<qsizetype>(immagine.size(), DimensioneFile) / 4;
+    for (qsizetype i = 0; i < valori; ++i, p += 4) {
+        const qint32 v = qFromLittleEndian<qint32>(p);
+        if (v < 0 || v > TempoMassimo)
+            return QStringLiteral("table %1, row %2 holds %3, which is no petrol time (0..%4 us)")
+                .arg(QLatin1String(Nomi[i % NumeroTabelle])).arg(i / NumeroTabelle).arg(v).arg(TempoMassimo);
+    }
+    return {};
 }
 
 QString TabelleCampioni::Testo() const

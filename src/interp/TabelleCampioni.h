@@ -33,8 +33,15 @@ struct TabelleCampioni {
     // values as 4-byte little-endian signed integers. 1408 bytes, no header.
     static constexpr int DimensioneFile = Righe * NumeroTabelle * 4;
     QByteArray Immagine() const;
-    // False (tables untouched) when the image is not exactly one file long.
+    // False (tables untouched) when the image is not exactly one file long
+    // or holds a value that cannot be a petrol time.
     bool DaImmagine(const QByteArray &immagine);
+    // The longest petrol time the ECU reports (value 1 of record 1: 16 bits
+    // of 4 us); a cell holds 0 (empty) up to it.
+    static constexpr qint32 TempoMassimo = 65535 * 4;
+    // Empty when every value of the image lies within 0..TempoMassimo, else
+    // the first that does not, named by table and row.
+    static QString ValoreImpossibile(const QByteArray &immagine);
 
     // The table text: a header line, then one line per row: the row number in
     // 3 characters and the eight values in 6 characters each, right-aligned,

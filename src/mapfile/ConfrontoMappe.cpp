@@ -1,6 +1,7 @@
 #include "mapfile/ConfrontoMappe.h"
 
 #include "app/Contesto.h"
+#include "app/LetturaLimitata.h"
 #include "app/TestoByte.h"
 #include "config/ImpostazioniPerNome.h"
 #include "mapfile/FileMappa.h"
@@ -29,12 +30,13 @@ bool ConfrontoMappe::LeggiFile(const QString &file, Lato lato)
     m_errore = Mappa::ControllaFile(file);
     if (!m_errore.isEmpty())
         return false;
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) {
-        m_errore = QStringLiteral("The map file %1 cannot be read: %2").arg(file, f.errorString());
+    QByteArray dati;
+    const QString illeggibile = LetturaLimitata::Leggi(file, LetturaLimitata::Tipo::Mappa, dati);
+    if (!illeggibile.isEmpty()) {
+        m_errore = QStringLiteral("The map file %1 cannot be read: %2").arg(file, illeggibile);
         return false;
     }
-    return LeggiTesto(f.readAll(), QStringLiteral("The map file %1").arg(file), lato);
+    return LeggiTesto(dati, QStringLiteral("The map file %1").arg(file), lato);
 }
 
 bool ConfrontoMappe::LeggiTesto(const QByteArray &testo, const QString &origine, Lato lato)

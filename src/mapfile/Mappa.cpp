@@ -1,6 +1,7 @@
 #include "mapfile/Mappa.h"
 
 #include "app/Contesto.h"
+#include "app/LetturaLimitata.h"
 #include "app/ServiziUi.h"
 #include "ecu/CorniceModo.h"
 #include "link/MessaggioEcu.h"
@@ -126,10 +127,11 @@ QString Mappa::ControllaFile(const QString &percorso)
 
 QString Mappa::LeggiFile(const QString &percorso, FileMappa::BlocchiCaricati &blocchi)
 {
-    QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("The map file %1 cannot be read: %2").arg(percorso, file.errorString());
-    const QString motivo = FileMappa::Leggi(file.readAll(), blocchi);
+    QByteArray dati;
+    const QString illeggibile = LetturaLimitata::Leggi(percorso, LetturaLimitata::Tipo::Mappa, dati);
+    if (!illeggibile.isEmpty())
+        return QStringLiteral("The map file %1 cannot be read: %2").arg(percorso, illeggibile);
+    const QString motivo = FileMappa::Leggi(dati, blocchi);
     if (motivo.isEmpty())
         return {};
     return QStringLiteral("The map file %1 cannot be loaded: %2.").arg(percorso, motivo);

@@ -102,6 +102,15 @@ private slots:
         QCOMPARE(m.codice, 2);
         QVERIFY2(m.err.contains(QLatin1String("[MAP_0]")), qPrintable(m.err));
         QCOMPARE(Cli(b, {QStringLiteral("diff-map"), a}).codice, 2);
+        // A device never ends: refused at once, with the reason, on either side.
+        for (const QStringList &argomenti : {QStringList{QStringLiteral("/dev/zero"), a},
+                                             QStringList{a, QStringLiteral("/dev/zero")},
+                                             QStringList{QStringLiteral("/dev/zero"), QStringLiteral("--ecu")}}) {
+            const Esito z = Cli(b, QStringList{QStringLiteral("diff-map")} + argomenti);
+            QCOMPARE(z.codice, 2);
+            QVERIFY2(z.err.contains(QLatin1String("/dev/zero")) && z.err.contains(QLatin1String("a character device")),
+                     qPrintable(z.err));
+        }
     }
 
     // A file against the connected ECU as it holds its blocks: what was just

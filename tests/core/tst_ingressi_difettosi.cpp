@@ -1,17 +1,28 @@
 // Settings files as editors leave them and values at their extremes: read
 // alike, or refused with a message that says where, never misread.
 #include "app/Contesto.h"
+#include "app/LetturaLimitata.h"
 #include "app/ServiziUiScriptati.h"
+#include "autotune/ControlloProfilo.h"
+#include "datalog/ModelloGrafico.h"
 #include "ecu/Definizioni.h"
+#include "ecu/FileTesto.h"
+#include "interp/FileCampioni.h"
+#include "interp/TabelleCampioni.h"
+#include "mapfile/ConfrontoMappe.h"
+#include "mapfile/Mappa.h"
 #include "i18n/CifraRiga.h"
 #include "link/CaricaSetCom.h"
 #include "mapfile/RicercaEcu.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <limits>
+
+#include <sys/stat.h>
 
 using namespace gascal;
 
@@ -59,6 +70,68 @@ class TstIngressiDifettosi : public QObject
     QString P(const char *nome) const { return m_dir.filePath(QLatin1String(nome)); }
 
 private slots:
+    // Every reader of a file the user names goes through the one gate: what
+    // is not a regular file, or is far bigger than any real one, is refused
+    // at once with its reason (a FIFO without a writer would hang a plain open).
+    void readersRefuseWhatIsNoRealFile_data()
+    {
+        QTest::addColumn<QString>("percorso");
+        QTest::addColumn<QString>("motivo");
+        QTest::newRow("/dev/zero") << QStringLiteral("/dev/zero") << QStringLiteral("a character device");
+        QTest::newRow("FIFO") << P("fifo") << QStringLiteral("a FIFO");
+        QTest::newRow("5 GB") << P("enorme") << QStringLiteral("5368709120 bytes");
+        QTest::newRow("folder") << m_dir.path() << QStringLiteral("a folder");
+        QTest::newRow("missing") << P("manca") << QStringLiteral("No such file");
+    }
+    void readersRefuseWhatIsNoRealFile()
+    {
+        QFETCH(QString, percorso);
+        QFETCH(QString, motivo);
+        if (!QFile::exists(P("fifo")))
+            QCOMPARE(::mkfifo(QFile::encodeName(P("fifo")).constData(), 0600), 0);
+        QFile enorme(P("enorme"));
+        QVERIFY(enorme.open(QIODevice::WriteOnly) && enorme.resize(qint64(5) << 30));   // sparse
+        enorme.close();
+
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        QStringList risposte{Mappa::ControllaFile(percorso)};
+        ConfrontoMappe confronto(ctx);
+        QVERIFY(!confronto.LeggiFile(percorso, ConfrontoMappe::A));
+        risposte << confronto.Errore();
+        TabelleCampioni tabelle;
+        QString errore;
+        QVERIFY(!FileCampioni::CaricaCampioni(percorso, tabelle, &errore));
+        risposte << errore;
+        ModelloGrafico grafico;
+        risposte << grafico.CaricaCsv(percorso);
+        QVERIFY(FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &errore).isEmpty());
+        risposte << errore;
+        if (QFileInfo::exists(percorso))   // a missing profile is the built-in one
+            risposte << ControlloProfilo::Rifiuto(percorso, ui, QStringLiteral("."));
+        for (const QString &r : risposte)
+            QVERIFY2(r.contains(motivo), qPrintable(r));
+        QVERIFY(!Definizioni::CaricaDefinizioni(ctx, percorso));
+        QVERIFY(FileTesto::LeggiFileTesto(percorso).isEmpty());
+    }
+
+    void capsLieFarAboveRealFiles()
+    {
+        // A file just at its cap is still read; one byte more is refused.
+        for (const auto tipo : {LetturaLimitata::Tipo::Mappa, LetturaLimitata::Tipo::Campioni}) {
+            const qint64 limite = LetturaLimitata::Limite(tipo);
+            QFile f(P("limite"));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.resize(limite));
+            f.close();
+            QByteArray dati;
+            QCOMPARE(LetturaLimitata::Leggi(P("limite"), tipo, dati), QString());
+            QCOMPARE(dati.size(), limite);
+            QVERIFY(f.resize(limite + 1));
+            QVERIFY(LetturaLimitata::Leggi(P("limite"), tipo, dati).contains(QString::number(limite + 1)));
+        }
+        QVERIFY(LetturaLimitata::Limite(LetturaLimitata::Tipo::Campioni) > TabelleCampioni::DimensioneFile);
+    }
+
     void everyReaderTakesLfAndByteOrderMark()
     {
         const QByteArray setCom = "[AttesaPipe_usec]\r\n3000000\r\n[FIRMWARE]\r\n41020B6101012814\r\n"

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 using namespace gascal;
 using T = TabelleCampioni;
 
@@ -81,16 +83,16 @@ private slots:
         QTemporaryDir dir;
         const QString percorso = dir.filePath(QStringLiteral("prova.cmp"));
         T t;
-        t[T::Be1][1] = 0x01020304;
-        t[T::Ga2][43] = -2;
+        t[T::Be1][1] = 0x00020304;
+        t[T::Ga2][43] = T::TempoMassimo;
         t[T::BeM][0] = 7;
         QVERIFY(FileCampioni::SalvaCampioni(percorso, t));
         const QByteArray dati = Leggi(percorso);
         QCOMPARE(dati.size(), 1408);
         // Row 0 first, the eight tables of a row in file order, little-endian.
         QCOMPARE(dati.mid(0, 4), QByteArray::fromHex("07000000"));
-        QCOMPARE(dati.mid((1 * 8 + 2) * 4, 4), QByteArray::fromHex("04030201"));
-        QCOMPARE(dati.right(4), QByteArray::fromHex("feffffff"));
+        QCOMPARE(dati.mid((1 * 8 + 2) * 4, 4), QByteArray::fromHex("04030200"));
+        QCOMPARE(dati.right(4), QByteArray::fromHex("fcff0300"));
         T letta;
         QVERIFY(FileCampioni::CaricaCampioni(percorso, letta));
         QCOMPARE(letta, t);
@@ -110,7 +112,25 @@ private slots:
             QVERIFY2(errore.contains(QString::number(dimensione)) && errore.contains(QStringLiteral("1408")),
                      qPrintable(errore));
         }
-        T t = originali;
+        // Values no petrol time can have: the largest whole number, a negative one.
+        for (const qint32 impossibile : {std::numeric_limits<qint32>::max(), -1, T::TempoMassimo + 1}) {
+            T guasta = originali;
+            guasta[T::Be2][17] = impossibile;
+            const QString percorso = dir.filePath(QStringLiteral("impossibile.cmp"));
+            Scrivi(percorso, guasta.Immagine());
+            T t = originali;
+            QString errore;
+            QVERIFY(!FileCampioni::CaricaCampioni(percorso, t, &errore));
+            QCOMPARE(t, originali);
+            QVERIFY2(errore.contains(QStringLiteral("Be2, row 17 holds %1").arg(impossibile)), qPrintable(errore));
+            QVERIFY(!t.DaImmagine(guasta.Immagine()));
+        }
+        T massima = originali;
+        massima[T::GaM][43] = T::TempoMassimo;
+        T t;
+        QVERIFY(t.DaImmagine(massima.Immagine()));   // the longest time the ECU reports is one
+        QCOMPARE(t, massima);
+        t = originali;
         QString errore;
         QVERIFY(!FileCampioni::CaricaCampioni(dir.filePath(QStringLiteral("manca.cmp")), t, &errore));
         QVERIFY(!errore.isEmpty());

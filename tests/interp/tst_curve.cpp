@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace gascal;
 
 namespace {
@@ -123,6 +125,30 @@ private slots:
         curve.CurvaCampioni(t, c, false);
         for (const Punto &p : c)
             QCOMPARE(p, Punto{});
+    }
+
+    // Whatever a table holds, no coordinate wraps past 32 bits: a curve of
+    // the largest times stays at the largest times, and so does its deflection.
+    void valoriEstremiSenzaTraboccare()
+    {
+        TabelleCampioni::Tabella t{};
+        for (int r = 3; r < 40; ++r)
+            t[r] = std::numeric_limits<qint32>::max() - (r % 2);
+        CurveCampioni curve;
+        Curva c;
+        for (const bool bezier : {false, true}) {
+            curve.OrdineSpline = 14;
+            curve.CurvaCampioni(t, c, bezier);
+            for (const Punto &p : c)
+                QVERIFY2(p.X >= 0 && p.Y >= 0, qPrintable(QStringLiteral("%1, %2").arg(p.X).arg(p.Y)));
+            QVERIFY(c[50].X > std::numeric_limits<qint32>::max() / 2);
+        }
+        const Curva grande = CurvaRighe({{5, 2000}, {6, 3000}});
+        const Curva massima = CurvaRighe({{5, std::numeric_limits<qint32>::max()}, {6, std::numeric_limits<qint32>::max()}});
+        const QVector<qint32> d = Deflessione56(grande, massima, 1000);
+        for (qint32 v : d)
+            QVERIFY(v >= 0);
+        QCOMPARE(d[8], std::numeric_limits<qint32>::max());   // 10 x (max - 2000), held at the limit
     }
 
     void bezierNovePunti()
