@@ -9,7 +9,7 @@ constexpr int SalvaMappa = 9;
 constexpr int CaricaMappa = 18;
 } // namespace
 
-int Scarta(Contesto &ctx, bool tieniFile)
+int Scarta(Contesto &ctx)
 {
     CodeScrittura &code = ctx.code;
     code.ValoriDaScrivere = CodaScrittura();
@@ -18,10 +18,11 @@ int Scarta(Contesto &ctx, bool tieniFile)
     code.MessaggioDaInviare.clear();
     StatoApp &s = ctx.stato;
     const int operazione = s.OperazioneRichiesta;
-    if (tieniFile && (operazione == SalvaMappa || operazione == CaricaMappa))
+    const bool definizioni = s.FileDefinizioni == ctx.imp.FileDefGpl || s.FileDefinizioni == ctx.imp.FileDefCng;
+    if (operazione == SalvaMappa || (operazione == CaricaMappa && !definizioni))
         return 0;
     s.OperazioneRichiesta = 0;
-    if (operazione == SalvaMappa || operazione == CaricaMappa)
+    if (operazione == CaricaMappa)
         s.FileDefinizioni.clear();
     return operazione;
 }

@@ -9,11 +9,12 @@ class Contesto;
 namespace ScrittureInSospeso {
 
 // Drops all of it, so that nothing chosen for an ECU that went away is ever
-// written into the one that answers next. With `tieniFile` a pending map
-// save or load stays (a file the user chose in the bar while the ECU was
-// searched for: the save reads the ECU found, the load compares with it and
-// asks before it writes). Returns the operation dropped, 0 when none.
-int Scarta(Contesto &ctx, bool tieniFile);
+// written into the one that answers next. A pending map save stays (it only
+// reads the ECU found), and so does a map load chosen in the bar (it is
+// compared with the ECU found and asks before it writes); a reset to a
+// definition file, written without that question, goes. Returns the
+// operation dropped, 0 when none.
+int Scarta(Contesto &ctx);
 
 } // namespace ScrittureInSospeso
 } // namespace gascal

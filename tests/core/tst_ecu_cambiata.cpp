@@ -53,39 +53,39 @@ private slots:
     void scrittureScartate_data()
     {
         QTest::addColumn<int>("operazione");
-        QTest::addColumn<bool>("tieniFile");
+        QTest::addColumn<bool>("definizioni");
         QTest::addColumn<int>("rimasta");
         for (int op : {7, 8, 12, 19, 27, 5})
-            QTest::addRow("operation %d", op) << op << true << 0;
-        QTest::newRow("map save, at the loss") << 9 << false << 0;
-        QTest::newRow("map load, at the loss") << 18 << false << 0;
-        QTest::newRow("map save chosen while searching") << 9 << true << 9;
-        QTest::newRow("map load chosen while searching") << 18 << true << 18;
+            QTest::addRow("operation %d", op) << op << false << 0;
+        QTest::newRow("map save") << 9 << false << 9;
+        QTest::newRow("map load, compared first") << 18 << false << 18;
+        QTest::newRow("reset to a definition file") << 18 << true << 0;
     }
     void scrittureScartate()
     {
         QFETCH(int, operazione);
-        QFETCH(bool, tieniFile);
+        QFETCH(bool, definizioni);
         QFETCH(int, rimasta);
         ServiziUiScriptati ui;
         Contesto ctx(ui);
+        ctx.imp.FileDefGpl = QStringLiteral("/prog/def.xar");
         ctx.code.ValoriDaScrivere.Aggiungi(1500, 15, 0);
         ctx.code.ValoriDaScrivere2.Imposta(8, 2, 8);
         ctx.code.DatiMap0 = QByteArray(56, '\1');
         ctx.code.DatiBlk5 = QByteArray(4, '\2');
         ctx.code.MessaggioDaInviare = "msg";
-        ctx.stato.FileDefinizioni = QStringLiteral("a.var");
+        ctx.stato.FileDefinizioni = definizioni ? ctx.imp.FileDefGpl : QStringLiteral("a.var");
         ctx.stato.RichiediOperazione(operazione);
 
-        QCOMPARE(ScrittureInSospeso::Scarta(ctx, tieniFile), rimasta ? 0 : operazione);
+        QCOMPARE(ScrittureInSospeso::Scarta(ctx), rimasta ? 0 : operazione);
         QCOMPARE(ctx.stato.OperazioneRichiesta, rimasta);
         QVERIFY(ctx.code.ValoriDaScrivere.Vuota());
         QVERIFY(ctx.code.ValoriDaScrivere2.Vuota());
         QVERIFY(ctx.code.DatiMap0.isEmpty());
         QVERIFY(ctx.code.MessaggioDaInviare.isEmpty());
         QCOMPARE(ctx.code.DatiBlk5, QByteArray(4, '\2'));
-        // The file of a dropped save or load goes with it.
-        QCOMPARE(ctx.stato.FileDefinizioni.isEmpty(), (operazione == 9 || operazione == 18) && !rimasta);
+        // The file of a dropped reset goes with it.
+        QCOMPARE(ctx.stato.FileDefinizioni.isEmpty(), operazione == 18 && !rimasta);
     }
 };
 

@@ -274,16 +274,15 @@ void MDIFrm::Timer1_Timer()
     if (s.ErroreComunicazione == 1) {
         // What was chosen for the ECU that went away is not for the one that
         // answers next.
-        ScartaScritture(false);
+        ScartaScritture();
         AggiornaTitolo();
         m_frmWait->AvviaRicerca();
         s.StatoProgramma = StatoApp::Ricerca;
         AggiornaAbilitazione();
         RicercaEcu ricerca(m_ctx);
         ricerca.CercaCentralina();
-        // Nor what came up while searching (a held line edit that ended);
-        // a map file chosen in the bar meanwhile stays.
-        ScartaScritture(true);
+        // Nor what came up while searching (a held line edit that ended).
+        ScartaScritture();
         if (s.StatoProgramma == StatoApp::Connesso
             && s.EcuTrovata(Identita::NumeroSerie(m_ctx.TabMsg.value(Contesto::RecProduzione))))
             AggiornaTitolo();
@@ -347,12 +346,19 @@ void MDIFrm::Timer1_Timer()
     m_occupato1 = false;
 }
 
-void MDIFrm::ScartaScritture(bool tieniFile)
+void MDIFrm::ScartaScritture()
 {
-    const int scartata = ScrittureInSospeso::Scarta(m_ctx, tieniFile);
-    // A save or load that will not run does not name the window.
-    if (scartata == 9 || scartata == 18)
-        m_comandi->EsitoFile(false);
+    StatoApp &s = m_ctx.stato;
+    const QString titolo = QStringLiteral(" - [") + QFileInfo(s.FileDefinizioni).fileName() + QStringLiteral("] ");
+    if (ScrittureInSospeso::Scarta(m_ctx) != 18)
+        return;
+    // A reset that will not run does not name the window.
+    m_comandi->EsitoFile(false);
+    if (s.TitoloFile == titolo) {
+        s.TitoloFile.clear();
+        s.SerieTitolo.reset();
+        AggiornaTitolo();
+    }
 }
 
 void MDIFrm::StatoOffline()

@@ -127,8 +127,8 @@ private:
     void FissaMinimoArea();
     FrmInterpola *CreaInterpolazione();
     // Drops the queued writes and the pending operation (ScrittureInSospeso);
-    // a dropped map save or load gives the title back.
-    void ScartaScritture(bool tieniFile);
+    // a dropped reset takes its file's name out of the title.
+    void ScartaScritture();
 
     Contesto &m_ctx;
     QScrollArea *m_scorrimento;
