@@ -73,9 +73,14 @@ private slots:
                      w.Lista->setCurrentRow(0);
                      emit w.Lista->itemDoubleClicked(w.Lista->item(0));
                  });
-        // Injector: Enter released in the list.
+        // Injector: the list opens on the ECU's type; Enter released in the list.
+        int rigaEcu = -2;
         p.Quando([&] { return w.Lista->isVisible() && seq.SelIniettore == -2 && w.Lista->count() > 2; },
                  [&] {
+                     rigaEcu = w.Lista->currentRow();
+                     const qint32 codice = p.ctx.Valore(Contesto::RecConfig, 1);
+                     QVERIFY(rigaEcu >= 0);
+                     QCOMPARE(p.ctx.scale.TabIniettori.at(rigaEcu).Codice, codice);
                      for (int i = 0; i < p.ctx.scale.TabIniettori.size(); ++i)
                          if (p.ctx.scale.TabIniettori.at(i).Codice == 2)
                              w.Lista->setCurrentRow(i);
@@ -100,15 +105,53 @@ private slots:
 
         w.CmdGo->click();
         QVERIFY(!w.CmdGo->isEnabled() && w.CmdStop->isEnabled());
+        // No way out while the run goes on.
+        QVERIFY(!w.CmdChiudi->isEnabled() && !w.CmdChiudiX->isEnabled());
+        QVERIFY(!w.Chiudi());
         // Timer1's next tick runs the whole sequence, its waits keeping the window alive.
-        QVERIFY(QTest::qWaitFor([&] { return !w.isVisible(); }, 90000));
+        QVERIFY(QTest::qWaitFor([&] { return w.CmdGo->isEnabled(); }, 90000));
         QVERIFY(giri && minimo && fotoTara && accettato);
+        QVERIFY(rigaEcu >= 0);
         QCOMPARE(seq.UltimoRisultato(), 0);
         QVERIFY(seq.RettaScritta());
-        QVERIFY(p.frame->FrmRetta()->isVisible());   // the page is given back
-        QVERIFY(w.CmdGo->isEnabled() && !w.CmdStop->isEnabled());
-        QCOMPARE(w.LblMsg->text(), seq.Testo(4));
+        // The result stays until the installer closes the window.
+        QVERIFY(w.isVisible());
+        QVERIFY2(w.LblMsg->text().contains(seq.Testo(32)), qPrintable(w.LblMsg->text()));
+        QVERIFY(!w.LblMsg->text().contains(seq.Testo(45)));
+        QVERIFY(!w.CmdStop->isEnabled() && w.CmdChiudi->isEnabled());
         QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.StatoProgramma == StatoApp::Connesso; }, 2000));
+        w.CmdChiudi->click();
+        QVERIFY(!w.isVisible());
+        QVERIFY(p.frame->FrmRetta()->isVisible());   // the page is given back
+        QCOMPARE(w.LblMsg->text(), seq.Testo(4));
+
+        // A new run starts from blank values, and a stop leaves its word on screen.
+        w.LblTGas->setText(QStringLiteral("old"));
+        w.LblTaraAdjust->setText(QStringLiteral("old"));
+        p.frame->PaginaRetta()->CmdAutotunig->click();
+        w.CmdGo->click();
+        QVERIFY(w.LblTGas->text().isEmpty() && w.LblTaraAdjust->text().isEmpty());
+        QVERIFY(!w.LblTGas->isVisibleTo(&w));
+        QVERIFY(QTest::qWaitFor([&] { return seq.InCorso(); }, 5000));
+        w.CmdStop->click();
+        QVERIFY(QTest::qWaitFor([&] { return w.CmdGo->isEnabled(); }, 30000));
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.LblMsg->text(), seq.Testo(7));
+        QVERIFY(w.LblMsg->isVisible());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+    }
+
+    // The return to idle says what it waits for instead of "2500 < 1100".
+    void attesaDelMinimoSpiegata()
+    {
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        FrmAutotuning w(ctx);
+        w.MostraStato(w.Sequenza().Testo(28) + QStringLiteral("\r\n2500 < 1100"));
+        const QString t = w.LblMsg->text();
+        QVERIFY2(!t.contains(QStringLiteral("2500 < 1100")), qPrintable(t));
+        QVERIFY2(t.contains(QStringLiteral("2500 rpm")) && t.contains(QStringLiteral("1100 rpm")), qPrintable(t));
     }
 
     void stopWithoutARunClosesAtOnce()
@@ -125,6 +168,11 @@ private slots:
         w.CmdStop->click();
         QVERIFY(!w.isVisible());
         QVERIFY(p.frame->FrmRetta()->isVisible());
+        // Before any run Close and the close box are there to leave by.
+        p.frame->MostraAutotuning();
+        QVERIFY(w.CmdChiudi->isEnabled() && w.CmdChiudiX->isEnabled());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
     }
 
     void blinkTogglesAtMostEvery250ms()
