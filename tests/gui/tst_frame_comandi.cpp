@@ -102,6 +102,7 @@ void TstFrameComandi::cicloPagine()
 
 void TstFrameComandi::finestraInformazioni()
 {
+    QVERIFY(p->AttendiStato(StatoApp::Connesso));
     p->ui.mostrati.clear();
     QTest::mouseClick(p->frame->Barra()->CmdInfo, Qt::LeftButton);
     QCOMPARE(p->ui.mostrati.size(), 1);

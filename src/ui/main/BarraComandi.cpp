@@ -80,7 +80,11 @@ QString BarraComandi::TestoInfo() const
                          m_ctx.diz.TestoSezione(sezione2, 23) + QStringLiteral(": ")
                              + nominati.join(QStringLiteral(", "))};
     const std::optional<RapportoPorta> &porta = m_ctx.diagnosi.Collegata();
-    if (porta && m_frame.Barra()->ValoriDalVivo()) {
+    const StatoApp &st = m_ctx.stato;
+    const bool collegato = st.ErroreComunicazione == 0
+        && (st.StatoProgramma == StatoApp::Connesso || st.StatoProgramma == StatoApp::Operazione
+            || st.StatoProgramma == StatoApp::Autotuning);
+    if (porta && collegato) {
         QString dove = QString::number(porta->porta);
         if (!porta->dispositivo.isEmpty())
             dove += QStringLiteral(" (") + porta->dispositivo + QLatin1Char(')');
