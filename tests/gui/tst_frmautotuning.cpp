@@ -128,17 +128,34 @@ private slots:
         QVERIFY(!w.isVisible());
         QVERIFY(p.frame->FrmRetta()->isVisible());   // the page is given back
         QCOMPARE(w.LblMsg->text(), seq.Testo(4));
+    }
 
-        // A new run starts from blank values, and a stop leaves its word on screen.
+    // A new run starts from blank values, and a stop leaves its word on screen
+    // until the window is closed.
+    void stopLeavesItsWord()
+    {
+        ProgrammaProva p;
+        QCOMPARE(p.AvviaEcu({QStringLiteral("--time-scale"), QStringLiteral("10")}), QString());
+        QVERIFY(p.AvviaProgramma());
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
+        p.frame->show();
+        p.ctx.stato.PaginaCorrente = MDIFrm::PagRetta;
+        p.frame->PaginaRetta()->show();
+        FrmAutotuning &w = *p.frame->Autotuning();
+        SequenzaTaratura &seq = w.Sequenza();
         w.LblTGas->setText(QStringLiteral("old"));
         w.LblTaraAdjust->setText(QStringLiteral("old"));
         p.frame->PaginaRetta()->CmdAutotunig->click();
+        // The run goes on inside Timer1's tick: Stop is pressed from within it.
+        bool fermato = false;
+        p.Quando([&] { return seq.InCorso(); }, [&] {
+            fermato = true;
+            w.CmdStop->click();
+        });
         w.CmdGo->click();
         QVERIFY(w.LblTGas->text().isEmpty() && w.LblTaraAdjust->text().isEmpty());
         QVERIFY(!w.LblTGas->isVisibleTo(&w));
-        QVERIFY(QTest::qWaitFor([&] { return seq.InCorso(); }, 5000));
-        w.CmdStop->click();
-        QVERIFY(QTest::qWaitFor([&] { return w.CmdGo->isEnabled(); }, 30000));
+        QVERIFY(QTest::qWaitFor([&] { return fermato && w.CmdGo->isEnabled(); }, 60000));
         QVERIFY(w.isVisible());
         QCOMPARE(w.LblMsg->text(), seq.Testo(7));
         QVERIFY(w.LblMsg->isVisible());
