@@ -9,6 +9,7 @@ GASCAL_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev qt6-charts-dev
   fonts-dejavu-core fonts-tlwg-loma-otf
+  qt6-translations-l10n
   xvfb xauth
 )
 

@@ -51,6 +51,11 @@ public:
 
     void CmdGo_Click();
     void CmdStop_Click();
+    // Close button, close box and Esc: hides the window whenever no run is
+    // going; false (and nothing happens) during a run.
+    bool Chiudi();
+    // A run is going: the window cannot be closed.
+    bool InCorso() const;
     void CmdAccept_Click();
     void Lista_DblClick();
 
@@ -58,6 +63,8 @@ public:
     QPushButton *CmdGo;
     QPushButton *CmdStop;
     QPushButton *CmdAccept;
+    QPushButton *CmdChiudi;   // Close, beside Accept
+    QPushButton *CmdChiudiX;  // the close box at the top right
     QLabel *LblMsg;
     QLabel *LblTbenz;
     QLabel *LblTGas;
@@ -74,13 +81,24 @@ signals:
 protected:
     bool eventFilter(QObject *oggetto, QEvent *evento) override;
 
+    void keyPressEvent(QKeyEvent *evento) override;
+
 private:
+    // The text of the extra section (close, readable waits).
+    QString Testo2(int k, const char *progetto) const;
+    // Makes the sequence's bare "speed < limit" line say what it waits for.
+    QString SpiegaAttesa(const QString &testo) const;
+    void PulisciValori();
     void Barra(Forma *barra, QLabel *etichetta, int testo, qint32 tempoUs);
 
     Contesto &m_ctx;
     RettaAutotuning m_retta;
     SequenzaTaratura m_seq;
     double m_prossimoLampeggio = 0;
+    // The last text a run showed before the idle text: kept on screen after
+    // the run until the window is closed.
+    QString m_esito;
+    bool m_mostraEsito = false;
 };
 
 } // namespace gascal

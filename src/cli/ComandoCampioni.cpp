@@ -130,7 +130,7 @@ int ComandoCampioniLive(SessioneCli &s, int timeoutSec, const OpzioniCampioni &o
     bool ripristinato = false;
     const QString esito = ModoInterpolazione::Ripristina(ctx, &ripristinato);
     if (ripristinato) {
-        Stampa(esito);
+        Errore(esito);   // standard output carries only the tables
     } else {
         Errore(esito);
         ripristinato = s.RipristinaAlRitorno(timeoutSec);

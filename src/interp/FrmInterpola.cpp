@@ -1,4 +1,5 @@
 #include "interp/FrmInterpola.h"
+#include "interp/SpiegaCampioni.h"
 
 #include "app/Contesto.h"
 #include "app/FileSistema.h"
@@ -54,6 +55,7 @@ void FrmInterpola::CreaControlli()
     Frame1 = new QGroupBox(this);
     TxtCampioni = new QPlainTextEdit(Frame1);
     LblTmpStability = new QLabel(this);
+    LblMotivo = new QLabel(this);
     CmbTmpStability = new QComboBox(this);
     ChkTypeSline = new QCheckBox(this);
     ChkDisabilCampBenz = new QCheckBox(this);
@@ -78,6 +80,7 @@ void FrmInterpola::CreaControlli()
         {CmdPlottaDeflessio, "CmdPlottaDeflessio", x, 3240, lw, 480},
         {CmdMapOpen, "CmdMapOpen", x, 3990, lw, 480},
         {CmdMapSave, "CmdMapSave", x, 4560, lw, 480},
+        {LblMotivo, "LblMotivo", x, 5160, lw, 1800},
     };
     for (const Posto &p : posti) {
         p.w->setObjectName(QString::fromLatin1(p.nome));
@@ -86,6 +89,8 @@ void FrmInterpola::CreaControlli()
     }
     m_dimensionePrecedente = size();
 
+    LblMotivo->setWordWrap(true);
+    LblMotivo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Frame1->setTitle(QStringLiteral("Samples"));
     Frame1->setAutoFillBackground(true);
     Frame1->hide();
@@ -150,7 +155,13 @@ void FrmInterpola::CaricaLingua()
         p.w->setText(Testo(p.k));
         p.w->setToolTip(Testo(p.k));
     }
+    if (parentWidget())
+        setWindowTitle(parentWidget()->windowTitle() + QStringLiteral(" - ")
+                       + m_ctx.diz.TestoSezione(QStringLiteral("[Frm_Interpola_2]"), 7, QStringLiteral("Road samples")));
     LblTmpStability->setText(Testo(14));
+    LblTmpStability->setBuddy(CmbTmpStability);
+    Frame1->setTitle(m_ctx.diz.TestoSezione(QStringLiteral("[Frm_Interpola_2]"), 7, QStringLiteral("Samples")));
+    MostraMotivo();
     ChkTypeSline->setText(Testo(15));
     ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
     // The table text stays in a fixed-pitch font whatever the language.
@@ -208,6 +219,7 @@ void FrmInterpola::Ridisegna()
     const TabelleCampioni &t = m_ctx.campioni;
     PctRetta->ImpostaSerie({m_modello.CurvaBenzina(), t[TabelleCampioni::BeM], ColoreBenzina},
                            {m_modello.CurvaGas(), t[TabelleCampioni::GaM], ColoreGas});
+    MostraMotivo();
     if (Frame1->isVisible()) {
         const QString testo = t.Testo();
         if (TxtCampioni->toPlainText() != QString(testo).remove(QLatin1Char('\r'))) {
@@ -216,6 +228,13 @@ void FrmInterpola::Ridisegna()
             TxtCampioni->verticalScrollBar()->setValue(riga);
         }
     }
+}
+
+void FrmInterpola::MostraMotivo()
+{
+    const QString motivo = SpiegaCampioni::Motivo(m_ctx.diz, m_ctx.campioni, m_modello.Deflessione(), StabilitaMs());
+    if (LblMotivo->text() != motivo)
+        LblMotivo->setText(motivo);
 }
 
 void FrmInterpola::Rimuovi()
@@ -247,6 +266,9 @@ void FrmInterpola::CmdEraseGas_Click()
 void FrmInterpola::CmdPlottaDeflessio_Click()
 {
     m_ctx.ui.Messaggio(Testo(1), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Informazione);
+    // The box gave the focus back to the frame: this window stays in front.
+    raise();
+    activateWindow();
     m_modello.ChiediDeflessione();
 }
 

@@ -55,6 +55,8 @@ public:
     QGroupBox *Frame1;
     QPlainTextEdit *TxtCampioni;
     QLabel *LblTmpStability;
+    // Why no correction can be shown yet (empty once one can).
+    QLabel *LblMotivo;
     QComboBox *CmbTmpStability;
     QCheckBox *ChkTypeSline;
     QCheckBox *ChkDisabilCampBenz;
@@ -86,6 +88,8 @@ private:
     void Ridisegna();
     void Rimuovi();
     int StabilitaMs();
+    // Says why no correction can be shown yet (nothing once one can).
+    void MostraMotivo();
     void Ridimensiona(QSize nuova);
     QString Testo(int k) const;
 

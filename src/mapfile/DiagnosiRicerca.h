@@ -24,9 +24,15 @@ public:
     // Its text, empty when no port was reported.
     QString Testo() const;
     bool Vuota() const { return m_porte.isEmpty(); }
+    // The port the last successful search found the ECU on (its device when
+    // the communication process told it); a new search keeps it until it
+    // finds the ECU again.
+    void Collegata(const RapportoPorta &rapporto) { m_collegata = rapporto; }
+    const std::optional<RapportoPorta> &Collegata() const { return m_collegata; }
 
 private:
     QMap<int, RapportoPorta> m_porte;
+    std::optional<RapportoPorta> m_collegata;
 };
 
 } // namespace gascal

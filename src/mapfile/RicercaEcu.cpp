@@ -117,6 +117,13 @@ void RicercaEcu::CercaCentralina()
         m_ctx.TabMsg[n].Immagine = blocchi.at(n);
         m_ctx.Decodifica(n, blocchi.at(n));
     }
+    // Where the ECU was found, for the frame's connection state.
+    std::optional<RapportoPorta> collegata = m_ctx.tx.RapportoUltimaPorta();
+    if (!collegata || collegata->porta != porta) {
+        collegata = RapportoPorta{};
+        collegata->porta = porta;
+    }
+    m_ctx.diagnosi.Collegata(*collegata);
     stato.StatoProgramma = StatoApp::Connesso;
     stato.CaricaDefAvvio = 0;
     stato.ErroreComunicazione = 0;

@@ -102,13 +102,14 @@ void TstFrameComandi::cicloPagine()
 
 void TstFrameComandi::finestraInformazioni()
 {
+    QVERIFY(p->AttendiStato(StatoApp::Connesso));
     p->ui.mostrati.clear();
     QTest::mouseClick(p->frame->Barra()->CmdInfo, Qt::LeftButton);
     QCOMPARE(p->ui.mostrati.size(), 1);
     const auto box = p->ui.mostrati.first();
     QCOMPARE(box.icona, ServiziUi::Icona::Domanda);
     const QStringList righe = box.testo.split(QStringLiteral("\r\n"));
-    QCOMPARE(righe.size(), 9);
+    QCOMPARE(righe.size(), 13);
     QCOMPARE(righe.at(0), Sezione(5));
     QCOMPARE(righe.at(2), QStringLiteral("PC  : 1.28 - 28/11/14"));
     for (int vuota : {1, 3, 5, 7})
@@ -121,6 +122,19 @@ void TstFrameComandi::finestraInformazioni()
     QVERIFY(righe.at(6).startsWith(QStringLiteral("FILE: ")));
     const QRegularExpression dati(QStringLiteral("^DATA: -?\\d+( -?\\d+){6}$"));
     QVERIFY2(dati.match(righe.at(8)).hasMatch(), qPrintable(righe.at(8)));
+    // The same numbers again, each with its name, and the port in use.
+    const QString sezione2 = QStringLiteral("[Frm_Barra_2]");
+    const QStringList numeri = righe.at(8).mid(6).split(QLatin1Char(' '));
+    QCOMPARE(righe.at(10), p->ctx.diz.TestoSezione(sezione2, 23) + QStringLiteral(": ")
+                               + p->ctx.diz.TestoSezione(sezione2, 24) + QLatin1Char(' ') + numeri.at(0)
+                               + QStringLiteral(", ") + p->ctx.diz.TestoSezione(sezione2, 25)
+                               + QLatin1Char(' ') + numeri.at(1) + QStringLiteral(", ")
+                               + righe.at(10).section(QStringLiteral(", "), 2));
+    QVERIFY2(righe.at(10).endsWith(p->ctx.diz.TestoSezione(sezione2, 30) + QLatin1Char(' ') + numeri.at(6)),
+             qPrintable(righe.at(10)));
+    QVERIFY2(righe.at(12).startsWith(p->ctx.diz.TestoSezione(sezione2, 31) + QStringLiteral(": ")),
+             qPrintable(righe.at(12)));
+    QVERIFY2(righe.at(12).contains(QLatin1Char('(')), qPrintable(righe.at(12))); // the device
 }
 
 void TstFrameComandi::salvataggioMappaConSovrascrittura()

@@ -75,9 +75,13 @@ private slots:
                      w.Lista->setCurrentRow(0);
                      emit w.Lista->itemDoubleClicked(w.Lista->item(0));
                  });
-        // Injector: Enter released in the list.
+        // Injector: the list opens on the ECU's type; Enter released in the list.
+        int rigaEcu = -2;
+        qint32 codiceEcu = -1;
         p.Quando([&] { return w.Lista->isVisible() && seq.SelIniettore == -2 && w.Lista->count() > 2; },
                  [&] {
+                     rigaEcu = w.Lista->currentRow();
+                     codiceEcu = p.ctx.Valore(Contesto::RecConfig, 1);
                      for (int i = 0; i < p.ctx.scale.TabIniettori.size(); ++i)
                          if (p.ctx.scale.TabIniettori.at(i).Codice == 2)
                              w.Lista->setCurrentRow(i);
@@ -102,15 +106,75 @@ private slots:
 
         w.CmdGo->click();
         QVERIFY(!w.CmdGo->isEnabled() && w.CmdStop->isEnabled());
+        // No way out while the run goes on.
+        QVERIFY(!w.CmdChiudi->isEnabled() && !w.CmdChiudiX->isEnabled());
+        QVERIFY(!w.Chiudi());
         // Timer1's next tick runs the whole sequence, its waits keeping the window alive.
-        QVERIFY(QTest::qWaitFor([&] { return !w.isVisible(); }, 90000));
+        QVERIFY(QTest::qWaitFor([&] { return w.CmdGo->isEnabled(); }, 90000));
         QVERIFY(giri && minimo && fotoTara && accettato);
+        // The list had opened on the ECU's type (none when the table lacks it).
+        int attesa = -1;
+        for (int i = 0; i < p.ctx.scale.TabIniettori.size() && attesa < 0; ++i)
+            if (p.ctx.scale.TabIniettori.at(i).Codice == codiceEcu)
+                attesa = i;
+        QCOMPARE(rigaEcu, attesa);
         QCOMPARE(seq.UltimoRisultato(), 0);
         QVERIFY(seq.RettaScritta());
-        QVERIFY(p.frame->FrmRetta()->isVisible());   // the page is given back
-        QVERIFY(w.CmdGo->isEnabled() && !w.CmdStop->isEnabled());
-        QCOMPARE(w.LblMsg->text(), seq.Testo(4));
+        // The result stays until the installer closes the window.
+        QVERIFY(w.isVisible());
+        QVERIFY2(w.LblMsg->text().contains(seq.Testo(32)), qPrintable(w.LblMsg->text()));
+        QVERIFY(!w.LblMsg->text().contains(seq.Testo(45)));
+        QVERIFY(!w.CmdStop->isEnabled() && w.CmdChiudi->isEnabled());
         QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.StatoProgramma == StatoApp::Connesso; }, 2000));
+        w.CmdChiudi->click();
+        QVERIFY(!w.isVisible());
+        QVERIFY(p.frame->FrmRetta()->isVisible());   // the page is given back
+        QCOMPARE(w.LblMsg->text(), seq.Testo(4));
+    }
+
+    // A new run starts from blank values, and a stop leaves its word on screen
+    // until the window is closed.
+    void stopLeavesItsWord()
+    {
+        ProgrammaProva p;
+        QCOMPARE(p.AvviaEcu({QStringLiteral("--time-scale"), QStringLiteral("10")}), QString());
+        QVERIFY(p.AvviaProgramma());
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
+        p.frame->show();
+        p.ctx.stato.PaginaCorrente = MDIFrm::PagRetta;
+        p.frame->PaginaRetta()->show();
+        FrmAutotuning &w = *p.frame->Autotuning();
+        SequenzaTaratura &seq = w.Sequenza();
+        w.LblTGas->setText(QStringLiteral("old"));
+        w.LblTaraAdjust->setText(QStringLiteral("old"));
+        p.frame->PaginaRetta()->CmdAutotunig->click();
+        // The run goes on inside Timer1's tick: Stop is pressed from within it.
+        bool fermato = false;
+        p.Quando([&] { return seq.InCorso(); }, [&] {
+            fermato = true;
+            w.CmdStop->click();
+        });
+        w.CmdGo->click();
+        QVERIFY(w.LblTGas->text().isEmpty() && w.LblTaraAdjust->text().isEmpty());
+        QVERIFY(!w.LblTGas->isVisibleTo(&w));
+        QVERIFY(QTest::qWaitFor([&] { return fermato && w.CmdGo->isEnabled(); }, 60000));
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.LblMsg->text(), seq.Testo(7));
+        QVERIFY(w.LblMsg->isVisible());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+    }
+
+    // The return to idle says what it waits for instead of "2500 < 1100".
+    void attesaDelMinimoSpiegata()
+    {
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        FrmAutotuning w(ctx);
+        w.MostraStato(w.Sequenza().Testo(28) + QStringLiteral("\r\n2500 < 1100"));
+        const QString t = w.LblMsg->text();
+        QVERIFY2(!t.contains(QStringLiteral("2500 < 1100")), qPrintable(t));
+        QVERIFY2(t.contains(QStringLiteral("2500 rpm")) && t.contains(QStringLiteral("1100 rpm")), qPrintable(t));
     }
 
     // The window's own ways out during a run and the faults under it: the
@@ -203,6 +267,11 @@ private slots:
         w.CmdStop->click();
         QVERIFY(!w.isVisible());
         QVERIFY(p.frame->FrmRetta()->isVisible());
+        // Before any run Close and the close box are there to leave by.
+        p.frame->MostraAutotuning();
+        QVERIFY(w.CmdChiudi->isEnabled() && w.CmdChiudiX->isEnabled());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
     }
 
     void blinkTogglesAtMostEvery250ms()

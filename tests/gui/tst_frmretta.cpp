@@ -72,6 +72,7 @@ private slots:
     void resetTotale();
     void marcatoriProposti();
     void modificaInviataAllEcuEResetTotaleCng();
+    void intervalloAutomatico();
 
 private:
     std::unique_ptr<BancoEcu> banco;
@@ -366,3 +367,37 @@ void TstFrmRetta::modificaInviataAllEcuEResetTotaleCng()
 
 QTEST_MAIN(TstFrmRetta)
 #include "tst_frmretta.moc"
+
+// A line of small corrections fills the plot once the automatic range is on,
+// and a click still finds the pivot on its taller bar; a line that already
+// fills the plot is drawn as designed.
+void TstFrmRetta::intervalloAutomatico()
+{
+    FrmRettaGrafico *g = pagina->Grafico;
+    ModelloRetta &m = ctx().retta;
+    m.Retta.fill(0);
+    for (int i = 0; i < ModelloRetta::NumPunti; ++i)
+        m.Retta[i] = (i % 7) - 3; // -0.19 .. +0.19 ms
+    QCOMPARE(g->Zoom(), 1.0);
+    QVERIFY(!pagina->ChkAdatta->isChecked());
+    pagina->ChkAdatta->click();
+    QVERIFY(g->Adatta());
+    QCOMPARE(g->Zoom(), FrmRettaGrafico::ZoomMassimo);
+    m.Retta[20] = 40;
+    const double zoom = g->Zoom();
+    QVERIFY2(zoom > 2 && zoom < FrmRettaGrafico::ZoomMassimo, qPrintable(QString::number(zoom)));
+    const QRectF alta = g->BarraDisegnata(20, 40);
+    QVERIFY(FrmRettaGrafico::Sfondo.contains(alta.toRect()));
+    QVERIFY(alta.top() < FrmRettaGrafico::Sfondo.top() + 600); // near the top: the room is used
+    const QRectF bassa = g->BarraDisegnata(3, m.Retta[3]);
+    QVERIFY(FrmRettaGrafico::Sfondo.contains(bassa.toRect()));
+    // A click on the taller end of a pivot's bar selects it.
+    m.Pivot[3] = 20;
+    QCOMPARE(g->PivotAlClic(alta.center().x(), alta.top() + 20), 3);
+    // A line that reaches the plot's edge as designed keeps the design's steps.
+    m.Retta[20] = 120;
+    QCOMPARE(g->Zoom(), 1.0);
+    pagina->ChkAdatta->click();
+    m.Retta[20] = 40;
+    QCOMPARE(g->Zoom(), 1.0);
+}

@@ -99,6 +99,7 @@ void FrmConfig::DisponiControlli()
         for (const Riga &r : righe) {
             const int y = top + RigaPrima - 180 + i * Passo;
             PosizionaEtichetta(r.etichetta, left + 180, y, larghezzaEtichetta);
+            r.etichetta->setBuddy(Cmb[r.lista]); // the list's name for screen readers
             const int xCombo = left + 240 + larghezzaEtichetta;
             Twips::Posiziona(Cmb[r.lista], xCombo, y, left + width - 180 - xCombo, AltezzaCombo);
             ++i;
@@ -127,6 +128,11 @@ void FrmConfig::DisponiControlli()
 void FrmConfig::CaricaLingua()
 {
     ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
+    // The pressure-sensor list is also the way into the interpolation window.
+    const QString nota = m_ctx.diz.TestoSezione(QStringLiteral("[Frm_Config_Note]"), 1);
+    for (QWidget *w : {static_cast<QWidget *>(Cmb[L::CmbTipoSensMap]), static_cast<QWidget *>(LblTipoSensMap)})
+        if (w->toolTip() != nota)
+            w->setToolTip(nota);
     const QString sezione = QStringLiteral("[Frm_Config]");
     if (m_ctx.diz.Sezione(sezione) < 0)
         return; // the design texts stay

@@ -84,6 +84,7 @@ void FrmConfig_2::CreaControlli()
         TxtPwm[c] = Casella(FrmPwm, QLatin1String(NomiPwm[c]));
         auto *etichetta = Etichetta(FrmPwm, "LblPwm", QLatin1String(TitoliPwm[c]));
         etichetta->setObjectName(QStringLiteral("LblPwm%1").arg(c));
+        etichetta->setBuddy(TxtPwm[c]);
         Twips::Posiziona(etichetta, 120 + c * 2160, 330, 600, 300);
         Twips::Posiziona(TxtPwm[c], 720 + c * 2160, 300, 1200, 360);
         connect(TxtPwm[c], &QLineEdit::returnPressed, this, [this, c] {
@@ -98,6 +99,7 @@ void FrmConfig_2::CreaControlli()
         Text1[k]->setAutoFillBackground(true);
         auto *etichetta = Etichetta(Frame1, "LblText1", QLatin1String(TitoliProduzione[k]));
         etichetta->setObjectName(QStringLiteral("LblText1_%1").arg(k));
+        etichetta->setBuddy(Text1[k]);
         const int colonna = k / 4, riga = k % 4;
         Twips::Posiziona(etichetta, 120 + colonna * 3240, 330 + riga * 420, 1560, 300);
         Twips::Posiziona(Text1[k], 1680 + colonna * 3240, 300 + riga * 420, 1320, 360);
@@ -116,6 +118,7 @@ void FrmConfig_2::DisponiControlli()
     for (int l = 0; l < L::NumeroListe; ++l) {
         const int y = top + 420 + l * 480;
         PosizionaEtichetta(etichette[l], left + 180, y, etichetta);
+        etichette[l]->setBuddy(Cmb[l]); // the list's name for screen readers
         const int xCombo = left + 240 + etichetta;
         Twips::Posiziona(Cmb[l], xCombo, y, left + width - 180 - xCombo, 360);
     }
@@ -146,6 +149,15 @@ void FrmConfig_2::CaricaLingua()
     testo(12, Livello->LblLivelli);
     testo(13, Livello->LblLevelNoFiltro);
     testo(14, Livello->LblLevelFiltro);
+    // The production-data panel: its title and the names of the values the
+    // information box names too (the hardware configuration keeps its name).
+    const QString sezione2 = QStringLiteral("[Frm_Barra_2]");
+    if (m_ctx.diz.Sezione(sezione2) >= 0) {
+        Frame1->setTitle(m_ctx.diz.TestoSezione(sezione2, 23));
+        for (int k = 0; k < 7; ++k)
+            if (auto *l = Frame1->findChild<QLabel *>(QStringLiteral("LblText1_%1").arg(k)))
+                ImpostaTesto(l, m_ctx.diz.TestoSezione(sezione2, 24 + k));
+    }
     DisponiControlli(); // the titles and captions take their new sizes
     Logica.CaricaTestiLivello();
     if (!Logica.CaptionDefault.isEmpty())

@@ -84,6 +84,9 @@ void GruppoLivello::Disponi(int left, int top, int width)
     const int interno = width - 360;
     Twips::Posiziona(ShpLivello, left, top, width, 4920);
     PosizionaTitolo(LblParaFineGas, x, top);
+    LblParaFineGas->setBuddy(CmbTipoLev); // the sensor type list has the group's title
+    for (int k = 0; k < 4; ++k)
+        LblLevel[k]->setBuddy(HScrLevel[k]);
     Twips::Posiziona(CmbTipoLev, x, top + 300, interno - 1980, 360);
     Twips::Posiziona(CmdLevDef, x + interno - 1860, top + 270, 1860, 420);
     Twips::Posiziona(LblLivelli, x, top + 840, interno, 300);

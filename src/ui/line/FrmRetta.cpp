@@ -20,6 +20,9 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <array>
+#include <tuple>
+
 namespace gascal {
 
 namespace {
@@ -71,6 +74,7 @@ FrmRetta::FrmRetta(Contesto &ctx, QWidget *parent)
       LblParaRetta(new QLabel(QStringLiteral("CALIBRATION LINE"), this)),
       LblTempoBenzVal(new QLabel(this)), LblMs(new QLabel(QStringLiteral("(ms)"), this)),
       GrdLegenda(new QTableWidget(ModelloRetta::NumPivot, 3, this)), ChkAll(new QCheckBox(this)),
+      ChkAdatta(new QCheckBox(this)),
       ImgChkAll(new QPushButton(this)), CmdUp(new QPushButton(this)), CmdDw(new QPushButton(this)),
       CmdLeft(new QPushButton(this)), CmdRight(new QPushButton(this)),
       CmdNextPivot(new QPushButton(this)), CmdReset(new QPushButton(QStringLiteral("Reset"), this)),
@@ -91,7 +95,7 @@ void FrmRetta::Form_Load()
         {GrdLegenda, "GrdLegenda"}, {ChkAll, "ChkAll"}, {ImgChkAll, "ImgChkAll"}, {CmdUp, "CmdUp"},
         {CmdDw, "CmdDw"}, {CmdLeft, "CmdLeft"}, {CmdRight, "CmdRight"},
         {CmdNextPivot, "CmdNextPivot"}, {CmdReset, "CmdReset"}, {CmdResetAll, "CmdResetAll"},
-        {CmdAutotunig, "CmdAutotunig"}};
+        {CmdAutotunig, "CmdAutotunig"}, {ChkAdatta, "ChkAdatta"}};
     for (const auto &[controllo, nome] : nomi)
         controllo->setObjectName(QLatin1String(nome));
 
@@ -150,6 +154,7 @@ void FrmRetta::Form_Load()
     connect(CmdResetAll, &QPushButton::clicked, this, &FrmRetta::CmdResetAll_Click);
     connect(CmdAutotunig, &QPushButton::clicked, this, &FrmRetta::CmdAutotunig_Click);
     connect(ChkAll, &QCheckBox::toggled, this, &FrmRetta::ChkAll_Click);
+    connect(ChkAdatta, &QCheckBox::toggled, Grafico, &FrmRettaGrafico::ImpostaAdatta);
     connect(ImgChkAll, &QPushButton::clicked, ChkAll, &QCheckBox::toggle);
     connect(Grafico, &FrmRettaGrafico::pivotCliccato, this,
             [this](int k) { SelezionaPivot(k + 1); });
@@ -180,6 +185,7 @@ void FrmRetta::DisponiControlli()
     Twips::Posiziona(LblMs, 8280, 9900, 840, 240);
     const int x = 9360;
     Twips::Posiziona(LblTempoBenzVal, x, 480, 4080, 420);
+    Twips::Posiziona(ChkAdatta, x, 60, 4080, 400);
     Twips::Posiziona(GrdLegenda, x, 1020, 4080, 3300);
     const int riga = Twips::PxY(300, GrdLegenda);
     for (int k = 0; k < ModelloRetta::NumPivot; ++k)
@@ -205,6 +211,32 @@ void FrmRetta::DisponiControlli()
 void FrmRetta::CaricaLingua()
 {
     ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
+    // The arrows and the whole-line switch say what they do, with their keys.
+    const QString sezione2 = QStringLiteral("[Frm_Retta_2]");
+    auto testo2 = [this, &sezione2](int k, const char *progetto) {
+        return m_ctx.diz.TestoSezione(sezione2, k, QLatin1String(progetto));
+    };
+    const std::array<std::tuple<QWidget *, int, const char *>, 8> descritti = {{
+        {CmdUp, 1, "Raise the selected point (F8)"},
+        {CmdDw, 2, "Lower the selected point (F7)"},
+        {CmdLeft, 3, "Move the selected point left (F5)"},
+        {CmdRight, 4, "Move the selected point right (F6)"},
+        {CmdNextPivot, 5, "Next point (F9)"},
+        {ImgChkAll, 6, "Edit the whole line: raise and lower move every point"},
+        {ChkAll, 6, "Edit the whole line: raise and lower move every point"},
+        {GrdLegenda, 8, "Points of the calibration line"},
+    }};
+    for (const auto &[controllo, k, progetto] : descritti) {
+        controllo->setToolTip(testo2(k, progetto));
+        controllo->setAccessibleName(testo2(k, progetto));
+    }
+    Grafico->setAccessibleName(testo2(9, "Calibration line plot"));
+    ChkAdatta->setText(testo2(7, "Fit the whole line into the plot"));
+    m_unitaMs = m_ctx.diz.TestoSezione(QStringLiteral("[Frm_Barra_2]"), 6, QStringLiteral("ms"));
+    LblMs->setText(QStringLiteral("(") + m_unitaMs + QLatin1Char(')'));
+    if (m_tempiBenzina.isEmpty()) // nothing read yet
+        LblTempoBenzVal->setText(ModelloRetta::TestoMs(0, 1, m_ctx.imp.SepDecimale) + QStringLiteral(" (")
+                                 + m_unitaMs + QStringLiteral(") "));
     if (m_ctx.diz.Sezione(Sezione) < 0)
         return; // design-time texts stay
     auto testo = [this](int k) { return m_ctx.diz.TestoSezione(Sezione, k); };
@@ -278,7 +310,7 @@ void FrmRetta::AggiornaCursore()
         somma += t;
     const QString testo = ModelloRetta::TestoMs(somma / m_tempiBenzina.size(), 1,
                                                 m_ctx.imp.SepDecimale)
-        + QStringLiteral(" (ms) ");
+        + QStringLiteral(" (") + m_unitaMs + QStringLiteral(") ");
     if (LblTempoBenzVal->text() != testo)
         LblTempoBenzVal->setText(testo);
 }

@@ -75,6 +75,8 @@ public:
     QLabel *LblMs;
     QTableWidget *GrdLegenda;
     QCheckBox *ChkAll;
+    // The automatic range of the plot: the whole line fills it.
+    QCheckBox *ChkAdatta;
     QPushButton *ImgChkAll;
     QPushButton *CmdUp;
     QPushButton *CmdDw;
@@ -109,6 +111,8 @@ private:
     double m_ultimoCalib = 0;
     int m_faseCalib = 0;
     QVector<qint32> m_tempiBenzina; // the last petrol times, for a steady reading
+    // The unit after the petrol time, in the user's language.
+    QString m_unitaMs = QStringLiteral("ms");
 };
 
 } // namespace gascal

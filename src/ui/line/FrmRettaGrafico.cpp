@@ -7,6 +7,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cmath>
+
 namespace gascal {
 
 const QRect FrmRettaGrafico::Sfondo(240, 480, 8880, 9120);
@@ -34,10 +37,57 @@ QRect FrmRettaGrafico::RettangoloPunto(int i, qint32 v)
     return {left, LineaZero, LarghezzaBarra, TwipsPerPasso * -v + AltezzaBase};
 }
 
+void FrmRettaGrafico::ImpostaAdatta(bool adatta)
+{
+    if (adatta != m_adatta) {
+        m_adatta = adatta;
+        update();
+    }
+}
+
+double FrmRettaGrafico::Zoom() const
+{
+    if (!m_adatta)
+        return 1.0;
+    // The farthest heights above and below zero, in steps, of the bars, the
+    // markers and the working point.
+    double sopra = 0, sotto = 0;
+    for (qint32 v : m_modello.Retta) {
+        sopra = std::max<double>(sopra, v);
+        sotto = std::max<double>(sotto, -v);
+    }
+    for (const auto &[punto, passi] : m_marcatori) {
+        sopra = std::max(sopra, passi);
+        sotto = std::max(sotto, -passi);
+    }
+    if (m_cursore) {
+        const double passi = double(LineaZero - m_yCursore) / TwipsPerPasso;
+        sopra = std::max(sopra, passi);
+        sotto = std::max(sotto, -passi);
+    }
+    // Room above for the selection arrow, below for the bars' base.
+    const double spazioSopra = LineaZero - Sfondo.top() - 450;
+    const double spazioSotto = Sfondo.bottom() - LineaZero - AltezzaBase - 150;
+    double zoom = ZoomMassimo;
+    if (sopra > 0)
+        zoom = std::min(zoom, spazioSopra / (sopra * TwipsPerPasso));
+    if (sotto > 0)
+        zoom = std::min(zoom, spazioSotto / (sotto * TwipsPerPasso));
+    return std::max(1.0, zoom);
+}
+
+QRectF FrmRettaGrafico::BarraDisegnata(int i, qint32 v) const
+{
+    const double zoom = Zoom();
+    const QRect base = RettangoloPunto(i, 0);
+    const double alto = TwipsPerPasso * zoom * std::abs(v) + AltezzaBase;
+    return QRectF(base.left(), v >= 0 ? Y(v, zoom) : LineaZero, base.width(), alto);
+}
+
 int FrmRettaGrafico::PivotAlClic(double x, double y) const
 {
     for (int i = 0; i < ModelloRetta::NumPunti; ++i) {
-        const QRect barra = RettangoloPunto(i, m_modello.Retta[i]);
+        const QRectF barra = BarraDisegnata(i, m_modello.Retta[i]);
         if (x >= barra.left() && x < barra.left() + barra.width() && y >= barra.top()
             && y < barra.top() + barra.height()) {
             for (int k = 0; k < ModelloRetta::NumPivot; ++k)
@@ -93,19 +143,22 @@ void FrmRettaGrafico::paintEvent(QPaintEvent *)
     p.scale(logicalDpiX() / 1440.0, logicalDpiY() / 1440.0);
     p.setRenderHint(QPainter::Antialiasing);
 
-    // Background with a grid every 10 steps (640 µs) and the zero line.
+    // Background with a grid every 10 steps (640 µs; closer when the
+    // automatic range draws the steps taller) and the zero line.
+    const double zoom = Zoom();
+    const int grigliaPassi = zoom >= 4 ? 2 : zoom >= 2 ? 5 : 10;
     p.fillRect(Sfondo, QColor(250, 250, 244));
     p.setPen(QPen(QColor(220, 220, 210), 0));
-    for (int passi = -150; passi <= 150; passi += 10) {
-        const int y = LineaZero - TwipsPerPasso * passi;
+    for (int passi = -150; passi <= 150; passi += grigliaPassi) {
+        const double y = Y(passi, zoom);
         if (y > Sfondo.top() && y < Sfondo.bottom())
-            p.drawLine(Sfondo.left(), y, Sfondo.right(), y);
+            p.drawLine(QPointF(Sfondo.left(), y), QPointF(Sfondo.right(), y));
     }
     p.setPen(QPen(Qt::black, 15));
     p.drawLine(Sfondo.left(), LineaZero, Sfondo.right(), LineaZero);
     p.setPen(QPen(Qt::gray, 0));
     p.drawRect(Sfondo);
-    DisegnaScale(p);
+    DisegnaScale(p, zoom);
 
     const auto &retta = m_modello.Retta;
     const auto &pivot = m_modello.Pivot;
@@ -113,7 +166,7 @@ void FrmRettaGrafico::paintEvent(QPaintEvent *)
     for (int i = 0; i < ModelloRetta::NumPunti; ++i) {
         const bool diPivot = std::find(pivot.begin(), pivot.end(), i) != pivot.end();
         p.setBrush(diPivot && !m_tutti ? ColoreBarraPivot : ColoreBarra);
-        p.drawRect(RettangoloPunto(i, retta[i]));
+        p.drawRect(BarraDisegnata(i, retta[i]));
     }
 
     if (!m_tutti) {
@@ -121,7 +174,7 @@ void FrmRettaGrafico::paintEvent(QPaintEvent *)
         // is ringed and pointed at from above.
         for (int k = 0; k < ModelloRetta::NumPivot; ++k) {
             const QRect barra = RettangoloPunto(pivot[k], retta[pivot[k]]);
-            const QPointF centro(barra.center().x() + 0.5, LineaZero - TwipsPerPasso * retta[pivot[k]]);
+            const QPointF centro(barra.center().x() + 0.5, Y(retta[pivot[k]], zoom));
             p.setBrush(ColorePivot);
             p.setPen(QPen(Qt::white, 15));
             p.drawEllipse(centro, 90.0, 90.0);
@@ -148,7 +201,7 @@ void FrmRettaGrafico::paintEvent(QPaintEvent *)
         if (punto < 0 || punto >= ModelloRetta::NumPunti)
             continue;
         const double x = RettangoloPunto(punto, 0).center().x() + 0.5;
-        const double y = LineaZero - passi * TwipsPerPasso;
+        const double y = Y(passi, zoom);
         const QPointF rombo[4] = {{x, y - 100}, {x + 80, y}, {x, y + 100}, {x - 80, y}};
         p.drawPolygon(rombo, 4);
     }
@@ -157,12 +210,13 @@ void FrmRettaGrafico::paintEvent(QPaintEvent *)
         const double x = RettangoloPunto(m_punto, 0).center().x() + 0.5;
         p.setPen(QPen(ColoreCursore, 20, Qt::DashLine));
         p.drawLine(QPointF(x, Sfondo.top()), QPointF(x, Sfondo.bottom()));
-        p.drawLine(QPointF(Sfondo.left(), m_yCursore), QPointF(Sfondo.right(), m_yCursore));
+        const double yCursore = LineaZero - (LineaZero - m_yCursore) * zoom;
+        p.drawLine(QPointF(Sfondo.left(), yCursore), QPointF(Sfondo.right(), yCursore));
         // ShpCalibP: the working point, pulsing every 250 ms.
         p.setPen(QPen(ColoreCursore, 25));
         p.setBrush(m_fase ? ColoreCursore : QColor(Qt::transparent));
         const double raggio = m_fase ? 75.0 : 120.0;
-        p.drawEllipse(QPointF(x, m_yCursore), raggio, raggio);
+        p.drawEllipse(QPointF(x, yCursore), raggio, raggio);
     }
     // A disabled page (no ECU answers) shows an old line: the same grey
     // wash as the live bar's old values.
@@ -170,7 +224,7 @@ void FrmRettaGrafico::paintEvent(QPaintEvent *)
         p.fillRect(Sfondo, QColor(236, 236, 236, 175));
 }
 
-void FrmRettaGrafico::DisegnaScale(QPainter &p)
+void FrmRettaGrafico::DisegnaScale(QPainter &p, double zoom)
 {
     // The correction in ms on the grid lines (every 20 steps, 1.28 ms) and
     // the petrol time in ms under every 5th point.
@@ -180,8 +234,9 @@ void FrmRettaGrafico::DisegnaScale(QPainter &p)
     p.setFont(font);
     p.setPen(QColor(120, 120, 110));
     const QString sep = m_sepDecimale;
-    for (int passi = -140; passi <= 120; passi += 20) {
-        const int y = LineaZero - TwipsPerPasso * passi;
+    const int etichettePassi = zoom >= 4 ? 5 : zoom >= 2 ? 10 : 20;
+    for (int passi = -140; passi <= 140; passi += etichettePassi) {
+        const int y = qRound(Y(passi, zoom));
         if (passi == 0 || y - 90 < Sfondo.top() || y + 90 > Sfondo.bottom())
             continue;
         const QString testo = ModelloRetta::TestoMs(passi * double(ModelloRetta::GetCorrUSec()), 2, sep);

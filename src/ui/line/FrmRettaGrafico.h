@@ -46,6 +46,16 @@ public:
     // Proposed corrections: (point, target height in line steps).
     void ImpostaMarcatori(const QVector<QPair<int, double>> &marcatori);
 
+    // Automatic range: the steps are drawn taller, up to ZoomMassimo times,
+    // so that the whole line (and its markers) just fills the plot.
+    static constexpr double ZoomMassimo = 10.0;
+    void ImpostaAdatta(bool adatta);
+    bool Adatta() const { return m_adatta; }
+    // The height factor in use (1 without the automatic range).
+    double Zoom() const;
+    // Bar of point i with value v as drawn now (twips).
+    QRectF BarraDisegnata(int i, qint32 v) const;
+
     // Decimal separator of the scale labels.
     void ImpostaSepDecimale(const QString &sep) { m_sepDecimale = sep; }
 
@@ -62,7 +72,9 @@ protected:
     void mousePressEvent(QMouseEvent *evento) override;
 
 private:
-    void DisegnaScale(QPainter &p);
+    void DisegnaScale(QPainter &p, double zoom);
+    // The height on screen of a point `passi` steps from zero (twips).
+    static double Y(double passi, double zoom) { return LineaZero - TwipsPerPasso * zoom * passi; }
 
     const ModelloRetta &m_modello;
     QString m_sepDecimale = QStringLiteral(".");
@@ -72,6 +84,7 @@ private:
     int m_yCursore = LineaZero;
     int m_fase = 0;
     QVector<QPair<int, double>> m_marcatori;
+    bool m_adatta = false;
 };
 
 } // namespace gascal

@@ -1,14 +1,17 @@
 #include "ui/main/BarraComandi.h"
+#include "ui/main/BarraStato.h"
 
 #include "app/Contesto.h"
 #include "app/FileSistema.h"
 #include "app/ServiziUi.h"
 #include "app/Impostazioni.h"
 #include "autotune/FrmAutotuning.h"
+#include "interp/FrmInterpola.h"
 #include "mapfile/Identita.h"
 #include "mapfile/Mappa.h"
 #include "ui/common/ApplicaFont.h"
 #include "ui/common/PaginaEditor.h"
+#include "ui/common/TraduzioniQt.h"
 #include "ui/main/ControlliDatalog.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmWait.h"
@@ -68,7 +71,26 @@ QString BarraComandi::TestoInfo() const
         QString(),
         QStringLiteral("DATA: ") + dati.join(QLatin1Char(' ')),
     };
-    return righe.join(Acapo);
+    // The same production data with their names, and the port in use.
+    const QString sezione2 = QStringLiteral("[Frm_Barra_2]");
+    QStringList nominati;
+    for (int k = 0; k <= 6; ++k)
+        nominati.append(m_ctx.diz.TestoSezione(sezione2, 24 + k) + QLatin1Char(' ') + dati.at(k));
+    QStringList altre = {QString(),
+                         m_ctx.diz.TestoSezione(sezione2, 23) + QStringLiteral(": ")
+                             + nominati.join(QStringLiteral(", "))};
+    const std::optional<RapportoPorta> &porta = m_ctx.diagnosi.Collegata();
+    const StatoApp &st = m_ctx.stato;
+    const bool collegato = st.ErroreComunicazione == 0
+        && (st.StatoProgramma == StatoApp::Connesso || st.StatoProgramma == StatoApp::Operazione
+            || st.StatoProgramma == StatoApp::Autotuning);
+    if (porta && collegato) {
+        QString dove = QString::number(porta->porta);
+        if (!porta->dispositivo.isEmpty())
+            dove += QStringLiteral(" (") + porta->dispositivo + QLatin1Char(')');
+        altre << QString() << m_ctx.diz.TestoSezione(sezione2, 31) + QStringLiteral(": ") + dove;
+    }
+    return (righe + altre).join(Acapo);
 }
 
 void BarraComandi::CmdInfo_Click()
@@ -81,6 +103,7 @@ void BarraComandi::CmdLingua_Click()
 {
     const Impostazioni &imp = m_ctx.imp;
     m_ctx.diz.CaricaDizionario(true, {imp.FileTestDiz, imp.FileDizIni, imp.FileFontIni});
+    TraduzioniQt::Applica(m_ctx.diz.LinguaCorrente);
     m_frame.AggiornaTitolo();
     if (m_ctx.stato.StatoProgramma == StatoApp::Offline)
         m_frame.setWindowTitle(m_frame.windowTitle() + QStringLiteral("  - [OFFLINE]"));
@@ -97,6 +120,9 @@ void BarraComandi::CmdLingua_Click()
     m_frame.Attesa()->CaricaLingua();
     m_frame.Datalog()->CaricaLingua();
     m_frame.Autotuning()->CaricaLingua();
+    m_frame.Stato()->CaricaLingua();
+    if (m_frame.Interpola())
+        m_frame.Interpola()->CaricaLingua();
 }
 
 void BarraComandi::CmdMapOpen_Click()

@@ -117,6 +117,13 @@ void ControlliDatalog::CaricaLingua()
 void ControlliDatalog::MostraStato()
 {
     const bool registra = m_registro.Registrando();
+    if (registra && m_fileInCorso.isEmpty()) {
+        m_fileInCorso = m_registro.Percorso();
+        emit registrazioneIniziata();
+    } else if (!registra && !m_fileInCorso.isEmpty()) {
+        emit registrazioneFinita(m_fileInCorso);
+        m_fileInCorso.clear();
+    }
     if (CmdRegistra->isChecked() != registra)
         CmdRegistra->setChecked(registra);
     const QString tip = registra ? Testo(TxtTipRegistrando).arg(m_registro.Percorso()) : Testo(TxtTipRegistra);

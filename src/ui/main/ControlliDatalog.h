@@ -41,6 +41,12 @@ public:
     QAction *CmdRegistra = nullptr;
     QAction *CmdGrafico = nullptr;
 
+signals:
+    // A recording started, or ended with its file complete (by the button or
+    // by a lost link).
+    void registrazioneIniziata();
+    void registrazioneFinita(const QString &percorso);
+
 private:
     void MostraStato();
     void Avviso(const QString &testo);
@@ -50,6 +56,7 @@ private:
     QMainWindow &m_frame;
     RegistroLive m_registro;
     FrmGrafico *m_grafico = nullptr;
+    QString m_fileInCorso; // the file being written, while recording
 };
 
 } // namespace gascal

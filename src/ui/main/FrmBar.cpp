@@ -56,7 +56,7 @@ const std::array<Led, 7> Leds = {{
 }};
 
 const QString Nessuno = QStringLiteral(" - - ");
-const QString UnitaMs = QStringLiteral(" (ms) ");
+const QString Sezione2 = QStringLiteral("[Frm_Barra_2]");
 
 QPushButton *Pulsante(QWidget *genitore, const char *nome, IconePulsanti::Tipo icona)
 {
@@ -112,7 +112,7 @@ void FrmBar::CreaControlli()
     CmdMapSave->setToolTip(QStringLiteral("Save"));
     CmdLingua->setToolTip(QStringLiteral("Language"));
     CmdInfo->setToolTip(QStringLiteral("Info"));
-    CmdUpdate->setToolTip(QStringLiteral("Update"));
+    CmdUpdate->setToolTip(QStringLiteral("Firmware update"));
     connect(CmdPage, &QPushButton::clicked, this, &FrmBar::CmdPage_Click);
 
     ImgLogoS = Figura(this, "ImgLogoS", Immagine::Tipo::Logo, true);
@@ -141,9 +141,9 @@ void FrmBar::CreaControlli()
     LblTempVal = Valore(this, "LblTempVal");
     LblRpmVal = Valore(this, "LblRpmVal");
     LblRpmVal->setAlignment(Qt::AlignCenter);
-    LblTempoBenzVal->setText(Nessuno + UnitaMs);
-    LblTempoGasVal->setText(Nessuno + UnitaMs);
-    LblRpmVal->setText(Nessuno + QStringLiteral(" (rpm)"));
+    LblTempoBenzVal->setText(Nessuno + m_unitaMs);
+    LblTempoGasVal->setText(Nessuno + m_unitaMs);
+    LblRpmVal->setText(Nessuno + m_unitaGiri);
 
     for (size_t i = 0; i < ShpGiri.size(); ++i) {
         ShpGiri[i] = new Forma(Forma::Tipo::Rettangolo, this);
@@ -155,6 +155,8 @@ void FrmBar::CreaControlli()
     for (size_t i = 0; i < ShpLevAct.size(); ++i) {
         ShpLevAct[i] = new Forma(Forma::Tipo::Cerchio, this);
         ShpLevAct[i]->setObjectName(QStringLiteral("ShpLevAct%1").arg(i));
+        // Lamps take the mouse only for their tips.
+        ShpLevAct[i]->setAttribute(Qt::WA_TransparentForMouseEvents, false);
     }
 
     // Created last, so that it lies over the values; clicks go through.
@@ -217,14 +219,61 @@ void FrmBar::Form_Load()
     Image1->setVisible(m_ctx.scale.MostraFineGas);
 }
 
+QString FrmBar::Testo2(int k, const char *progetto) const
+{
+    return m_ctx.diz.TestoSezione(Sezione2, k, QLatin1String(progetto));
+}
+
 void FrmBar::CaricaLingua()
 {
+    // Units in the user's language (the second section; English without it).
+    m_unitaGiri = QStringLiteral(" (") + Testo2(5, "rpm") + QLatin1Char(')');
+    m_unitaMs = QStringLiteral(" (") + Testo2(6, "ms") + QStringLiteral(") ");
+    m_unitaBar = QStringLiteral(" (") + Testo2(7, "bar") + QLatin1Char(')');
+    m_unitaTemp = QStringLiteral(" (") + Testo2(8, "c") + QLatin1Char(')');
+    // What each lamp and picture stands for.
+    static const std::array<const char *, 7> Lampade = {
+        "Gas level 3/4 (switch-over button LED)", "Gas level 2/4 (switch-over button LED)",
+        "Gas level 1/4 (switch-over button LED)", "Gas reserve (switch-over button LED)",
+        "Petrol: steady on petrol, blinking while changing over (switch-over button LED)",
+        "Alarm: blinking at the end of gas, steady on a fault (switch-over button LED)",
+        "Gas: steady on gas, blinking while changing over (switch-over button LED)"};
+    for (size_t i = 0; i < ShpLevAct.size(); ++i)
+        Descrivi(ShpLevAct[i], Testo2(9 + static_cast<int>(i), Lampade[i]));
+    for (QWidget *w : {static_cast<QWidget *>(ImgKeyOn), static_cast<QWidget *>(ImgKeyOff)})
+        Descrivi(w, Testo2(16, "Ignition key: lit while the ignition is on"));
+    for (QWidget *w : {static_cast<QWidget *>(ImgEvOn), static_cast<QWidget *>(ImgEvOff)})
+        Descrivi(w, Testo2(17, "Gas solenoid valves: lit while open"));
+    for (QWidget *w : {static_cast<QWidget *>(ImgBenzOn), static_cast<QWidget *>(ImgBenzOff)})
+        Descrivi(w, Testo2(18, "Running on petrol"));
+    for (QWidget *w : {static_cast<QWidget *>(ImgGasOn), static_cast<QWidget *>(ImgGasOff)})
+        Descrivi(w, Testo2(19, "Running on gas"));
+    Descrivi(ImgLogoS, Testo2(32, "Switch-over button: press to change fuel"));
+    for (Forma *segmento : ShpGiri)
+        segmento->setAccessibleName(Testo2(33, "Engine speed bar"));
+    // The values, named as the chart names its channels.
+    const QString grafico = QStringLiteral("[Frm_Grafico]");
+    const std::array<std::pair<QLabel *, int>, 5> valori = {
+        {{LblRpmVal, 19}, {LblTempoBenzVal, 20}, {LblTempoGasVal, 21}, {LblPressVal, 22}, {LblTempVal, 24}}};
+    for (const auto &[etichetta, k] : valori)
+        etichetta->setAccessibleName(m_ctx.diz.TestoSezione(grafico, k));
+
     const QString sezione = QStringLiteral("[Frm_Barra]");
-    if (m_ctx.diz.Sezione(sezione) < 0)
-        return; // the design's tips stay
-    const std::array<QPushButton *, 5> ordine = {CmdPage, CmdMapOpen, CmdMapSave, CmdLingua, CmdInfo};
-    for (int k = 0; k < 5; ++k)
-        ordine[k]->setToolTip(m_ctx.diz.TestoSezione(sezione, k + 1));
+    if (m_ctx.diz.Sezione(sezione) >= 0) {
+        const std::array<QPushButton *, 5> ordine = {CmdPage, CmdMapOpen, CmdMapSave, CmdLingua, CmdInfo};
+        for (int k = 0; k < 5; ++k)
+            ordine[k]->setToolTip(m_ctx.diz.TestoSezione(sezione, k + 1));
+        CmdUpdate->setToolTip(m_ctx.diz.TestoSezione(sezione, 8));
+    }
+    // The icon buttons are named by their tips, for screen readers.
+    for (QPushButton *b : {CmdPage, CmdMapOpen, CmdMapSave, CmdLingua, CmdInfo, CmdUpdate})
+        b->setAccessibleName(b->toolTip());
+}
+
+void FrmBar::Descrivi(QWidget *w, const QString &testo)
+{
+    w->setToolTip(testo);
+    w->setAccessibleName(testo);
 }
 
 void FrmBar::CmdPage_Click()
@@ -264,16 +313,16 @@ QString FrmBar::TestoOrigine() const
     case Origine::Ecu: {
         const QString ora = m_quando.time().toString(QStringLiteral("HH:mm:ss"));
         if (m_quando.date() == QDate::currentDate())
-            return QStringLiteral("Not live: read at %1").arg(ora);
-        return QStringLiteral("Not live: read on %1 at %2")
+            return Testo2(1, "Not live: read at %1").arg(ora);
+        return Testo2(2, "Not live: read on %1 at %2")
             .arg(QLocale().toString(m_quando.date(), QLocale::ShortFormat), ora);
     }
     case Origine::File:
-        return QStringLiteral("Not live: from %1").arg(m_file);
+        return Testo2(3, "Not live: from %1").arg(m_file);
     case Origine::Nessuna:
         break;
     }
-    return QStringLiteral("Not live: no ECU read yet");
+    return Testo2(4, "Not live: no ECU read yet");
 }
 
 bool FrmBar::StatoDalVivo() const
@@ -302,7 +351,7 @@ void FrmBar::AggiornaVisualizzazioni()
     const qint32 stato = c.Valore(1, 6);
     const QString &sep = c.imp.SepDecimale;
     if ((stato & 1) == 0) {
-        ImpostaTesto(LblRpmVal, Nessuno + QStringLiteral(" (rpm)"));
+        ImpostaTesto(LblRpmVal, Nessuno + m_unitaGiri);
         for (int i = static_cast<int>(ShpGiri.size()) - 1; i >= 0; --i) {
             if (ShpGiri[i]->Opaca()) {
                 ShpGiri[i]->ImpostaOpaca(false);
@@ -311,8 +360,8 @@ void FrmBar::AggiornaVisualizzazioni()
         }
         LblPressValTag = Nessuno;
         LblTempValTag = QString::number(c.Valore(1, 9));
-        ImpostaTesto(LblTempoBenzVal, Nessuno + UnitaMs);
-        ImpostaTesto(LblTempoGasVal, Nessuno + UnitaMs);
+        ImpostaTesto(LblTempoBenzVal, Nessuno + m_unitaMs);
+        ImpostaTesto(LblTempoGasVal, Nessuno + m_unitaMs);
         MostraCoppia(ImgBenzOn, ImgBenzOff, false);
         MostraCoppia(ImgGasOn, ImgGasOff, false);
         if (ImgEvOff->Tag != 0) {
@@ -325,22 +374,22 @@ void FrmBar::AggiornaVisualizzazioni()
         }
     } else {
         const qint32 giri = c.Valore(1, 4);
-        ImpostaTesto(LblRpmVal, QString::number(giri) + QStringLiteral(" (rpm)"));
+        ImpostaTesto(LblRpmVal, QString::number(giri) + m_unitaGiri);
         for (Forma *segmento : ShpGiri)
             segmento->ImpostaOpaca(segmento->Tag < giri);
         LblPressValTag = FormatMilli(c.Valore(1, 5), 2, sep);
         LblTempValTag = QString::number(c.Valore(1, 9));
-        ImpostaTesto(LblTempoBenzVal, FormatMilli(c.Valore(1, 1), 2, sep) + UnitaMs);
+        ImpostaTesto(LblTempoBenzVal, FormatMilli(c.Valore(1, 1), 2, sep) + m_unitaMs);
         if (c.Valore(2, 1) != 3) {
             ColoraTempoGas(false);
-            ImpostaTesto(LblTempoGasVal, Nessuno + UnitaMs);
+            ImpostaTesto(LblTempoGasVal, Nessuno + m_unitaMs);
             MostraCoppia(ImgGasOn, ImgGasOff, false);
             MostraCoppia(ImgBenzOn, ImgBenzOff, true);
         } else {
             const bool rosso = (c.Valore(3, 26) + 1) * 96 + c.Valore(1, 0) >= c.Valore(1, 2)
                 || c.Valore(1, 3) + c.Valore(1, 1) < c.Valore(3, 16);
             ColoraTempoGas(rosso);
-            ImpostaTesto(LblTempoGasVal, FormatMilli(c.Valore(1, 0), 2, sep) + UnitaMs);
+            ImpostaTesto(LblTempoGasVal, FormatMilli(c.Valore(1, 0), 2, sep) + m_unitaMs);
             MostraCoppia(ImgGasOn, ImgGasOff, true);
             MostraCoppia(ImgBenzOn, ImgBenzOff, false);
         }
@@ -361,8 +410,8 @@ void FrmBar::AggiornaVisualizzazioni()
     // Without any values read there is no temperature to show, not 0.
     if (m_origine == Origine::Nessuna)
         LblTempValTag = Nessuno;
-    ImpostaTesto(LblPressVal, LblPressValTag + QStringLiteral(" (bar)"));
-    ImpostaTesto(LblTempVal, LblTempValTag + QStringLiteral(" (c)"));
+    ImpostaTesto(LblPressVal, LblPressValTag + m_unitaBar);
+    ImpostaTesto(LblTempVal, LblTempValTag + m_unitaTemp);
     LampeggiaAggiornamento();
 }
 

@@ -99,6 +99,10 @@ private:
     void SegnaOrigine();
     // The connection state says the values are being read from the ECU.
     bool StatoDalVivo() const;
+    // Text k of the bar's second section, the design's English without it.
+    QString Testo2(int k, const char *progetto) const;
+    // Tip and accessible name of a lamp or picture.
+    static void Descrivi(QWidget *w, const QString &testo);
 
     Contesto &m_ctx;
     int m_fase = 0;
@@ -113,6 +117,11 @@ private:
     QDateTime m_quando;
     QString m_file;
     bool m_dalVivo = false;
+    // The units after the values, " (rpm)" and so on, in the user's language.
+    QString m_unitaGiri = QStringLiteral(" (rpm)");
+    QString m_unitaMs = QStringLiteral(" (ms) ");
+    QString m_unitaBar = QStringLiteral(" (bar)");
+    QString m_unitaTemp = QStringLiteral(" (c)");
 };
 
 } // namespace gascal

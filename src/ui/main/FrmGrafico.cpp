@@ -22,6 +22,9 @@
 #include <QValueAxis>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <cmath>
+
 namespace gascal {
 
 const std::array<int, 6> FrmGrafico::Finestre_s{10, 30, 60, 120, 300, 600};
@@ -68,10 +71,32 @@ QString FrmGrafico::NomeCanale(int c) const
     return Testo(TxtPrimoCanale + c);
 }
 
+QString FrmGrafico::Unita(const char *unita) const
+{
+    static const std::array<const char *, 7> Unita = {"", "s", "min", "rpm", "ms", "bar", "\u00B0C"};
+    const QString u = QString::fromUtf8(unita);
+    for (int k = 1; k < static_cast<int>(Unita.size()); ++k)
+        if (u == QString::fromUtf8(Unita[k]))
+            return m_ctx.diz.TestoSezione(QStringLiteral("[Frm_Grafico_2]"), k, u);
+    return u;
+}
+
 QString FrmGrafico::Etichetta(int c) const
 {
-    const QString unita = QString::fromUtf8(ModelloGrafico::Info(c).unita);
+    const QString unita = Unita(ModelloGrafico::Info(c).unita);
     return unita.isEmpty() ? NomeCanale(c) : QStringLiteral("%1 (%2)").arg(NomeCanale(c), unita);
+}
+
+QValueAxis *FrmGrafico::Asse(int c) const
+{
+    const QByteArray unita(ModelloGrafico::Info(c).unita);
+    if (ModelloGrafico::Info(c).asse == 0)
+        return m_asseGiri;
+    if (unita == "ms")
+        return m_asseMs;
+    if (unita == "bar")
+        return m_asseBar;
+    return m_asseTemp;
 }
 
 FrmGrafico::FrmGrafico(Contesto &ctx, const RegistroLive &registro, QWidget *parent)
@@ -128,6 +153,9 @@ FrmGrafico::FrmGrafico(Contesto &ctx, const RegistroLive &registro, QWidget *par
         const QString file = m_ctx.ui.ApriFile(Filtro(), m_ctx.imp.CartellaDati + QStringLiteral("logs"));
         if (!file.isEmpty())
             ApriRegistrazione(file);
+        // The file dialog gave the focus back to the frame: the chart stays in front.
+        raise();
+        activateWindow();
     });
     connect(HScrTempo, &QScrollBar::valueChanged, this, [this](int v) {
         // Scrolling a live chart pauses it, so that the view stays put.
@@ -152,12 +180,24 @@ void FrmGrafico::CaricaLingua()
     CmdLive->setText(Testo(TxtLive));
     CmdLive->setToolTip(Testo(TxtTipLive));
     HScrTempo->setToolTip(Testo(TxtTipScorri));
+    HScrTempo->setAccessibleName(Testo(TxtTipScorri));
     for (int c = 0; c < ModelloGrafico::NumCanali; ++c)
         ChkCanale[c]->setText(Etichetta(c));
     m_fascia->setName(Etichetta(ModelloGrafico::Carburante));
     for (int c = 0; c < ModelloGrafico::Carburante; ++c)
         m_linee[c]->setName(Etichetta(c));
     m_asseTempo->setTitleText(Testo(TxtAsseTempo));
+    m_asseGiri->setTitleText(Unita("rpm"));
+    m_asseMs->setTitleText(Unita("ms"));
+    m_asseBar->setTitleText(Unita("bar"));
+    m_asseTemp->setTitleText(Unita("\u00B0C"));
+    for (int i = 0; i < CmbFinestra->count(); ++i) {
+        const int s = CmbFinestra->itemData(i).toInt();
+        CmbFinestra->setItemText(i, s < 60 ? QStringLiteral("%1 %2").arg(s).arg(Unita("s"))
+                                           : QStringLiteral("%1 %2").arg(s / 60).arg(Unita("min")));
+    }
+    CmbFinestra->setAccessibleName(Testo(TxtFinestra));
+    LblFinestra->setBuddy(CmbFinestra);
     LblCursore->setText(m_cursore >= 0 ? TestoCursore(m_cursore) : Testo(TxtSuggerimento));
     ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
 }
@@ -196,15 +236,20 @@ void FrmGrafico::CreaGrafico()
     m_asseGiri->setRange(0, 7000);
     m_asseGiri->setTickCount(8);
     m_asseGiri->setLabelFormat(QStringLiteral("%.0f"));
-    m_asseValori = new QValueAxis;
-    m_asseValori->setTitleText(QStringLiteral("ms, bar, \u00B0C"));
-    m_asseValori->setRange(0, 20);
+    // One axis per unit at the right, so that neither squashes the others.
+    for (QValueAxis **asse : {&m_asseMs, &m_asseBar, &m_asseTemp}) {
+        *asse = new QValueAxis;
+        (*asse)->setRange(0, 5);
+        (*asse)->setLabelFormat(QStringLiteral("%.3g"));
+    }
     m_asseFascia = new QValueAxis;
     m_asseFascia->setRange(0, 1);
     m_asseFascia->setVisible(false);
     m_grafico->addAxis(m_asseTempo, Qt::AlignBottom);
     m_grafico->addAxis(m_asseGiri, Qt::AlignLeft);
-    m_grafico->addAxis(m_asseValori, Qt::AlignRight);
+    m_grafico->addAxis(m_asseMs, Qt::AlignRight);
+    m_grafico->addAxis(m_asseBar, Qt::AlignRight);
+    m_grafico->addAxis(m_asseTemp, Qt::AlignRight);
     m_grafico->addAxis(m_asseFascia, Qt::AlignRight);
 
     // The gas band first, so that the lines are drawn over it.
@@ -220,7 +265,7 @@ void FrmGrafico::CreaGrafico()
         s->setPen(QPen(Colori[c], 1.5));
         m_grafico->addSeries(s);
         s->attachAxis(m_asseTempo);
-        s->attachAxis(ModelloGrafico::Info(c).asse == 0 ? m_asseGiri : m_asseValori);
+        s->attachAxis(Asse(c));
         m_linee[c] = s;
     }
     Vista = new QChartView(m_grafico, this);
@@ -269,22 +314,33 @@ void FrmGrafico::Ridisegna()
     const double t1 = m_fineVista > 0 ? m_fineVista : m_finestra_s;
     const double t0 = t1 - m_finestra_s;
     m_asseTempo->setRange(t0, t1);
-    double massimo = 1;
+    const std::array<QValueAxis *, 3> destra = {m_asseMs, m_asseBar, m_asseTemp};
+    std::array<double, 3> massimi{0, 0, 0};
+    std::array<bool, 3> usati{false, false, false};
     for (int c = 0; c < ModelloGrafico::Carburante; ++c) {
         const bool visibile = ChkCanale[c]->isChecked();
         m_linee[c]->setVisible(visibile);
         const QList<QPointF> punti = visibile ? m_modello.Finestra(c, t0, t1, PuntiMassimi) : QList<QPointF>{};
         m_linee[c]->replace(punti);
-        if (visibile && ModelloGrafico::Info(c).asse == 1)
-            for (const QPointF &p : punti)
-                massimo = std::max(massimo, p.y());
+        const auto k = std::find(destra.begin(), destra.end(), Asse(c)) - destra.begin();
+        if (!visibile || k >= 3)
+            continue;
+        usati[k] = true;
+        for (const QPointF &p : punti)
+            massimi[k] = std::max(massimi[k], p.y());
     }
-    // The right axis follows the highest value shown, on round ticks.
-    const double tetto = std::ceil(massimo / 5.0) * 5.0;
-    if (tetto != m_tettoValori) {
-        m_tettoValori = tetto;
-        m_asseValori->setRange(0, tetto);
-        m_asseValori->applyNiceNumbers();
+    // Each right axis follows the highest value of its unit, on round ticks;
+    // an axis with no channel shown hides.
+    for (size_t k = 0; k < destra.size(); ++k) {
+        if (destra[k]->isVisible() != usati[k])
+            destra[k]->setVisible(usati[k]);
+        const double passo = massimi[k] > 10 ? 5.0 : 1.0;
+        const double tetto = std::max(passo, std::ceil(massimi[k] / passo) * passo);
+        if (tetto != m_tetti[k]) {
+            m_tetti[k] = tetto;
+            destra[k]->setRange(0, tetto);
+            destra[k]->applyNiceNumbers();
+        }
     }
 
     QList<QPointF> fascia;
@@ -344,6 +400,7 @@ bool FrmGrafico::ApriRegistrazione(const QString &percorso)
     CmdLive->setEnabled(true);
     m_fileRiprodotto = QFileInfo(percorso).fileName();
     AggiornaTitolo();
+    AzzeraCursore();
     m_fineVista = m_modello.Inizio() + m_finestra_s;
     m_daRidisegnare = true;
     Ridisegna();
@@ -358,13 +415,21 @@ void FrmGrafico::TornaLive()
     CmdPausa->setEnabled(true);
     CmdLive->setEnabled(false);
     AggiornaTitolo();
+    AzzeraCursore();
     Pausa(false);
     Aggiorna();
 }
 
+void FrmGrafico::AzzeraCursore()
+{
+    m_cursore = -1;
+    m_lineaCursore->hide();
+    LblCursore->setText(Testo(TxtSuggerimento));
+}
+
 QString FrmGrafico::TestoCursore(double t) const
 {
-    QStringList parti{QStringLiteral("t = %1 s").arg(t, 0, 'f', 1)};
+    QStringList parti{QStringLiteral("t = %1 %2").arg(t, 0, 'f', 1).arg(Unita("s"))};
     for (int c = 0; c < ModelloGrafico::NumCanali; ++c) {
         double v = 0;
         if (!m_modello.ValoreA(c, t, v))
@@ -376,7 +441,7 @@ QString FrmGrafico::TestoCursore(double t) const
             parti << QStringLiteral("%1 %2 %3")
                          .arg(NomeCanale(c))
                          .arg(v, 0, 'f', i.divisore > 1 ? 2 : 0)
-                         .arg(QString::fromUtf8(i.unita));
+                         .arg(Unita(i.unita));
     }
     return parti.join(QStringLiteral("   "));
 }

@@ -80,6 +80,12 @@ private:
     QString Testo(int k) const;
     QString NomeCanale(int c) const;
     QString Etichetta(int c) const;
+    // A unit in the user's language (the model's units are the ECU's).
+    QString Unita(const char *unita) const;
+    // The axis a channel is drawn on: one per unit.
+    QValueAxis *Asse(int c) const;
+    // Forgets the mouse's last time, so no old readout stays.
+    void AzzeraCursore();
 
     Contesto &m_ctx;
     const RegistroLive &m_registro;
@@ -93,13 +99,15 @@ private:
     int m_tick = 0;
     int m_ridisegni = 0;
     double m_cursore = -1;
-    double m_tettoValori = 0;
+    std::array<double, 3> m_tetti{}; // the ms, bar and °C axes' tops
     QString m_fileRiprodotto;
 
     QChart *m_grafico = nullptr;
     QValueAxis *m_asseTempo = nullptr;
     QValueAxis *m_asseGiri = nullptr;
-    QValueAxis *m_asseValori = nullptr;
+    QValueAxis *m_asseMs = nullptr;
+    QValueAxis *m_asseBar = nullptr;
+    QValueAxis *m_asseTemp = nullptr;
     QValueAxis *m_asseFascia = nullptr;
     std::array<QLineSeries *, ModelloGrafico::Carburante> m_linee{};
     QAreaSeries *m_fascia = nullptr;

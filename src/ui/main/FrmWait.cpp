@@ -2,6 +2,7 @@
 
 #include "app/Contesto.h"
 #include "app/ServiziUi.h"
+#include "mapfile/TestoDiagnosi.h"
 #include "ui/common/ApplicaFont.h"
 #include "ui/common/Forma.h"
 #include "ui/common/IconePulsanti.h"
@@ -71,13 +72,14 @@ void FrmWait::Timer1_Timer()
     MostraDiagnosi();
 }
 
-void FrmWait::MostraDiagnosi()
+void FrmWait::MostraDiagnosi(bool ancheFuoriRicerca)
 {
     // Only a search has something to explain; the last reason stays until
     // the next one comes, so that it does not flicker between two searches.
-    if (m_ctx.stato.StatoProgramma != StatoApp::Ricerca)
+    if (m_ctx.stato.StatoProgramma != StatoApp::Ricerca && !ancheFuoriRicerca)
         return;
-    QString testo = m_ctx.diagnosi.Testo();
+    const std::optional<RapportoPorta> vicina = m_ctx.diagnosi.PiuVicina();
+    QString testo = vicina ? TestoDiagnosi::Testo(*vicina, m_ctx.diz) : QString();
     if (!testo.isEmpty())
         testo[0] = testo.at(0).toUpper(); // a sentence of its own here
     if (!testo.isEmpty() && LblDiagnosi->text() != testo) {
@@ -175,6 +177,13 @@ void FrmWait::Aggiorna()
 void FrmWait::CaricaLingua()
 {
     ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
+    // Captions and tips in the new language at once, not at the next refresh.
+    CmdGo->setToolTip(m_ctx.diz.Testo(7));
+    CmdStop->setToolTip(m_ctx.diz.Testo(6));
+    CmdGo->setText(m_ctx.diz.Testo(7));
+    CmdStop->setText(m_ctx.diz.Testo(6));
+    if (!LblDiagnosi->text().isEmpty())
+        MostraDiagnosi(true); // the reason shown, in the new language
 }
 
 void FrmWait::keyReleaseEvent(QKeyEvent *evento)

@@ -66,7 +66,7 @@ protected:
 private:
     void Timer1_Timer();
     void ImpostaAttivita(bool attiva);
-    void MostraDiagnosi();
+    void MostraDiagnosi(bool ancheFuoriRicerca = false);
     // Offline the go button takes the whole row; otherwise the stop button,
     // with its caption, and the stop sign only while a search runs.
     void DisponiPulsanti(bool offline, bool cerca);

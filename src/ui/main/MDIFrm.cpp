@@ -15,9 +15,11 @@
 #include "mapfile/RicercaEcu.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
+#include "ui/common/TraduzioniQt.h"
 #include "ui/common/Twips.h"
 #include "ui/line/FrmRetta.h"
 #include "ui/main/BarraComandi.h"
+#include "ui/main/BarraStato.h"
 #include "ui/main/ControlliDatalog.h"
 #include "ui/main/EsecutoreOperazioni.h"
 #include "ui/main/FrmBar.h"
@@ -35,6 +37,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace gascal {
 
@@ -65,6 +69,10 @@ MDIFrm::MDIFrm(Contesto &ctx, QWidget *parent)
     m_esecutore = new EsecutoreOperazioni(ctx, *this);
     m_comandi = new BarraComandi(ctx, *this, this);
     m_datalog = new ControlliDatalog(ctx, *this);
+    m_barraStato = new BarraStato(ctx, this);
+    setStatusBar(m_barraStato);
+    connect(m_datalog, &ControlliDatalog::registrazioneFinita, m_barraStato, &BarraStato::RegistrazioneFinita);
+    connect(m_datalog, &ControlliDatalog::registrazioneIniziata, m_barraStato, &BarraStato::RegistrazioneIniziata);
     // The datalog buttons stand beside the designed client area, not in it:
     // the pages keep their room.
     resize(width() + m_datalog->Barra->sizeHint().width(), height());
@@ -91,7 +99,7 @@ void MDIFrm::MostraInterpolazione()
 {
     FrmInterpola *finestra = CreaInterpolazione();
     m_ctx.InterpolazioneAttiva = true;
-    finestra->setWindowTitle(windowTitle());
+    finestra->CaricaLingua(); // its title follows the frame's
     finestra->CentraForm(this);
     finestra->show();
     finestra->raise();
@@ -185,8 +193,16 @@ void MDIFrm::SostituisciPagina(Pagina indice, PaginaEditor *pagina)
 void MDIFrm::FissaMinimoArea()
 {
     const int sottoBarra = m_frmBar->height() + m_frmWait->height();
-    m_area->setMinimumSize(Twips::PxX(LarghezzaMinima, this),
-                           qMax(Twips::PxY(AltezzaMinima, this), sottoBarra));
+    // The pages keep their controls where they were designed: the area is
+    // never narrower or lower than the farthest of them (it scrolls instead).
+    QSize pagine;
+    for (PaginaEditor *pagina : m_pagine) {
+        const QRect contenuto = pagina->childrenRect();
+        pagine = pagine.expandedTo(QSize(contenuto.right() + 1, contenuto.bottom() + 1));
+    }
+    const int margine = Twips::PxX(90, this);
+    m_area->setMinimumSize(qMax(Twips::PxX(LarghezzaMinima, this), m_frmBar->width() + pagine.width() + margine),
+                           std::max({Twips::PxY(AltezzaMinima, this), sottoBarra, pagine.height() + margine}));
 }
 
 void MDIFrm::AdattaAlloSchermo()
@@ -206,6 +222,8 @@ void MDIFrm::AdattaAlloSchermo()
 
 void MDIFrm::MDIForm_Load()
 {
+    // Qt's own buttons and dialogs in the dictionary's language.
+    TraduzioniQt::Applica(m_ctx.diz.LinguaCorrente);
     QCoreApplication::processEvents();
     AggiornaTitolo();
     AdattaAlloSchermo();
@@ -431,6 +449,7 @@ void MDIFrm::Timer2_Timer()
     if (AggiornaInterpolazione)
         AggiornaInterpolazione();
     m_datalog->Aggiorna();
+    m_barraStato->Aggiorna();
     m_occupato2 = false;
 }
 
@@ -470,6 +489,11 @@ void MDIFrm::AggiornaPaginaCorrente()
 
 void MDIFrm::CmdPage_Click()
 {
+    // The autotuning window gives its place back before the next page shows;
+    // during a run it keeps it.
+    if (m_frmAutotuning && !m_frmAutotuning->isHidden() && !m_frmAutotuning->Chiudi())
+        return;
+    FuocoAllaBarra();
     StatoApp &s = m_ctx.stato;
     switch (s.PaginaCorrente) {
     case PagConfig:
@@ -496,6 +520,7 @@ void MDIFrm::CmdPage_Click()
         FrmConfig()->AggiornaSelezioni();
         break;
     }
+    m_barraStato->Aggiorna();
 }
 
 void MDIFrm::MDIForm_Resize()
@@ -535,8 +560,19 @@ void MDIFrm::CreaAutotuning()
     });
 }
 
+void MDIFrm::FuocoAllaBarra()
+{
+    // A window that hides with the keyboard focus hands it on through the
+    // scroll area, which then scrolls to the next control: the view would
+    // jump. The live bar takes the focus first.
+    QWidget *fuoco = QApplication::focusWidget();
+    if (fuoco && m_area->isAncestorOf(fuoco) && !m_frmBar->isAncestorOf(fuoco))
+        m_frmBar->setFocus(Qt::OtherFocusReason);
+}
+
 void MDIFrm::MostraAutotuning()
 {
+    FuocoAllaBarra();
     FrmRetta()->hide();
     m_frmAutotuning->Sequenza().Didascalia = windowTitle();
     m_frmAutotuning->show();

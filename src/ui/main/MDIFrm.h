@@ -11,6 +11,7 @@ class QTimer;
 namespace gascal {
 
 class BarraComandi;
+class BarraStato;
 class Contesto;
 class ControlliDatalog;
 class EsecutoreOperazioni;
@@ -70,6 +71,8 @@ public:
     // The calibration line page itself (markers, autotuning button).
     ::gascal::FrmRetta *PaginaRetta() const { return m_frmRetta; }
     BarraComandi *Comandi() const { return m_comandi; }
+    // The status line: connection state, reconnection notice, page shown.
+    BarraStato *Stato() const { return m_barraStato; }
     FrmAutotuning *Autotuning() const { return m_frmAutotuning; }
     // Opens the autotuning window in place of the calibration line page.
     void MostraAutotuning();
@@ -129,6 +132,7 @@ private:
     // Drops the queued writes and the pending operation (ScrittureInSospeso);
     // a dropped reset takes its file's name out of the title.
     void ScartaScritture();
+    void FuocoAllaBarra();
 
     Contesto &m_ctx;
     QScrollArea *m_scorrimento;
@@ -141,6 +145,7 @@ private:
     std::array<PaginaEditor *, 3> m_pagine{};
     ::gascal::FrmRetta *m_frmRetta = nullptr;
     BarraComandi *m_comandi = nullptr;
+    BarraStato *m_barraStato = nullptr;
     ControlliDatalog *m_datalog = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
     bool m_occupato1 = false;
