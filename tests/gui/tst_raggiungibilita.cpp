@@ -116,8 +116,11 @@ private slots:
     // A scrolled view stays where the user put it while the bar refreshes.
     void loScorrimentoResta()
     {
+        // Connected: without an ECU the pages take no focus (they are disabled).
         ProgrammaProva p;
-        QVERIFY(AvviaOffline(p));
+        QCOMPARE(p.AvviaEcu(), QString());
+        QVERIFY(p.AvviaProgramma());
+        QVERIFY(p.AttendiStato(StatoApp::Connesso));
         p.frame->show();
         p.frame->resize(p.frame->minimumSize());
         QScrollBar *verticale = p.frame->Scorrimento()->verticalScrollBar();
