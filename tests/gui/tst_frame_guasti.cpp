@@ -3,9 +3,11 @@
 #include "ProgrammaProva.h"
 
 #include "link/Collegamento.h"
+#include "ui/common/PaginaEditor.h"
 #include "interp/ModoInterpolazione.h"
 #include "app/SegnaliUscita.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 
 #include <QTest>
@@ -103,6 +105,10 @@ private slots:
         QVERIFY(p.ui.Testi().last().contains(QStringLiteral("pressure")) || p.ui.Testi().last().contains(QStringLiteral("sensor")));
         QVERIFY(p.AttendiStato(StatoApp::Connesso));
         QCOMPARE(p.ctx.Valore(gascal::Contesto::RecConfig, 25), sensore);
+        // The page shows the ECU's sensor again, not the interpolation entry.
+        const auto *lista = p.frame->FrmConfig()->findChild<QComboBox *>(QStringLiteral("CmbTipoSensMap"));
+        QVERIFY(lista);
+        QVERIFY2(!lista->currentText().contains(QStringLiteral("Interpolation")), qPrintable(lista->currentText()));
         QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
     }
 };

@@ -609,8 +609,12 @@ void MDIFrm::RichiediUscita()
 void MDIFrm::RipristinaPendente()
 {
     const QString testo = m_ctx.ripristino.RipristinaPendente();
-    if (!testo.isEmpty())
-        m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
+    if (testo.isEmpty())
+        return;
+    // The pages show what the ECU holds now, under the message that says why.
+    if (m_ctx.AggiornaFinestre)
+        m_ctx.AggiornaFinestre();
+    m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
 }
 
 void MDIFrm::closeEvent(QCloseEvent *evento)
