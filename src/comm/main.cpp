@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 
 #include <csignal>
+#include <initializer_list>
 #include <cstdio>
 #include <cstring>
 
@@ -28,6 +29,12 @@ int main(int argc, char *argv[])
 {
     // A dead program shows as a failed write, not as a signal.
     std::signal(SIGPIPE, SIG_IGN);
+    // Ctrl+C, a closed terminal or a time limit reach the program's whole
+    // process group: they are the program's to act on. It puts the ECU back
+    // through PrjCom and then closes it; a program that dies closes its
+    // pipe, and the end of input ends PrjCom.
+    for (int segnale : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(segnale, SIG_IGN);
     qInstallMessageHandler(dropMessage);
 
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {

@@ -154,7 +154,7 @@ private slots:
                   else if (guasto == QLatin1String("SIGHUP"))
                       ::kill(pid, SIGHUP);
                   else if (guasto == QLatin1String("prjcom"))
-                      QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), b.Percorso(QStringLiteral("PrjCom"))});
+                      QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-9"), QStringLiteral("-f"), b.Percorso(QStringLiteral("PrjCom"))});
                   else if (guasto == QLatin1String("unplug")) {
                       b.Controllo(QStringLiteral("unplug"));
                       QTimer::singleShot(3000, [&b] { b.Controllo(QStringLiteral("plug")); });
@@ -215,7 +215,7 @@ private slots:
                 ::kill(static_cast<pid_t>(e.p.processId()), SIGKILL);
         });
         QCOMPARE(Fine(e), -1);
-        QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), b.Percorso(QStringLiteral("PrjCom"))});
+        QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-9"), QStringLiteral("-f"), b.Percorso(QStringLiteral("PrjCom"))});
         QVERIFY(b.Controllo(QStringLiteral("state")).contains(QStringLiteral("tuning=1")));
         QCOMPARE(QDir(b.Percorso(QStringLiteral("Data"))).entryList({QStringLiteral("restore_*")}).size(), 1);
 

@@ -438,6 +438,10 @@ void MDIFrm::Timer2_Timer()
         // A signal ends the program the way the close box does.
         SegnaliUscita::Azzera();
         RichiediUscita();
+        // A box waiting for an answer would hold the way out: it is closed,
+        // which answers it with its escape button (No, Cancel or OK).
+        if (QWidget *modale = QApplication::activeModalWidget())
+            modale->close();
     }
     AggiornaAbilitazione();
     m_frmBar->AggiornaVisualizzazioni();
