@@ -3,6 +3,7 @@
 #include "app/Avvio.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmConfronto.h"
+#include "ui/main/FrmWait.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -33,6 +34,14 @@ bool ProgrammaProva::AvviaProgramma()
     frame = std::make_unique<gascal::MDIFrm>(ctx);
     frame->MDIForm_Load();
     return true;
+}
+
+bool ProgrammaProva::AvviaOffline()
+{
+    if (!AvviaProgramma())
+        return false;
+    Quando([this] { return frame->Attesa()->isVisible(); }, [this] { frame->Attesa()->CmdStop->click(); });
+    return AttendiStato(gascal::StatoApp::Offline, 15000);
 }
 
 bool ProgrammaProva::AttendiStato(int stato, int ms)

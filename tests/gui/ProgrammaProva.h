@@ -26,6 +26,8 @@ public:
 
     // Start-up on the folder, then the frame with its load.
     bool AvviaProgramma();
+    // The same without an ECU, taken offline by the wait window's stop button.
+    bool AvviaOffline();
     // Waits (event loop running) until the program state is reached. While
     // the frame searches for the ECU its tick does not return, so this
     // returns only after the search ended.

@@ -175,21 +175,11 @@ QStringList SenzaNome(QWidget *radice)
 class TstLingueAccessibilita : public QObject
 {
     Q_OBJECT
-
-    static bool AvviaOffline(ProgrammaProva &p)
-    {
-        if (!p.AvviaProgramma())
-            return false;
-        p.Quando([&p] { return p.frame->Attesa()->isVisible(); },
-                 [&p] { p.frame->Attesa()->CmdStop->click(); });
-        return p.AttendiStato(StatoApp::Offline, 15000);
-    }
-
 private slots:
     void ogniTestoNellaLinguaScelta()
     {
         ProgrammaProva p;
-        QVERIFY(AvviaOffline(p));
+        QVERIFY(p.AvviaOffline());
         p.frame->show();
         p.frame->Datalog()->CmdGrafico_Click(); // the chart and interpolation windows too
         QVERIFY(p.frame->Datalog()->Grafico());
@@ -231,7 +221,7 @@ private slots:
     void ogniControlloHaUnNome()
     {
         ProgrammaProva p;
-        QVERIFY(AvviaOffline(p));
+        QVERIFY(p.AvviaOffline());
         p.frame->show();
         p.frame->Datalog()->CmdGrafico_Click();
         p.frame->MostraInterpolazione();

@@ -72,21 +72,11 @@ bool Parte(const QWidget *w, const QWidget *pagina)
 class TstRaggiungibilita : public QObject
 {
     Q_OBJECT
-
-    static bool AvviaOffline(ProgrammaProva &p)
-    {
-        if (!p.AvviaProgramma())
-            return false;
-        p.Quando([&p] { return p.frame->Attesa()->isVisible(); },
-                 [&p] { p.frame->Attesa()->CmdStop->click(); });
-        return p.AttendiStato(StatoApp::Offline, 15000);
-    }
-
 private slots:
     void ogniControlloDiOgniPagina()
     {
         ProgrammaProva p;
-        QVERIFY(AvviaOffline(p));
+        QVERIFY(p.AvviaOffline());
         p.frame->show();
         const QRect disponibile = p.frame->screen()->availableGeometry();
         // The frame as the installer leaves it: filling the screen.
@@ -155,7 +145,7 @@ private slots:
     void autotuningNonRestaSopra()
     {
         ProgrammaProva p;
-        QVERIFY(AvviaOffline(p));
+        QVERIFY(p.AvviaOffline());
         p.frame->show();
         gascal::FrmAutotuning *w = p.frame->Autotuning();
         auto apri = [&] {

@@ -22,22 +22,11 @@ using gascal::StatoApp;
 class TstSchermo : public QObject
 {
     Q_OBJECT
-
-    // Starts the frame without an ECU and takes it offline.
-    static bool AvviaOffline(ProgrammaProva &p)
-    {
-        if (!p.AvviaProgramma())
-            return false;
-        p.Quando([&p] { return p.frame->Attesa()->isVisible(); },
-                 [&p] { p.frame->Attesa()->CmdStop->click(); });
-        return p.AttendiStato(StatoApp::Offline, 15000);
-    }
-
 private slots:
     void entraNelloSchermo()
     {
         ProgrammaProva p;
-        QVERIFY(AvviaOffline(p));
+        QVERIFY(p.AvviaOffline());
         const QRect disponibile = p.frame->screen()->availableGeometry();
         // The designed size is larger than the test screen: the frame shrank.
         QTRY_VERIFY2(disponibile.contains(p.frame->frameGeometry()),
@@ -52,7 +41,7 @@ private slots:
     void allaMisuraDisegnataLePagineEntrano()
     {
         ProgrammaProva p;
-        QVERIFY(AvviaOffline(p));
+        QVERIFY(p.AvviaOffline());
         // The frame's start size before it is fitted to the (small) test screen.
         const int larghezza = gascal::MDIFrm(p.ctx).width();
         const auto *datalog = p.frame->findChild<QToolBar *>(QStringLiteral("BarraDatalog"));
@@ -72,7 +61,7 @@ private slots:
     void allaMisuraMinimaTuttoRaggiungibile()
     {
         ProgrammaProva p;
-        QVERIFY(AvviaOffline(p));
+        QVERIFY(p.AvviaOffline());
         p.frame->resize(p.frame->minimumSize());
         QTRY_COMPARE(p.frame->size(), p.frame->minimumSize());
         QScrollArea *area = p.frame->Scorrimento();
@@ -101,7 +90,7 @@ private slots:
     void grandeAbbastanzaNienteScorrimento()
     {
         ProgrammaProva p;
-        QVERIFY(AvviaOffline(p));
+        QVERIFY(p.AvviaOffline());
         // The pages fill the rest of a frame at least as large as the layout.
         const QSize minimo = p.frame->AreaClient()->minimumSize();
         // The frame's own bars (the datalog tool bar) come on top of the client area.
