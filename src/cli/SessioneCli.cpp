@@ -99,8 +99,10 @@ bool SessioneCli::RipristinaAlRitorno(int secondi)
         ctx.stato.ErroreComunicazione = 1;
         ctx.stato.StatoProgramma = StatoApp::Ricerca;
         const int resto = static_cast<int>((fine - TimerApi_uSec()) / 1e6);
-        if (!CercaEcu(std::max(resto, 1), true))
+        if (!CercaEcu(std::max(resto, 1), true)) {
+            AttesaUSec(500000);   // a search that gave up at once is not tried in a loop
             continue;
+        }
         if (ctx.ripristino.PercorsoEcu() != percorso) {
             Errore(QStringLiteral("another ECU answered: %1 is kept for its own ECU")
                        .arg(QDir::toNativeSeparators(percorso)));

@@ -1,6 +1,8 @@
 #include "i18n/Dizionario.h"
 #include "i18n/Risorse.h"
 
+#include "FileProva.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -8,17 +10,6 @@
 using namespace gascal;
 
 namespace {
-void Scrivi(const QString &percorso, const QByteArray &testo)
-{
-    QFile f(percorso);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(testo);
-}
-QByteArray Leggi(const QString &percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 const QStringList Sezioni{"[Frm_Barra]",      "[Frm_Config]",     "[Frm_Congif_2]", "[Frm_Retta]",
                           "[Frm_AutoTuning]", "[Frm_Interpola]",  "[Frm_SelAlim]",  "[Frm_Grafico]",

@@ -8,6 +8,8 @@
 #include "app/StatoApp.h"
 
 #include <QDir>
+#include "FileProva.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,19 +21,6 @@ using gascal::RigaComando;
 using gascal::StatoApp;
 
 namespace {
-
-void Scrivi(const QString &percorso, const QByteArray &testo)
-{
-    QFile f(percorso);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(testo);
-}
-
-QByteArray Leggi(const QString &percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
