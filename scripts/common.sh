@@ -6,7 +6,7 @@ GASCAL_BUILD="$GASCAL_ROOT/build"
 GASCAL_BUILD_ASAN="$GASCAL_ROOT/build-asan"
 
 GASCAL_PACKAGES=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ninja-build mold
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev qt6-charts-dev
   fonts-dejavu-core fonts-tlwg-loma-otf
   qt6-translations-l10n
@@ -40,9 +40,23 @@ gascal_install_list() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
+# Ninja, and ccache when it is there; a build folder made by another
+# generator is configured afresh (its objects stay until rebuilt).
+gascal_configure() {
+  local dir="$1"; shift
+  local generator="Unix Makefiles"
+  command -v ninja >/dev/null && generator="Ninja"
+  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q "^CMAKE_GENERATOR:INTERNAL=$generator\$" "$dir/CMakeCache.txt"; then
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+  fi
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S "$GASCAL_ROOT" -B "$dir" -G "$generator" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
+
 # With target names, builds only those (run.sh: the program without the tests).
 gascal_build() {
-  cmake -S "$GASCAL_ROOT" -B "$GASCAL_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  gascal_configure "$GASCAL_BUILD"
   if [ $# -gt 0 ]; then
     cmake --build "$GASCAL_BUILD" -j"$(nproc)" --target "$@"
   else
@@ -65,7 +79,7 @@ gascal_package_if_possible() {
 
 # The same with AddressSanitizer and UBSan, in a folder of its own.
 gascal_build_sanitize() {
-  cmake -S "$GASCAL_ROOT" -B "$GASCAL_BUILD_ASAN" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGASCAL_SANITIZE=ON >/dev/null
+  gascal_configure "$GASCAL_BUILD_ASAN" -DGASCAL_SANITIZE=ON
   cmake --build "$GASCAL_BUILD_ASAN" -j"$(nproc)"
 }
 

@@ -46,7 +46,7 @@ RigaComando RigaComando::Leggi(const QStringList &argomenti)
 
 bool RigaComando::MomentoDiAprire(const StatoApp &s)
 {
-    if (s.OperazioneRichiesta != 0 || s.UscitaRichiesta != 0)
+    if (s.OperazioneInAttesa() || s.UscitaRichiesta != 0)
         return false;
     if (s.StatoProgramma == StatoApp::Connesso)
         return s.ErroreComunicazione == 0;

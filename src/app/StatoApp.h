@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Operazione.h"
+
 #include <QString>
 
 #include <optional>
@@ -22,7 +24,7 @@ struct StatoApp {
     quint8 LavoroOffline = 0;
     quint8 AutotuningRichiesto = 0;
     quint8 UscitaRichiesta = 0;
-    qint32 OperazioneRichiesta = 0; // pending operation, 0 = none
+    gascal::Operazione OperazioneRichiesta = gascal::Operazione::Nessuna; // pending operation
     // The restore journal is to be put back as soon as the ECU answers
     // (it runs before any pending operation and is never dropped).
     quint8 RipristinoRichiesto = 0;
@@ -60,11 +62,12 @@ struct StatoApp {
     }
 
     // Asks for an operation; a request made while another is pending is dropped.
-    void RichiediOperazione(qint32 codice)
+    void RichiediOperazione(gascal::Operazione operazione)
     {
-        if (OperazioneRichiesta == 0)
-            OperazioneRichiesta = codice;
+        if (OperazioneRichiesta == gascal::Operazione::Nessuna)
+            OperazioneRichiesta = operazione;
     }
+    bool OperazioneInAttesa() const { return OperazioneRichiesta != gascal::Operazione::Nessuna; }
 };
 
 } // namespace gascal

@@ -221,7 +221,7 @@ bool SequenzaTaratura::Go()
     if (V(Contesto::RecComandi, 0) == 3 && V(Contesto::RecComandi, 1) == 0) {
         // On gas but not confirmed: the service bit through operation 27 first.
         m_ctx.code.ValoriDaScrivere2.Imposta(8, 2, 8);
-        m_ctx.stato.RichiediOperazione(27);
+        m_ctx.stato.RichiediOperazione(Operazione::ScriviComandi);
         AttesaUSec(500 * Ms);
     }
     m_ctx.stato.AutotuningRichiesto = 1;

@@ -3,7 +3,6 @@
 #include "SessioneCli.h"
 #include "app/Orologio.h"
 #include "app/SegnaliUscita.h"
-#include "ecu/SequenzeBlocchi.h"
 #include "interp/FileCampioni.h"
 #include "interp/Interpolazione.h"
 #include "interp/ModoInterpolazione.h"
@@ -15,10 +14,9 @@ namespace gascal::cli {
 
 namespace {
 
-// The frame's pace: record 1 every 50 ms, record 2 every sixth cycle, the
-// window's refresh every 100 ms.
+// The frame's pace: a cycle every 50 ms (RitmoLettura: the live record, and
+// the mode commands' record every sixth), the window's refresh every 100 ms.
 constexpr double Ciclo_usec = 50000;
-constexpr int CicliLento = 6;
 
 QString TestoCurva(const char *nome, const Curva &curva)
 {
@@ -34,16 +32,6 @@ void StampaTabelle(const TabelleCampioni &tabelle)
     testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     testo.chop(1);
     Stampa(testo);
-}
-
-// Runs operation 7 (the queued configuration writes) as the frame would.
-bool ScriviConfigurazione(Contesto &ctx)
-{
-    ctx.stato.StatoProgramma = StatoApp::Operazione;
-    const bool ok = SequenzeBlocchi(ctx).ScriviBlk3();
-    ctx.stato.StatoProgramma = StatoApp::Connesso;
-    ctx.stato.OperazioneRichiesta = 0;
-    return ok;
 }
 
 } // namespace
@@ -92,11 +80,12 @@ int ComandoCampioniLive(SessioneCli &s, int timeoutSec, const OpzioniCampioni &o
     modello.Percentuale = o.percentuale;
     if (!ModoInterpolazione::Entra(ctx))
         return 1;
-    const bool inModo = ScriviConfigurazione(ctx);
+    // The queued configuration writes, as the frame carries them out.
+    const bool inModo = s.ciclo.Operazioni().EseguiRichiesta().riuscita;
     if (!inModo)
         Errore(QStringLiteral("the ECU could not be switched to interpolation mode"));
 
-    SequenzeBlocchi letture(ctx);
+    RitmoLettura &ritmo = s.ciclo.Ritmo();
     const double inizio = TimerApi_uSec();
     const double fine = inizio + o.secondi * 1e6;
     bool collegato = inModo;
@@ -113,9 +102,7 @@ int ComandoCampioniLive(SessioneCli &s, int timeoutSec, const OpzioniCampioni &o
         const double attesa = prossimo - TimerApi_uSec();
         if (attesa > 0)
             AttesaUSec(attesa);
-        collegato = letture.LeggiRecord(Contesto::RecLive, true) == 0;
-        if (collegato && n % CicliLento == 0)
-            collegato = letture.LeggiRecord(Contesto::RecComandi, true) == 0;
+        collegato = ritmo.Leggi() && !ritmo.LentoFallito();
         if (collegato && n % 2 == 0)
             modello.Aggiorna({o.bezier, o.senzaBenzina, o.stabilitaMs});
     }

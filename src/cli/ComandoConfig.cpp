@@ -30,15 +30,12 @@ QString Elenco(const QStringList &voci)
 bool Scrivi(SessioneCli &s, ImpostazioniPerNome &imp)
 {
     Contesto &ctx = s.ctx;
-    if (ctx.stato.OperazioneRichiesta != 7) {
+    if (ctx.stato.OperazioneRichiesta != Operazione::ScriviConfig) {
         Errore(QStringLiteral("nothing was written"));
         return false;
     }
-    ctx.stato.StatoProgramma = StatoApp::Operazione;
-    SequenzeBlocchi sequenze(ctx);
-    const bool ok = sequenze.ScriviBlk3() && sequenze.LeggiRecord(Contesto::RecConfig, true) == 0;
-    ctx.stato.OperazioneRichiesta = 0;
-    ctx.stato.StatoProgramma = StatoApp::Connesso;
+    const bool ok = s.ciclo.Operazioni().EseguiRichiesta().riuscita
+        && SequenzeBlocchi(ctx).LeggiRecord(Contesto::RecConfig, true) == 0;
     if (!ok) {
         Errore(QStringLiteral("writing the configuration into the ECU failed"));
         return false;

@@ -38,11 +38,12 @@ int ComandoDiffMappaEcu(SessioneCli &s, int timeoutSec, const QString &a)
     }
     if (!s.CercaEcu(timeoutSec, false))
         return 2;
-    s.ctx.stato.StatoProgramma = StatoApp::Operazione;
-    Mappa mappa(s.ctx);
     FileMappa::Contenuto ecu;
-    const bool letto = mappa.LeggiEcu(ecu);
-    s.ctx.stato.StatoProgramma = StatoApp::Connesso;
+    bool letto = false;
+    {
+        const OperazioneInCorso inCorso(s.ctx);
+        letto = Mappa(s.ctx).LeggiEcu(ecu);
+    }
     if (!letto) {
         Errore(QStringLiteral("the map could not be read from the ECU"));
         return 2;

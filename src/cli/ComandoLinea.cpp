@@ -137,10 +137,7 @@ int ComandoLinea(SessioneCli &s, int timeoutSec, const RichiestaLinea &r)
                        .arg(qBound(-128, m.Retta[i], 127)));
 
     m.PrepareScaricaRettaDiCalibrazione(ctx);
-    ctx.stato.StatoProgramma = StatoApp::Operazione;
-    const bool ok = SequenzeBlocchi(ctx).ScriviMappe();
-    ctx.stato.StatoProgramma = StatoApp::Connesso;
-    if (!ok) {
+    if (!s.ciclo.Operazioni().Esegui(Operazione::ScriviRetta).riuscita) {
         Errore(QStringLiteral("the ECU did not take the calibration line"));
         return 1;
     }

@@ -4,7 +4,6 @@
 #include "app/Orologio.h"
 #include "datalog/FormatoLive.h"
 #include "datalog/RegistratoreCsv.h"
-#include "ecu/SequenzeBlocchi.h"
 
 
 namespace gascal::cli {
@@ -12,8 +11,6 @@ namespace gascal::cli {
 namespace {
 
 constexpr double Periodo_usec = 100000;
-// Record 2 (the fuel in use) every 6th row, as the program's slow poll.
-constexpr int OgniLento = 6;
 
 } // namespace
 
@@ -24,7 +21,8 @@ int ComandoLive(SessioneCli &s, int timeoutSec, int righe, const QString &uscita
     // --out: the same rows into a file, each flushed as it is written.
     RegistratoreCsv file;
     Contesto &ctx = s.ctx;
-    SequenzeBlocchi sequenze(ctx);
+    // The program's polling pace: record 2 (the fuel in use) every sixth row.
+    RitmoLettura &ritmo = s.ciclo.Ritmo();
     const MsgRecord &live = ctx.TabMsg.at(Contesto::RecLive);
     const QString intestazione = FormatoLive::Intestazione(live.NumeroVariabili());
     if (!uscita.isEmpty() && !file.Apri(uscita, intestazione)) {
@@ -41,8 +39,7 @@ int ComandoLive(SessioneCli &s, int timeoutSec, int righe, const QString &uscita
         if (attesa > 0)
             AttesaUSec(attesa);
         const double istante = TimerApi_uSec();
-        if (sequenze.LeggiRecord(Contesto::RecLive, true) != 0
-            || (n % OgniLento == 0 && sequenze.LeggiRecord(Contesto::RecComandi, true) != 0)) {
+        if (!ritmo.Leggi() || ritmo.LentoFallito()) {
             Errore(QStringLiteral("reading the live data failed"));
             return 1;
         }

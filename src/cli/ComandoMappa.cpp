@@ -10,13 +10,10 @@ int ComandoSalvaMappa(SessioneCli &s, int timeoutSec, const QString &nome)
     const QString file = Mappa::ConEstensione(nome);
     if (!s.CercaEcu(timeoutSec, false))
         return 1;
-    s.ctx.stato.StatoProgramma = StatoApp::Operazione;
-    Mappa mappa(s.ctx);
-    const bool ok = mappa.SalvaMappa(file);
-    s.ctx.stato.StatoProgramma = StatoApp::Connesso;
-    if (!ok) {
+    const EsitoOperazione esito = s.ciclo.Operazioni().Esegui(Operazione::SalvaMappa, file);
+    if (!esito.riuscita) {
         // A failure the save told itself (the file) is not repeated.
-        if (!mappa.ErroreSegnalato())
+        if (!esito.segnalata)
             Errore(QStringLiteral("the map could not be read from the ECU; %1 was not written").arg(file));
         return 1;
     }
@@ -34,17 +31,15 @@ int ComandoCaricaMappa(SessioneCli &s, int timeoutSec, const QString &file)
     }
     if (!s.CercaEcu(timeoutSec, false))
         return 1;
-    s.ctx.stato.StatoProgramma = StatoApp::Operazione;
-    Mappa mappa(s.ctx);
-    const bool ok = mappa.CaricaMappa(file);
-    s.ctx.stato.StatoProgramma = StatoApp::Connesso;
-    if (!ok) {
-        if (!mappa.ErroreSegnalato())
+    OperazioniEcu &operazioni = s.ciclo.Operazioni();
+    const EsitoOperazione esito = operazioni.Esegui(Operazione::CaricaMappa, file);
+    if (!esito.riuscita) {
+        if (!esito.segnalata)
             Errore(QStringLiteral("writing %1 into the ECU failed").arg(file));
         return 1;
     }
     Stampa(QStringLiteral("map %1 written to the ECU and stored (the ECU's earlier blocks are in %2)")
-               .arg(file, mappa.FileBackup()));
+               .arg(file, operazioni.FileBackup()));
     return 0;
 }
 

@@ -3,7 +3,6 @@
 #include "Console.h"
 #include "app/Avvio.h"
 #include "mapfile/Identita.h"
-#include "mapfile/RicercaEcu.h"
 
 #include "app/Orologio.h"
 #include "app/SegnaliUscita.h"
@@ -57,8 +56,7 @@ bool SessioneCli::CercaEcu(int secondi, bool accettaPiuNuovo)
 {
     StatoApp &stato = ctx.stato;
     stato.UscitaRichiesta = 0;
-    RicercaEcu ricerca(ctx);
-    const bool scaduto = ricerca.CercaEntro(secondi * 1000);
+    const bool scaduto = ciclo.Ricerca(secondi * 1000);
 
     const QByteArray identita = ctx.TabMsg.value(Contesto::RecIdentita).Immagine;
     const bool nonProgrammata = stato.StatoProgramma != StatoApp::Connesso
@@ -72,7 +70,7 @@ bool SessioneCli::CercaEcu(int secondi, bool accettaPiuNuovo)
         return false;
     }
 
-    ricerca.VerificaFirmware(ctx.imp.FirmwareAtteso, identita);
+    ciclo.VerificaFirmware();
     if (nonProgrammata) {
         Errore(QStringLiteral("the ECU has no firmware (boot loader only): program it first"));
         return false;
@@ -83,7 +81,7 @@ bool SessioneCli::CercaEcu(int secondi, bool accettaPiuNuovo)
                         Identita::FormatVersione(ctx.imp.FirmwareAtteso)));
         return false;
     }
-    const QString ripristino = ctx.ripristino.RipristinaPendente();
+    const QString ripristino = ciclo.RipristinoPendente();
     if (!ripristino.isEmpty())
         Errore(ripristino);
     return true;

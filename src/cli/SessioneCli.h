@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/CicloProgramma.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
+#include "app/VistaCiclo.h"
 
 namespace gascal::cli {
 
@@ -33,6 +35,9 @@ public:
 
     ServiziUiScriptati ui;
     Contesto ctx;
+    // The program's cycle, as the windows run it, with nothing to show on the way.
+    VistaCiclo vista;
+    CicloProgramma ciclo{ctx, vista};
 
 private:
     bool m_avviata = false;

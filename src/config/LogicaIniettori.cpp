@@ -211,7 +211,7 @@ bool LogicaIniettori::InvioProduzione(int k, const QString &testo)
     copia.Valori[k] = *v;
     m_ctx.code.MessaggioDaInviare = MessaggioEcu::Componi(MessaggioEcu::ServScriviProduzione,
                                                           Blocco::CodificaBlocco(copia));
-    m_ctx.stato.RichiediOperazione(19);
+    m_ctx.stato.RichiediOperazione(Operazione::InviaEMemorizza);
     return true;
 }
 

@@ -143,7 +143,7 @@ bool LogicaLivello::SpostaBarra(int k, int valore)
         segui(k + 1, k < 3 && HScrLevel[k] < HScrLevel[k + 1]);
     }
     m_pagina.Accoda({{HScrLevel[k], PosizioneMarca(k, inv), 0}});
-    m_ctx.stato.RichiediOperazione(7);
+    m_ctx.stato.RichiediOperazione(Operazione::ScriviConfig);
     return true;
 }
 

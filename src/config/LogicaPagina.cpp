@@ -16,7 +16,7 @@ const char *const DescTipo = "Type mismatch";
 
 bool LogicaPagina::Libera() const
 {
-    return !AggiornamentoInCorso && m_ctx.stato.OperazioneRichiesta == 0;
+    return !AggiornamentoInCorso && !m_ctx.stato.OperazioneInAttesa();
 }
 
 qint32 LogicaPagina::V(int k) const
@@ -45,7 +45,7 @@ void LogicaPagina::Accoda(std::initializer_list<VoceCoda> voci)
 void LogicaPagina::Scrivi(std::initializer_list<VoceCoda> voci)
 {
     Accoda(voci);
-    m_ctx.stato.RichiediOperazione(7);
+    m_ctx.stato.RichiediOperazione(Operazione::ScriviConfig);
 }
 
 std::optional<QString> LogicaPagina::TestoDiz(int n) const

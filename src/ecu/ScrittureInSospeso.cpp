@@ -4,12 +4,7 @@
 
 namespace gascal::ScrittureInSospeso {
 
-namespace {
-constexpr int SalvaMappa = 9;
-constexpr int CaricaMappa = 18;
-} // namespace
-
-int Scarta(Contesto &ctx)
+Operazione Scarta(Contesto &ctx)
 {
     CodeScrittura &code = ctx.code;
     code.ValoriDaScrivere = CodaScrittura();
@@ -17,12 +12,12 @@ int Scarta(Contesto &ctx)
     code.DatiMap0.clear();
     code.MessaggioDaInviare.clear();
     StatoApp &s = ctx.stato;
-    const int operazione = s.OperazioneRichiesta;
+    const Operazione operazione = s.OperazioneRichiesta;
     const bool definizioni = s.FileDefinizioni == ctx.imp.FileDefGpl || s.FileDefinizioni == ctx.imp.FileDefCng;
-    if (operazione == SalvaMappa || (operazione == CaricaMappa && !definizioni))
-        return 0;
-    s.OperazioneRichiesta = 0;
-    if (operazione == CaricaMappa)
+    if (operazione == Operazione::SalvaMappa || (operazione == Operazione::CaricaMappa && !definizioni))
+        return Operazione::Nessuna;
+    s.OperazioneRichiesta = Operazione::Nessuna;
+    if (operazione == Operazione::CaricaMappa)
         s.FileDefinizioni.clear();
     return operazione;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Operazione.h"
+
 namespace gascal {
 
 class Contesto;
@@ -13,8 +15,8 @@ namespace ScrittureInSospeso {
 // reads the ECU found), and so does a map load chosen in the bar (it is
 // compared with the ECU found and asks before it writes); a reset to a
 // definition file, written without that question, goes. Returns the
-// operation dropped, 0 when none.
-int Scarta(Contesto &ctx);
+// operation dropped, Nessuna when none.
+Operazione Scarta(Contesto &ctx);
 
 } // namespace ScrittureInSospeso
 } // namespace gascal

@@ -32,7 +32,7 @@ bool Entra(Contesto &ctx, const std::function<void()> &apri)
     ctx.InterpolazioneAttiva = true;
     if (apri)
         apri();
-    ctx.stato.RichiediOperazione(7);
+    ctx.stato.RichiediOperazione(Operazione::ScriviConfig);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // need no ECU: corrections, the pedestal guard, the low-speed countdown and
 // the choices in the list.
 
+#include "RegistroProve.h"
 #include "VistaProva.h"
 
 #include "app/Contesto.h"
@@ -278,7 +279,7 @@ private slots:
         b.ctx.TabMsg[2].Valori[0] = 3;   // on gas, unconfirmed: Go would write the service bit
         b.seq.FileParaTun = file;
         QVERIFY(!b.seq.Go());
-        QCOMPARE(b.ctx.stato.OperazioneRichiesta, 0);
+        QCOMPARE(b.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
         QCOMPARE(b.ctx.stato.AutotuningRichiesto, quint8(0));
         QCOMPARE(b.ui.mostrati.size(), 1);
         const QString testo = b.ui.mostrati[0].testo;
@@ -379,5 +380,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstProfilo)
+GASCAL_PROVA(TstProfilo)
 #include "tst_profilo.moc"

@@ -3,6 +3,7 @@
 // that holds on gas, stops at each phase and the restore of records 2 and
 // 3, the engine stalling, the link lost, the cycle limit, the idle class.
 
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "ProfiloBreve.h"
 #include "VistaProva.h"
@@ -296,5 +297,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstTaratura)
+GASCAL_PROVA(TstTaratura)
 #include "tst_taratura.moc"

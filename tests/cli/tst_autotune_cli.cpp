@@ -1,6 +1,7 @@
 // gascal-cli autotune as an installer runs it: the engine driven by hand
 // (here through ecusim's control channel) as the printed steps ask.
 
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "../autotune/ProfiloBreve.h"
 
@@ -229,5 +230,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstAutotuneCli)
+GASCAL_PROVA(TstAutotuneCli)
 #include "tst_autotune_cli.moc"

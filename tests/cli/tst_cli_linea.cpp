@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 
 #include <QProcess>
@@ -109,5 +110,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCliLinea)
+GASCAL_PROVA(TstCliLinea)
 #include "tst_cli_linea.moc"

@@ -1,5 +1,6 @@
 // gascal-cli config against the virtual ECU: what it prints, what it writes
 // (checked in ecusim's memory) and what it refuses.
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 
 #include <QProcess>
@@ -146,5 +147,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstConfig)
+GASCAL_PROVA(TstConfig)
 #include "tst_config.moc"

@@ -1,5 +1,6 @@
 // gascal-cli diff-map on map files made from the default definition file and
 // against the virtual ECU, and live --out.
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 
 #include <QFile>
@@ -172,5 +173,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstDiffMappa)
+GASCAL_PROVA(TstDiffMappa)
 #include "tst_diff_mappa.moc"

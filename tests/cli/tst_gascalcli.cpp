@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 
 #include <QElapsedTimer>
@@ -183,5 +184,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstGascalCli)
+GASCAL_PROVA(TstGascalCli)
 #include "tst_gascalcli.moc"

@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 
 #include "app/Orologio.h"
@@ -154,5 +155,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstGuastiLink)
+GASCAL_PROVA(TstGuastiLink)
 #include "tst_guasti_link.moc"

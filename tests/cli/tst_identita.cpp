@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "app/TestoByte.h"
@@ -153,5 +154,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstIdentita)
+GASCAL_PROVA(TstIdentita)
 #include "tst_identita.moc"

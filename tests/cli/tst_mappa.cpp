@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 
 #include "app/TestoByte.h"
@@ -175,5 +176,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstMappa)
+GASCAL_PROVA(TstMappa)
 #include "tst_mappa.moc"

@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 
 #include "app/TestoByte.h"
@@ -361,5 +362,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstMappaGuasti)
+GASCAL_PROVA(TstMappaGuasti)
 #include "tst_mappa_guasti.moc"

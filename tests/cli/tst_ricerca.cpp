@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "MisuraCpu.h"
 
@@ -144,5 +145,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstRicerca)
+GASCAL_PROVA(TstRicerca)
 #include "tst_ricerca.moc"

@@ -1,6 +1,7 @@
 // PrjCom against an ECU on a pseudo-terminal: the probe, message round trips,
 // late and bad answers, the retries of mode 2, the ECU wait and the line speed.
 
+#include "RegistroProve.h"
 #include "CommHarness.h"
 
 #include <QThread>
@@ -160,5 +161,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommEcu)
+GASCAL_PROVA(TestCommEcu)
 #include "tst_commecu.moc"

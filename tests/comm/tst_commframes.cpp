@@ -1,6 +1,7 @@
 // PrjCom's side of the pipes: reply layout, bad requests, ports that cannot be
 // used and the ways PrjCom ends. No ECU is needed here.
 
+#include "RegistroProve.h"
 #include "CommHarness.h"
 
 #include <QRegularExpression>
@@ -138,5 +139,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommFrames)
+GASCAL_PROVA(TestCommFrames)
 #include "tst_commframes.moc"

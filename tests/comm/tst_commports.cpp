@@ -1,6 +1,7 @@
 // PrjCom's port numbering: PrjCom.ini mappings, and the system's port list
 // taken at most once a second however many numbers a search asks for.
 
+#include "RegistroProve.h"
 #include "../../src/comm/PortTable.h"
 
 #include <QFile>
@@ -48,5 +49,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommPorts)
+GASCAL_PROVA(TestCommPorts)
 #include "tst_commports.moc"

@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "app/TestoByte.h"
 #include "ecu/Blocco.h"
 
@@ -109,5 +110,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstBlocco)
+GASCAL_PROVA(TstBlocco)
 #include "tst_blocco.moc"

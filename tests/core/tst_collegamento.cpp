@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "app/Orologio.h"
 #include "app/ServiziUiScriptati.h"
 #include "app/StatoApp.h"
@@ -187,5 +188,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCollegamento)
+GASCAL_PROVA(TstCollegamento)
 #include "tst_collegamento.moc"

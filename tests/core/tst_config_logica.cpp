@@ -1,6 +1,7 @@
 // The configuration pages' core classes without windows and without an ECU:
 // the number conversions, the list building and its error report, the
 // refresh, the guard of the choices, and the level group's table mapping.
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/Conversioni.h"
 #include "app/ServiziUiScriptati.h"
@@ -109,7 +110,7 @@ private slots:
         b.V(C::PosAbilitazioni) = 2; // decelerating switch-over: no hysteresis
         logica.AggiornaSelezioni();
         QVERIFY(b.ctx.code.ValoriDaScrivere.Vuota());
-        QCOMPARE(b.ctx.stato.OperazioneRichiesta, 0);
+        QCOMPARE(b.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
         QCOMPARE(logica.Liste[C::CmbSwtchTemp].Selezione, 0); // all items below 150: text 19
         QCOMPARE(logica.Liste[C::CmbSwtchRpm].Testo(), QStringLiteral("0"));
         QVERIFY(!logica.Liste[C::CmbSwtchIsteresi].Abilitata);
@@ -122,9 +123,9 @@ private slots:
         logica.AggiornamentoInCorso = true;
         QVERIFY(!logica.Scegli(C::CmbSwtchRpm, 1));
         logica.AggiornamentoInCorso = false;
-        b.ctx.stato.OperazioneRichiesta = 9;
+        b.ctx.stato.OperazioneRichiesta = gascal::Operazione::SalvaMappa;
         QVERIFY(!logica.Scegli(C::CmbSwtchRpm, 1));
-        QCOMPARE(b.ctx.stato.OperazioneRichiesta, 9);
+        QCOMPARE(b.ctx.stato.OperazioneRichiesta, gascal::Operazione::SalvaMappa);
         QVERIFY(b.ctx.code.ValoriDaScrivere.Vuota());
     }
 
@@ -145,7 +146,7 @@ private slots:
         QCOMPARE(voci[4].Valore, 40);
         // The refresh selects the list position of the ECU's code.
         b.ctx.code.ValoriDaScrivere.Consuma(5);
-        b.ctx.stato.OperazioneRichiesta = 0;
+        b.ctx.stato.OperazioneRichiesta = gascal::Operazione::Nessuna;
         b.V(7) = 32 * 256 + 3;
         logica.AggiornaSelezioni();
         QCOMPARE(logica.Livello.CmbTipoLev.Selezione, 0);
@@ -168,5 +169,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstConfigLogica)
+GASCAL_PROVA(TstConfigLogica)
 #include "tst_config_logica.moc"

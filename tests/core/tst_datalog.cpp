@@ -1,5 +1,6 @@
 // The datalog's pieces without an ECU: the recording file and its rows, the
 // chart model's bounded series, the thinning, the cursor and the playback.
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "datalog/FormatoLive.h"
@@ -201,5 +202,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstDatalog)
+GASCAL_PROVA(TstDatalog)
 #include "tst_datalog.moc"

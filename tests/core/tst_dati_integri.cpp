@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "app/TestoByte.h"
@@ -98,5 +99,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstDatiIntegri)
+GASCAL_PROVA(TstDatiIntegri)
 #include "tst_dati_integri.moc"

@@ -1,5 +1,6 @@
 // The port reports of the communication process and the search's choice of
 // the port that came closest to an ECU.
+#include "RegistroProve.h"
 #include "app/GruppiUtente.h"
 #include "link/RapportoPorta.h"
 #include "mapfile/DiagnosiRicerca.h"
@@ -123,5 +124,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstDiagnosi)
+GASCAL_PROVA(TstDiagnosi)
 #include "tst_diagnosi.moc"

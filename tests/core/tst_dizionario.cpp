@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "i18n/Dizionario.h"
 #include "i18n/Risorse.h"
 
@@ -153,5 +154,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstDizionario)
+GASCAL_PROVA(TstDizionario)
 #include "tst_dizionario.moc"

@@ -1,5 +1,6 @@
 // What the program keeps for the ECU it was talking to when another, or
 // none, answers: the title's map file and the writes waiting for it.
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "ecu/ScrittureInSospeso.h"
@@ -52,20 +53,21 @@ private slots:
 
     void scrittureScartate_data()
     {
-        QTest::addColumn<int>("operazione");
+        using O = gascal::Operazione;
+        QTest::addColumn<O>("operazione");
         QTest::addColumn<bool>("definizioni");
-        QTest::addColumn<int>("rimasta");
-        for (int op : {7, 8, 12, 19, 27, 5})
-            QTest::addRow("operation %d", op) << op << false << 0;
-        QTest::newRow("map save") << 9 << false << 9;
-        QTest::newRow("map load, compared first") << 18 << false << 18;
-        QTest::newRow("reset to a definition file") << 18 << true << 0;
+        QTest::addColumn<O>("rimasta");
+        for (O op : {O::ScriviConfig, O::ScriviRetta, O::CommutaStato, O::InviaEMemorizza, O::ScriviComandi})
+            QTest::addRow("operation %d", static_cast<int>(op)) << op << false << O::Nessuna;
+        QTest::newRow("map save") << O::SalvaMappa << false << O::SalvaMappa;
+        QTest::newRow("map load, compared first") << O::CaricaMappa << false << O::CaricaMappa;
+        QTest::newRow("reset to a definition file") << O::CaricaMappa << true << O::Nessuna;
     }
     void scrittureScartate()
     {
-        QFETCH(int, operazione);
+        QFETCH(gascal::Operazione, operazione);
         QFETCH(bool, definizioni);
-        QFETCH(int, rimasta);
+        QFETCH(gascal::Operazione, rimasta);
         ServiziUiScriptati ui;
         Contesto ctx(ui);
         ctx.imp.FileDefGpl = QStringLiteral("/prog/def.xar");
@@ -77,7 +79,8 @@ private slots:
         ctx.stato.FileDefinizioni = definizioni ? ctx.imp.FileDefGpl : QStringLiteral("a.var");
         ctx.stato.RichiediOperazione(operazione);
 
-        QCOMPARE(ScrittureInSospeso::Scarta(ctx), rimasta ? 0 : operazione);
+        QCOMPARE(ScrittureInSospeso::Scarta(ctx),
+                 rimasta != gascal::Operazione::Nessuna ? gascal::Operazione::Nessuna : operazione);
         QCOMPARE(ctx.stato.OperazioneRichiesta, rimasta);
         QVERIFY(ctx.code.ValoriDaScrivere.Vuota());
         QVERIFY(ctx.code.ValoriDaScrivere2.Vuota());
@@ -85,9 +88,10 @@ private slots:
         QVERIFY(ctx.code.MessaggioDaInviare.isEmpty());
         QCOMPARE(ctx.code.DatiBlk5, QByteArray(4, '\2'));
         // The file of a dropped reset goes with it.
-        QCOMPARE(ctx.stato.FileDefinizioni.isEmpty(), operazione == 18 && !rimasta);
+        QCOMPARE(ctx.stato.FileDefinizioni.isEmpty(), operazione == gascal::Operazione::CaricaMappa
+                 && rimasta == gascal::Operazione::Nessuna);
     }
 };
 
-QTEST_MAIN(TstEcuCambiata)
+GASCAL_PROVA(TstEcuCambiata)
 #include "tst_ecu_cambiata.moc"

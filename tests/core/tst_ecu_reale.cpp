@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 
 #include "app/Orologio.h"
@@ -202,5 +203,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstEcuReale)
+GASCAL_PROVA(TstEcuReale)
 #include "tst_ecu_reale.moc"

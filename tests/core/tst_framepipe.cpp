@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "link/FramePipe.h"
 
 #include <QTest>
@@ -122,5 +123,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstFramePipe)
+GASCAL_PROVA(TstFramePipe)
 #include "tst_framepipe.moc"

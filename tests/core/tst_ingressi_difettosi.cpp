@@ -1,5 +1,6 @@
 // Settings files as editors leave them and values at their extremes: read
 // alike, or refused with a message that says where, never misread.
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/LetturaLimitata.h"
 #include "app/ServiziUiScriptati.h"
@@ -311,5 +312,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstIngressiDifettosi)
+GASCAL_PROVA(TstIngressiDifettosi)
 #include "tst_ingressi_difettosi.moc"

@@ -1,5 +1,6 @@
 // Malformed input from files, the pipe and the ECU is refused or skipped,
 // never a crash: random and truncated data through every reader.
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "ecu/Definizioni.h"
@@ -124,5 +125,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstIngressiMalformati)
+GASCAL_PROVA(TstIngressiMalformati)
 #include "tst_ingressi_malformati.moc"

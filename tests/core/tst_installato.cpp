@@ -1,6 +1,7 @@
 // The installed program: where the settings live when the program folder
 // cannot be written, how the user's copies are seeded and kept, and the
 // program's command line.
+#include "RegistroProve.h"
 #include "Versione.h"
 #include "app/CartellaUtente.h"
 #include "app/Impostazioni.h"
@@ -159,9 +160,9 @@ private slots:
         s.ErroreComunicazione = 1; // the link is being made again
         QVERIFY(!RigaComando::MomentoDiAprire(s));
         s.ErroreComunicazione = 0;
-        s.OperazioneRichiesta = 7; // the open would be dropped while another is pending
+        s.OperazioneRichiesta = gascal::Operazione::ScriviConfig; // the open would be dropped while another is pending
         QVERIFY(!RigaComando::MomentoDiAprire(s));
-        s.OperazioneRichiesta = 0;
+        s.OperazioneRichiesta = gascal::Operazione::Nessuna;
         s.UscitaRichiesta = 1; // a firmware too new ends the program
         QVERIFY(!RigaComando::MomentoDiAprire(s));
         s.UscitaRichiesta = 0;
@@ -176,5 +177,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstInstallato)
+GASCAL_PROVA(TstInstallato)
 #include "tst_installato.moc"

@@ -1,5 +1,6 @@
 // The calibration line model: edits, floor, pivot moves, the ECU images and
 // the legend texts.
+#include "RegistroProve.h"
 #include "app/Conversioni.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
@@ -188,15 +189,15 @@ private slots:
         PreparaTabella(ctx, 20);
         ModelloRetta m;
         m.DefaultRetta();
-        ctx.stato.OperazioneRichiesta = 7;
+        ctx.stato.OperazioneRichiesta = gascal::Operazione::ScriviConfig;
         QVERIFY(!m.RichiediScaricaRetta(ctx));
-        QCOMPARE(ctx.stato.OperazioneRichiesta, 7);
+        QCOMPARE(ctx.stato.OperazioneRichiesta, gascal::Operazione::ScriviConfig);
         QVERIFY(ctx.code.DatiMap0.isEmpty());
         QVERIFY(ctx.code.DatiBlk5.isEmpty());
 
-        ctx.stato.OperazioneRichiesta = 0;
+        ctx.stato.OperazioneRichiesta = gascal::Operazione::Nessuna;
         QVERIFY(m.RichiediScaricaRetta(ctx));
-        QCOMPARE(ctx.stato.OperazioneRichiesta, 8);
+        QCOMPARE(ctx.stato.OperazioneRichiesta, gascal::Operazione::ScriviRetta);
         QCOMPARE(ctx.code.DatiMap0.size(), 56);
     }
 
@@ -231,5 +232,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstRetta)
+GASCAL_PROVA(TstRetta)
 #include "tst_retta.moc"

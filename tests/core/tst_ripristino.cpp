@@ -3,6 +3,7 @@
 // meanwhile kept, a link lost during the restore, a journal of another ECU,
 // the interpolation mode's way in and out).
 
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 
 #include "ecu/GiornaleRipristino.h"
@@ -169,7 +170,7 @@ private slots:
         const qint32 sensore = ctx.Valore(Contesto::RecConfig, 25);
         QVERIFY(ModoInterpolazione::Entra(ctx));
         QVERIFY(QFileInfo::exists(ctx.ripristino.PercorsoEcu()));
-        QCOMPARE(ctx.stato.OperazioneRichiesta, 7);
+        QCOMPARE(ctx.stato.OperazioneRichiesta, gascal::Operazione::ScriviConfig);
         const qint32 altri = ctx.Valore(Contesto::RecConfig, 12) & ~1;
         QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
         QCOMPARE(ctx.Valore(Contesto::RecConfig, 25), 0);
@@ -190,14 +191,14 @@ private slots:
         QFile bloccante(dati);   // a file where the data folder should be
         QVERIFY(bloccante.open(QIODevice::WriteOnly));
         bloccante.close();
-        ctx.stato.OperazioneRichiesta = 0;
+        ctx.stato.OperazioneRichiesta = gascal::Operazione::Nessuna;
         ctx.code.ValoriDaScrivere = CodaScrittura();
         QVERIFY(!ModoInterpolazione::Entra(ctx));
         QVERIFY(!ctx.InterpolazioneAttiva);
-        QCOMPARE(ctx.stato.OperazioneRichiesta, 0);
+        QCOMPARE(ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
         QVERIFY(b.ui.mostrati.last().testo.contains(QStringLiteral("nothing was changed")));
     }
 };
 
-QTEST_MAIN(TstRipristino)
+GASCAL_PROVA(TstRipristino)
 #include "tst_ripristino.moc"

@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "app/ServiziUiScriptati.h"
 #include "ecu/CodaScrittura.h"
 #include "ecu/TabelleScala.h"
@@ -133,5 +134,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstScale)
+GASCAL_PROVA(TstScale)
 #include "tst_scale.moc"

@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "app/Avvio.h"
 #include "app/ServiziUiScriptati.h"
 #include "app/TestoByte.h"
@@ -134,5 +135,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstSetCom)
+GASCAL_PROVA(TstSetCom)
 #include "tst_setcom.moc"

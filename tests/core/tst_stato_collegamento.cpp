@@ -2,6 +2,7 @@
 // user's language: searching, connected on the port with its device,
 // offline, the reconnection notice given once, and each cause of a port
 // report from the dictionary with its details.
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "app/StatoCollegamento.h"
@@ -106,5 +107,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstStatoCollegamento)
+GASCAL_PROVA(TstStatoCollegamento)
 #include "tst_stato_collegamento.moc"

@@ -1,3 +1,4 @@
+#include "RegistroProve.h"
 #include "app/FileSistema.h"
 #include "app/Formati.h"
 #include "app/MostraErrore.h"
@@ -90,9 +91,9 @@ private slots:
     void pendingOperationIsNotOverwritten()
     {
         StatoApp stato;
-        stato.RichiediOperazione(7);
-        stato.RichiediOperazione(9);
-        QCOMPARE(stato.OperazioneRichiesta, 7);
+        stato.RichiediOperazione(gascal::Operazione::ScriviConfig);
+        stato.RichiediOperazione(gascal::Operazione::SalvaMappa);
+        QCOMPARE(stato.OperazioneRichiesta, gascal::Operazione::ScriviConfig);
     }
 
     void errorReportText()
@@ -150,5 +151,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstUtilita)
+GASCAL_PROVA(TstUtilita)
 #include "tst_utilita.moc"

@@ -1,6 +1,6 @@
-// The fuzz targets as plain programs: each argument is a file or a folder of
-// files (a seed corpus), each file handed once to the target. Used where
-// libFuzzer is not there (GCC), so that ctest replays the corpora.
+// The fuzz targets as one plain program: `replay_fuzz TARGET FILE|FOLDER...`
+// hands each file (a folder: each file of a seed corpus) once to the target.
+// Used where libFuzzer is not there (GCC), so that ctest replays the corpora.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,9 +8,27 @@
 #include <cstdint>
 #include <cstdio>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+#include <cstring>
+
+using Bersaglio = int (*)(const uint8_t *data, size_t size);
+#define BERSAGLIO(nome) extern "C" int Bersaglio_##nome(const uint8_t *data, size_t size);
+#include "BersagliFuzz.h"
+#undef BERSAGLIO
 
 namespace {
+
+struct Voce {
+    const char *nome;
+    Bersaglio funzione;
+};
+#define BERSAGLIO(nome) {#nome, Bersaglio_##nome},
+const Voce Bersagli[] = {
+#include "BersagliFuzz.h"
+};
+#undef BERSAGLIO
+
+Bersaglio LLVMFuzzerTestOneInput = nullptr;
+
 int Esegui(const QString &percorso)
 {
     QFile file(percorso);
@@ -27,9 +45,19 @@ int Esegui(const QString &percorso)
 
 int main(int argc, char *argv[])
 {
+    for (const Voce &v : Bersagli)
+        if (argc > 1 && std::strcmp(argv[1], v.nome) == 0)
+            LLVMFuzzerTestOneInput = v.funzione;
+    if (!LLVMFuzzerTestOneInput) {
+        std::fprintf(stderr, "usage: replay_fuzz TARGET FILE|FOLDER...; targets:");
+        for (const Voce &v : Bersagli)
+            std::fprintf(stderr, " %s", v.nome);
+        std::fprintf(stderr, "\n");
+        return 2;
+    }
     int errori = 0;
     int file = 0;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 2; i < argc; ++i) {
         const QString argomento = QString::fromLocal8Bit(argv[i]);
         if (QFileInfo(argomento).isDir()) {
             const QDir cartella(argomento);

@@ -2,6 +2,7 @@
 // the load changes by setting, Cancel writes nothing (no backup either), Write
 // goes on with the load and its backup. A screenshot goes to the folder named
 // by GASCAL_SCREENSHOTS, when set.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "ui/main/FrmBar.h"
@@ -24,7 +25,7 @@ class TstConfrontoScrittura : public QObject
     static bool Carica(ProgrammaProva &p, const QString &percorso)
     {
         p.ApriMappa(percorso);
-        return QTest::qWaitFor([&] { return p.ctx.stato.OperazioneRichiesta == 0; }, 15000);
+        return QTest::qWaitFor([&] { return p.ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna; }, 15000);
     }
     static int Backup(ProgrammaProva &p)
     {
@@ -114,5 +115,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstConfrontoScrittura)
+GASCAL_PROVA(TstConfrontoScrittura)
 #include "tst_confronto_scrittura.moc"

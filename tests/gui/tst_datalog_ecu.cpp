@@ -1,6 +1,7 @@
 // The datalog and the chart window against the driven virtual ECU: a
 // recording holds one row per poll that follows the engine, the chart takes
 // every read, and a lost link ends the recording with a complete file.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "datalog/FormatoLive.h"
@@ -164,5 +165,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstDatalogEcu)
+GASCAL_PROVA(TstDatalogEcu)
 #include "tst_datalog_ecu.moc"

@@ -2,6 +2,7 @@
 // without permission and to a pseudo-terminal that never answers. The wait
 // window and `gascal-cli info` both name the device and the cause, as the
 // communication process reported them.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "ui/common/Forma.h"
@@ -123,5 +124,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstEcuNonTrovata)
+GASCAL_PROVA(TstEcuNonTrovata)
 #include "tst_ecu_non_trovata.moc"

@@ -1,4 +1,5 @@
 // The command bar and the page cycle on a frame connected to ecusim.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "app/FileSistema.h"
@@ -155,10 +156,10 @@ void TstFrameComandi::salvataggioMappaConSovrascrittura()
     QCOMPARE(p->ui.mostrati.first().testo, percorso + QStringLiteral("\r\n") + Sezione(6)
                                                + QStringLiteral("\r\n") + Sezione(7));
     QCOMPARE(p->ui.mostrati.first().pulsanti, ServiziUi::Pulsanti::SiNo);
-    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     QVERIFY(p->ctx.stato.FileDefinizioni.isEmpty());
     QTest::qWait(300);
-    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
 
     // Yes: the next tick reads the ECU and writes the file, then says so.
     p->ui.mostrati.clear();
@@ -167,7 +168,7 @@ void TstFrameComandi::salvataggioMappaConSovrascrittura()
     QTest::mouseClick(p->frame->Barra()->CmdMapSave, Qt::LeftButton);
     QVERIFY(p->frame->windowTitle().endsWith(QStringLiteral(" - [esistente.var] ")));
     QTRY_VERIFY_WITH_TIMEOUT(p->ui.Testi().contains(p->ctx.diz.Testo(8)), 10000);
-    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     QVERIFY(vecchio.open(QIODevice::ReadOnly));
     QVERIFY(vecchio.readAll().startsWith("[INFO]\r\n"));
     QCOMPARE(p->ctx.stato.StatoProgramma, int(StatoApp::Connesso));
@@ -183,8 +184,8 @@ void TstFrameComandi::mappaDanneggiataRifiutata()
     p->ui.mostrati.clear();
     p->ui.fileDaAprire.enqueue(percorso);
     QTest::mouseClick(p->frame->Barra()->CmdMapOpen, Qt::LeftButton);
-    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 18);
-    QTRY_COMPARE_WITH_TIMEOUT(p->ctx.stato.OperazioneRichiesta, 0, 5000);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::CaricaMappa);
+    QTRY_COMPARE_WITH_TIMEOUT(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna, 5000);
     QCOMPARE(p->ui.mostrati.size(), 1);
     QVERIFY(p->ui.mostrati.first().testo.startsWith(p->ctx.diz.Testo(10)));
     // Refused before any transaction: no reconnection follows.
@@ -332,7 +333,7 @@ void TstFrameComandi::graficoERegistrazioneCambianoLingua()
     d.CaricaLingua();
 }
 
-QTEST_MAIN(TstFrameComandi)
+GASCAL_PROVA(TstFrameComandi)
 void TstFrameComandi::filtriDeiDialoghiComeScritti()
 {
     // The dialog shows the descriptions as written, blanks included.

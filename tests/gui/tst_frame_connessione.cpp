@@ -1,6 +1,7 @@
 // The frame's connection state machine against the real communication
 // process and ecusim: connecting, losing and regaining the link, working
 // offline, and closing.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "app/TestoByte.h"
@@ -128,12 +129,12 @@ void TstFrameConnessione::offlineCaricaDefinizioniEScartaOperazioni()
     // The start-up definition file is loaded once, without the ECU.
     QTRY_COMPARE_WITH_TIMEOUT(p.ctx.TabMsg.at(3).Immagine, gascal::HexToStr(blk3), 2000);
     QCOMPARE(p.ctx.stato.CaricaDefAvvio, quint8(0));
-    QCOMPARE(p.ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
 
     // Any other operation is dropped silently.
     const int boxPrima = p.ui.mostrati.size();
-    p.ctx.stato.RichiediOperazione(7);
-    QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, 0, 1000);
+    p.ctx.stato.RichiediOperazione(gascal::Operazione::ScriviConfig);
+    QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna, 1000);
     QCOMPARE(p.ui.mostrati.size(), boxPrima);
     QCOMPARE(p.ctx.stato.StatoProgramma, int(StatoApp::Offline));
 
@@ -150,5 +151,5 @@ void TstFrameConnessione::offlineCaricaDefinizioniEScartaOperazioni()
     QVERIFY(!titoloInRicerca.contains(QStringLiteral("[OFFLINE]")));
 }
 
-QTEST_MAIN(TstFrameConnessione)
+GASCAL_PROVA(TstFrameConnessione)
 #include "tst_frame_connessione.moc"

@@ -1,5 +1,6 @@
 // The frame when the communication process dies under it: the process is
 // started again, the user is told once, and the ECU is found again.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "link/Collegamento.h"
@@ -28,7 +29,7 @@ class TstFrameGuasti : public QObject
         sensore = p.ctx.Valore(gascal::Contesto::RecConfig, 25);
         if (!gascal::ModoInterpolazione::Entra(p.ctx))
             return false;
-        return QTest::qWaitFor([&p] { return p.ctx.stato.OperazioneRichiesta == 0; }, 10000)
+        return QTest::qWaitFor([&p] { return p.ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna; }, 10000)
             && p.ctx.Valore(gascal::Contesto::RecConfig, 25) == 0 && QFileInfo::exists(p.ctx.ripristino.PercorsoEcu());
     }
 
@@ -113,5 +114,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstFrameGuasti)
+GASCAL_PROVA(TstFrameGuasti)
 #include "tst_frame_guasti.moc"

@@ -1,6 +1,7 @@
 // The frame under faults of map files: one message with the true cause, a
 // title that names only files really saved or loaded, keys that wait for the
 // operation, and a return to searching when the ECU goes dark.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "ui/common/PaginaEditor.h"
@@ -90,7 +91,7 @@ private slots:
         const QString titolo = p.frame->windowTitle();
         p.ui.fileDaSalvare.enqueue(p.Percorso(QStringLiteral("Data/none/cliente")));
         QTest::mouseClick(p.frame->Barra()->CmdMapSave, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna, 10000);
         QCOMPARE(p.ui.mostrati.size(), 1);
         const auto box = p.ui.mostrati.first();
         QVERIFY2(box.testo.contains(QStringLiteral("none/cliente.var cannot be written: ")), qPrintable(box.testo));
@@ -109,7 +110,7 @@ private slots:
         p.banco.ScriviFile(QStringLiteral("Data/rotta.var"), "[BLK_2]\r\n41\r\n");
         p.ui.mostrati.clear();
         p.ApriMappa(p.Percorso(QStringLiteral("Data/rotta.var")));
-        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna, 10000);
         QCOMPARE(p.ui.mostrati.size(), 1);
         QCOMPARE(p.frame->windowTitle(), salvato);
     }
@@ -161,5 +162,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstFrameMappeGuasti)
+GASCAL_PROVA(TstFrameMappeGuasti)
 #include "tst_frame_mappe_guasti.moc"

@@ -4,6 +4,7 @@
 // fuel choice, the injector tare and the acceptance go to the folder named
 // by GASCAL_SCREENSHOTS, when set.
 
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 #include "../autotune/ProfiloBreve.h"
 
@@ -297,5 +298,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstFrmAutotuning)
+GASCAL_PROVA(TstFrmAutotuning)
 #include "tst_frmautotuning.moc"

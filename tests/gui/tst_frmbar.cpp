@@ -1,5 +1,6 @@
 // The live data window's display logic, driven by values written straight
 // into the message table.
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "ui/common/Forma.h"
@@ -251,23 +252,23 @@ void TstFrmBar::logoCommutaCarburante()
 {
     // Ignition off: a plain click does nothing.
     QTest::mouseClick(bar->ImgLogoS, Qt::LeftButton);
-    QCOMPARE(ctx->stato.OperazioneRichiesta, 0);
+    QCOMPARE(ctx->stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     // With Shift: operation 27 with the one entry (8, 2, 8).
     QTest::mouseClick(bar->ImgLogoS, Qt::LeftButton, Qt::ShiftModifier);
-    QCOMPARE(ctx->stato.OperazioneRichiesta, 27);
+    QCOMPARE(ctx->stato.OperazioneRichiesta, gascal::Operazione::ScriviComandi);
     const auto voci = ctx->code.ValoriDaScrivere2.Voci();
     QCOMPARE(voci.size(), 1);
     QCOMPARE(voci.first().Valore, 8);
     QCOMPARE(voci.first().Indice, 2);
     QCOMPARE(voci.first().Maschera, 8);
-    ctx->stato.OperazioneRichiesta = 0;
+    ctx->stato.OperazioneRichiesta = gascal::Operazione::Nessuna;
     // Live data valid: the fuel toggle.
     Imposta(1, 6, 1);
     QTest::mousePress(bar->ImgLogoS, Qt::LeftButton);
     QVERIFY(bar->ImgLogoS->Rialzata());
     QTest::mouseRelease(bar->ImgLogoS, Qt::LeftButton);
     QVERIFY(!bar->ImgLogoS->Rialzata());
-    QCOMPARE(ctx->stato.OperazioneRichiesta, 12);
+    QCOMPARE(ctx->stato.OperazioneRichiesta, gascal::Operazione::CommutaStato);
 }
 
 void TstFrmBar::valoriVecchiMarcatiNonDalVivo()
@@ -326,5 +327,5 @@ void TstFrmBar::linguaSenzaSezioneTieneTestiDiProgetto()
     QCOMPARE(bar->CmdInfo->toolTip(), QStringLiteral("info"));
 }
 
-QTEST_MAIN(TstFrmBar)
+GASCAL_PROVA(TstFrmBar)
 #include "tst_frmbar.moc"

@@ -1,4 +1,5 @@
 // The live data window against the virtual ECU driven like a car.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "ui/common/Forma.h"
@@ -77,5 +78,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstFrmBarEcu)
+GASCAL_PROVA(TstFrmBarEcu)
 #include "tst_frmbar_ecu.moc"

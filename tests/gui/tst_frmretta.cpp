@@ -1,6 +1,7 @@
 // The calibration line page, offscreen: press-and-hold timing, keys, mouse
 // selection, the all-points mode, the crosshair, the reset buttons and the
 // fuel selection window; then whole edits against the virtual ECU.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "ui/common/Twips.h"
@@ -93,19 +94,19 @@ void TstFrmRetta::tastoTenutoFaUnPassoOgni750msEUnInvio()
     while (tenuto.elapsed() < 2600) {
         QTest::qWait(40);
         pagina->TastiRetta(Qt::Key_F7);
-        QCOMPARE(ctx().stato.OperazioneRichiesta, 0);
+        QCOMPARE(ctx().stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     }
     pagina->FineRipetizione();
     // Held between 2.25 and 3 s: steps at 0, 0.75, 1.5 and 2.25 s.
     QCOMPARE(r.Retta[27], -4);
-    QCOMPARE(ctx().stato.OperazioneRichiesta, 8);
+    QCOMPARE(ctx().stato.OperazioneRichiesta, gascal::Operazione::ScriviRetta);
     QCOMPARE(quint8(ctx().code.DatiMap0.at(27)), 0xFC);
     QVERIFY(!pagina->ModificaInCorso());
     // No step after the release.
-    ctx().stato.OperazioneRichiesta = 0;
+    ctx().stato.OperazioneRichiesta = gascal::Operazione::Nessuna;
     QTest::qWait(900);
     QCOMPARE(r.Retta[27], -4);
-    QCOMPARE(ctx().stato.OperazioneRichiesta, 0);
+    QCOMPARE(ctx().stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
 }
 
 void TstFrmRetta::pulsantiEPivotFissi()
@@ -115,21 +116,21 @@ void TstFrmRetta::pulsantiEPivotFissi()
     pagina->SelezionaPivot(2); // point 6
     QTest::mouseClick(pagina->CmdUp, Qt::LeftButton);
     QCOMPARE(r.Retta[6], 1);
-    QCOMPARE(s.OperazioneRichiesta, 8); // a click: one step, then the line is sent
+    QCOMPARE(s.OperazioneRichiesta, gascal::Operazione::ScriviRetta); // a click: one step, then the line is sent
 
     // While an operation is pending the buttons do nothing.
     QTest::mouseClick(pagina->CmdUp, Qt::LeftButton);
     QCOMPARE(r.Retta[6], 1);
-    s.OperazioneRichiesta = 0;
+    s.OperazioneRichiesta = gascal::Operazione::Nessuna;
 
     // Held for a second: two steps, one send after the release.
     QTest::mousePress(pagina->CmdDw, Qt::LeftButton);
     QTest::qWait(1100);
-    QCOMPARE(s.OperazioneRichiesta, 0);
+    QCOMPARE(s.OperazioneRichiesta, gascal::Operazione::Nessuna);
     QTest::mouseRelease(pagina->CmdDw, Qt::LeftButton);
     QCOMPARE(r.Retta[6], -1);
-    QCOMPARE(s.OperazioneRichiesta, 8);
-    s.OperazioneRichiesta = 0;
+    QCOMPARE(s.OperazioneRichiesta, gascal::Operazione::ScriviRetta);
+    s.OperazioneRichiesta = gascal::Operazione::Nessuna;
 
     // The first and last pivot never move sideways; nothing is sent.
     for (int n : {1, 9}) {
@@ -140,13 +141,13 @@ void TstFrmRetta::pulsantiEPivotFissi()
         QTest::mouseClick(pagina->CmdRight, Qt::LeftButton);
         pagina->FineRipetizione();
         QCOMPARE(r.Pivot, prima);
-        QCOMPARE(s.OperazioneRichiesta, 0);
+        QCOMPARE(s.OperazioneRichiesta, gascal::Operazione::Nessuna);
     }
     // A refused move still sends the (re-interpolated) line.
     pagina->SelezionaPivot(3); // point 10, 4 from point 6
     QTest::mouseClick(pagina->CmdLeft, Qt::LeftButton);
     QCOMPARE(r.Pivot[2], 10);
-    QCOMPARE(s.OperazioneRichiesta, 8);
+    QCOMPARE(s.OperazioneRichiesta, gascal::Operazione::ScriviRetta);
 }
 
 void TstFrmRetta::selezioneConTastiMouseELegenda()
@@ -190,7 +191,7 @@ void TstFrmRetta::tuttiIPunti()
     std::array<qint32, 56> uno;
     uno.fill(1);
     QCOMPARE(r.Retta, uno);
-    ctx().stato.OperazioneRichiesta = 0;
+    ctx().stato.OperazioneRichiesta = gascal::Operazione::Nessuna;
     // F6 still moves the selected pivot.
     pagina->SelezionaPivot(4);
     pagina->TastiRetta(Qt::Key_F6);
@@ -232,7 +233,7 @@ void TstFrmRetta::resetERichiestaPendente()
     banco->ui.risposte.enqueue(ServiziUi::Risposta::No);
     QTest::mouseClick(pagina->CmdReset, Qt::LeftButton);
     QCOMPARE(r.Retta[0], 3);
-    QCOMPARE(ctx().stato.OperazioneRichiesta, 0);
+    QCOMPARE(ctx().stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     const QString domanda = banco->ui.mostrati.last().testo;
     QVERIFY2(domanda.endsWith(ctx().diz.TestoSezione(QStringLiteral("[Frm_Retta]"), 9)), qPrintable(domanda));
     QVERIFY(domanda.contains(QLatin1Char('?')));
@@ -241,7 +242,7 @@ void TstFrmRetta::resetERichiestaPendente()
     QTest::mouseClick(pagina->CmdReset, Qt::LeftButton);
     QCOMPARE(r.Retta, (std::array<qint32, 56>{}));
     QCOMPARE(r.Pivot, ModelloRetta::PivotDefault);
-    QCOMPARE(ctx().stato.OperazioneRichiesta, 8);
+    QCOMPARE(ctx().stato.OperazioneRichiesta, gascal::Operazione::ScriviRetta);
     QCOMPARE(ctx().code.DatiMap0, QByteArray(56, '\0'));
 }
 
@@ -276,7 +277,7 @@ void TstFrmRetta::resetTotale()
     banco->ui.risposte.enqueue(ServiziUi::Risposta::Si);
     QTest::mouseClick(pagina->CmdResetAll, Qt::LeftButton);
     QCOMPARE(aperture, 1);
-    QCOMPARE(s.OperazioneRichiesta, 0);
+    QCOMPARE(s.OperazioneRichiesta, gascal::Operazione::Nessuna);
     QVERIFY(s.FileDefinizioni.isEmpty());
 
     QSignalSpy titolo(pagina.get(), &FrmRetta::fileDefinizioniScelto);
@@ -284,7 +285,7 @@ void TstFrmRetta::resetTotale()
     scelta = ctx().imp.FileDefCng;
     banco->ui.risposte.enqueue(ServiziUi::Risposta::Si);
     QTest::mouseClick(pagina->CmdResetAll, Qt::LeftButton);
-    QCOMPARE(s.OperazioneRichiesta, 18);
+    QCOMPARE(s.OperazioneRichiesta, gascal::Operazione::CaricaMappa);
     QCOMPARE(s.FileDefinizioni, scelta);
     QCOMPARE(s.FileDefOffline, scelta);
     QCOMPARE(s.TitoloFile, QStringLiteral(" - [def_cng.xar] "));
@@ -334,11 +335,11 @@ void TstFrmRetta::modificaInviataAllEcuEResetTotaleCng()
     QCOMPARE(p.ctx.retta.PivotSel, 2);
     for (int i = 0; i < 2; ++i) {
         QTest::keyClick(p.frame.get(), Qt::Key_F8);
-        QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.OperazioneRichiesta == 0; }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna; }, 10000));
     }
     retta->SelezionaPivot(4);
     QTest::mouseClick(retta->CmdRight, Qt::LeftButton);
-    QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.OperazioneRichiesta == 0; }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna; }, 10000));
     QVERIFY(p.ui.mostrati.isEmpty());
 
     // Read back from the ECU's memory.
@@ -356,16 +357,16 @@ void TstFrmRetta::modificaInviataAllEcuEResetTotaleCng()
     p.ui.risposte.enqueue(ServiziUi::Risposta::Si);
     RispondiFinestra([](FrmSelezAlim *f) { return f->CmdCng; });
     QTest::mouseClick(retta->CmdResetAll, Qt::LeftButton);
-    QCOMPARE(p.ctx.stato.OperazioneRichiesta, 18);
+    QCOMPARE(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::CaricaMappa);
     QVERIFY(p.frame->windowTitle().endsWith(QStringLiteral(" - [def_cng.xar] ")));
-    QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.OperazioneRichiesta == 0; }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna; }, 20000));
     QVERIFY(p.AttendiStato(StatoApp::Connesso, 30000));
     QVERIFY(QTest::qWaitFor([&] { return p.ctx.retta.Retta[0] == 8; }, 10000));
     QCOMPARE(p.ctx.Valore(Contesto::RecMappa, 0), 8);
     QCOMPARE(p.ctx.retta.Pivot, ModelloRetta::PivotDefault);
 }
 
-QTEST_MAIN(TstFrmRetta)
+GASCAL_PROVA(TstFrmRetta)
 #include "tst_frmretta.moc"
 
 // A line of small corrections fills the plot once the automatic range is on,

@@ -3,6 +3,7 @@
 // buttons and dialogs speak the language where Qt has a translation; and
 // every control has a name for screen readers, the lists and boxes through
 // the caption they are tied to.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "app/Contesto.h"
@@ -239,5 +240,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstLingueAccessibilita)
+GASCAL_PROVA(TstLingueAccessibilita)
 #include "tst_lingue_accessibilita.moc"

@@ -1,5 +1,6 @@
 // The two configuration pages against the virtual ECU, in a locale with a
 // decimal comma: each choice is checked in ecusim's own memory.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "ui/common/Forma.h"
@@ -66,7 +67,7 @@ class TstPagineConfig : public QObject
     // Value k of the configuration block as ecusim holds it.
     qint32 Mem(int k) { return p->banco.ValoreEcu(Contesto::RecConfig, k); }
     // Waits until the operation asked for has run.
-    bool Eseguita() { return QTest::qWaitFor([this] { return p->ctx.stato.OperazioneRichiesta == 0; }, 10000); }
+    bool Eseguita() { return QTest::qWaitFor([this] { return p->ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna; }, 10000); }
     // The user chooses an item: it asks for the write, and the write runs.
     bool Scegli(QComboBox *c, const QString &voce)
     {
@@ -75,7 +76,7 @@ class TstPagineConfig : public QObject
             return false;
         c->setCurrentIndex(i);
         emit c->activated(i);
-        return p->ctx.stato.OperazioneRichiesta == 7 && Eseguita();
+        return p->ctx.stato.OperazioneRichiesta == gascal::Operazione::ScriviConfig && Eseguita();
     }
     void Foto(const QString &nome)
     {
@@ -219,13 +220,13 @@ void TstPagineConfig::aggiornamentoNonScriveMai()
     valore = 30000000 / 800;
     Pag0()->AggiornaSelezioni();
     QCOMPARE(rpm->currentText(), QStringLiteral("800"));
-    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     QVERIFY(p->ctx.code.ValoriDaScrivere.Vuota());
     // A choice made while the page refreshes does nothing either.
     Pag0()->Logica.AggiornamentoInCorso = true;
     emit rpm->activated(rpm->findText(QStringLiteral("2500")));
     Pag0()->Logica.AggiornamentoInCorso = false;
-    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     QTest::qWait(200);
     QCOMPARE(Mem(C::PosPeriodo), periodo);
     valore = periodo;
@@ -249,7 +250,7 @@ void TstPagineConfig::cambioIniettoreRifiutato()
     QCOMPARE(p->ui.mostrati.first().pulsanti, ServiziUi::Pulsanti::SiNo);
     QCOMPARE(p->ui.mostrati.first().testo, p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Congif_2]"), 18));
     QCOMPARE(p->ui.mostrati.first().titolo, p->frame->windowTitle());
-    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     QCOMPARE(tipo->currentText(), prima);
     QTest::qWait(200);
     QCOMPARE(Mem(I::PosFamiglia), famiglia);
@@ -264,7 +265,7 @@ void TstPagineConfig::voceInterpolazione()
         ++aperture;
         // The window opens with the two writes queued, before they run.
         QCOMPARE(p->ctx.code.ValoriDaScrivere.Numero(), 2);
-        QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+        QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     };
     QComboBox *fineGas = Pag0()->Cmb[C::CmbFineGas];
     QVERIFY(fineGas->currentIndex() == 1 || Scegli(fineGas, fineGas->itemText(1)));
@@ -298,7 +299,7 @@ void TstPagineConfig::pannelliDiServizio()
     pag.TxtPwm[I::TxtPWMON]->setText(QStringLiteral("300"));
     emit pag.TxtPwm[I::TxtPWMON]->returnPressed();
     QCOMPARE(p->ui.Testi(), QStringList{QStringLiteral("ON: 0 .. 255")});
-    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     pag.TxtPwm[I::TxtPWMON]->setText(QStringLiteral("120"));
     emit pag.TxtPwm[I::TxtPWMON]->returnPressed();
     QVERIFY(Eseguita());
@@ -313,7 +314,7 @@ void TstPagineConfig::pannelliDiServizio()
     emit anno->textEdited(anno->text());
     QCOMPARE(anno->palette().color(QPalette::Base), QColor(255, 255, 0));
     emit anno->returnPressed();
-    QCOMPARE(p->ctx.stato.OperazioneRichiesta, 19);
+    QCOMPARE(p->ctx.stato.OperazioneRichiesta, gascal::Operazione::InviaEMemorizza);
     QVERIFY(Eseguita());
     QCOMPARE(p->banco.ValoreEcu(Contesto::RecProduzione, 3), 2015);
     QCOMPARE(anno->text(), QStringLiteral("2015"));
@@ -421,5 +422,5 @@ void TstPagineConfig::sensoreInvertitoELingue()
     Foto(QStringLiteral("commutazione-thai"));
 }
 
-QTEST_MAIN(TstPagineConfig)
+GASCAL_PROVA(TstPagineConfig)
 #include "tst_pagine_config.moc"

@@ -3,6 +3,7 @@
 // (ctest runs it on 1366 x 768 and 1920 x 1080 at 1, 1.5 and 2). The scroll
 // position survives the live refreshes, and the autotuning window never
 // stays over another page.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "autotune/FrmAutotuning.h"
@@ -184,5 +185,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstRaggiungibilita)
+GASCAL_PROVA(TstRaggiungibilita)
 #include "tst_raggiungibilita.moc"

@@ -1,6 +1,7 @@
 // The frame on a small screen: it starts within the screen's available
 // geometry, and at its minimum size every control of the live bar and of the
 // wait window can still be scrolled into view and used.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "ui/common/Twips.h"
@@ -105,5 +106,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstSchermo)
+GASCAL_PROVA(TstSchermo)
 #include "tst_schermo.moc"

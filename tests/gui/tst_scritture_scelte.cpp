@@ -2,6 +2,7 @@
 // take no edits while no ECU answers, what waited for an ECU that went away
 // is dropped, the title forgets a map of another ECU, the wheel scrolls the
 // page instead of changing a setting, and a stray Enter answers No.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "ui/common/QtServiziUi.h"
@@ -112,7 +113,7 @@ void TstScrittureScelte::senzaEcuLePagineNonPrendonoModifiche()
     const auto retta = p.ctx.retta.Retta;
     QTest::keyClick(p.frame.get(), Qt::Key_F8);
     QCOMPARE(p.ctx.retta.Retta, retta);
-    QCOMPARE(p.ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
 
     // An ECU found: the pages take edits again.
     QCOMPARE(p.AvviaEcu(), QString());
@@ -133,7 +134,7 @@ void TstScrittureScelte::scrittureInAttesaScartateAllaPerdita()
     const int altra = prima == 1 ? 2 : 1;
     rpm->setCurrentIndex(altra);
     emit rpm->activated(altra);
-    QCOMPARE(p.ctx.stato.OperazioneRichiesta, 7);
+    QCOMPARE(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::ScriviConfig);
 
     // Searching: the failed write's entries are gone, and a choice made
     // anyway (the page is disabled: only its logic can still be driven) is
@@ -141,13 +142,13 @@ void TstScrittureScelte::scrittureInAttesaScartateAllaPerdita()
     bool disabilitate = false, codaVuota = false;
     QVERIFY(Riconnetti(p, [&] {
         disabilitate = PagineDisabilitate(p);
-        codaVuota = p.ctx.code.ValoriDaScrivere.Vuota() && p.ctx.stato.OperazioneRichiesta == 0;
+        codaVuota = p.ctx.code.ValoriDaScrivere.Vuota() && p.ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna;
         Pag1(p)->Logica.InvioPwm(I::TxtPWMON, QStringLiteral("77"));
     }));
     QVERIFY(disabilitate);
     QVERIFY(codaVuota);
     QTRY_VERIFY_WITH_TIMEOUT(PagineAbilitate(p), 2000);
-    QCOMPARE(p.ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     QVERIFY(p.ctx.code.ValoriDaScrivere.Vuota());
     QTest::qWait(500);
     QCOMPARE(p.banco.ValoreEcu(Contesto::RecConfig, 15), periodo);
@@ -172,7 +173,7 @@ void TstScrittureScelte::titoloSoloPerLaStessaEcu()
     FrmConfig_2 &pag = *Pag1(p);
     QVERIFY(pag.Logica.InvioProduzione(0, QStringLiteral("4321")));
     p.ui.mostrati.clear();
-    QVERIFY(QTest::qWaitFor([&p] { return p.ctx.stato.OperazioneRichiesta == 0; }, 10000));
+    QVERIFY(QTest::qWaitFor([&p] { return p.ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna; }, 10000));
     QCOMPARE(p.banco.ValoreEcu(Contesto::RecProduzione, 0), 4321);
     p.ui.mostrati.clear();
     QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/b.var"))));
@@ -198,7 +199,7 @@ void TstScrittureScelte::rotellaSoloConIlFuoco()
     const int scatto = prima + 1 < rpm->count() ? 1 : -1;
     Rotella(rpm, scatto);
     QCOMPARE(rpm->currentIndex(), prima);
-    QCOMPARE(p.ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     QVERIFY(scorrimento->value() > 0);
 
     // Given the focus (a click, Tab), the list turns with the wheel and writes.
@@ -218,7 +219,7 @@ void TstScrittureScelte::rotellaSoloConIlFuoco()
     for (int scatti : {3, -3}) {
         Rotella(marca, scatti);
         QCOMPARE(marca->value(), valore);
-        QCOMPARE(p.ctx.stato.OperazioneRichiesta, 0);
+        QCOMPARE(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
     }
 }
 
@@ -253,7 +254,7 @@ void TstScrittureScelte::domandeCheScrivonoPredefinitoNo()
     QTest::mouseClick(p.frame->Barra()->CmdMapSave, Qt::LeftButton);
     QCOMPARE(p.ui.mostrati.size(), 1);
     QCOMPARE(predefinito(), R::No);
-    QCOMPARE(p.ctx.stato.OperazioneRichiesta, 0);
+    QCOMPARE(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna);
 }
 
 void TstScrittureScelte::invioPremeIlPulsantePredefinito()
@@ -290,5 +291,5 @@ void TstScrittureScelte::invioPremeIlPulsantePredefinito()
     }
 }
 
-QTEST_MAIN(TstScrittureScelte)
+GASCAL_PROVA(TstScrittureScelte)
 #include "tst_scritture_scelte.moc"

@@ -1,6 +1,7 @@
 // The stability sampler with a clock of the test's own: when a window
 // becomes a sample, what breaks stability, the hold-off after a change of
 // fuel, and where a sample goes (row, band, fuel, averaging).
+#include "RegistroProve.h"
 #include "interp/CampionatoreStabilita.h"
 
 #include <QTest>
@@ -158,5 +159,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCampionatore)
+GASCAL_PROVA(TstCampionatore)
 #include "tst_campionatore.moc"

@@ -1,5 +1,6 @@
 // Sample files, the table text, the window's model (sampling
 // gate, deflection display, markers) and the interpolation mode's writes.
+#include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "interp/FileCampioni.h"
@@ -238,5 +239,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCampioni)
+GASCAL_PROVA(TstCampioni)
 #include "tst_campioni.moc"

@@ -1,6 +1,7 @@
 // Curve fitting and deflection: the edge cases that catch faults, the basis against
 // values worked out by hand, and whole curves and deflections of a 16-row
 // table against an independent reference computation.
+#include "RegistroProve.h"
 #include "interp/CurveCampioni.h"
 #include "interp/Deflessione.h"
 
@@ -236,5 +237,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCurve)
+GASCAL_PROVA(TstCurve)
 #include "tst_curve.moc"

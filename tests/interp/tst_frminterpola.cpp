@@ -1,6 +1,7 @@
 // The interpolation window offscreen, without an ECU: its questions and
 // boxes, the files it opens and saves, the service frame and the
 // proportional resize.
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "ProgrammaProva.h"
 
@@ -200,5 +201,5 @@ private slots:
 
 };
 
-QTEST_MAIN(TstFrmInterpola)
+GASCAL_PROVA(TstFrmInterpola)
 #include "tst_frminterpola.moc"

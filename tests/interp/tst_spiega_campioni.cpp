@@ -1,6 +1,7 @@
 // What the interpolation window says while it has no correction to show:
 // the rows that hold samples of each fuel, that a correction needs both in
 // one row, and the stability condition with the time chosen.
+#include "RegistroProve.h"
 #include "i18n/Dizionario.h"
 #include "i18n/Risorse.h"
 #include "interp/SpiegaCampioni.h"
@@ -47,5 +48,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstSpiegaCampioni)
+GASCAL_PROVA(TstSpiegaCampioni)
 #include "tst_spiega_campioni.moc"

@@ -1,6 +1,7 @@
 // `gascal-cli samples` against ecusim driven through its road cycle: both
 // fuels' tables fill a curve's worth of rows, the ECU gets its pressure
 // sensor and end-of-gas setting back, and the samples propose corrections.
+#include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "StradaComune.h"
 
@@ -111,5 +112,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstStradaCli)
+GASCAL_PROVA(TstStradaCli)
 #include "tst_strada_cli.moc"

@@ -4,6 +4,7 @@
 // ECU its pressure sensor and end-of-gas setting back. With
 // GASCAL_SCREENSHOTS set to a folder, the window and the frame are saved
 // there as pictures.
+#include "RegistroProve.h"
 #include "ProgrammaProva.h"
 #include "StradaComune.h"
 
@@ -51,7 +52,7 @@ private slots:
         QVERIFY(f && f->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(f));
         f->CmbTmpStability->setCurrentText(QStringLiteral("1000"));
-        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna, 10000);
         QCOMPARE(p.ctx.Valore(Contesto::RecConfig, 25), 0);
 
         QCOMPARE(p.banco.Controllo(QStringLiteral("road %1").arg(StradaComune::PassoSecondi)), QStringLiteral("ok"));
@@ -82,7 +83,7 @@ private slots:
         QVERIFY(!p.ctx.InterpolazioneAttiva);
         // The message comes once the ECU was read back holding its settings.
         QVERIFY(!p.ui.Testi().contains(p.ctx.diz.TestoSezione(FrmInterpola::Sezione, 3)));
-        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.RipristinoRichiesto == 0 && p.ctx.stato.OperazioneRichiesta == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(p.ctx.stato.RipristinoRichiesto == 0 && p.ctx.stato.OperazioneRichiesta == gascal::Operazione::Nessuna, 10000);
         QVERIFY(p.ui.Testi().contains(p.ctx.diz.TestoSezione(FrmInterpola::Sezione, 3)));
         QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
         QCOMPARE(p.ctx.Valore(Contesto::RecConfig, 25), 1);
@@ -94,5 +95,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstStradaFinestra)
+GASCAL_PROVA(TstStradaFinestra)
 #include "tst_strada_finestra.moc"

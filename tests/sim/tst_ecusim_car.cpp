@@ -3,6 +3,7 @@
 // command block (gas at once and held, value 5 the whole correction), the
 // calibration line outside it, and the cold start.
 
+#include "RegistroProve.h"
 #include "EcuSimLine.h"
 
 #include <QElapsedTimer>
@@ -173,5 +174,5 @@ void TestEcuSimCar::coldStartWarmsUp()
     QVERIFY(waitFor([this] { return static_cast<qint8>(live().at(LiveTemp)) >= 35; }, 9000));
 }
 
-QTEST_GUILESS_MAIN(TestEcuSimCar)
+GASCAL_PROVA(TestEcuSimCar)
 #include "tst_ecusim_car.moc"

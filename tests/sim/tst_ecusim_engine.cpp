@@ -3,6 +3,7 @@
 // the command and configuration records command, the control commands,
 // and the CNG variant.
 
+#include "RegistroProve.h"
 #include "EcuSimLine.h"
 
 #include <QDir>
@@ -368,5 +369,5 @@ void TestEcuSimEngine::cngVariant()
         QCOMPARE(defLines.at(b.line).trimmed(), m_ecu->exchange(EcuSimLine::request(b.service, b.data)).toHex().toUpper());
 }
 
-QTEST_GUILESS_MAIN(TestEcuSimEngine)
+GASCAL_PROVA(TestEcuSimEngine)
 #include "tst_ecusim_engine.moc"

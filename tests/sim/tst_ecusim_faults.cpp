@@ -3,6 +3,7 @@
 // checksums, late answers, refused services), the cable pulled and the
 // ECU's power cycled through the control channel, plus bad command lines.
 
+#include "RegistroProve.h"
 #include "EcuSimLine.h"
 
 #include <QDir>
@@ -341,5 +342,5 @@ void TestEcuSimFaults::relativeControlPath()
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("rel-ecu.ctl"))));
 }
 
-QTEST_GUILESS_MAIN(TestEcuSimFaults)
+GASCAL_PROVA(TestEcuSimFaults)
 #include "tst_ecusim_faults.moc"

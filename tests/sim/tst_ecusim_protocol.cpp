@@ -1,6 +1,7 @@
 // ecusim as a programmed ECU with default memory: reads, writes, store,
 // refusals, framing of the byte stream and the life cycle of the link.
 
+#include "RegistroProve.h"
 #include "EcuSimLine.h"
 
 #include <QFile>
@@ -297,5 +298,5 @@ void TestEcuSimProtocol::onlyStaleLinksAreReplaced()
     QCOMPARE(f.readAll(), QByteArray("keep me"));
 }
 
-QTEST_GUILESS_MAIN(TestEcuSimProtocol)
+GASCAL_PROVA(TestEcuSimProtocol)
 #include "tst_ecusim_protocol.moc"

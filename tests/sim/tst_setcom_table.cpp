@@ -3,6 +3,7 @@
 // written blocks are laid out as the program encodes them (variables one
 // after the other, filling the data), and the defaults decode sensibly.
 
+#include "RegistroProve.h"
 #include "EcuSimLine.h"
 
 #include <QFile>
@@ -279,5 +280,5 @@ void TestSetComTable::defaultsDecodeSensibly()
     QCOMPARE(map.size(), 56);
 }
 
-QTEST_GUILESS_MAIN(TestSetComTable)
+GASCAL_PROVA(TestSetComTable)
 #include "tst_setcom_table.moc"

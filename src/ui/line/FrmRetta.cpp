@@ -361,7 +361,7 @@ void FrmRetta::TastiRetta(int tasto)
 void FrmRetta::ModificaRetta(int add, bool cicla)
 {
     // A held edit ignores further presses (a held key's auto-repeat).
-    if (m_inCorso || m_ctx.stato.OperazioneRichiesta != 0)
+    if (m_inCorso || m_ctx.stato.OperazioneInAttesa())
         return;
     if (m_ctx.retta.Passo(add, ChkAll->isChecked()) == ModelloRetta::Esito::PivotFisso)
         return;
@@ -422,7 +422,7 @@ void FrmRetta::CmdReset_Click()
 void FrmRetta::CmdResetAll_Click()
 {
     StatoApp &s = m_ctx.stato;
-    if (s.OperazioneRichiesta != 0)
+    if (s.OperazioneInAttesa())
         return;
     const QString testo = m_ctx.diz.TestoSezione(Sezione, 8) + Acapo
         + m_ctx.diz.TestoSezione(Sezione, 9);
@@ -433,7 +433,7 @@ void FrmRetta::CmdResetAll_Click()
     s.FileDefinizioni = SceltaAlimentazione ? SceltaAlimentazione() : QString();
     if (s.FileDefinizioni.isEmpty())
         return;
-    s.RichiediOperazione(18);
+    s.RichiediOperazione(Operazione::CaricaMappa);
     s.TitoloFile = QStringLiteral(" - [") + QFileInfo(s.FileDefinizioni).fileName()
         + QStringLiteral("] ");
     if (s.StatoProgramma == StatoApp::Offline)

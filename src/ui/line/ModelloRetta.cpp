@@ -141,10 +141,10 @@ void ModelloRetta::PrepareScaricaRettaDiCalibrazione(Contesto &ctx) const
 
 bool ModelloRetta::RichiediScaricaRetta(Contesto &ctx) const
 {
-    if (ctx.stato.OperazioneRichiesta != 0)
+    if (ctx.stato.OperazioneInAttesa())
         return false;
     PrepareScaricaRettaDiCalibrazione(ctx);
-    ctx.stato.RichiediOperazione(8);
+    ctx.stato.RichiediOperazione(Operazione::ScriviRetta);
     return true;
 }
 

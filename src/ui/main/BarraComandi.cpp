@@ -141,7 +141,7 @@ void BarraComandi::ApriMappa(const QString &percorso)
     s.FileDefinizioni = percorso;
     RicordaTitolo();
     s.TitoloFile = TitoloDi(percorso);
-    s.RichiediOperazione(18);
+    s.RichiediOperazione(Operazione::CaricaMappa);
     if (s.StatoProgramma == StatoApp::Offline) {
         m_frame.setWindowTitle(m_frame.TitoloBase() + QStringLiteral(" - [") + m_ctx.diz.Testo(6)
                                + QStringLiteral("] ") + s.TitoloFile);
@@ -172,7 +172,7 @@ void BarraComandi::CmdMapSave_Click()
     s.FileDefinizioni = percorso;
     RicordaTitolo();
     s.TitoloFile = TitoloDi(percorso);
-    s.RichiediOperazione(9);
+    s.RichiediOperazione(Operazione::SalvaMappa);
     m_frame.AggiornaTitolo();
 }
 

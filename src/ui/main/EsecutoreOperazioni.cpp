@@ -1,13 +1,8 @@
 #include "ui/main/EsecutoreOperazioni.h"
 
-#include "interp/ModoInterpolazione.h"
-
 #include "app/Contesto.h"
-#include "app/FileSistema.h"
 #include "app/ServiziUi.h"
-#include "ecu/SequenzeBlocchi.h"
-#include "mapfile/Identita.h"
-#include "mapfile/Mappa.h"
+#include "ecu/OperazioniEcu.h"
 #include "ui/common/PaginaEditor.h"
 #include "ui/main/BarraComandi.h"
 #include "ui/main/FrmConfronto.h"
@@ -16,133 +11,62 @@
 
 namespace gascal {
 
-void EsecutoreOperazioni::TitoloDaQuestaEcu()
-{
-    m_ctx.stato.SerieTitolo = Identita::NumeroSerie(m_ctx.TabMsg.value(Contesto::RecProduzione));
-}
-
 void EsecutoreOperazioni::ErroreOperazione(bool conIcona)
 {
     m_ctx.ui.Messaggio(m_ctx.diz.Testo(1), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
                        conIcona ? ServiziUi::Icona::Critica : ServiziUi::Icona::Nessuna);
 }
 
-bool EsecutoreOperazioni::CaricaMappa(bool &segnalato)
+void EsecutoreOperazioni::Prepara(OperazioniEcu &operazioni)
 {
-    StatoApp &s = m_ctx.stato;
-    const QString percorso = s.FileDefinizioni;
-    s.FileDefinizioni.clear();
-    if (!FileExist(percorso)) {
-        m_ctx.ui.Messaggio(m_ctx.diz.Testo(10), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
-                           ServiziUi::Icona::Critica);
-        segnalato = true;
-        return false;
-    }
-    // The load checks the file against the ECU, backs the ECU up, and undoes
-    // a write that fails part-way; it tells the user itself why it failed.
-    Mappa mappa(m_ctx);
-    // A map file chosen by the user is compared with the ECU first; the
-    // definition files of a reset are not (the fuel question came before).
-    const Impostazioni &imp = m_ctx.imp;
-    if (percorso != imp.FileDefGpl && percorso != imp.FileDefCng)
-        mappa.ConfermaPrimaDiScrivere([this](const QString &file, const QList<ConfrontoMappe::Differenza> &d) {
-            return FrmConfronto::Conferma(m_ctx, file, d, &m_frame);
-        });
-    if (!mappa.CaricaMappa(percorso)) {
-        segnalato = mappa.ErroreSegnalato();
-        return false;
-    }
-    s.ErroreComunicazione = 1;
-    m_frame.Attesa()->StatoMessaggio = FrmWait::MappaScritta;
-    s.FileDefOffline.clear();
-    return true;
+    operazioni.Conferma = [this](const QString &file, const QList<ConfrontoMappe::Differenza> &d) {
+        return FrmConfronto::Conferma(m_ctx, file, d, &m_frame);
+    };
 }
 
-void EsecutoreOperazioni::EseguiRipristino()
+void EsecutoreOperazioni::Inizio()
 {
+    m_frame.AbilitaFinestre(false);
     m_frame.Attesa()->MostraAttivita();
-    bool riuscito = false;
-    const QString testo = ModoInterpolazione::Ripristina(m_ctx, &riuscito);
-    m_frame.AggiornaPaginaCorrente();
-    m_frame.Attesa()->Aggiorna();
-    m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
-                       riuscito ? ServiziUi::Icona::Informazione : ServiziUi::Icona::Critica);
 }
 
-void EsecutoreOperazioni::EseguiOperazione()
+void EsecutoreOperazioni::Fine(const EsitoOperazione &esito)
 {
-    StatoApp &s = m_ctx.stato;
-    m_frame.Attesa()->MostraAttivita();
-    SequenzeBlocchi sequenze(m_ctx);
-    switch (s.OperazioneRichiesta) {
-    case 5:
-        m_ctx.tx.Modo(1);
-        break;
-    case 6:
-        m_ctx.tx.Modo(0);
-        break;
-    case 10:
-        m_ctx.tx.Modo(2);
-        break;
-    case 7:
-        if (!sequenze.ScriviBlk3())
-            ErroreOperazione();
-        break;
-    case 8: {
-        const bool ok = sequenze.ScriviMappe();
+    switch (esito.operazione) {
+    case Operazione::Nessuna:
+        // The restore of a journal: the pages show what the ECU holds, then
+        // the message says how it went.
+        m_frame.AggiornaPaginaCorrente();
+        m_frame.Attesa()->Aggiorna();
+        if (!esito.testo.isEmpty())
+            m_ctx.ui.Messaggio(esito.testo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok,
+                               esito.riuscita ? ServiziUi::Icona::Informazione : ServiziUi::Icona::Critica);
+        m_frame.AbilitaFinestre(true);
+        return;
+    case Operazione::ScriviRetta:
         m_frame.FrmRetta()->PlottaRetta(true);
         m_frame.FrmRetta()->Legenda();
-        if (!ok)
-            ErroreOperazione();
         break;
-    }
-    case 12:
-        if (!sequenze.CommutaStato())
-            ErroreOperazione();
-        break;
-    case 19:
-        if (!sequenze.InviaEMemorizza(m_ctx.code.MessaggioDaInviare))
-            ErroreOperazione(false);
-        break;
-    case 27: {
-        const bool ok = sequenze.ScriviBlk2();
+    case Operazione::ScriviComandi:
         m_frame.FrmConfig()->AggiornaSelezioni();
-        if (!ok)
-            ErroreOperazione();
         break;
-    }
-    case 9: {
-        Mappa mappa(m_ctx);
-        const bool ok = mappa.SalvaMappa(s.FileDefinizioni);
-        s.FileDefinizioni.clear();
-        if (ok) {
-            m_frame.Attesa()->StatoMessaggio = FrmWait::MappaSalvata;
-            TitoloDaQuestaEcu();
-        }
-        else if (!mappa.ErroreSegnalato()) // one message, with its true cause
-            ErroreOperazione();
-        m_frame.Comandi()->EsitoFile(ok);
-        break;
-    }
-    case 18: {
-        bool segnalato = false;
-        const bool ok = CaricaMappa(segnalato);
-        if (ok)
-            TitoloDaQuestaEcu();
-        if (!ok && !segnalato)
-            ErroreOperazione();
-        m_frame.Comandi()->EsitoFile(ok);
-        break;
-    }
-    case 48:
+    case Operazione::SalvaMappa:
+    case Operazione::CaricaMappa:
+        if (esito.riuscita)
+            m_frame.Attesa()->StatoMessaggio = esito.operazione == Operazione::SalvaMappa
+                ? FrmWait::MappaSalvata : FrmWait::MappaScritta;
         break;
     default:
-        ErroreOperazione();
         break;
     }
+    // One message, with its true cause: a failure already told is not told again.
+    if (!esito.riuscita && !esito.segnalata)
+        ErroreOperazione(esito.operazione != Operazione::InviaEMemorizza);
+    if (esito.operazione == Operazione::SalvaMappa || esito.operazione == Operazione::CaricaMappa)
+        m_frame.Comandi()->EsitoFile(esito.riuscita);
     m_frame.AggiornaPaginaCorrente();
-    s.OperazioneRichiesta = 0;
     m_frame.Attesa()->Aggiorna();
+    m_frame.AbilitaFinestre(true);
 }
 
 } // namespace gascal

@@ -1,29 +1,28 @@
 #pragma once
 
+#include "app/Operazione.h"
+
 namespace gascal {
 
 class Contesto;
 class MDIFrm;
+class OperazioniEcu;
 
-// Carries out the pending operation that a window asked for: the mode
-// commands, the block write sequences, the map file save and load. Run by
-// the frame's Timer1 only, between two polling cycles.
+// What the windows show around an operation that the cycle carries out: the
+// wait window's activity, the pages refreshed from what the ECU now holds,
+// the file buttons' outcome and the message of a failure.
 class EsecutoreOperazioni
 {
 public:
     EsecutoreOperazioni(Contesto &ctx, MDIFrm &frame) : m_ctx(ctx), m_frame(frame) {}
 
-    // Carries out OperazioneRichiesta and clears it.
-    void EseguiOperazione();
-    // Puts the restore journal back (the interpolation closed) and tells how it went.
-    void EseguiRipristino();
+    // A map file chosen by the user is shown against the ECU before it is written.
+    void Prepara(OperazioniEcu &operazioni);
+    void Inizio();
+    void Fine(const EsitoOperazione &esito);
 
 private:
-    // True when the file was written; `segnalato` when a failure was already told.
-    bool CaricaMappa(bool &segnalato);
     void ErroreOperazione(bool conIcona = true);
-    // The map file now named in the title belongs to the ECU connected.
-    void TitoloDaQuestaEcu();
 
     Contesto &m_ctx;
     MDIFrm &m_frame;

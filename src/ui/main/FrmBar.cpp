@@ -485,9 +485,9 @@ void FrmBar::ImgLogoS_MouseUp(Qt::KeyboardModifiers modificatori)
     ImgLogoS->ImpostaRialzata(false);
     if (modificatori & Qt::ShiftModifier) {
         m_ctx.code.ValoriDaScrivere2.Imposta(8, 2, 8);
-        m_ctx.stato.RichiediOperazione(27);
+        m_ctx.stato.RichiediOperazione(Operazione::ScriviComandi);
     } else if (m_ctx.Valore(1, 6) & 1) {
-        m_ctx.stato.RichiediOperazione(12);
+        m_ctx.stato.RichiediOperazione(Operazione::CommutaStato);
     }
 }
 

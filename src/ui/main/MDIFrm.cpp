@@ -1,18 +1,17 @@
 #include "ui/main/MDIFrm.h"
 
+#include "app/CicloProgramma.h"
 #include "app/Contesto.h"
 #include "ecu/SequenzeBlocchi.h"
 #include "app/Impostazioni.h"
 #include "app/ServiziUi.h"
 #include "autotune/FrmAutotuning.h"
 #include "ecu/Definizioni.h"
-#include "ecu/ScrittureInSospeso.h"
 #include "app/FileSistema.h"
 #include "interp/MemoIni.h"
 #include "interp/FrmInterpola.h"
 #include "app/SegnaliUscita.h"
 #include "mapfile/Identita.h"
-#include "mapfile/RicercaEcu.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
 #include "ui/common/TraduzioniQt.h"
@@ -67,6 +66,8 @@ MDIFrm::MDIFrm(Contesto &ctx, QWidget *parent)
     connect(Timer1, &QTimer::timeout, this, &MDIFrm::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &MDIFrm::Timer2_Timer);
     m_esecutore = new EsecutoreOperazioni(ctx, *this);
+    m_ciclo = new CicloProgramma(ctx, *this);
+    m_esecutore->Prepara(m_ciclo->Operazioni());
     m_comandi = new BarraComandi(ctx, *this, this);
     m_datalog = new ControlliDatalog(ctx, *this);
     m_barraStato = new BarraStato(ctx, this);
@@ -107,6 +108,7 @@ void MDIFrm::MostraInterpolazione()
 
 MDIFrm::~MDIFrm()
 {
+    delete m_ciclo;
     delete m_esecutore;
     m_ctx.AggiornaFinestre = nullptr;
 }
@@ -288,90 +290,26 @@ void MDIFrm::Timer1_Timer()
     if (m_occupato1 || m_chiuso)
         return;
     m_occupato1 = true;
-    StatoApp &s = m_ctx.stato;
-    if (s.ErroreComunicazione == 1) {
-        // What was chosen for the ECU that went away is not for the one that
-        // answers next.
-        ScartaScritture();
-        AggiornaTitolo();
-        m_frmWait->AvviaRicerca();
-        s.StatoProgramma = StatoApp::Ricerca;
-        AggiornaAbilitazione();
-        RicercaEcu ricerca(m_ctx);
-        ricerca.CercaCentralina();
-        // Nor what came up while searching (a held line edit that ended).
-        ScartaScritture();
-        if (s.StatoProgramma == StatoApp::Connesso
-            && s.EcuTrovata(Identita::NumeroSerie(m_ctx.TabMsg.value(Contesto::RecProduzione))))
-            AggiornaTitolo();
-        // A search that the user stopped or that ends the program found nothing to check.
-        if (s.LavoroOffline != 1 && s.UscitaRichiesta != 1)
-            ricerca.VerificaFirmware(m_ctx.imp.FirmwareAtteso,
-                                     m_ctx.TabMsg.value(Contesto::RecIdentita).Immagine);
-        m_frmWait->Aggiorna();
-        if (s.StatoProgramma == StatoApp::Connesso)
-            RipristinaPendente();
-    } else if (s.AutotuningRichiesto == 1) {
-        s.AutotuningRichiesto = 0;
-        s.StatoProgramma = StatoApp::Autotuning;
-    } else if (s.LavoroOffline == 1) {
-        s.LavoroOffline = 0;
-        s.StatoProgramma = StatoApp::Offline;
-        setWindowTitle(windowTitle() + QStringLiteral("  - [OFFLINE]"));
-    } else if (s.UscitaRichiesta == 1) {
-        // What the program changed in the ECU goes back before the window goes.
-        if (m_frmInterpola && m_frmInterpola->isVisible())
-            m_frmInterpola->close();
-        if (s.RipristinoRichiesto == 1 && s.StatoProgramma == StatoApp::Connesso)
-            m_esecutore->EseguiRipristino();
-        s.StatoProgramma = StatoApp::Chiusura;
-        Scarica();
-    }
-
-    switch (s.StatoProgramma) {
-    case StatoApp::Connesso:
-        m_frmWait->NascondiGo();
-        if (s.RipristinoRichiesto == 1) {
-            s.StatoProgramma = StatoApp::Operazione;
-            AbilitaFinestre(false);
-            m_esecutore->EseguiRipristino();
-            AbilitaFinestre(true);
-            if (s.StatoProgramma == StatoApp::Operazione)
-                s.StatoProgramma = StatoApp::Connesso;
-        } else if (s.OperazioneRichiesta != 0) {
-            s.StatoProgramma = StatoApp::Operazione;
-            AbilitaFinestre(false);
-            m_esecutore->EseguiOperazione();
-            AbilitaFinestre(true);
-            s.StatoProgramma = StatoApp::Connesso;
-        } else {
-            CicloLettura();
-        }
-        break;
-    case StatoApp::Autotuning:
-        if (TaraturaAvvio)
-            TaraturaAvvio();
-        else
-            s.StatoProgramma = StatoApp::Connesso;
-        break;
-    case StatoApp::Offline:
-        StatoOffline();
-        break;
-    default:
-        break;
-    }
+    m_ciclo->Passo();
     AggiornaAbilitazione();
     m_occupato1 = false;
 }
 
-void MDIFrm::ScartaScritture()
+void MDIFrm::InizioRicerca()
 {
-    StatoApp &s = m_ctx.stato;
-    const QString titolo = QStringLiteral(" - [") + QFileInfo(s.FileDefinizioni).fileName() + QStringLiteral("] ");
-    if (ScrittureInSospeso::Scarta(m_ctx) != 18)
-        return;
+    AggiornaTitolo();
+    m_frmWait->AvviaRicerca();
+    AggiornaAbilitazione();
+}
+
+void MDIFrm::ScrittureScartate(Operazione scartata)
+{
     // A reset that will not run does not name the window.
+    if (scartata != Operazione::CaricaMappa)
+        return;
+    StatoApp &s = m_ctx.stato;
     m_comandi->EsitoFile(false);
+    const QString titolo = QStringLiteral(" - [") + QFileInfo(s.FileDefinizioni).fileName() + QStringLiteral("] ");
     if (s.TitoloFile == titolo) {
         s.TitoloFile.clear();
         s.SerieTitolo.reset();
@@ -379,19 +317,79 @@ void MDIFrm::ScartaScritture()
     }
 }
 
-void MDIFrm::StatoOffline()
+void MDIFrm::FineRicerca(bool titoloCambiato)
+{
+    if (titoloCambiato)
+        AggiornaTitolo();
+    m_frmWait->Aggiorna();
+}
+
+void MDIFrm::RipristinoAllaConnessione(const QString &testo)
+{
+    // The pages show what the ECU holds now, under the message that says why.
+    if (m_ctx.AggiornaFinestre)
+        m_ctx.AggiornaFinestre();
+    m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
+}
+
+void MDIFrm::Collegato()
+{
+    m_frmWait->NascondiGo();
+}
+
+void MDIFrm::InizioOperazione()
+{
+    m_esecutore->Inizio();
+}
+
+void MDIFrm::FineOperazione(const EsitoOperazione &esito)
+{
+    m_esecutore->Fine(esito);
+}
+
+bool MDIFrm::PassoTaratura()
+{
+    if (!TaraturaAvvio)
+        return false;
+    TaraturaAvvio();
+    return true;
+}
+
+void MDIFrm::InizioOffline()
+{
+    setWindowTitle(windowTitle() + QStringLiteral("  - [OFFLINE]"));
+}
+
+void MDIFrm::PrimaDellaChiusura()
+{
+    // What the program changed in the ECU goes back before the window goes.
+    if (m_frmInterpola && m_frmInterpola->isVisible())
+        m_frmInterpola->close();
+}
+
+void MDIFrm::Chiusura()
+{
+    Scarica();
+}
+
+void MDIFrm::Lettura()
+{
+    m_datalog->Lettura();
+}
+
+void MDIFrm::PassoOffline()
 {
     StatoApp &s = m_ctx.stato;
     m_frmWait->ModoOffline();
     if (s.CaricaDefAvvio) {
         s.CaricaDefAvvio = 0;
-        s.OperazioneRichiesta = 18;
+        s.OperazioneRichiesta = Operazione::CaricaMappa;
         s.FileDefOffline = m_ctx.imp.FileDefGpl;
         m_defAvvio = true;
     }
-    if (s.OperazioneRichiesta == 0)
+    if (!s.OperazioneInAttesa())
         return;
-    if (s.OperazioneRichiesta == 18) {
+    if (s.OperazioneRichiesta == Operazione::CaricaMappa) {
         // No file to load (a request made before going offline): the pages
         // are refreshed all the same.
         const bool caricato = !s.FileDefOffline.isEmpty()
@@ -412,21 +410,7 @@ void MDIFrm::StatoOffline()
         FrmConfig()->AggiornaSelezioni();
     }
     m_defAvvio = false;
-    s.OperazioneRichiesta = 0;
-}
-
-void MDIFrm::CicloLettura()
-{
-    // A failed read leaves the old values in place.
-    SequenzeBlocchi letture(m_ctx);
-    const bool letto = letture.LeggiRecord(Contesto::RecLive, true) == 0;
-    if (m_contatoreLento == 6) {
-        m_contatoreLento = 0;
-        letture.LeggiRecord(Contesto::RecComandi, true);
-    }
-    ++m_contatoreLento;
-    if (letto)
-        m_datalog->Lettura();
+    s.OperazioneRichiesta = Operazione::Nessuna;
 }
 
 void MDIFrm::Timer2_Timer()
@@ -608,17 +592,6 @@ void MDIFrm::RichiediUscita()
     if (m_frmAutotuning)
         m_frmAutotuning->Sequenza().Ferma();
     m_ctx.stato.UscitaRichiesta = 1;
-}
-
-void MDIFrm::RipristinaPendente()
-{
-    const QString testo = m_ctx.ripristino.RipristinaPendente();
-    if (testo.isEmpty())
-        return;
-    // The pages show what the ECU holds now, under the message that says why.
-    if (m_ctx.AggiornaFinestre)
-        m_ctx.AggiornaFinestre();
-    m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
 }
 
 void MDIFrm::closeEvent(QCloseEvent *evento)

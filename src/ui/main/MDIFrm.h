@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/VistaCiclo.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -11,6 +13,7 @@ class QTimer;
 namespace gascal {
 
 class BarraComandi;
+class CicloProgramma;
 class BarraStato;
 class Contesto;
 class ControlliDatalog;
@@ -22,11 +25,12 @@ class FrmRetta;
 class FrmWait;
 class PaginaEditor;
 
-// The program's frame window. It owns every other window, runs Timer1 (the
-// connection state machine, the polling cycle and the requested operations)
-// and Timer2 (the refresh of what is shown), and keeps the live bar at the
-// left and one editor page at a time at the right of its client area.
-class MDIFrm : public QMainWindow
+// The program's frame window. It owns every other window, runs Timer1 (a
+// turn of the program's cycle: the connection state machine, the polling and
+// the requested operations, shown through the frame's VistaCiclo) and Timer2
+// (the refresh of what is shown), and keeps the live bar at the left and one
+// editor page at a time at the right of its client area.
+class MDIFrm : public QMainWindow, private VistaCiclo
 {
     Q_OBJECT
 public:
@@ -46,7 +50,6 @@ public:
     void MDIForm_Load();
     void Timer1_Timer();
     void Timer2_Timer();
-    void CicloLettura();
     void AbilitaFinestre(bool abilitate);
     // Enables the bar and the pages for what the frame is doing now: the
     // pages only while an ECU answers and no operation runs.
@@ -94,8 +97,6 @@ public:
     std::function<void()> TaraturaAvvio;
     // The close box, a signal: stops a run of the autotuning, then closes.
     void RichiediUscita();
-    // A restore journal left for the ECU just found is put back, and told.
-    void RipristinaPendente();
     // The live refresh of the interpolation window, called by Timer2.
     std::function<void()> AggiornaInterpolazione;
     // Opens the interpolation window (created on first use), non-modal and
@@ -118,7 +119,20 @@ private:
     void CreaFinestre();
     void CreaAutotuning();
     void MDIForm_Resize();
-    void StatoOffline();
+    // What the frame shows of the cycle.
+    void InizioRicerca() override;
+    void ScrittureScartate(Operazione scartata) override;
+    void FineRicerca(bool titoloCambiato) override;
+    void RipristinoAllaConnessione(const QString &testo) override;
+    void Collegato() override;
+    void InizioOperazione() override;
+    void FineOperazione(const EsitoOperazione &esito) override;
+    bool PassoTaratura() override;
+    void InizioOffline() override;
+    void PassoOffline() override;
+    void PrimaDellaChiusura() override;
+    void Chiusura() override;
+    void Lettura() override;
     void MostraSplash();
     // A start-up message in a box the user sees: once the frame is on screen
     // (a box over a frame not yet shown can stay hidden while it blocks the
@@ -129,9 +143,6 @@ private:
     // under it and the pages at their smallest.
     void FissaMinimoArea();
     FrmInterpola *CreaInterpolazione();
-    // Drops the queued writes and the pending operation (ScrittureInSospeso);
-    // a dropped reset takes its file's name out of the title.
-    void ScartaScritture();
     void FuocoAllaBarra();
 
     Contesto &m_ctx;
@@ -148,9 +159,9 @@ private:
     BarraStato *m_barraStato = nullptr;
     ControlliDatalog *m_datalog = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
+    CicloProgramma *m_ciclo = nullptr;
     bool m_occupato1 = false;
     bool m_occupato2 = false;
-    int m_contatoreLento = 0;
     bool m_scaricaDaCodice = false;
     bool m_chiuso = false;
     bool m_defAvvio = false;
