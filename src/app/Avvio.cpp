@@ -38,8 +38,8 @@ bool Avvio::Esegui(Contesto &ctx, const QString &cartellaProgramma)
     return Esegui(ctx, cartellaProgramma, cartella);
 }
 
-bool Avvio::Esegui(Contesto &ctx, const QString &cartellaProgramma,
-                   const QString &cartellaImpostazioni)
+bool Avvio::EseguiSenzaLink(Contesto &ctx, const QString &cartellaProgramma,
+                            const QString &cartellaImpostazioni)
 {
     Impostazioni &imp = ctx.imp;
     imp.CodiceMappaSalvato = -1;
@@ -66,7 +66,15 @@ bool Avvio::Esegui(Contesto &ctx, const QString &cartellaProgramma,
         return false;
     }
     imp.FirmwareAtteso = FirmwareDaSonda(primaSonda);
+    return true;
+}
 
+bool Avvio::Esegui(Contesto &ctx, const QString &cartellaProgramma,
+                   const QString &cartellaImpostazioni)
+{
+    if (!EseguiSenzaLink(ctx, cartellaProgramma, cartellaImpostazioni))
+        return false;
+    const Impostazioni &imp = ctx.imp;
     // PrjCom reads its PrjCom.ini from the settings folder it is given.
     ctx.link.OpenPipe(imp.PathApp + QStringLiteral("/PrjCom"),
                       {QFileInfo(imp.FileSetCom).absolutePath()});

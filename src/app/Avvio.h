@@ -18,6 +18,10 @@ public:
     // The same with the settings in the given folder (gascal-cli --dir).
     static bool Esegui(Contesto &ctx, const QString &cartellaProgramma,
                        const QString &cartellaImpostazioni);
+    // The same without the communication process: for work on files alone
+    // (gascal-cli diff-map of two files, config list), where no ECU is asked.
+    static bool EseguiSenzaLink(Contesto &ctx, const QString &cartellaProgramma,
+                                const QString &cartellaImpostazioni);
 
     // The identity the program expects, from the first firmware probe
     // message: without its last byte and its first 5 bytes. Empty when the

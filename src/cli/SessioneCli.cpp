@@ -33,18 +33,21 @@ SessioneCli::~SessioneCli()
     }
 }
 
-bool SessioneCli::Avvia(const QString &cartella, const QString &cartellaImpostazioni)
+bool SessioneCli::Avvia(const QString &cartella, const QString &cartellaImpostazioni, bool conPrjCom)
 {
     if (!QFileInfo(cartella).isDir()) {
         Errore(QStringLiteral("%1 is not a folder").arg(cartella));
         return false;
     }
-    if (!Avvio::Esegui(ctx, cartella,
-                       cartellaImpostazioni.isEmpty() ? cartella : cartellaImpostazioni)) {
+    const QString impostazioni = cartellaImpostazioni.isEmpty() ? cartella : cartellaImpostazioni;
+    if (!(conPrjCom ? Avvio::Esegui(ctx, cartella, impostazioni)
+                    : Avvio::EseguiSenzaLink(ctx, cartella, impostazioni))) {
         Errore(QStringLiteral("the program cannot start on %1").arg(cartella));
         return false;
     }
     m_avviata = true;
+    if (!conPrjCom)
+        return true;
     if (!ctx.link.ProcessoAttivo()) {
         Errore(QStringLiteral("PrjCom could not be started from %1").arg(cartella));
         return false;

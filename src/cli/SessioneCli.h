@@ -18,8 +18,10 @@ public:
 
     // Start-up on the program folder, whose settings files lie in
     // `cartellaImpostazioni` (empty: the program folder itself); false (with
-    // the reason printed) when the program cannot run there.
-    bool Avvia(const QString &cartella, const QString &cartellaImpostazioni = {});
+    // the reason printed) when the program cannot run there. Without
+    // `conPrjCom` only the settings are read: no process, no link, no ECU.
+    bool Avvia(const QString &cartella, const QString &cartellaImpostazioni = {},
+               bool conPrjCom = true);
 
     // Searches for the ECU for at most `secondi` and checks its firmware.
     // False, with the reason printed, when no ECU was read, when it has no

@@ -95,18 +95,6 @@ private slots:
         QCOMPARE(e.codice, 1);
         QVERIFY2(e.err.contains(QStringLiteral("P9 never moves")), qPrintable(e.err));
         QCOMPARE(Linea(b, {}).pivot, (QList<int>{0, 6, 10, 16, 27, 35, 41, 49, 55}));
-
-        // Bad arguments fail before the ECU is searched.
-        for (const QStringList &male :
-             {QStringList{QStringLiteral("raise"), QStringLiteral("10")},
-              QStringList{QStringLiteral("raise")}, QStringList{QStringLiteral("all"), QStringLiteral("3")},
-              QStringList{QStringLiteral("left"), QStringLiteral("2"), QStringLiteral("--steps"),
-                          QStringLiteral("2")},
-              QStringList{QStringLiteral("up"), QStringLiteral("2")}}) {
-            e = Linea(b, male);
-            QVERIFY2(e.codice == 2, qPrintable(male.join(QLatin1Char(' '))));
-            QVERIFY(!e.err.isEmpty());
-        }
     }
 };
 

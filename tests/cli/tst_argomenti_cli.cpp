@@ -1,0 +1,333 @@
+// gascal-cli's command lines read and run in this process, through the
+// command table: what is refused and how, what is chosen, and which commands
+// run without PrjCom.
+#include "RegistroProve.h"
+#include "BancoEcu.h"
+#include "TabellaComandi.h"
+#include "Versione.h"
+
+#include <QFile>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace gascal::cli;
+
+Q_DECLARE_METATYPE(gascal::cli::Bisogno)
+
+namespace {
+
+QStringList Riga(const QStringList &argomenti)
+{
+    return QStringList{QStringLiteral("gascal-cli")} + argomenti;
+}
+
+// The fields of a request that differ from a bare command line, as
+// "name=value" words: what the tests compare.
+QString Scelte(const Richiesta &r)
+{
+    QStringList s;
+    const Richiesta nulla;
+    if (r.conCartella)
+        s << QStringLiteral("dir=") + r.cartella;
+    if (r.timeoutSec != nulla.timeoutSec)
+        s << QStringLiteral("timeout=%1").arg(r.timeoutSec);
+    if (r.righe)
+        s << QStringLiteral("count=%1").arg(r.righe);
+    if (!r.uscita.isEmpty())
+        s << QStringLiteral("out=") + r.uscita;
+    if (r.ecu)
+        s << QStringLiteral("ecu");
+    if (!r.linea.azione.isEmpty())
+        s << QStringLiteral("line=%1,%2,%3").arg(r.linea.azione).arg(r.linea.valore).arg(r.linea.passi);
+    const OpzioniCampioni &c = r.campioni;
+    if (r.comando == QLatin1String("samples"))
+        s << QStringLiteral("samples=%1,%2,%3,%4,%5,%6,%7")
+                 .arg(c.in, c.out)
+                 .arg(c.secondi)
+                 .arg(c.stabilitaMs)
+                 .arg(int(c.bezier))
+                 .arg(int(c.senzaBenzina))
+                 .arg(c.percentuale);
+    const OpzioniAutotune &a = r.autotune;
+    if (r.comando == QLatin1String("autotune"))
+        s << QStringLiteral("autotune=%1,%2,%3,%4")
+                 .arg(a.cng ? QStringLiteral("cng") : QStringLiteral("lpg"), a.iniettore)
+                 .arg(int(a.accetta))
+                 .arg(a.profilo);
+    return s.join(QLatin1Char(' '));
+}
+
+// Standard output and error of this process into files while it lives.
+class Cattura
+{
+public:
+    Cattura() : m_out(Devia(STDOUT_FILENO, m_fileOut)), m_err(Devia(STDERR_FILENO, m_fileErr)) {}
+    ~Cattura() { Fine(); }
+    void Fine()
+    {
+        if (m_out < 0)
+            return;
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::dup2(m_out, STDOUT_FILENO);
+        ::dup2(m_err, STDERR_FILENO);
+        ::close(m_out);
+        ::close(m_err);
+        m_out = m_err = -1;
+        out = Leggi(m_fileOut);
+        err = Leggi(m_fileErr);
+    }
+    QString out;
+    QString err;
+
+private:
+    static int Devia(int fd, QTemporaryFile &file)
+    {
+        std::fflush(nullptr);
+        file.open();
+        const int copia = ::dup(fd);
+        ::dup2(file.handle(), fd);
+        return copia;
+    }
+    static QString Leggi(QTemporaryFile &file)
+    {
+        file.seek(0);
+        return QString::fromLocal8Bit(file.readAll());
+    }
+    QTemporaryFile m_fileOut;
+    QTemporaryFile m_fileErr;
+    int m_out;
+    int m_err;
+};
+
+} // namespace
+
+class TstArgomentiCli : public QObject
+{
+    Q_OBJECT
+
+    const TabellaComandi m_tabella;
+
+private slots:
+    // Command lines refused with status 2 before anything starts, with the
+    // whole message that follows "gascal-cli: ".
+    void rifiutate_data()
+    {
+        QTest::addColumn<QStringList>("argomenti");
+        QTest::addColumn<QString>("errore");
+        auto riga = [](const char *nome, const QString &argomenti, const char *errore) {
+            QTest::newRow(nome) << argomenti.split(QLatin1Char(' '), Qt::SkipEmptyParts)
+                                << QString::fromUtf8(errore) + QStringLiteral(" (see gascal-cli --help)");
+        };
+        riga("no command", {}, "no command given");
+        riga("unknown command", "--timeout 3 flash x", "unknown command 'flash'");
+        riga("unknown option", "info --bogus", "Unknown option 'bogus'.");
+        riga("option without value", "live --count", "Missing value after '--count'.");
+        // An option of another command.
+        riga("count on line", "line --count 3", "option --count does not apply to line");
+        riga("ecu on info", "info --ecu", "option --ecu does not apply to info");
+        riga("steps on live", "live --steps 2", "option --steps does not apply to live");
+        riga("in on diff-map", "diff-map a b --in c", "option --in does not apply to diff-map");
+        riga("out on save-map", "save-map a --out b", "option --out does not apply to save-map");
+        riga("fuel on samples", "samples --in a --fuel lpg", "option --fuel does not apply to samples");
+        riga("any option on config", "config --accept", "option --accept does not apply to config");
+        riga("misplaced before bad count", "info extra --seconds 3", "option --seconds does not apply to info");
+        // Arguments.
+        riga("save-map without file", "save-map", "save-map needs one FILE");
+        riga("load-map two files", "load-map a b", "load-map needs one FILE");
+        riga("info with argument", "info now", "info takes no arguments");
+        riga("scan with argument", "scan 3", "scan takes no arguments");
+        riga("samples with argument", "samples x --in f", "samples takes no arguments");
+        riga("diff-map one file", "diff-map a", "diff-map needs two map FILEs, or one and --ecu");
+        riga("diff-map three files", "diff-map a b c", "diff-map needs two map FILEs, or one and --ecu");
+        riga("diff-map two files and ecu", "diff-map a b --ecu", "diff-map --ecu needs one map FILE");
+        riga("config list without name", "config list", "config list needs one NAME");
+        riga("config set without item", "config set switch-rpm", "config set needs NAME and ITEM");
+        riga("config level with argument", "config level-full 3", "config level-full takes no arguments");
+        riga("config unknown", "config get x",
+             "unknown config command 'get' (list, set, level-empty, level-full)");
+        riga("line unknown action", "line up 2", "unknown line action 'up'");
+        riga("line pivot 10", "line raise 10", "line raise needs a pivot 1..9");
+        riga("line pivot 0", "line left P0", "line left needs a pivot 1..9");
+        riga("line without pivot", "line lower", "line lower needs a pivot 1..9");
+        riga("line all unsigned", "line all 3", "line all needs a signed number of steps, e.g. +3 or -2");
+        riga("line all zero", "line all -0", "line all needs a signed number of steps, e.g. +3 or -2");
+        riga("line all too far", "line all -256", "line all: at most 255 steps");
+        riga("line reset with argument", "line reset 2", "line reset takes no arguments");
+        riga("steps on line left", "line left 2 --steps 2", "--steps applies to line raise and line lower only");
+        // Numbers.
+        riga("count 0", "live --count 0", "--count needs a whole number, at least 1");
+        riga("count negative", "live --count -3", "--count needs a whole number, at least 1");
+        riga("count text", "live --count many", "--count needs a whole number, at least 1");
+        riga("steps 300", "line raise 2 --steps 300", "--steps needs a whole number 1..255");
+        riga("steps 0", "line raise 2 --steps 0", "--steps needs a whole number 1..255");
+        riga("timeout text", "--timeout x info", "--timeout needs a whole number of seconds, at least 1");
+        riga("timeout 0", "diff-map a b --timeout 0", "--timeout needs a whole number of seconds, at least 1");
+        riga("percent 101", "samples --in f --percent 101", "--percent needs a whole number from 0 to 100");
+        riga("stability off the steps", "samples --seconds 5 --stability 1100",
+             "--stability needs 1000 to 5000 ms in steps of 250");
+        riga("seconds 0", "samples --seconds 0", "--seconds needs a whole number, at least 1");
+        // Choices.
+        riga("samples without source", "samples --bezier", "samples needs --in FILE or --seconds N");
+        riga("samples file with out", "samples --in a --out b", "--out is for sampling with --seconds");
+        riga("autotune without fuel", "autotune --injector X", "autotune needs --fuel lpg or --fuel cng");
+        riga("autotune diesel", "autotune --fuel diesel", "autotune needs --fuel lpg or --fuel cng");
+    }
+    void rifiutate()
+    {
+        QFETCH(QStringList, argomenti);
+        QFETCH(QString, errore);
+        const TabellaComandi::Lettura l = m_tabella.Leggi(Riga(argomenti));
+        QCOMPARE(l.codice, 2);
+        QCOMPARE(l.testo, errore);
+        QVERIFY(!l.voce);
+    }
+
+    // Command lines that run: the command, what it needs and the options
+    // it was given.
+    void scelte_data()
+    {
+        QTest::addColumn<QStringList>("argomenti");
+        QTest::addColumn<QString>("comando");
+        QTest::addColumn<Bisogno>("bisogno");
+        QTest::addColumn<QString>("scelte");
+        auto riga = [](const char *nome, const QString &argomenti, const char *comando, Bisogno b,
+                       const char *scelte) {
+            QTest::newRow(nome) << argomenti.split(QLatin1Char(' '), Qt::SkipEmptyParts)
+                                << QString::fromLatin1(comando) << b << QString::fromLatin1(scelte);
+        };
+        riga("info", "info", "info", Bisogno::Ecu, "");
+        riga("dir and timeout anywhere", "save-map a.var --dir /d --timeout 30", "save-map", Bisogno::Ecu,
+             "dir=/d timeout=30");
+        riga("live", "live --out run.csv --count 3", "live", Bisogno::Ecu, "count=3 out=run.csv");
+        riga("line all minus", "line all -3", "line", Bisogno::Ecu, "line=all,-3,1");
+        riga("line all minus after timeout", "--timeout 5 line all -3", "line", Bisogno::Ecu,
+             "timeout=5 line=all,-3,1");
+        riga("line all minus, option after", "line all -12 --dir /d", "line", Bisogno::Ecu,
+             "dir=/d line=all,-12,1");
+        riga("line all plus", "line all +2", "line", Bisogno::Ecu, "line=all,2,1");
+        riga("line raise", "line raise P4 --steps 3", "line", Bisogno::Ecu, "line=raise,3,3");
+        riga("line right", "line right 2", "line", Bisogno::Ecu, "line=right,1,1");
+        riga("diff-map of files", "diff-map a b", "diff-map", Bisogno::Cartella, "");
+        riga("diff-map with the ecu", "diff-map a --ecu", "diff-map", Bisogno::Ecu, "ecu");
+        riga("config", "config", "config", Bisogno::Ecu, "");
+        riga("config list", "config list switch-rpm", "config", Bisogno::Cartella, "");
+        riga("config set", "config set switch-rpm 1500", "config", Bisogno::Ecu, "");
+        riga("samples of a file", "samples --in f.cmp --bezier --percent 40 --timeout 2", "samples",
+             Bisogno::Nulla, "timeout=2 samples=f.cmp,,0,2000,1,0,40");
+        riga("samples live", "samples --seconds 5 --in f --out g --stability 2250 --no-petrol", "samples",
+             Bisogno::Ecu, "samples=f,g,5,2250,0,1,60");
+        riga("autotune", "autotune --fuel CNG --injector X --accept --profile p.txt", "autotune", Bisogno::Ecu,
+             "autotune=cng,X,1,p.txt");
+        riga("scan", "scan --timeout 1", "scan", Bisogno::Ecu, "timeout=1");
+    }
+    void scelte()
+    {
+        QFETCH(QStringList, argomenti);
+        QFETCH(QString, comando);
+        QFETCH(Bisogno, bisogno);
+        QFETCH(QString, scelte);
+        const TabellaComandi::Lettura l = m_tabella.Leggi(Riga(argomenti));
+        QVERIFY2(l.voce, qPrintable(l.testo));
+        QCOMPARE(l.codice, -1);
+        QCOMPARE(l.voce->nome, comando);
+        QCOMPARE(l.bisogno, bisogno);
+        QCOMPARE(Scelte(l.richiesta), scelte);
+    }
+
+    // Help and version: status 0, whatever else the line holds.
+    void aiutoEVersione()
+    {
+        for (const QStringList &argomenti : {QStringList{QStringLiteral("--help")},
+                                             QStringList{QStringLiteral("flash"), QStringLiteral("-h")},
+                                             QStringList{QStringLiteral("line"), QStringLiteral("--count"),
+                                                         QStringLiteral("3"), QStringLiteral("--help")}}) {
+            const TabellaComandi::Lettura l = m_tabella.Leggi(Riga(argomenti));
+            QCOMPARE(l.codice, 0);
+            QVERIFY(!l.voce);
+            for (const char *testo : {"save-map FILE", "load-map FILE", "live", "scan", "--count", "--ecu"})
+                QVERIFY2(l.testo.contains(QLatin1String(testo)), testo);
+        }
+        const TabellaComandi::Lettura v = m_tabella.Leggi(Riga({QStringLiteral("info"), QStringLiteral("--version")}));
+        QCOMPARE(v.codice, 0);
+        QCOMPARE(v.testo, QStringLiteral("gascal-cli " GASCAL_VERSIONE));
+    }
+
+    // Every option of the help belongs to a command or to all of them.
+    void ogniOpzioneHaUnComando()
+    {
+        const TabellaComandi::Lettura aiuto = m_tabella.Leggi(Riga({QStringLiteral("--help")}));
+        QStringList diComandi = TabellaComandi::OpzioniGlobali;
+        for (const TabellaComandi::Voce &v : m_tabella.Voci())
+            diComandi += v.opzioni;
+        static const QRegularExpression opzione(QStringLiteral("--([a-z][a-z-]*)"));
+        auto i = opzione.globalMatch(aiuto.testo);
+        int trovate = 0;
+        while (i.hasNext()) {
+            const QString nome = i.next().captured(1);
+            QVERIFY2(diComandi.contains(nome), qPrintable(nome));
+            ++trovate;
+        }
+        QVERIFY(trovate > 15);
+    }
+
+    // What runs without an ECU runs on a folder without PrjCom; a command
+    // that needs the ECU fails there for want of PrjCom.
+    void senzaPrjCom_data()
+    {
+        QTest::addColumn<QStringList>("argomenti");
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        // DIR: the bench's folder, without PrjCom.
+        auto riga = [](const char *nome, const QString &argomenti, int codice, const char *out, const char *err) {
+            QTest::newRow(nome) << argomenti.split(QLatin1Char(' ')) << codice << QString::fromUtf8(out)
+                                << QString::fromUtf8(err);
+        };
+        riga("same maps", "--dir DIR diff-map DIR/a.var DIR/b.var", 0, "", "");
+        riga("different maps", "--dir DIR diff-map DIR/a.var DIR/c.var", 1, "switch-temp: 35 | 40\n", "");
+        riga("list of a setting", "--dir DIR config list rpm-factor", 0, "x 1\nx 2\n", "");
+        riga("sample file, no folder at all", "--dir DIR/none samples --in DIR/zero.cmp", 0, "deflection 0 0", "");
+        riga("map against the ECU", "--dir DIR --timeout 1 diff-map DIR/a.var --ecu", 1, "",
+             "gascal-cli: PrjCom could not be started from DIR\n");
+        riga("info", "--dir DIR --timeout 1 info", 1, "", "gascal-cli: PrjCom could not be started from DIR\n");
+    }
+    void senzaPrjCom()
+    {
+        QFETCH(QStringList, argomenti);
+        QFETCH(int, codice);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        BancoEcu b;
+        QVERIFY(QFile::remove(b.Percorso(QStringLiteral("PrjCom"))));
+        const QByteArray mappa = b.LeggiFile(QStringLiteral("def.xar"));
+        b.ScriviFile(QStringLiteral("a.var"), mappa);
+        b.ScriviFile(QStringLiteral("b.var"), mappa);
+        b.ScriviFile(QStringLiteral("c.var"), BancoEcu::CambiaByte(mappa, "[BLK_3]", 6, 40));
+        b.ScriviFile(QStringLiteral("zero.cmp"), QByteArray(1408, '\0'));
+        argomenti.replaceInStrings(QStringLiteral("DIR"), b.Cartella());
+        err.replace(QStringLiteral("DIR"), b.Cartella());
+
+        const TabellaComandi::Lettura l = m_tabella.Leggi(Riga(argomenti));
+        QVERIFY2(l.voce, qPrintable(l.testo));
+        Cattura cattura;
+        const int esito = m_tabella.Esegui(l);
+        cattura.Fine();
+        QVERIFY2(esito == codice, qPrintable(cattura.err));
+        if (out.isEmpty())
+            QCOMPARE(cattura.out, out);
+        else
+            QVERIFY2(cattura.out.contains(out), qPrintable(cattura.out));
+        // A failed start says first what the link saw, last why it ended.
+        if (err.isEmpty())
+            QCOMPARE(cattura.err, err);
+        else
+            QVERIFY2(cattura.err.endsWith(err), qPrintable(cattura.err));
+    }
+};
+
+GASCAL_PROVA(TstArgomentiCli)
+#include "tst_argomenti_cli.moc"
