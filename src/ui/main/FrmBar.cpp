@@ -11,15 +11,12 @@
 #include "ui/common/SoloSeCambia.h"
 #include "ui/common/Twips.h"
 
+#include <QDateTime>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QLabel>
 #include <QPushButton>
 
 namespace gascal {
-
-const std::array<int, 14> FrmBar::SoglieGiri = {500,  800,  1100, 1400, 1700, 2000, 2300,
-                                                2700, 3100, 3500, 4000, 4500, 5000, 5600};
 
 namespace {
 
@@ -28,7 +25,7 @@ struct Segmento {
     int left, top, height;
 };
 
-const std::array<Segmento, 14> Segmenti = {{
+const std::array<Segmento, VistaBarra::NumSegmenti> Segmenti = {{
     {QColor(255, 255, 128), 180, 5940, 240}, {QColor(255, 255, 128), 330, 5760, 300},
     {QColor(255, 255, 0), 480, 5640, 300},   {QColor(255, 255, 0), 630, 5520, 360},
     {QColor(255, 255, 0), 780, 5460, 360},   {QColor(255, 128, 0), 930, 5310, 420},
@@ -39,24 +36,20 @@ const std::array<Segmento, 14> Segmenti = {{
 }};
 constexpr int LarghezzaSegmento = 135;
 
-struct Led {
-    qint32 basso, alto;
-    QColor colore;
-    bool soloConDatiValidi;
-};
-
-const std::array<Led, 7> Leds = {{
-    {0x100, 0x200, QColor(0, 255, 0), false},
-    {0x40, 0x80, QColor(0, 255, 0), false},
-    {0x10, 0x20, QColor(0, 255, 0), false},
-    {0x4, 0x8, QColor(0, 255, 0), false},
-    {0x1, 0x2, QColor(255, 0, 0), false},
-    {0x1000, 0x2000, QColor(255, 0, 0), true},
-    {0x400, 0x800, QColor(255, 128, 0), true},
-}};
-
-const QString Nessuno = QStringLiteral(" - - ");
-const QString Sezione2 = QStringLiteral("[Frm_Barra_2]");
+QColor ColoreLed(VistaCommutatore::Colore colore)
+{
+    switch (colore) {
+    case VistaCommutatore::Colore::Verde:
+        return QColor(0, 255, 0);
+    case VistaCommutatore::Colore::Rosso:
+        return QColor(255, 0, 0);
+    case VistaCommutatore::Colore::Arancione:
+        return QColor(255, 128, 0);
+    case VistaCommutatore::Colore::Spento:
+        break;
+    }
+    return QColor(0, 0, 0);
+}
 
 QPushButton *Pulsante(QWidget *genitore, const char *nome, IconePulsanti::Tipo icona)
 {
@@ -88,7 +81,7 @@ QLabel *Valore(QWidget *genitore, const char *nome)
 
 } // namespace
 
-FrmBar::FrmBar(Contesto &ctx, QWidget *parent) : QWidget(parent), m_ctx(ctx)
+FrmBar::FrmBar(Contesto &ctx, QWidget *parent) : QWidget(parent), m_ctx(ctx), m_modello(ctx)
 {
     setObjectName(QStringLiteral("FrmBar"));
     setAutoFillBackground(true);
@@ -141,9 +134,9 @@ void FrmBar::CreaControlli()
     LblTempVal = Valore(this, "LblTempVal");
     LblRpmVal = Valore(this, "LblRpmVal");
     LblRpmVal->setAlignment(Qt::AlignCenter);
-    LblTempoBenzVal->setText(Nessuno + m_unitaMs);
-    LblTempoGasVal->setText(Nessuno + m_unitaMs);
-    LblRpmVal->setText(Nessuno + m_unitaGiri);
+    LblTempoBenzVal->setText(m_modello.Vista().tempoBenzina);
+    LblTempoGasVal->setText(m_modello.Vista().tempoGas);
+    LblRpmVal->setText(m_modello.Vista().giri);
 
     for (size_t i = 0; i < ShpGiri.size(); ++i) {
         ShpGiri[i] = new Forma(Forma::Tipo::Rettangolo, this);
@@ -211,8 +204,6 @@ void FrmBar::DisponiControlli()
 
 void FrmBar::Form_Load()
 {
-    for (size_t i = 0; i < ShpGiri.size(); ++i)
-        ShpGiri[i]->Tag = SoglieGiri[i];
     CaricaLingua();
     ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
     LblPressVal->setVisible(m_ctx.scale.MostraFineGas);
@@ -221,16 +212,13 @@ void FrmBar::Form_Load()
 
 QString FrmBar::Testo2(int k, const char *progetto) const
 {
-    return m_ctx.diz.TestoSezione(Sezione2, k, QLatin1String(progetto));
+    return ModelloBarra::Testo2(m_ctx.diz, k, progetto);
 }
 
 void FrmBar::CaricaLingua()
 {
     // Units in the user's language (the second section; English without it).
-    m_unitaGiri = QStringLiteral(" (") + Testo2(5, "rpm") + QLatin1Char(')');
-    m_unitaMs = QStringLiteral(" (") + Testo2(6, "ms") + QStringLiteral(") ");
-    m_unitaBar = QStringLiteral(" (") + Testo2(7, "bar") + QLatin1Char(')');
-    m_unitaTemp = QStringLiteral(" (") + Testo2(8, "c") + QLatin1Char(')');
+    m_modello.CaricaLingua();
     // What each lamp and picture stands for.
     static const std::array<const char *, 7> Lampade = {
         "Gas level 3/4 (switch-over button LED)", "Gas level 2/4 (switch-over button LED)",
@@ -287,197 +275,72 @@ void FrmBar::MostraCoppia(Immagine *acceso, Immagine *spento, bool suAcceso)
     ImpostaVisibile(spento, !suAcceso);
 }
 
-void FrmBar::ColoraTempoGas(bool rosso)
+void FrmBar::ColoraTempoGas(VistaBarra::Colore colore)
 {
-    if (m_gasRosso == static_cast<int>(rosso))
+    if (colore == VistaBarra::Colore::Nessuno || colore == m_coloreGas)
         return;
-    m_gasRosso = rosso;
+    m_coloreGas = colore;
     QPalette pal = LblTempoGasVal->palette();
     // Active and inactive only: a disabled bar (an operation running) greys
     // this value like the others.
-    const QColor colore = rosso ? QColor(255, 0, 0) : QColor(0, 0, 0);
-    pal.setColor(QPalette::Active, QPalette::WindowText, colore);
-    pal.setColor(QPalette::Inactive, QPalette::WindowText, colore);
+    const QColor c = colore == VistaBarra::Colore::Rosso ? QColor(255, 0, 0) : QColor(0, 0, 0);
+    pal.setColor(QPalette::Active, QPalette::WindowText, c);
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, c);
     LblTempoGasVal->setPalette(pal);
 }
 
-void FrmBar::ValoriDaFile(const QString &nomeFile)
+void FrmBar::MostraOrigine(const VistaBarra &vista)
 {
-    m_origine = Origine::File;
-    m_file = nomeFile;
-}
-
-QString FrmBar::TestoOrigine() const
-{
-    switch (m_origine) {
-    case Origine::Ecu: {
-        const QString ora = m_quando.time().toString(QStringLiteral("HH:mm:ss"));
-        if (m_quando.date() == QDate::currentDate())
-            return Testo2(1, "Not live: read at %1").arg(ora);
-        return Testo2(2, "Not live: read on %1 at %2")
-            .arg(QLocale().toString(m_quando.date(), QLocale::ShortFormat), ora);
-    }
-    case Origine::File:
-        return Testo2(3, "Not live: from %1").arg(m_file);
-    case Origine::Nessuna:
-        break;
-    }
-    return Testo2(4, "Not live: no ECU read yet");
-}
-
-bool FrmBar::StatoDalVivo() const
-{
-    return m_ctx.stato.EcuCollegata();
-}
-
-void FrmBar::SegnaOrigine()
-{
-    m_dalVivo = StatoDalVivo();
-    if (m_dalVivo) {
-        m_origine = Origine::Ecu;
-        m_quando = QDateTime::currentDateTime();
-    } else {
-        ImpostaTesto(LblNonDalVivo, TestoOrigine());
+    if (!vista.dalVivo) {
+        ImpostaTesto(LblNonDalVivo, vista.origine);
         if (LblNonDalVivo->isHidden())
             LblNonDalVivo->raise(); // over any control added since
     }
-    ImpostaVisibile(LblNonDalVivo, !m_dalVivo);
+    ImpostaVisibile(LblNonDalVivo, !vista.dalVivo);
 }
 
 void FrmBar::AggiornaVisualizzazioni()
 {
-    SegnaOrigine();
-    const Contesto &c = m_ctx;
-    const qint32 stato = c.Valore(1, 6);
-    const QString &sep = c.imp.SepDecimale;
-    if ((stato & 1) == 0) {
-        ImpostaTesto(LblRpmVal, Nessuno + m_unitaGiri);
-        for (int i = static_cast<int>(ShpGiri.size()) - 1; i >= 0; --i) {
-            if (ShpGiri[i]->Opaca()) {
-                ShpGiri[i]->ImpostaOpaca(false);
-                break;
-            }
-        }
-        LblPressValTag = Nessuno;
-        LblTempValTag = QString::number(c.Valore(1, 9));
-        ImpostaTesto(LblTempoBenzVal, Nessuno + m_unitaMs);
-        ImpostaTesto(LblTempoGasVal, Nessuno + m_unitaMs);
-        MostraCoppia(ImgBenzOn, ImgBenzOff, false);
-        MostraCoppia(ImgGasOn, ImgGasOff, false);
-        if (ImgEvOff->Tag != 0) {
-            MostraCoppia(ImgEvOn, ImgEvOff, false);
-            ImgEvOff->Tag = 0;
-        }
-        if (ImgKeyOff->Tag != 0) {
-            MostraCoppia(ImgKeyOn, ImgKeyOff, false);
-            ImgKeyOff->Tag = 0;
-        }
-    } else {
-        const qint32 giri = c.Valore(1, 4);
-        ImpostaTesto(LblRpmVal, QString::number(giri) + m_unitaGiri);
-        for (Forma *segmento : ShpGiri)
-            segmento->ImpostaOpaca(segmento->Tag < giri);
-        LblPressValTag = FormatMilli(c.Valore(1, 5), 2, sep);
-        LblTempValTag = QString::number(c.Valore(1, 9));
-        ImpostaTesto(LblTempoBenzVal, FormatMilli(c.Valore(1, 1), 2, sep) + m_unitaMs);
-        if (c.Valore(2, 1) != 3) {
-            ColoraTempoGas(false);
-            ImpostaTesto(LblTempoGasVal, Nessuno + m_unitaMs);
-            MostraCoppia(ImgGasOn, ImgGasOff, false);
-            MostraCoppia(ImgBenzOn, ImgBenzOff, true);
-        } else {
-            const bool rosso = (c.Valore(3, 26) + 1) * 96 + c.Valore(1, 0) >= c.Valore(1, 2)
-                || c.Valore(1, 3) + c.Valore(1, 1) < c.Valore(3, 16);
-            ColoraTempoGas(rosso);
-            ImpostaTesto(LblTempoGasVal, FormatMilli(c.Valore(1, 0), 2, sep) + m_unitaMs);
-            MostraCoppia(ImgGasOn, ImgGasOff, true);
-            MostraCoppia(ImgBenzOn, ImgBenzOff, false);
-        }
-        if (ImgKeyOff->Tag != 1) {
-            MostraCoppia(ImgKeyOn, ImgKeyOff, true);
-            ImgKeyOff->Tag = 1;
-        }
-        const bool valvola = (stato & 2) != 0;
-        if (ImgEvOff->Tag != 1 && valvola) {
-            MostraCoppia(ImgEvOn, ImgEvOff, true);
-            ImgEvOff->Tag = 1;
-        }
-        if (ImgEvOff->Tag != 0 && !valvola) {
-            MostraCoppia(ImgEvOn, ImgEvOff, false);
-            ImgEvOff->Tag = 0;
-        }
-    }
-    // Without any values read there is no temperature to show, not 0.
-    if (m_origine == Origine::Nessuna)
-        LblTempValTag = Nessuno;
-    ImpostaTesto(LblPressVal, LblPressValTag + m_unitaBar);
-    ImpostaTesto(LblTempVal, LblTempValTag + m_unitaTemp);
-    LampeggiaAggiornamento();
+    const VistaBarra &v = m_modello.AggiornaValori(QDateTime::currentDateTime());
+    MostraOrigine(v);
+    ImpostaTesto(LblRpmVal, v.giri);
+    for (size_t i = 0; i < ShpGiri.size(); ++i)
+        ShpGiri[i]->ImpostaOpaca(v.segmenti[i]);
+    ImpostaTesto(LblTempoBenzVal, v.tempoBenzina);
+    ColoraTempoGas(v.coloreTempoGas);
+    ImpostaTesto(LblTempoGasVal, v.tempoGas);
+    MostraCoppia(ImgBenzOn, ImgBenzOff, v.benzina);
+    MostraCoppia(ImgGasOn, ImgGasOff, v.gas);
+    MostraCoppia(ImgKeyOn, ImgKeyOff, v.chiave);
+    MostraCoppia(ImgEvOn, ImgEvOff, v.valvola);
+    ImpostaTesto(LblPressVal, v.pressione);
+    ImpostaTesto(LblTempVal, v.temperatura);
+    MostraAggiornamento(v.aggiornaRosso);
 }
 
-void FrmBar::LampeggiaAggiornamento()
+void FrmBar::MostraAggiornamento(bool rosso)
 {
-    if (!m_ctx.stato.MarcatoreAggiornamento.isEmpty()) {
-        m_aggiornaRosso = !m_aggiornaRosso;
-        CmdUpdate->setStyleSheet(m_aggiornaRosso ? QStringLiteral("background-color: rgb(255,0,0);")
-                                                 : QString());
-    } else if (m_aggiornaRosso) {
-        SpegniAggiornamento();
-    }
+    const QString stile = rosso ? QStringLiteral("background-color: rgb(255,0,0);") : QString();
+    if (CmdUpdate->styleSheet() != stile)
+        CmdUpdate->setStyleSheet(stile);
 }
 
 void FrmBar::SpegniAggiornamento()
 {
-    m_aggiornaRosso = false;
-    CmdUpdate->setStyleSheet(QString());
+    m_modello.SpegniAggiornamento();
+    MostraAggiornamento(false);
 }
 
 void FrmBar::VisualizzaStatoCommutatore()
 {
-    const double adesso = TimerApi_uSec();
-    if (adesso > m_prossimaFase) {
-        m_prossimaFase = adesso + m_passoFase;
-        m_fase = (m_fase + 1) % 4;
-    }
-    const qint32 parola = m_ctx.Valore(1, 10);
-    const bool datiValidi = (m_ctx.Valore(1, 6) & 1) != 0;
-    for (size_t i = 0; i < Leds.size(); ++i) {
-        const Led &led = Leds[i];
-        const bool basso = (parola & led.basso) != 0;
-        const bool alto = (parola & led.alto) != 0;
-        bool acceso = false;
-        if (basso && alto)
-            acceso = true;
-        else if (alto)
-            acceso = (m_fase & 2) != 0;
-        else if (basso)
-            acceso = (m_fase & 1) != 0;
-        if (led.soloConDatiValidi && !datiValidi)
-            acceso = false;
-        const QColor colore = acceso ? led.colore : QColor(0, 0, 0);
+    const VistaCommutatore &v = m_modello.AggiornaCommutatore(TimerApi_uSec());
+    for (size_t i = 0; i < ShpLevAct.size(); ++i) {
+        const QColor colore = ColoreLed(v.led[i]);
         ShpLevAct[i]->ImpostaColoreRiempimento(colore);
         ShpLevAct[i]->ImpostaColoreBordo(colore);
     }
-
-    const bool lento = (parola & 0x4000) != 0;
-    const bool veloce = (parola & 0x8000) != 0;
-    // Old values do not beep: the buzzer is the ECU's, now.
-    if (!datiValidi || (!lento && !veloce) || !StatoDalVivo())
-        return;
-    if (lento && veloce) {
+    for (int i = 0; i < v.beep; ++i)
         m_ctx.ui.Beep();
-    } else if (lento) {
-        if (adesso > m_prossimoBeep) {
-            m_prossimoBeep = adesso + 1e6;
-            m_ctx.ui.Beep();
-        }
-    } else {
-        m_ctx.ui.Beep();
-        if (adesso > m_prossimoBeep) {
-            m_prossimoBeep = adesso + 3e5;
-            m_ctx.ui.Beep();
-        }
-    }
 }
 
 void FrmBar::ImgLogoS_MouseUp(Qt::KeyboardModifiers modificatori)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDateTime>
+#include "datalog/ModelloBarra.h"
+
 #include <QWidget>
 #include <array>
 
@@ -16,8 +17,10 @@ class Immagine;
 // The live data window: the command buttons, the logo (also the driver's
 // switch-over button), the engine speed bar, the petrol and gas injection
 // times, pressure, temperature, fuel, key and valve pictures, and a copy of
-// the switch-over button's LEDs and buzzer. It only reads the message table;
-// the frame's Timer2 calls the two refresh methods every 100 ms.
+// the switch-over button's LEDs and buzzer. What it shows is decided by its
+// ModelloBarra from the message table and the clock; the window only draws
+// the model's views. The frame's Timer2 calls the two refresh methods every
+// 100 ms.
 class FrmBar : public QWidget
 {
     Q_OBJECT
@@ -25,8 +28,6 @@ public:
     // Size of the window in twips.
     static constexpr int Larghezza = 2700;
     static constexpr int Altezza = 7560;
-    // Engine speed thresholds of the 14 bar segments.
-    static const std::array<int, 14> SoglieGiri;
 
     explicit FrmBar(Contesto &ctx, QWidget *parent = nullptr);
 
@@ -41,16 +42,17 @@ public:
     void TastoSu(int tasto);
 
     // True while the update button shows its red blink phase.
-    bool AggiornamentoRosso() const { return m_aggiornaRosso; }
+    bool AggiornamentoRosso() const { return m_modello.Vista().aggiornaRosso; }
     void SpegniAggiornamento();
 
     // The values shown came from a file (loaded without the ECU), not from
     // the engine: the bar says so until the ECU is read again.
-    void ValoriDaFile(const QString &nomeFile);
+    void ValoriDaFile(const QString &nomeFile) { m_modello.ValoriDaFile(nomeFile); }
     // True while the values are being read from the ECU; otherwise the bar
     // greys them and says where they come from.
-    bool ValoriDalVivo() const { return m_dalVivo; }
-    QString TestoOrigine() const;
+    bool ValoriDalVivo() const { return m_modello.Vista().dalVivo; }
+
+    const ModelloBarra &Modello() const { return m_modello; }
 
     QPushButton *CmdPage;
     QPushButton *CmdMapOpen;
@@ -70,14 +72,10 @@ public:
     Immagine *ImgKeyOn, *ImgKeyOff;
     Immagine *Image1;
     Immagine *ImgTemp;
-    std::array<Forma *, 14> ShpGiri{};
-    std::array<Forma *, 7> ShpLevAct{};
+    std::array<Forma *, VistaBarra::NumSegmenti> ShpGiri{};
+    std::array<Forma *, VistaCommutatore::NumLed> ShpLevAct{};
     // A grey wash over the values while they are not live, with their origin.
     QLabel *LblNonDalVivo;
-
-    // The label tags of the design: the value texts before their unit.
-    QString LblPressValTag;
-    QString LblTempValTag;
 
 signals:
     void richiestaPagina();
@@ -92,36 +90,20 @@ private:
     void CreaControlli();
     void DisponiControlli();
     void ImgLogoS_MouseUp(Qt::KeyboardModifiers modificatori);
-    void ColoraTempoGas(bool rosso);
+    void ColoraTempoGas(VistaBarra::Colore colore);
     void MostraCoppia(Immagine *acceso, Immagine *spento, bool suAcceso);
-    void LampeggiaAggiornamento();
-    // Decides whether the values are live and shows or hides the wash.
-    void SegnaOrigine();
-    // The connection state says the values are being read from the ECU.
-    bool StatoDalVivo() const;
+    void MostraAggiornamento(bool rosso);
+    // Shows or hides the wash over old values, with their origin.
+    void MostraOrigine(const VistaBarra &vista);
     // Text k of the bar's second section, the design's English without it.
     QString Testo2(int k, const char *progetto) const;
     // Tip and accessible name of a lamp or picture.
     static void Descrivi(QWidget *w, const QString &testo);
 
     Contesto &m_ctx;
-    int m_fase = 0;
-    double m_prossimaFase = 0;
-    double m_passoFase = 1e3 * 200;
-    double m_prossimoBeep = 0;
-    int m_gasRosso = -1; // last colour written: -1 none yet, 0 black, 1 red
-    bool m_aggiornaRosso = false;
-    // Where the values shown come from: nothing yet, the ECU (at m_quando),
-    // or a file.
-    enum class Origine { Nessuna, Ecu, File } m_origine = Origine::Nessuna;
-    QDateTime m_quando;
-    QString m_file;
-    bool m_dalVivo = false;
-    // The units after the values, " (rpm)" and so on, in the user's language.
-    QString m_unitaGiri = QStringLiteral(" (rpm)");
-    QString m_unitaMs = QStringLiteral(" (ms) ");
-    QString m_unitaBar = QStringLiteral(" (bar)");
-    QString m_unitaTemp = QStringLiteral(" (c)");
+    ModelloBarra m_modello;
+    // The gas time's colour last written.
+    VistaBarra::Colore m_coloreGas = VistaBarra::Colore::Nessuno;
 };
 
 } // namespace gascal
