@@ -23,7 +23,8 @@ class EcuInterna
 {
 public:
     // `opzioni`: ecusim's (--refuse 50, --exit-on 17:2, --unprogrammed,
-    // --cng, --drop-every N, --delay-ms MS, --cold, --gas-flow PCT...).
+    // --cng, --drop-every N, --delay-ms MS, --cold, --gas-flow PCT, --road...);
+    // those of the line, the control channel, --settings and --demo do nothing here.
     explicit EcuInterna(TimeSource &tempo, const QStringList &opzioni = {});
 
     // Empty when the options were good, else ecusim's complaint.

@@ -102,7 +102,7 @@ void PrjComInterno::Prossima()
     QByteArray risposta = ReplyWriter::frame(e.risposta, PortaAperta(), m_modo);
     if (Guasto)
         risposta = Guasto(comando, risposta);
-    m_inCorso = m_orologio.Tra(Viaggio_us / 2 + e.durata_us + Viaggio_us / 2, [this, risposta] {
+    m_inCorso = m_orologio.Tra(Viaggio_us + e.durata_us, [this, risposta] {
         m_inCorso = 0;
         if (!m_attivo)
             return;
