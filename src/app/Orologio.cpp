@@ -1,44 +1,39 @@
 #include "app/Orologio.h"
 
+#include "app/OrologioReale.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
-#include <algorithm>
-#include <cmath>
 
 namespace gascal {
 
+namespace {
+Orologio *inUso = nullptr;
+} // namespace
+
+Orologio &Orologio::Corrente()
+{
+    if (inUso)
+        return *inUso;
+    // Made at the first use, which fixes its origin.
+    static OrologioReale reale;
+    return reale;
+}
+
+Orologio *Orologio::Imposta(Orologio *orologio)
+{
+    Orologio *prima = inUso;
+    inUso = orologio;
+    return prima;
+}
+
 double TimerApi_uSec()
 {
-    static QElapsedTimer orologio;
-    if (!orologio.isValid())
-        orologio.start();
-    return static_cast<double>(orologio.nsecsElapsed()) / 1000.0;
+    return Orologio::Corrente().Ora_us();
 }
 
 bool AttendiCondizione(double fine_us, const std::function<bool()> &pronta)
 {
-    // One precise timer for the whole wait wakes the dispatcher at the
-    // deadline; anything else that comes (data, window events) wakes it too.
-    // No local QEventLoop: once the application has been told to quit, a new
-    // loop's exec() returns at once without handling a single event, and the
-    // wait would spin until the deadline while the data it waits for stays
-    // unread.
-    QTimer sveglia;
-    sveglia.setSingleShot(true);
-    sveglia.setTimerType(Qt::PreciseTimer);
-    for (;;) {
-        if (pronta && pronta())
-            return true;
-        const double restano = fine_us - TimerApi_uSec();
-        if (restano < 0)
-            return false;
-        // Long waits go in steps of an hour: a timer takes an int of milliseconds.
-        if (!sveglia.isActive())
-            sveglia.start(static_cast<int>(std::min(std::ceil(restano / 1000.0), 3600000.0)));
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    return Orologio::Corrente().Attendi(fine_us, pronta);
 }
 
 void AttesaUSec(double microsecondi)

@@ -1,5 +1,6 @@
 #include "interp/CampionatoreStabilita.h"
 
+#include "app/Orologio.h"
 #include "interp/Punto.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ bool CampionatoreStabilita::Stabile(const LetturaCampione &v) const
 
 bool CampionatoreStabilita::Passo(const LetturaCampione &v, int stabilitaMs)
 {
-    const double adesso = m_orologio();
+    const double adesso = TimerApi_uSec();
     // A change of fuel upsets the mixture for a while: nothing is sampled.
     if (v.carburante != m_ultimoCarburante) {
         m_ultimoCarburante = v.carburante;

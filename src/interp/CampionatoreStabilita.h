@@ -2,7 +2,6 @@
 
 #include "interp/TabelleCampioni.h"
 
-#include <functional>
 
 namespace gascal {
 
@@ -21,15 +20,14 @@ struct LetturaCampione {
 // 300..5000 rpm, reducer at 50 °C or more, the row quantity within 50 of the
 // window's first one, no fuel change in the last 4 s) until the stability
 // time has passed, the window's means become one sample of the fuel now
-// reported. The clock is the caller's, in µs, so that tests can drive it.
+// reported. Its time is the clock in use (app/Orologio.h).
 class CampionatoreStabilita
 {
 public:
     static constexpr double AttesaCambio_usec = 4e6;
     static constexpr int ScartoQuota = 50;
 
-    CampionatoreStabilita(TabelleCampioni &tabelle, std::function<double()> orologio)
-        : m_tabelle(tabelle), m_orologio(std::move(orologio)) {}
+    explicit CampionatoreStabilita(TabelleCampioni &tabelle) : m_tabelle(tabelle) {}
 
     // One step; true when it stored a sample.
     bool Passo(const LetturaCampione &v, int stabilitaMs);
@@ -50,7 +48,6 @@ private:
     bool Stabile(const LetturaCampione &v) const;
 
     TabelleCampioni &m_tabelle;
-    std::function<double()> m_orologio;
     qint32 m_riferimento = -1;
     qint64 m_conteggio = 0;
     qint64 m_sommaTempo = 0;

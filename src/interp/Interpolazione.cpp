@@ -15,9 +15,9 @@ QList<int> Interpolazione::TempiStabilita()
     return tempi;
 }
 
-Interpolazione::Interpolazione(Contesto &ctx, std::function<double()> orologio)
+Interpolazione::Interpolazione(Contesto &ctx)
     : m_ctx(ctx),
-      m_campionatore(ctx.campioni, orologio ? std::move(orologio) : std::function<double()>(TimerApi_uSec)),
+      m_campionatore(ctx.campioni),
       m_deflessione(PuntiRetta, 0),
       m_fileMemo(ctx.imp.FileMemoIni)
 {

@@ -5,7 +5,6 @@
 
 #include <QPair>
 #include <QVector>
-#include <functional>
 #include <optional>
 
 namespace gascal {
@@ -31,7 +30,7 @@ public:
     static QList<int> TempiStabilita();
     static constexpr int VoceStabilitaPredefinita = 4; // 2000 ms
 
-    explicit Interpolazione(Contesto &ctx, std::function<double()> orologio = {});
+    explicit Interpolazione(Contesto &ctx);
 
     // One refresh: saves Memo.ini (when the tables changed), samples when
     // the fuel allows it, fits both curves and computes the deflection.

@@ -3,6 +3,7 @@
 #include "app/Orologio.h"
 #include "app/ServiziUi.h"
 #include "app/StatoApp.h"
+#include "link/TrasportoProcesso.h"
 
 namespace gascal {
 
@@ -13,23 +14,20 @@ constexpr int EcuRisponde = 1;
 } // namespace
 
 Collegamento::Collegamento(StatoApp &stato, ServiziUi &ui, QObject *parent)
-    : QObject(parent), m_stato(stato), m_ui(ui)
+    : QObject(parent), m_stato(stato), m_ui(ui), m_trasporto(std::make_unique<TrasportoProcesso>())
 {
-    // PrjCom's standard error stays the program's own.
-    m_processo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_processo.setReadChannel(QProcess::StandardOutput);
 }
 
 Collegamento::~Collegamento()
 {
     m_chiusura = true;
-    if (m_processo.state() != QProcess::NotRunning) {
-        m_processo.closeWriteChannel(); // PrjCom ends on end of input
-        if (!m_processo.waitForFinished(1000)) {
-            m_processo.kill();
-            m_processo.waitForFinished(1000);
-        }
-    }
+    m_trasporto->Termina(); // PrjCom ends on end of input
+}
+
+void Collegamento::UsaTrasporto(std::unique_ptr<Trasporto> trasporto)
+{
+    m_trasporto->Termina();
+    m_trasporto = std::move(trasporto);
 }
 
 QString Collegamento::TestoRiavvio()
@@ -41,10 +39,7 @@ QString Collegamento::TestoRiavvio()
 bool Collegamento::Avvia()
 {
     m_ultimoAvvio = TimerApi_uSec();
-    m_processo.setProgram(m_programma);
-    m_processo.setArguments(m_argomenti);
-    m_processo.start(QIODevice::ReadWrite | QIODevice::Unbuffered);
-    const bool avviato = m_processo.waitForStarted(5000);
+    const bool avviato = m_trasporto->Avvia(m_programma, m_argomenti);
     m_avviato = m_avviato || avviato;
     return avviato;
 }
@@ -61,7 +56,7 @@ void Collegamento::OpenPipe(const QString &programma, const QStringList &argomen
 
 void Collegamento::RiavviaSeFinito(double scadenza_us)
 {
-    if (!m_avviato || m_chiusura || m_processo.state() != QProcess::NotRunning)
+    if (!m_avviato || m_chiusura || m_trasporto->Attivo())
         return;
     // A process that dies at once is not restarted in a loop: the rest of the
     // interval is slept out, within this transaction's time.
@@ -85,7 +80,12 @@ void Collegamento::RiavviaSeFinito(double scadenza_us)
 
 bool Collegamento::ProcessoAttivo() const
 {
-    return m_processo.state() == QProcess::Running;
+    return m_trasporto->Attivo();
+}
+
+qint64 Collegamento::IdProcesso() const
+{
+    return m_trasporto->IdProcesso();
 }
 
 int Collegamento::WritePipe(qint64 comando, quint8 p1, quint8 p2, quint8 p3, quint8 p4, qint64 p5,
@@ -100,9 +100,9 @@ int Collegamento::WritePipe(qint64 comando, quint8 p1, quint8 p2, quint8 p3, qui
                                                   static_cast<quint8>(p5), dati);
     // A process that never started still looks like an open pipe that nobody
     // reads: the request goes nowhere and the reply times out.
-    if (m_processo.state() != QProcess::Running)
+    if (!m_trasporto->Attivo())
         return FramePipe::Ok;
-    if (m_processo.write(frame) != frame.size())
+    if (!m_trasporto->Scrivi(frame))
         return FramePipe::InvioFallito;
     return FramePipe::Ok;
 }
@@ -110,20 +110,20 @@ int Collegamento::WritePipe(qint64 comando, quint8 p1, quint8 p2, quint8 p3, qui
 Collegamento::Attesa Collegamento::AttendiRisposta(quint8 comando, const QByteArray &dati,
                                                    double scadenza_us, QByteArray &frame)
 {
-    const bool vivo = m_processo.state() == QProcess::Running;
+    const bool vivo = m_trasporto->Attivo();
     QByteArray ricevuti;
     for (;;) {
         AttendiCondizione(scadenza_us, [this] {
-            return m_processo.bytesAvailable() > 0 || m_processo.state() != QProcess::Running;
+            return m_trasporto->Disponibili() > 0 || !m_trasporto->Attivo();
         });
-        if (m_processo.bytesAvailable() == 0) {
-            if (vivo && m_processo.state() != QProcess::Running)
+        if (m_trasporto->Disponibili() == 0) {
+            if (vivo && !m_trasporto->Attivo())
                 return Attesa::ProcessoFinito; // no reply will ever come
             // A process that never ran shows as a time-out.
             AttendiCondizione(scadenza_us, {});
             return Attesa::Scaduta;
         }
-        ricevuti += m_processo.readAllStandardOutput();
+        ricevuti += m_trasporto->Leggi();
         // Whole replies to earlier requests come first: they are dropped.
         for (qsizetype n = FramePipe::LunghezzaFrame(ricevuti);
              n > 0 && !FramePipe::RispondeA(ricevuti.left(n), comando, dati);
@@ -145,8 +145,8 @@ int Collegamento::InviaComando(qint64 comando, const QByteArray &dati, qint64 ti
     RiavviaSeFinito(TimerApi_uSec() + static_cast<double>(timeout_us));
     // Bytes still in the pipe belong to an earlier transaction that was given
     // up (a late reply after a time-out): they are not this request's answer.
-    if (m_processo.bytesAvailable() > 0)
-        m_processo.readAllStandardOutput();
+    if (m_trasporto->Disponibili() > 0)
+        m_trasporto->Leggi();
 
     if (WritePipe(comando, 0, 0, 0, 0, 0, dati) != FramePipe::Ok) {
         m_ui.Messaggio(QStringLiteral("Error 008 - Pipe send error "), TitoloErrore(), Pulsanti::Ok,
@@ -205,8 +205,7 @@ bool Collegamento::ChiudiPipe(qint64 timeout_us)
     m_chiusura = true;
     for (int invio = 0; invio < 3; ++invio) {
         if (InviaComando(1, QByteArray(), timeout_us) == FramePipe::Ok) {
-            m_processo.closeWriteChannel();
-            m_processo.waitForFinished(1000);
+            m_trasporto->ChiudiIngresso(1000);
             return true;
         }
     }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "link/FramePipe.h"
+#include "link/Trasporto.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 namespace gascal {
 
@@ -15,13 +17,18 @@ struct StatoApp;
 
 // The link to the communication process: PrjCom runs as a child process with
 // its standard input and output on two pipes, and every exchange with the ECU
-// is one request frame and one reply frame on them.
+// is one request frame and one reply frame on them. The pipes are a Trasporto,
+// which a test can replace with a peer in its own process.
 class Collegamento : public QObject
 {
     Q_OBJECT
 public:
     Collegamento(StatoApp &stato, ServiziUi &ui, QObject *parent = nullptr);
     ~Collegamento() override;
+
+    // Puts the link on another carrier of its frames (a test's in-process
+    // PrjCom); the one it had is ended. OpenPipe starts the new one.
+    void UsaTrasporto(std::unique_ptr<Trasporto> trasporto);
 
     // Starts the communication process `programma` (its full path) with
     // `argomenti`. Failures are reported by message box; the program goes on.
@@ -51,7 +58,7 @@ public:
     bool ProcessoAttivo() const;
     StatoApp &Stato() { return m_stato; }
     // The communication process's id, 0 when it does not run.
-    qint64 IdProcesso() const { return m_processo.processId(); }
+    qint64 IdProcesso() const;
     // How many times the process was started again after it ended by itself.
     int Riavvii() const { return m_riavvii; }
 
@@ -78,7 +85,7 @@ private:
 
     StatoApp &m_stato;
     ServiziUi &m_ui;
-    QProcess m_processo;
+    std::unique_ptr<Trasporto> m_trasporto;
     RispostaPipe m_risposta;
     QString m_programma;
     QStringList m_argomenti;

@@ -7,14 +7,15 @@ namespace {
 constexpr int StepSeconds = 4;
 } // namespace
 
-DemoDrive::DemoDrive(ControlCommands &commands, QObject *parent)
-    : QObject(parent), m_commands(commands)
+DemoDrive::DemoDrive(ControlCommands &commands, TimeSource *time, QObject *parent)
+    : QObject(parent)
+    , m_commands(commands)
+    , m_timer([this] { nextStep(); }, time)
+    , m_resume([this] { m_timer.start(); }, time)
 {
     m_timer.setInterval(StepSeconds * 1000);
-    connect(&m_timer, &QTimer::timeout, this, &DemoDrive::nextStep);
     m_resume.setSingleShot(true);
     m_resume.setInterval(PauseSeconds * 1000);
-    connect(&m_resume, &QTimer::timeout, this, [this] { m_timer.start(); });
 }
 
 void DemoDrive::pause()

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "SimTimer.h"
+
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 
 class ControlCommands;
+class TimeSource;
 
 // A driver for demos and training: it sends the control channel's commands
 // of a town-and-road cycle, one step every few seconds, over and over, so
@@ -13,7 +15,8 @@ class DemoDrive : public QObject
 {
     Q_OBJECT
 public:
-    explicit DemoDrive(ControlCommands &commands, QObject *parent = nullptr);
+    // Its steps come on the event loop's timers, or on `time` when given.
+    explicit DemoDrive(ControlCommands &commands, TimeSource *time = nullptr, QObject *parent = nullptr);
 
     void start();
     // Stops the cycle for a while, so that a user's own commands are not
@@ -28,7 +31,7 @@ private:
     void nextStep();
 
     ControlCommands &m_commands;
-    QTimer m_timer;
-    QTimer m_resume;
+    SimTimer m_timer;
+    SimTimer m_resume;
     int m_step = 0;
 };

@@ -34,9 +34,13 @@ quint16 rawWord(double value, double scale)
 
 } // namespace
 
-EngineModel::EngineModel(MemoryBlocks &memory, QObject *parent)
+EngineModel::EngineModel(MemoryBlocks &memory, TimeSource *time, QObject *parent)
     : QObject(parent)
     , m_memory(memory)
+    , m_timer([this] {
+        for (int i = 0; i < m_timeScale; ++i)
+            step(C::TickMs);
+    }, time)
     , m_targetRpm(C::IdleRpm)
     , m_rpm(C::IdleRpm)
     , m_fullLoadMbar(C::FullManifoldMbar)
@@ -47,10 +51,6 @@ EngineModel::EngineModel(MemoryBlocks &memory, QObject *parent)
     m_installation.flowPct = C::GasFlowPct;
     m_installation.offsetUs = C::GasOffsetUs;
     m_timer.setInterval(C::TickMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        for (int i = 0; i < m_timeScale; ++i)
-            step(C::TickMs);
-    });
 }
 
 void EngineModel::start()

@@ -3,10 +3,12 @@
 #include "FuelSwitch.h"
 #include "MemoryBlocks.h"
 #include "PetrolEcu.h"
+#include "SimTimer.h"
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
+
+class TimeSource;
 
 // The car behind the virtual ECU: ignition key, engine speed, throttle
 // load, tank level and reducer temperature are the driver's inputs; every
@@ -16,13 +18,14 @@
 // MemoryBlocks' accessors. The constants are in EngineConstants.h.
 //
 // Started from the factory contents it reproduces them: key on, idling at
-// 800 rpm on petrol, half a tank, warm reducer.
+// 800 rpm on petrol, half a tank, warm reducer. It ticks on the event loop's
+// timers, or on a test's virtual time when given a TimeSource.
 class EngineModel : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit EngineModel(MemoryBlocks &memory, QObject *parent = nullptr);
+    explicit EngineModel(MemoryBlocks &memory, TimeSource *time = nullptr, QObject *parent = nullptr);
 
     void start();   // the periodic tick
 
@@ -79,7 +82,7 @@ private:
     int correctedLevel(int reading) const;
 
     MemoryBlocks &m_memory;
-    QTimer m_timer;
+    SimTimer m_timer;
     FuelSwitch m_switch;
     PetrolEcu m_petrolEcu;
     PetrolEcu::Installation m_installation;

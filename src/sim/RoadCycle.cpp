@@ -35,10 +35,9 @@ QStringList build()
 
 } // namespace
 
-RoadCycle::RoadCycle(ControlCommands &commands, QObject *parent)
-    : QObject(parent), m_commands(commands)
+RoadCycle::RoadCycle(ControlCommands &commands, TimeSource *time, QObject *parent)
+    : QObject(parent), m_commands(commands), m_timer([this] { nextStep(); }, time)
 {
-    connect(&m_timer, &QTimer::timeout, this, &RoadCycle::nextStep);
 }
 
 const QStringList &RoadCycle::steps()

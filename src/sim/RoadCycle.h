@@ -1,10 +1,12 @@
 #pragma once
 
+#include "SimTimer.h"
+
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 
 class ControlCommands;
+class TimeSource;
 
 // A road cycle for calibrating from samples: a warm turbocharged car driven
 // through steady points of a few seconds each, at rising loads in the three
@@ -18,7 +20,8 @@ class RoadCycle : public QObject
 public:
     static constexpr int DefaultStepMs = 4000;
 
-    explicit RoadCycle(ControlCommands &commands, QObject *parent = nullptr);
+    // Its steps come on the event loop's timers, or on `time` when given.
+    explicit RoadCycle(ControlCommands &commands, TimeSource *time = nullptr, QObject *parent = nullptr);
 
     // Starts the cycle from its first step (again, if it was running).
     void start(int stepMs = DefaultStepMs);
@@ -30,6 +33,6 @@ private:
     void nextStep();
 
     ControlCommands &m_commands;
-    QTimer m_timer;
+    SimTimer m_timer;
     int m_step = -1;
 };

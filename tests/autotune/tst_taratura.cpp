@@ -1,10 +1,11 @@
-// Whole autotuning runs against the virtual ECU (ten times faster than the
-// clock) with a short-wait profile: a run that converges and leaves a line
-// that holds on gas, stops at each phase and the restore of records 2 and
-// 3, the engine stalling, the link lost, the cycle limit, the idle class.
+// Whole autotuning runs against the in-process virtual ECU on the stepped
+// clock (the engine ten times faster, a short-wait profile): a run that
+// converges and leaves a line that holds on gas, stops at each phase and
+// the restore of records 2 and 3, the engine stalling, the link lost, the
+// cycle limit, the idle class.
 
 #include "RegistroProve.h"
-#include "BancoEcu.h"
+#include "BancoVirtuale.h"
 #include "ProfiloBreve.h"
 #include "VistaProva.h"
 
@@ -15,7 +16,6 @@
 
 #include <QFileInfo>
 #include <QTest>
-#include <QTimer>
 
 using namespace gascal;
 
@@ -31,19 +31,25 @@ int IndiceIniettore(const Contesto &ctx)
 }
 
 struct Prova {
-    BancoEcu banco;
+    // The engine ten times faster than the clock, unless the case says otherwise.
+    explicit Prova(const QStringList &opzioniEcu = {QStringLiteral("--time-scale"), QStringLiteral("10")})
+        : banco(opzioniEcu)
+    {
+    }
+
+    BancoVirtuale banco;
     VistaProva vista;
     std::unique_ptr<RettaAutotuning> retta;
     std::unique_ptr<SequenzaTaratura> seq;
-    QTimer accetta;
     bool fermaAllAccettazione = false;
     bool fermaDopoAccetta = false;   // Stop pressed right after Accept
 
-    bool Avvia(const QByteArray &profilo = ProfiloBreve(), const QStringList &opzioni = {})
+    // Without a profile, the program's built-in one.
+    bool Avvia(const QByteArray &profilo = ProfiloBreve())
     {
-        banco.ScriviFile(QStringLiteral("ParaTun.txt"), profilo);
-        if (!banco.AvviaEcu(QStringList{QStringLiteral("--time-scale"), QStringLiteral("10")} + opzioni, true)
-            || !banco.Avvia() || !banco.Cerca())
+        if (!profilo.isEmpty())
+            banco.ScriviFile(QStringLiteral("ParaTun.txt"), profilo);
+        if (!banco.Collega())
             return false;
         Contesto &ctx = *banco.ctx;
         retta = std::make_unique<RettaAutotuning>(ctx);
@@ -60,19 +66,23 @@ struct Prova {
             else if (p == 6)
                 banco.Controllo(QStringLiteral("rpm 800"));
         };
-        accetta.setInterval(50);
-        QObject::connect(&accetta, &QTimer::timeout, [this] {
+        Accetta();
+        return true;
+    }
+    // The user at the window: every 50 ms, Accept (or Stop) once it is asked for.
+    void Accetta()
+    {
+        banco.Tra(50, [this] {
             if (vista.acceptAbilitato && seq->PassoTaratura == 6) {
                 if (fermaAllAccettazione)
                     seq->Ferma();
                 else
                     seq->Accetta(-1);
                 if (fermaDopoAccetta)
-                    QTimer::singleShot(150, [this] { seq->Ferma(); });
+                    banco.Tra(150, [this] { seq->Ferma(); });
             }
+            Accetta();
         });
-        accetta.start();
-        return true;
     }
     qint32 Esegui()
     {
@@ -97,11 +107,11 @@ struct Prova {
     double TempoBenzina(int rpm)
     {
         banco.Controllo(QStringLiteral("rpm %1").arg(rpm));
-        QTest::qWait(1200);
+        banco.Passa(1200);
         double somma = 0;
         for (int i = 0; i < 15; ++i) {
             somma += Valore(Contesto::RecLive, 1);
-            QTest::qWait(100);
+            banco.Passa(100);
         }
         return somma / 15;
     }
@@ -146,13 +156,30 @@ private slots:
         const double benzMin = p.TempoBenzina(800);
         const double benzMax = p.TempoBenzina(2500);
         QCOMPARE(p.banco.Controllo(QStringLiteral("fuel gas")), QStringLiteral("ok"));
-        QVERIFY(QTest::qWaitFor([&] { return p.Valore(Contesto::RecComandi, 1) == 3; }, 5000));
+        QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 3; }, 5000));
         const double gasMax = p.TempoBenzina(2500);
         const double gasMin = p.TempoBenzina(800);
         const QString misure = QStringLiteral("petrol %1 / %2, gas %3 / %4").arg(benzMin).arg(benzMax).arg(gasMin).arg(gasMax);
         QVERIFY2(qAbs(gasMin - benzMin) <= 0.03 * gasMin, qPrintable(misure));
         QVERIFY2(qAbs(gasMax - benzMax) <= 0.03 * gasMax, qPrintable(misure));
         QVERIFY2(benzMax > benzMin * 1.1, qPrintable(misure));   // two different points of the line
+    }
+
+    // The built-in profile with the engine at its own pace, as in a
+    // workshop: a minute of settling and sampling, the same outcome.
+    void builtInProfileAtTheEnginesPace()
+    {
+        Prova p(QStringList{});
+        QVERIFY(p.Avvia(QByteArray()));
+        const double inizio = p.banco.orologio.Ora_us();
+        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Completato));
+        QVERIFY(p.seq->RettaScritta());
+        QCOMPARE(p.vista.passi, (QList<int>{1, 2, 3, 4, 5, 6}));
+        QCOMPARE(p.Valore(Contesto::RecComandi, 2) & 3, 0);
+        const qint32 corr = p.Valore(Contesto::RecComandi, 5);
+        QCOMPARE(p.Valore(Contesto::RecMappa, 10), corr / 64);
+        const double secondi = (p.banco.orologio.Ora_us() - inizio) / 1e6;
+        QVERIFY2(secondi > 30, qPrintable(QString::number(secondi)));
     }
 
     void stopAtEachPhaseRestores_data()
@@ -178,7 +205,7 @@ private slots:
             p.vista.suPasso = [&, vecchio](int k) {
                 vecchio(k);
                 if (k == passo)
-                    QTimer::singleShot(300, [&] { p.seq->Ferma(); });
+                    p.banco.Tra(300, [&] { p.seq->Ferma(); });
             };
         }
         QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Fermato));
@@ -186,7 +213,7 @@ private slots:
         QCOMPARE(p.Dati(Contesto::RecConfig), record3);
         QCOMPARE(p.Dati(Contesto::RecComandi), record2);
         QCOMPARE(p.Dati(Contesto::RecMappa), linea);   // no line without Accept
-        QVERIFY(QTest::qWaitFor([&] { return p.Valore(Contesto::RecComandi, 1) == 0; }, 3000));   // on petrol
+        QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 0; }, 3000));   // on petrol
     }
 
     void engineStallingGivesResult3()
@@ -215,7 +242,7 @@ private slots:
         QVERIFY(p.Avvia());
         p.vista.suPasso = [&](int k) {
             if (k == 3)
-                QTimer::singleShot(200, [&] { p.banco.FermaEcu(); });
+                p.banco.Tra(200, [&] { p.banco.ecu.Termina(); });
         };
         QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Comunicazione));
         QCOMPARE(p.banco.ctx->stato.ErroreComunicazione, quint8(1));
@@ -284,7 +311,7 @@ private slots:
         Prova p;
         QVERIFY(p.Avvia());
         QCOMPARE(p.banco.Controllo(QStringLiteral("rpm %1").arg(giri)), QStringLiteral("ok"));
-        QTest::qWait(300);
+        p.banco.Passa(300);
         int scritta = -1;
         p.vista.suPasso = [&](int k) {
             if (k == 4) {

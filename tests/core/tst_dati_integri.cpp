@@ -1,9 +1,12 @@
 #include "RegistroProve.h"
+#include "BancoVirtuale.h"
+
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "app/TestoByte.h"
 #include "ecu/Definizioni.h"
 #include "ecu/SequenzeBlocchi.h"
+#include "link/MessaggioEcu.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -67,34 +70,40 @@ private slots:
         QTest::newRow("CommutaStato") << 4;
     }
 
-    // Every step answers well except the switch back to the kept mode: the
-    // communication process is left in mode 2, and the caller must know it.
+    // Every step answers well except the switch back to the kept mode, whose
+    // reply comes one byte short: the communication process is left in
+    // mode 2, and the caller must know it. The same sequence without that
+    // fault succeeds.
     void sequenceFailsWhenTheModeIsNotPutBack()
     {
         QFETCH(int, sequenza);
-        qputenv("FAKECOM_MODE", "modeback");
-        ServiziUiScriptati ui;
-        Contesto ctx(ui);
-        Tabella(ctx);
-        ctx.impLink.AttesaPipe_usec = 2000000;
+        BancoVirtuale b;
+        QVERIFY(b.Collega());
+        Contesto &ctx = *b.ctx;
         ctx.stato.StatoProgramma = StatoApp::Operazione;
-        ctx.link.OpenPipe(QStringLiteral(FAKECOM_PATH));
-        ctx.code.ValoriDaScrivere.Aggiungi(5, 0, 0);
-        ctx.code.ValoriDaScrivere2.Aggiungi(5, 0, 0);
-        ctx.code.DatiMap0 = QByteArray(56, '\1');
-        ctx.code.DatiBlk5 = QByteArray(20, '\2');
+        const auto esegui = [&] {
+            ctx.code.ValoriDaScrivere.Aggiungi(5, 0, 0);
+            ctx.code.ValoriDaScrivere2.Aggiungi(5, 0, 0);
+            ctx.code.DatiMap0 = MessaggioEcu::DatiRisposta(ctx.TabMsg[Contesto::RecMappa].Immagine);
+            ctx.code.DatiBlk5 = MessaggioEcu::DatiRisposta(ctx.TabMsg[Contesto::RecBlk5].Immagine);
+            SequenzeBlocchi seq(ctx);
+            switch (sequenza) {
+            case 0: return seq.ScriviBlk2();
+            case 1: return seq.ScriviBlk3();
+            case 2: return seq.ScriviMappe();
+            case 3: return seq.InviaEMemorizza(MessaggioEcu::Componi(MessaggioEcu::ServScriviBlk5, ctx.code.DatiBlk5));
+            default: return seq.CommutaStato();
+            }
+        };
+        QVERIFY(esegui());
 
-        SequenzeBlocchi seq(ctx);
-        bool ok = true;
-        switch (sequenza) {
-        case 0: ok = seq.ScriviBlk2(); break;
-        case 1: ok = seq.ScriviBlk3(); break;
-        case 2: ok = seq.ScriviMappe(); break;
-        case 3: ok = seq.InviaEMemorizza(HexToStr(QStringLiteral("4102052C0102"))); break;
-        default: ok = seq.CommutaStato(); break;
-        }
-        QVERIFY(!ok);
+        int cambiModo = 0;
+        b.prjcom->Guasto = [&cambiModo](quint8 comando, const QByteArray &frame) {
+            return comando == 4 && ++cambiModo % 2 == 0 ? frame.chopped(1) : frame;
+        };
+        QVERIFY(!esegui());
         // The mode switch at the start went through; only the restore failed.
+        QCOMPARE(cambiModo, 2);
         QCOMPARE(ctx.link.RispCodice(), -1);
     }
 };

@@ -1,7 +1,9 @@
-// The stability sampler with a clock of the test's own: when a window
+// The stability sampler on the stepped clock: when a window
 // becomes a sample, what breaks stability, the hold-off after a change of
 // fuel, and where a sample goes (row, band, fuel, averaging).
 #include "RegistroProve.h"
+#include "OrologioPasso.h"
+
 #include "interp/CampionatoreStabilita.h"
 
 #include <QTest>
@@ -26,15 +28,17 @@ LetturaCampione Stabile(qint32 tempo = 5000, qint32 giri = 2000, qint32 quota = 
 // Sampler, tables and clock of one case; the clock moves 100 ms a step.
 struct Banco {
     T tabelle;
-    double adesso = 1e6;
-    CampionatoreStabilita c{tabelle, [this] { return adesso; }};
+    OrologioPasso orologio;
+    CampionatoreStabilita c{tabelle};
+
+    Banco() { orologio.Installa(); }
 
     // Steps with the reading until a sample is stored; how many steps it took
     // (-1: none within `massimo`).
     int FinoACampione(const LetturaCampione &v, int stabilitaMs = 1000, int massimo = 100)
     {
         for (int n = 1; n <= massimo; ++n) {
-            adesso += 100000;
+            orologio.Avanza(100000);
             if (c.Passo(v, stabilitaMs))
                 return n;
         }
@@ -61,9 +65,9 @@ private slots:
         // times... a window of two readings 5000 and 5001 gives 5000.
         Banco m;
         m.c.Passo(Stabile(5000), 100);
-        m.adesso += 50000;
+        m.orologio.Avanza(50000);
         m.c.Passo(Stabile(5001), 100);
-        m.adesso += 100000;
+        m.orologio.Avanza(100000);
         QVERIFY(m.c.Passo(Stabile(5003), 100));
         QCOMPARE(m.tabelle[T::Be1][10], 5000); // 10001 / 2 = 5000.5 -> 5000
     }
@@ -83,19 +87,19 @@ private slots:
         }
         // The row quantity may wander 50 from the window's first reading, not 51.
         Banco q;
-        q.adesso += 100000;
+        q.orologio.Avanza(100000);
         q.c.Passo(Stabile(5000, 2000, 320), 1000);
         for (int n = 0; n < 30; ++n) {
-            q.adesso += 100000;
+            q.orologio.Avanza(100000);
             QVERIFY(!q.c.Passo(Stabile(5000, 2000, n % 2 ? 371 : 320), 1000));
         }
         QCOMPARE(q.tabelle, T{});
         Banco r;
-        r.adesso += 100000;
+        r.orologio.Avanza(100000);
         r.c.Passo(Stabile(5000, 2000, 320), 1000);
         int passi = 0;
         while (passi < 30) {
-            r.adesso += 100000;
+            r.orologio.Avanza(100000);
             ++passi;
             if (r.c.Passo(Stabile(5000, 2000, passi % 2 ? 370 : 270), 1000))
                 break;
@@ -109,21 +113,21 @@ private slots:
         Banco b;
         b.FinoACampione(Stabile(5000, 2000, 320, 0));
         // On gas: nothing for 4 s after the change, then the next window.
-        const double cambio = b.adesso + 100000;
+        const double cambio = b.orologio.Ora_us() + 100000;
         const int passi = b.FinoACampione(Stabile(5200, 2000, 320, 3));
         QVERIFY(passi > 0);
-        QVERIFY2(b.adesso > cambio + 4e6, qPrintable(QString::number(b.adesso - cambio)));
-        QVERIFY(b.adesso <= cambio + 4e6 + 1.2e6);
+        QVERIFY2(b.orologio.Ora_us() > cambio + 4e6, qPrintable(QString::number(b.orologio.Ora_us() - cambio)));
+        QVERIFY(b.orologio.Ora_us() <= cambio + 4e6 + 1.2e6);
         QCOMPARE(b.tabelle[T::Ga1][10], 5200);
         QCOMPARE(b.tabelle[T::Be1][10], 5000);
         // Every change restarts the hold-off, also back to petrol.
-        b.adesso += 100000;
+        b.orologio.Avanza(100000);
         b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
         QVERIFY(b.c.AttesaInCorso());
-        b.adesso += 3.95e6;
+        b.orologio.Avanza(3.95e6);
         b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
         QVERIFY(b.c.AttesaInCorso());
-        b.adesso += 100000;
+        b.orologio.Avanza(100000);
         b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
         QVERIFY(!b.c.AttesaInCorso());
     }
@@ -140,7 +144,7 @@ private slots:
         QCOMPARE(CampionatoreStabilita::FasciaDi(3000), 2);
 
         T t;
-        CampionatoreStabilita c(t, [] { return 0.0; });
+        CampionatoreStabilita c(t);
         c.MemorizzaCampione(1101, 1000, 1400, 0);
         QCOMPARE(t[T::Be0][43], 1101); // the first sample of a cell as it is
         c.MemorizzaCampione(1000, 1000, 1400, 0);

@@ -1,6 +1,8 @@
 // Sample files, the table text, the window's model (sampling
 // gate, deflection display, markers) and the interpolation mode's writes.
 #include "RegistroProve.h"
+#include "OrologioPasso.h"
+
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "interp/FileCampioni.h"
@@ -49,11 +51,12 @@ T TabelleDiProva()
 struct Programma {
     ServiziUiScriptati ui;
     Contesto ctx{ui};
-    double adesso = 1e6;
+    OrologioPasso orologio;
     QTemporaryDir cartella;
 
     Programma()
     {
+        orologio.Installa();
         ctx.TabMsg.resize(7);
         const int valori[] = {1, 14, 2, 30, 20, 6, 56};
         for (int n = 0; n < 7; ++n)
@@ -196,10 +199,10 @@ private slots:
 
         for (qint32 carburante : {0, 3, 1}) {
             Programma p;
-            Interpolazione modello(p.ctx, [&p] { return p.adesso; });
+            Interpolazione modello(p.ctx);
             p.Live(6000, 2200, 480, carburante);
             for (int n = 0; n < 80; ++n) {
-                p.adesso += 100000;
+                p.orologio.Avanza(100000);
                 modello.Aggiorna({false, false, 1000});
             }
             QCOMPARE(p.ctx.campioni[T::BeM][15], carburante == 0 ? 6000 : 0);
@@ -210,7 +213,7 @@ private slots:
     void statoDeflessioneEMarcatori()
     {
         Programma p;
-        Interpolazione modello(p.ctx, [&p] { return p.adesso; });
+        Interpolazione modello(p.ctx);
         p.Live(0, 0, 0, 1); // not sampling
         modello.ChiediDeflessione();
         QVERIFY(!modello.Aggiorna({}).has_value());

@@ -1,0 +1,113 @@
+// `gascal-cli samples`, its sampling run in this process, against the
+// in-process virtual ECU driven through its whole road cycle on the stepped
+// clock: both fuels' tables fill a curve's worth of rows in every speed
+// band, the ECU gets its pressure sensor and end-of-gas setting back, and the
+// samples propose corrections. A cable pulled meanwhile ends the sampling:
+// the samples are kept and the ECU is put back once it answers again.
+#include "RegistroProve.h"
+#include "BancoVirtuale.h"
+#include "Comandi.h"
+#include "SessioneCli.h"
+#include "StradaComune.h"
+
+#include "interp/FileCampioni.h"
+#include "interp/Interpolazione.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+using namespace gascal;
+using T = TabelleCampioni;
+
+namespace {
+
+// The tool's session on the bench's folder and ECU.
+struct Strumento {
+    BancoVirtuale banco;
+    cli::SessioneCli sessione;
+
+    bool Avvia()
+    {
+        banco.Aggancia(sessione.ctx);
+        return sessione.Avvia(banco.Cartella());
+    }
+    int Campiona(int secondi, int timeoutSec = 10)
+    {
+        cli::OpzioniCampioni o;
+        o.out = banco.Percorso(QStringLiteral("strada.cmp"));
+        o.secondi = secondi;
+        o.stabilitaMs = 1000;
+        return cli::ComandoCampioniLive(sessione, timeoutSec, o);
+    }
+};
+
+} // namespace
+
+class TstStradaVirtuale : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cicloStradale()
+    {
+        Strumento s;
+        QVERIFY(s.Avvia());
+        // The cycle starts once the tool is sampling.
+        s.banco.Tra(4000, [&s] {
+            s.banco.Controllo(QStringLiteral("road %1").arg(StradaComune::PassoSecondi));
+        });
+        QCOMPARE(s.Campiona(StradaComune::SecondiCiclo + 4), 0);
+
+        T t;
+        QVERIFY(FileCampioni::CaricaCampioni(s.banco.Percorso(QStringLiteral("strada.cmp")), t));
+        QVERIFY2(StradaComune::Righe(t[T::BeM]) >= 14, qPrintable(t.Testo()));
+        QVERIFY2(StradaComune::Righe(t[T::GaM]) >= 14, qPrintable(t.Testo()));
+        // All three speed bands were driven on both fuels.
+        for (int k : {T::Be0, T::Be1, T::Be2, T::Ga0, T::Ga1, T::Ga2})
+            QVERIFY2(StradaComune::Righe(t[k]) >= 4, T::Nomi[k]);
+
+        // The ECU has its pressure sensor and end-of-gas management back.
+        QCOMPARE(s.banco.ValoreEcu(Contesto::RecConfig, 25), 1);
+        QCOMPARE(s.banco.ValoreEcu(Contesto::RecConfig, 12) & 1, 1);
+
+        // On gas the car's own ECU trims the mixture: the samples propose
+        // corrections, as `samples --in` shows them.
+        Contesto analisi(s.banco.ui);
+        analisi.campioni = t;
+        Interpolazione modello(analisi);
+        modello.ImpostaFileMemo({});
+        modello.Calcola(false);
+        QVERIFY2(modello.Marcatori().size() >= 2, qPrintable(QString::number(modello.Marcatori().size())));
+    }
+
+    void cablePulledKeepsTheSamplesAndPutsTheEcuBack()
+    {
+        Strumento s;
+        QVERIFY(s.Avvia());
+        const qint32 sensore = s.banco.ValoreEcu(Contesto::RecConfig, 25);
+        const qint32 abilitazioni = s.banco.ValoreEcu(Contesto::RecConfig, 12);
+        QVERIFY(sensore != 0 && (abilitazioni & 1));
+        // Half a second into the interpolation mode, the cable out for three.
+        bool staccato = false;
+        std::function<void()> guarda = [&] {
+            if (s.banco.ValoreEcu(Contesto::RecConfig, 25) != 0) {
+                s.banco.Tra(100, guarda);
+                return;
+            }
+            s.banco.Tra(500, [&] {
+                staccato = s.banco.Controllo(QStringLiteral("unplug")) == QLatin1String("ok");
+                s.banco.Tra(3000, [&] { s.banco.Controllo(QStringLiteral("plug")); });
+            });
+        };
+        s.banco.Tra(100, guarda);
+        QCOMPARE(s.Campiona(60, 20), 1);
+        QVERIFY(staccato);
+        QCOMPARE(s.banco.ValoreEcu(Contesto::RecConfig, 25), sensore);
+        QCOMPARE(s.banco.ValoreEcu(Contesto::RecConfig, 12), abilitazioni);
+        QVERIFY(QFileInfo::exists(s.banco.Percorso(QStringLiteral("strada.cmp"))));
+        QVERIFY(QDir(s.banco.Percorso(QStringLiteral("Data"))).entryList({QStringLiteral("restore_*")}).isEmpty());
+    }
+};
+
+GASCAL_PROVA(TstStradaVirtuale)
+#include "tst_strada_virtuale.moc"
