@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <iterator>
+
 using namespace gascal;
 using C = LogicaCommutazione;
 using I = LogicaIniettori;
@@ -89,6 +91,37 @@ int Voce(const ListaScelte &l, const QString &voce)
     return voce.startsWith(QLatin1Char('#')) ? voce.mid(1).toInt() : int(l.Voci.indexOf(voce));
 }
 
+// A choice in a list of page 0 or 1: the value it writes at its position
+// (with a bit: 1 set, 0 cleared), the item then shown ("" none), and a list
+// of the page that the choice disables (-1 none).
+struct Scelta {
+    const char *nome;
+    int pagina, lista;
+    const char *voce;
+    int posizione, valore, bit;
+    const char *mostrata;
+    int spenta;
+};
+const Scelta Scelte[] = {
+    {"speed beyond the period's range", 0, C::CmbSwtchRpm, "400", C::PosPeriodo, 65535, 0, "0", -1},
+    {"speed", 0, C::CmbSwtchRpm, "1500", C::PosPeriodo, 20000, 0, "1500", -1},
+    {"temperature off", 0, C::CmbSwtchTemp, "#0", C::PosTemperatura, 150, 0, "#0", -1},
+    {"end-of-gas pressure", 0, C::CmbSwtchBar, "1,2", C::PosPressioneFineGas, 1200, 0, "1,2", -1},
+    {"decelerating switch-over", 0, C::CmbswitchDir, "#1", C::PosAbilitazioni, 1, C::BitDirezione, "#1", C::CmbSwtchIsteresi},
+    {"emergency start on", 0, C::CmbEmergenza, "#1", C::PosAbilitazioni, 1, C::BitEmergenza, "#1", -1},
+    {"accelerating switch-over", 0, C::CmbswitchDir, "#0", C::PosAbilitazioni, 0, C::BitDirezione, "#0", -1},
+    {"shortest opening", 1, I::CmbMinOn, "0,004", I::PosMinOn, 8, 0, "0,004", -1},
+    {"opening", 1, I::CmbMinOn, "2,5", I::PosMinOn, 2492, 0, "2,5", -1},
+    {"sensitivity", 1, I::CmbSens, "0,25", I::PosSensibilita, 2, 0, "0,25", -1},
+    // 0,35 x 10 is 3,5: 4 tenths, which no item reaches.
+    {"sensitivity rounded to even", 1, I::CmbSens, "0,35", I::PosSensibilita, 4, 0, "", -1},
+    {"max power speed", 1, I::CmbSogliaMaxPw, "6000", I::PosMaxPwRpm, 6000, 0, "6000", -1},
+    {"max power time", 1, I::CmbSogliaMaxPwTinj, "3", I::PosMaxPwTinj, 2872, 0, "3", -1},
+    {"max power off", 1, I::CmbSogliaMaxPw, "#0", I::PosMaxPwRpm, I::MaxPwSpento, 0, "#0", I::CmbSogliaMaxPwTinj},
+    {"CNG", 1, I::CmbTipoAlim, "#1", I::PosAbilitazioni, 1, I::BitCng, "#1", -1},
+    {"LPG", 1, I::CmbTipoAlim, "#0", I::PosAbilitazioni, 0, I::BitCng, "#0", -1},
+};
+
 } // namespace
 
 class TstLogicaPagine : public QObject
@@ -99,60 +132,32 @@ private slots:
     // and the refresh that follows shows the item again.
     void sceltaScriveSoloLaSuaPosizione_data()
     {
-        QTest::addColumn<int>("pagina");
-        QTest::addColumn<int>("lista");
-        QTest::addColumn<QString>("voce");
-        QTest::addColumn<int>("posizione");
-        QTest::addColumn<int>("valore");   // with a bit: 1 set, 0 cleared
-        QTest::addColumn<int>("bit");
-        QTest::addColumn<QString>("mostrata"); // "" = no item reaches the value
-        QTest::addColumn<int>("spenta");       // a list of the page that the choice disables
-        QTest::newRow("speed beyond the period's range") << 0 << int(C::CmbSwtchRpm) << "400" << int(C::PosPeriodo) << 65535 << 0 << "0" << -1;
-        QTest::newRow("speed") << 0 << int(C::CmbSwtchRpm) << "1500" << int(C::PosPeriodo) << 20000 << 0 << "1500" << -1;
-        QTest::newRow("temperature off") << 0 << int(C::CmbSwtchTemp) << "#0" << int(C::PosTemperatura) << 150 << 0 << "#0" << -1;
-        QTest::newRow("end-of-gas pressure") << 0 << int(C::CmbSwtchBar) << "1,2" << int(C::PosPressioneFineGas) << 1200 << 0 << "1,2" << -1;
-        QTest::newRow("decelerating switch-over") << 0 << int(C::CmbswitchDir) << "#1" << int(C::PosAbilitazioni) << 1 << int(C::BitDirezione) << "#1" << int(C::CmbSwtchIsteresi);
-        QTest::newRow("emergency start on") << 0 << int(C::CmbEmergenza) << "#1" << int(C::PosAbilitazioni) << 1 << int(C::BitEmergenza) << "#1" << -1;
-        QTest::newRow("accelerating switch-over") << 0 << int(C::CmbswitchDir) << "#0" << int(C::PosAbilitazioni) << 0 << int(C::BitDirezione) << "#0" << -1;
-        QTest::newRow("shortest opening") << 1 << int(I::CmbMinOn) << "0,004" << int(I::PosMinOn) << 8 << 0 << "0,004" << -1;
-        QTest::newRow("opening") << 1 << int(I::CmbMinOn) << "2,5" << int(I::PosMinOn) << 2492 << 0 << "2,5" << -1;
-        QTest::newRow("sensitivity") << 1 << int(I::CmbSens) << "0,25" << int(I::PosSensibilita) << 2 << 0 << "0,25" << -1;
-        // 0,35 x 10 is 3,5: 4 tenths, which no item reaches.
-        QTest::newRow("sensitivity rounded to even") << 1 << int(I::CmbSens) << "0,35" << int(I::PosSensibilita) << 4 << 0 << "" << -1;
-        QTest::newRow("max power speed") << 1 << int(I::CmbSogliaMaxPw) << "6000" << int(I::PosMaxPwRpm) << 6000 << 0 << "6000" << -1;
-        QTest::newRow("max power time") << 1 << int(I::CmbSogliaMaxPwTinj) << "3" << int(I::PosMaxPwTinj) << 2872 << 0 << "3" << -1;
-        QTest::newRow("max power off") << 1 << int(I::CmbSogliaMaxPw) << "#0" << int(I::PosMaxPwRpm) << int(I::MaxPwSpento) << 0 << "#0" << int(I::CmbSogliaMaxPwTinj);
-        QTest::newRow("CNG") << 1 << int(I::CmbTipoAlim) << "#1" << int(I::PosAbilitazioni) << 1 << int(I::BitCng) << "#1" << -1;
-        QTest::newRow("LPG") << 1 << int(I::CmbTipoAlim) << "#0" << int(I::PosAbilitazioni) << 0 << int(I::BitCng) << "#0" << -1;
+        QTest::addColumn<int>("caso");
+        for (int i = 0; i < int(std::size(Scelte)); ++i)
+            QTest::newRow(Scelte[i].nome) << i;
     }
     void sceltaScriveSoloLaSuaPosizione()
     {
-        QFETCH(int, pagina);
-        QFETCH(int, lista);
-        QFETCH(QString, voce);
-        QFETCH(int, posizione);
-        QFETCH(int, valore);
-        QFETCH(int, bit);
-        QFETCH(QString, mostrata);
-        QFETCH(int, spenta);
+        QFETCH(int, caso);
+        const Scelta &c = Scelte[caso];
         Pagine p;
         QVERIFY(p.Avvia());
-        // Start from the other state of a bit.
-        p.Valori()[posizione] = bit ? (valore ? p.Valori()[posizione] & ~bit : p.Valori()[posizione] | bit) : 0;
+        qint32 &v = p.Valori()[c.posizione];
+        v = c.bit ? (c.valore ? v & ~c.bit : v | c.bit) : 0; // from the other state of a bit
         p.Aggiorna();
         QVector<qint32> atteso = p.Valori();
-        atteso[posizione] = bit ? (valore ? atteso[posizione] | bit : atteso[posizione] & ~bit) : valore;
+        atteso[c.posizione] = c.bit ? (c.valore ? v | c.bit : v & ~c.bit) : c.valore;
 
-        ListaScelte &l = p.Lista(pagina, lista);
-        const int i = Voce(l, voce);
+        ListaScelte &l = p.Lista(c.pagina, c.lista);
+        const int i = Voce(l, QLatin1String(c.voce));
         QVERIFY2(i >= 0, qPrintable(l.Voci.join(QLatin1Char('|'))));
-        QVERIFY(pagina == 0 ? p.comm.Scegli(C::Lista(lista), i) : p.inj.Scegli(I::Lista(lista), i));
+        QVERIFY(c.pagina == 0 ? p.comm.Scegli(C::Lista(c.lista), i) : p.inj.Scegli(I::Lista(c.lista), i));
         QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::ScriviConfig);
         p.Scritto();
         QCOMPARE(p.Valori(), atteso);
-        QCOMPARE(l.Selezione, mostrata.isEmpty() ? -1 : Voce(l, mostrata));
-        if (spenta >= 0)
-            QVERIFY(!p.Lista(pagina, spenta).Abilitata);
+        QCOMPARE(l.Selezione, *c.mostrata ? Voce(l, QLatin1String(c.mostrata)) : -1);
+        if (c.spenta >= 0)
+            QVERIFY(!p.Lista(c.pagina, c.spenta).Abilitata);
         QVERIFY(p.ui.mostrati.isEmpty());
     }
 

@@ -21,28 +21,23 @@ using namespace gascal;
 
 namespace {
 
+// A recording: its header's columns, and each row's numbers.
 struct Csv {
     QStringList intestazione;
     QList<QList<qint64>> righe;
+    explicit Csv(const QString &percorso)
+    {
+        QFile f(percorso);
+        const QStringList testo = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts) : QStringList();
+        intestazione = testo.value(0).split(QLatin1Char(','));
+        for (const QString &riga : testo.mid(1)) {
+            righe.append(QList<qint64>());
+            for (const QString &campo : riga.split(QLatin1Char(',')))
+                righe.last() << campo.toLongLong();
+        }
+    }
     int Colonna(const char *nome) const { return int(intestazione.indexOf(QLatin1String(nome))); }
 };
-
-Csv LeggiCsv(const QString &percorso)
-{
-    Csv csv;
-    QFile f(percorso);
-    if (!f.open(QIODevice::ReadOnly))
-        return csv;
-    const QStringList righe = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    csv.intestazione = righe.value(0).split(QLatin1Char(','));
-    for (qsizetype i = 1; i < righe.size(); ++i) {
-        QList<qint64> valori;
-        for (const QString &campo : righe.at(i).split(QLatin1Char(',')))
-            valori << campo.toLongLong();
-        csv.righe << valori;
-    }
-    return csv;
-}
 
 // The rev bar's segments lit, and the switch's LEDs not dark.
 int SegmentiAccesi(const FrmBar &bar)
@@ -99,7 +94,7 @@ private slots:
         const qint64 trascorsi = durata.elapsed();
         QVERIFY(!d.Registro().Registrando());
 
-        const Csv csv = LeggiCsv(file);
+        const Csv csv(file);
         QCOMPARE(csv.intestazione.join(QLatin1Char(',')),
                  FormatoLive::Intestazione(p.ctx.TabMsg.at(Contesto::RecLive).NumeroVariabili()));
         const int cGiri = csv.Colonna("engine_speed_rpm"),
@@ -164,7 +159,7 @@ private slots:
         p.FermaEcu();
         QTRY_VERIFY_WITH_TIMEOUT(fermata, 15000);
         QVERIFY(!pulsante);
-        const Csv fine = LeggiCsv(secondo);
+        const Csv fine(secondo);
         QVERIFY(!fine.righe.isEmpty());
         for (const auto &r : fine.righe)
             QCOMPARE(r.size(), fine.intestazione.size());

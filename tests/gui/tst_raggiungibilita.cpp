@@ -135,6 +135,39 @@ private slots:
         QCOMPARE(p.ctx.stato.ErroreComunicazione, quint8(1));
         attesa->CmdStop->click(); // the search that follows ends at once
         QVERIFY(p.AttendiStato(StatoApp::Offline, 15000));
+
+        // The autotuning window leaves with the page: it is never drawn over
+        // another one, and Esc, the close box, Close and Stop shut it between
+        // runs; while a run is going nothing closes it and the page stays.
+        gascal::FrmAutotuning *w = p.frame->Autotuning();
+        auto apri = [&] {
+            p.MostraPagina(MDIFrm::PagRetta);
+            p.frame->MostraAutotuning();
+            QVERIFY(w->isVisible());
+        };
+        apri();
+        QVERIFY(w->CmdChiudi->isEnabled() && w->CmdChiudiX->isEnabled());
+        QTest::keyClick(p.frame.get(), Qt::Key_F2);
+        QVERIFY(!w->isVisible());
+        QCOMPARE(p.ctx.stato.PaginaCorrente, int(MDIFrm::PagConfig));
+        QVERIFY(p.frame->FrmConfig()->isVisible());
+        for (QWidget *chiude : std::initializer_list<QWidget *>{w, w->CmdChiudiX, w->CmdChiudi, w->CmdStop}) {
+            apri();
+            w->CmdStop->setEnabled(chiude == w->CmdStop);
+            if (chiude == w)
+                QTest::keyClick(w, Qt::Key_Escape);
+            else
+                static_cast<QAbstractButton *>(chiude)->click();
+            QVERIFY2(!w->isVisible(), qPrintable(chiude->objectName()));
+            QVERIFY(p.frame->FrmRetta()->isVisible());
+        }
+        apri();
+        p.ctx.stato.AutotuningRichiesto = 1;
+        QVERIFY(!w->Chiudi());
+        p.frame->CmdPage_Click();
+        QVERIFY(w->isVisible());
+        QCOMPARE(p.ctx.stato.PaginaCorrente, int(MDIFrm::PagRetta));
+        p.ctx.stato.AutotuningRichiesto = 0;
     }
 
     // A scrolled view stays where the user put it while the bar refreshes,
@@ -168,45 +201,6 @@ private slots:
         QVERIFY(p.frame->FrmConfig_2()->isVisible());
         QCOMPARE(verticale->value(), v);
         QCOMPARE(orizzontale->value(), h);
-    }
-
-    // The autotuning window leaves with the page: it is never drawn over
-    // another one, and Esc, the close box, Close and Stop shut it between
-    // runs; while a run is going nothing closes it and the page stays.
-    void autotuningNonRestaSopra()
-    {
-        ProgrammaProva p;
-        QVERIFY(p.AvviaOffline());
-        p.frame->show();
-        gascal::FrmAutotuning *w = p.frame->Autotuning();
-        auto apri = [&] {
-            p.MostraPagina(MDIFrm::PagRetta);
-            p.frame->MostraAutotuning();
-            QVERIFY(w->isVisible());
-        };
-        apri();
-        QVERIFY(w->CmdChiudi->isEnabled() && w->CmdChiudiX->isEnabled());
-        QTest::keyClick(p.frame.get(), Qt::Key_F2);
-        QVERIFY(!w->isVisible());
-        QCOMPARE(p.ctx.stato.PaginaCorrente, int(MDIFrm::PagConfig));
-        QVERIFY(p.frame->FrmConfig()->isVisible());
-        for (QWidget *chiude : std::initializer_list<QWidget *>{w, w->CmdChiudiX, w->CmdChiudi, w->CmdStop}) {
-            apri();
-            w->CmdStop->setEnabled(chiude == w->CmdStop);
-            if (chiude == w)
-                QTest::keyClick(w, Qt::Key_Escape);
-            else
-                static_cast<QAbstractButton *>(chiude)->click();
-            QVERIFY2(!w->isVisible(), qPrintable(chiude->objectName()));
-            QVERIFY(p.frame->FrmRetta()->isVisible());
-        }
-        apri();
-        p.ctx.stato.AutotuningRichiesto = 1;
-        QVERIFY(!w->Chiudi());
-        p.frame->CmdPage_Click();
-        QVERIFY(w->isVisible());
-        QCOMPARE(p.ctx.stato.PaginaCorrente, int(MDIFrm::PagRetta));
-        p.ctx.stato.AutotuningRichiesto = 0;
     }
 };
 
