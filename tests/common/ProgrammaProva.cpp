@@ -6,6 +6,7 @@
 #include "ui/main/FrmWait.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -36,6 +37,11 @@ bool ProgrammaProva::AvviaProgramma()
     return true;
 }
 
+bool ProgrammaProva::Connetti(const QStringList &opzioni)
+{
+    return AvviaEcu(opzioni).isEmpty() && AvviaProgramma() && AttendiStato(gascal::StatoApp::Connesso);
+}
+
 bool ProgrammaProva::AvviaOffline()
 {
     if (!AvviaProgramma())
@@ -47,6 +53,37 @@ bool ProgrammaProva::AvviaOffline()
 bool ProgrammaProva::AttendiStato(int stato, int ms)
 {
     return QTest::qWaitFor([this, stato] { return ctx.stato.StatoProgramma == stato; }, ms);
+}
+
+bool ProgrammaProva::AttendiOperazione(int ms)
+{
+    return QTest::qWaitFor([this] { return !ctx.stato.OperazioneInAttesa(); }, ms);
+}
+
+void ProgrammaProva::MostraPagina(int n)
+{
+    for (int giri = 0; ctx.stato.PaginaCorrente != n && giri < 3; ++giri)
+        frame->CmdPage_Click();
+}
+
+bool ProgrammaProva::Riconnetti(std::function<void()> inRicerca)
+{
+    auto fatto = std::make_shared<bool>(false);
+    Quando([this] { return ctx.stato.StatoProgramma == gascal::StatoApp::Ricerca; }, [this, fatto, inRicerca] {
+        if (inRicerca)
+            inRicerca();
+        *fatto = AvviaEcu().isEmpty();
+    });
+    FermaEcu();
+    return QTest::qWaitFor([this, fatto] { return *fatto && ctx.stato.StatoProgramma == gascal::StatoApp::Connesso; },
+                           30000);
+}
+
+void ProgrammaProva::Foto(QWidget *finestra, const QString &nome)
+{
+    const QString cartella = qEnvironmentVariable("GASCAL_SCREENSHOTS");
+    if (!cartella.isEmpty())
+        finestra->grab().save(QDir(cartella).filePath(nome + QStringLiteral(".png")));
 }
 
 void ProgrammaProva::Quando(std::function<bool()> condizione, std::function<void()> azione)
@@ -82,10 +119,11 @@ void ProgrammaProva::RispondiConfronto(bool scrivi, QStringList *righe)
 
 bool ProgrammaProva::SalvaMappa(const QString &percorso)
 {
+    const qsizetype salvate = ui.Testi().count(ctx.diz.Testo(8));
     ui.fileDaSalvare.enqueue(percorso);
     ui.risposte.enqueue(gascal::ServiziUi::Risposta::Si);
     QTest::mouseClick(frame->Barra()->CmdMapSave, Qt::LeftButton);
-    return QTest::qWaitFor([this] { return ui.Testi().contains(ctx.diz.Testo(8)); }, 15000);
+    return QTest::qWaitFor([this, salvate] { return ui.Testi().count(ctx.diz.Testo(8)) > salvate; }, 15000);
 }
 
 void ProgrammaProva::ApriMappa(const QString &percorso)

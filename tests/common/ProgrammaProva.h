@@ -1,8 +1,16 @@
 #pragma once
 
 #include "BancoEcu.h"
+#include "ui/common/PaginaEditor.h"
+#include "ui/main/FrmBar.h"
+#include "ui/main/FrmWait.h"
 #include "ui/main/MDIFrm.h"
 
+// The frame's parts that every window test drives.
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -26,12 +34,22 @@ public:
 
     // Start-up on the folder, then the frame with its load.
     bool AvviaProgramma();
+    // ecusim with these options, then the program on it; true once connected.
+    bool Connetti(const QStringList &opzioni = {});
     // The same without an ECU, taken offline by the wait window's stop button.
     bool AvviaOffline();
     // Waits (event loop running) until the program state is reached. While
     // the frame searches for the ECU its tick does not return, so this
     // returns only after the search ended.
     bool AttendiStato(int stato, int ms = 20000);
+    // Waits until no operation is pending any more (the one asked for ran).
+    bool AttendiOperazione(int ms = 15000);
+    // Turns the pages until page `n` shows.
+    void MostraPagina(int n);
+    // Stops the ECU and, once the frame searches, runs `inRicerca` and starts
+    // a fresh ECU (the search does not return until one answers); true once
+    // connected again.
+    bool Riconnetti(std::function<void()> inRicerca = {});
     // Runs `azione` once, from inside whichever event loop is running (also
     // the search's own waits), as soon as `condizione` holds.
     void Quando(std::function<bool()> condizione, std::function<void()> azione);
@@ -44,6 +62,9 @@ public:
     // Answers the next compare window before a map write: Write or Cancel.
     // `righe` (when given) gets the differences it listed, one "NAME: ECU | FILE" each.
     void RispondiConfronto(bool scrivi, QStringList *righe = nullptr);
+
+    // A picture of `finestra` into the folder named by GASCAL_SCREENSHOTS, when set.
+    static void Foto(QWidget *finestra, const QString &nome);
 
     BancoEcu banco;
     gascal::ServiziUiScriptati &ui = banco.ui;

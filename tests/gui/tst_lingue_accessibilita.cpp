@@ -1,56 +1,44 @@
-// Every text the frame shows, in each of the six languages, comes from that
-// language's dictionary (names, numbers and file names aside); Qt's own
-// buttons and dialogs speak the language where Qt has a translation; and
-// every control has a name for screen readers, the lists and boxes through
-// the caption they are tied to.
+// Every text the frame, the chart and the interpolation window show, in each
+// of the six languages, comes from that language's dictionary (names,
+// numbers and file names aside), and fits its button and the window; Qt's
+// own buttons speak the language where Qt has a translation; every control
+// has a name for screen readers, the lists and boxes through the caption
+// they are tied to.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
-#include "app/Contesto.h"
-#include "autotune/FrmAutotuning.h"
-#include "i18n/Dizionario.h"
 #include "i18n/Risorse.h"
 #include "interp/FrmInterpola.h"
-#include "ui/common/PaginaEditor.h"
 #include "ui/main/ControlliDatalog.h"
-#include "ui/main/FrmBar.h"
 #include "ui/main/FrmGrafico.h"
-#include "ui/main/FrmWait.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
-#include <QPushButton>
 #include <QAccessible>
 #include <QAction>
-#include <QComboBox>
-#include <QCoreApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QRegularExpression>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableWidget>
-#include <QTest>
-#include <QToolBar>
 
 #include <algorithm>
 
 using gascal::Dizionario;
-using gascal::StatoApp;
 
 namespace {
 
-// Pieces of a language's texts: every line cut at its placeholders.
+// Pieces of a language's texts, longest first: every line cut at its placeholders.
 QStringList Frammenti(int lingua)
 {
     QStringList pezzi;
-    const QStringList righe = gascal::Risorse::CaricaRisorsa(Dizionario::NumeroRisorsa(lingua),
-                                                             Dizionario::RisorsaDi(lingua));
     static const QRegularExpression segnaposto(QStringLiteral("%\\d"));
-    for (const QString &riga : righe.mid(2))
+    for (const QString &riga : gascal::Risorse::CaricaRisorsa(Dizionario::NumeroRisorsa(lingua),
+                                                              Dizionario::RisorsaDi(lingua)).mid(2))
         for (const QString &pezzo : riga.split(segnaposto))
             if (pezzo.trimmed().size() >= 2)
                 pezzi << pezzo.trimmed();
@@ -58,9 +46,8 @@ QStringList Frammenti(int lingua)
     return pezzi;
 }
 
-// What is left of a text once the dictionary's pieces, numbers, file and
-// port names and the program's name are taken out; empty when nothing
-// in words is.
+// The words of a text left once the dictionary's pieces, numbers, file and
+// port names and the program's name are taken out.
 QString Resto(QString testo, const QStringList &frammenti)
 {
     for (const QString &f : frammenti)
@@ -70,23 +57,20 @@ QString Resto(QString testo, const QStringList &frammenti)
     testo.replace(dati, QStringLiteral(" "));
     static const QRegularExpression parola(QStringLiteral("\\p{L}{2,}"));
     QStringList parole;
-    auto it = parola.globalMatch(testo);
-    while (it.hasNext())
+    for (auto it = parola.globalMatch(testo); it.hasNext();)
         parole << it.next().captured();
     return parole.join(QLatin1Char(' '));
 }
 
 // Qt's own parts of a widget (a scroll area's viewport and bars, a combo's
-// popup): not controls of the program. The frame's client area lies in such
-// a viewport too, and is the program's.
+// popup); the frame's client area lies in such a viewport, and is the program's.
 bool Interno(const QWidget *w)
 {
-    for (const QObject *o = w; o; o = o->parent()) {
-        const bool areaFrame = o->objectName() == QLatin1String("qt_scrollarea_viewport") && o->parent()
-            && o->parent()->objectName() == QLatin1String("AreaScorrimento");
-        if (o->objectName().startsWith(QLatin1String("qt_")) && !areaFrame)
+    for (const QObject *o = w; o; o = o->parent())
+        if (o->objectName().startsWith(QLatin1String("qt_"))
+            && !(o->objectName() == QLatin1String("qt_scrollarea_viewport") && o->parent()
+                 && o->parent()->objectName() == QLatin1String("AreaScorrimento")))
             return true;
-    }
     return false;
 }
 
@@ -107,17 +91,13 @@ QStringList Testi(QWidget *radice)
             testi << b->text();
         else if (auto *g = qobject_cast<QGroupBox *>(w))
             testi << g->title();
-        else if (auto *c = qobject_cast<QComboBox *>(w)) {
-            // The pages' lists hold the content files' entries: not the program's.
-            if (!dynamic_cast<gascal::PaginaEditor *>(c->parentWidget()))
-                for (int i = 0; i < c->count(); ++i)
-                    testi << c->itemText(i);
-        }
-        else if (auto *t = qobject_cast<QTableWidget *>(w)) {
+        else if (auto *c = qobject_cast<QComboBox *>(w); c && !dynamic_cast<gascal::PaginaEditor *>(c->parentWidget()))
+            for (int i = 0; i < c->count(); ++i) // the pages' lists hold the content files' entries
+                testi << c->itemText(i);
+        else if (auto *t = qobject_cast<QTableWidget *>(w))
             for (int c = 0; c < t->columnCount(); ++c)
                 if (t->horizontalHeaderItem(c))
                     testi << t->horizontalHeaderItem(c)->text();
-        }
     }
     for (QAction *a : radice->findChildren<QAction *>())
         testi << a->text() << a->toolTip();
@@ -125,44 +105,30 @@ QStringList Testi(QWidget *radice)
     return testi;
 }
 
-bool Controllo(const QWidget *w)
-{
-    if (qobject_cast<const QHeaderView *>(w))
-        return false;
-    return qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QComboBox *>(w)
-        || qobject_cast<const QLineEdit *>(w) || qobject_cast<const QAbstractItemView *>(w)
-        || qobject_cast<const QAbstractSlider *>(w);
-}
-
 // Controls that a screen reader cannot name.
 QStringList SenzaNome(QWidget *radice)
 {
     QStringList senza;
     for (QWidget *w : radice->findChildren<QWidget *>()) {
-        if (!Controllo(w) || Interno(w) || w->window() != radice->window())
+        const bool casella = qobject_cast<QComboBox *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractSlider *>(w);
+        auto *b = qobject_cast<QAbstractButton *>(w);
+        if ((!casella && !b && !qobject_cast<QAbstractItemView *>(w)) || qobject_cast<QHeaderView *>(w) || Interno(w)
+            || w->window() != radice->window())
             continue;
         QAccessibleInterface *acc = QAccessible::queryAccessibleInterface(w);
-        if (!acc)
-            continue;
-        // A part of a list or table (its corner button, its header) goes with it.
-        bool parte = false;
+        bool parte = false; // a part of a list or table (its corner button, its header) goes with it
         for (const QWidget *g = w->parentWidget(); g && g != radice; g = g->parentWidget())
             parte = parte || qobject_cast<const QAbstractItemView *>(g);
-        if (parte)
+        if (!acc || parte)
             continue;
-        const bool casella = qobject_cast<QComboBox *>(w) || qobject_cast<QLineEdit *>(w)
-            || qobject_cast<QAbstractSlider *>(w);
-        // Named on purpose, or by a caption of its own: a tip alone is no name.
+        // Named on purpose, or by a caption of its own: a tip alone is no name;
+        // a box by the caption it is tied to, not by its value.
         bool nominato = !w->accessibleName().isEmpty();
         if (casella) {
-            // Named by the caption it is tied to, not by its value.
             for (const auto &[etichetta, relazione] : acc->relations(QAccessible::Label))
-                if (etichetta && !etichetta->text(QAccessible::Name).trimmed().isEmpty())
-                    nominato = true;
-        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-            nominato = nominato || !b->text().trimmed().isEmpty();
+                nominato = nominato || (etichetta && !etichetta->text(QAccessible::Name).trimmed().isEmpty());
         } else {
-            nominato = nominato || !acc->text(QAccessible::Name).trimmed().isEmpty();
+            nominato = nominato || !(b ? b->text() : acc->text(QAccessible::Name)).trimmed().isEmpty();
         }
         if (!nominato)
             senza << QStringLiteral("%1 (%2 in %3)").arg(w->objectName(), QLatin1String(w->metaObject()->className()),
@@ -176,67 +142,94 @@ QStringList SenzaNome(QWidget *radice)
 class TstLingueAccessibilita : public QObject
 {
     Q_OBJECT
+
+    std::unique_ptr<ProgrammaProva> p;
+    gascal::FrmGrafico *grafico = nullptr;
+    QList<QWidget *> Finestre() const { return {p->frame.get(), grafico, p->frame->Interpola()}; }
+
 private slots:
+    void initTestCase()
+    {
+        p = std::make_unique<ProgrammaProva>();
+        QVERIFY(p->AvviaOffline());
+        p->frame->show();
+        p->frame->Datalog()->CmdGrafico_Click(); // the chart and interpolation windows too
+        grafico = p->frame->Datalog()->Grafico();
+        QVERIFY(grafico);
+        grafico->ImpostaFinestra(60);
+        p->frame->MostraInterpolazione();
+        QVERIFY(p->frame->Interpola());
+    }
+    void cleanupTestCase() { p.reset(); }
+
+    void ogniControlloHaUnNome()
+    {
+        QStringList senza;
+        for (QWidget *f : Finestre())
+            senza += SenzaNome(f);
+        QVERIFY2(senza.isEmpty(), qPrintable(senza.join(QLatin1Char('\n'))));
+        // The switch-over lists are known by their captions.
+        auto *sensore = p->frame->FrmConfig()->findChild<QComboBox *>(QStringLiteral("CmbTipoSensMap"));
+        QVERIFY(sensore);
+        const auto etichette = QAccessible::queryAccessibleInterface(sensore)->relations(QAccessible::Label);
+        QCOMPARE(etichette.size(), 1);
+        QCOMPARE(etichette.first().first->text(QAccessible::Name),
+                 p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Config]"), 17));
+    }
+
     void ogniTestoNellaLinguaScelta()
     {
-        ProgrammaProva p;
-        QVERIFY(p.AvviaOffline());
-        p.frame->show();
-        p.frame->Datalog()->CmdGrafico_Click(); // the chart and interpolation windows too
-        QVERIFY(p.frame->Datalog()->Grafico());
-        p.frame->MostraInterpolazione();
-        QVERIFY(p.frame->Interpola());
         QStringList mancanti;
         for (int giro = 0; giro < Dizionario::NumeroLingue; ++giro) {
             // The live values and the wait window take the language at their next refresh.
-            QSignalSpy refresh(p.frame->Timer2, &QTimer::timeout);
+            QSignalSpy refresh(p->frame->Timer2, &QTimer::timeout);
             QVERIFY(refresh.wait() && refresh.wait());
-            QSignalSpy tick(p.frame->Timer1, &QTimer::timeout);
+            QSignalSpy tick(p->frame->Timer1, &QTimer::timeout);
             QVERIFY(tick.wait());
-            const int lingua = p.ctx.diz.LinguaCorrente;
+            const int lingua = p->ctx.diz.LinguaCorrente;
+            const QString nome = Dizionario::RisorsaDi(lingua);
             const QStringList frammenti = Frammenti(lingua);
-            // Every page once, so that each page's texts are set.
-            for (int k = 0; k < 3; ++k)
-                p.frame->CmdPage_Click();
-            QStringList testi = Testi(p.frame.get()) + Testi(p.frame->Datalog()->Grafico())
-                + Testi(p.frame->Interpola());
+            for (int k = 0; k < 3; ++k) // every page once, so that each page's texts are set
+                p->frame->CmdPage_Click();
+            QStringList testi{grafico->windowTitle(), grafico->Filtro()};
+            for (QWidget *f : Finestre())
+                testi += Testi(f);
             testi.removeDuplicates();
-            for (const QString &t : testi) {
-                const QString resto = Resto(t, frammenti);
-                if (!resto.isEmpty())
-                    mancanti << QStringLiteral("%1: \"%2\" (%3)").arg(Dizionario::RisorsaDi(lingua), t, resto);
-            }
-            // Qt's own buttons, where Qt speaks the language.
+            for (const QString &t : testi)
+                if (const QString resto = Resto(t, frammenti); !resto.isEmpty())
+                    mancanti << QStringLiteral("%1: \"%2\" (%3)").arg(nome, t, resto);
+            // Qt's own buttons, where Qt speaks the language (it has no Thai).
             const QString si = QCoreApplication::translate("QPlatformTheme", "&Yes");
-            const bool qtTradotto = lingua != 0 && lingua != 4; // no Thai translation of Qt
-            if (qtTradotto == (si == QLatin1String("&Yes")))
-                mancanti << QStringLiteral("%1: Qt's Yes button says %2").arg(Dizionario::RisorsaDi(lingua), si);
-            p.frame->Barra()->CmdLingua->click();
+            if ((lingua != 0 && lingua != 4) == (si == QLatin1String("&Yes")))
+                mancanti << QStringLiteral("%1: Qt's Yes button says %2").arg(nome, si);
+            // The chart's buttons keep their shortcuts and their texts fit
+            // them and the window.
+            QCOMPARE(grafico->CmdLive->font().family(), p->ctx.diz.FontNome);
+            QCOMPARE(grafico->CmdPausa->shortcut(), QKeySequence(Qt::Key_Space)); // a new text would drop it
+            grafico->layout()->activate(); // the new texts' sizes, as the next event loop would
+            QVERIFY2(grafico->minimumSizeHint().width() <= 1000, qPrintable(QString::number(grafico->minimumSizeHint().width())));
+            for (QWidget *w : std::initializer_list<QWidget *>{grafico->CmdPausa, grafico->CmdApri, grafico->CmdLive, grafico->LblFinestra})
+                QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(nome + w->property("text").toString()));
+            QTest::qWait(100); // the chart's scene takes the new names on its next paint
+            ProgrammaProva::Foto(grafico, QStringLiteral("grafico-") + nome);
+            p->frame->Barra()->CmdLingua->click();
         }
         for (const QString &m : mancanti)
             qWarning().noquote() << m;
         QVERIFY2(mancanti.isEmpty(), "texts not in the language's dictionary (listed above)");
-        QCOMPARE(p.ctx.diz.LinguaCorrente, 0); // round the six and back
+        QCOMPARE(p->ctx.diz.LinguaCorrente, 0); // round the six and back
     }
 
-    void ogniControlloHaUnNome()
+    // A dictionary without the chart's sections (a translator's older one)
+    // leaves the design's texts, never empty buttons.
+    void dizionarioVecchioTieneITestiDiProgetto()
     {
-        ProgrammaProva p;
-        QVERIFY(p.AvviaOffline());
-        p.frame->show();
-        p.frame->Datalog()->CmdGrafico_Click();
-        p.frame->MostraInterpolazione();
-        QStringList senza = SenzaNome(p.frame.get()) + SenzaNome(p.frame->Datalog()->Grafico())
-            + SenzaNome(p.frame->Interpola());
-        QVERIFY2(senza.isEmpty(), qPrintable(senza.join(QLatin1Char('\n'))));
-        // The switch-over lists are known by their captions.
-        auto *sensore = p.frame->FrmConfig()->findChild<QComboBox *>(QStringLiteral("CmbTipoSensMap"));
-        QVERIFY(sensore);
-        QAccessibleInterface *acc = QAccessible::queryAccessibleInterface(sensore);
-        const auto etichette = acc->relations(QAccessible::Label);
-        QCOMPARE(etichette.size(), 1);
-        QCOMPARE(etichette.first().first->text(QAccessible::Name),
-                 p.ctx.diz.TestoSezione(QStringLiteral("[Frm_Config]"), 17));
+        p->ctx.diz.ImpostaTesti({QStringLiteral("Titolo"), QStringLiteral("[Frm_Barra]")});
+        p->frame->Datalog()->CaricaLingua();
+        QCOMPARE(grafico->CmdApri->text(), QStringLiteral("Open recording..."));
+        QCOMPARE(grafico->ChkCanale[gascal::ModelloGrafico::Carburante]->text(), QStringLiteral("On gas"));
+        QCOMPARE(grafico->Filtro(), QStringLiteral("Recordings  (*.csv)|*.csv|All Files  (*.*)|*.*"));
+        QCOMPARE(p->frame->Datalog()->CmdGrafico->text(), QStringLiteral("Charts"));
     }
 };
 

@@ -1,27 +1,24 @@
-// Every control of every page can be scrolled into view and lies whole
-// inside its page, on the screen and at the scale factor the test runs with
-// (ctest runs it on 1366 x 768 and 1920 x 1080 at 1, 1.5 and 2). The scroll
-// position survives the live refreshes, and the autotuning window never
-// stays over another page.
+// The frame on the screen and at the scale factor the test runs with (ctest
+// runs it on 1366 x 768 and 1920 x 1080 at 1, 1.5 and 2): it starts within
+// the screen, at its designed size the pages fit beside the bars, every
+// control of every page can be scrolled into view and lies whole inside its
+// page, at its minimum size the bar and the wait window can still be reached
+// and used, and large enough nothing scrolls. The scroll position survives
+// the live refreshes, and the autotuning window never stays over another page.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "autotune/FrmAutotuning.h"
-#include "ui/common/PaginaEditor.h"
-#include "ui/main/FrmBar.h"
-#include "ui/main/FrmWait.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
-#include <QPushButton>
-#include <QComboBox>
+#include <QApplication>
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTest>
+#include <QToolBar>
 
 using gascal::MDIFrm;
 using gascal::StatoApp;
@@ -42,20 +39,17 @@ QString Taglio(QScrollArea *area, QWidget *w)
 {
     QWidget *client = area->widget();
     const QRect nellArea(w->mapTo(client, QPoint(0, 0)), w->size());
+    const auto dove = [](const QRect &r, const QSize &in) {
+        return QStringLiteral("%1,%2 %3x%4 in %5x%6").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
+            .arg(in.width()).arg(in.height());
+    };
     if (!client->rect().contains(nellArea) || w->width() > area->viewport()->width()
         || w->height() > area->viewport()->height())
-        return QStringLiteral("%1 outside the area (%2,%3 %4x%5 in %6x%7, view %8x%9)")
-            .arg(w->objectName()).arg(nellArea.x()).arg(nellArea.y()).arg(nellArea.width())
-            .arg(nellArea.height()).arg(client->width()).arg(client->height())
+        return QStringLiteral("%1 outside the area (%2, view %3x%4)").arg(w->objectName(), dove(nellArea, client->size()))
             .arg(area->viewport()->width()).arg(area->viewport()->height());
-    for (QWidget *g = w->parentWidget(); g && g != client; g = g->parentWidget()) {
-        const QRect inG(w->mapTo(g, QPoint(0, 0)), w->size());
-        if (!g->rect().contains(inG))
-            return QStringLiteral("%1 cut by %2 (%3,%4 %5x%6 in %7x%8)")
-                .arg(w->objectName(), g->objectName())
-                .arg(inG.x()).arg(inG.y()).arg(inG.width()).arg(inG.height())
-                .arg(g->width()).arg(g->height());
-    }
+    for (QWidget *g = w->parentWidget(); g && g != client; g = g->parentWidget())
+        if (const QRect inG(w->mapTo(g, QPoint(0, 0)), w->size()); !g->rect().contains(inG))
+            return QStringLiteral("%1 cut by %2 (%3)").arg(w->objectName(), g->objectName(), dove(inG, g->size()));
     return {};
 }
 
@@ -80,78 +74,74 @@ private slots:
         QVERIFY(p.AvviaOffline());
         p.frame->show();
         const QRect disponibile = p.frame->screen()->availableGeometry();
+        // A designed size larger than the screen shrinks to it.
+        QTRY_VERIFY2(disponibile.contains(p.frame->frameGeometry()),
+                     qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(p.frame->frameGeometry().width())
+                                    .arg(p.frame->frameGeometry().height()).arg(disponibile.width()).arg(disponibile.height())));
+        // At the designed size every page's control lies right of the
+        // datalog buttons and the live bar, none cut off at the right.
+        const auto *datalog = p.frame->findChild<QToolBar *>(QStringLiteral("BarraDatalog"));
+        QVERIFY(datalog);
+        const int spazio = MDIFrm(p.ctx).width() - datalog->width() - p.frame->Barra()->width();
+        const auto pagine = {p.frame->FrmConfig(), p.frame->FrmConfig_2(), p.frame->FrmRetta()};
+        for (gascal::PaginaEditor *pagina : pagine)
+            for (const QWidget *w : pagina->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(w->geometry().right() < spazio, qPrintable(QStringLiteral("%1 %2 ends at %3 of %4 px")
+                         .arg(pagina->objectName(), w->objectName()).arg(w->geometry().right()).arg(spazio)));
+
         // The frame as the installer leaves it: filling the screen.
         p.frame->setGeometry(disponibile);
         QTRY_VERIFY(disponibile.contains(p.frame->frameGeometry()));
         QScrollArea *area = p.frame->Scorrimento();
         QStringList tagli;
         for (int giro = 0; giro < 3; ++giro) {
-            for (gascal::PaginaEditor *pg : {p.frame->FrmConfig(), p.frame->FrmConfig_2(), p.frame->FrmRetta()}) {
-                if (!pg->isVisible())
-                    continue;
-                for (QWidget *w : pg->findChildren<QWidget *>()) {
-                    if (!Controllo(w) || !w->isVisibleTo(pg) || Parte(w, pg))
-                        continue;
-                    const QString t = Taglio(area, w);
-                    if (!t.isEmpty())
-                        tagli << pg->objectName() + QLatin1Char(' ') + t;
-                }
-            }
+            for (gascal::PaginaEditor *pg : pagine)
+                for (QWidget *w : pg->findChildren<QWidget *>())
+                    if (pg->isVisible() && Controllo(w) && w->isVisibleTo(pg) && !Parte(w, pg))
+                        if (const QString t = Taglio(area, w); !t.isEmpty())
+                            tagli << pg->objectName() + QLatin1Char(' ') + t;
             p.frame->CmdPage_Click();
         }
         QVERIFY2(tagli.isEmpty(), qPrintable(tagli.join(QLatin1Char('\n'))));
         for (QWidget *w : p.frame->Barra()->findChildren<QAbstractButton *>())
             QVERIFY2(Taglio(area, w).isEmpty(), qPrintable(Taglio(area, w)));
-    }
 
-    // A scrolled view stays where the user put it while the bar refreshes.
-    void loScorrimentoResta()
-    {
-        // Connected: without an ECU the pages take no focus (they are disabled).
-        ProgrammaProva p;
-        QCOMPARE(p.AvviaEcu(), QString());
-        QVERIFY(p.AvviaProgramma());
-        QVERIFY(p.AttendiStato(StatoApp::Connesso));
-        p.frame->show();
+        // Large enough: the pages fill the rest, and nothing scrolls.
+        const QSize minimo = p.frame->AreaClient()->minimumSize();
+        p.frame->resize(minimo + QSize(40, 40) + p.frame->size() - area->size());
+        QTRY_VERIFY(p.frame->AreaClient()->width() >= minimo.width() + 40);
+        QCOMPARE(area->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(p.frame->FrmConfig()->geometry().left(), p.frame->Barra()->width());
+        QCOMPARE(p.frame->FrmConfig()->geometry().right(), p.frame->AreaClient()->width() - 1);
+        QCOMPARE(p.frame->Attesa()->y(), p.frame->Barra()->height());
+
+        // At the minimum size the bar and the wait window scroll into view,
+        // and the go button still works from there.
         p.frame->resize(p.frame->minimumSize());
-        QScrollBar *verticale = p.frame->Scorrimento()->verticalScrollBar();
-        QTRY_VERIFY(verticale->maximum() > 0);
-        verticale->setValue(verticale->maximum());
-        const int scorso = verticale->value();
-        // Several refreshes of the live bar and the wait window.
-        int refreshes = 0;
-        QObject::connect(p.frame->Timer2, &QTimer::timeout, [&refreshes] { ++refreshes; });
-        QVERIFY(QTest::qWaitFor([&] { return refreshes >= 10; }, 20000));
-        QCOMPARE(verticale->value(), scorso);
+        QTRY_COMPARE(p.frame->size(), p.frame->minimumSize());
+        QVERIFY(area->verticalScrollBar()->maximum() > 0);
+        gascal::FrmWait *attesa = p.frame->Attesa();
+        QList<QWidget *> controlli{attesa->CmdGo, attesa->LblStato, attesa->LblDiagnosi, p.frame->Barra()->LblRpmVal};
+        for (QAbstractButton *b : p.frame->Barra()->findChildren<QAbstractButton *>())
+            controlli << b;
+        for (QWidget *w : controlli) {
+            if (w->isHidden())
+                continue;
+            area->ensureWidgetVisible(w, 0, 0);
+            QVERIFY2(area->viewport()->rect().contains(QRect(w->mapTo(area->viewport(), QPoint(0, 0)), w->size())),
+                     qPrintable(w->objectName()));
+        }
+        attesa->CmdGo->click();
+        QCOMPARE(p.ctx.stato.ErroreComunicazione, quint8(1));
+        attesa->CmdStop->click(); // the search that follows ends at once
+        QVERIFY(p.AttendiStato(StatoApp::Offline, 15000));
 
-        // Paging on while a list of the page has the keyboard: the view stays.
-        QScrollBar *orizzontale = p.frame->Scorrimento()->horizontalScrollBar();
-        orizzontale->setValue(orizzontale->maximum());
-        QApplication::setActiveWindow(p.frame.get());
-        QVERIFY(QTest::qWaitForWindowActive(p.frame.get()));
-        auto *lista = p.frame->FrmConfig()->findChild<QComboBox *>(QStringLiteral("CmbTipoSensTemp"));
-        QVERIFY(lista);
-        lista->setFocus();
-        QTRY_VERIFY2(lista->hasFocus(), qPrintable(QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
-                                                                          : QStringLiteral("no focus")));
-        const int v = verticale->value(), h = orizzontale->value();
-        QTest::keyClick(p.frame.get(), Qt::Key_F2);
-        QVERIFY(p.frame->FrmConfig_2()->isVisible());
-        QCOMPARE(verticale->value(), v);
-        QCOMPARE(orizzontale->value(), h);
-    }
-
-    // The autotuning window leaves with the page: it is never drawn over
-    // another one, and Esc, the close box and Close shut it between runs.
-    void autotuningNonRestaSopra()
-    {
-        ProgrammaProva p;
-        QVERIFY(p.AvviaOffline());
-        p.frame->show();
+        // The autotuning window leaves with the page: it is never drawn over
+        // another one, and Esc, the close box, Close and Stop shut it between
+        // runs; while a run is going nothing closes it and the page stays.
         gascal::FrmAutotuning *w = p.frame->Autotuning();
         auto apri = [&] {
-            while (p.ctx.stato.PaginaCorrente != MDIFrm::PagRetta)
-                p.frame->CmdPage_Click();
+            p.MostraPagina(MDIFrm::PagRetta);
             p.frame->MostraAutotuning();
             QVERIFY(w->isVisible());
         };
@@ -161,20 +151,16 @@ private slots:
         QVERIFY(!w->isVisible());
         QCOMPARE(p.ctx.stato.PaginaCorrente, int(MDIFrm::PagConfig));
         QVERIFY(p.frame->FrmConfig()->isVisible());
-
-        apri();
-        QTest::keyClick(w, Qt::Key_Escape);
-        QVERIFY(!w->isVisible());
-        QVERIFY(p.frame->FrmRetta()->isVisible());
-        apri();
-        w->CmdChiudiX->click();
-        QVERIFY(!w->isVisible());
-        apri();
-        w->CmdChiudi->click();
-        QVERIFY(!w->isVisible());
-        QVERIFY(p.frame->FrmRetta()->isVisible());
-
-        // While a run is going nothing closes it and the page stays.
+        for (QWidget *chiude : std::initializer_list<QWidget *>{w, w->CmdChiudiX, w->CmdChiudi, w->CmdStop}) {
+            apri();
+            w->CmdStop->setEnabled(chiude == w->CmdStop);
+            if (chiude == w)
+                QTest::keyClick(w, Qt::Key_Escape);
+            else
+                static_cast<QAbstractButton *>(chiude)->click();
+            QVERIFY2(!w->isVisible(), qPrintable(chiude->objectName()));
+            QVERIFY(p.frame->FrmRetta()->isVisible());
+        }
         apri();
         p.ctx.stato.AutotuningRichiesto = 1;
         QVERIFY(!w->Chiudi());
@@ -182,6 +168,39 @@ private slots:
         QVERIFY(w->isVisible());
         QCOMPARE(p.ctx.stato.PaginaCorrente, int(MDIFrm::PagRetta));
         p.ctx.stato.AutotuningRichiesto = 0;
+    }
+
+    // A scrolled view stays where the user put it while the bar refreshes,
+    // and when the page turns while one of its lists has the keyboard.
+    void loScorrimentoResta()
+    {
+        // Connected: without an ECU the pages take no focus (they are disabled).
+        ProgrammaProva p;
+        QVERIFY(p.Connetti());
+        p.frame->show();
+        p.frame->resize(p.frame->minimumSize());
+        QScrollBar *verticale = p.frame->Scorrimento()->verticalScrollBar();
+        QTRY_VERIFY(verticale->maximum() > 0);
+        verticale->setValue(verticale->maximum());
+        const int scorso = verticale->value();
+        int refreshes = 0;
+        QObject::connect(p.frame->Timer2, &QTimer::timeout, [&refreshes] { ++refreshes; });
+        QVERIFY(QTest::qWaitFor([&] { return refreshes >= 10; }, 20000));
+        QCOMPARE(verticale->value(), scorso);
+
+        QScrollBar *orizzontale = p.frame->Scorrimento()->horizontalScrollBar();
+        orizzontale->setValue(orizzontale->maximum());
+        QApplication::setActiveWindow(p.frame.get());
+        QVERIFY(QTest::qWaitForWindowActive(p.frame.get()));
+        auto *lista = p.frame->FrmConfig()->findChild<QComboBox *>(QStringLiteral("CmbTipoSensTemp"));
+        QVERIFY(lista);
+        lista->setFocus();
+        QTRY_VERIFY(lista->hasFocus());
+        const int v = verticale->value(), h = orizzontale->value();
+        QTest::keyClick(p.frame.get(), Qt::Key_F2);
+        QVERIFY(p.frame->FrmConfig_2()->isVisible());
+        QCOMPARE(verticale->value(), v);
+        QCOMPARE(orizzontale->value(), h);
     }
 };
 
