@@ -13,6 +13,7 @@
 #include "EngineModel.h"
 #include "MemoryBlocks.h"
 #include "ServiceHandler.h"
+#include "SimOptions.h"
 
 #include <QTest>
 
@@ -297,6 +298,18 @@ private slots:
         bool fine = false;
         QCOMPARE(e.comandi.execute(u"quit"_s, &fine), u"bye"_s);
         QVERIFY(fine);
+    }
+
+    void badCommandLines()
+    {
+        const QStringList errate[] = {{}, {"--drop-every", "x"}, {"--identity", "0128"},
+                                      {"--identity", u"01"_s.repeated(250)}, {"--refuse", "300"}};
+        for (const QStringList &argomenti : errate) {
+            SimOptions opzioni;
+            QString errore;
+            const QStringList riga = QStringList{"ecusim"} + (argomenti.isEmpty() ? argomenti : QStringList{"--link", "x"} + argomenti);
+            QVERIFY2(!opzioni.parse(riga, &errore) && !errore.isEmpty(), qPrintable(riga.join(' ')));
+        }
     }
 
     // The CNG variant: its identity is the second firmware entry of the
