@@ -47,7 +47,8 @@ private slots:
         SetComFile ecusim;
         QString errore;
         QVERIFY2(ecusim.load(QStringLiteral(SETCOM_PATH), &errore), qPrintable(errore));
-        QCOMPARE(ecusim.check(servizi), QStringList());
+        const QStringList problemi = ecusim.check(servizi);
+        QVERIFY2(problemi.isEmpty(), qPrintable(problemi.join('\n')));
         for (const MsgRecord &r : m_ctx.TabMsg)
             m_risposte << servizi.handle(QByteArray::fromHex(r.Richiesta.toLatin1()));
         for (int n : {C::RecConfig, C::RecIdentita, C::RecLive, C::RecComandi, C::RecBlk5, C::RecProduzione, C::RecMappa})
