@@ -2,9 +2,9 @@
 // taken at most once a second however many numbers a search asks for.
 
 #include "RegistroProve.h"
+#include "FileProva.h"
 #include "../../src/comm/PortTable.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,10 +16,7 @@ private slots:
     void mappedNumbersAndTheListing()
     {
         QTemporaryDir dir;
-        QFile ini(dir.filePath("PrjCom.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("# comment\n19=ecu\n3 = /dev/null\n25=too-high\nx=bad\n");
-        ini.close();
+        Scrivi(dir.filePath("PrjCom.ini"), "# comment\n19=ecu\n3 = /dev/null\n25=too-high\nx=bad\n");
         QTemporaryDir devices;
         PortTable ports(dir.path(), devices.path());
         QCOMPARE(ports.device(19), dir.filePath("ecu"));
@@ -34,9 +31,7 @@ private slots:
         QCOMPARE(ports.listings(), 1);
 
         // An adapter plugged in: its device appears; it is seen within a second.
-        QFile adapter(devices.filePath("ttyUSB0"));
-        QVERIFY(adapter.open(QIODevice::WriteOnly));
-        adapter.close();
+        Scrivi(devices.filePath("ttyUSB0"), {});
         (void)ports.device(0);
         QCOMPARE(ports.listings(), 1);  // not twice within a second
         QTest::qWait(PortTable::ListingMaxAgeMs + 50);

@@ -40,25 +40,17 @@ static void scrivi(const QByteArray &frame)
 
 static QByteArray risposta(quint8 codice, quint8 stato, const QByteArray &dati, int extraLunghezza = 0)
 {
-    const int l = 8 + dati.size();
-    QByteArray f;
-    f.append(static_cast<char>(((l + extraLunghezza) >> 8) & 0xFF));
-    f.append(static_cast<char>((l + extraLunghezza) & 0xFF));
-    f.append(static_cast<char>(codice));
-    f.append(static_cast<char>(stato));
-    f.append(char(0)).append(char(2)).append(char(0)).append(char(0));
-    f.append(dati);
-    return f;
+    const int l = 8 + int(dati.size()) + extraLunghezza;
+    const char testa[] = {char((l >> 8) & 0xFF), char(l & 0xFF), char(codice), char(stato), 0, 2, 0, 0};
+    return QByteArray(testa, 8) + dati;
 }
 
 // The ECU's answer to a message's service: 41 02 06 SERVICE+0x40 01 checksum,
 // or 41 02 06 7F SERVICE checksum for a refusal.
 static QByteArray rispostaEcu(quint8 servizio, bool rifiuto)
 {
-    QByteArray a;
-    a.append('\x41').append('\x02').append('\x06');
-    a.append(static_cast<char>(rifiuto ? 0x7F : servizio + 0x40));
-    a.append(static_cast<char>(rifiuto ? servizio : 1));
+    const char byte[] = {'\x41', '\x02', '\x06', char(rifiuto ? 0x7F : servizio + 0x40), char(rifiuto ? servizio : 1)};
+    QByteArray a(byte, 5);
     char x = 0;
     for (char c : a)
         x ^= c;

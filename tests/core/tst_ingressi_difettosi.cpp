@@ -1,6 +1,7 @@
 // Settings files as editors leave them and values at their extremes: read
 // alike, or refused with a message that says where, never misread.
 #include "RegistroProve.h"
+#include "FileProva.h"
 #include "app/Contesto.h"
 #include "app/LetturaLimitata.h"
 #include "app/ServiziUiScriptati.h"
@@ -26,6 +27,7 @@
 #include <sys/stat.h>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -37,13 +39,6 @@ const QList<QPair<const char *, std::function<QByteArray(QByteArray)>>> Formati{
     {"BOM + LF", [](QByteArray t) { return "\xEF\xBB\xBF" + t.replace("\r\n", "\n"); }},
     {"BOM + CR LF", [](QByteArray t) { return "\xEF\xBB\xBF" + t; }},
 };
-
-void Scrivi(const QString &percorso, const QByteArray &byte)
-{
-    QFile f(percorso);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(byte);
-}
 
 QByteArray Scrambled(const QStringList &righe)
 {
@@ -78,11 +73,11 @@ private slots:
     {
         QTest::addColumn<QString>("percorso");
         QTest::addColumn<QString>("motivo");
-        QTest::newRow("/dev/zero") << QStringLiteral("/dev/zero") << QStringLiteral("a character device");
-        QTest::newRow("FIFO") << P("fifo") << QStringLiteral("a FIFO");
-        QTest::newRow("5 GB") << P("enorme") << QStringLiteral("5368709120 bytes");
-        QTest::newRow("folder") << m_dir.path() << QStringLiteral("a folder");
-        QTest::newRow("missing") << P("manca") << QStringLiteral("No such file");
+        QTest::newRow("/dev/zero") << u"/dev/zero"_s << u"a character device"_s;
+        QTest::newRow("FIFO") << P("fifo") << u"a FIFO"_s;
+        QTest::newRow("5 GB") << P("enorme") << u"5368709120 bytes"_s;
+        QTest::newRow("folder") << m_dir.path() << u"a folder"_s;
+        QTest::newRow("missing") << P("manca") << u"No such file"_s;
     }
     void readersRefuseWhatIsNoRealFile()
     {
@@ -109,7 +104,7 @@ private slots:
         QVERIFY(FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &errore).isEmpty());
         risposte << errore;
         if (QFileInfo::exists(percorso))   // a missing profile is the built-in one
-            risposte << ControlloProfilo::Rifiuto(percorso, ui, QStringLiteral("."));
+            risposte << ControlloProfilo::Rifiuto(percorso, ui, u"."_s);
         for (const QString &r : risposte)
             QVERIFY2(r.contains(motivo), qPrintable(r));
         QVERIFY(!Definizioni::CaricaDefinizioni(ctx, percorso));
@@ -169,7 +164,7 @@ private slots:
             Dizionario d;
             d.CaricaDizionario(false, {P("TEST.DIZ"), P("diz.ini"), P("font.ini")});
             QCOMPARE(d.Testi(), (QStringList{"Title #TEST.DIZ# ", "[Frm_Barra]", "One", ""}));
-            QCOMPARE(d.FontNome, QStringLiteral("Other Font"));
+            QCOMPARE(d.FontNome, u"Other Font"_s);
             QCOMPARE(d.FontCharset, 9);
 
             Scrivi(P("def.xar"), formato(def));
@@ -199,7 +194,7 @@ private slots:
         TabellaMessaggi tab;
         ImpostazioniLink link;
         CaricaSetCom(P("SetCom.ini"), tab, link, ui);
-        QCOMPARE(tab[0].Richiesta, QStringLiteral("4102030B4B")); // trimmed
+        QCOMPARE(tab[0].Richiesta, u"4102030B4B"_s); // trimmed
         QVERIFY(tab[1].Richiesta.isEmpty());
         QVERIFY(tab[2].Richiesta.isEmpty()); // odd length
         QCOMPARE(tab[0].Offset, (QVector<qint32>{6, 0, 0, 0}));
@@ -218,7 +213,7 @@ private slots:
                                    "[MSG] 2 (Config): the request \"4102030E4\"",
                                    "[AttesaPipe_usec] 9000000000000000 is outside",
                                    "[MolAttesaGlobale] 1000"})
-            QVERIFY2(testo.contains(QLatin1String(atteso)), qPrintable(atteso + QStringLiteral(" in ") + testo));
+            QVERIFY2(testo.contains(QLatin1String(atteso)), qPrintable(atteso + u" in "_s + testo));
 
         // The decoder itself takes any position without overflowing.
         MsgRecord r = RecordLive({"UB,6,1"});
@@ -259,17 +254,17 @@ private slots:
         }
         QCOMPARE(ui.mostrati.size(), 1);
         const QString testo = ui.mostrati[0].testo;
-        QVERIFY2(testo.contains(QStringLiteral("Record 1 (LiveData)")) && testo.contains(QStringLiteral("12 bytes"))
-                     && testo.contains(QStringLiteral("value 1 (UW at 20)"))
-                     && testo.contains(QStringLiteral("value 6 (UB at 30)")),
+        QVERIFY2(testo.contains(u"Record 1 (LiveData)"_s) && testo.contains(u"12 bytes"_s)
+                     && testo.contains(u"value 1 (UW at 20)"_s)
+                     && testo.contains(u"value 6 (UB at 30)"_s),
                  qPrintable(testo));
         QCOMPARE(ui.mostrati[0].icona, ServiziUi::Icona::Esclamazione);
 
         // A block that is too short for another variable is told too, once.
         ctx.Decodifica(Contesto::RecLive, corto.left(8));
         QCOMPARE(ui.mostrati.size(), 2);
-        QVERIFY(ui.mostrati[1].testo.contains(QStringLiteral("value 4 (UW at 9)")));
-        QVERIFY(!ui.mostrati[1].testo.contains(QStringLiteral("value 1 ")));
+        QVERIFY(ui.mostrati[1].testo.contains(u"value 4 (UW at 9)"_s));
+        QVERIFY(!ui.mostrati[1].testo.contains(u"value 1 "_s));
     }
 
     void mapIniAndScaleSectionsReportInsteadOfShifting()
@@ -282,17 +277,17 @@ private slots:
         QCOMPARE(t.AbsPresScale, (QVector<qint32>{9, 9})); // not 10,20,40
         QCOMPARE(t.TONInjScale, (QVector<qint32>{1, 2, 3}));
         QCOMPARE(ui.mostrati.size(), 1);
-        QVERIFY2(ui.mostrati[0].testo.contains(QStringLiteral("[absPresScale] entry 2 \"2O\"")),
+        QVERIFY2(ui.mostrati[0].testo.contains(u"[absPresScale] entry 2 \"2O\""_s),
                  qPrintable(ui.mostrati[0].testo));
 
         // A section cut short by the end of the file: one message, not one per line.
         ui.mostrati.clear();
         t.CaricaScale({"[SensTemp_01]", "T", "5", "[InjType_012]", "Fast"}, ui);
         QCOMPARE(ui.mostrati.size(), 1);
-        QVERIFY(ui.mostrati[0].testo.contains(QStringLiteral("[InjType_012]")));
-        QVERIFY(ui.mostrati[0].testo.contains(QStringLiteral("Input past end of file")));
+        QVERIFY(ui.mostrati[0].testo.contains(u"[InjType_012]"_s));
+        QVERIFY(ui.mostrati[0].testo.contains(u"Input past end of file"_s));
         QCOMPARE(t.TabIniettori.size(), 1);
-        QCOMPARE(t.TabIniettori[0].Nome, QStringLiteral("Fast"));
+        QCOMPARE(t.TabIniettori[0].Nome, u"Fast"_s);
 
         // An injection-time offset that no injection can have.
         for (const char *estremo : {"1e300", "inf", "-inf", "nan", "1000001"}) {

@@ -2,6 +2,7 @@
 // cannot be written, how the user's copies are seeded and kept, and the
 // program's command line.
 #include "RegistroProve.h"
+#include "FileProva.h"
 #include "Versione.h"
 #include "app/CartellaUtente.h"
 #include "app/Impostazioni.h"
@@ -9,171 +10,141 @@
 #include "app/StatoApp.h"
 
 #include <QDir>
-#include "FileProva.h"
-
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
 
-using gascal::CartellaUtente;
-using gascal::RigaComando;
-using gascal::StatoApp;
-
-namespace {
-
-} // namespace
+using namespace gascal;
+using namespace Qt::StringLiterals;
+using Azione = RigaComando::Azione;
 
 class TstInstallato : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_programma, m_casa;
+    QString Prog(const char *nome) const { return m_programma.filePath(QLatin1String(nome)); }
+    QString Casa(const char *nome) const { return m_casa.filePath(QLatin1String(nome)); }
+    QStringList Semina()
+    {
+        QString errore;
+        const QStringList scritti = CartellaUtente::Semina(m_programma.path(), m_casa.path(), &errore);
+        [&] { QCOMPARE(errore, QString()); }();
+        return scritti;
+    }
 
 private slots:
-    void laPrimaSeminaCopiaLeImpostazioniSpedite()
+    // The first seeding copies the shipped settings, never the programs; an
+    // update replaces only copies the user left alone; his own files, and
+    // those he changed once, stay his for good; a deleted one comes back.
+    void seminaEAggiornamenti()
     {
-        QTemporaryDir programma, casa;
-        const QString utente = casa.filePath(QStringLiteral("share/GasCal"));
-        Scrivi(programma.filePath(QStringLiteral("SetCom.ini")), "setcom 1");
-        Scrivi(programma.filePath(QStringLiteral("PrjCom.ini")), "; no port");
-        Scrivi(programma.filePath(QStringLiteral("def.xar")), "defaults");
-        // Programs and other files of the folder are not settings.
-        Scrivi(programma.filePath(QStringLiteral("PrjCom")), "binary");
-        QString errore;
-        const QStringList scritti = CartellaUtente::Semina(programma.path(), utente, &errore);
-        QCOMPARE(errore, QString());
-        QCOMPARE(scritti, (QStringList{QStringLiteral("SetCom.ini"), QStringLiteral("PrjCom.ini"),
-                                       QStringLiteral("def.xar")}));
-        QCOMPARE(Leggi(utente + QStringLiteral("/SetCom.ini")), QByteArray("setcom 1"));
-        QVERIFY(QFileInfo(utente + QStringLiteral("/Data")).isDir());
-        QVERIFY(!QFile::exists(utente + QStringLiteral("/PrjCom")));
-        // A copy is the user's to change.
-        QVERIFY(QFileInfo(utente + QStringLiteral("/SetCom.ini")).isWritable());
+        Scrivi(Prog("SetCom.ini"), "setcom 1");
+        Scrivi(Prog("PrjCom.ini"), "; version 1");
+        Scrivi(Prog("map.ini"), "map 1");
+        Scrivi(Prog("PrjCom"), "binary");
+        QCOMPARE(Semina(), (QStringList{"SetCom.ini", "PrjCom.ini", "map.ini"}));
+        QCOMPARE(Leggi(Casa("SetCom.ini")), QByteArray("setcom 1"));
+        QVERIFY(QFileInfo(Casa("Data")).isDir());
+        QVERIFY(!QFile::exists(Casa("PrjCom")));
+        QVERIFY(QFileInfo(Casa("SetCom.ini")).isWritable());
+        QCOMPARE(Semina(), QStringList()); // the same shipped files: nothing written
 
-        // The same shipped files again: nothing is written.
-        QCOMPARE(CartellaUtente::Semina(programma.path(), utente, &errore), QStringList());
+        Scrivi(Casa("PrjCom.ini"), "0=ttyECU\n");
+        Scrivi(Casa("PortCom.ini"), "3"); // never seeded
+        Scrivi(Prog("PortCom.ini"), "0");
+        Scrivi(Prog("PrjCom.ini"), "; version 2");
+        Scrivi(Prog("map.ini"), "map 2");
+        QCOMPARE(Semina(), QStringList{"map.ini"});
+        QCOMPARE(Leggi(Casa("PrjCom.ini")), QByteArray("0=ttyECU\n"));
+        QCOMPARE(Leggi(Casa("PortCom.ini")), QByteArray("3"));
+        QCOMPARE(Leggi(Casa("map.ini")), QByteArray("map 2"));
+
+        // Even when he writes a later shipped text into it.
+        Scrivi(Casa("PrjCom.ini"), "; version 2");
+        QFile::remove(Casa("map.ini"));
+        Scrivi(Prog("PrjCom.ini"), "; version 3");
+        Semina();
+        QCOMPARE(Leggi(Casa("map.ini")), QByteArray("map 2"));
+        QCOMPARE(Leggi(Casa("PrjCom.ini")), QByteArray("; version 2"));
     }
 
-    void unFileCambiatoDallUtenteNonVieneMaiSovrascritto()
+    void cartellaDelleImpostazioni()
     {
         QTemporaryDir programma, casa;
-        const QString utente = casa.path();
-        const QString spedito = programma.filePath(QStringLiteral("PrjCom.ini"));
-        const QString mio = utente + QStringLiteral("/PrjCom.ini");
-        Scrivi(spedito, "; version 1");
-        Scrivi(programma.filePath(QStringLiteral("map.ini")), "map 1");
+        Scrivi(programma.filePath(u"SetCom.ini"_s), "setcom");
         QString errore;
-        CartellaUtente::Semina(programma.path(), utente, &errore);
-        Scrivi(mio, "0=ttyECU\n");
-        // The user's own file, never seeded, is his too.
-        Scrivi(utente + QStringLiteral("/PortCom.ini"), "3");
-        Scrivi(programma.filePath(QStringLiteral("PortCom.ini")), "0");
-
-        // An update ships new versions: the changed and the own file stay,
-        // the untouched copy follows the package.
-        Scrivi(spedito, "; version 2");
-        Scrivi(programma.filePath(QStringLiteral("map.ini")), "map 2");
-        const QStringList scritti = CartellaUtente::Semina(programma.path(), utente, &errore);
-        QCOMPARE(errore, QString());
-        QCOMPARE(scritti, QStringList{QStringLiteral("map.ini")});
-        QCOMPARE(Leggi(mio), QByteArray("0=ttyECU\n"));
-        QCOMPARE(Leggi(utente + QStringLiteral("/PortCom.ini")), QByteArray("3"));
-        QCOMPARE(Leggi(utente + QStringLiteral("/map.ini")), QByteArray("map 2"));
-
-        // A file the user deleted comes back; one changed once stays his, even
-        // when he writes a later shipped text into it.
-        Scrivi(mio, "; version 2");
-        QFile::remove(utente + QStringLiteral("/map.ini"));
-        Scrivi(spedito, "; version 3");
-        CartellaUtente::Semina(programma.path(), utente, &errore);
-        QCOMPARE(Leggi(utente + QStringLiteral("/map.ini")), QByteArray("map 2"));
-        QCOMPARE(Leggi(mio), QByteArray("; version 2")); // changed once, the user's for good
-    }
-
-    void unaCartellaProgrammaScrivibileTieneTuttoConSe()
-    {
-        QTemporaryDir programma, casa;
-        Scrivi(programma.filePath(QStringLiteral("SetCom.ini")), "setcom");
-        QString errore;
+        // A program folder that can be written keeps everything with it.
         QCOMPARE(CartellaUtente::Scegli(programma.path(), &errore, casa.path()), programma.path());
         QVERIFY(QDir(casa.path()).isEmpty());
-
-        gascal::Impostazioni imp;
+        Impostazioni imp;
         imp.PathApp = programma.path();
         imp.CostruisciPercorsi();
-        QCOMPARE(imp.FileMemoIni, programma.path() + QStringLiteral("/Memo.ini"));
+        QCOMPARE(imp.FileMemoIni, programma.path() + u"/Memo.ini"_s);
         imp.CartellaImpostazioni = casa.path();
         imp.CostruisciPercorsi();
-        QCOMPARE(imp.FileMemoIni, casa.path() + QStringLiteral("/Memo.ini"));
-        QCOMPARE(imp.CartellaDati, casa.path() + QStringLiteral("/Data/"));
-        QCOMPARE(imp.FileSatoTun, casa.path() + QStringLiteral("/SatoTun.txt"));
-    }
-
-    void unaCartellaProgrammaDiSolaLetturaPassaAllUtente()
-    {
+        QCOMPARE(imp.FileMemoIni, casa.path() + u"/Memo.ini"_s);
+        QCOMPARE(imp.CartellaDati, casa.path() + u"/Data/"_s);
+        QCOMPARE(imp.FileSatoTun, casa.path() + u"/SatoTun.txt"_s);
         if (geteuid() == 0)
             QSKIP("root may write any folder; the package test runs the installed layout as another user");
-        QTemporaryDir programma, casa;
-        Scrivi(programma.filePath(QStringLiteral("SetCom.ini")), "setcom");
+        // A read-only one passes to the user's folder, seeded.
         QFile::setPermissions(programma.path(), QFile::ReadOwner | QFile::ExeOwner);
-        QString errore;
-        const QString utente = casa.filePath(QStringLiteral("GasCal"));
+        const QString utente = casa.filePath(u"GasCal"_s);
         QCOMPARE(CartellaUtente::Scegli(programma.path(), &errore, utente), utente);
-        QCOMPARE(Leggi(utente + QStringLiteral("/SetCom.ini")), QByteArray("setcom"));
+        QCOMPARE(Leggi(utente + u"/SetCom.ini"_s), QByteArray("setcom"));
         QFile::setPermissions(programma.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void laRigaDiComandoPrendeUnFileMappa()
     {
         QTemporaryDir d;
-        const QString mappa = d.filePath(QStringLiteral("auto.var"));
+        const QString mappa = d.filePath(u"auto.var"_s);
         Scrivi(mappa, "[INFO]\r\n");
         QDir::setCurrent(d.path());
-
-        RigaComando r = RigaComando::Leggi({QStringLiteral("gascal"), QStringLiteral("auto.var")});
-        QCOMPARE(r.azione, RigaComando::Azione::Avvia);
+        const auto leggi = [](const QStringList &argomenti) { return RigaComando::Leggi(QStringList{"gascal"} + argomenti); };
+        RigaComando r = leggi({u"auto.var"_s});
+        QCOMPARE(r.azione, Azione::Avvia);
         QCOMPARE(r.fileMappa, mappa); // made absolute: the program folder is not the current one
-        QVERIFY(RigaComando::Leggi({QStringLiteral("gascal")}).fileMappa.isEmpty());
-
+        QVERIFY(leggi({}).fileMappa.isEmpty());
         // --version and --help win wherever they stand, before the file is looked at.
-        r = RigaComando::Leggi({QStringLiteral("gascal"), QStringLiteral("missing.var"), QStringLiteral("--version")});
-        QCOMPARE(r.azione, RigaComando::Azione::Versione);
+        QCOMPARE(leggi({u"missing.var"_s, u"--version"_s}).azione, Azione::Versione);
         QCOMPARE(RigaComando::TestoVersione(), QStringLiteral("gascal " GASCAL_VERSIONE));
-        QCOMPARE(RigaComando::Leggi({QStringLiteral("gascal"), QStringLiteral("-h")}).azione,
-                 RigaComando::Azione::Aiuto);
-
-        r = RigaComando::Leggi({QStringLiteral("gascal"), QStringLiteral("missing.var")});
-        QCOMPARE(r.azione, RigaComando::Azione::Errore);
-        QVERIFY(r.errore.contains(QStringLiteral("missing.var")));
-        r = RigaComando::Leggi({QStringLiteral("gascal"), mappa, mappa});
-        QCOMPARE(r.azione, RigaComando::Azione::Errore);
-        // A folder is not a map file.
-        QCOMPARE(RigaComando::Leggi({QStringLiteral("gascal"), d.path()}).azione, RigaComando::Azione::Errore);
+        QCOMPARE(leggi({u"-h"_s}).azione, Azione::Aiuto);
+        r = leggi({u"missing.var"_s});
+        QCOMPARE(r.azione, Azione::Errore);
+        QVERIFY(r.errore.contains(u"missing.var"_s));
+        QCOMPARE(leggi({mappa, mappa}).azione, Azione::Errore);
+        QCOMPARE(leggi({d.path()}).azione, Azione::Errore); // a folder is not a map file
     }
 
+    // The file waits for a connected ECU, or offline for the start-up definitions.
     void ilFileMappaAspettaLEcuOIlLavoroOffline()
     {
-        StatoApp s;
-        QVERIFY(!RigaComando::MomentoDiAprire(s)); // searching
-        s.StatoProgramma = StatoApp::Connesso;
-        QVERIFY(RigaComando::MomentoDiAprire(s));
-        s.ErroreComunicazione = 1; // the link is being made again
-        QVERIFY(!RigaComando::MomentoDiAprire(s));
-        s.ErroreComunicazione = 0;
-        s.OperazioneRichiesta = gascal::Operazione::ScriviConfig; // the open would be dropped while another is pending
-        QVERIFY(!RigaComando::MomentoDiAprire(s));
-        s.OperazioneRichiesta = gascal::Operazione::Nessuna;
-        s.UscitaRichiesta = 1; // a firmware too new ends the program
-        QVERIFY(!RigaComando::MomentoDiAprire(s));
-        s.UscitaRichiesta = 0;
-        // Offline, the start-up definitions come first, then the file.
-        s.StatoProgramma = StatoApp::Offline;
-        s.CaricaDefAvvio = 1;
-        QVERIFY(!RigaComando::MomentoDiAprire(s));
-        s.CaricaDefAvvio = 0;
-        QVERIFY(RigaComando::MomentoDiAprire(s));
-        s.StatoProgramma = StatoApp::Operazione;
-        QVERIFY(!RigaComando::MomentoDiAprire(s));
+        const struct {
+            int stato, errore;
+            Operazione op;
+            int uscita, defAvvio;
+            bool apre;
+        } casi[] = {
+            {StatoApp::Ricerca, 0, Operazione::Nessuna, 0, 0, false},
+            {StatoApp::Connesso, 0, Operazione::Nessuna, 0, 0, true},
+            {StatoApp::Connesso, 1, Operazione::Nessuna, 0, 0, false},      // the link is being made again
+            {StatoApp::Connesso, 0, Operazione::ScriviConfig, 0, 0, false}, // it would be dropped
+            {StatoApp::Connesso, 0, Operazione::Nessuna, 1, 0, false},      // a firmware too new ends the program
+            {StatoApp::Offline, 0, Operazione::Nessuna, 0, 1, false},
+            {StatoApp::Offline, 0, Operazione::Nessuna, 0, 0, true},
+            {StatoApp::Operazione, 0, Operazione::Nessuna, 0, 0, false},
+        };
+        for (const auto &c : casi) {
+            StatoApp s;
+            s.StatoProgramma = c.stato;
+            s.ErroreComunicazione = quint8(c.errore);
+            s.OperazioneRichiesta = c.op;
+            s.UscitaRichiesta = quint8(c.uscita);
+            s.CaricaDefAvvio = quint8(c.defAvvio);
+            QVERIFY2(RigaComando::MomentoDiAprire(s) == c.apre, qPrintable(QString::number(&c - casi)));
+        }
     }
 };
 

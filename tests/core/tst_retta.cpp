@@ -1,28 +1,73 @@
 // The calibration line model: edits, floor, pivot moves, the ECU images and
 // the legend texts.
 #include "RegistroProve.h"
-#include "app/Conversioni.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "ui/line/ModelloRetta.h"
 
 #include <QtTest>
 
+#include <functional>
+
 using namespace gascal;
+using M = ModelloRetta;
+using Esito = M::Esito;
 
 namespace {
 
-std::vector<qint32> Punti(const ModelloRetta &m, int da, int a)
-{
-    return std::vector<qint32>(m.Retta.begin() + da, m.Retta.begin() + a + 1);
-}
-
 // A message table with records 0..6; records 4 and 6 sized like the ECU's.
-void PreparaTabella(Contesto &ctx, int valoriBlk5)
+void PreparaTabella(Contesto &ctx)
 {
     ctx.TabMsg.resize(7);
-    ctx.TabMsg[Contesto::RecBlk5].Dimensiona(valoriBlk5);
+    ctx.TabMsg[Contesto::RecBlk5].Dimensiona(20);
     ctx.TabMsg[Contesto::RecMappa].Dimensiona(56);
+}
+
+// Steps of an edit on the factory line: pivot `sel` changed by `add`, `volte` times.
+struct Passo {
+    int sel, add, volte = 1;
+    bool tutti = false;
+};
+struct Caso {
+    const char *nome;
+    std::vector<Passo> passi;
+    Esito esito;                 // of the last step
+    int da;                      // the points from `da` on must be `punti`
+    std::vector<qint32> punti;
+    std::pair<int, qint32> pivot{0, 0}; // a pivot and the point it must be on
+    std::function<void(M &)> prima = {};
+};
+
+const Caso Casi[] = {
+    {"P1 raised on a flat line: halves go to even", {{0, M::Alza}}, Esito::Eseguita, 0, {1, 1, 1, 0, 0, 0, 0}},
+    {"P2 raised: both segments", {{1, M::Alza, 5}}, Esito::Eseguita, 0, {0, 1, 2, 2, 3, 4, 5, 4, 2, 1, 0, 0}},
+    {"P9 has no right segment", {{8, M::Alza, 8}}, Esito::Eseguita, 49, {0, 1, 3, 4, 5, 7, 8}},
+    {"P9 lowered: no floor past point 40", {{8, M::Abbassa, 3}}, Esito::Eseguita, 49, {0, 0, -1, -2, -2, -2, -3}},
+    {"P1 lowered: floor 0 at point 0", {{0, M::Abbassa}}, Esito::Eseguita, 0, {0, -1}},
+    {"P3 lowered: floor -4i, computed before it lifts the pivot", {{2, M::Abbassa, 100}}, Esito::Eseguita,
+     6, {0, -10, -20, -31, -40, -34}},
+    {"floor down to point 40 only", {{6, M::Sinistra}, {6, M::Abbassa, 300}, {7, M::Abbassa, 300}}, Esito::Eseguita,
+     40, {-160, -176, -191, -207, -222, -238, -253, -269, -284, -300}, {6, 40}},
+    {"the whole line's shift passes the floor", {{4, M::Abbassa, 2, true}, {4, M::Alza, 1, true}}, Esito::Eseguita,
+     0, {-1, -1}, {4, 27}},
+    {"a pivot moved takes its value along", {{3, M::Sinistra}}, Esito::Eseguita, 15, {7, 6}, {3, 15},
+     [](M &m) { m.Retta[16] = 7; m.Pivot[2] = 11; }},
+    {"no move closer than 4 points (left)", {{3, M::Sinistra, 2}}, Esito::TroppoVicino, 15, {7}, {3, 15},
+     [](M &m) { m.Retta[16] = 7; m.Pivot[2] = 11; }},
+    {"P3 4 points from P2", {{2, M::Sinistra}}, Esito::TroppoVicino, 10, {0}, {2, 10}},
+    {"P4 moved right", {{3, M::Destra}}, Esito::Eseguita, 17, {0}, {3, 17}},
+    {"no move closer than 4 points (right)", {{7, M::Destra, 3}}, Esito::TroppoVicino, 51, {0}, {7, 51}},
+    {"P1 never moves right", {{0, M::Destra}}, Esito::PivotFisso, 0, {0}, {0, 0}},
+    {"P1 never moves left", {{0, M::Sinistra}}, Esito::PivotFisso, 0, {0}, {0, 0}},
+    {"P9 never moves, whatever the code", {{8, 7}}, Esito::PivotFisso, 55, {0}, {8, 55}},
+};
+
+QString Testo(const std::vector<qint32> &punti)
+{
+    QString s;
+    for (qint32 v : punti)
+        s += QStringLiteral(" %1").arg(v);
+    return s;
 }
 
 } // namespace
@@ -31,112 +76,48 @@ class TstRetta : public QObject
 {
     Q_OBJECT
 private slots:
-    void alzarePivotInterpolaISegmenti()
+    void modifiche_data()
     {
-        ModelloRetta m;
-        m.DefaultRetta();
-        // Pivot 0 raised on a flat line: 1 - j/6 with 0.5 going to 0.
-        m.CorreggiPivot(0, 1);
-        QCOMPARE(Punti(m, 0, 6), (std::vector<qint32>{1, 1, 1, 0, 0, 0, 0}));
-
-        // Pivot 1 (point 6) raised to 5: both segments round halves to even.
-        m.DefaultRetta();
-        for (int i = 0; i < 5; ++i)
-            m.CorreggiPivot(1, 1);
-        QCOMPARE(Punti(m, 0, 10), (std::vector<qint32>{0, 1, 2, 2, 3, 4, 5, 4, 2, 1, 0}));
-        QCOMPARE(m.Retta[11], 0);
-
-        // The last pivot has no right segment.
-        m.DefaultRetta();
-        m.CorreggiPivot(8, 8);
-        QCOMPARE(m.Retta[55], 8);
-        QCOMPARE(m.Retta[49], 0);
-        QCOMPARE(m.Retta[53], 5); // 8/6*4 = 5.33
+        QTest::addColumn<int>("caso");
+        for (int i = 0; i < int(std::size(Casi)); ++i)
+            QTest::newRow(Casi[i].nome) << i;
     }
-
-    void pavimentoSuiPuntiBassi()
+    void modifiche()
     {
-        ModelloRetta m;
+        QFETCH(int, caso);
+        const Caso &c = Casi[caso];
+        M m;
         m.DefaultRetta();
-        m.CorreggiPivot(0, -1);
-        QCOMPARE(m.Retta[0], 0);
-
-        for (int i = 0; i < 100; ++i)
-            m.CorreggiPivot(2, -1); // point 10
-        QCOMPARE(m.Retta[10], -40);
-        QCOMPARE(m.Retta[8], -20); // -41 / 4 * 2 = -20.5, before the floor lifts point 10
-
-        // Pivot 6 moved onto point 40 stops at -160; point 45 has no floor.
-        m.DefaultRetta();
-        m.PivotSel = 6;
-        QCOMPARE(m.Passo(ModelloRetta::Sinistra, false), ModelloRetta::Esito::Eseguita);
-        QCOMPARE(m.Pivot[6], 40);
-        for (int i = 0; i < 300; ++i)
-            m.Passo(ModelloRetta::Abbassa, false);
-        QCOMPARE(m.Retta[40], -160);
-        m.PivotSel = 7;
-        for (int i = 0; i < 300; ++i)
-            m.Passo(ModelloRetta::Abbassa, false);
-        QCOMPARE(m.Retta[49], -300);
-        QVERIFY(m.Retta[45] < -180);
-
-        // The shift of the whole line passes the floor.
-        m.DefaultRetta();
-        m.SommaCorrezioneTutti(-1);
-        QCOMPARE(m.Retta[0], -1);
-        QCOMPARE(m.Retta[55], -1);
-        m.PivotSel = 4;
-        QCOMPARE(m.Passo(ModelloRetta::Alza, true), ModelloRetta::Esito::Eseguita);
-        QCOMPARE(m.Retta[0], 0);
-        QCOMPARE(m.Retta[27], 0);
-    }
-
-    void spostamentoLateraleDeiPivot()
-    {
-        ModelloRetta m;
-        m.DefaultRetta();
-        m.Retta[16] = 7;
-        m.PivotSel = 3; // point 16, neighbour at 10
-        m.Pivot[2] = 11; // gap 5: the move leaves 4
-        QCOMPARE(m.Passo(ModelloRetta::Sinistra, false), ModelloRetta::Esito::Eseguita);
-        QCOMPARE(m.Pivot[3], 15);
-        QCOMPARE(m.Retta[15], 7); // the pivot takes its value along
-        QCOMPARE(m.Retta[16], 6); // re-interpolated towards 0 at point 27: 7 - 7/12
-        QCOMPARE(m.Passo(ModelloRetta::Sinistra, false), ModelloRetta::Esito::TroppoVicino);
-        QCOMPARE(m.Pivot[3], 15);
-
-        m.DefaultRetta();
-        m.PivotSel = 7; // 49, right neighbour 55: gap 6
-        QCOMPARE(m.Passo(ModelloRetta::Destra, false), ModelloRetta::Esito::Eseguita);
-        QCOMPARE(m.Passo(ModelloRetta::Destra, false), ModelloRetta::Esito::Eseguita);
-        QCOMPARE(m.Passo(ModelloRetta::Destra, false), ModelloRetta::Esito::TroppoVicino);
-        QCOMPARE(m.Pivot[7], 51);
-
-        // The first and last pivot never move, whatever the code.
-        for (int p : {0, 8}) {
-            m.DefaultRetta();
-            m.PivotSel = p;
-            for (int add : {2, 3, 7})
-                QCOMPARE(m.Passo(add, false), ModelloRetta::Esito::PivotFisso);
-            QCOMPARE(m.Pivot, ModelloRetta::PivotDefault);
+        if (c.prima)
+            c.prima(m);
+        Esito esito = Esito::Eseguita;
+        for (const Passo &p : c.passi) {
+            m.PivotSel = p.sel;
+            for (int i = 0; i < p.volte; ++i)
+                esito = m.Passo(p.add, p.tutti);
         }
+        QCOMPARE(esito, c.esito);
+        const std::vector<qint32> punti(m.Retta.begin() + c.da, m.Retta.begin() + c.da + c.punti.size());
+        QVERIFY2(punti == c.punti, qPrintable(QStringLiteral("from %1:%2").arg(c.da).arg(Testo(punti))));
+        QCOMPARE(m.Pivot[c.pivot.first], c.pivot.second);
+        if (c.esito == Esito::PivotFisso)
+            QCOMPARE(m.Pivot, M::PivotDefault);
     }
 
     void caricamentoDallEcu()
     {
         ServiziUiScriptati ui;
         Contesto ctx(ui);
-        PreparaTabella(ctx, 20);
+        PreparaTabella(ctx);
         auto &mappa = ctx.TabMsg[Contesto::RecMappa].Valori;
         mappa[0] = 200;
         mappa[1] = 127;
         mappa[2] = 128;
         const std::array<qint32, 9> pivot{0, 5, 12, 18, 25, 33, 40, 48, 55};
-        for (int j = 0; j < 9; ++j)
-            ctx.TabMsg[Contesto::RecBlk5].Valori[j] = pivot[j];
-        ModelloRetta m;
+        std::copy(pivot.begin(), pivot.end(), ctx.TabMsg[Contesto::RecBlk5].Valori.begin());
+        M m;
         QVERIFY(m.CaricaDaEcu(ctx));
-        QCOMPARE(Punti(m, 0, 3), (std::vector<qint32>{-56, 127, -128, 0}));
+        QCOMPARE(std::vector<qint32>(m.Retta.begin(), m.Retta.begin() + 4), (std::vector<qint32>{-56, 127, -128, 0}));
         QCOMPARE(m.Pivot, pivot);
 
         // Pivots that do not rise from 0 to 55 are replaced by the defaults,
@@ -144,72 +125,54 @@ private slots:
         for (const auto &errati : {std::array<qint32, 9>{0, 6, 10, 16, 27, 35, 41, 49, 200},
                                    std::array<qint32, 9>{0, 6, 6, 16, 27, 35, 41, 49, 55},
                                    std::array<qint32, 9>{}}) {
-            for (int j = 0; j < 9; ++j)
-                ctx.TabMsg[Contesto::RecBlk5].Valori[j] = errati[j];
+            std::copy(errati.begin(), errati.end(), ctx.TabMsg[Contesto::RecBlk5].Valori.begin());
             QVERIFY(!m.CaricaDaEcu(ctx));
-            QCOMPARE(m.Pivot, ModelloRetta::PivotDefault);
+            QCOMPARE(m.Pivot, M::PivotDefault);
             m.PivotSel = 8;
-            m.Passo(ModelloRetta::Alza, false);
+            m.Passo(M::Alza, false);
             QCOMPARE(m.Retta[55], 1);
         }
     }
 
-    void immaginiPerLEcu()
+    void immaginiERichiestaPerLEcu()
     {
         ServiziUiScriptati ui;
         Contesto ctx(ui);
-        PreparaTabella(ctx, 20);
+        PreparaTabella(ctx);
         for (int j = 9; j < 20; ++j)
             ctx.TabMsg[Contesto::RecBlk5].Valori[j] = 100 + j;
-        ModelloRetta m;
+        M m;
         m.DefaultRetta();
         m.Retta[0] = -1;
         m.Retta[33] = -160; // allowed by the floor, beyond a byte
         m.Retta[50] = 300;
         m.Pivot[4] = 26;
-        m.PrepareScaricaRettaDiCalibrazione(ctx);
+        // Nothing is prepared while another operation waits.
+        ctx.stato.OperazioneRichiesta = Operazione::ScriviConfig;
+        QVERIFY(!m.RichiediScaricaRetta(ctx));
+        QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::ScriviConfig);
+        QVERIFY(ctx.code.DatiMap0.isEmpty() && ctx.code.DatiBlk5.isEmpty());
+        ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
+        QVERIFY(m.RichiediScaricaRetta(ctx));
+        QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::ScriviRetta);
+
         const QByteArray &map0 = ctx.code.DatiMap0;
         QCOMPARE(map0.size(), 56);
-        QCOMPARE(quint8(map0.at(0)), 0xFF);
+        QCOMPARE(map0.toHex().left(2), QByteArray("ff"));
         QCOMPARE(quint8(map0.at(33)), 0x80);
         QCOMPARE(quint8(map0.at(50)), 0x7F);
-        const QByteArray &blk5 = ctx.code.DatiBlk5;
-        QCOMPARE(blk5.size(), 20);
-        QCOMPARE(quint8(blk5.at(4)), 26);
-        QCOMPARE(quint8(blk5.at(8)), 55);
-        QCOMPARE(quint8(blk5.at(9)), 109);
-        QCOMPARE(quint8(blk5.at(19)), 119);
-
-    }
-
-    void richiestaDelloScaricamento()
-    {
-        ServiziUiScriptati ui;
-        Contesto ctx(ui);
-        PreparaTabella(ctx, 20);
-        ModelloRetta m;
-        m.DefaultRetta();
-        ctx.stato.OperazioneRichiesta = gascal::Operazione::ScriviConfig;
-        QVERIFY(!m.RichiediScaricaRetta(ctx));
-        QCOMPARE(ctx.stato.OperazioneRichiesta, gascal::Operazione::ScriviConfig);
-        QVERIFY(ctx.code.DatiMap0.isEmpty());
-        QVERIFY(ctx.code.DatiBlk5.isEmpty());
-
-        ctx.stato.OperazioneRichiesta = gascal::Operazione::Nessuna;
-        QVERIFY(m.RichiediScaricaRetta(ctx));
-        QCOMPARE(ctx.stato.OperazioneRichiesta, gascal::Operazione::ScriviRetta);
-        QCOMPARE(ctx.code.DatiMap0.size(), 56);
+        // The pivots, then the rest of record 4 as the ECU holds it.
+        QCOMPARE(ctx.code.DatiBlk5.toHex(), QByteArray("00060a101a23293137" "6d6e6f7071727374757677"));
     }
 
     void scalaELegenda()
     {
         ServiziUiScriptati ui;
         Contesto ctx(ui);
-        ModelloRetta m;
+        M m;
         m.Scala[3] = 99;
         m.CaricaScala(ctx.scale); // no section: all zero
         QCOMPARE(m.Scala[3], 0);
-
         QStringList valori;
         for (int i = 0; i < 60; ++i)
             valori << QString::number(i * 250);
@@ -227,8 +190,8 @@ private slots:
         QCOMPARE(m.LegendaBenzina(2, virgola), QStringLiteral("10,2"));
         QCOMPARE(m.LegendaCorrezione(1, virgola), QStringLiteral("-0,32"));
         QCOMPARE(m.LegendaCorrezione(2, virgola), QStringLiteral("0,06"));
-        QCOMPARE(ModelloRetta::TestoMs(-50, 1, virgola), QStringLiteral("0,0"));
-        QCOMPARE(ModelloRetta::TestoMs(-150, 1, virgola), QStringLiteral("-0,2"));
+        QCOMPARE(M::TestoMs(-50, 1, virgola), QStringLiteral("0,0"));
+        QCOMPARE(M::TestoMs(-150, 1, virgola), QStringLiteral("-0,2"));
     }
 };
 

@@ -1,5 +1,6 @@
 // Definition files and map files: the block sections read into the message
-// table of the program's own SetCom.ini and decoded, and the map file's load check.
+// table of the program's own SetCom.ini and into records without a layout
+// (no SetCom.ini read), and the map file's load check.
 #include "FuzzIngresso.h"
 
 #include "app/Contesto.h"
@@ -15,14 +16,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray ingresso = fuzz::Byte(data, size);
     static ServiziUiScriptati ui;
     static Contesto ctx(ui);
+    static Contesto vuoto(ui);
     static const bool tabella = [] {
         CaricaSetCom(QStringLiteral(GASCAL_SOURCE "/resources/SetCom.ini"), ctx.TabMsg, ctx.impLink, ui);
+        InterpretaSetCom({}, vuoto.TabMsg, vuoto.impLink);
+        vuoto.TabMsg.resize(Contesto::RecMappa + 1);
         return ctx.TabMsg.size() > Contesto::RecMappa;
     }();
     if (!tabella)
         __builtin_trap();
     ui.mostrati.clear();
-    Definizioni::CaricaDefinizioni(ctx, fuzz::ScriviFile("def.xar", ingresso));
+    const QString percorso = fuzz::ScriviFile("def.xar", ingresso);
+    Definizioni::CaricaDefinizioni(ctx, percorso);
+    Definizioni::CaricaDefinizioni(vuoto, percorso);
 
     FileMappa::BlocchiCaricati blocchi;
     if (FileMappa::Leggi(ingresso, blocchi).isEmpty()) {

@@ -1,302 +1,220 @@
-// ecusim as a programmed ECU with default memory: reads, writes, store,
-// refusals, framing of the byte stream and the life cycle of the link.
-
+// ecusim as a programmed ECU with default memory, on its line: reads,
+// writes, store, refusals, framing of the byte stream and the life cycle of
+// the program and its link.
 #include "RegistroProve.h"
 #include "EcuSimLine.h"
 
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QByteArray mapData = QByteArray::fromHex("00006E");
+const QByteArray Sonda = QByteArray::fromHex("420104210066");
+const QByteArray RispostaSonda = QByteArray::fromHex("420104610127");
 
-struct BlockAccess
-{
-    quint8 readService;
-    QByteArray readData;
-    quint8 writeService;   // 0: not writable
-    int answerLength;
-};
-
-// Reads and writes of the ECU's memory, with the length of each read answer.
-const QList<BlockAccess> &blocks()
-{
-    static const QList<BlockAccess> list = {
-        {33, {}, 0, 27},        // identity
-        {11, {}, 0, 30},        // live data
-        {13, {}, 16, 13},       // commands and state
-        {14, {}, 17, 50},       // configuration
-        {49, {}, 50, 26},       // block 5
-        {15, {}, 44, 18},       // production data
-        {18, mapData, 19, 62},  // calibration map
-    };
-    return list;
-}
-
-QByteArray ack(quint8 service)
+QByteArray Esito(quint8 servizio, bool rifiuto)
 {
     QByteArray m = QByteArray::fromHex("410206");
-    m.append(static_cast<char>(service + 0x40)).append('\x01');
-    m.append(static_cast<char>(EcuSimLine::checksum(m)));
-    return m;
+    m.append(char(rifiuto ? 0x7F : servizio + 0x40)).append(char(rifiuto ? servizio : 1));
+    return m.append(char(EcuSimLine::checksum(m)));
 }
-
-QByteArray refusal(quint8 service)
-{
-    QByteArray m = QByteArray::fromHex("4102067F");
-    m.append(static_cast<char>(service));
-    m.append(static_cast<char>(EcuSimLine::checksum(m)));
-    return m;
-}
+QByteArray Dati(const QByteArray &risposta) { return risposta.mid(5, risposta.size() - 6); }
 
 // CPU time (user + system, in clock ticks) that a process has used so far.
-long cpuTicks(qint64 pid)
+long Tick(qint64 pid)
 {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray stat = f.readAll();
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    return fields.value(11).toLong() + fields.value(12).toLong();   // utime, stime
+    QFile f(u"/proc/%1/stat"_s.arg(pid));
+    const QByteArray stat = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const QList<QByteArray> campi = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return stat.isEmpty() ? -1 : campi.value(11).toLong() + campi.value(12).toLong();
 }
 
-QByteArray dataOf(const QByteArray &answer)
-{
-    return answer.mid(5, answer.size() - 6);
-}
+// Each read of the memory, its write service (0: not writable) and its answer's length.
+struct Lettura {
+    quint8 servizio;
+    QByteArray dati;
+    quint8 scrittura;
+    int lunghezza;
+};
+const Lettura Letture[] = {{33, {}, 0, 27}, {11, {}, 0, 30}, {13, {}, 16, 13}, {14, {}, 17, 50},
+                           {49, {}, 50, 26}, {15, {}, 44, 18}, {18, QByteArray::fromHex("00006E"), 19, 62}};
+constexpr int Live = 1, Comandi = 2;
 
 } // namespace
 
 class TestEcuSimProtocol : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<EcuSimLine> m_ecu;
+    QByteArray Leggi(const Lettura &l) { return m_ecu->exchange(EcuSimLine::request(l.servizio, l.dati)); }
 
 private slots:
-    void init();
-    void cleanup();
-
-    void probeIsAnsweredAsProgrammed();
-    void identityNamesTheFirmware();
-    void everyReadAnswersWholeBlock();
-    void writeReplacesOnlyItsBlock_data();
-    void writeReplacesOnlyItsBlock();
-    void storeIsAcknowledged();
-    void refusals_data();
-    void refusals();
-    void framingSurvivesGarbageAndSplits();
-    void stalePartialMessageIsDropped();
-    void lineSurvivesReopen();
-
-    void terminationRemovesLink();
-    void onlyStaleLinksAreReplaced();
-
-private:
-    QByteArray readBlock(const BlockAccess &b) { return m_ecu->exchange(EcuSimLine::request(b.readService, b.readData)); }
-
-    std::unique_ptr<EcuSimLine> m_ecu;
-};
-
-void TestEcuSimProtocol::init()
-{
-    m_ecu = std::make_unique<EcuSimLine>();
-    const QString why = m_ecu->start();
-    QVERIFY2(why.isEmpty(), qPrintable(why));
-}
-
-void TestEcuSimProtocol::cleanup()
-{
-    m_ecu.reset();
-}
-
-void TestEcuSimProtocol::probeIsAnsweredAsProgrammed()
-{
-    QCOMPARE(m_ecu->exchange(QByteArray::fromHex("420104210066")).toHex(), QByteArray("420104610127"));
-    // A probe with a wrong checksum is not the probe: the boot loader stays silent.
-    m_ecu->send(QByteArray::fromHex("420104210067"));
-    QCOMPARE(m_ecu->readFor(300).toHex(), QByteArray());
-}
-
-void TestEcuSimProtocol::identityNamesTheFirmware()
-{
-    const QByteArray a = m_ecu->exchange(EcuSimLine::request(33));
-    QCOMPARE(a.left(5).toHex(), QByteArray("41021b6101"));
-    QVERIFY(EcuSimLine::checksumOk(a));
-    const QByteArray identity = dataOf(a);
-    QCOMPARE(identity.left(6).toHex(), QByteArray("012828112014"));
-    QCOMPARE(identity.split(' ').value(2), QByteArray("GC-SQ4"));
-}
-
-void TestEcuSimProtocol::everyReadAnswersWholeBlock()
-{
-    for (const BlockAccess &b : blocks()) {
-        const QByteArray a = readBlock(b);
-        const QByteArray what = "service " + QByteArray::number(b.readService) + ": " + a.toHex(' ');
-        QVERIFY2(a.size() == b.answerLength, what.constData());
-        QVERIFY2(static_cast<quint8>(a.at(2)) == a.size(), what.constData());
-        QVERIFY2(a.left(2) == QByteArray::fromHex("4102"), what.constData());
-        QVERIFY2(static_cast<quint8>(a.at(3)) == b.readService + 0x40, what.constData());
-        QVERIFY2(a.at(4) == 0x01, what.constData());
-        QVERIFY2(EcuSimLine::checksumOk(a), what.constData());
+    void init()
+    {
+        m_ecu = std::make_unique<EcuSimLine>();
+        const QString why = m_ecu->start();
+        QVERIFY2(why.isEmpty(), qPrintable(why));
     }
-}
+    void cleanup() { m_ecu.reset(); }
 
-void TestEcuSimProtocol::writeReplacesOnlyItsBlock_data()
-{
-    QTest::addColumn<int>("index");
-    for (int i = 0; i < blocks().size(); ++i) {
-        if (blocks().at(i).writeService != 0)
-            QTest::newRow(QByteArray::number(blocks().at(i).writeService).constData()) << i;
+    void answers_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("answer"); // empty: none
+        QByteArray badChecksum = EcuSimLine::request(14);
+        badChecksum.back() = char(badChecksum.back() ^ 0x01);
+        QTest::newRow("probe, programmed") << Sonda << RispostaSonda;
+        QTest::newRow("probe with a wrong checksum: the boot loader is silent")
+            << QByteArray::fromHex("420104210067") << QByteArray();
+        QTest::newRow("store") << QByteArray::fromHex("4102031555") << QByteArray::fromHex("410206550111");
+        QTest::newRow("bad checksum") << badChecksum << Esito(14, true);
+        QTest::newRow("unknown service") << EcuSimLine::request(0x55) << Esito(0x55, true);
+        QTest::newRow("map read, other data") << EcuSimLine::request(18, QByteArray::fromHex("00006F")) << Esito(18, true);
+        QTest::newRow("map read, no data") << EcuSimLine::request(18) << Esito(18, true);
+        QTest::newRow("live read with data") << EcuSimLine::request(11, QByteArray(1, '\0')) << Esito(11, true);
+        QTest::newRow("store with data") << EcuSimLine::request(21, QByteArray(1, '\0')) << Esito(21, true);
     }
-}
+    void answers()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, answer);
+        const QByteArray config = Leggi(Letture[3]);
+        m_ecu->send(request);
+        QCOMPARE(m_ecu->readAnswer(answer.isEmpty() ? 300 : 1000).toHex(), answer.toHex());
+        // In step afterwards, the memory as it was.
+        QCOMPARE(m_ecu->exchange(Sonda).toHex(), RispostaSonda.toHex());
+        QCOMPARE(Leggi(Letture[3]).toHex(), config.toHex());
+    }
 
-void TestEcuSimProtocol::writeReplacesOnlyItsBlock()
-{
-    QFETCH(int, index);
-    const BlockAccess &target = blocks().at(index);
+    // Every read answers its whole block; the identity names the firmware.
+    void reads()
+    {
+        for (const Lettura &l : Letture) {
+            const QByteArray a = Leggi(l);
+            const QByteArray what = "service " + QByteArray::number(l.servizio) + ": " + a.toHex(' ');
+            QVERIFY2(a.size() == l.lunghezza && quint8(a.at(2)) == a.size(), what.constData());
+            QVERIFY2(a.left(5) == QByteArray::fromHex("4102") + char(a.size()) + char(l.servizio + 0x40) + '\1', what.constData());
+            QVERIFY2(EcuSimLine::checksumOk(a), what.constData());
+        }
+        const QByteArray identita = Dati(Leggi(Letture[0]));
+        QCOMPARE(identita.left(6).toHex(), QByteArray("012828112014"));
+        QCOMPARE(identita.split(' ').value(2), QByteArray("GC-SQ4"));
+    }
 
-    QList<QByteArray> before;
-    for (const BlockAccess &b : blocks())
-        before << readBlock(b);
-
-    QByteArray data = dataOf(before.at(index));
-    for (qsizetype i = 0; i < data.size(); ++i)
-        data[i] = static_cast<char>(0xA5 ^ i);
-    QCOMPARE(m_ecu->exchange(EcuSimLine::request(target.writeService, data)).toHex(),
-             ack(target.writeService).toHex());
-
-    // The live block moves with the engine; the command block's first two
-    // values are the ECU's own fuel request and confirmed fuel (a request
-    // code other than 3 means petrol: 0 and 0).
-    const int liveIndex = 1, stateIndex = 2;
-    if (index == stateIndex)
-        data[0] = data[1] = 0;
-    for (int i = 0; i < blocks().size(); ++i) {
-        const QByteArray now = readBlock(blocks().at(i));
-        if (i == index) {
-            QCOMPARE(dataOf(now).toHex(), data.toHex());
-            QVERIFY(EcuSimLine::checksumOk(now));
-        } else if (i != liveIndex) {
-            QCOMPARE(now.toHex(), before.at(i).toHex());
+    // A write replaces its block only; one whose data do not fill the block
+    // exactly is refused and changes nothing.
+    void writes()
+    {
+        for (int i = 0; i < int(std::size(Letture)); ++i) {
+            const Lettura &bersaglio = Letture[i];
+            if (!bersaglio.scrittura)
+                continue;
+            QList<QByteArray> prima;
+            for (const Lettura &l : Letture)
+                prima << Leggi(l);
+            QByteArray dati = Dati(prima.at(i));
+            for (qsizetype k = 0; k < dati.size(); ++k)
+                dati[k] = char(0xA5 ^ k ^ i);
+            QCOMPARE(m_ecu->exchange(EcuSimLine::request(bersaglio.scrittura, dati)).toHex(), Esito(bersaglio.scrittura, false).toHex());
+            // The command block's first two values are the ECU's own fuel
+            // request and confirmed fuel (a request other than 3 is petrol).
+            if (i == Comandi)
+                dati[0] = dati[1] = 0;
+            for (int j = 0; j < int(std::size(Letture)); ++j) {
+                if (j == i)
+                    QCOMPARE(Dati(Leggi(Letture[j])).toHex(), dati.toHex());
+                else if (j != Live) // the live block moves with the engine
+                    QCOMPARE(Leggi(Letture[j]).toHex(), prima.at(j).toHex());
+            }
+            for (const QByteArray &storta : {dati.chopped(1), dati + '\0'})
+                QCOMPARE(m_ecu->exchange(EcuSimLine::request(bersaglio.scrittura, storta)).toHex(), Esito(bersaglio.scrittura, true).toHex());
+            QCOMPARE(Dati(Leggi(bersaglio)).toHex(), dati.toHex());
         }
     }
 
-    // A write whose data do not fill the block exactly is refused and changes nothing.
-    QCOMPARE(m_ecu->exchange(EcuSimLine::request(target.writeService, data.left(data.size() - 1))).toHex(),
-             refusal(target.writeService).toHex());
-    QCOMPARE(m_ecu->exchange(EcuSimLine::request(target.writeService, data + '\0')).toHex(),
-             refusal(target.writeService).toHex());
-    QCOMPARE(dataOf(readBlock(target)).toHex(), data.toHex());
-}
-
-void TestEcuSimProtocol::storeIsAcknowledged()
-{
-    const QByteArray config = readBlock(blocks().at(3));
-    QCOMPARE(m_ecu->exchange(QByteArray::fromHex("4102031555")).toHex(), QByteArray("410206550111"));
-    QCOMPARE(m_ecu->exchange(EcuSimLine::request(21)).toHex(), ack(21).toHex());
-    QCOMPARE(readBlock(blocks().at(3)).toHex(), config.toHex());
-}
-
-void TestEcuSimProtocol::refusals_data()
-{
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<QByteArray>("answer");
-
-    QByteArray badChecksum = EcuSimLine::request(14);
-    badChecksum.back() = static_cast<char>(badChecksum.back() ^ 0x01);
-    QTest::newRow("bad checksum") << badChecksum << refusal(14);
-    QTest::newRow("unknown service") << EcuSimLine::request(0x55) << refusal(0x55);
-    QTest::newRow("map read, other data") << EcuSimLine::request(18, QByteArray::fromHex("00006F")) << refusal(18);
-    QTest::newRow("map read, no data") << EcuSimLine::request(18) << refusal(18);
-    QTest::newRow("live read with data") << EcuSimLine::request(11, QByteArray(1, '\0')) << refusal(11);
-    QTest::newRow("store with data") << EcuSimLine::request(21, QByteArray(1, '\0')) << refusal(21);
-}
-
-void TestEcuSimProtocol::refusals()
-{
-    QFETCH(QByteArray, message);
-    QFETCH(QByteArray, answer);
-    QCOMPARE(m_ecu->exchange(message).toHex(), answer.toHex());
-    // The ECU is still in step afterwards.
-    QCOMPARE(m_ecu->exchange(QByteArray::fromHex("420104210066")).toHex(), QByteArray("420104610127"));
-}
-
-void TestEcuSimProtocol::framingSurvivesGarbageAndSplits()
-{
-    const QByteArray read13 = EcuSimLine::request(13);
-    const QByteArray expected = readBlock(blocks().at(2));
-
-    m_ecu->send(QByteArray::fromHex("00ff4113410a") + read13);
-    QCOMPARE(m_ecu->readAnswer().toHex(), expected.toHex());
-
-    m_ecu->send(read13.left(2));
-    QTest::qWait(20);
-    QCOMPARE(m_ecu->exchange(read13.mid(2)).toHex(), expected.toHex());
-
-    // Two requests in one write: two answers, in order.
-    m_ecu->send(QByteArray::fromHex("420104210066") + read13);
-    QCOMPARE(m_ecu->readAnswer().toHex(), QByteArray("420104610127"));
-    QCOMPARE(m_ecu->readAnswer().toHex(), expected.toHex());
-}
-
-void TestEcuSimProtocol::stalePartialMessageIsDropped()
-{
-    // The start of a long write, then nothing: a later request must not be
-    // swallowed as the rest of it.
-    m_ecu->send(QByteArray::fromHex("410230"));
-    QTest::qWait(300);
-    QCOMPARE(m_ecu->exchange(QByteArray::fromHex("420104210066")).toHex(), QByteArray("420104610127"));
-}
-
-void TestEcuSimProtocol::lineSurvivesReopen()
-{
-    for (int i = 0; i < 3; ++i) {
-        m_ecu->closeLine();
-        // With nobody on the line ecusim must idle, not spin on a hung-up master.
-        const long before = cpuTicks(m_ecu->process().processId());
-        QTest::qWait(500);
-        const long used = cpuTicks(m_ecu->process().processId()) - before;
-        QVERIFY2(before >= 0 && used < 20, qPrintable(QStringLiteral("%1 ticks while idle").arg(used)));
-        QVERIFY(m_ecu->openLine());
-        QCOMPARE(m_ecu->exchange(QByteArray::fromHex("420104210066")).toHex(), QByteArray("420104610127"));
+    void framingSurvivesGarbageSplitsAndStalePieces()
+    {
+        const QByteArray leggi13 = EcuSimLine::request(13);
+        const QByteArray atteso = Leggi(Letture[Comandi]);
+        m_ecu->send(QByteArray::fromHex("00ff4113410a") + leggi13);
+        QCOMPARE(m_ecu->readAnswer().toHex(), atteso.toHex());
+        m_ecu->send(leggi13.left(2));
+        QTest::qWait(20);
+        QCOMPARE(m_ecu->exchange(leggi13.mid(2)).toHex(), atteso.toHex());
+        // Two requests in one write: two answers, in order.
+        m_ecu->send(Sonda + leggi13);
+        QCOMPARE(m_ecu->readAnswer().toHex(), RispostaSonda.toHex());
+        QCOMPARE(m_ecu->readAnswer().toHex(), atteso.toHex());
+        // The start of a long write, then nothing: a later request is not
+        // swallowed as the rest of it.
+        m_ecu->send(QByteArray::fromHex("410230"));
+        QTest::qWait(300);
+        QCOMPARE(m_ecu->exchange(Sonda).toHex(), RispostaSonda.toHex());
     }
-}
 
-void TestEcuSimProtocol::terminationRemovesLink()
-{
-    QVERIFY(QFileInfo(m_ecu->linkPath()).isSymLink());
-    QCOMPARE(m_ecu->terminate(), 0);
-    QVERIFY(!QFileInfo::exists(m_ecu->linkPath()) && !QFileInfo(m_ecu->linkPath()).isSymLink());
-}
+    void lineSurvivesReopenAndIdles()
+    {
+        for (int i = 0; i < 3; ++i) {
+            m_ecu->closeLine();
+            // With nobody on the line ecusim must idle, not spin on a hung-up master.
+            const long prima = Tick(m_ecu->process().processId());
+            QTest::qWait(500);
+            const long usati = Tick(m_ecu->process().processId()) - prima;
+            QVERIFY2(prima >= 0 && usati < 20, qPrintable(u"%1 ticks while idle"_s.arg(usati)));
+            QVERIFY(m_ecu->openLine());
+            QCOMPARE(m_ecu->exchange(Sonda).toHex(), RispostaSonda.toHex());
+        }
+    }
 
-void TestEcuSimProtocol::onlyStaleLinksAreReplaced()
-{
-    QCOMPARE(m_ecu->terminate(), 0);
-    const QString path = m_ecu->linkPath();
-    QProcess p;
+    // Ended by a signal or by "quit", ecusim removes its link and control
+    // socket; it replaces only a dead link of an earlier run, never a file.
+    void lifeCycle()
+    {
+        QVERIFY(QFileInfo(m_ecu->linkPath()).isSymLink());
+        QCOMPARE(m_ecu->terminate(), 0);
+        QVERIFY(!QFileInfo::exists(m_ecu->linkPath()) && !QFileInfo(m_ecu->linkPath()).isSymLink());
+        EcuSimLine controllata;
+        QVERIFY(controllata.start().isEmpty());
+        QCOMPARE(controllata.control(u"quit"_s), u"bye"_s);
+        QVERIFY(controllata.process().waitForFinished(3000));
+        QCOMPARE(controllata.process().exitCode(), 0);
+        QVERIFY(!QFile::exists(controllata.linkPath()) && !QFile::exists(controllata.controlPath()));
 
-    // A dead symlink left by an earlier run is replaced.
-    QVERIFY(QFile::link(QStringLiteral("/dev/pts/nonexistent-ecu"), path));
-    p.start(QStringLiteral(ECUSIM_PATH), {QStringLiteral("--link"), path});
-    QVERIFY(p.waitForReadyRead(5000));
-    QCOMPARE(p.readLine().trimmed(), QByteArray("ready"));
-    QVERIFY(QFileInfo::exists(path));
-    p.terminate();
-    QVERIFY(p.waitForFinished(3000));
+        const QString path = m_ecu->linkPath();
+        QProcess p;
+        QVERIFY(QFile::link(u"/dev/pts/nonexistent-ecu"_s, path));
+        p.start(QStringLiteral(ECUSIM_PATH), {u"--link"_s, path});
+        QVERIFY(p.waitForReadyRead(5000));
+        QCOMPARE(p.readLine().trimmed(), QByteArray("ready"));
+        QVERIFY(QFileInfo::exists(path));
+        p.terminate();
+        QVERIFY(p.waitForFinished(3000));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("keep me") == 7);
+        f.close();
+        p.start(QStringLiteral(ECUSIM_PATH), {u"--link"_s, path});
+        QVERIFY(p.waitForFinished(5000));
+        QVERIFY(p.exitCode() != 0 && !p.readAllStandardOutput().contains("ready"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep me"));
 
-    // Any other file is left alone and ecusim refuses to start.
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("keep me") == 7);
-    f.close();
-    p.start(QStringLiteral(ECUSIM_PATH), {QStringLiteral("--link"), path});
-    QVERIFY(p.waitForFinished(5000));
-    QVERIFY(p.exitCode() != 0 && !p.readAllStandardOutput().contains("ready"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("keep me"));
-}
+        // A relative control path is a socket in the current folder.
+        QTemporaryDir dir;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(ECUSIM_PATH), {u"--link"_s, u"ecu"_s, u"--control"_s, u"./rel-ecu.ctl"_s});
+        QVERIFY(p.waitForReadyRead(5000));
+        QVERIFY(QFileInfo::exists(dir.filePath(u"rel-ecu.ctl"_s)));
+        QVERIFY(!QFileInfo::exists(QDir::temp().filePath(u"rel-ecu.ctl"_s)));
+        p.terminate();
+        QVERIFY(p.waitForFinished(5000));
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"rel-ecu.ctl"_s)));
+    }
+};
 
 GASCAL_PROVA(TestEcuSimProtocol)
 #include "tst_ecusim_protocol.moc"
