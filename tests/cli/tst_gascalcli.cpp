@@ -170,6 +170,7 @@ private slots:
                                       << "no ECU answered";
         QTest::newRow("map against no ECU") << "--timeout 1 diff-map DIR/def.xar --ecu" << 2 << "^$" << "no ECU found";
         QTest::newRow("malformed map to load") << "load-map DIR/bad.var" << 1 << "^$" << "\\[BLK_2\\].*too short";
+        QTest::newRow("malformed map to compare") << "diff-map DIR/def.xar DIR/bad.var" << 2 << "^$" << "bad.var.*\\[BLK_2\\]";
         QTest::newRow("malformed map against the ECU") << "diff-map DIR/bad.var --ecu" << 2 << "^$" << "\\[BLK_2\\]";
         // Command lines are tried in process; here only that a refused one
         // reaches the user as status 2 and one line.
@@ -199,9 +200,10 @@ private slots:
         QVERIFY2(ms < 8000 && (!argomenti.contains(QLatin1String("--timeout")) || ms >= 900), qPrintable(QString::number(ms)));
     }
 
-    // One edit reaches the ECU and the line printed is the ECU's; an edit
-    // that the page refuses sends nothing.
-    void lineEditReachesTheEcu()
+    // The line printed is the ECU's, and each kind of edit reaches it; an
+    // edit that the page refuses sends nothing. The line's arithmetic is
+    // tried in tst_retta: the rows only tell the actions apart.
+    void lineEditsReachTheEcu()
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu({}, true));
@@ -216,15 +218,27 @@ private slots:
         QCOMPARE(scala.size(), 57);
         QCOMPARE(scala.at(1), 256);
 
-        // The whole line down by 5 passes the floor of point 0.
-        e = b.Cli({QStringLiteral("line"), QStringLiteral("all"), QStringLiteral("-5")});
-        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        const struct {
+            const char *riga;
+            const char *chiave;
+            int da;
+            QList<int> valori;
+        } modifiche[] = {
+            {"line all -5", "points", 0, {-1}}, // the whole line passes the floor of point 0
+            {"line reset", "points", 0, QList<int>(56, 0)},
+            {"line raise 1", "points", 0, {1, 1, 1, 0, 0, 0, 0}},
+            {"line lower P9 --steps 3", "points", 55, {-3}},
+            {"line right 4", "pivots", 3, {17}},
+        };
+        for (const auto &m : modifiche) {
+            e = b.Cli(A(b, QLatin1String(m.riga)));
+            QVERIFY2(e.codice == 0, qPrintable(e.err));
+            QCOMPARE(Numeri(e.out, QLatin1String(m.chiave)).mid(m.da, m.valori.size()), m.valori);
+        }
         punti = Numeri(e.out, QStringLiteral("points"));
-        QCOMPARE(punti.size(), 56);
-        QCOMPARE(punti.first(), -1);
-        QCOMPARE(punti.last(), -7);
         for (int k = 0; k < 56; ++k)
             QCOMPARE(int(qint8(b.ValoreEcu(6, k))), punti[k]);
+        QCOMPARE(b.ValoreEcu(4, 3), 17);
 
         // Pivot 3 (point 10) is 4 points from pivot 2 (point 6); P9 is fixed.
         for (const auto &[riga, errore] : {std::pair{"line left 3", "P3 cannot move left"},
@@ -245,9 +259,13 @@ private slots:
         EsitoCli e = b.Cli({QStringLiteral("config")});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
         const QStringList righe = e.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (const char *atteso : {"rpm-factor = x 1", "switch-temp = 35", "injector = Rail 2 ohm - fast",
-                                   "max-power-rpm = Off", "end-of-gas-bar = 0.6", "level-sensor = Resistive 0-90 ohm",
-                                   "level-r = 100", "level-3-4 = 700"})
+        // The factory LPG configuration, as the built-in lists show it.
+        for (const char *atteso : {"rpm-factor = x 1", "switch-rpm = 1500", "switch-temp = 35",
+                                   "hysteresis-rpm = 300", "injector = Rail 2 ohm - fast", "fuel = LPG",
+                                   "min-opening-ms = 2", "sensitivity-ms = 0.3", "max-power-rpm = Off",
+                                   "pressure-sensor = Gas pressure 0-4 bar", "end-of-gas-bar = 0.6",
+                                   "level-sensor = Resistive 0-90 ohm", "level-r = 100", "level-1-4 = 300",
+                                   "level-2-4 = 500", "level-3-4 = 700"})
             QVERIFY2(righe.contains(QLatin1String(atteso)), atteso);
         QStringList nomi;
         for (const QString &r : righe)
@@ -279,6 +297,8 @@ private slots:
         QCOMPARE(e.out, QStringLiteral("rpm-factor = x 2\n"));
         QCOMPARE(b.ValoreEcu(3, 20), 2);
         QCOMPARE(b.ValoreEcu(3, 15), 10000);
+        QCOMPARE(b.Cli(A(b, QStringLiteral("config set emergency-start On"))).codice, 0);
+        QCOMPARE(b.ValoreEcu(3, 12) & 7, 5);
         // Numbers in the user's locale.
         e = b.Cli(A(b, QStringLiteral("config set end-of-gas-bar 1,2")), [](QProcess &p) {
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -288,15 +308,31 @@ private slots:
         QCOMPARE(e.out, QStringLiteral("end-of-gas-bar = 1,2\n"));
         QCOMPARE(b.ValoreEcu(3, 18), 1200);
 
-        // The tank empty, engine off: a steady unfiltered reading of 60.
-        b.Controllo(QStringLiteral("key off"));
-        b.Controllo(QStringLiteral("tank %1").arg(60 / 10.23, 0, 'f', 6));
-        QVERIFY(QTest::qWaitFor([&] { return b.Controllo(QStringLiteral("state")).contains(QLatin1String(" level=60 ")); }, 5000));
-        e = b.Cli(A(b, QStringLiteral("config level-empty")));
-        QVERIFY2(e.out.contains(QLatin1String("level-reading = 60\nlevel-r = 220\n")), qPrintable(e.out + e.err));
-        const int soglie[] = {220, 380, 540, 700};
-        for (int k = 8; k <= 11; ++k)
-            QCOMPARE(b.ValoreEcu(3, k), soglie[k - 8]);
+        // With the engine off the injector changes without a question.
+        QCOMPARE(b.Controllo(QStringLiteral("key off")), QStringLiteral("ok"));
+        QTest::qWait(300);
+        e = b.Cli({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("injector"),
+                   QStringLiteral("Rail 3 ohm - standard flow")});
+        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        QCOMPARE(b.ValoreEcu(3, 1), 1);
+        QCOMPARE(b.ValoreEcu(3, 16), 2492);
+
+        // The level marks from a steady unfiltered reading: the tank empty, then full.
+        const struct {
+            const char *comando;
+            int lettura;
+            QList<qint32> soglie;
+        } livelli[] = {{"config level-empty", 60, {220, 380, 540, 700}}, {"config level-full", 820, {220, 370, 520, 670}}};
+        for (const auto &l : livelli) {
+            b.Controllo(QStringLiteral("tank %1").arg(l.lettura / 10.23, 0, 'f', 6));
+            QVERIFY(QTest::qWaitFor([&] {
+                return b.Controllo(QStringLiteral("state")).contains(QStringLiteral(" level=%1 ").arg(l.lettura));
+            }, 5000));
+            e = b.Cli(A(b, QLatin1String(l.comando)));
+            QVERIFY2(e.out.startsWith(QStringLiteral("level-reading = %1\nlevel-r = %2\n").arg(l.lettura).arg(l.soglie[0])),
+                     qPrintable(e.out + e.err));
+            QCOMPARE((QList<qint32>{b.ValoreEcu(3, 8), b.ValoreEcu(3, 9), b.ValoreEcu(3, 10), b.ValoreEcu(3, 11)}), l.soglie);
+        }
     }
 };
 
