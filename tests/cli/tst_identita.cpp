@@ -1,7 +1,9 @@
 #include "RegistroProve.h"
-#include "app/Contesto.h"
-#include "app/ServiziUiScriptati.h"
+#include "BancoEcu.h"
+
+#include "app/Avvio.h"
 #include "app/TestoByte.h"
+#include "mapfile/ConfrontoMappe.h"
 #include "mapfile/FileMappa.h"
 #include "mapfile/Identita.h"
 #include "mapfile/RicercaEcu.h"
@@ -10,8 +12,8 @@
 
 using namespace gascal;
 
-// The identity helpers, the firmware comparison and the map file's text,
-// without any process.
+// The identity helpers, the firmware comparison, and map files read, written
+// and compared, without an ECU.
 class TstIdentita : public QObject
 {
     Q_OBJECT
@@ -110,35 +112,39 @@ private slots:
         QCOMPARE(FileMappa::Leggi(testo, b), QString());
         QCOMPARE(b.Blk2, QStringLiteral("41020D4D010000000000000002"));
         QCOMPARE(b.Map0, QStringLiteral("4102064E010A"));
-    }
-
-    void blockLineLosesHeaderAndChecksum()
-    {
-        QCOMPARE(FileMappa::DatiBlocco(QStringLiteral("41020A610102030405FF")),
-                 H("02030405"));
+        // A block line loses its header and checksum; a line without data has none.
+        QCOMPARE(FileMappa::DatiBlocco(QStringLiteral("41020A610102030405FF")), H("02030405"));
         QCOMPARE(FileMappa::DatiBlocco(QStringLiteral("4102066101FF")), QByteArray());
         QCOMPARE(FileMappa::DatiBlocco(QStringLiteral("41020661")), QByteArray());
     }
 
+    // A file to load: only the four loaded sections count, each one whole
+    // block as the ECU answered it.
     void onlyTheFourLoadedSectionsAreNeeded_data()
     {
-        const QByteArray buono = "[BLK_2]\r\n41020A6101020304 0529\r\n[BLK_3]\r\n4102064E010A\r\n"
+        const QByteArray buono = "[BLK_2]\r\n41020A610102030405 29\r\n[BLK_3]\r\n4102064E010A\r\n"
                                  "[BLK_5]\n410206710135\n[MAP_0]\r\n410206520116  \r\n";
+        auto con = [&](const char *da = nullptr, const char *a = nullptr) {
+            QByteArray t = QByteArray(buono).replace(" 29", "29");
+            return da ? t.replace(da, a) : t;
+        };
         QTest::addColumn<QByteArray>("testo");
         QTest::addColumn<QString>("errore");
-        QTest::newRow("four sections, mixed line ends") << QByteArray(buono).replace(" 05", "05")
-                                                        << QString();
-        QTest::newRow("section missing")
-            << QByteArray(buono).replace(" 05", "05").replace("[BLK_5]", "[BLK_4]")
-            << "the section [BLK_5] is missing";
-        QTest::newRow("not hex") << QByteArray(buono)
-                                 << "the block line of section [BLK_2] is not hex text";
-        QTest::newRow("too short")
-            << QByteArray(buono).replace(" 05", "05").replace("4102064E010A", "4102064E01")
-            << "the block line of section [BLK_3] is too short (10 hex digits, at least 12 needed)";
-        QTest::newRow("odd") << QByteArray(buono).replace(" 05", "05").replace("410206710135", "4102067101351")
+        QTest::newRow("four sections, mixed line ends") << con() << QString();
+        QTest::newRow("section missing") << con("[BLK_5]", "[BLK_4]") << "the section [BLK_5] is missing";
+        QTest::newRow("not hex") << buono << "the block line of section [BLK_2] is not hex text";
+        QTest::newRow("too short") << con("4102064E010A", "4102064E01")
+                                   << "the block line of section [BLK_3] is too short (10 hex digits, at least 12 needed)";
+        QTest::newRow("odd") << con("410206710135", "4102067101351")
                              << "the block line of section [BLK_5] has an odd number of hex digits";
         QTest::newRow("empty") << QByteArray() << "the section [BLK_2] is missing";
+        QTest::newRow("length byte") << con("410206710135", "410207710134")
+                                     << "the block of section [BLK_5] says it is 7 bytes long but holds 6";
+        QTest::newRow("checksum") << con("410206520116", "410206520117") << "[MAP_0] has a wrong checksum";
+        QTest::newRow("refusal saved as a block") << con("410206710135", "4102067F310B")
+                                                  << "the block of section [BLK_5] is the ECU's refusal answer";
+        QTest::newRow("section twice") << con() + "[BLK_3]\r\n4102064E010A\r\n"
+                                       << "the section [BLK_3] appears more than once";
     }
 
     void onlyTheFourLoadedSectionsAreNeeded()
@@ -146,11 +152,56 @@ private slots:
         QFETCH(QByteArray, testo);
         QFETCH(QString, errore);
         FileMappa::BlocchiCaricati b;
-        QCOMPARE(FileMappa::Leggi(testo, b), errore);
+        const QString motivo = FileMappa::Leggi(testo, b);
+        QVERIFY2(errore.isEmpty() ? motivo.isEmpty() : motivo.contains(errore), qPrintable(motivo));
         if (errore.isEmpty()) {
             QCOMPARE(FileMappa::DatiBlocco(b.Blk2), H("02030405"));
             QCOMPARE(b.Map0, QStringLiteral("410206520116"));
         }
+    }
+
+    // Two map files compared by setting: the default definition file against
+    // itself with bytes changed ("SECTION POSITION VALUE", position 1-based
+    // over the whole block line), in the order the pages show them.
+    void differencesByName_data()
+    {
+        QTest::addColumn<QStringList>("cambi");
+        QTest::addColumn<QStringList>("righe");
+        QTest::newRow("settings and points") << QStringList{"[BLK_3] 6 40", "[BLK_3] 26 144", "[BLK_3] 48 5",
+                                                            "[MAP_0] 16 9", "[MAP_0] 46 240"}
+                                             << QStringList{"hysteresis-rpm: 300 | 400", "switch-temp: 35 | 40",
+                                                            "sensitivity-ms: 0.3 | 0.5", "line[10]: 2 | 9",
+                                                            "line[40]: -1 | -16"};
+        QTest::newRow("a pivot, and a byte no name shows")
+            << QStringList{"[BLK_3] 49 119", "[BLK_5] 10 28"}
+            << QStringList{"pivot[4]: 27 | 28", "[BLK_3] byte 49: 00 | 77"};
+        // The bytes that a load zeroes, and the live block, do not count.
+        QTest::newRow("nothing a load writes") << QStringList{"[BLK_2] 6 85", "[BLK_1] 10 85"} << QStringList{};
+    }
+
+    void differencesByName()
+    {
+        QFETCH(QStringList, cambi);
+        QFETCH(QStringList, righe);
+        BancoEcu b;
+        QVERIFY(Avvio::EseguiSenzaLink(*b.ctx, b.Cartella(), b.Cartella()));
+        b.ctx->imp.SepDecimale = QStringLiteral(".");
+        QByteArray altra = b.LeggiFile(QStringLiteral("def.xar"));
+        for (const QString &c : cambi) {
+            const QStringList p = c.split(QLatin1Char(' '));
+            altra = BancoEcu::CambiaByte(altra, qPrintable(p[0]), p[1].toInt(), quint8(p[2].toInt()));
+        }
+        b.ScriviFile(QStringLiteral("b.var"), altra);
+        ConfrontoMappe confronto(*b.ctx);
+        QVERIFY(confronto.Leggi(b.Percorso(QStringLiteral("def.xar")), b.Percorso(QStringLiteral("b.var"))));
+        QCOMPARE(confronto.Differenze(), righe);
+
+        // A file that a load would refuse is named with its section.
+        altra.replace("[BLK_5]\r\n41021A71", "[BLK_5]\r\n41021A7X");
+        b.ScriviFile(QStringLiteral("r.var"), altra);
+        QVERIFY(!confronto.Leggi(b.Percorso(QStringLiteral("def.xar")), b.Percorso(QStringLiteral("r.var"))));
+        QVERIFY2(confronto.Errore().contains(QLatin1String("r.var")) && confronto.Errore().contains(QLatin1String("[BLK_5]")),
+                 qPrintable(confronto.Errore()));
     }
 };
 

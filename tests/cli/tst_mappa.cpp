@@ -7,78 +7,103 @@
 #include "mapfile/Mappa.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace gascal;
 
 namespace {
 
-// The lines of a map file (split on CR LF) and the hex line after a section.
+// The hex line after a section of a map file.
 QString Sezione(const QByteArray &testo, const char *nome)
 {
     const QList<QByteArray> righe = testo.split('\n');
-    for (qsizetype i = 0; i + 1 < righe.size(); ++i) {
+    for (qsizetype i = 0; i + 1 < righe.size(); ++i)
         if (righe[i].trimmed() == nome)
             return QString::fromLatin1(righe[i + 1].trimmed());
-    }
     return {};
 }
 
-// A block line without its header and checksum.
-QString Dati(const QByteArray &testo, const char *nome)
+// A section's block changed by `cambia` (on its bytes), length byte and
+// checksum made right again.
+QByteArray Ritocca(QByteArray testo, const char *nome, const std::function<void(QByteArray &)> &cambia)
 {
     const QString riga = Sezione(testo, nome);
-    return riga.mid(10, riga.size() - 12);
-}
-
-const char *const Caricate[] = {"[BLK_2]", "[BLK_3]", "[BLK_5]", "[MAP_0]"};
-
-// A block line with its checksum made right again after a change.
-QString ConChecksum(const QString &riga)
-{
     QByteArray b = HexToStr(riga);
     b.chop(1);
-    return StrToHex(b + char(MessaggioEcu::ChecksumXor(b)));
+    cambia(b);
+    b[2] = static_cast<char>(b.size() + 1);
+    return testo.replace(riga.toLatin1(), StrToHex(b + char(MessaggioEcu::ChecksumXor(b))).toLatin1());
+}
+
+// The data of the four blocks a load writes (no header, no checksum), without
+// the pedestal guard that a save turns on.
+using Quattro = QList<QByteArray>;
+Quattro Dati(const QList<QByteArray> &blocchi)
+{
+    Quattro q;
+    for (const QByteArray &b : blocchi)
+        q << b.mid(5).chopped(1);
+    if (q[1].size() > 8)
+        q[1][8] = 0;
+    return q;
+}
+Quattro DaFile(const QByteArray &testo)
+{
+    return Dati({HexToStr(Sezione(testo, "[BLK_2]")), HexToStr(Sezione(testo, "[BLK_3]")),
+                 HexToStr(Sezione(testo, "[BLK_5]")), HexToStr(Sezione(testo, "[MAP_0]"))});
+}
+Quattro DaEcu(BancoEcu &b)
+{
+    FileMappa::Contenuto c;
+    return Mappa(*b.ctx).LeggiEcu(c) ? Dati({c.Blk2, c.Blk3, c.Blk5, c.Map0}) : Quattro{};
+}
+
+const int ValoreServizio = 5 + 4; // value 4 of record 2 (service flags), kept as written
+
+// A map file of the ECU's blocks with other values in BLK_2 and BLK_3, so
+// that a block written shows.
+QByteArray FileDiverso(BancoEcu &b)
+{
+    FileMappa::Contenuto c;
+    Mappa m(*b.ctx);
+    if (!m.LeggiEcu(c))
+        return {};
+    const QByteArray testo = Ritocca(m.TestoFile(c), "[BLK_2]", [](QByteArray &x) { x[ValoreServizio] = 0x5A; });
+    return Ritocca(testo, "[BLK_3]", [](QByteArray &x) { x[5] = static_cast<char>(x[5] + 7); });
+}
+
+QStringList Backup(const BancoEcu &b)
+{
+    return QDir(b.Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files);
 }
 
 } // namespace
 
-// Saving and loading map files with two virtual ECUs.
+// Map files between the disk and the ECU: saved, loaded into another ECU, and
+// under faults: files that do not fit the ECU, writes cut part-way, an ECU
+// that goes dark, a full disk, a folder that cannot be written. Each must
+// leave the old file whole and the ECU with its old set-up or the new one,
+// and say what happened.
 class TstMappa : public QObject
 {
     Q_OBJECT
 
-    // Connects a bench to its own fresh ECU.
-    static bool Connetti(BancoEcu &b, const QStringList &opzioni = {})
+    static bool Connetti(BancoEcu &b, const QStringList &opzioni = {}, bool controllo = false)
     {
-        return b.AvviaEcu(opzioni) && b.Avvia() && b.Cerca();
+        if (!b.AvviaEcu(opzioni, controllo) || !b.Avvia() || !b.Cerca())
+            return false;
+        b.ctx->stato.StatoProgramma = StatoApp::Operazione; // as the frame runs map files
+        return true;
     }
 
     static QByteArray Salva(BancoEcu &b, const QString &nome)
     {
-        b.ctx->stato.StatoProgramma = StatoApp::Operazione;
-        const bool ok = Mappa(*b.ctx).SalvaMappa(b.Percorso(nome));
-        b.ctx->stato.StatoProgramma = StatoApp::Connesso;
-        return ok ? b.LeggiFile(nome) : QByteArray();
-    }
-
-    // Changes the configuration, block 5 and the calibration map of an ECU.
-    static bool Modifica(BancoEcu &b, int passo = 3)
-    {
-        Contesto &ctx = *b.ctx;
-        SequenzeBlocchi seq(ctx);
-        ctx.code.ValoriDaScrivere.Aggiungi(40 + passo, 0, 0);   // switch-over temperature
-        ctx.code.ValoriDaScrivere.Aggiungi(7000 + passo, 14, 0); // switch-over delay
-        if (!seq.ScriviBlk3())
-            return false;
-        QByteArray mappa(56, '\0');
-        for (int i = 0; i < 56; ++i)
-            mappa[i] = static_cast<char>(i * passo - 40);
-        QByteArray blk5 = Blocco::CodificaBlocco(ctx.TabMsg[Contesto::RecBlk5]);
-        blk5[9] = static_cast<char>(30 + passo);
-        ctx.code.DatiMap0 = mappa;
-        ctx.code.DatiBlk5 = blk5;
-        return seq.ScriviMappe();
+        return Mappa(*b.ctx).SalvaMappa(b.Percorso(nome)) ? b.LeggiFile(nome) : QByteArray();
     }
 
 private slots:
@@ -86,48 +111,49 @@ private slots:
     {
         BancoEcu uno;
         QVERIFY(Connetti(uno));
-        QVERIFY(Modifica(uno));
-        const QByteArray a = Salva(uno, QStringLiteral("a.var"));
-        QVERIFY(!a.isEmpty());
-        QCOMPARE(a.count("\r\n"), 19);
-        QVERIFY(a.startsWith("[INFO]\r\n" + uno.ctx->diz.Testo(0).toLocal8Bit() + " - 1.28 - 28/11/14 , file created "));
-        // The pedestal guard is saved on.
-        QCOMPARE(Sezione(a, "[BLK_3]").mid(26, 2), QStringLiteral("01"));
-        const QByteArray fw = HexToStr(Sezione(a, "[FW]"));
-        QCOMPARE(fw.mid(5).chopped(1), uno.ctx->TabMsg[Contesto::RecIdentita].Immagine);
-        QVERIFY(a.contains("[FW]\r\n" + Sezione(a, "[FW]").toLatin1() + "\r\n" + fw + "\r\n[COLL]\r\n"));
-        // Saving changes none of the program's records.
-        QCOMPARE(uno.ctx->TabMsg[Contesto::RecConfig].Valori[6], 0);
+        // Configuration, block 5 and the calibration map changed.
+        Contesto &ctx = *uno.ctx;
+        ctx.code.ValoriDaScrivere.Aggiungi(43, 0, 0);
+        ctx.code.ValoriDaScrivere.Aggiungi(7003, 14, 0);
+        QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
+        ctx.code.DatiMap0 = QByteArray(56, '\0');
+        for (int i = 0; i < 56; ++i)
+            ctx.code.DatiMap0[i] = static_cast<char>(i * 3 - 40);
+        ctx.code.DatiBlk5 = Blocco::CodificaBlocco(ctx.TabMsg[Contesto::RecBlk5]);
+        ctx.code.DatiBlk5[9] = 33;
+        QVERIFY(SequenzeBlocchi(ctx).ScriviMappe());
 
-        // A second ECU with another firmware date and the defaults.
+        const QByteArray a = Salva(uno, QStringLiteral("a.var"));
+        QCOMPARE(a.count("\r\n"), 19);
+        QVERIFY(a.startsWith("[INFO]\r\n" + ctx.diz.Testo(0).toLocal8Bit() + " - 1.28 - 28/11/14 , file created "));
+        QCOMPARE(Sezione(a, "[BLK_3]").mid(26, 2), QStringLiteral("01")); // the pedestal guard saved on
+        QCOMPARE(HexToStr(Sezione(a, "[FW]")).mid(5).chopped(1), ctx.TabMsg[Contesto::RecIdentita].Immagine);
+        QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[6], 0); // saving changes none of the program's records
+
+        // A second ECU with another firmware date and the defaults takes only
+        // the four loaded sections, with LF line ends; its fuel request and
+        // state go to 0, its other values are the file's.
         BancoEcu due;
         QVERIFY(Connetti(due, {QStringLiteral("--identity"), QStringLiteral("012801012015414243")}));
-        const QByteArray prima = Salva(due, QStringLiteral("prima.var"));
-        QVERIFY(Dati(prima, "[MAP_0]") != Dati(a, "[MAP_0]"));
-        QVERIFY(Mappa(*due.ctx).CaricaMappa(uno.Percorso(QStringLiteral("a.var"))));
-        QVERIFY(due.ui.mostrati.isEmpty());
-        const QByteArray b = Salva(due, QStringLiteral("b.var"));
-        for (const char *s : Caricate)
-            QCOMPARE(Dati(b, s), Dati(a, s));
-        QVERIFY(Sezione(b, "[FW]") != Sezione(a, "[FW]"));
-
-        // Only the four loaded sections, with LF line ends, load the same; the
-        // ECU's fuel request and state go to 0, its other values are the file's.
-        QVERIFY(Modifica(due, 1));
-        QVERIFY(Dati(Salva(due, QStringLiteral("d.var")), "[MAP_0]") != Dati(a, "[MAP_0]"));
+        const Quattro prima = DaEcu(due);
+        QVERIFY(prima != DaFile(a));
         QByteArray ridotto;
-        for (const char *s : Caricate) {
-            QString riga = Sezione(a, s);
-            if (QByteArray(s) == "[BLK_2]")
-                riga = ConChecksum(riga.left(10) + "030300005A" + riga.mid(20)); // values 0 to 4 of record 2
-            ridotto += QByteArray(s) + "\n" + riga.toLatin1() + "\n";
-        }
+        for (const char *s : {"[BLK_2]", "[BLK_3]", "[BLK_5]", "[MAP_0]"})
+            ridotto += QByteArray(s) + "\n" + Sezione(a, s).toLatin1() + "\n";
+        ridotto = Ritocca(ridotto, "[BLK_2]", [](QByteArray &x) { x.replace(5, 5, QByteArray::fromHex("030300005A")); });
         due.ScriviFile(QStringLiteral("ridotto.var"), ridotto);
-        QVERIFY(Mappa(*due.ctx).CaricaMappa(due.Percorso(QStringLiteral("ridotto.var"))));
-        const QByteArray c = Salva(due, QStringLiteral("c.var"));
-        for (const char *s : {"[BLK_3]", "[BLK_5]", "[MAP_0]"})
-            QCOMPARE(Dati(c, s), Dati(a, s));
-        QCOMPARE(Dati(c, "[BLK_2]").left(10), QStringLiteral("000000005A"));
+        Mappa m(*due.ctx);
+        QVERIFY(m.CaricaMappa(due.Percorso(QStringLiteral("ridotto.var"))));
+        QVERIFY(due.ui.mostrati.isEmpty());
+        const Quattro dopo = DaEcu(due);
+        QCOMPARE(dopo.mid(1), DaFile(a).mid(1));
+        QCOMPARE(dopo[0].left(5), QByteArray::fromHex("000000005A"));
+
+        // Every load first backs the ECU up: date, time, the ECU's lot and serial number.
+        QCOMPARE(Backup(due), QStringList{QFileInfo(m.FileBackup()).fileName()});
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{8}_\\d{6}_ECU87-1234\\.var$")).match(Backup(due)[0]).hasMatch(),
+                 qPrintable(Backup(due)[0]));
+        QCOMPARE(DaFile(due.LeggiFile(QStringLiteral("Data/backup/") + Backup(due)[0])), prima);
     }
 
     void failedSaveLeavesTheOldFile()
@@ -140,39 +166,155 @@ private slots:
         QVERIFY(!Mappa(*b.ctx).SalvaMappa(b.Percorso(QStringLiteral("m.var"))));
         QCOMPARE(b.LeggiFile(QStringLiteral("m.var")), vecchio);
         // No half-written file beside it either.
-        QCOMPARE(QDir(b.Cartella()).entryList({QStringLiteral("m.var*")}, QDir::Files),
-                 QStringList{"m.var"});
+        QCOMPARE(QDir(b.Cartella()).entryList({QStringLiteral("m.var*")}, QDir::Files), QStringList{"m.var"});
         // The mode switch was undone.
         QCOMPARE(b.ctx->link.RispCodice(), 4);
         QCOMPARE(b.ctx->link.RispByte6(), 0);
     }
 
-    void malformedFileIsRefusedBeforeAnyTransaction()
+    // A file that a load refuses reaches nothing: a malformed one not even
+    // the fuel switch (it is refused before any transaction), one that does
+    // not fit the ECU not even the blocks before its bad one. One message
+    // names the section and the reason; no backup is made.
+    void refusedFileReachesNothing_data()
     {
+        using Danno = std::function<QByteArray(const QByteArray &)>;
+        QTest::addColumn<Danno>("danno");
+        QTest::addColumn<QString>("motivo");
+        QTest::addColumn<bool>("primaDellEcu");
+        QTest::newRow("malformed") << Danno([](const QByteArray &t) {
+            return QByteArray(t).replace("[MAP_0]\r\n41023E", "[MAP_0]\r\n41023G");
+        }) << "[MAP_0] is not hex" << true;
+        QTest::newRow("configuration two bytes short") << Danno([](const QByteArray &t) {
+            return Ritocca(t, "[BLK_3]", [](QByteArray &x) { x.chop(2); });
+        }) << "[BLK_3] is 48 bytes long, the ECU's is 50" << false;
+    }
+    void refusedFileReachesNothing()
+    {
+        QFETCH(std::function<QByteArray(const QByteArray &)>, danno);
+        QFETCH(QString, motivo);
+        QFETCH(bool, primaDellEcu);
         BancoEcu b;
         QVERIFY(Connetti(b));
-        const QByteArray originale = Salva(b, QStringLiteral("orig.var"));
-        // Good blocks that differ from the ECU's, then a bad one.
-        QByteArray testo = originale;
-        const QString blk3 = Sezione(originale, "[BLK_3]");
-        testo.replace(blk3.toLatin1(), ConChecksum(QString(blk3).replace(10, 2, QStringLiteral("30"))).toLatin1());
-        testo.replace("[MAP_0]\r\n41023E", "[MAP_0]\r\n41023G");
-        b.ScriviFile(QStringLiteral("bad.var"), testo);
+        const Quattro prima = DaEcu(b);
+        QVERIFY(!prima.isEmpty());
+        b.ScriviFile(QStringLiteral("m.var"), danno(FileDiverso(b)));
 
         // A fuel in use would otherwise switch the ECU first.
         b.ctx->TabMsg[Contesto::RecComandi].Valori[1] = 3;
         b.ctx->link.InviaComando(11, {}, 1000000);
-        QCOMPARE(b.ctx->link.RispCodice(), 11);
-        QVERIFY(!Mappa(*b.ctx).CaricaMappa(b.Percorso(QStringLiteral("bad.var"))));
-        QCOMPARE(b.ctx->link.RispCodice(), 11); // nothing was sent
-        QCOMPARE(b.ui.Testi(), QStringList{b.ctx->diz.Testo(10) + "\r\n\r\n"
-                                           + Mappa::ControllaFile(b.Percorso(QStringLiteral("bad.var")))});
-        QVERIFY(b.ui.Testi()[0].contains(QStringLiteral("[MAP_0] is not hex")));
-
+        Mappa m(*b.ctx);
+        QVERIFY(!m.CaricaMappa(b.Percorso(QStringLiteral("m.var"))));
+        if (primaDellEcu)
+            QCOMPARE(b.ctx->link.RispCodice(), 11); // nothing was sent
+        QVERIFY(m.ErroreSegnalato());
+        QCOMPARE(b.ui.mostrati.size(), 1);
+        const QString testo = b.ui.mostrati.first().testo;
+        QVERIFY2(testo.startsWith(b.ctx->diz.Testo(10)) && testo.contains(motivo), qPrintable(testo));
         b.ctx->TabMsg[Contesto::RecComandi].Valori[1] = 0;
-        const QByteArray dopo = Salva(b, QStringLiteral("dopo.var"));
-        for (const char *s : Caricate)
-            QCOMPARE(Dati(dopo, s), Dati(originale, s));
+        QCOMPARE(DaEcu(b), prima);
+        QVERIFY(Backup(b).isEmpty());
+    }
+
+    // The ECU refuses block 5: the blocks written before it get the ECU's own
+    // back, the fuel goes back to gas, and the user is told.
+    void writeFailingPartWayIsUndone()
+    {
+        BancoEcu b;
+        QVERIFY(Connetti(b, {QStringLiteral("--refuse"), QStringLiteral("50")}, true));
+        QCOMPARE(b.Controllo(QStringLiteral("rpm 3000")), QStringLiteral("ok"));
+        QCOMPARE(b.Controllo(QStringLiteral("fuel gas")), QStringLiteral("ok"));
+        Contesto &ctx = *b.ctx;
+        auto suGas = [&] {
+            return ctx.tx.LeggiRecord(ctx.TabMsg[Contesto::RecComandi], ctx.Ambiente(), true) == 0
+                && ctx.Valore(Contesto::RecComandi, 1) == 3;
+        };
+        QVERIFY(QTest::qWaitFor(suGas, 20000));
+        b.ScriviFile(QStringLiteral("m.var"), FileDiverso(b));
+        Quattro prima = DaEcu(b);
+
+        Mappa m(ctx);
+        QVERIFY(!m.CaricaMappa(b.Percorso(QStringLiteral("m.var"))));
+        QVERIFY(m.ErroreSegnalato());
+        QCOMPARE(b.ui.mostrati.size(), 1);
+        const QString testo = b.ui.mostrati.first().testo;
+        QVERIFY2(testo.contains(QStringLiteral("restored as it was before")), qPrintable(testo));
+        QVERIFY(testo.contains(QDir::toNativeSeparators(m.FileBackup())));
+        QVERIFY(QTest::qWaitFor(suGas, 20000));
+        // The fuel bytes follow the engine; the rest is the ECU's old set-up.
+        Quattro dopo = DaEcu(b);
+        for (Quattro *q : {&dopo, &prima})
+            (*q)[0] = (*q)[0].mid(ValoreServizio - 5);
+        QCOMPARE(dopo, prima);
+    }
+
+    // The ECU goes dark when block 5 is sent: nothing can be undone, so the
+    // user learns which blocks the ECU holds from the file. Once the ECU
+    // comes back (with what it had stored) the program finds it again.
+    void powerCutDuringLoad()
+    {
+        BancoEcu b;
+        QVERIFY(Connetti(b, {QStringLiteral("--exit-on"), QStringLiteral("50")}));
+        b.ScriviFile(QStringLiteral("m.var"), FileDiverso(b));
+        const Quattro prima = DaEcu(b);
+        Mappa m(*b.ctx);
+        QVERIFY(!m.CaricaMappa(b.Percorso(QStringLiteral("m.var"))));
+        QVERIFY(m.ErroreSegnalato());
+        const QStringList testi = b.ui.Testi();
+        QCOMPARE(testi.size(), 1);
+        QVERIFY2(testi.first().contains(QStringLiteral("could not be restored. Blocks written from the "
+                                                        "file: [BLK_2], [BLK_3].")),
+                 qPrintable(testi.first()));
+        QVERIFY(testi.first().contains(QStringLiteral("Not written: [MAP_0].")));
+        QVERIFY(testi.first().contains(QDir::toNativeSeparators(m.FileBackup())));
+        QCOMPARE(b.ctx->stato.ErroreComunicazione, quint8(1)); // back to searching
+
+        QVERIFY(b.AvviaEcu());
+        b.ctx->stato.StatoProgramma = StatoApp::Ricerca;
+        QVERIFY(b.Cerca());
+        b.ctx->stato.StatoProgramma = StatoApp::Operazione;
+        QCOMPARE(DaEcu(b), prima);
+    }
+
+    // gascal-cli when the disk fails it. A file that grows past a size limit,
+    // as on a full disk, and a folder that cannot be created: one message
+    // with the system's reason, and the old file whole. A load is refused
+    // when the ECU cannot be backed up first.
+    void saveAndLoadWhenTheDiskFails()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu());
+        // A name without extension gets ".var".
+        EsitoCli e = b.Cli({QStringLiteral("save-map"), b.Percorso(QStringLiteral("Data/cliente_golf"))});
+        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        const QByteArray vecchio = b.LeggiFile(QStringLiteral("Data/cliente_golf.var"));
+        QVERIFY(vecchio.startsWith("[INFO]\r\n"));
+
+        const rlim_t limite = vecchio.size() / 2;
+        e = b.Cli({QStringLiteral("save-map"), b.Percorso(QStringLiteral("Data/cliente_golf.var"))}, [&](QProcess &p) {
+            p.setChildProcessModifier([limite] {
+                ::signal(SIGXFSZ, SIG_IGN);
+                const rlimit r{limite, limite};
+                ::setrlimit(RLIMIT_FSIZE, &r);
+            });
+        });
+        QCOMPARE(e.codice, 1);
+        QCOMPARE(e.err.trimmed().split(QLatin1Char('\n')).size(), 1);
+        QVERIFY2(e.err.contains(QStringLiteral("File too large")), qPrintable(e.err));
+        QCOMPARE(b.LeggiFile(QStringLiteral("Data/cliente_golf.var")), vecchio);
+        QCOMPARE(QDir(b.Percorso(QStringLiteral("Data"))).entryList(QDir::Files), QStringList{"cliente_golf.var"});
+
+        b.ScriviFile(QStringLiteral("Data/backup"), "a file where the backup folder goes\n");
+        e = b.Cli({QStringLiteral("save-map"), b.Percorso(QStringLiteral("Data/backup/m.var"))});
+        QCOMPARE(e.codice, 1);
+        QCOMPARE(e.err.trimmed().split(QLatin1Char('\n')).size(), 1);
+        QVERIFY2(e.err.contains(QStringLiteral("cannot be written: ")), qPrintable(e.err));
+        b.ScriviFile(QStringLiteral("d.var"), BancoEcu::CambiaByte(vecchio, "[BLK_3]", 6, 40));
+        e = b.Cli({QStringLiteral("load-map"), b.Percorso(QStringLiteral("d.var"))});
+        QCOMPARE(e.codice, 1);
+        QVERIFY2(e.err.contains(QStringLiteral("cannot be backed up")), qPrintable(e.err));
+        QCOMPARE(b.Cli({QStringLiteral("save-map"), b.Percorso(QStringLiteral("dopo.var"))}).codice, 0);
+        QCOMPARE(DaFile(b.LeggiFile(QStringLiteral("dopo.var"))), DaFile(vecchio));
     }
 };
 

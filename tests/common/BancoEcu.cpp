@@ -204,3 +204,11 @@ EsitoCli BancoEcu::Cli(const QStringList &argomenti) const
     p.start(Bin(QStringLiteral("gascal-cli")), QStringList{QStringLiteral("--dir"), Cartella()} + argomenti);
     return Attendi(p);
 }
+
+EsitoCli BancoEcu::Cli(const QStringList &argomenti, const std::function<void(QProcess &)> &prepara) const
+{
+    QProcess p;
+    prepara(p);
+    p.start(Bin(QStringLiteral("gascal-cli")), QStringList{QStringLiteral("--dir"), Cartella()} + argomenti);
+    return Attendi(p);
+}

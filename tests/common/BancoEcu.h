@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // A test bench: a program folder of its own with PrjCom and the settings
@@ -62,6 +63,9 @@ public:
     static EsitoCli Attendi(QProcess &p);
     // Runs gascal-cli on this folder with these arguments.
     EsitoCli Cli(const QStringList &argomenti) const;
+    // The same, with the process prepared before it starts (its environment,
+    // a limit set in the child).
+    EsitoCli Cli(const QStringList &argomenti, const std::function<void(QProcess &)> &prepara) const;
 
     // A file of the build's program folder (ecusim, PrjCom, gascal-cli...).
     static QString Bin(const QString &nome);
