@@ -292,7 +292,8 @@ for i in "${!SITES[@]}"; do
     fi
   fi
   echo "== $outcome ${first} ($(( $(date +%s) - t0 ))s)" >>"$log"
-  row="| $id | $f:$l | $(describe "$kind" "$old" "$new") | $outcome | ${first:--} |"
+  mutation=$(describe "$kind" "$old" "$new")
+  row="| $id | $f:$l | ${mutation//|/\\|} | $outcome | ${first:--} |"   # | would end a cell
   ROWS+=("$row")
   echo "$row"
 done
