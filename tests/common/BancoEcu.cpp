@@ -1,4 +1,5 @@
 #include "BancoEcu.h"
+#include "FileProva.h"
 
 #include "app/Avvio.h"
 #include "link/CaricaSetCom.h"
@@ -20,13 +21,7 @@ QString BancoEcu::Bin(const QString &nome)
 
 BancoEcu::BancoEcu()
 {
-    for (const char *nome : {"PrjCom", "SetCom.ini", "map.ini", "def.xar", "def_cng.xar"}) {
-        const QString n = QString::fromLatin1(nome);
-        if (QFile::exists(Bin(n)))
-            QFile::copy(Bin(n), Percorso(n));
-    }
-    ScriviFile(QStringLiteral("PrjCom.ini"), "0=ttyECU\r\n");
-    ScriviFile(QStringLiteral("PortCom.ini"), "0\r\n");
+    PreparaCartellaProgramma(QStringLiteral(GASCAL_BIN), Cartella(), true);
     ctx = std::make_unique<gascal::Contesto>(ui);
 }
 

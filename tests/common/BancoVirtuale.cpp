@@ -1,4 +1,5 @@
 #include "BancoVirtuale.h"
+#include "FileProva.h"
 
 #include "app/Avvio.h"
 #include "ecu/Blocco.h"
@@ -7,27 +8,12 @@
 
 #include <QFile>
 
-namespace {
-
-QString Bin(const QString &nome)
-{
-    return QStringLiteral(GASCAL_BIN "/") + nome;
-}
-
-} // namespace
-
 BancoVirtuale::BancoVirtuale(const QStringList &opzioniEcu) : ecu(orologio, opzioniEcu)
 {
     orologio.Installa();
     if (!ecu.Errore().isEmpty())
         qWarning("ecusim options: %s", qPrintable(ecu.Errore()));
-    for (const char *nome : {"SetCom.ini", "map.ini", "def.xar", "def_cng.xar"}) {
-        const QString n = QString::fromLatin1(nome);
-        if (QFile::exists(Bin(n)))
-            QFile::copy(Bin(n), Percorso(n));
-    }
-    ScriviFile(QStringLiteral("PrjCom.ini"), "0=ttyECU\r\n");
-    ScriviFile(QStringLiteral("PortCom.ini"), "0\r\n");
+    PreparaCartellaProgramma(QStringLiteral(GASCAL_BIN), Cartella(), false);
     ctx = std::make_unique<gascal::Contesto>(ui);
     prjcom = &Aggancia(*ctx);
 }
@@ -82,13 +68,10 @@ bool BancoVirtuale::AttendiFino(const std::function<bool()> &pronta, double ms)
 
 void BancoVirtuale::ScriviFile(const QString &nome, const QByteArray &contenuto)
 {
-    QFile file(Percorso(nome));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contenuto) < 0)
-        qWarning("cannot write %s", qPrintable(nome));
+    Scrivi(Percorso(nome), contenuto);
 }
 
 QByteArray BancoVirtuale::LeggiFile(const QString &nome) const
 {
-    QFile file(Percorso(nome));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return Leggi(Percorso(nome));
 }
