@@ -243,20 +243,32 @@ def apply(path, line, col, old, new):
 RE_INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 
-def includes(root, program):
-    """The quoted includes of a test program's source, with those of the
-    headers beside it (one level: the shared harness is not followed)."""
+def test_source(root, name):
+    """The source file of CTest test NAME: `<folder>.<file>[.variant]` is
+    tests/<folder>/<file>.cpp; a name without a folder is looked for in every
+    folder of tests/."""
+    parts = name.split(".")
+    if len(parts) >= 2:
+        path = os.path.join(root, "tests", parts[0], parts[1] + ".cpp")
+        if os.path.isfile(path):
+            return [path]
     found = []
     for dirpath, _, names in os.walk(os.path.join(root, "tests")):
-        if program + ".cpp" in names:
-            found.append(os.path.join(dirpath, program + ".cpp"))
+        if parts[0] + ".cpp" in names:
+            found.append(os.path.join(dirpath, parts[0] + ".cpp"))
+    return found
+
+
+def includes(root, name):
+    """The quoted includes of test NAME's source, with those of the headers
+    beside it (one level: the shared harness is not followed)."""
     result = set()
-    for source in found:
+    for source in test_source(root, name):
         with open(source, encoding="utf-8", errors="replace") as f:
             own = RE_INCLUDE.findall(f.read())
         result.update(own)
-        for name in own:
-            beside = os.path.join(os.path.dirname(source), name)
+        for header in own:
+            beside = os.path.join(os.path.dirname(source), header)
             if os.path.isfile(beside):
                 with open(beside, encoding="utf-8", errors="replace") as f:
                     result.update(RE_INCLUDE.findall(f.read()))
@@ -293,8 +305,9 @@ def tests(build, root, folder, regex):
         # Only programs that the build makes: their name is their target.
         if not program.startswith(build + os.sep):
             continue
+        # Several tests may run one program (one per folder): its name is the target.
         target = os.path.basename(program)
-        if pattern.search(name) or any(i.startswith(folder + "/") for i in includes(root, target)):
+        if pattern.search(name) or any(i.startswith(folder + "/") for i in includes(root, name)):
             print(f"{name}\t{target}")
 
 

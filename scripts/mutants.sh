@@ -66,14 +66,14 @@ fi
 # is followed without editing this), and the tests below that reach the
 # folder only through a program they start (gascal-cli, the frame).
 declare -A THROUGH_PROGRAMS=(
-  [app]='^cli\.tst_gascalcli$|^gui\.tst_frame_connessione$'
-  [link]='^cli\.tst_(ricerca|guasti_link|gascalcli)$|^gui\.tst_frame_(connessione|guasti)$|^gui\.tst_ecu_non_trovata$'
-  [ecu]='^cli\.tst_(mappa|config|cli_linea|diff_mappa)$|^gui\.tst_(frmretta|scritture_scelte|confronto_scrittura|frame_mappe_guasti)$'
-  [mapfile]='^cli\.tst_(identita|ricerca|mappa|mappa_guasti|diff_mappa|gascalcli)$|^gui\.tst_(frame_mappe_guasti|confronto_scrittura|ecu_non_trovata)$'
+  [app]='^cli\.tst_(gascalcli|argomenti_cli)$|^gui\.tst_frame_'
+  [link]='^cli\.tst_(ricerca|guasti_link|gascalcli)$|^gui\.tst_frame_connessione$'
+  [ecu]='^cli\.tst_(mappa|gascalcli|guasti_link)$|^gui\.tst_(frmretta|scritture_scelte|frame_)'
+  [mapfile]='^cli\.tst_(identita|ricerca|mappa|gascalcli)$|^gui\.tst_(frame_|scritture_scelte)'
   [interp]='^interp\.'
   [autotune]='^autotune\.|^cli\.tst_autotune_cli$|^gui\.tst_frmautotuning$'
-  [config]='^cli\.tst_config$|^gui\.tst_pagine_config$'
-  [datalog]='^gui\.tst_(datalog_ecu|frame_comandi)$'
+  [config]='^cli\.tst_gascalcli$|^gui\.tst_pagine_config$'
+  [datalog]='^gui\.tst_(datalog_ecu|frame_comandi|frmbar)$'
   [i18n]='^gui\.tst_lingue_accessibilita$'
 )
 
