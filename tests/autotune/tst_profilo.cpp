@@ -3,6 +3,7 @@
 // the choices in the list.
 
 #include "RegistroProve.h"
+#include "OrologioPasso.h"
 #include "VistaProva.h"
 
 #include "app/Contesto.h"
@@ -377,6 +378,18 @@ private slots:
         QCOMPARE(b.seq.profilo.RpmMinimi, 200);
         QCOMPARE(b.seq.profilo.TempTaratura, 50);
         QVERIFY(b.seq.Ferma());   // no run going: the window may close
+
+        // On gas but not confirmed yet: the service bit is written first.
+        Banco g;
+        OrologioPasso orologio;
+        orologio.Installa();
+        g.ctx.stato.StatoProgramma = StatoApp::Connesso;
+        g.ctx.TabMsg[2].Valori[0] = 3;
+        QVERIFY(g.seq.Go());
+        QCOMPARE(g.ctx.stato.OperazioneRichiesta, gascal::Operazione::ScriviComandi);
+        QVector<qint32> comandi(6, 0);
+        g.ctx.code.ValoriDaScrivere2.Applica(comandi);
+        QCOMPARE(comandi[2], 8);
     }
 };
 

@@ -216,6 +216,30 @@ private slots:
         QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 0; }, 3000));   // on petrol
     }
 
+    // The engine falls below the tuning speed while it settles there: the
+    // wait starts again, so the first sample comes a whole wait after the
+    // speed is back.
+    void settlingStartsAgainBelowTheTuningSpeed()
+    {
+        Prova p;
+        QVERIFY(p.Avvia());
+        double ripresa = 0;
+        p.vista.suPasso = [&](int k) {
+            if (k == 4)
+                p.banco.Tra(1500, [&] {
+                    p.banco.Controllo(QStringLiteral("rpm 2500"));
+                    ripresa = p.banco.orologio.Ora_us();
+                });
+            else if (k == 5)
+                p.seq->Ferma();
+        };
+        p.Esegui();
+        const qsizetype i = p.vista.log.indexOf(QStringLiteral("Campiona massimo"));
+        QVERIFY(i > 0 && ripresa > 0);
+        const double primo = p.vista.log.value(i + 1).section('#', 0, 0).toDouble() * 1000;   // in ms
+        QVERIFY2(primo - ripresa >= 600e3, qPrintable(QString::number(primo - ripresa)));
+    }
+
     void engineStallingGivesResult3()
     {
         Prova p;

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QStringList>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+// Standard output and error of this process into files while it lives, for
+// the command-line tool's commands run in a test's process. What came on
+// standard output can be read line by line as it comes; a failed check must
+// wait for Fine(), or its message goes into the file too.
+class UscitaCatturata
+{
+public:
+    UscitaCatturata() : m_out(Devia(STDOUT_FILENO, m_fileOut)), m_err(Devia(STDERR_FILENO, m_fileErr)) {}
+    ~UscitaCatturata() { Fine(); }
+
+    // The whole lines printed on standard output since the last call.
+    QStringList NuoveRighe()
+    {
+        // A reader of its own: a seek on the file that standard output
+        // shares would move where the next line is written.
+        std::fflush(stdout);
+        if (!m_lettore.isOpen()) {
+            m_lettore.setFileName(m_fileOut.fileName());
+            m_lettore.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        }
+        m_lettore.seek(m_letti);
+        const QByteArray nuovo = m_lettore.readAll();
+        const QByteArray intere = nuovo.left(nuovo.lastIndexOf('\n') + 1);
+        m_letti += intere.size();
+        QStringList righe;
+        for (const QByteArray &r : intere.split('\n').mid(0, intere.count('\n')))
+            righe << QString::fromLocal8Bit(r).trimmed();
+        return righe;
+    }
+
+    // Gives the process its outputs back and keeps what they got.
+    void Fine()
+    {
+        if (m_out < 0)
+            return;
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::dup2(m_out, STDOUT_FILENO);
+        ::dup2(m_err, STDERR_FILENO);
+        ::close(m_out);
+        ::close(m_err);
+        m_out = m_err = -1;
+        out = Tutto(m_fileOut);
+        err = Tutto(m_fileErr);
+    }
+
+    QString out;
+    QString err;
+
+private:
+    static int Devia(int fd, QTemporaryFile &file)
+    {
+        std::fflush(nullptr);
+        file.open();
+        const int copia = ::dup(fd);
+        ::dup2(file.handle(), fd);
+        return copia;
+    }
+    static QString Tutto(QTemporaryFile &file)
+    {
+        file.seek(0);
+        return QString::fromLocal8Bit(file.readAll());
+    }
+
+    QTemporaryFile m_fileOut;
+    QTemporaryFile m_fileErr;
+    QFile m_lettore;
+    int m_out;
+    int m_err;
+    qint64 m_letti = 0;
+};
