@@ -4,14 +4,11 @@
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "TabellaComandi.h"
+#include "UscitaCatturata.h"
 #include "Versione.h"
 
 #include <QFile>
-#include <QTemporaryFile>
 #include <QTest>
-
-#include <cstdio>
-#include <unistd.h>
 
 using namespace gascal::cli;
 
@@ -59,49 +56,6 @@ QString Scelte(const Richiesta &r)
                  .arg(a.profilo);
     return s.join(QLatin1Char(' '));
 }
-
-// Standard output and error of this process into files while it lives.
-class Cattura
-{
-public:
-    Cattura() : m_out(Devia(STDOUT_FILENO, m_fileOut)), m_err(Devia(STDERR_FILENO, m_fileErr)) {}
-    ~Cattura() { Fine(); }
-    void Fine()
-    {
-        if (m_out < 0)
-            return;
-        std::fflush(stdout);
-        std::fflush(stderr);
-        ::dup2(m_out, STDOUT_FILENO);
-        ::dup2(m_err, STDERR_FILENO);
-        ::close(m_out);
-        ::close(m_err);
-        m_out = m_err = -1;
-        out = Leggi(m_fileOut);
-        err = Leggi(m_fileErr);
-    }
-    QString out;
-    QString err;
-
-private:
-    static int Devia(int fd, QTemporaryFile &file)
-    {
-        std::fflush(nullptr);
-        file.open();
-        const int copia = ::dup(fd);
-        ::dup2(file.handle(), fd);
-        return copia;
-    }
-    static QString Leggi(QTemporaryFile &file)
-    {
-        file.seek(0);
-        return QString::fromLocal8Bit(file.readAll());
-    }
-    QTemporaryFile m_fileOut;
-    QTemporaryFile m_fileErr;
-    int m_out;
-    int m_err;
-};
 
 } // namespace
 
@@ -293,7 +247,6 @@ private slots:
         riga("sample file, no folder at all", "--dir DIR/none samples --in DIR/zero.cmp", 0, "deflection 0 0", "");
         riga("map against the ECU", "--dir DIR --timeout 1 diff-map DIR/a.var --ecu", 1, "",
              "gascal-cli: PrjCom could not be started from DIR\n");
-        riga("info", "--dir DIR --timeout 1 info", 1, "", "gascal-cli: PrjCom could not be started from DIR\n");
     }
     void senzaPrjCom()
     {
@@ -313,7 +266,7 @@ private slots:
 
         const TabellaComandi::Lettura l = m_tabella.Leggi(Riga(argomenti));
         QVERIFY2(l.voce, qPrintable(l.testo));
-        Cattura cattura;
+        UscitaCatturata cattura;
         const int esito = m_tabella.Esegui(l);
         cattura.Fine();
         QVERIFY2(esito == codice, qPrintable(cattura.err));
