@@ -6,19 +6,18 @@
 #include <QTemporaryDir>
 
 // One running ecusim and our end of its line: starts the real program with
-// the given options, waits for "ready", and opens the link as a raw serial
-// device, as the communication process does.
+// the given options and its control channel (a local socket), waits for
+// "ready", and opens the link as a raw serial device, as PrjCom does.
 class EcuSimLine
 {
 public:
-    explicit EcuSimLine(const QStringList &options = {});
+    explicit EcuSimLine(const QStringList &options = {}) : m_options(options) {}
     ~EcuSimLine();
 
     // Empty on success, else why it failed.
     QString start();
-    QString linkPath() const { return m_linkPath; }
-    // ecusim always runs with a control channel (a local socket here).
-    QString controlPath() const { return m_controlPath; }
+    QString linkPath() const { return m_dir.filePath(QStringLiteral("ecu")); }
+    QString controlPath() const { return m_dir.filePath(QStringLiteral("ecu.ctl")); }
     // Sends one control line and returns the answer line (empty when none came).
     QString control(const QString &command);
     QProcess &process() { return m_process; }
@@ -27,26 +26,23 @@ public:
     void closeLine();
 
     void send(const QByteArray &bytes);
-    // Sends a request and returns the answer, framed by its length byte
-    // (6 bytes for the boot loader's 42 01 answers); what came when time ran out.
-    QByteArray exchange(const QByteArray &request, int timeoutMs = 1000);
-    // Reads one answer without sending.
-    QByteArray readAnswer(int timeoutMs = 1000);
-    // Everything that arrives within ms.
-    QByteArray readFor(int ms);
-
-    // Asks ecusim to end (SIGTERM) and returns its exit code, -1 on a crash or hang.
-    int terminate();
+    // The next answer, framed by its length byte (6 bytes for the boot
+    // loader's 42 01 answers), or what came when time ran out; with
+    // `framed` false, everything that came within the time.
+    QByteArray readAnswer(int timeoutMs = 1000, bool framed = true);
+    QByteArray exchange(const QByteArray &request, int timeoutMs = 1000)
+    {
+        send(request);
+        return readAnswer(timeoutMs);
+    }
 
     static QByteArray request(quint8 service, const QByteArray &data = {});
     static quint8 checksum(const QByteArray &bytes);
-    static bool checksumOk(const QByteArray &message);
+    static bool checksumOk(const QByteArray &m) { return m.size() >= 2 && checksum(m.chopped(1)) == quint8(m.back()); }
 
 private:
     QStringList m_options;
     QTemporaryDir m_dir;
-    QString m_linkPath;
-    QString m_controlPath;
     QProcess m_process;
     int m_fd = -1;
 };
