@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // gascal-cli as a user runs it: a real process on a program folder, with
 // PrjCom and the virtual ECU. One case per command and per way a command
 // fails; what the commands compute is tried in process (the command lines in
@@ -14,41 +16,34 @@ class TstGascalCli : public QObject
 {
     Q_OBJECT
 
-    // Arguments written as one line, "DIR" standing for the bench's folder.
-    static QStringList A(const BancoEcu &b, const QString &riga)
+    // gascal-cli with arguments written as one line, "DIR" standing for the
+    // bench's folder.
+    static EsitoCli Cli(const BancoEcu &b, const QString &riga)
     {
-        return QString(riga).replace(QStringLiteral("DIR"), b.Cartella()).split(QLatin1Char(' '));
+        return b.Cli(QString(riga).replace(u"DIR"_s, b.Cartella()).split(QLatin1Char(' ')));
     }
 
     // The numbers of the output line that starts with `chiave`.
     static QList<int> Numeri(const QString &out, const QString &chiave)
     {
-        for (const QString &riga : out.split(QLatin1Char('\n'))) {
-            if (!riga.startsWith(chiave + QLatin1Char(' ')))
-                continue;
-            QList<int> numeri;
-            for (const QString &parola : riga.mid(chiave.size() + 1).split(QLatin1Char(' ')))
-                numeri << parola.toInt();
-            return numeri;
-        }
-        return {};
+        QList<int> numeri;
+        for (const QString &riga : out.split(QLatin1Char('\n')))
+            if (riga.startsWith(chiave + QLatin1Char(' ')))
+                for (const QString &parola : riga.mid(chiave.size() + 1).split(QLatin1Char(' ')))
+                    numeri << parola.toInt();
+        return numeri;
     }
-
-    // The written blocks of a map file: from "[BLK_2]" to the end (the live
-    // data of "[BLK_1]" move).
-    static QByteArray Blocchi(const QByteArray &mappa) { return mappa.mid(mappa.indexOf("[BLK_2]")); }
 
 private slots:
     void infoPrintsIdentityAndProductionData()
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu());
-        const EsitoCli e = b.Cli({QStringLiteral("info")});
-        QVERIFY2(e.codice == 0, qPrintable(e.err));
+        const EsitoCli e = b.Cli({u"info"_s});
+        QVERIFY2(e.codice == 0 && e.err.isEmpty(), qPrintable(e.err));
         for (const char *riga : {"firmware: 01.28 - 28/11/2014\n", "model: GC-SQ4\n", "serial number: 1234\n",
                                  "production year: 2014\n", "cylinders: 4\n"})
             QVERIFY2(e.out.contains(QLatin1String(riga)), riga);
-        QVERIFY(e.err.isEmpty());
     }
 
     // A firmware newer than the program's: info shows it with the program's
@@ -56,16 +51,14 @@ private slots:
     void newerFirmwareIsOnlyRead()
     {
         BancoEcu b;
-        QVERIFY(b.AvviaEcu({QStringLiteral("--identity"),
-                            QStringLiteral("013001062015") + QString::fromLatin1(QByteArray(" ECU GC-SQ4 LPG").toHex())}));
-        EsitoCli e = b.Cli({QStringLiteral("info")});
-        QVERIFY2(e.codice == 0 && e.out.contains(QLatin1String("firmware: 01.30 - 01/06/2015\n")), qPrintable(e.err));
-        QVERIFY(e.err.startsWith(QLatin1String("gascal-cli: ")));
-        e = b.Cli(A(b, QStringLiteral("save-map DIR/m.var")));
+        QVERIFY(b.AvviaEcu({u"--identity"_s, u"013001062015"_s + QString::fromLatin1(QByteArray(" ECU GC-SQ4 LPG").toHex())}));
+        EsitoCli e = b.Cli({u"info"_s});
+        QVERIFY2(e.codice == 0 && e.out.contains("firmware: 01.30 - 01/06/2015\n"_L1), qPrintable(e.err));
+        QVERIFY(e.err.startsWith("gascal-cli: "_L1));
+        e = Cli(b, u"save-map DIR/m.var"_s);
         QCOMPARE(e.codice, 1);
-        QVERIFY2(e.err.contains(QLatin1String("firmware 01.30 - 01/06/2015 is newer than this program's 01.28 - 28/11/2014")),
-                 qPrintable(e.err));
-        QVERIFY(!QFile::exists(b.Percorso(QStringLiteral("m.var"))));
+        QVERIFY2(e.err.contains("firmware 01.30 - 01/06/2015 is newer than this program's 01.28 - 28/11/2014"_L1), qPrintable(e.err));
+        QVERIFY(!QFile::exists(b.Percorso(u"m.var"_s)));
     }
 
     // save-map, load-map and diff-map --ecu on one ECU.
@@ -73,21 +66,21 @@ private slots:
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu({}, true));
-        QCOMPARE(b.Cli(A(b, QStringLiteral("save-map DIR/a.var"))).codice, 0);
+        QCOMPARE(Cli(b, u"save-map DIR/a.var"_s).codice, 0);
         // A save turns the pedestal guard on, which the ECU holds only once
         // the map is written back.
-        EsitoCli e = b.Cli(A(b, QStringLiteral("diff-map DIR/a.var --ecu")));
-        QCOMPARE(e.out, QStringLiteral("pedestal-guard: 1 | 0\n"));
-        QCOMPARE(e.codice, 1);
-        e = b.Cli(A(b, QStringLiteral("load-map DIR/a.var")));
-        QVERIFY2(e.codice == 0 && e.out.contains(QLatin1String("written to the ECU and stored")), qPrintable(e.err));
-        QCOMPARE(b.Cli(A(b, QStringLiteral("save-map DIR/c.var"))).codice, 0);
-        e = b.Cli(A(b, QStringLiteral("diff-map DIR/c.var --ecu")));
+        EsitoCli e = Cli(b, u"diff-map DIR/a.var --ecu"_s);
+        QVERIFY(e.codice == 1 && e.out == u"pedestal-guard: 1 | 0\n"_s);
+        e = Cli(b, u"load-map DIR/a.var"_s);
+        QVERIFY2(e.codice == 0 && e.out.contains("written to the ECU and stored"_L1), qPrintable(e.err));
+        QCOMPARE(Cli(b, u"save-map DIR/c.var"_s).codice, 0);
+        e = Cli(b, u"diff-map DIR/c.var --ecu"_s);
         QVERIFY2(e.codice == 0 && e.out.isEmpty(), qPrintable(e.out + e.err));
         // The first file has the guard set but keeps the checksum the ECU sent
-        // with the guard off: that one hex digit is the only difference.
-        const QByteArray primo = Blocchi(b.LeggiFile(QStringLiteral("a.var")));
-        const QByteArray secondo = Blocchi(b.LeggiFile(QStringLiteral("c.var")));
+        // with the guard off: that one hex digit is the only difference (the
+        // live data of "[BLK_1]" move).
+        const QByteArray primo = b.LeggiFile(u"a.var"_s).mid(b.LeggiFile(u"a.var"_s).indexOf("[BLK_2]"));
+        const QByteArray secondo = b.LeggiFile(u"c.var"_s).mid(b.LeggiFile(u"c.var"_s).indexOf("[BLK_2]"));
         QCOMPARE(primo.size(), secondo.size());
         int diverse = 0;
         for (qsizetype i = 0; i < primo.size(); ++i)
@@ -97,44 +90,36 @@ private slots:
         // A changed setting and point are named with the file's value first.
         const qint32 temperatura = b.ValoreEcu(3, 0);
         const qint8 punto = qint8(b.ValoreEcu(6, 20));
-        QByteArray cambiata = BancoEcu::CambiaByte(b.LeggiFile(QStringLiteral("c.var")), "[BLK_3]", 6,
-                                                   quint8(temperatura + 5));
-        b.ScriviFile(QStringLiteral("d.var"), BancoEcu::CambiaByte(cambiata, "[MAP_0]", 5 + 1 + 20, quint8(punto - 3)));
-        e = b.Cli(A(b, QStringLiteral("diff-map DIR/d.var --ecu")));
+        const QByteArray cambiata = BancoEcu::CambiaByte(b.LeggiFile(u"c.var"_s), "[BLK_3]", 6, quint8(temperatura + 5));
+        b.ScriviFile(u"d.var"_s, BancoEcu::CambiaByte(cambiata, "[MAP_0]", 5 + 1 + 20, quint8(punto - 3)));
+        e = Cli(b, u"diff-map DIR/d.var --ecu"_s);
         QCOMPARE(e.codice, 1);
-        QCOMPARE(e.out, QStringLiteral("switch-temp: %1 | %2\nline[20]: %3 | %4\n")
-                            .arg(temperatura + 5).arg(temperatura).arg(punto - 3).arg(punto));
+        QCOMPARE(e.out, u"switch-temp: %1 | %2\nline[20]: %3 | %4\n"_s.arg(temperatura + 5).arg(temperatura).arg(punto - 3).arg(punto));
     }
 
     void liveRowsAndTheirFile()
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu());
-        const EsitoCli e = b.Cli(A(b, QStringLiteral("live --count 3 --out DIR/run.csv")));
+        const EsitoCli e = Cli(b, u"live --count 3 --out DIR/run.csv"_s);
         QVERIFY2(e.codice == 0, qPrintable(e.err));
         const QStringList righe = e.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(righe.size(), 4);
         // The file holds the same rows, with CR LF.
-        QCOMPARE(QString::fromUtf8(b.LeggiFile(QStringLiteral("run.csv"))).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts),
-                 righe);
+        QCOMPARE(QString::fromUtf8(b.LeggiFile(u"run.csv"_s)).split(u"\r\n"_s, Qt::SkipEmptyParts), righe);
         const QStringList colonne = righe[0].split(QLatin1Char(','));
-        QCOMPARE(colonne.value(0), QStringLiteral("time_ms"));
-        QVERIFY(righe[0].endsWith(QLatin1String(",fuel_state,fuel,valve")));
-        const int giri = colonne.indexOf(QStringLiteral("engine_speed_rpm"));
-        const int batteria = colonne.indexOf(QStringLiteral("battery_mv"));
+        QVERIFY(colonne.value(0) == "time_ms"_L1 && righe[0].endsWith(",fuel_state,fuel,valve"_L1));
+        const int giri = colonne.indexOf(u"engine_speed_rpm"_s), batteria = colonne.indexOf(u"battery_mv"_s);
         QVERIFY(giri > 0 && batteria > 0);
-        qint64 tempoPrima = -1;
         for (int r = 1; r <= 3; ++r) {
             const QStringList campi = righe[r].split(QLatin1Char(','));
-            QCOMPARE(campi.size(), colonne.size());
             // Engineering units: rpm from the period, millivolts from the scale;
             // at idle on petrol the gas valve is closed.
-            QCOMPARE(campi[giri], QStringLiteral("800"));
-            QCOMPARE(campi[batteria], QStringLiteral("14100"));
-            QCOMPARE(campi.mid(campi.size() - 2), (QStringList{"petrol", "closed"}));
-            const qint64 tempo = campi[0].toLongLong();
-            QVERIFY(tempoPrima >= 0 ? tempo - tempoPrima >= 90 && tempo - tempoPrima < 300 : tempo == 0);
-            tempoPrima = tempo;
+            QCOMPARE(campi.size(), colonne.size());
+            QCOMPARE((QStringList{campi[giri], campi[batteria], campi.value(colonne.size() - 2), campi.last()}),
+                     (QStringList{"800", "14100", "petrol", "closed"}));
+            const qint64 passo = campi[0].toLongLong() - righe[r - 1].section(QLatin1Char(','), 0, 0).toLongLong();
+            QVERIFY(r == 1 ? campi[0] == "0"_L1 : passo >= 90 && passo < 300);
         }
     }
 
@@ -143,17 +128,17 @@ private slots:
     void searchAndScanGoThroughThePorts()
     {
         BancoEcu b;
-        QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
-        b.ScriviFile(QStringLiteral("PrjCom.ini"), "2=" + b.Link().toLocal8Bit() + "\n");
+        QFile::remove(b.Percorso(u"PortCom.ini"_s));
+        b.ScriviFile(u"PrjCom.ini"_s, "2=" + b.Link().toLocal8Bit() + "\n");
         QVERIFY(b.AvviaEcu());
-        EsitoCli e = b.Cli({QStringLiteral("info")});
-        QVERIFY2(e.codice == 0 && e.out.startsWith(QLatin1String("port: 2\n")), qPrintable(e.out + e.err));
-        e = b.Cli({QStringLiteral("scan")});
+        EsitoCli e = b.Cli({u"info"_s});
+        QVERIFY2(e.codice == 0 && e.out.startsWith("port: 2\n"_L1), qPrintable(e.out + e.err));
+        e = b.Cli({u"scan"_s});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
         // Every port with the device behind it, when there is one.
-        QVERIFY2(e.out.contains(QStringLiteral("port 2 (%1): the ECU answered").arg(b.Link())), qPrintable(e.out));
-        QVERIFY(e.out.contains(QStringLiteral("port 19: missing, no device has this port number")));
-        QVERIFY(e.out.contains(QStringLiteral("ECU found on port 2\n")));
+        QVERIFY2(e.out.contains(u"port 2 (%1): the ECU answered"_s.arg(b.Link())), qPrintable(e.out));
+        QVERIFY(e.out.contains("port 19: missing, no device has this port number"_L1));
+        QVERIFY(e.out.contains("ECU found on port 2\n"_L1));
     }
 
     // Without an ECU: how each kind of command fails, and that what can be
@@ -185,19 +170,17 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QString, err);
         BancoEcu b;
-        b.ScriviFile(QStringLiteral("bad.var"), "[BLK_2]\r\n4102\r\n");
+        b.ScriviFile(u"bad.var"_s, "[BLK_2]\r\n4102\r\n");
         QElapsedTimer t;
         t.start();
-        const EsitoCli e = b.Cli(A(b, argomenti));
+        const EsitoCli e = Cli(b, argomenti);
         const qint64 ms = t.elapsed();
         QCOMPARE(e.codice, codice);
         const QString cartella = QRegularExpression::escape(b.Cartella());
         const auto opzione = QRegularExpression::DotMatchesEverythingOption;
-        QVERIFY2(QRegularExpression(out.replace(QStringLiteral("DIR"), cartella), opzione).match(e.out).hasMatch(),
-                 qPrintable(e.out));
-        QVERIFY2(QRegularExpression(err.replace(QStringLiteral("DIR"), cartella), opzione).match(e.err).hasMatch(),
-                 qPrintable(e.err));
-        QVERIFY2(ms < 8000 && (!argomenti.contains(QLatin1String("--timeout")) || ms >= 900), qPrintable(QString::number(ms)));
+        QVERIFY2(QRegularExpression(out.replace(u"DIR"_s, cartella), opzione).match(e.out).hasMatch(), qPrintable(e.out));
+        QVERIFY2(QRegularExpression(err.replace(u"DIR"_s, cartella), opzione).match(e.err).hasMatch(), qPrintable(e.err));
+        QVERIFY2(ms < 8000 && (!argomenti.contains("--timeout"_L1) || ms >= 900), qPrintable(QString::number(ms)));
     }
 
     // The line printed is the ECU's, and each kind of edit reaches it; an
@@ -207,20 +190,17 @@ private slots:
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu({}, true));
-        EsitoCli e = b.Cli({QStringLiteral("line")});
+        EsitoCli e = b.Cli({u"line"_s});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
-        QCOMPARE(Numeri(e.out, QStringLiteral("pivots")), (QList<int>{0, 6, 10, 16, 27, 35, 41, 49, 55}));
-        QList<int> punti = Numeri(e.out, QStringLiteral("points"));
+        QCOMPARE(Numeri(e.out, u"pivots"_s), (QList<int>{0, 6, 10, 16, 27, 35, 41, 49, 55}));
+        QList<int> punti = Numeri(e.out, u"points"_s);
         QCOMPARE(punti.size(), 56);
-        QCOMPARE(punti.mid(0, 2), (QList<int>{4, 4})); // the factory line, negative points included
-        QCOMPARE(punti.last(), -2);
-        const QList<int> scala = Numeri(e.out, QStringLiteral("scale"));
-        QCOMPARE(scala.size(), 57);
-        QCOMPARE(scala.at(1), 256);
+        QCOMPARE(punti.mid(0, 2) << punti.last(), (QList<int>{4, 4, -2})); // the factory line, negative points included
+        const QList<int> scala = Numeri(e.out, u"scale"_s);
+        QVERIFY(scala.size() == 57 && scala.at(1) == 256);
 
         const struct {
-            const char *riga;
-            const char *chiave;
+            const char *riga, *chiave;
             int da;
             QList<int> valori;
         } modifiche[] = {
@@ -231,21 +211,19 @@ private slots:
             {"line right 4", "pivots", 3, {17}},
         };
         for (const auto &m : modifiche) {
-            e = b.Cli(A(b, QLatin1String(m.riga)));
+            e = Cli(b, QLatin1String(m.riga));
             QVERIFY2(e.codice == 0, qPrintable(e.err));
             QCOMPARE(Numeri(e.out, QLatin1String(m.chiave)).mid(m.da, m.valori.size()), m.valori);
         }
-        punti = Numeri(e.out, QStringLiteral("points"));
+        punti = Numeri(e.out, u"points"_s);
         for (int k = 0; k < 56; ++k)
             QCOMPARE(int(qint8(b.ValoreEcu(6, k))), punti[k]);
         QCOMPARE(b.ValoreEcu(4, 3), 17);
 
         // Pivot 3 (point 10) is 4 points from pivot 2 (point 6); P9 is fixed.
-        for (const auto &[riga, errore] : {std::pair{"line left 3", "P3 cannot move left"},
-                                           std::pair{"line right 9", "P9 never moves"}}) {
-            e = b.Cli(A(b, QLatin1String(riga)));
-            QCOMPARE(e.codice, 1);
-            QVERIFY2(e.err.contains(QLatin1String(errore)) && e.out.isEmpty(), qPrintable(e.out + e.err));
+        for (const auto &[riga, errore] : {std::pair{"line left 3", "P3 cannot move left"}, std::pair{"line right 9", "P9 never moves"}}) {
+            e = Cli(b, QLatin1String(riga));
+            QVERIFY2(e.codice == 1 && e.err.contains(QLatin1String(errore)) && e.out.isEmpty(), qPrintable(e.out + e.err));
         }
     }
 
@@ -256,82 +234,60 @@ private slots:
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu({}, true));
-        EsitoCli e = b.Cli({QStringLiteral("config")});
+        EsitoCli e = b.Cli({u"config"_s});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
         const QStringList righe = e.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        // The factory LPG configuration, as the built-in lists show it.
-        for (const char *atteso : {"rpm-factor = x 1", "switch-rpm = 1500", "switch-temp = 35",
-                                   "hysteresis-rpm = 300", "injector = Rail 2 ohm - fast", "fuel = LPG",
-                                   "min-opening-ms = 2", "sensitivity-ms = 0.3", "max-power-rpm = Off",
-                                   "pressure-sensor = Gas pressure 0-4 bar", "end-of-gas-bar = 0.6",
-                                   "level-sensor = Resistive 0-90 ohm", "level-r = 100", "level-1-4 = 300",
-                                   "level-2-4 = 500", "level-3-4 = 700"})
+        // Values as the built-in lists show them, each setting once.
+        for (const char *atteso : {"rpm-factor = x 1", "injector = Rail 2 ohm - fast", "fuel = LPG", "sensitivity-ms = 0.3",
+                                   "max-power-rpm = Off", "pressure-sensor = Gas pressure 0-4 bar", "level-3-4 = 700"})
             QVERIFY2(righe.contains(QLatin1String(atteso)), atteso);
         QStringList nomi;
         for (const QString &r : righe)
-            nomi << r.section(QStringLiteral(" = "), 0, 0);
-        QCOMPARE(nomi.removeDuplicates(), 0);
-        QVERIFY(nomi.size() >= 25);
+            nomi << r.section(u" = "_s, 0, 0);
+        QVERIFY(nomi.removeDuplicates() == 0 && nomi.size() >= 25);
 
-        const QString prima = b.Controllo(QStringLiteral("block 3"));
-        const struct {
-            QStringList argomenti;
-            int codice;
-            const char *errore;
-        } rifiuti[] = {
+        const QString prima = b.Controllo(u"block 3"_s);
+        const std::tuple<QStringList, int, const char *> rifiuti[] = {
             {{"config", "set", "switch-rpm", "1234"}, 2, "\n  1500\n"},
             {{"config", "set", "rpm", "1500"}, 2, "\n  switch-rpm\n"},
             {{"config", "set", "pressure-sensor", "Interpolation (manifold samples)"}, 1, "interpolation window"},
             // The engine runs: the injector question is answered No.
             {{"config", "set", "injector", "Rail 3 ohm - standard flow"}, 1, "injector was not changed"},
         };
-        for (const auto &r : rifiuti) {
-            e = b.Cli(r.argomenti);
-            QCOMPARE(e.codice, r.codice);
-            QVERIFY2(e.err.contains(QLatin1String(r.errore)), qPrintable(e.err));
+        for (const auto &[argomenti, codice, errore] : rifiuti) {
+            e = b.Cli(argomenti);
+            QVERIFY2(e.codice == codice && e.err.contains(QLatin1String(errore)), qPrintable(e.err));
         }
-        QCOMPARE(b.Controllo(QStringLiteral("block 3")), prima);
+        QCOMPARE(b.Controllo(u"block 3"_s), prima);
 
         // The factor keeps the speed in rpm: both are written.
-        e = b.Cli({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("rpm-factor"), QStringLiteral(" x 2 ")});
-        QCOMPARE(e.out, QStringLiteral("rpm-factor = x 2\n"));
-        QCOMPARE(b.ValoreEcu(3, 20), 2);
-        QCOMPARE(b.ValoreEcu(3, 15), 10000);
-        QCOMPARE(b.Cli(A(b, QStringLiteral("config set emergency-start On"))).codice, 0);
+        e = b.Cli({u"config"_s, u"set"_s, u"rpm-factor"_s, u" x 2 "_s});
+        QCOMPARE(e.out, u"rpm-factor = x 2\n"_s);
+        QVERIFY(b.ValoreEcu(3, 20) == 2 && b.ValoreEcu(3, 15) == 10000);
+        QCOMPARE(Cli(b, u"config set emergency-start On"_s).codice, 0);
         QCOMPARE(b.ValoreEcu(3, 12) & 7, 5);
         // Numbers in the user's locale.
-        e = b.Cli(A(b, QStringLiteral("config set end-of-gas-bar 1,2")), [](QProcess &p) {
+        e = b.Cli({u"config"_s, u"set"_s, u"end-of-gas-bar"_s, u"1,2"_s}, [](QProcess &p) {
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("LC_ALL"), QStringLiteral("it_IT.UTF-8"));
+            env.insert(u"LC_ALL"_s, u"it_IT.UTF-8"_s);
             p.setProcessEnvironment(env);
         });
-        QCOMPARE(e.out, QStringLiteral("end-of-gas-bar = 1,2\n"));
-        QCOMPARE(b.ValoreEcu(3, 18), 1200);
+        QVERIFY(e.out == u"end-of-gas-bar = 1,2\n"_s && b.ValoreEcu(3, 18) == 1200);
 
         // With the engine off the injector changes without a question.
-        QCOMPARE(b.Controllo(QStringLiteral("key off")), QStringLiteral("ok"));
+        QCOMPARE(b.Controllo(u"key off"_s), u"ok"_s);
         QTest::qWait(300);
-        e = b.Cli({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("injector"),
-                   QStringLiteral("Rail 3 ohm - standard flow")});
-        QVERIFY2(e.codice == 0, qPrintable(e.err));
-        QCOMPARE(b.ValoreEcu(3, 1), 1);
-        QCOMPARE(b.ValoreEcu(3, 16), 2492);
+        e = b.Cli({u"config"_s, u"set"_s, u"injector"_s, u"Rail 3 ohm - standard flow"_s});
+        QVERIFY2(e.codice == 0 && b.ValoreEcu(3, 1) == 1 && b.ValoreEcu(3, 16) == 2492, qPrintable(e.err));
 
         // The level marks from a steady unfiltered reading: the tank empty, then full.
-        const struct {
-            const char *comando;
-            int lettura;
-            QList<qint32> soglie;
-        } livelli[] = {{"config level-empty", 60, {220, 380, 540, 700}}, {"config level-full", 820, {220, 370, 520, 670}}};
-        for (const auto &l : livelli) {
-            b.Controllo(QStringLiteral("tank %1").arg(l.lettura / 10.23, 0, 'f', 6));
-            QVERIFY(QTest::qWaitFor([&] {
-                return b.Controllo(QStringLiteral("state")).contains(QStringLiteral(" level=%1 ").arg(l.lettura));
-            }, 5000));
-            e = b.Cli(A(b, QLatin1String(l.comando)));
-            QVERIFY2(e.out.startsWith(QStringLiteral("level-reading = %1\nlevel-r = %2\n").arg(l.lettura).arg(l.soglie[0])),
-                     qPrintable(e.out + e.err));
-            QCOMPARE((QList<qint32>{b.ValoreEcu(3, 8), b.ValoreEcu(3, 9), b.ValoreEcu(3, 10), b.ValoreEcu(3, 11)}), l.soglie);
+        for (const auto &[comando, lettura, soglie] : {std::tuple{"config level-empty", 60, QList<qint32>{220, 380, 540, 700}},
+                                                       std::tuple{"config level-full", 820, QList<qint32>{220, 370, 520, 670}}}) {
+            b.Controllo(u"tank %1"_s.arg(lettura / 10.23, 0, 'f', 6));
+            QVERIFY(QTest::qWaitFor([&, l = lettura] { return b.Controllo(u"state"_s).contains(u" level=%1 "_s.arg(l)); }, 5000));
+            e = Cli(b, QLatin1String(comando));
+            QVERIFY2(e.out.startsWith(u"level-reading = %1\nlevel-r = %2\n"_s.arg(lettura).arg(soglie[0])), qPrintable(e.out + e.err));
+            QCOMPARE((QList<qint32>{b.ValoreEcu(3, 8), b.ValoreEcu(3, 9), b.ValoreEcu(3, 10), b.ValoreEcu(3, 11)}), soglie);
         }
     }
 };

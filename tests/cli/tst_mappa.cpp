@@ -4,6 +4,7 @@
 #include "app/TestoByte.h"
 #include "ecu/SequenzeBlocchi.h"
 #include "link/MessaggioEcu.h"
+#include "mapfile/FileMappa.h"
 #include "mapfile/Mappa.h"
 
 #include <QDir>
@@ -18,63 +19,52 @@ using namespace gascal;
 
 namespace {
 
-// The hex line after a section of a map file.
-QString Sezione(const QByteArray &testo, const char *nome)
-{
-    const QList<QByteArray> righe = testo.split('\n');
-    for (qsizetype i = 0; i + 1 < righe.size(); ++i)
-        if (righe[i].trimmed() == nome)
-            return QString::fromLatin1(righe[i + 1].trimmed());
-    return {};
-}
-
-// A section's block changed by `cambia` (on its bytes), length byte and
-// checksum made right again.
-QByteArray Ritocca(QByteArray testo, const char *nome, const std::function<void(QByteArray &)> &cambia)
-{
-    const QString riga = Sezione(testo, nome);
-    QByteArray b = HexToStr(riga);
-    b.chop(1);
-    cambia(b);
-    b[2] = static_cast<char>(b.size() + 1);
-    return testo.replace(riga.toLatin1(), StrToHex(b + char(MessaggioEcu::ChecksumXor(b))).toLatin1());
-}
-
-// The data of the four blocks a load writes (no header, no checksum), without
-// the pedestal guard that a save turns on.
+// The data of the four blocks a load writes (no header, no checksum),
+// without the pedestal guard that a save turns on.
 using Quattro = QList<QByteArray>;
-Quattro Dati(const QList<QByteArray> &blocchi)
+Quattro Dati(Quattro q)
 {
-    Quattro q;
-    for (const QByteArray &b : blocchi)
-        q << b.mid(5).chopped(1);
-    if (q[1].size() > 8)
+    if (q.value(1).size() > 8)
         q[1][8] = 0;
     return q;
 }
 Quattro DaFile(const QByteArray &testo)
 {
-    return Dati({HexToStr(Sezione(testo, "[BLK_2]")), HexToStr(Sezione(testo, "[BLK_3]")),
-                 HexToStr(Sezione(testo, "[BLK_5]")), HexToStr(Sezione(testo, "[MAP_0]"))});
+    FileMappa::BlocchiCaricati b;
+    FileMappa::Leggi(testo, b);
+    return Dati({FileMappa::DatiBlocco(b.Blk2), FileMappa::DatiBlocco(b.Blk3), FileMappa::DatiBlocco(b.Blk5),
+                 FileMappa::DatiBlocco(b.Map0)});
 }
 Quattro DaEcu(BancoEcu &b)
 {
     FileMappa::Contenuto c;
-    return Mappa(*b.ctx).LeggiEcu(c) ? Dati({c.Blk2, c.Blk3, c.Blk5, c.Map0}) : Quattro{};
+    Quattro q;
+    if (Mappa(*b.ctx).LeggiEcu(c))
+        for (const QByteArray &x : {c.Blk2, c.Blk3, c.Blk5, c.Map0})
+            q << x.mid(5).chopped(1);
+    return Dati(q);
 }
 
 const int ValoreServizio = 5 + 4; // value 4 of record 2 (service flags), kept as written
 
-// A map file of the ECU's blocks with other values in BLK_2 and BLK_3, so
-// that a block written shows.
-QByteArray FileDiverso(BancoEcu &b)
+// The ECU's blocks as a map file, with other values in BLK_2 and BLK_3 so
+// that a block written shows, and `danno` done to BLK_3's data; each block
+// is made whole again (length and checksum).
+QByteArray FileDiverso(BancoEcu &b, const std::function<void(QByteArray &)> &danno = {})
 {
     FileMappa::Contenuto c;
     Mappa m(*b.ctx);
     if (!m.LeggiEcu(c))
         return {};
-    const QByteArray testo = Ritocca(m.TestoFile(c), "[BLK_2]", [](QByteArray &x) { x[ValoreServizio] = 0x5A; });
-    return Ritocca(testo, "[BLK_3]", [](QByteArray &x) { x[5] = static_cast<char>(x[5] + 7); });
+    c.Blk2[ValoreServizio] = 0x5A;
+    c.Blk3[5] = char(c.Blk3[5] + 7);
+    c.Blk3.chop(1);
+    if (danno)
+        danno(c.Blk3);
+    c.Blk3[2] = char(c.Blk3.size() + 1);
+    c.Blk3 += char(MessaggioEcu::ChecksumXor(c.Blk3));
+    c.Blk2.back() = char(MessaggioEcu::ChecksumXor(c.Blk2.chopped(1)));
+    return m.TestoFile(c);
 }
 
 QStringList Backup(const BancoEcu &b)
@@ -101,11 +91,6 @@ class TstMappa : public QObject
         return true;
     }
 
-    static QByteArray Salva(BancoEcu &b, const QString &nome)
-    {
-        return Mappa(*b.ctx).SalvaMappa(b.Percorso(nome)) ? b.LeggiFile(nome) : QByteArray();
-    }
-
 private slots:
     void savedFileLoadsIntoAnotherEcu()
     {
@@ -123,11 +108,14 @@ private slots:
         ctx.code.DatiBlk5[9] = 33;
         QVERIFY(SequenzeBlocchi(ctx).ScriviMappe());
 
-        const QByteArray a = Salva(uno, QStringLiteral("a.var"));
+        QVERIFY(Mappa(ctx).SalvaMappa(uno.Percorso(QStringLiteral("a.var"))));
+        const QByteArray a = uno.LeggiFile(QStringLiteral("a.var"));
         QCOMPARE(a.count("\r\n"), 19);
         QVERIFY(a.startsWith("[INFO]\r\n" + ctx.diz.Testo(0).toLocal8Bit() + " - 1.28 - 28/11/14 , file created "));
-        QCOMPARE(Sezione(a, "[BLK_3]").mid(26, 2), QStringLiteral("01")); // the pedestal guard saved on
-        QCOMPARE(HexToStr(Sezione(a, "[FW]")).mid(5).chopped(1), ctx.TabMsg[Contesto::RecIdentita].Immagine);
+        FileMappa::BlocchiCaricati sezioni;
+        QCOMPARE(FileMappa::Leggi(a, sezioni), QString());
+        QCOMPARE(sezioni.Blk3.mid(26, 2), QStringLiteral("01")); // the pedestal guard saved on
+        QVERIFY(a.mid(a.indexOf("[FW]")).contains(StrToHex(ctx.TabMsg[Contesto::RecIdentita].Immagine).toLatin1()));
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[6], 0); // saving changes none of the program's records
 
         // A second ECU with another firmware date and the defaults takes only
@@ -137,10 +125,10 @@ private slots:
         QVERIFY(Connetti(due, {QStringLiteral("--identity"), QStringLiteral("012801012015414243")}));
         const Quattro prima = DaEcu(due);
         QVERIFY(prima != DaFile(a));
-        QByteArray ridotto;
-        for (const char *s : {"[BLK_2]", "[BLK_3]", "[BLK_5]", "[MAP_0]"})
-            ridotto += QByteArray(s) + "\n" + Sezione(a, s).toLatin1() + "\n";
-        ridotto = Ritocca(ridotto, "[BLK_2]", [](QByteArray &x) { x.replace(5, 5, QByteArray::fromHex("030300005A")); });
+        QByteArray ridotto = "[BLK_2]\n" + sezioni.Blk2.toLatin1() + "\n[BLK_3]\n" + sezioni.Blk3.toLatin1()
+            + "\n[BLK_5]\n" + sezioni.Blk5.toLatin1() + "\n[MAP_0]\n" + sezioni.Map0.toLatin1() + "\n";
+        for (int k = 0; k < 5; ++k)
+            ridotto = BancoEcu::CambiaByte(ridotto, "[BLK_2]", 6 + k, quint8("\x03\x03\x00\x00\x5A"[k]));
         due.ScriviFile(QStringLiteral("ridotto.var"), ridotto);
         Mappa m(*due.ctx);
         QVERIFY(m.CaricaMappa(due.Percorso(QStringLiteral("ridotto.var"))));
@@ -160,11 +148,10 @@ private slots:
     {
         BancoEcu b;
         QVERIFY(Connetti(b));
-        const QByteArray vecchio = "old map\r\n";
-        b.ScriviFile(QStringLiteral("m.var"), vecchio);
+        b.ScriviFile(QStringLiteral("m.var"), "old map\r\n");
         b.FermaEcu();
         QVERIFY(!Mappa(*b.ctx).SalvaMappa(b.Percorso(QStringLiteral("m.var"))));
-        QCOMPARE(b.LeggiFile(QStringLiteral("m.var")), vecchio);
+        QCOMPARE(b.LeggiFile(QStringLiteral("m.var")), QByteArray("old map\r\n"));
         // No half-written file beside it either.
         QCOMPARE(QDir(b.Cartella()).entryList({QStringLiteral("m.var*")}, QDir::Files), QStringList{"m.var"});
         // The mode switch was undone.
@@ -176,44 +163,34 @@ private slots:
     // the fuel switch (it is refused before any transaction), one that does
     // not fit the ECU not even the blocks before its bad one. One message
     // names the section and the reason; no backup is made.
-    void refusedFileReachesNothing_data()
-    {
-        using Danno = std::function<QByteArray(const QByteArray &)>;
-        QTest::addColumn<Danno>("danno");
-        QTest::addColumn<QString>("motivo");
-        QTest::addColumn<bool>("primaDellEcu");
-        QTest::newRow("malformed") << Danno([](const QByteArray &t) {
-            return QByteArray(t).replace("[MAP_0]\r\n41023E", "[MAP_0]\r\n41023G");
-        }) << "[MAP_0] is not hex" << true;
-        QTest::newRow("configuration two bytes short") << Danno([](const QByteArray &t) {
-            return Ritocca(t, "[BLK_3]", [](QByteArray &x) { x.chop(2); });
-        }) << "[BLK_3] is 48 bytes long, the ECU's is 50" << false;
-    }
     void refusedFileReachesNothing()
     {
-        QFETCH(std::function<QByteArray(const QByteArray &)>, danno);
-        QFETCH(QString, motivo);
-        QFETCH(bool, primaDellEcu);
         BancoEcu b;
         QVERIFY(Connetti(b));
         const Quattro prima = DaEcu(b);
         QVERIFY(!prima.isEmpty());
-        b.ScriviFile(QStringLiteral("m.var"), danno(FileDiverso(b)));
-
-        // A fuel in use would otherwise switch the ECU first.
-        b.ctx->TabMsg[Contesto::RecComandi].Valori[1] = 3;
-        b.ctx->link.InviaComando(11, {}, 1000000);
-        Mappa m(*b.ctx);
-        QVERIFY(!m.CaricaMappa(b.Percorso(QStringLiteral("m.var"))));
-        if (primaDellEcu)
-            QCOMPARE(b.ctx->link.RispCodice(), 11); // nothing was sent
-        QVERIFY(m.ErroreSegnalato());
-        QCOMPARE(b.ui.mostrati.size(), 1);
-        const QString testo = b.ui.mostrati.first().testo;
-        QVERIFY2(testo.startsWith(b.ctx->diz.Testo(10)) && testo.contains(motivo), qPrintable(testo));
-        b.ctx->TabMsg[Contesto::RecComandi].Valori[1] = 0;
-        QCOMPARE(DaEcu(b), prima);
-        QVERIFY(Backup(b).isEmpty());
+        for (const bool malformato : {true, false}) {
+            b.ui.mostrati.clear();
+            b.ScriviFile(QStringLiteral("m.var"), malformato
+                             ? FileDiverso(b).replace("[MAP_0]\r\n41023E", "[MAP_0]\r\n41023G")
+                             : FileDiverso(b, [](QByteArray &x) { x.chop(2); }));
+            // A fuel in use would otherwise switch the ECU first.
+            b.ctx->TabMsg[Contesto::RecComandi].Valori[1] = 3;
+            b.ctx->link.InviaComando(11, {}, 1000000);
+            Mappa m(*b.ctx);
+            QVERIFY(!m.CaricaMappa(b.Percorso(QStringLiteral("m.var"))));
+            if (malformato)
+                QCOMPARE(b.ctx->link.RispCodice(), 11); // nothing was sent
+            QVERIFY(m.ErroreSegnalato());
+            QCOMPARE(b.ui.mostrati.size(), 1);
+            const QString testo = b.ui.mostrati.first().testo;
+            const QString motivo = malformato ? QStringLiteral("[MAP_0] is not hex")
+                                              : QStringLiteral("[BLK_3] is 48 bytes long, the ECU's is 50");
+            QVERIFY2(testo.startsWith(b.ctx->diz.Testo(10)) && testo.contains(motivo), qPrintable(testo));
+            b.ctx->TabMsg[Contesto::RecComandi].Valori[1] = 0;
+            QCOMPARE(DaEcu(b), prima);
+            QVERIFY(Backup(b).isEmpty());
+        }
     }
 
     // The ECU refuses block 5: the blocks written before it get the ECU's own
@@ -221,7 +198,7 @@ private slots:
     void writeFailingPartWayIsUndone()
     {
         BancoEcu b;
-        QVERIFY(Connetti(b, {QStringLiteral("--refuse"), QStringLiteral("50")}, true));
+        QVERIFY(Connetti(b, {QStringLiteral("--refuse"), QStringLiteral("50"), QStringLiteral("--time-scale"), QStringLiteral("10")}, true));
         QCOMPARE(b.Controllo(QStringLiteral("rpm 3000")), QStringLiteral("ok"));
         QCOMPARE(b.Controllo(QStringLiteral("fuel gas")), QStringLiteral("ok"));
         Contesto &ctx = *b.ctx;
