@@ -13,17 +13,12 @@ class VistaProva : public gascal::VistaTaratura
 {
 public:
     gascal::SequenzaTaratura *seq = nullptr;
-    QStringList stati;
-    QStringList log;
-    QStringList voci;
+    QStringList stati, log, voci;
     QList<int> passi;
     bool acceptAbilitato = false;
-    bool listaVisibile = false;
-    bool tempiVisibili = false;
     bool fine = false;
     int fuel = 0;          // entry chosen in the fuel list
     int iniettore = 0;     // entry chosen in the injector list
-    bool accetta = true;   // Accept when the acceptance is awaited
     // Called at the start of each step (the test drives the engine there).
     std::function<void(int)> suPasso;
     // Called on each status text (a test can press Stop at a phase).
@@ -41,22 +36,15 @@ public:
     void VisualizzaTempiCampionamentoBenzina(qint32) override {}
     void VisualizzaTempiCampionamentoGas(qint32) override {}
     void MostraCorrezione(const QString &) override {}
-    void ViualizzaLblTempi(bool v) override { tempiVisibili = v; }
+    void ViualizzaLblTempi(bool) override {}
     void CaricaLista(const QStringList &v) override { voci = v; }
+    // The list answered as soon as it shows.
     void ListaVisibile(bool v) override
     {
-        listaVisibile = v;
-        if (!v || seq == nullptr)
-            return;
-        if (seq->SelAlimentazione == -2)
-            seq->Scegli(fuel);
-        else if (seq->SelIniettore == -2)
-            seq->Scegli(iniettore);
+        if (v && seq != nullptr && (seq->SelAlimentazione == -2 || seq->SelIniettore == -2))
+            seq->Scegli(seq->SelAlimentazione == -2 ? fuel : iniettore);
     }
-    void AbilitaAccept(bool a) override
-    {
-        acceptAbilitato = a;
-    }
+    void AbilitaAccept(bool a) override { acceptAbilitato = a; }
     void Passo(int p) override
     {
         passi << p;

@@ -1,8 +1,9 @@
 // Whole autotuning runs against the in-process virtual ECU on the stepped
 // clock (the engine ten times faster, a short-wait profile): a run that
-// converges and leaves a line that holds on gas, stops at each phase and
-// the restore of records 2 and 3, the engine stalling, the link lost, the
-// cycle limit, the idle class.
+// converges and leaves a line that holds on gas, the built-in profile at the
+// engine's pace, stops at each phase and the restore of records 2 and 3, the
+// engine stalling, the link lost, the settling at speed, the cycle limit,
+// the pedestal guard, the idle class.
 
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
@@ -18,24 +19,14 @@
 #include <QTest>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
+using S = SequenzaTaratura;
 
 namespace {
 
-// The injector of the factory contents: "Rail 2 ohm - fast", code 2.
-int IndiceIniettore(const Contesto &ctx)
-{
-    for (int i = 0; i < ctx.scale.TabIniettori.size(); ++i)
-        if (ctx.scale.TabIniettori.at(i).Codice == 2)
-            return i;
-    return 0;
-}
-
 struct Prova {
     // The engine ten times faster than the clock, unless the case says otherwise.
-    explicit Prova(const QStringList &opzioniEcu = {QStringLiteral("--time-scale"), QStringLiteral("10")})
-        : banco(opzioniEcu)
-    {
-    }
+    explicit Prova(const QStringList &opzioniEcu = {u"--time-scale"_s, u"10"_s}) : banco(opzioniEcu) {}
 
     BancoVirtuale banco;
     VistaProva vista;
@@ -48,36 +39,35 @@ struct Prova {
     bool Avvia(const QByteArray &profilo = ProfiloBreve())
     {
         if (!profilo.isEmpty())
-            banco.ScriviFile(QStringLiteral("ParaTun.txt"), profilo);
+            banco.ScriviFile(u"ParaTun.txt"_s, profilo);
         if (!banco.Collega())
             return false;
         Contesto &ctx = *banco.ctx;
         retta = std::make_unique<RettaAutotuning>(ctx);
         seq = std::make_unique<SequenzaTaratura>(ctx, vista, *retta);
         vista.seq = seq.get();
-        vista.iniettore = IndiceIniettore(ctx);
-        seq->FileSatoTun = banco.Percorso(QStringLiteral("SatoTun.txt"));
+        for (int i = 0; i < ctx.scale.TabIniettori.size(); ++i)
+            if (ctx.scale.TabIniettori.at(i).Codice == 2)   // the factory contents' "Rail 2 ohm - fast"
+                vista.iniettore = i;
+        seq->FileSatoTun = banco.Percorso(u"SatoTun.txt"_s);
         seq->FileParaTun = ctx.imp.FileParaTun;
-        seq->Didascalia = QStringLiteral("GasCal");
+        seq->Didascalia = u"GasCal"_s;
         // The engine as the installer drives it: the tuning speed for step 4, idle for step 6.
-        vista.suPasso = [this](int p) {
-            if (p == 4)
-                banco.Controllo(QStringLiteral("rpm 2500"));
-            else if (p == 6)
-                banco.Controllo(QStringLiteral("rpm 800"));
-        };
+        vista.suPasso = [this](int p) { Giri(p); };
         Accetta();
         return true;
+    }
+    void Giri(int passo)
+    {
+        if (passo == 4 || passo == 6)
+            banco.Controllo(passo == 4 ? u"rpm 2500"_s : u"rpm 800"_s);
     }
     // The user at the window: every 50 ms, Accept (or Stop) once it is asked for.
     void Accetta()
     {
         banco.Tra(50, [this] {
             if (vista.acceptAbilitato && seq->PassoTaratura == 6) {
-                if (fermaAllAccettazione)
-                    seq->Ferma();
-                else
-                    seq->Accetta(-1);
+                fermaAllAccettazione ? void(seq->Ferma()) : seq->Accetta(-1);
                 if (fermaDopoAccetta)
                     banco.Tra(150, [this] { seq->Ferma(); });
             }
@@ -92,7 +82,7 @@ struct Prova {
         seq->TaraturaAvvio();
         return seq->UltimoRisultato();
     }
-    // A fresh read of record n's data.
+    // A fresh read of record n's data, or of its value k.
     QByteArray Dati(int n)
     {
         SequenzeBlocchi(*banco.ctx).LeggiRecord(n, true);
@@ -106,14 +96,22 @@ struct Prova {
     // The petrol time averaged over 1.5 s once the engine settled at rpm.
     double TempoBenzina(int rpm)
     {
-        banco.Controllo(QStringLiteral("rpm %1").arg(rpm));
+        banco.Controllo(u"rpm %1"_s.arg(rpm));
         banco.Passa(1200);
         double somma = 0;
-        for (int i = 0; i < 15; ++i) {
+        for (int i = 0; i < 15; ++i, banco.Passa(100))
             somma += Valore(Contesto::RecLive, 1);
-            banco.Passa(100);
-        }
         return somma / 15;
+    }
+    // How many corrections the injector tare tried, from the log.
+    int Correzioni(const QString &fino = {})
+    {
+        const qsizetype inizio = vista.log.indexOf(u"Tara iniettori"_s);
+        const qsizetype fine = fino.isEmpty() ? vista.log.size() : vista.log.indexOf(fino);
+        QSet<QString> c;
+        for (qsizetype i = inizio + 1; inizio > 0 && i < fine; ++i)
+            c.insert(vista.log.at(i).section('#', 7, 7));
+        return int(c.size());
     }
 };
 
@@ -128,12 +126,10 @@ private slots:
         Prova p;
         QVERIFY(p.Avvia());
         p.fermaDopoAccetta = true;   // too late: the accepted line is written, and said so
-        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Completato));
-        QVERIFY(p.seq->RettaScritta());
-        QVERIFY(!p.vista.stati.contains(p.seq->Testo(7)));
+        QCOMPARE(p.Esegui(), qint32(S::Completato));
+        QVERIFY(p.seq->RettaScritta() && p.vista.fine && !p.vista.stati.contains(p.seq->Testo(7)));
         QVERIFY(!QFileInfo::exists(p.banco.ctx->ripristino.PercorsoEcu()));
         QCOMPARE(p.vista.passi, (QList<int>{1, 2, 3, 4, 5, 6}));
-        QVERIFY(p.vista.fine);
         QCOMPARE(p.banco.ctx->stato.ErroreComunicazione, quint8(0));
 
         // Mode bits cleared, the correction kept, the line anchored on it at idle.
@@ -144,24 +140,20 @@ private slots:
         QCOMPARE(p.banco.ctx->retta.Retta[10], corr / 64);
 
         // The log: caption and temperature, the four titles, CR LF lines.
-        const QByteArray log = p.banco.LeggiFile(QStringLiteral("SatoTun.txt"));
-        QVERIFY(log.startsWith("GasCal - "));
-        QVERIFY(log.contains("\r\nTEMP - 6"));
+        const QByteArray log = p.banco.LeggiFile(u"SatoTun.txt"_s);
+        QVERIFY(log.startsWith("GasCal - ") && log.contains("\r\nTEMP - 6"));
         for (const char *titolo : {"Campiona minimo\r\n", "Campiona massimo\r\n", "Tara iniettori\r\n",
                                    "Tara al minimo\r\n", "TimerApi_uSec#AuxSample#AuxTBenz#"})
             QVERIFY2(log.contains(titolo), titolo);
 
         // The engine is back on petrol; on gas the petrol ECU's time is then
         // the petrol time within the profile's 3 %, at idle and at the tuning speed.
-        const double benzMin = p.TempoBenzina(800);
-        const double benzMax = p.TempoBenzina(2500);
-        QCOMPARE(p.banco.Controllo(QStringLiteral("fuel gas")), QStringLiteral("ok"));
+        const double benzMin = p.TempoBenzina(800), benzMax = p.TempoBenzina(2500);
+        QCOMPARE(p.banco.Controllo(u"fuel gas"_s), u"ok"_s);
         QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 3; }, 5000));
-        const double gasMax = p.TempoBenzina(2500);
-        const double gasMin = p.TempoBenzina(800);
-        const QString misure = QStringLiteral("petrol %1 / %2, gas %3 / %4").arg(benzMin).arg(benzMax).arg(gasMin).arg(gasMax);
-        QVERIFY2(qAbs(gasMin - benzMin) <= 0.03 * gasMin, qPrintable(misure));
-        QVERIFY2(qAbs(gasMax - benzMax) <= 0.03 * gasMax, qPrintable(misure));
+        const double gasMax = p.TempoBenzina(2500), gasMin = p.TempoBenzina(800);
+        const QString misure = u"petrol %1 / %2, gas %3 / %4"_s.arg(benzMin).arg(benzMax).arg(gasMin).arg(gasMax);
+        QVERIFY2(qAbs(gasMin - benzMin) <= 0.03 * gasMin && qAbs(gasMax - benzMax) <= 0.03 * gasMax, qPrintable(misure));
         QVERIFY2(benzMax > benzMin * 1.1, qPrintable(misure));   // two different points of the line
     }
 
@@ -172,14 +164,10 @@ private slots:
         Prova p(QStringList{});
         QVERIFY(p.Avvia(QByteArray()));
         const double inizio = p.banco.orologio.Ora_us();
-        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Completato));
-        QVERIFY(p.seq->RettaScritta());
-        QCOMPARE(p.vista.passi, (QList<int>{1, 2, 3, 4, 5, 6}));
-        QCOMPARE(p.Valore(Contesto::RecComandi, 2) & 3, 0);
-        const qint32 corr = p.Valore(Contesto::RecComandi, 5);
-        QCOMPARE(p.Valore(Contesto::RecMappa, 10), corr / 64);
-        const double secondi = (p.banco.orologio.Ora_us() - inizio) / 1e6;
-        QVERIFY2(secondi > 30, qPrintable(QString::number(secondi)));
+        QCOMPARE(p.Esegui(), qint32(S::Completato));
+        QVERIFY(p.seq->RettaScritta() && (p.Valore(Contesto::RecComandi, 2) & 3) == 0);
+        QCOMPARE(p.Valore(Contesto::RecMappa, 10), p.Valore(Contesto::RecComandi, 5) / 64);
+        QVERIFY2(p.banco.orologio.Ora_us() - inizio > 30e6, qPrintable(QString::number(p.banco.orologio.Ora_us() - inizio)));
     }
 
     void stopAtEachPhaseRestores_data()
@@ -195,25 +183,47 @@ private slots:
         QFETCH(int, passo);
         Prova p;
         QVERIFY(p.Avvia());
-        const QByteArray record2 = p.Dati(Contesto::RecComandi);
-        const QByteArray record3 = p.Dati(Contesto::RecConfig);
-        const QByteArray linea = p.Dati(Contesto::RecMappa);
-        if (passo == 7) {
-            p.fermaAllAccettazione = true;
-        } else {
-            const auto vecchio = p.vista.suPasso;
-            p.vista.suPasso = [&, vecchio](int k) {
-                vecchio(k);
-                if (k == passo)
-                    p.banco.Tra(300, [&] { p.seq->Ferma(); });
-            };
-        }
-        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Fermato));
+        const QList<QByteArray> prima{p.Dati(Contesto::RecComandi), p.Dati(Contesto::RecConfig), p.Dati(Contesto::RecMappa)};
+        p.fermaAllAccettazione = passo == 7;
+        p.vista.suPasso = [&](int k) {
+            p.Giri(k);
+            if (k == passo)
+                p.banco.Tra(300, [&] { p.seq->Ferma(); });
+        };
+        QCOMPARE(p.Esegui(), qint32(S::Fermato));
         QVERIFY(p.vista.stati.contains(p.seq->Testo(7)));
-        QCOMPARE(p.Dati(Contesto::RecConfig), record3);
-        QCOMPARE(p.Dati(Contesto::RecComandi), record2);
-        QCOMPARE(p.Dati(Contesto::RecMappa), linea);   // no line without Accept
-        QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 0; }, 3000));   // on petrol
+        // Records 2 and 3 as they were; no line without Accept; on petrol.
+        QCOMPARE((QList<QByteArray>{p.Dati(Contesto::RecComandi), p.Dati(Contesto::RecConfig), p.Dati(Contesto::RecMappa)}), prima);
+        QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 0; }, 3000));
+    }
+
+    // The engine dies once the tare on gas runs (the engagement itself waits
+    // for the ECU's confirmation until Stop); the ECU is lost for good.
+    void engineStallingAndLinkLost()
+    {
+        Prova p;
+        QVERIFY(p.Avvia());
+        const QByteArray record3 = p.Dati(Contesto::RecConfig);
+        p.vista.suPasso = [&](int k) {
+            if (k == 4)
+                p.banco.Controllo(u"rpm 2500"_s);
+        };
+        p.vista.suStato = [&](const QString &t) {
+            if (p.seq->PassoTaratura == 5 && t.startsWith(p.seq->Testo(26)))
+                p.banco.Controllo(u"key off"_s);
+        };
+        QCOMPARE(p.Esegui(), qint32(S::MotoreFermo));
+        QVERIFY(p.Dati(Contesto::RecConfig) == record3 && (p.Valore(Contesto::RecComandi, 2) & 3) == 0);
+
+        Prova q;
+        QVERIFY(q.Avvia());
+        q.vista.suPasso = [&](int k) {
+            if (k == 3)
+                q.banco.Tra(200, [&] { q.banco.ecu.Termina(); });
+        };
+        QCOMPARE(q.Esegui(), qint32(S::Comunicazione));
+        QCOMPARE(q.banco.ctx->stato.ErroreComunicazione, quint8(1));   // the program searches again
+        QCOMPARE(q.banco.ctx->stato.StatoProgramma, int(StatoApp::Connesso));
     }
 
     // The engine falls below the tuning speed while it settles there: the
@@ -227,50 +237,17 @@ private slots:
         p.vista.suPasso = [&](int k) {
             if (k == 4)
                 p.banco.Tra(1500, [&] {
-                    p.banco.Controllo(QStringLiteral("rpm 2500"));
+                    p.banco.Controllo(u"rpm 2500"_s);
                     ripresa = p.banco.orologio.Ora_us();
                 });
             else if (k == 5)
                 p.seq->Ferma();
         };
         p.Esegui();
-        const qsizetype i = p.vista.log.indexOf(QStringLiteral("Campiona massimo"));
+        const qsizetype i = p.vista.log.indexOf(u"Campiona massimo"_s);
         QVERIFY(i > 0 && ripresa > 0);
         const double primo = p.vista.log.value(i + 1).section('#', 0, 0).toDouble() * 1000;   // in ms
         QVERIFY2(primo - ripresa >= 600e3, qPrintable(QString::number(primo - ripresa)));
-    }
-
-    void engineStallingGivesResult3()
-    {
-        Prova p;
-        QVERIFY(p.Avvia());
-        const QByteArray record3 = p.Dati(Contesto::RecConfig);
-        // The engine dies once the tare on gas runs (the engagement itself
-        // waits for the ECU's confirmation until Stop).
-        p.vista.suPasso = [&](int k) {
-            if (k == 4)
-                p.banco.Controllo(QStringLiteral("rpm 2500"));
-        };
-        p.vista.suStato = [&](const QString &t) {
-            if (p.seq->PassoTaratura == 5 && t.startsWith(p.seq->Testo(26)))
-                p.banco.Controllo(QStringLiteral("key off"));
-        };
-        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::MotoreFermo));
-        QCOMPARE(p.Dati(Contesto::RecConfig), record3);
-        QCOMPARE(p.Valore(Contesto::RecComandi, 2) & 3, 0);
-    }
-
-    void linkLostSendsTheProgramBackToSearching()
-    {
-        Prova p;
-        QVERIFY(p.Avvia());
-        p.vista.suPasso = [&](int k) {
-            if (k == 3)
-                p.banco.Tra(200, [&] { p.banco.ecu.Termina(); });
-        };
-        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Comunicazione));
-        QCOMPARE(p.banco.ctx->stato.ErroreComunicazione, quint8(1));
-        QCOMPARE(p.banco.ctx->stato.StatoProgramma, int(StatoApp::Connesso));
     }
 
     // Four corrections of at most 64 us cannot bring the start from the
@@ -283,13 +260,8 @@ private slots:
         profilo.replace("Max cicli non in tolleranza inj=15", "Max cicli non in tolleranza inj=3");
         Prova p;
         QVERIFY(p.Avvia(profilo));
-        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::FuoriTolleranza));
-        const qsizetype inizio = p.vista.log.indexOf(QStringLiteral("Tara iniettori"));
-        QVERIFY(inizio > 0);
-        QSet<QString> correzioni;
-        for (qsizetype i = inizio + 1; i < p.vista.log.size(); ++i)
-            correzioni.insert(p.vista.log.at(i).section('#', 7, 7));
-        QCOMPARE(correzioni.size(), 5);   // the start and four corrections
+        QCOMPARE(p.Esegui(), qint32(S::FuoriTolleranza));
+        QCOMPARE(p.Correzioni(), 5);   // the start and four corrections
     }
 
     // An injector whose minimum opening (4000 us) lies above what the first
@@ -297,54 +269,41 @@ private slots:
     // ends the injector tare at once and the idle tare with text 31.
     void pedestalGuardEndsTheTares()
     {
-        QStringList scala = Risorse::CaricaRisorsa(103, QStringLiteral("CONFIGSCALE"));
-        const qsizetype i = scala.indexOf(QStringLiteral("[InjType_002]"));
-        QVERIFY(i >= 0 && scala.value(i + 6) == QStringLiteral("1992"));
-        scala[i + 6] = QStringLiteral("4000");
+        QStringList scala = Risorse::CaricaRisorsa(103, u"CONFIGSCALE"_s);
+        const qsizetype i = scala.indexOf(u"[InjType_002]"_s);
+        QVERIFY(i >= 0 && scala.value(i + 6) == u"1992"_s);
+        scala[i + 6] = u"4000"_s;
         Prova p;
-        p.banco.ScriviFile(QStringLiteral("ConfigScale.ini"), scala.join(QStringLiteral("\r\n")).toUtf8());
+        p.banco.ScriviFile(u"ConfigScale.ini"_s, scala.join(u"\r\n"_s).toUtf8());
         QVERIFY(p.Avvia());
         QString finale;
         p.vista.suStato = [&](const QString &t) {
             if (p.seq->PassoTaratura == 6 && t.contains(p.seq->Testo(45)))
                 finale = t;
         };
-        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Completato));
-        const qsizetype inizio = p.vista.log.indexOf(QStringLiteral("Tara iniettori"));
-        const qsizetype minimo = p.vista.log.indexOf(QStringLiteral("Tara al minimo"));
-        QVERIFY(inizio > 0 && minimo > inizio);
-        QSet<QString> correzioni;
-        for (qsizetype k = inizio + 1; k < minimo; ++k)
-            correzioni.insert(p.vista.log.at(k).section('#', 7, 7));
-        QCOMPARE(correzioni.size(), 2);   // the start and the one lifted correction
-        QVERIFY2(finale.contains(p.seq->Testo(31)), qPrintable(finale));
-        QVERIFY(finale.startsWith(QStringLiteral("(")));
+        QCOMPARE(p.Esegui(), qint32(S::Completato));
+        QCOMPARE(p.Correzioni(u"Tara al minimo"_s), 2);   // the start and the one lifted correction
+        QVERIFY2(finale.startsWith(u"("_s) && finale.contains(p.seq->Testo(31)), qPrintable(finale));
     }
 
-    void idleClassFromTheAverageSpeed_data()
-    {
-        QTest::addColumn<int>("giri");
-        QTest::addColumn<int>("classe");
-        QTest::newRow("1200 rpm") << 1200 << 1;
-        QTest::newRow("1201 rpm") << 1201 << 2;
-    }
+    // Written after the idle sampling from its average speed: class 1 up to 1200 rpm.
     void idleClassFromTheAverageSpeed()
     {
-        QFETCH(int, giri);
-        QFETCH(int, classe);
-        Prova p;
-        QVERIFY(p.Avvia());
-        QCOMPARE(p.banco.Controllo(QStringLiteral("rpm %1").arg(giri)), QStringLiteral("ok"));
-        p.banco.Passa(300);
-        int scritta = -1;
-        p.vista.suPasso = [&](int k) {
-            if (k == 4) {
-                scritta = p.banco.ctx->Valore(Contesto::RecConfig, 20);
-                p.seq->Ferma();
-            }
-        };
-        QCOMPARE(p.Esegui(), qint32(SequenzaTaratura::Fermato));
-        QCOMPARE(scritta, classe);
+        for (const auto &[giri, classe] : {std::pair{1200, 1}, std::pair{1201, 2}}) {
+            Prova p;
+            QVERIFY(p.Avvia());
+            QCOMPARE(p.banco.Controllo(u"rpm %1"_s.arg(giri)), u"ok"_s);
+            p.banco.Passa(300);
+            int scritta = -1;
+            p.vista.suPasso = [&](int k) {
+                if (k == 4) {
+                    scritta = p.banco.ctx->Valore(Contesto::RecConfig, 20);
+                    p.seq->Ferma();
+                }
+            };
+            QCOMPARE(p.Esegui(), qint32(S::Fermato));
+            QCOMPARE(scritta, classe);
+        }
     }
 };
 

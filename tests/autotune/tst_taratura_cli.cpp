@@ -16,41 +16,89 @@
 #include <QTest>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-struct Strumento {
-    explicit Strumento(const QStringList &opzioniEcu = {})
-        : banco(QStringList{QStringLiteral("--time-scale"), QStringLiteral("10")} + opzioniEcu)
+class TstTaraturaCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Every row but the first ends without a line written: the ECU holds
+    // again what it held before (records 2, 3, 4 and 6). No journal is left.
+    void runs_data()
     {
+        QTest::addColumn<QString>("momento");   // a printed line: "step N" or a status text
+        QTest::addColumn<QString>("guasto");    // what happens then, and for how many ms
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<QString>("errore");    // on standard error
+        const QString tara = u"Injector tare on gas: settling"_s;
+        const QString minimo = u"Release the accelerator and let the engine idle."_s;
+        const QString esito = u"result 4: "_s, tornata = u"the ECU is back as it was before the autotuning"_s;
+        QTest::newRow("accepted") << QString() << "" << 0 << "";
+        QTest::newRow("unknown injector") << QString() << "injector" << 2 << "--injector: unknown injector 'none such'";
+        QTest::newRow("bad profile") << QString() << "profile" << 1
+            << "breve.txt: the autotuning does not start, nothing was written to the ECU.\n"
+               "LPG column, Rpm Massimo: -2500 is outside 0..7000 rpm";
+        QTest::newRow("cable pulled at step 3") << "step 3" << "unplug 3000" << 1 << esito;
+        QTest::newRow("cable pulled on gas") << tara << "unplug 3000" << 1 << esito;
+        QTest::newRow("cable pulled at step 6") << minimo << "unplug 3000" << 1 << esito;
+        // Back only after the run's own restore gave up: put back once it answers.
+        QTest::newRow("cable out for 12 s at step 3") << "step 3" << "unplug 12000" << 1 << tornata;
+        QTest::newRow("power cut while switching to gas") << "Switching to gas..." << "power 2000" << 1 << esito;
+        QTest::newRow("power cut on gas") << tara << "power 2000" << 1 << esito;
+        QTest::newRow("power cut at step 6") << minimo << "power 2000" << 1 << esito;
+        QTest::newRow("PrjCom killed on gas") << tara << "prjcom" << 1 << tornata;
+        QTest::newRow("line download refused after Accept") << QString() << "refuse50" << 1 << esito;
     }
-    BancoVirtuale banco;
-    cli::SessioneCli sessione;
-    PrjComInterno *prjcom = nullptr;
-    QString out, err;
+    void runs()
+    {
+        QFETCH(QString, momento);
+        QFETCH(QString, guasto);
+        QFETCH(int, codice);
+        QFETCH(QString, errore);
+        BancoVirtuale banco(QStringList{u"--time-scale"_s, u"10"_s}
+                            + (guasto == "refuse50"_L1 ? QStringList{u"--refuse"_s, u"50"_s} : QStringList{}));
+        cli::SessioneCli sessione;
+        PrjComInterno &prjcom = banco.Aggancia(sessione.ctx);
+        QVERIFY(sessione.Avvia(banco.Cartella()));
+        const auto foto = [&] {
+            QStringList f;
+            for (int k : {0, 2, 5})
+                f << QString::number(banco.ValoreEcu(2, k));
+            for (int n : {3, 4, 6})
+                f << banco.Controllo(u"block %1"_s.arg(n));
+            return f;
+        };
+        const QStringList prima = foto();
+        QByteArray profilo = ProfiloBreve();
+        if (guasto == "profile"_L1)
+            profilo.replace("Rpm Massimo=2500=2500", "Rpm Massimo=-2500=2500");
+        banco.ScriviFile(u"breve.txt"_s, profilo);
+        cli::OpzioniAutotune o;
+        o.profilo = banco.Percorso(u"breve.txt"_s);
+        o.accetta = codice == 0 || guasto == "refuse50"_L1;
+        o.iniettore = guasto == "injector"_L1 ? u"none such"_s : QString();
 
-    bool Avvia()
-    {
-        prjcom = &banco.Aggancia(sessione.ctx);
-        banco.ScriviFile(QStringLiteral("breve.txt"), ProfiloBreve());
-        return sessione.Avvia(banco.Cartella());
-    }
-    // The command with the short profile; `suRiga` sees each printed line
-    // within 50 ms of stepped time, after the engine was driven for it.
-    int Esegui(cli::OpzioniAutotune o, const std::function<void(const QString &)> &suRiga = {})
-    {
-        if (o.profilo.isEmpty())
-            o.profilo = banco.Percorso(QStringLiteral("breve.txt"));
+        // The printed lines as they come, 50 ms apart: the engine driven as
+        // they ask, and the fault at its moment.
+        bool fatto = momento.isEmpty();
         UscitaCatturata cattura;
         quint64 prossimo = 0;
         std::function<void()> guarda = [&] {
             for (const QString &riga : cattura.NuoveRighe()) {
-                if (riga == QLatin1String("step 4"))
-                    banco.Controllo(QStringLiteral("rpm 2500"));
-                else if (riga == QLatin1String("step 6"))
-                    banco.Controllo(QStringLiteral("rpm 800"));
-                if (suRiga)
-                    suRiga(riga);
+                if (riga == "step 4"_L1 || riga == "step 6"_L1)
+                    banco.Controllo(riga == "step 4"_L1 ? u"rpm 2500"_s : u"rpm 800"_s);
+                if (fatto || !riga.startsWith(momento))
+                    continue;
+                fatto = true;
+                const bool cavo = guasto.startsWith("unplug"_L1);
+                if (guasto == "prjcom"_L1) {
+                    prjcom.Uccidi();
+                    continue;
+                }
+                banco.Controllo(cavo ? u"unplug"_s : u"power off"_s);
+                banco.Tra(guasto.section(QLatin1Char(' '), 1).toInt(), [&banco, cavo] {
+                    banco.Controllo(cavo ? u"plug"_s : u"power on"_s);
+                });
             }
             prossimo = banco.orologio.Tra(50000, guarda);
         };
@@ -58,122 +106,21 @@ struct Strumento {
         const int esito = cli::ComandoAutotune(sessione, 20, o);
         banco.orologio.Annulla(prossimo);
         cattura.Fine();
-        out = cattura.out;
-        err = cattura.err;
-        return esito;
-    }
-    // What a run may change: records 2 (fuel, mode, correction), 3, 4 and 6.
-    QStringList Foto()
-    {
-        QStringList f;
-        for (int k : {0, 2, 5})
-            f << QString::number(banco.ValoreEcu(2, k));
-        for (int n : {3, 4, 6})
-            f << banco.Controllo(QStringLiteral("block %1").arg(n));
-        return f;
-    }
-    QStringList Giornali() const
-    {
-        return QDir(banco.Percorso(QStringLiteral("Data"))).entryList({QStringLiteral("restore_*")});
-    }
-};
 
-cli::OpzioniAutotune Gpl(bool accetta = false)
-{
-    cli::OpzioniAutotune o;
-    o.accetta = accetta;
-    return o;
-}
-
-} // namespace
-
-class TstTaraturaCli : public QObject
-{
-    Q_OBJECT
-private slots:
-    void acceptedRunEndsWithResult0()
-    {
-        Strumento s;
-        QVERIFY(s.Avvia());
-        QCOMPARE(s.Esegui(Gpl(true)), 0);
-        QVERIFY2(s.out.contains(QStringLiteral("injector: Rail 2 ohm - fast (the ECU's)\n")), qPrintable(s.out));
-        for (int k = 1; k <= 6; ++k)
-            QVERIFY(s.out.contains(QStringLiteral("step %1\n").arg(k)));
-        QVERIFY(s.out.contains(QStringLiteral("Tara al minimo\n")));
-        QVERIFY2(s.out.contains(QStringLiteral("result 0: gas correction ")), qPrintable(s.err));
-        QVERIFY(s.banco.Controllo(QStringLiteral("state")).contains(QStringLiteral("tuning=0")));
-        QVERIFY(s.Giornali().isEmpty());
-    }
-
-    // Every row ends without a line written: the ECU must hold again what
-    // it held before (records 2, 3, 4 and 6), and no journal may be left.
-    void endedRunsPutTheEcuBack_data()
-    {
-        QTest::addColumn<QString>("momento");   // a printed line: "step N" or a status text
-        QTest::addColumn<QString>("guasto");
-        QTest::addColumn<int>("codice");
-        QTest::addColumn<QString>("errore");
-        const QString gas = QStringLiteral("Switching to gas...");
-        const QString tara = QStringLiteral("Injector tare on gas: settling");
-        const QString minimo = QStringLiteral("Release the accelerator and let the engine idle.");
-        const QString esito = QStringLiteral("result ");
-        QTest::newRow("unknown injector") << QString() << "injector" << 2 << "--injector: unknown injector 'none such'";
-        QTest::newRow("bad profile") << QString() << "profile" << 1
-                                     << "LPG column, Rpm Massimo: -2500 is outside 0..7000 rpm";
-        QTest::newRow("cable pulled at step 3") << "step 3" << "unplug 3000" << 1 << esito;
-        QTest::newRow("cable pulled on gas") << tara << "unplug 3000" << 1 << esito;
-        QTest::newRow("cable pulled at step 6") << minimo << "unplug 3000" << 1 << esito;
-        // Back only after the run's own restore gave up: put back once it answers.
-        QTest::newRow("cable out for 12 s at step 3") << "step 3" << "unplug 12000" << 1
-                                                      << "the ECU is back as it was before the autotuning";
-        QTest::newRow("power cut while switching to gas") << gas << "power 2000" << 1 << esito;
-        QTest::newRow("power cut on gas") << tara << "power 2000" << 1 << esito;
-        QTest::newRow("power cut at step 6") << minimo << "power 2000" << 1 << esito;
-        QTest::newRow("PrjCom killed on gas") << tara << "prjcom" << 1 << "the ECU is back as it was before";
-        QTest::newRow("line download refused after Accept") << QString() << "refuse50" << 1 << esito;
-    }
-    void endedRunsPutTheEcuBack()
-    {
-        QFETCH(QString, momento);
-        QFETCH(QString, guasto);
-        QFETCH(int, codice);
-        QFETCH(QString, errore);
-        const bool rifiuta = guasto == QLatin1String("refuse50");
-        Strumento s(rifiuta ? QStringList{QStringLiteral("--refuse"), QStringLiteral("50")} : QStringList{});
-        QVERIFY(s.Avvia());
-        const QStringList prima = s.Foto();
-        cli::OpzioniAutotune o = Gpl(rifiuta);
-        if (guasto == QLatin1String("injector"))
-            o.iniettore = QStringLiteral("none such");
-        if (guasto == QLatin1String("profile")) {
-            s.banco.ScriviFile(QStringLiteral("cattivo.txt"),
-                               ProfiloBreve().replace("Rpm Massimo=2500=2500", "Rpm Massimo=-2500=2500"));
-            o.profilo = s.banco.Percorso(QStringLiteral("cattivo.txt"));
-        }
-        bool fatto = momento.isEmpty();
-        const int esito = s.Esegui(o, [&](const QString &riga) {
-            if (fatto || !riga.startsWith(momento))
-                return;
-            fatto = true;
-            if (guasto == QLatin1String("prjcom")) {
-                s.prjcom->Uccidi();
-                return;
-            }
-            const bool cavo = guasto.startsWith(QLatin1String("unplug"));
-            s.banco.Controllo(cavo ? QStringLiteral("unplug") : QStringLiteral("power off"));
-            s.banco.Tra(guasto.section(QLatin1Char(' '), 1).toInt(), [&s, cavo] {
-                s.banco.Controllo(cavo ? QStringLiteral("plug") : QStringLiteral("power on"));
-            });
-        });
         QCOMPARE(esito, codice);
-        QVERIFY2(fatto, qPrintable(s.out));
-        QVERIFY2(s.err.contains(errore), qPrintable(s.err));
-        QVERIFY(!s.out.contains(QStringLiteral("result 0")));
-        QCOMPARE(s.out.contains(QStringLiteral("step 1\n")), codice == 1 && guasto != QLatin1String("profile"));
-        s.banco.Passa(300);
-        QCOMPARE(s.Foto(), prima);
-        QVERIFY2(s.Giornali().isEmpty(), qPrintable(s.err));
-        QVERIFY(s.banco.Controllo(QStringLiteral("state")).contains(QStringLiteral("tuning=0")));
+        QVERIFY2(fatto && cattura.err.contains(errore), qPrintable(cattura.out + cattura.err));
+        QCOMPARE(cattura.out.contains(u"step 1\n"_s), !errore.contains("--injector"_L1) && !errore.contains("Rpm"_L1));
+        banco.Passa(300);
+        if (codice == 0) {
+            for (const char *riga : {"injector: Rail 2 ohm - fast (the ECU's)\n", "step 6\n", "Tara al minimo\n", "result 0: gas correction "})
+                QVERIFY2(cattura.out.contains(QLatin1String(riga)), riga);
+            QVERIFY(foto() != prima);
+        } else {
+            QVERIFY(!cattura.out.contains(u"result 0"_s));
+            QCOMPARE(foto(), prima);
+        }
+        QVERIFY2(QDir(banco.Percorso(u"Data"_s)).entryList({u"restore_*"_s}).isEmpty(), qPrintable(cattura.err));
+        QVERIFY(banco.Controllo(u"state"_s).contains(u"tuning=0"_s));
     }
 };
 
