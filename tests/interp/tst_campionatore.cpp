@@ -16,12 +16,7 @@ namespace {
 LetturaCampione Stabile(qint32 tempo = 5000, qint32 giri = 2000, qint32 quota = 320, qint32 carburante = 0)
 {
     LetturaCampione v;
-    v.tempoBenzina = tempo;
-    v.giri = giri;
-    v.quota = quota;
-    v.stato = 1;
-    v.temperatura = 65;
-    v.carburante = carburante;
+    v.tempoBenzina = tempo, v.giri = giri, v.quota = quota, v.stato = 1, v.temperatura = 65, v.carburante = carburante;
     return v;
 }
 
@@ -58,9 +53,7 @@ private slots:
         // The first step opens the window; 1000 ms later the first stable
         // step past its end stores the mean of what the window saw.
         QCOMPARE(b.FinoACampione(Stabile(5000, 2000, 320)), 12);
-        QCOMPARE(b.tabelle[T::Be1][10], 5000);
-        QCOMPARE(b.tabelle[T::BeM][10], 5000);
-        QVERIFY(!b.c.FinestraAperta());
+        QVERIFY(b.tabelle[T::Be1][10] == 5000 && b.tabelle[T::BeM][10] == 5000 && !b.c.FinestraAperta());
         // The means are rounded halves to even: 5001 once and 5000 ten
         // times... a window of two readings 5000 and 5001 gives 5000.
         Banco m;
@@ -74,16 +67,14 @@ private slots:
 
     void instabilitaRiapreLaFinestra()
     {
-        struct Caso { const char *nome; LetturaCampione v; };
-        QList<Caso> casi;
-        LetturaCampione v = Stabile(); v.stato = 1 | 4; casi << Caso{"transient", v};
-        v = Stabile(); v.stato = 0; casi << Caso{"stopped", v};
-        v = Stabile(); v.giri = 299; casi << Caso{"below 300 rpm", v};
-        v = Stabile(); v.giri = 5001; casi << Caso{"above 5000 rpm", v};
-        v = Stabile(); v.temperatura = 49; casi << Caso{"cold reducer", v};
-        for (const Caso &caso : casi) {
+        // Transient, stopped, below 300 or above 5000 rpm, a cold reducer.
+        for (const auto &cambia : std::initializer_list<std::function<void(LetturaCampione &)>>{
+                 [](auto &v) { v.stato = 1 | 4; }, [](auto &v) { v.stato = 0; }, [](auto &v) { v.giri = 299; },
+                 [](auto &v) { v.giri = 5001; }, [](auto &v) { v.temperatura = 49; }}) {
             Banco x;
-            QVERIFY2(x.FinoACampione(caso.v, 1000, 50) == -1, caso.nome);
+            LetturaCampione v = Stabile();
+            cambia(v);
+            QCOMPARE(x.FinoACampione(v, 1000, 50), -1);
         }
         // The row quantity may wander 50 from the window's first reading, not 51.
         Banco q;
@@ -115,51 +106,38 @@ private slots:
         // On gas: nothing for 4 s after the change, then the next window.
         const double cambio = b.orologio.Ora_us() + 100000;
         const int passi = b.FinoACampione(Stabile(5200, 2000, 320, 3));
-        QVERIFY(passi > 0);
-        QVERIFY2(b.orologio.Ora_us() > cambio + 4e6, qPrintable(QString::number(b.orologio.Ora_us() - cambio)));
-        QVERIFY(b.orologio.Ora_us() <= cambio + 4e6 + 1.2e6);
-        QCOMPARE(b.tabelle[T::Ga1][10], 5200);
-        QCOMPARE(b.tabelle[T::Be1][10], 5000);
+        const double dopo = b.orologio.Ora_us() - cambio;
+        QVERIFY2(passi > 0 && dopo > 4e6 && dopo <= 5.2e6, qPrintable(QString::number(dopo)));
+        QVERIFY(b.tabelle[T::Ga1][10] == 5200 && b.tabelle[T::Be1][10] == 5000);
         // Every change restarts the hold-off, also back to petrol.
-        b.orologio.Avanza(100000);
-        b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
-        QVERIFY(b.c.AttesaInCorso());
-        b.orologio.Avanza(3.95e6);
-        b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
-        QVERIFY(b.c.AttesaInCorso());
-        b.orologio.Avanza(100000);
-        b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
-        QVERIFY(!b.c.AttesaInCorso());
+        for (const auto &[passo, attesa] : {std::pair{1e5, true}, {3.95e6, true}, {1e5, false}}) {
+            b.orologio.Avanza(passo);
+            b.c.Passo(Stabile(5000, 2000, 320, 0), 1000);
+            QCOMPARE(b.c.AttesaInCorso(), attesa);
+        }
     }
 
     void rigaFasciaCarburante()
     {
-        QCOMPARE(CampionatoreStabilita::RigaDi(1400), 43); // 43.75 -> 44 -> 43
-        QCOMPARE(CampionatoreStabilita::RigaDi(16), 0);    // 0.5 -> 0
-        QCOMPARE(CampionatoreStabilita::RigaDi(48), 2);    // 1.5 -> 2
-        QCOMPARE(CampionatoreStabilita::RigaDi(-40), 0);
-        QCOMPARE(CampionatoreStabilita::FasciaDi(1499), 0);
-        QCOMPARE(CampionatoreStabilita::FasciaDi(1500), 1);
-        QCOMPARE(CampionatoreStabilita::FasciaDi(2999), 1);
-        QCOMPARE(CampionatoreStabilita::FasciaDi(3000), 2);
+        // 43.75 -> 44 -> 43; 0.5 -> 0; 1.5 -> 2; below the first row.
+        for (const auto &[quota, riga] : {std::pair{1400, 43}, {16, 0}, {48, 2}, {-40, 0}})
+            QCOMPARE(CampionatoreStabilita::RigaDi(quota), riga);
+        for (const auto &[giri, fascia] : {std::pair{1499, 0}, {1500, 1}, {2999, 1}, {3000, 2}})
+            QCOMPARE(CampionatoreStabilita::FasciaDi(giri), fascia);
 
         T t;
         CampionatoreStabilita c(t);
         c.MemorizzaCampione(1101, 1000, 1400, 0);
         QCOMPARE(t[T::Be0][43], 1101); // the first sample of a cell as it is
         c.MemorizzaCampione(1000, 1000, 1400, 0);
-        QCOMPARE(t[T::Be0][43], 1050); // 2101 / 2 = 1050.5 -> 1050
-        QCOMPARE(t[T::BeM][43], 1050);
+        QVERIFY(t[T::Be0][43] == 1050 && t[T::BeM][43] == 1050); // 2101 / 2 = 1050.5 -> 1050
         c.MemorizzaCampione(1051, 3000, 1400, 0);
-        QCOMPARE(t[T::Be2][43], 1051);
-        QCOMPARE(t[T::BeM][43], 1050); // (1050 + 1051) / 2 = 1050.5 -> 1050
+        QVERIFY(t[T::Be2][43] == 1051 && t[T::BeM][43] == 1050); // (1050 + 1051) / 2 = 1050.5 -> 1050
         c.MemorizzaCampione(1100, 1500, 1400, 0);
         QCOMPARE(t[T::BeM][43], 1067); // 3201 / 3 = 1067
         // Any fuel code other than 0 is gas.
         c.MemorizzaCampione(900, 2000, 100, 1);
-        QCOMPARE(t[T::Ga1][3], 900);
-        QCOMPARE(t[T::GaM][3], 900);
-        QCOMPARE(t[T::BeM][3], 0);
+        QVERIFY(t[T::Ga1][3] == 900 && t[T::GaM][3] == 900 && t[T::BeM][3] == 0);
     }
 };
 

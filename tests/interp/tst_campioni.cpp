@@ -1,7 +1,9 @@
 // Sample files, the table text, the window's model (sampling
 // gate, deflection display, markers) and the interpolation mode's writes.
 #include "RegistroProve.h"
+#include "FileProva.h"
 #include "OrologioPasso.h"
+#include "TabelleProva.h"
 
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
@@ -20,32 +22,6 @@ using namespace gascal;
 using T = TabelleCampioni;
 
 namespace {
-
-QByteArray Leggi(const QString &percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Scrivi(const QString &percorso, const QByteArray &dati)
-{
-    QFile f(percorso);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(dati);
-}
-
-// Tables with a deflection on eleven points (the reference of tst_curve).
-T TabelleDiProva()
-{
-    T t;
-    const int valori[] = {2100, 2410, 2810, 3650, 4480, 5390, 6210, 7120,
-                          7950, 8860, 9650, 10560, 11380, 12290, 13100, 14020};
-    for (int i = 0; i < 16; ++i) {
-        t[T::BeM][3 + i] = valori[i];
-        t[T::GaM][3 + i] = valori[i] + 150 + 40 * i;
-    }
-    return t;
-}
 
 // A program state whose message table has the records the window reads.
 struct Programma {
@@ -67,11 +43,7 @@ struct Programma {
     void Live(qint32 tempo, qint32 giri, qint32 quota, qint32 carburante)
     {
         QVector<qint32> &v = ctx.TabMsg[1].Valori;
-        v[1] = tempo;
-        v[4] = giri;
-        v[5] = quota;
-        v[6] = 1;
-        v[9] = 65;
+        v[1] = tempo, v[4] = giri, v[5] = quota, v[6] = 1, v[9] = 65;
         ctx.TabMsg[2].Valori[1] = carburante;
     }
 };
@@ -92,42 +64,36 @@ private slots:
         t[T::BeM][0] = 7;
         QVERIFY(FileCampioni::SalvaCampioni(percorso, t));
         const QByteArray dati = Leggi(percorso);
-        QCOMPARE(dati.size(), 1408);
         // Row 0 first, the eight tables of a row in file order, little-endian.
-        QCOMPARE(dati.mid(0, 4), QByteArray::fromHex("07000000"));
-        QCOMPARE(dati.mid((1 * 8 + 2) * 4, 4), QByteArray::fromHex("04030200"));
-        QCOMPARE(dati.right(4), QByteArray::fromHex("fcff0300"));
+        QCOMPARE(dati.size(), 1408);
+        QCOMPARE(dati.left(4) + dati.mid((1 * 8 + 2) * 4, 4) + dati.right(4), QByteArray::fromHex("0700000004030200fcff0300"));
         T letta;
         QVERIFY(FileCampioni::CaricaCampioni(percorso, letta));
         QCOMPARE(letta, t);
     }
 
+    // A refused file leaves the tables as they were: a size other than
+    // 1408 bytes, or a value no petrol time can have.
     void fileRifiutati()
     {
         QTemporaryDir dir;
-        T originali = TabelleDiProva();
-        for (int dimensione : {0, 1407, 1409, 4096}) {
-            const QString percorso = dir.filePath(QStringLiteral("x%1.cmp").arg(dimensione));
-            Scrivi(percorso, QByteArray(dimensione, '\x11'));
-            T t = originali;
-            QString errore;
-            QVERIFY(!FileCampioni::CaricaCampioni(percorso, t, &errore));
-            QCOMPARE(t, originali);
-            QVERIFY2(errore.contains(QString::number(dimensione)) && errore.contains(QStringLiteral("1408")),
-                     qPrintable(errore));
-        }
-        // Values no petrol time can have: the largest whole number, a negative one.
+        const T originali = TabelleProva();
+        QList<std::pair<QByteArray, QString>> file;
+        for (int dimensione : {0, 1407, 1409, 4096})
+            file.append({QByteArray(dimensione, '\x11'), QStringLiteral("%1 bytes").arg(dimensione)});
         for (const qint32 impossibile : {std::numeric_limits<qint32>::max(), -1, T::TempoMassimo + 1}) {
             T guasta = originali;
             guasta[T::Be2][17] = impossibile;
-            const QString percorso = dir.filePath(QStringLiteral("impossibile.cmp"));
-            Scrivi(percorso, guasta.Immagine());
+            file.append({guasta.Immagine(), QStringLiteral("Be2, row 17 holds %1").arg(impossibile)});
+            QVERIFY(!guasta.DaImmagine(guasta.Immagine()));
+        }
+        for (const auto &[dati, motivo] : file) {
+            Scrivi(dir.filePath(QStringLiteral("x.cmp")), dati);
             T t = originali;
             QString errore;
-            QVERIFY(!FileCampioni::CaricaCampioni(percorso, t, &errore));
+            QVERIFY(!FileCampioni::CaricaCampioni(dir.filePath(QStringLiteral("x.cmp")), t, &errore));
             QCOMPARE(t, originali);
-            QVERIFY2(errore.contains(QStringLiteral("Be2, row 17 holds %1").arg(impossibile)), qPrintable(errore));
-            QVERIFY(!t.DaImmagine(guasta.Immagine()));
+            QVERIFY2(errore.contains(motivo), qPrintable(errore));
         }
         T massima = originali;
         massima[T::GaM][43] = T::TempoMassimo;
@@ -150,9 +116,9 @@ private slots:
         Programma p;
         const QDateTime ora(QDate(2026, 12, 8), QTime(15, 36, 0));
         QCOMPARE(MemoIni::Carica(p.ctx, ora), QString());   // none yet
-        QVERIFY(FileCampioni::SalvaCampioni(p.ctx.imp.FileMemoIni, TabelleDiProva()));
+        QVERIFY(FileCampioni::SalvaCampioni(p.ctx.imp.FileMemoIni, TabelleProva()));
         QCOMPARE(MemoIni::Carica(p.ctx, ora), QString());
-        QCOMPARE(p.ctx.campioni, TabelleDiProva());
+        QCOMPARE(p.ctx.campioni, TabelleProva());
 
         const QByteArray guasto(1000, '\x22');
         const QString scartato = p.ctx.imp.FileMemoIni + QStringLiteral(".2026-12-08_15-36-00.bad");
@@ -184,18 +150,16 @@ private slots:
         t[T::Ga2][43] = 123456;
         const QStringList righe = t.Testo().split(QStringLiteral("\r\n"));
         QCOMPARE(righe.size(), 46); // header, 44 rows, and the empty text after the last CR LF
-        QCOMPARE(righe[0], QStringLiteral(" id   BeM   Be0   Be1   Be2   GaM   Ga0   Ga1   Ga2"));
-        QCOMPARE(righe[1], QStringLiteral("  0  2800     0     0     0     0     0     0     0"));
-        QCOMPARE(righe[44], QStringLiteral(" 43     0     0     0     0     0     0     0123456"));
-        QVERIFY(righe[45].isEmpty());
+        QCOMPARE((QStringList{righe[0], righe[1], righe[44], righe[45]}),
+                 (QStringList{" id   BeM   Be0   Be1   Be2   GaM   Ga0   Ga1   Ga2", "  0  2800     0     0     0     0     0     0     0",
+                              " 43     0     0     0     0     0     0     0123456", ""}));
     }
 
     void campionamentoSecondoCarburante()
     {
-        QVERIFY(Interpolazione::Campiona(false, 0));
-        QVERIFY(!Interpolazione::Campiona(true, 0));
-        QVERIFY(Interpolazione::Campiona(true, 3));
-        QVERIFY(!Interpolazione::Campiona(false, 1)); // switching: neither petrol nor gas
+        // Without petrol only gas; while switching neither.
+        QVERIFY(Interpolazione::Campiona(false, 0) && !Interpolazione::Campiona(true, 0) && Interpolazione::Campiona(true, 3));
+        QVERIFY(!Interpolazione::Campiona(false, 1));
 
         for (qint32 carburante : {0, 3, 1}) {
             Programma p;
@@ -219,24 +183,21 @@ private slots:
         QVERIFY(!modello.Aggiorna({}).has_value());
         QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
 
-        p.ctx.campioni = TabelleDiProva();
+        p.ctx.campioni = TabelleProva();
         QVERIFY(!modello.Aggiorna({}).has_value());
         QCOMPARE(modello.Stato(), int(Interpolazione::Disponibile));
         modello.ChiediDeflessione();
         QCOMPARE(modello.Stato(), int(Interpolazione::Richiesta));
         const auto marcatori = modello.Aggiorna({});
-        QVERIFY(marcatori.has_value());
+        QVERIFY(marcatori.has_value() && marcatori->size() == 11);
         QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
-        QCOMPARE(marcatori->size(), 11);
-        QCOMPARE(marcatori->at(0), (Interpolazione::Marcatore{11, 135}));
-        QCOMPARE(marcatori->at(10), (Interpolazione::Marcatore{38, 326}));
+        QVERIFY(marcatori->at(0) == (Interpolazione::Marcatore{11, 135}) && marcatori->at(10) == (Interpolazione::Marcatore{38, 326}));
         // The next refresh offers the deflection again; erasing takes it away.
         modello.Aggiorna({});
         QCOMPARE(modello.Stato(), int(Interpolazione::Disponibile));
         modello.CancellaGas();
         QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
-        QCOMPARE(p.ctx.campioni[T::GaM], T::Tabella{});
-        QCOMPARE(p.ctx.campioni[T::BeM][3], 2100);
+        QVERIFY(p.ctx.campioni[T::GaM] == T::Tabella{} && p.ctx.campioni[T::BeM][3] == 2100);
         modello.Aggiorna({});
         QCOMPARE(modello.Stato(), int(Interpolazione::Niente));
     }

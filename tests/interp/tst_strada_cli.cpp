@@ -5,7 +5,7 @@
 // cable pulled run on the stepped clock in tst_strada_virtuale.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
-#include "StradaComune.h"
+#include "TabelleProva.h"
 
 #include "interp/FileCampioni.h"
 
@@ -46,7 +46,7 @@ private slots:
 
         T t;
         QVERIFY(FileCampioni::CaricaCampioni(uscita, t));
-        QVERIFY2(StradaComune::Righe(t[T::BeM]) >= 1, qPrintable(t.Testo()));
+        QVERIFY2(Righe(t[T::BeM]) >= 1, qPrintable(t.Testo()));
         const QString testo = QString::fromLocal8Bit(cli.readAllStandardOutput());
         QVERIFY(testo.startsWith(QStringLiteral(" id   BeM")));
         QCOMPARE(testo, QString(t.Testo()).remove(QLatin1Char('\r')));   // the tables kept

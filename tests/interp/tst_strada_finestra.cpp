@@ -8,6 +8,7 @@
 // and the frame are saved there as pictures.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
+#include "TabelleProva.h"
 
 #include "interp/FileCampioni.h"
 #include "interp/FrmInterpola.h"
@@ -29,12 +30,7 @@ private slots:
     void finestraSulMotore()
     {
         ProgrammaProva p;
-        // Petrol and gas curves of sixteen rows each, as a road cycle leaves them.
-        T prima;
-        for (int i = 0; i < 16; ++i) {
-            prima[T::BeM][3 + i] = 2100 + 800 * i;
-            prima[T::GaM][3 + i] = 2250 + 840 * i;
-        }
+        const T prima = TabelleProva();
         QVERIFY(FileCampioni::SalvaCampioni(p.Percorso(QStringLiteral("Memo.ini")), prima));
         QVERIFY2(p.AvviaEcu().isEmpty(), "ecusim");
         QVERIFY(p.AvviaProgramma());

@@ -8,7 +8,7 @@
 #include "BancoVirtuale.h"
 #include "Comandi.h"
 #include "SessioneCli.h"
-#include "StradaComune.h"
+#include "TabelleProva.h"
 
 #include "interp/FileCampioni.h"
 #include "interp/Interpolazione.h"
@@ -18,6 +18,7 @@
 #include <QTest>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
 using T = TabelleCampioni;
 
 namespace {
@@ -35,7 +36,7 @@ struct Strumento {
     int Campiona(int secondi, int timeoutSec = 10)
     {
         cli::OpzioniCampioni o;
-        o.out = banco.Percorso(QStringLiteral("strada.cmp"));
+        o.out = banco.Percorso(u"strada.cmp"_s);
         o.secondi = secondi;
         o.stabilitaMs = 1000;
         return cli::ComandoCampioniLive(sessione, timeoutSec, o);
@@ -52,19 +53,17 @@ private slots:
     {
         Strumento s;
         QVERIFY(s.Avvia());
-        // The cycle starts once the tool is sampling.
-        s.banco.Tra(4000, [&s] {
-            s.banco.Controllo(QStringLiteral("road %1").arg(StradaComune::PassoSecondi));
-        });
-        QCOMPARE(s.Campiona(StradaComune::SecondiCiclo + 4), 0);
+        // The cycle starts once the tool is sampling: 37 steps of 2.5 s (a
+        // petrol point, 14 petrol points, the switch, 15 on gas, idle).
+        s.banco.Tra(4000, [&s] { s.banco.Controllo(u"road 2.5"_s); });
+        QCOMPARE(s.Campiona(37 * 5 / 2 + 6), 0);
 
         T t;
-        QVERIFY(FileCampioni::CaricaCampioni(s.banco.Percorso(QStringLiteral("strada.cmp")), t));
-        QVERIFY2(StradaComune::Righe(t[T::BeM]) >= 14, qPrintable(t.Testo()));
-        QVERIFY2(StradaComune::Righe(t[T::GaM]) >= 14, qPrintable(t.Testo()));
+        QVERIFY(FileCampioni::CaricaCampioni(s.banco.Percorso(u"strada.cmp"_s), t));
+        QVERIFY2(Righe(t[T::BeM]) >= 14 && Righe(t[T::GaM]) >= 14, qPrintable(t.Testo()));
         // All three speed bands were driven on both fuels.
         for (int k : {T::Be0, T::Be1, T::Be2, T::Ga0, T::Ga1, T::Ga2})
-            QVERIFY2(StradaComune::Righe(t[k]) >= 4, T::Nomi[k]);
+            QVERIFY2(Righe(t[k]) >= 4, T::Nomi[k]);
 
         // The ECU has its pressure sensor and end-of-gas management back.
         QCOMPARE(s.banco.ValoreEcu(Contesto::RecConfig, 25), 1);
@@ -90,13 +89,11 @@ private slots:
         // Half a second into the interpolation mode, the cable out for three.
         bool staccato = false;
         std::function<void()> guarda = [&] {
-            if (s.banco.ValoreEcu(Contesto::RecConfig, 25) != 0) {
-                s.banco.Tra(100, guarda);
-                return;
-            }
+            if (s.banco.ValoreEcu(Contesto::RecConfig, 25) != 0)
+                return s.banco.Tra(100, guarda);
             s.banco.Tra(500, [&] {
-                staccato = s.banco.Controllo(QStringLiteral("unplug")) == QLatin1String("ok");
-                s.banco.Tra(3000, [&] { s.banco.Controllo(QStringLiteral("plug")); });
+                staccato = s.banco.Controllo(u"unplug"_s) == "ok"_L1;
+                s.banco.Tra(3000, [&] { s.banco.Controllo(u"plug"_s); });
             });
         };
         s.banco.Tra(100, guarda);
@@ -104,8 +101,8 @@ private slots:
         QVERIFY(staccato);
         QCOMPARE(s.banco.ValoreEcu(Contesto::RecConfig, 25), sensore);
         QCOMPARE(s.banco.ValoreEcu(Contesto::RecConfig, 12), abilitazioni);
-        QVERIFY(QFileInfo::exists(s.banco.Percorso(QStringLiteral("strada.cmp"))));
-        QVERIFY(QDir(s.banco.Percorso(QStringLiteral("Data"))).entryList({QStringLiteral("restore_*")}).isEmpty());
+        QVERIFY(QFileInfo::exists(s.banco.Percorso(u"strada.cmp"_s)));
+        QVERIFY(QDir(s.banco.Percorso(u"Data"_s)).entryList({u"restore_*"_s}).isEmpty());
     }
 };
 
