@@ -11,6 +11,7 @@
 #include <QTest>
 
 using namespace gascal::cli;
+using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(gascal::cli::Bisogno)
 
@@ -26,34 +27,21 @@ QStringList Riga(const QStringList &argomenti)
 QString Scelte(const Richiesta &r)
 {
     QStringList s;
-    const Richiesta nulla;
-    if (r.conCartella)
-        s << QStringLiteral("dir=") + r.cartella;
-    if (r.timeoutSec != nulla.timeoutSec)
-        s << QStringLiteral("timeout=%1").arg(r.timeoutSec);
-    if (r.righe)
-        s << QStringLiteral("count=%1").arg(r.righe);
-    if (!r.uscita.isEmpty())
-        s << QStringLiteral("out=") + r.uscita;
-    if (r.ecu)
-        s << QStringLiteral("ecu");
-    if (!r.linea.azione.isEmpty())
-        s << QStringLiteral("line=%1,%2,%3").arg(r.linea.azione).arg(r.linea.valore).arg(r.linea.passi);
+    const auto se = [&s](bool vero, const QString &testo) {
+        if (vero)
+            s << testo;
+    };
     const OpzioniCampioni &c = r.campioni;
-    if (r.comando == QLatin1String("samples"))
-        s << QStringLiteral("samples=%1,%2,%3,%4,%5,%6,%7")
-                 .arg(c.in, c.out)
-                 .arg(c.secondi)
-                 .arg(c.stabilitaMs)
-                 .arg(int(c.bezier))
-                 .arg(int(c.senzaBenzina))
-                 .arg(c.percentuale);
     const OpzioniAutotune &a = r.autotune;
-    if (r.comando == QLatin1String("autotune"))
-        s << QStringLiteral("autotune=%1,%2,%3,%4")
-                 .arg(a.cng ? QStringLiteral("cng") : QStringLiteral("lpg"), a.iniettore)
-                 .arg(int(a.accetta))
-                 .arg(a.profilo);
+    se(r.conCartella, u"dir="_s + r.cartella);
+    se(r.timeoutSec != Richiesta().timeoutSec, u"timeout=%1"_s.arg(r.timeoutSec));
+    se(r.righe, u"count=%1"_s.arg(r.righe));
+    se(!r.uscita.isEmpty(), u"out="_s + r.uscita);
+    se(r.ecu, u"ecu"_s);
+    se(!r.linea.azione.isEmpty(), u"line=%1,%2,%3"_s.arg(r.linea.azione).arg(r.linea.valore).arg(r.linea.passi));
+    se(r.comando == "samples"_L1, u"samples=%1,%2,%3,%4,%5,%6,%7"_s.arg(c.in, c.out).arg(c.secondi).arg(c.stabilitaMs)
+                                     .arg(int(c.bezier)).arg(int(c.senzaBenzina)).arg(c.percentuale));
+    se(r.comando == "autotune"_L1, u"autotune=%1,%2,%3,%4"_s.arg(a.cng ? u"cng"_s : u"lpg"_s, a.iniettore).arg(int(a.accetta)).arg(a.profilo));
     return s.join(QLatin1Char(' '));
 }
 
@@ -185,8 +173,7 @@ private slots:
         QFETCH(Bisogno, bisogno);
         QFETCH(QString, scelte);
         const TabellaComandi::Lettura l = m_tabella.Leggi(Riga(argomenti));
-        QVERIFY2(l.voce, qPrintable(l.testo));
-        QCOMPARE(l.codice, -1);
+        QVERIFY2(l.voce && l.codice == -1, qPrintable(l.testo));
         QCOMPARE(l.voce->nome, comando);
         QCOMPARE(l.bisogno, bisogno);
         QCOMPARE(Scelte(l.richiesta), scelte);
@@ -195,19 +182,14 @@ private slots:
     // Help and version: status 0, whatever else the line holds.
     void aiutoEVersione()
     {
-        for (const QStringList &argomenti : {QStringList{QStringLiteral("--help")},
-                                             QStringList{QStringLiteral("flash"), QStringLiteral("-h")},
-                                             QStringList{QStringLiteral("line"), QStringLiteral("--count"),
-                                                         QStringLiteral("3"), QStringLiteral("--help")}}) {
-            const TabellaComandi::Lettura l = m_tabella.Leggi(Riga(argomenti));
-            QCOMPARE(l.codice, 0);
-            QVERIFY(!l.voce);
+        for (const QString &argomenti : {u"--help"_s, u"flash -h"_s, u"line --count 3 --help"_s}) {
+            const TabellaComandi::Lettura l = m_tabella.Leggi(Riga(argomenti.split(QLatin1Char(' '))));
+            QVERIFY(l.codice == 0 && !l.voce);
             for (const char *testo : {"save-map FILE", "load-map FILE", "live", "scan", "--count", "--ecu"})
                 QVERIFY2(l.testo.contains(QLatin1String(testo)), testo);
         }
-        const TabellaComandi::Lettura v = m_tabella.Leggi(Riga({QStringLiteral("info"), QStringLiteral("--version")}));
-        QCOMPARE(v.codice, 0);
-        QCOMPARE(v.testo, QStringLiteral("gascal-cli " GASCAL_VERSIONE));
+        const TabellaComandi::Lettura v = m_tabella.Leggi(Riga({u"info"_s, u"--version"_s}));
+        QVERIFY(v.codice == 0 && v.testo == QStringLiteral("gascal-cli " GASCAL_VERSIONE));
     }
 
     // Every option of the help belongs to a command or to all of them.
@@ -257,12 +239,11 @@ private slots:
         BancoEcu b;
         QVERIFY(QFile::remove(b.Percorso(QStringLiteral("PrjCom"))));
         const QByteArray mappa = b.LeggiFile(QStringLiteral("def.xar"));
-        b.ScriviFile(QStringLiteral("a.var"), mappa);
-        b.ScriviFile(QStringLiteral("b.var"), mappa);
-        b.ScriviFile(QStringLiteral("c.var"), BancoEcu::CambiaByte(mappa, "[BLK_3]", 6, 40));
-        b.ScriviFile(QStringLiteral("zero.cmp"), QByteArray(1408, '\0'));
-        argomenti.replaceInStrings(QStringLiteral("DIR"), b.Cartella());
-        err.replace(QStringLiteral("DIR"), b.Cartella());
+        for (const auto &[nome, testo] : {std::pair{"a.var", mappa}, {"b.var", mappa}, {"zero.cmp", QByteArray(1408, '\0')},
+                                          {"c.var", BancoEcu::CambiaByte(mappa, "[BLK_3]", 6, 40)}})
+            b.ScriviFile(QLatin1String(nome), testo);
+        argomenti.replaceInStrings(u"DIR"_s, b.Cartella());
+        err.replace(u"DIR"_s, b.Cartella());
 
         const TabellaComandi::Lettura l = m_tabella.Leggi(Riga(argomenti));
         QVERIFY2(l.voce, qPrintable(l.testo));
@@ -270,15 +251,10 @@ private slots:
         const int esito = m_tabella.Esegui(l);
         cattura.Fine();
         QVERIFY2(esito == codice, qPrintable(cattura.err));
-        if (out.isEmpty())
-            QCOMPARE(cattura.out, out);
-        else
-            QVERIFY2(cattura.out.contains(out), qPrintable(cattura.out));
-        // A failed start says first what the link saw, last why it ended.
-        if (err.isEmpty())
-            QCOMPARE(cattura.err, err);
-        else
-            QVERIFY2(cattura.err.endsWith(err), qPrintable(cattura.err));
+        // Nothing more than asked for; a failed start says first what the
+        // link saw, last why it ended.
+        QVERIFY2(out.isEmpty() ? cattura.out.isEmpty() : cattura.out.contains(out), qPrintable(cattura.out));
+        QVERIFY2(err.isEmpty() ? cattura.err.isEmpty() : cattura.err.endsWith(err), qPrintable(cattura.err));
     }
 };
 

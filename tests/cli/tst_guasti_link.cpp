@@ -1,51 +1,37 @@
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 
-#include "app/Orologio.h"
-#include "app/TestoByte.h"
 #include "ecu/SequenzeBlocchi.h"
+#include "mapfile/FileMappa.h"
 #include "mapfile/Mappa.h"
 
 #include <QMap>
 #include <QTest>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// The data of the four sections a map load writes, without the answer
-// header and the checksum (a save sets the pedestal guard in [BLK_3] and
-// leaves its checksum as the ECU sent it).
-QMap<QByteArray, QByteArray> Blocchi(const QByteArray &testo)
+// The data of the four sections a map load writes, saved from the bench's
+// ECU (a save sets the pedestal guard in [BLK_3] and leaves its checksum as
+// the ECU sent it).
+QStringList Salva(BancoEcu &b, const QString &nome)
 {
-    QMap<QByteArray, QByteArray> blocchi;
-    const QList<QByteArray> righe = testo.split('\n');
-    for (qsizetype i = 0; i + 1 < righe.size(); ++i) {
-        const QByteArray nome = righe[i].trimmed();
-        const QByteArray riga = righe[i + 1].trimmed();
-        if (nome == "[BLK_2]" || nome == "[BLK_3]" || nome == "[BLK_5]" || nome == "[MAP_0]")
-            blocchi.insert(nome, riga.mid(10, riga.size() - 12));
-    }
-    return blocchi;
+    FileMappa::BlocchiCaricati s;
+    if (!Mappa(*b.ctx).SalvaMappa(b.Percorso(nome)) || !FileMappa::Leggi(b.LeggiFile(nome), s).isEmpty())
+        return {};
+    return {s.Blk2.mid(10).chopped(2), s.Blk3.mid(10).chopped(2), s.Blk5.mid(10).chopped(2), s.Map0.mid(10).chopped(2)};
 }
 
 // After the ECU was started again on a new line: PrjCom opens it anew
-// (whether the probe is answered in time or not).
+// (whether the probe is answered in time or not); the link is up.
 void RiapriPorta(Contesto &ctx)
 {
     ctx.link.InviaComando(10, ctx.impLink.ListaFirmware.value(0), ctx.impLink.AttesaPipe_usec);
     ctx.link.InviaComando(3, QByteArray(1, '\0'), ctx.impLink.AttesaPipe_usec);
+    ctx.stato.StatoProgramma = StatoApp::Connesso;
 }
-
-QByteArray Salva(BancoEcu &b, const QString &nome)
-{
-    return Mappa(*b.ctx).SalvaMappa(b.Percorso(nome)) ? b.LeggiFile(nome) : QByteArray();
-}
-
-// Records whose answers do not change while the engine runs: identity,
-// configuration, block 5, production data, calibration map.
-const int Fissi[] = {Contesto::RecIdentita, Contesto::RecConfig, Contesto::RecBlk5,
-                     Contesto::RecProduzione, Contesto::RecMappa};
 
 } // namespace
 
@@ -67,57 +53,56 @@ private slots:
     void noiseStillFindsTheEcuAndMapsRoundTripExactly()
     {
         QFETCH(QStringList, opzioni);
-        BancoEcu pulito;
+        BancoEcu pulito, b;
         QVERIFY(pulito.AvviaEcu() && pulito.Avvia() && pulito.Cerca());
-        const auto riferimento = Blocchi(Salva(pulito, QStringLiteral("rif.var")));
+        const QStringList riferimento = Salva(pulito, u"rif.var"_s);
         QCOMPARE(riferimento.size(), 4);
-
-        BancoEcu b;
-        QVERIFY(b.AvviaEcu(opzioni));
-        QVERIFY(b.Avvia());
+        QVERIFY(b.AvviaEcu(opzioni) && b.Avvia());
         QVERIFY2(b.Cerca(5000), "not found within 5 s");
-        Contesto &ctx = *b.ctx;
-        const QByteArray salvata = Salva(b, QStringLiteral("a.var"));
-        QCOMPARE(Blocchi(salvata), riferimento);
+        QCOMPARE(Salva(b, u"a.var"_s), riferimento);
 
         // Change the configuration, then load the saved map back.
+        Contesto &ctx = *b.ctx;
         ctx.code.ValoriDaScrivere.Aggiungi(ctx.Valore(Contesto::RecConfig, 0) + 5, 0, 0);
         QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
-        QVERIFY(Blocchi(Salva(b, QStringLiteral("b.var"))) != riferimento);
-        QVERIFY(Mappa(ctx).CaricaMappa(b.Percorso(QStringLiteral("a.var"))));
-        QCOMPARE(Blocchi(Salva(b, QStringLiteral("c.var"))), riferimento);
-        QCOMPARE(b.ui.Testi(), QStringList());
-        QCOMPARE(ctx.stato.ErroreComunicazione, quint8(0));
+        QVERIFY(Salva(b, u"b.var"_s) != riferimento);
+        QVERIFY(Mappa(ctx).CaricaMappa(b.Percorso(u"a.var"_s)));
+        QCOMPARE(Salva(b, u"c.var"_s), riferimento);
+        QVERIFY(b.ui.Testi().isEmpty() && ctx.stato.ErroreComunicazione == 0);
     }
 
+    // Records whose answers do not change while the engine runs (identity,
+    // configuration, block 5, production data, calibration map), read while
+    // every answer comes after the ECU wait: a late answer is never taken
+    // for the next read's, and silence from the ECU is no time-out of the pipe.
     void lateAnswersAreNeverTakenForAnotherRecord()
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu() && b.Avvia() && b.Cerca());
         Contesto &ctx = *b.ctx;
         QMap<int, QByteArray> risposte;
-        for (int n : Fissi) {
+        const int fissi[] = {Contesto::RecIdentita, Contesto::RecConfig, Contesto::RecBlk5, Contesto::RecProduzione, Contesto::RecMappa};
+        for (int n : fissi) {
             QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(n)), 0);
             risposte.insert(n, ctx.tx.RispDati());
         }
-
-        // Every answer now comes after the ECU wait, while the next read waits.
-        QVERIFY(b.AvviaEcu({QStringLiteral("--delay-ms"), QStringLiteral("300")}));
+        QVERIFY(b.AvviaEcu({u"--delay-ms"_s, u"300"_s}));
         RiapriPorta(ctx);
-        ctx.stato.StatoProgramma = StatoApp::Connesso;
         int buone = 0;
         for (int giro = 0; giro < 2; ++giro) {
-            for (int n : Fissi) {
+            for (int n : fissi) {
                 if (ctx.tx.Richiedi(ctx.TabMsg.at(n)) != 0)
                     continue;
                 ++buone;
                 QCOMPARE(ctx.tx.RispDati(), risposte.value(n));
             }
         }
-        QVERIFY(buone > 0);
-        QCOMPARE(b.ui.Testi(), QStringList()); // silence from the ECU is no time-out of the pipe
+        QVERIFY(buone > 0 && b.ui.Testi().isEmpty());
     }
 
+    // PrjCom's reply comes 100 ms after the request, the program waits 50 ms:
+    // Retry gets it; Cancel marks the link failed and the search takes over,
+    // and the late reply to the cancelled read is not the search's.
     void replyAfterThePipeTimeOutAsksAndTheLinkComesBack()
     {
         BancoEcu b;
@@ -125,28 +110,22 @@ private slots:
         Contesto &ctx = *b.ctx;
         const QByteArray configurazione = ctx.TabMsg.at(Contesto::RecConfig).Immagine;
         const qint64 attesaPipe = ctx.impLink.AttesaPipe_usec;
-
-        // PrjCom's reply comes 100 ms after the request, the program waits 50 ms.
-        QVERIFY(b.AvviaEcu({QStringLiteral("--delay-ms"), QStringLiteral("100")}));
+        QVERIFY(b.AvviaEcu({u"--delay-ms"_s, u"100"_s}));
         RiapriPorta(ctx);
         ctx.impLink.AttesaPipe_usec = 50000;
-        ctx.stato.StatoProgramma = StatoApp::Connesso;
         ctx.stato.ErroreComunicazione = 0;
         for (int i = 0; i < 8; ++i)
             b.ui.risposte << ServiziUi::Risposta::Riprova;
         QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(Contesto::RecConfig)), 0);
         QCOMPARE(ctx.tx.RispDati(), configurazione);
-        QVERIFY(!b.ui.Testi().isEmpty());
-        QCOMPARE(b.ui.Testi().filter(QStringLiteral("Error 007 - Time Out")), b.ui.Testi());
+        QVERIFY(!b.ui.Testi().isEmpty() && b.ui.Testi().filter(u"Error 007 - Time Out"_s) == b.ui.Testi());
         QCOMPARE(ctx.stato.ErroreComunicazione, quint8(0));
 
-        // Cancel: the link is marked failed, and the search takes over.
         b.ui.risposte.clear();
         b.ui.mostrati.clear();
         QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(Contesto::RecLive)), 4);
         QCOMPARE(b.ui.Testi(), QStringList{"Error 007 - Time Out"});
         QCOMPARE(ctx.stato.ErroreComunicazione, quint8(1));
-        // The late reply to the cancelled read is not the search's.
         QVERIFY(b.AvviaEcu());
         ctx.impLink.AttesaPipe_usec = attesaPipe;
         QVERIFY(b.Cerca());

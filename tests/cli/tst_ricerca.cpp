@@ -93,6 +93,7 @@ private slots:
 
         RicercaEcu(*b.ctx).VerificaFirmware(b.ctx->imp.FirmwareAtteso, b.ctx->TabMsg[0].Immagine);
         QCOMPARE(b.ui.Testi(), QStringList{RicercaEcu::TestoNonProgrammata()});
+        QVERIFY(b.ui.mostrati[0].icona == ServiziUi::Icona::Nessuna && b.ctx->stato.UscitaRichiesta == 0);
         QCOMPARE(b.ctx->stato.MarcatoreAggiornamento, QStringLiteral("Lampeggia"));
 
         // A stop pressed between two searches ends the next one before it probes.
