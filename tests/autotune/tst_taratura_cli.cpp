@@ -57,6 +57,7 @@ private slots:
         QFETCH(QString, errore);
         BancoVirtuale banco(QStringList{u"--time-scale"_s, u"10"_s}
                             + (guasto == "refuse50"_L1 ? QStringList{u"--refuse"_s, u"50"_s} : QStringList{}));
+        banco.orologio.Limite_us = banco.orologio.Ora_us() + 600e6;   // a run takes a minute or two
         cli::SessioneCli sessione;
         PrjComInterno &prjcom = banco.Aggancia(sessione.ctx);
         QVERIFY(sessione.Avvia(banco.Cartella()));

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QTemporaryFile>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <unistd.h>
@@ -9,11 +10,22 @@
 // Standard output and error of this process into files while it lives, for
 // the command-line tool's commands run in a test's process. What came on
 // standard output can be read line by line as it comes; a failed check must
-// wait for Fine(), or its message goes into the file too.
+// wait for Fine(), or its message goes into the file too. Qt's messages
+// (a fatal one of the stepped clock above all) still reach the real error
+// output.
 class UscitaCatturata
 {
 public:
-    UscitaCatturata() : m_out(Devia(STDOUT_FILENO, m_fileOut)), m_err(Devia(STDERR_FILENO, m_fileErr)) {}
+    UscitaCatturata() : m_out(Devia(STDOUT_FILENO, m_fileOut)), m_err(Devia(STDERR_FILENO, m_fileErr))
+    {
+        s_erroreVero = m_err;
+        s_precedente = qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext &c, const QString &testo) {
+            const QByteArray riga = testo.toLocal8Bit() + '\n';
+            [[maybe_unused]] const ssize_t scritti = ::write(s_erroreVero, riga.constData(), size_t(riga.size()));
+            if (s_precedente)
+                s_precedente(tipo, c, testo);
+        });
+    }
     ~UscitaCatturata() { Fine(); }
 
     // The whole lines printed on standard output since the last call.
@@ -41,6 +53,7 @@ public:
     {
         if (m_out < 0)
             return;
+        qInstallMessageHandler(s_precedente);
         std::fflush(stdout);
         std::fflush(stderr);
         ::dup2(m_out, STDOUT_FILENO);
@@ -76,4 +89,6 @@ private:
     int m_out;
     int m_err;
     qint64 m_letti = 0;
+    static inline int s_erroreVero = -1;
+    static inline QtMessageHandler s_precedente = nullptr;
 };
