@@ -1,14 +1,15 @@
-// The live bar, the datalog and the chart window against the virtual ECU
-// driven like a car: the bar follows the engine, a recording holds one row
-// per poll that follows the drive, the chart takes every read, and a lost
-// link ends the recording with a complete file. The recording's format and
-// the chart's model are tried in tests/core/tst_datalog.
+// The live bar, the datalog and the chart window in the frame on the
+// in-process bench, the ECU driven like a car: the bar follows the engine,
+// a recording holds one row per poll that follows the drive, the chart takes
+// every read, and a lost link ends the recording with a complete file. The
+// recording's format and the chart's model are tried in tests/core/tst_datalog.
 #include "RegistroProve.h"
-#include "ProgrammaProva.h"
+#include "ProgrammaVirtuale.h"
 
 #include "datalog/FormatoLive.h"
 #include "ui/common/Forma.h"
 #include "ui/common/Immagine.h"
+#include "ui/main/FrmBar.h"
 #include "ui/main/ControlliDatalog.h"
 #include "ui/main/FrmGrafico.h"
 
@@ -59,9 +60,15 @@ class TstDatalogEcu : public QObject
 private slots:
     void barraRegistrazioneEGrafico()
     {
-        ProgrammaProva p;
+        ProgrammaVirtuale p;
         QVERIFY(p.Connetti());
         FrmBar &bar = *p.frame->Barra();
+        // The engine moves with the stepped clock; the frame polls it in real time.
+        const auto guida = [&p](const QString &comando, double ms = 3000) {
+            QCOMPARE(p.banco.Controllo(comando), QStringLiteral("ok"));
+            p.banco.Passa(ms);
+        };
+        p.banco.Passa(1000);
         // Idle on petrol: a short bar, the petrol time, no gas time.
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("800 (rpm)"), 3000);
         const int aRiposo = SegmentiAccesi(bar);
@@ -80,16 +87,16 @@ private slots:
         QVERIFY(file.contains(QLatin1String("/Data/logs/")));
         QElapsedTimer durata;
         durata.start();
-        QTest::qWait(1500);
+        QTest::qWait(400);
         // Revving up: more segments, and the fuel follows the switch to gas.
-        QCOMPARE(p.banco.Controllo(QStringLiteral("rpm 3000")), QStringLiteral("ok"));
-        QCOMPARE(p.banco.Controllo(QStringLiteral("fuel gas")), QStringLiteral("ok"));
+        guida(QStringLiteral("rpm 3000"));
+        guida(QStringLiteral("fuel gas"), 15000);
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("3000 (rpm)"), 5000);
         QVERIFY(SegmentiAccesi(bar) > aRiposo + 3);
         QTRY_VERIFY_WITH_TIMEOUT(!bar.LblTempoGasVal->text().contains(QStringLiteral("- -")), 15000);
         QVERIFY(bar.ImgGasOn->isVisibleTo(&bar) && !bar.ImgBenzOn->isVisibleTo(&bar));
         QCOMPARE(bar.LblTempoGasVal->palette().color(QPalette::WindowText), QColor(Qt::black));
-        QTest::qWait(1000);
+        QTest::qWait(300);
         d.CmdRegistra->trigger();
         const qint64 trascorsi = durata.elapsed();
         QVERIFY(!d.Registro().Registrando());
@@ -137,9 +144,9 @@ private slots:
         QVERIFY(!grafico.Riproduzione());
 
         // Below zero, ignition off: the bar empties and the switch's LEDs go dark.
-        QCOMPARE(p.banco.Controllo(QStringLiteral("temp -5")), QStringLiteral("ok"));
+        guida(QStringLiteral("temp -5"));
         QTRY_VERIFY_WITH_TIMEOUT(bar.LblTempVal->text().startsWith(QStringLiteral("-")), 3000);
-        QCOMPARE(p.banco.Controllo(QStringLiteral("key off")), QStringLiteral("ok"));
+        guida(QStringLiteral("key off"));
         QTRY_COMPARE_WITH_TIMEOUT(SegmentiAccesi(bar), 0, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(LedAccesi(bar), 0, 3000);
         QVERIFY(bar.ImgKeyOff->isVisibleTo(&bar));
@@ -149,14 +156,17 @@ private slots:
         // search's own waits, and going offline ends the search.
         d.CmdRegistra->trigger();
         const QString secondo = d.Registro().Percorso();
-        QTest::qWait(500);
+        QTest::qWait(200);
         bool fermata = false, pulsante = true;
-        p.Quando([&] { return !d.Registro().Registrando(); }, [&] {
+        p.Ogni50ms([&] {
+            if (d.Registro().Registrando())
+                return false;
             fermata = true;
             pulsante = d.CmdRegistra->isChecked();
             p.ctx.stato.LavoroOffline = 1;
+            return true;
         });
-        p.FermaEcu();
+        p.banco.ecu.Termina();
         QTRY_VERIFY_WITH_TIMEOUT(fermata, 15000);
         QVERIFY(!pulsante);
         const Csv fine(secondo);
@@ -165,11 +175,11 @@ private slots:
             QCOMPARE(r.size(), fine.intestazione.size());
 
         // With no ECU a recording is refused with a message.
-        QVERIFY(p.AttendiStato(StatoApp::Offline));
-        const int mostrati = int(p.ui.mostrati.size());
+        QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.StatoProgramma == StatoApp::Offline; }, 5000));
+        const int mostrati = int(p.banco.ui.mostrati.size());
         d.CmdRegistra_Click();
         QVERIFY(!d.Registro().Registrando() && !d.CmdRegistra->isChecked());
-        QCOMPARE(int(p.ui.mostrati.size()), mostrati + 1);
+        QCOMPARE(int(p.banco.ui.mostrati.size()), mostrati + 1);
     }
 };
 
