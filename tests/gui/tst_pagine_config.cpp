@@ -10,7 +10,6 @@
 #include "ui/config/FrmConfig_2.h"
 #include "ui/config/GruppoLivello.h"
 
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -23,7 +22,6 @@ class TstPagineConfig : public QObject
     Q_OBJECT
 
     std::unique_ptr<ProgrammaProva> p;
-
     FrmConfig *Pag0() const { return static_cast<FrmConfig *>(p->frame->FrmConfig()); }
     FrmConfig_2 *Pag1() const { return static_cast<FrmConfig_2 *>(p->frame->FrmConfig_2()); }
     qint32 Mem(int k) { return p->banco.ValoreEcu(Contesto::RecConfig, k); }
@@ -48,25 +46,22 @@ private slots:
         p->frame->resize(1366, 768);
     }
 
+    // Each list gets another item; after the write the refresh shows it
+    // again and ecusim holds what the program read back. Lists that another
+    // one disables come before it.
     void ogniListaScriveEMostraIlValore()
     {
-        // Each list gets another item; after the write the refresh shows it
-        // again and ecusim holds what the program read back.
-        auto prova = [this](QComboBox *c) {
+        const auto prova = [this](QComboBox *c) {
             const int altro = c->currentIndex() == 1 ? 0 : 1;
             const QString voce = c->itemText(altro);
-            QVERIFY2(Scegli(c, altro), qPrintable(c->objectName()));
-            QCOMPARE(c->currentText(), voce);
+            QVERIFY2(Scegli(c, altro) && c->currentText() == voce, qPrintable(c->objectName()));
             const QByteArray immagine = p->ctx.TabMsg.at(Contesto::RecConfig).Immagine;
-            QCOMPARE(p->banco.Controllo(QStringLiteral("block 3")).toLatin1(),
-                     immagine.mid(5, immagine.size() - 6).toHex().toUpper());
+            QCOMPARE(p->banco.Controllo(QStringLiteral("block 3")).toLatin1(), immagine.mid(5, immagine.size() - 6).toHex().toUpper());
         };
         p->MostraPagina(0);
-        // Lists that another one disables come before it.
         for (C::Lista l : {C::CmbSwtchIsteresi, C::CmbSwtchBar, C::CmbSwtchDelayPress, C::CmbFattore, C::CmbSwtchRpm,
-                           C::CmbswitchDir, C::CmbSwtchTemp, C::CmbSwtchForce, C::CmbSwitchSovrap,
-                           C::CmbTempoAutoCalda, C::CmbTempoRitardo, C::CmbFineGas, C::CmbEmergenza,
-                           C::CmbTipoSensMap, C::CmbTipoSensTemp})
+                           C::CmbswitchDir, C::CmbSwtchTemp, C::CmbSwtchForce, C::CmbSwitchSovrap, C::CmbTempoAutoCalda,
+                           C::CmbTempoRitardo, C::CmbFineGas, C::CmbEmergenza, C::CmbTipoSensMap, C::CmbTipoSensTemp})
             prova(Pag0()->Cmb[l]);
         p->MostraPagina(1);
         p->ui.risposte.enqueue(ServiziUi::Risposta::Si); // the engine runs: confirm the injector
@@ -80,8 +75,7 @@ private slots:
         int aperture = 0;
         Pag0()->ApriInterpolazione = [&aperture] { ++aperture; };
         QVERIFY(Scegli(Pag0()->Cmb[C::CmbTipoSensMap], C::VoceInterpolazione));
-        QCOMPARE(aperture, 1);
-        QCOMPARE(Mem(C::PosSensPress), 0);
+        QVERIFY(aperture == 1 && Mem(C::PosSensPress) == 0);
         Pag0()->ApriInterpolazione = nullptr;
         p->ctx.InterpolazioneAttiva = false;
         Pag0()->AggiornaSelezioni();
@@ -89,6 +83,7 @@ private slots:
         ProgrammaProva::Foto(p->frame.get(), QStringLiteral("commutazione"));
     }
 
+    // The engine running, an injector change asks first; No writes nothing.
     void cambioIniettoreRifiutato()
     {
         p->MostraPagina(1);
@@ -104,11 +99,12 @@ private slots:
         QCOMPARE(p->ui.mostrati.size(), 1);
         QCOMPARE(p->ui.mostrati.first().titolo, p->frame->windowTitle());
         QCOMPARE(p->ui.mostrati.first().predefinito, ServiziUi::Risposta::No);
-        QCOMPARE(tipo->currentText(), prima);
-        QCOMPARE(p->ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
+        QVERIFY(tipo->currentText() == prima && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
         QCOMPARE(p->banco.Controllo(QStringLiteral("block 3")), blocco);
     }
 
+    // Shift+click opens the service panels; a PWM value and a production
+    // value (yellow while edited) reach the ECU; every refresh closes the panels.
     void pannelliDiServizio()
     {
         p->MostraPagina(1);
@@ -119,11 +115,9 @@ private slots:
         pag.TxtPwm[I::TxtPWMON]->setText(QStringLiteral("120"));
         emit pag.TxtPwm[I::TxtPWMON]->returnPressed();
         QVERIFY(p->AttendiOperazione());
-        QCOMPARE(Mem(I::PosPwmOn), 120);
-        QCOMPARE(pag.TxtPwm[I::TxtPWMON]->text(), QStringLiteral("120"));
-        QVERIFY(!pag.Frame1->isVisible()); // every refresh closes the panels
+        QVERIFY(Mem(I::PosPwmOn) == 120 && pag.TxtPwm[I::TxtPWMON]->text() == QStringLiteral("120"));
+        QVERIFY(!pag.Frame1->isVisible());
 
-        // A production value: yellow while edited, then the stored message.
         QTest::mouseClick(pag.LblParaInj, Qt::LeftButton, Qt::ShiftModifier);
         QLineEdit *anno = pag.Text1[3];
         anno->setText(QStringLiteral("2015"));
@@ -132,8 +126,7 @@ private slots:
         emit anno->returnPressed();
         QCOMPARE(p->ctx.stato.OperazioneRichiesta, Operazione::InviaEMemorizza);
         QVERIFY(p->AttendiOperazione());
-        QCOMPARE(p->banco.ValoreEcu(Contesto::RecProduzione, 3), 2015);
-        QCOMPARE(anno->text(), QStringLiteral("2015"));
+        QVERIFY(p->banco.ValoreEcu(Contesto::RecProduzione, 3) == 2015 && anno->text() == QStringLiteral("2015"));
     }
 
     // The level group's buttons, bars, labels and lamps.
@@ -169,25 +162,20 @@ private slots:
         // An inverted sensor swaps the buttons' captions.
         const QString pieno = g.CmdMassimo->text(), vuoto = g.CmdMinimo->text();
         QVERIFY(Scegli(g.CmbTipoLev, g.CmbTipoLev->findText(QStringLiteral("Resistive 90-0 ohm (inverted)"))));
-        QCOMPARE(g.CmdMassimo->text(), vuoto);
-        QCOMPARE(g.CmdMinimo->text(), pieno);
-        QCOMPARE(g.HScrLevel[0]->value(), 102);
+        QVERIFY(g.CmdMassimo->text() == vuoto && g.CmdMinimo->text() == pieno && g.HScrLevel[0]->value() == 102);
         ProgrammaProva::Foto(p->frame.get(), QStringLiteral("iniettori-invertito"));
-    }
 
-    void gruppiNascosti()
-    {
+        // Groups the scale table hides.
         p->MostraPagina(0);
         TabelleScala &scala = p->ctx.scale;
-        scala.MostraFineGas = scala.MostraAbilitazioni = false;
-        Pag0()->RiempiListe();
-        for (QWidget *w : std::initializer_list<QWidget *>{Pag0()->LblParaFineGas, Pag0()->Cmb[C::CmbSwtchBar],
-                                                            Pag0()->ShpParaAbilitazioni, Pag0()->Cmb[C::CmbTipoSensMap]})
-            QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
-        QVERIFY(Pag0()->Cmb[C::CmbSwtchRpm]->isVisible());
-        scala.MostraFineGas = scala.MostraAbilitazioni = true;
-        Pag0()->RiempiListe();
-        QVERIFY(Pag0()->LblParaFineGas->isVisible() && Pag0()->Cmb[C::CmbTipoSensMap]->isVisible());
+        for (bool mostra : {false, true}) {
+            scala.MostraFineGas = scala.MostraAbilitazioni = mostra;
+            Pag0()->RiempiListe();
+            for (QWidget *w : std::initializer_list<QWidget *>{Pag0()->LblParaFineGas, Pag0()->Cmb[C::CmbSwtchBar],
+                                                                Pag0()->ShpParaAbilitazioni, Pag0()->Cmb[C::CmbTipoSensMap]})
+                QVERIFY2(w->isVisible() == mostra, qPrintable(w->objectName()));
+            QVERIFY(Pag0()->Cmb[C::CmbSwtchRpm]->isVisible());
+        }
     }
 };
 
