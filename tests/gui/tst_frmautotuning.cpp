@@ -1,7 +1,7 @@
 // The autotuning window in the frame on the in-process bench: the line
 // page's button opens it, it draws its model, its list and buttons reach
 // the sequence, and the frame's close box on gas ends the run with the ECU
-// holding what it held before. What the window shows is tried in
+// holding what it held before. Between runs it leaves with the page. What the window shows is tried in
 // tests/core/tst_modello_autotuning, whole runs and their faults in
 // tests/autotune and tests/cli.
 #include "RegistroProve.h"
@@ -78,6 +78,40 @@ private slots:
         QCOMPARE(seq.UltimoRisultato(), qint32(SequenzaTaratura::Fermato));
         QCOMPARE(foto(), prima);
         QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
+    }
+
+    // Never drawn over another page: F2 closes it with its page, and Esc,
+    // the close box, Close and Stop shut it between runs; while a run is
+    // going nothing closes it and the page stays.
+    void leavesWithThePage()
+    {
+        ProgrammaVirtuale p;
+        QVERIFY(p.Connetti());
+        FrmAutotuning *w = p.frame->Autotuning();
+        const auto apri = [&] {
+            while (p.ctx.stato.PaginaCorrente != MDIFrm::PagRetta)
+                p.frame->CmdPage_Click();
+            p.frame->MostraAutotuning();
+            return w->isVisible() && !p.frame->FrmRetta()->isVisible();
+        };
+        QVERIFY(apri());
+        QTest::keyClick(p.frame.get(), Qt::Key_F2);
+        QVERIFY(!w->isVisible() && p.ctx.stato.PaginaCorrente == MDIFrm::PagConfig && p.frame->FrmConfig()->isVisible());
+        for (QWidget *chiude : std::initializer_list<QWidget *>{w, w->CmdChiudiX, w->CmdChiudi, w->CmdStop}) {
+            QVERIFY(apri());
+            w->CmdStop->setEnabled(chiude == w->CmdStop);
+            if (chiude == w)
+                QTest::keyClick(w, Qt::Key_Escape);
+            else
+                static_cast<QAbstractButton *>(chiude)->click();
+            QVERIFY2(!w->isVisible() && p.frame->FrmRetta()->isVisible(), qPrintable(chiude->objectName()));
+        }
+        QVERIFY(apri());
+        p.ctx.stato.AutotuningRichiesto = 1;
+        QVERIFY(!w->Chiudi());
+        p.frame->CmdPage_Click();
+        QVERIFY(w->isVisible() && p.ctx.stato.PaginaCorrente == MDIFrm::PagRetta);
+        p.ctx.stato.AutotuningRichiesto = 0;
     }
 };
 

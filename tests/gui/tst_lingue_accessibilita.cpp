@@ -1,9 +1,9 @@
 // Every text the frame, the chart and the interpolation window show, in each
 // of the six languages, comes from that language's dictionary (names,
-// numbers and file names aside), and fits its button and the window; Qt's
-// own buttons speak the language where Qt has a translation; every control
-// has a name for screen readers, the lists and boxes through the caption
-// they are tied to.
+// numbers and file names aside), in the language's font, and fits its
+// button and the window; Qt's own buttons speak the language where Qt has a
+// translation; every control has a name for screen readers, the lists and
+// boxes through the caption they are tied to.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
@@ -11,6 +11,9 @@
 #include "interp/FrmInterpola.h"
 #include "ui/main/ControlliDatalog.h"
 #include "ui/main/FrmGrafico.h"
+#include "ui/config/FrmConfig.h"
+#include "ui/config/FrmConfig_2.h"
+#include "ui/line/FrmRetta.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -202,9 +205,15 @@ private slots:
             const QString si = QCoreApplication::translate("QPlatformTheme", "&Yes");
             if ((lingua != 0 && lingua != 4) == (si == QLatin1String("&Yes")))
                 mancanti << QStringLiteral("%1: Qt's Yes button says %2").arg(nome, si);
-            // The chart's buttons keep their shortcuts and their texts fit
-            // them and the window.
-            QCOMPARE(grafico->CmdLive->font().family(), p->ctx.diz.FontNome);
+            // The language's font everywhere, the title's version; the chart's
+            // buttons keep their shortcuts and their texts fit them and the window.
+            gascal::FrmBar &bar = *p->frame->Barra();
+            for (QWidget *w : std::initializer_list<QWidget *>{bar.CmdInfo, bar.LblRpmVal, p->frame->PaginaRetta()->LblParaRetta,
+                                                                static_cast<gascal::FrmConfig *>(p->frame->FrmConfig())->LblFattore,
+                                                                static_cast<gascal::FrmConfig_2 *>(p->frame->FrmConfig_2())->Cmb[0],
+                                                                grafico->CmdLive})
+                QCOMPARE(w->font().family(), p->ctx.diz.FontNome);
+            QVERIFY(p->frame->windowTitle().startsWith(p->ctx.diz.Testo(0) + QStringLiteral(" - 1.28 - 28/11/14")));
             QCOMPARE(grafico->CmdPausa->shortcut(), QKeySequence(Qt::Key_Space)); // a new text would drop it
             grafico->layout()->activate(); // the new texts' sizes, as the next event loop would
             QVERIFY2(grafico->minimumSizeHint().width() <= 1000, qPrintable(QString::number(grafico->minimumSizeHint().width())));
