@@ -17,10 +17,8 @@ struct ProgrammaVirtuale {
     explicit ProgrammaVirtuale(const QStringList &opzioniEcu = {}) : banco(opzioniEcu) {}
     ~ProgrammaVirtuale()
     {
-        if (frame && !frame->Chiuso()) {
-            ctx.stato.UscitaRichiesta = 1;
-            (void)QTest::qWaitFor([this] { return frame->Chiuso(); }, 5000);
-        }
+        ctx.stato.UscitaRichiesta = 1;
+        (void)QTest::qWaitFor([this] { return !frame || frame->Chiuso(); }, 5000);
     }
     // Start-up, the frame, and its search; true once connected.
     bool Connetti()
@@ -30,6 +28,15 @@ struct ProgrammaVirtuale {
         frame = std::make_unique<gascal::MDIFrm>(ctx);
         frame->MDIForm_Load();
         return QTest::qWaitFor([this] { return ctx.stato.StatoProgramma == gascal::StatoApp::Connesso; }, 10000);
+    }
+    bool AttendiOperazione()
+    {
+        return QTest::qWaitFor([this] { return !ctx.stato.OperazioneInAttesa(); }, 5000);
+    }
+    void MostraPagina(int n)
+    {
+        for (int giri = 0; ctx.stato.PaginaCorrente != n && giri < 3; ++giri)
+            frame->CmdPage_Click();
     }
     // Runs `azione` every 50 ms of stepped time until it returns true.
     void Ogni50ms(std::function<bool()> azione)

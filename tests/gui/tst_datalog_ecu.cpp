@@ -1,13 +1,13 @@
 // The live bar, the datalog and the chart window in the frame on the
 // in-process bench, the ECU driven like a car: the bar follows the engine,
-// a recording holds one row per poll that follows the drive, the chart takes
-// every read, and a lost link ends the recording with a complete file. The
-// recording's format and the chart's model are tried in tests/core/tst_datalog.
+// a recording holds one row per poll, the chart takes every read, and a lost
+// link ends the recording with a complete file. The recording's format and
+// the chart's model are tried in tests/core/tst_datalog, the bar's rules in
+// tst_modello_barra, the rows' values in tests/cli.
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
 
 #include "datalog/FormatoLive.h"
-#include "ui/common/Forma.h"
 #include "ui/common/Immagine.h"
 #include "ui/main/ControlliDatalog.h"
 #include "ui/main/FrmBar.h"
@@ -43,7 +43,6 @@ private slots:
         ProgrammaVirtuale p;
         QVERIFY(p.Connetti());
         FrmBar &bar = *p.frame->Barra();
-        const auto segmenti = [&bar] { return std::count_if(bar.ShpGiri.begin(), bar.ShpGiri.end(), [](Forma *s) { return s->Opaca(); }); };
         // The engine moves with the stepped clock; the frame polls it in real time.
         const auto guida = [&p](const char *comando, double ms = 3000) {
             QCOMPARE(p.banco.Controllo(QLatin1String(comando)), QStringLiteral("ok"));
@@ -51,7 +50,6 @@ private slots:
         };
         p.banco.Passa(1000);
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("800 (rpm)"), 3000);
-        const auto aRiposo = segmenti();
         QVERIFY(bar.LblTempoGasVal->text().contains(QStringLiteral("- -")) && bar.ImgBenzOn->isVisibleTo(&bar));
 
         ControlliDatalog &d = *p.frame->Datalog();
@@ -65,12 +63,12 @@ private slots:
         QElapsedTimer durata;
         durata.start();
         QTest::qWait(400);
-        // Revving up: more segments, and the fuel follows the switch to gas.
+        // Revving up, and the fuel follows the switch to gas.
         guida("rpm 3000");
         guida("fuel gas", 15000);
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("3000 (rpm)"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!bar.LblTempoGasVal->text().contains(QStringLiteral("- -")), 5000);
-        QVERIFY(segmenti() > aRiposo + 3 && bar.ImgGasOn->isVisibleTo(&bar));
+        QVERIFY(bar.ImgGasOn->isVisibleTo(&bar));
         QTest::qWait(300);
         d.CmdRegistra->trigger();
         const qint64 trascorsi = durata.elapsed();
@@ -86,14 +84,8 @@ private slots:
         const qint64 righe = csv.size() - 1;
         QVERIFY2(righe <= trascorsi / 50 + 2 && righe >= trascorsi / 50 / 2,
                  qPrintable(QStringLiteral("%1 rows in %2 ms").arg(righe).arg(trascorsi)));
-        // Idle on petrol, the engine at 3000 rpm, then gas: in order.
-        bool salito = false;
-        for (const QStringList &r : csv.mid(1)) {
+        for (const QStringList &r : csv)
             QCOMPARE(r.size(), csv.first().size());
-            QVERIFY(salito <= (r.at(cGiri) != QLatin1String("800")));
-            salito = r.at(cGiri) != QLatin1String("800");
-            QVERIFY2(r.at(cFuel) != QLatin1String("3") || salito, "gas before the engine was revved");
-        }
         QCOMPARE((QStringList{csv.at(1).at(cGiri), csv.at(1).at(cFuel), csv.last().at(cGiri), csv.last().at(cFuel)}),
                  (QStringList{QStringLiteral("800"), QStringLiteral("0"), QStringLiteral("3000"), QStringLiteral("3")}));
         QVERIFY(csv.last().at(cGas).toInt() > 0);
@@ -114,15 +106,6 @@ private slots:
         QCOMPARE(grafico.Modello().Righe(), righe);
         grafico.TornaLive();
         QVERIFY(!grafico.Riproduzione());
-
-        // Below zero, ignition off: the bar empties and the switch's LEDs go dark.
-        guida("temp -5");
-        QTRY_VERIFY_WITH_TIMEOUT(bar.LblTempVal->text().startsWith(QStringLiteral("-")), 3000);
-        guida("key off");
-        QTRY_COMPARE_WITH_TIMEOUT(segmenti(), 0, 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(bar.ShpLevAct.begin(), bar.ShpLevAct.end(),
-                                             [](Forma *l) { return l->ColoreRiempimento() == QColor(Qt::black); }), 3000);
-        QVERIFY(bar.ImgKeyOff->isVisibleTo(&bar));
 
         // A lost link ends a recording by itself; the file stays complete.
         // The frame then searches inside its tick; the check runs from the

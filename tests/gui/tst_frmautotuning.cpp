@@ -37,8 +37,7 @@ private slots:
             return f;
         };
         const QStringList prima = foto();
-        p.frame->CmdPage_Click();
-        p.frame->CmdPage_Click();
+        p.MostraPagina(MDIFrm::PagRetta);
         FrmRetta *pagina = p.frame->PaginaRetta();
         pagina->CmdAutotunig->click();
         FrmAutotuning &w = *p.frame->Autotuning();
@@ -89,8 +88,7 @@ private slots:
         QVERIFY(p.Connetti());
         FrmAutotuning *w = p.frame->Autotuning();
         const auto apri = [&] {
-            while (p.ctx.stato.PaginaCorrente != MDIFrm::PagRetta)
-                p.frame->CmdPage_Click();
+            p.MostraPagina(MDIFrm::PagRetta);
             p.frame->MostraAutotuning();
             return w->isVisible() && !p.frame->FrmRetta()->isVisible();
         };

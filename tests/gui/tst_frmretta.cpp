@@ -41,22 +41,18 @@ private slots:
     {
         ProgrammaVirtuale p;
         QVERIFY(p.Connetti());
-        p.frame->CmdPage_Click();
-        p.frame->CmdPage_Click();
+        p.MostraPagina(MDIFrm::PagRetta);
         FrmRetta &r = *p.frame->PaginaRetta();
         ModelloRetta &retta = p.ctx.retta;
-        QVERIFY(r.isVisible());
-        QCOMPARE(retta.Retta[0], 4); // the ECU's factory line
-        const auto attendi = [&p] { return QTest::qWaitFor([&p] { return !p.ctx.stato.OperazioneInAttesa(); }, 5000); };
+        QVERIFY(r.isVisible() && retta.Retta[0] == 4); // the ECU's factory line
 
         // The frame's keys: F9 selects, F8 raises; the ECU holds the edits.
         QTest::keyClick(p.frame.get(), Qt::Key_F9);
         QTest::keyClick(p.frame.get(), Qt::Key_F9);
-        QCOMPARE(retta.PivotSel, 2);
-        QCOMPARE(r.GrdLegenda->currentRow(), 2);
+        QVERIFY(retta.PivotSel == 2 && r.GrdLegenda->currentRow() == 2);
         for (int i = 0; i < 2; ++i) {
             QTest::keyClick(p.frame.get(), Qt::Key_F8);
-            QVERIFY(attendi());
+            QVERIFY(p.AttendiOperazione());
         }
         QCOMPARE(r.GrdLegenda->item(2, 2)->text(), retta.LegendaCorrezione(2, p.ctx.imp.SepDecimale));
         // A button held for 0.8 s steps twice, and sends once.
@@ -66,10 +62,10 @@ private slots:
         QTest::qWait(120);
         QCOMPARE(p.ctx.stato.OperazioneRichiesta, O::Nessuna);
         QTest::mouseRelease(r.CmdRight, Qt::LeftButton);
-        QVERIFY(attendi());
-        QCOMPARE(p.banco.ValoreEcu(Contesto::RecMappa, 10), 4); // 2 + 2
-        QCOMPARE(p.banco.ValoreEcu(Contesto::RecBlk5, 3), 18);
-        QCOMPARE(p.banco.ValoreEcu(Contesto::RecBlk5, 9), 51); // the rest of block 5 unchanged
+        QVERIFY(p.AttendiOperazione());
+        // Point 10 is 2 + 2; the rest of block 5 unchanged.
+        QCOMPARE((QList<qint32>{p.banco.ValoreEcu(Contesto::RecMappa, 10), p.banco.ValoreEcu(Contesto::RecBlk5, 3),
+                                p.banco.ValoreEcu(Contesto::RecBlk5, 9)}), (QList<qint32>{4, 18, 51}));
 
         // The plot and the legend select; the switches reach the model.
         const QRect b35 = ModelloPaginaRetta::RettangoloPunto(35, 0);
@@ -107,8 +103,7 @@ private slots:
         QCOMPARE(p.ctx.stato.OperazioneRichiesta, O::CaricaMappa);
         QVERIFY(p.frame->windowTitle().endsWith(QStringLiteral(" - [def_cng.xar] ")));
         QVERIFY(QTest::qWaitFor([&] { return retta.Retta[0] == 8; }, 10000));
-        QCOMPARE(p.banco.ValoreEcu(Contesto::RecMappa, 0), 8);
-        QCOMPARE(retta.Pivot, ModelloRetta::PivotDefault);
+        QVERIFY(p.banco.ValoreEcu(Contesto::RecMappa, 0) == 8 && retta.Pivot == ModelloRetta::PivotDefault);
     }
 };
 
