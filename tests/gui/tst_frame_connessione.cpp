@@ -75,6 +75,10 @@ private slots:
         const auto retta = p.ctx.retta.Retta;
         QTest::keyClick(p.frame.get(), Qt::Key_F8);
         QCOMPARE(p.ctx.retta.Retta, retta);
+        const auto boxPrima = p.ui.mostrati.size();
+        p.ctx.stato.RichiediOperazione(Operazione::ScriviConfig); // dropped silently
+        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna, 1000);
+        QVERIFY(p.ui.mostrati.size() == boxPrima && p.ctx.stato.StatoProgramma == StatoApp::Offline);
 
         // The search may find the ECU before a watcher sees it searching: the
         // titles the window took on the way tell instead.
@@ -94,11 +98,12 @@ private slots:
     // The ECU's power goes at the write of a setting: the failed write is
     // gone, and a choice made during the search (only the page's logic can
     // still be driven) is kept from the next ECU too, whose values the
-    // pages then show.
+    // pages then show. The title keeps a map's name for the same ECU only.
     void scrittureInAttesaScartate()
     {
         ProgrammaProva p;
         QVERIFY(p.Connetti({QStringLiteral("--exit-on"), QStringLiteral("17")}));
+        QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/a.var"))));
         QComboBox *rpm = static_cast<FrmConfig *>(p.frame->FrmConfig())->Cmb[LogicaCommutazione::CmbSwtchRpm];
         const int prima = rpm->currentIndex(), altra = prima == 1 ? 2 : 1;
         const qint32 periodo = p.banco.ValoreEcu(Contesto::RecConfig, 15);
@@ -113,6 +118,10 @@ private slots:
         QCOMPARE(p.banco.ValoreEcu(Contesto::RecConfig, 15), periodo);
         QVERIFY(p.banco.ValoreEcu(Contesto::RecConfig, LogicaIniettori::PosPwmOn) != 77);
         QCOMPARE(rpm->currentIndex(), prima);
+        QVERIFY(p.frame->windowTitle().endsWith(QStringLiteral(" - [a.var] ")));
+        QVERIFY(logica.InvioProduzione(0, QStringLiteral("4321")) && p.AttendiOperazione());
+        QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/b.var"))) && p.Riconnetti());
+        QCOMPARE(p.frame->windowTitle(), p.frame->TitoloBase());
     }
 
     // The close box while a poll waits for its reply closes at the next tick.
