@@ -109,10 +109,9 @@ private slots:
         const QSize minimo = p.frame->AreaClient()->minimumSize();
         p.frame->resize(minimo + QSize(40, 40) + p.frame->size() - area->size());
         QTRY_VERIFY(p.frame->AreaClient()->width() >= minimo.width() + 40);
-        QCOMPARE(area->verticalScrollBar()->maximum(), 0);
-        QCOMPARE(p.frame->FrmConfig()->geometry().left(), p.frame->Barra()->width());
-        QCOMPARE(p.frame->FrmConfig()->geometry().right(), p.frame->AreaClient()->width() - 1);
-        QCOMPARE(p.frame->Attesa()->y(), p.frame->Barra()->height());
+        QCOMPARE((QList<int>{area->verticalScrollBar()->maximum(), p.frame->FrmConfig()->geometry().left(),
+                             p.frame->FrmConfig()->geometry().right(), p.frame->Attesa()->y()}),
+                 (QList<int>{0, p.frame->Barra()->width(), p.frame->AreaClient()->width() - 1, p.frame->Barra()->height()}));
 
         // At the minimum size the bar and the wait window scroll into view,
         // and the go button still works from there.
@@ -133,7 +132,7 @@ private slots:
         attesa->CmdGo->click();
         QCOMPARE(p.ctx.stato.ErroreComunicazione, quint8(1));
         attesa->CmdStop->click(); // the search that follows ends at once
-        QVERIFY(p.AttendiStato(StatoApp::Offline, 15000));
+        QVERIFY(p.AttendiStato(gascal::StatoApp::Offline, 15000));
     }
 
     // A scrolled view stays where the user put it while the bar refreshes,
