@@ -59,8 +59,7 @@ private slots:
         m->MostraCorrezione(QStringLiteral("old"));
         QVERIFY(m->Go(QStringLiteral("GasCal")));
         QVERIFY(!v().tempiVisibili && v().testoGas.isEmpty() && v().correzione.isEmpty() && v().barraGas == 0);
-        QVERIFY(!v().go && v().stop && !v().chiudi && !v().accept);
-        QVERIFY(!m->Chiudi() && !m->Stop());
+        QVERIFY(!v().go && v().stop && !v().chiudi && !v().accept && !m->Chiudi() && !m->Stop());
         m->MostraStato(QStringLiteral("esito\r\n\r\n") + (invito ? T(invito) : QStringLiteral("fine")));
         m->MostraStato(T(4));
         m->FineTaratura();
@@ -71,8 +70,7 @@ private slots:
         QCOMPARE(v().stato, esito);
         QVERIFY(!m->Chiudi()); // the frame has not ended the run yet
         banco->ctx->stato.AutotuningRichiesto = 0;
-        QVERIFY(m->Chiudi());
-        QCOMPARE(v().stato, T(4));
+        QVERIFY(m->Chiudi() && v().stato == T(4));
         // Offline no run starts.
         banco->ctx->stato.StatoProgramma = StatoApp::Offline;
         QVERIFY(!m->Go(QString()) && v().go && !v().stop);
@@ -85,8 +83,7 @@ private slots:
         SequenzaTaratura &seq = m->Sequenza();
         seq.CaricaSelezioneAlimentazione();
         QCOMPARE(v().voci, seq.VociAlimentazione());
-        QVERIFY(v().voci.size() == 2 && v().riga == -1 && v().accept);
-        QCOMPARE(v().nomeLista, T(35));
+        QVERIFY(v().voci.size() == 2 && v().riga == -1 && v().accept && v().nomeLista == T(35));
         m->Accetta(-1);
         QCOMPARE(seq.SelAlimentazione, -2);
         m->Scegli(1);
@@ -98,11 +95,8 @@ private slots:
             const int caricamento = v().caricamento;
             banco->ctx->TabMsg[Contesto::RecConfig].Valori[1] = riga < 0 ? 999 : tabella.at(riga).Codice;
             seq.CaricaSelezioneIniettore();
-            QCOMPARE(v().caricamento, caricamento + 1);
-            QCOMPARE(v().voci.size(), tabella.size());
-            QCOMPARE(v().voci.last(), tabella.last().Nome);
-            QCOMPARE(v().riga, riga);
-            QCOMPARE(v().nomeLista, T(34));
+            QVERIFY(v().caricamento == caricamento + 1 && v().voci.size() == tabella.size() && v().nomeLista == T(34));
+            QVERIFY(v().voci.last() == tabella.last().Nome && v().riga == riga);
         }
         m->Scegli(3);
         QCOMPARE(seq.SelIniettore, 3);
@@ -117,9 +111,8 @@ private slots:
             QCOMPARE(v().barraBenzina, larghezza);
         }
         m->VisualizzaTempiCampionamentoGas(8000);
-        QCOMPARE(v().testoGas, T(43) + QStringLiteral(" 8,00"));
-        QCOMPARE(v().barraGas, ModelloAutotuning::LarghezzaBarre);
         m->MostraCorrezione(QStringLiteral("corr\r\n0,64"));
+        QVERIFY(v().testoGas == T(43) + QStringLiteral(" 8,00") && v().barraGas == ModelloAutotuning::LarghezzaBarre);
         QCOMPARE(v().correzione, QStringLiteral("corr 0,64"));
 
         // The indicator changes at most every 250 ms, and hides on its own.
@@ -130,8 +123,7 @@ private slots:
             cambi += v().lampeggioAcceso != prima;
             banco->Passa(5);
         }
-        QCOMPARE(cambi, 3);
-        QVERIFY(v().lampeggioVisibile);
+        QVERIFY(cambi == 3 && v().lampeggioVisibile);
         m->LampeggioInTaratura(true);
         QVERIFY(!v().lampeggioVisibile);
     }
