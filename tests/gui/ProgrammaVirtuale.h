@@ -29,10 +29,7 @@ struct ProgrammaVirtuale {
         frame->MDIForm_Load();
         return QTest::qWaitFor([this] { return ctx.stato.StatoProgramma == gascal::StatoApp::Connesso; }, 10000);
     }
-    bool AttendiOperazione()
-    {
-        return QTest::qWaitFor([this] { return !ctx.stato.OperazioneInAttesa(); }, 5000);
-    }
+    bool AttendiOperazione() { return QTest::qWaitFor([this] { return !ctx.stato.OperazioneInAttesa(); }, 5000); }
     void MostraPagina(int n)
     {
         for (int giri = 0; ctx.stato.PaginaCorrente != n && giri < 3; ++giri)
