@@ -1,7 +1,6 @@
 #include "autotune/FrmAutotuning.h"
 
 #include "app/Contesto.h"
-#include "app/Orologio.h"
 #include "ui/common/ApplicaFont.h"
 #include "ui/common/Forma.h"
 #include "ui/common/Twips.h"
@@ -11,17 +10,20 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QShortcut>
-
-#include <algorithm>
 
 namespace gascal {
 
 namespace {
-constexpr double IntervalloLampeggio = 250000;   // us
 const QColor Benzina(200, 40, 30);
 const QColor Gas(0, 110, 200);
+
+template <typename W, typename T>
+void Se(W *w, const T &attuale, const T &nuovo, void (W::*imposta)(const T &))
+{
+    if (attuale != nuovo)
+        (w->*imposta)(nuovo);
+}
 } // namespace
 
 FrmAutotuning::FrmAutotuning(Contesto &ctx, QWidget *parent)
@@ -31,7 +33,7 @@ FrmAutotuning::FrmAutotuning(Contesto &ctx, QWidget *parent)
       LblTbenz(new QLabel(this)), LblTGas(new QLabel(this)), LblTaraAdjust(new QLabel(this)),
       ShpLampeggio(new Forma(Forma::Tipo::Cerchio, this)), ShpBenz(new Forma(Forma::Tipo::Rettangolo, this)),
       ShpGas(new Forma(Forma::Tipo::Rettangolo, this)), ShpFondo(new Forma(Forma::Tipo::Rettangolo, this)),
-      m_ctx(ctx), m_retta(ctx), m_seq(ctx, *this, m_retta)
+      m_ctx(ctx), m_modello(ctx)
 {
     setObjectName(QStringLiteral("FrmAutotuning"));
     // A raised panel in the normal window colour over the grey client area.
@@ -56,7 +58,6 @@ FrmAutotuning::FrmAutotuning(Contesto &ctx, QWidget *parent)
     LblMsg->setFrameShadow(QFrame::Sunken);
     QFont grassetto = LblMsg->font();
     grassetto.setBold(true);
-    LblMsg->setFont(grassetto);
     Twips::Posiziona(ShpLampeggio, 5700, 660, 330, 330);
     ShpLampeggio->ImpostaColoreRiempimento(QColor(0, 170, 0));
     ShpLampeggio->ImpostaColoreBordo(QColor(0, 110, 0));
@@ -65,9 +66,10 @@ FrmAutotuning::FrmAutotuning(Contesto &ctx, QWidget *parent)
     Twips::Posiziona(Lista, 1200, 1620, 3900, 1500);
 
     // Times and correction.
+    const int barre = ModelloAutotuning::LarghezzaBarre;
     Twips::Posiziona(LblTbenz, 150, 3240, 2700, 300);
     Twips::Posiziona(LblTGas, 150, 3900, 2700, 300);
-    Twips::Posiziona(ShpFondo, 3000, 3210, LarghezzaBarre + 60, 1020);
+    Twips::Posiziona(ShpFondo, 3000, 3210, barre + 60, 1020);
     ShpFondo->ImpostaOpaca(false);
     ShpFondo->ImpostaColoreBordo(QColor(96, 96, 96));
     Twips::Posiziona(ShpBenz, 3030, 3240, 0, 300);
@@ -91,208 +93,77 @@ FrmAutotuning::FrmAutotuning(Contesto &ctx, QWidget *parent)
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, [this] { Chiudi(); });
     esc->setContext(Qt::WindowShortcut);
 
-    connect(CmdGo, &QPushButton::clicked, this, &FrmAutotuning::CmdGo_Click);
-    connect(CmdStop, &QPushButton::clicked, this, &FrmAutotuning::CmdStop_Click);
-    connect(CmdAccept, &QPushButton::clicked, this, &FrmAutotuning::CmdAccept_Click);
+    connect(CmdGo, &QPushButton::clicked, this, [this] { m_modello.Go(window()->windowTitle()); });
+    connect(CmdStop, &QPushButton::clicked, this, [this] {
+        if (m_modello.Stop())
+            Chiudi();
+    });
+    connect(CmdAccept, &QPushButton::clicked, this, [this] { m_modello.Accetta(Lista->currentRow()); });
     connect(CmdChiudi, &QPushButton::clicked, this, &FrmAutotuning::Chiudi);
     connect(CmdChiudiX, &QPushButton::clicked, this, &FrmAutotuning::Chiudi);
-    connect(Lista, &QListWidget::itemDoubleClicked, this, [this] { Lista_DblClick(); });
+    connect(Lista, &QListWidget::itemDoubleClicked, this, [this] { m_modello.Scegli(Lista->currentRow()); });
     Lista->installEventFilter(this);
 
-    // Load.
+    m_modello.cambiata = [this] { Disegna(); };
     CaricaLingua();
-    m_seq.FileSatoTun = m_ctx.imp.FileSatoTun;
-    m_seq.FileParaTun = m_ctx.imp.FileParaTun;
-    ViualizzaLblTempi(false);
-    Lista->hide();
-    CmdStop->setEnabled(false);
-    CmdAccept->setEnabled(false);
     ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
     LblMsg->setFont(grassetto);
 }
 
 void FrmAutotuning::CaricaLingua()
 {
-    setWindowTitle(m_seq.Testo(1));
-    CmdStop->setText(m_seq.Testo(38));
-    CmdAccept->setText(m_seq.Testo(39));
-    CmdGo->setText(m_seq.Testo(40));
-    CmdChiudi->setText(m_seq.Testo(41));
-    const QString chiudi = Testo2(1, "Close the autotuning window (Esc)");
+    const SequenzaTaratura &seq = Sequenza();
+    setWindowTitle(seq.Testo(1));
+    CmdStop->setText(seq.Testo(38));
+    CmdAccept->setText(seq.Testo(39));
+    CmdGo->setText(seq.Testo(40));
+    CmdChiudi->setText(seq.Testo(41));
+    const QString chiudi = m_modello.Testo2(1, "Close the autotuning window (Esc)");
     CmdChiudi->setToolTip(chiudi);
     CmdChiudiX->setToolTip(chiudi);
     CmdChiudiX->setAccessibleName(chiudi);
-    Lista->setAccessibleName(m_seq.Testo(Lista->count() > 2 ? 34 : 35));
-    // Between runs the window shows the idle text; during a run the sequence
-    // writes its next text in the new language.
-    if (CmdGo->isEnabled())
-        MostraStato(m_seq.Testo(4));
+    m_modello.CaricaLingua();
 }
 
-// ---- what the sequence shows ---------------------------------------------------
-
-QString FrmAutotuning::Testo2(int k, const char *progetto) const
+void FrmAutotuning::Disegna()
 {
-    return m_ctx.diz.TestoSezione(QStringLiteral("[Frm_AutoTuning_2]"), k, QLatin1String(progetto));
-}
-
-QString FrmAutotuning::SpiegaAttesa(const QString &testo) const
-{
-    // The return to idle shows its wait as "2500 < 1100" on a line of its own.
-    static const QRegularExpression attesa(QStringLiteral("^(\\d+) < (\\d+)$"),
-                                           QRegularExpression::MultilineOption);
-    QString t = testo;
-    const QRegularExpressionMatch m = attesa.match(t);
-    if (m.hasMatch())
-        t.replace(m.capturedStart(), m.capturedLength(),
-                  Testo2(2, "Engine speed %1 rpm: waiting until it falls below %2 rpm.")
-                      .arg(m.captured(1), m.captured(2)));
-    return t;
-}
-
-void FrmAutotuning::MostraStato(const QString &testo)
-{
-    QString t = testo;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t = SpiegaAttesa(t);
-    if (InCorso() && testo != m_seq.Testo(4))
-        m_esito = t;
-    if (m_mostraEsito)
-        return; // the last run's result stays until the window closes
-    if (LblMsg->text() != t)
-        LblMsg->setText(t);
-}
-
-void FrmAutotuning::StatoVisibile(bool visibile)
-{
-    LblMsg->setVisible(visibile);
-}
-
-void FrmAutotuning::LampeggioInTaratura(bool spento)
-{
-    ShpLampeggio->setVisible(!spento);
-    if (spento)
-        return;
-    const double ora = TimerApi_uSec();
-    if (ora > m_prossimoLampeggio) {
-        ShpLampeggio->ImpostaOpaca(!ShpLampeggio->Opaca());
-        m_prossimoLampeggio = ora + IntervalloLampeggio;
+    const VistaAutotuning &v = m_modello.Vista();
+    Se(LblMsg, LblMsg->text(), v.stato, &QLabel::setText);
+    LblMsg->setVisible(v.statoVisibile);
+    ShpLampeggio->setVisible(v.lampeggioVisibile);
+    ShpLampeggio->ImpostaOpaca(v.lampeggioAcceso);
+    if (m_caricamento != v.caricamento) {
+        m_caricamento = v.caricamento;
+        Lista->clear();
+        Lista->addItems(v.voci);
+        Lista->setCurrentRow(v.riga);
+        if (v.riga < 0)
+            Lista->clearSelection();
     }
-}
-
-void FrmAutotuning::Barra(Forma *barra, QLabel *etichetta, int testo, qint32 tempoUs)
-{
-    QString t = m_seq.Testo(testo) + QLatin1Char(' ') + QString::number(tempoUs / 1000.0, 'f', 2);
-    if (m_ctx.imp.SepDecimale != QLatin1String("."))
-        t.replace(QLatin1Char('.'), m_ctx.imp.SepDecimale);
-    if (etichetta->text() != t)
-        etichetta->setText(t);
-    const int twips = std::clamp(static_cast<int>(static_cast<double>(LarghezzaBarre) / 8000.0 * tempoUs), 0,
-                                 LarghezzaBarre);
-    const int larghezza = Twips::PxX(twips, this);
-    if (barra->width() != larghezza)
-        barra->resize(larghezza, barra->height());
-}
-
-void FrmAutotuning::VisualizzaTempiCampionamentoBenzina(qint32 tempoUs)
-{
-    Barra(ShpBenz, LblTbenz, 42, tempoUs);
-}
-
-void FrmAutotuning::VisualizzaTempiCampionamentoGas(qint32 tempoUs)
-{
-    Barra(ShpGas, LblTGas, 43, tempoUs);
-}
-
-void FrmAutotuning::MostraCorrezione(const QString &testo)
-{
-    QString t = testo;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    if (LblTaraAdjust->text() != t)
-        LblTaraAdjust->setText(t);
-}
-
-void FrmAutotuning::ViualizzaLblTempi(bool visibili)
-{
-    for (QWidget *w : {static_cast<QWidget *>(ShpBenz), static_cast<QWidget *>(ShpGas),
-                       static_cast<QWidget *>(ShpFondo), static_cast<QWidget *>(LblTbenz),
-                       static_cast<QWidget *>(LblTGas), static_cast<QWidget *>(LblTaraAdjust)})
-        w->setVisible(visibili);
-}
-
-bool FrmAutotuning::ViualizzaLblTempi() const
-{
-    return LblTbenz->isVisibleTo(this);
-}
-
-void FrmAutotuning::CaricaLista(const QStringList &voci)
-{
-    Lista->clear();
-    Lista->addItems(voci);
-    Lista->setCurrentRow(-1);
-    Lista->clearSelection();
-    const bool iniettori = voci == m_seq.VociIniettore();
-    Lista->setAccessibleName(m_seq.Testo(iniettori ? 34 : 35)); // "Injector type" or "Fuel"
-    // The injector list opens on the type the ECU is set to.
-    if (!iniettori || !m_ctx.EsisteValore(Contesto::RecConfig, 1))
-        return;
-    const qint32 codice = m_ctx.Valore(Contesto::RecConfig, 1);
-    const auto &tabella = m_ctx.scale.TabIniettori;
-    for (int i = 0; i < tabella.size() && i < Lista->count(); ++i)
-        if (!tabella.at(i).Nome.isEmpty() && tabella.at(i).Codice == codice) {
-            Lista->setCurrentRow(i);
-            break;
-        }
-}
-
-void FrmAutotuning::ListaVisibile(bool visibile)
-{
-    if (Lista->isVisibleTo(this) != visibile)
-        Lista->setVisible(visibile);
-    if (visibile && Lista->isVisible())
+    Lista->setAccessibleName(v.nomeLista);
+    if (Lista->isVisibleTo(this) != v.listaVisibile)
+        Lista->setVisible(v.listaVisibile);
+    if (v.listaVisibile && Lista->isVisible() && !Lista->hasFocus())
         Lista->setFocus();
-}
-
-void FrmAutotuning::AbilitaAccept(bool abilitato)
-{
-    CmdAccept->setEnabled(abilitato);
-}
-
-void FrmAutotuning::FineTaratura()
-{
-    CmdGo->setEnabled(true);
-    CmdStop->setEnabled(false);
-    CmdAccept->setEnabled(false);
-    CmdChiudi->setEnabled(true);
-    CmdChiudiX->setEnabled(true);
-    // The result stays on screen until the user closes the window or starts
-    // again; the prompts that asked for Stop or Accept are over.
-    QString esito = m_esito;
-    for (int k : {17, 45}) {
-        const QString invito = QStringLiteral("\n\n") + m_seq.Testo(k);
-        if (esito.endsWith(invito))
-            esito.chop(invito.size());
-    }
-    if (!esito.isEmpty()) {
-        LblMsg->setText(esito);
-        LblMsg->show();
-        m_mostraEsito = true;
-    }
-}
-
-bool FrmAutotuning::InCorso() const
-{
-    return m_seq.InCorso() || m_ctx.stato.AutotuningRichiesto == 1
-        || m_ctx.stato.StatoProgramma == StatoApp::Autotuning;
+    for (QWidget *w : std::initializer_list<QWidget *>{ShpBenz, ShpGas, ShpFondo, LblTbenz, LblTGas, LblTaraAdjust})
+        w->setVisible(v.tempiVisibili);
+    Se(LblTbenz, LblTbenz->text(), v.testoBenzina, &QLabel::setText);
+    Se(LblTGas, LblTGas->text(), v.testoGas, &QLabel::setText);
+    Se(LblTaraAdjust, LblTaraAdjust->text(), v.correzione, &QLabel::setText);
+    for (const auto &[barra, twips] : {std::pair{ShpBenz, v.barraBenzina}, std::pair{ShpGas, v.barraGas}})
+        if (const int px = Twips::PxX(twips, this); barra->width() != px)
+            barra->resize(px, barra->height());
+    CmdGo->setEnabled(v.go);
+    CmdStop->setEnabled(v.stop);
+    CmdAccept->setEnabled(v.accept);
+    CmdChiudi->setEnabled(v.chiudi);
+    CmdChiudiX->setEnabled(v.chiudi);
 }
 
 bool FrmAutotuning::Chiudi()
 {
-    if (InCorso())
+    if (!m_modello.Chiudi())
         return false;
-    m_mostraEsito = false;
-    m_esito.clear();
-    MostraStato(m_seq.Testo(4));
     if (isVisible()) {
         // The frame's live bar takes the focus, so the view does not scroll away.
         if (isAncestorOf(QApplication::focusWidget()) && parentWidget())
@@ -303,18 +174,6 @@ bool FrmAutotuning::Chiudi()
     return true;
 }
 
-void FrmAutotuning::PulisciValori()
-{
-    m_mostraEsito = false;
-    m_esito.clear();
-    ViualizzaLblTempi(false);
-    LblTbenz->clear();
-    LblTGas->clear();
-    LblTaraAdjust->clear();
-    ShpBenz->resize(0, ShpBenz->height());
-    ShpGas->resize(0, ShpGas->height());
-}
-
 void FrmAutotuning::keyPressEvent(QKeyEvent *evento)
 {
     if (evento->key() == Qt::Key_Escape && Chiudi())
@@ -322,43 +181,12 @@ void FrmAutotuning::keyPressEvent(QKeyEvent *evento)
     QWidget::keyPressEvent(evento);
 }
 
-// ---- buttons and list -------------------------------------------------------------
-
-void FrmAutotuning::CmdGo_Click()
-{
-    PulisciValori();
-    if (!m_seq.Go())
-        return;
-    m_seq.Didascalia = window()->windowTitle();
-    CmdChiudi->setEnabled(false);
-    CmdChiudiX->setEnabled(false);
-    CmdGo->setEnabled(false);
-    CmdAccept->setEnabled(false);
-    CmdStop->setEnabled(true);
-}
-
-void FrmAutotuning::CmdStop_Click()
-{
-    if (m_seq.Ferma())
-        Chiudi();
-}
-
-void FrmAutotuning::CmdAccept_Click()
-{
-    m_seq.Accetta(Lista->currentRow());
-}
-
-void FrmAutotuning::Lista_DblClick()
-{
-    m_seq.Scegli(Lista->currentRow());
-}
-
 bool FrmAutotuning::eventFilter(QObject *oggetto, QEvent *evento)
 {
     if (oggetto == Lista && evento->type() == QEvent::KeyRelease) {
         const int tasto = static_cast<QKeyEvent *>(evento)->key();
         if (tasto == Qt::Key_Return || tasto == Qt::Key_Enter)
-            Lista_DblClick();
+            m_modello.Scegli(Lista->currentRow());
     }
     return QWidget::eventFilter(oggetto, evento);
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "autotune/RettaAutotuning.h"
-#include "autotune/SequenzaTaratura.h"
-#include "autotune/VistaTaratura.h"
+#include "autotune/ModelloAutotuning.h"
 
 #include <QWidget>
 
@@ -17,47 +15,26 @@ class Forma;
 
 // The autotuning window: Go, Stop and Accept, the list of the fuel and
 // injector choices, the status text, the petrol and gas time bars, the gas
-// correction and the blinking indicator. The sequence (SequenzaTaratura)
-// runs in the frame's Timer1; this window shows what it is told and turns
-// the buttons into the sequence's flags.
-class FrmAutotuning : public QWidget, public VistaTaratura
+// correction and the blinking indicator. The sequence runs in the frame's
+// Timer1; the window draws what its model (ModelloAutotuning) shows and
+// hands the buttons and the list to it.
+class FrmAutotuning : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int Larghezza = 6300;
     static constexpr int Altezza = 5700;
-    // Bar width in twips for 8000 us.
-    static constexpr int LarghezzaBarre = 2145;
 
     explicit FrmAutotuning(Contesto &ctx, QWidget *parent = nullptr);
 
     void CaricaLingua();
-    SequenzaTaratura &Sequenza() { return m_seq; }
-    RettaAutotuning &Retta() { return m_retta; }
+    ModelloAutotuning &Modello() { return m_modello; }
+    SequenzaTaratura &Sequenza() { return m_modello.Sequenza(); }
+    RettaAutotuning &Retta() { return m_modello.Retta(); }
 
-    // VistaTaratura
-    void MostraStato(const QString &testo) override;
-    void StatoVisibile(bool visibile) override;
-    void LampeggioInTaratura(bool spento) override;
-    void VisualizzaTempiCampionamentoBenzina(qint32 tempoUs) override;
-    void VisualizzaTempiCampionamentoGas(qint32 tempoUs) override;
-    void MostraCorrezione(const QString &testo) override;
-    void ViualizzaLblTempi(bool visibili) override;
-    void CaricaLista(const QStringList &voci) override;
-    void ListaVisibile(bool visibile) override;
-    void AbilitaAccept(bool abilitato) override;
-    void FineTaratura() override;
-    bool ViualizzaLblTempi() const;
-
-    void CmdGo_Click();
-    void CmdStop_Click();
     // Close button, close box and Esc: hides the window whenever no run is
     // going; false (and nothing happens) during a run.
     bool Chiudi();
-    // A run is going: the window cannot be closed.
-    bool InCorso() const;
-    void CmdAccept_Click();
-    void Lista_DblClick();
 
     QListWidget *Lista;
     QPushButton *CmdGo;
@@ -80,25 +57,14 @@ signals:
 
 protected:
     bool eventFilter(QObject *oggetto, QEvent *evento) override;
-
     void keyPressEvent(QKeyEvent *evento) override;
 
 private:
-    // The text of the extra section (close, readable waits).
-    QString Testo2(int k, const char *progetto) const;
-    // Makes the sequence's bare "speed < limit" line say what it waits for.
-    QString SpiegaAttesa(const QString &testo) const;
-    void PulisciValori();
-    void Barra(Forma *barra, QLabel *etichetta, int testo, qint32 tempoUs);
+    void Disegna();
 
     Contesto &m_ctx;
-    RettaAutotuning m_retta;
-    SequenzaTaratura m_seq;
-    double m_prossimoLampeggio = 0;
-    // The last text a run showed before the idle text: kept on screen after
-    // the run until the window is closed.
-    QString m_esito;
-    bool m_mostraEsito = false;
+    ModelloAutotuning m_modello;
+    int m_caricamento = 0;   // the list load on screen
 };
 
 } // namespace gascal

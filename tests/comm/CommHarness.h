@@ -3,8 +3,8 @@
 // PrjCom copied into a temporary folder with its own PrjCom.ini and fed through
 // pipes, and an ECU on a pseudo-terminal that PrjCom reaches through a symlink.
 
-#include <QByteArray>
 #include <QDir>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -19,7 +19,7 @@
 inline QByteArray hex(const char *text) { return QByteArray::fromHex(text); }
 inline int statusOf(const QByteArray &reply) { return reply.size() > 3 ? quint8(reply.at(3)) : -1; }
 inline QByteArray payloadOf(const QByteArray &reply) { return reply.mid(8); }
-inline QByteArray withChecksum(const QByteArray &body)
+inline QByteArray withChecksum(QByteArray body)
 {
     char sum = 0;
     for (char c : body)
@@ -33,23 +33,20 @@ public:
     QTemporaryDir dir;
     QProcess process;
 
-    ~PrjComRun()
+    ~PrjComRun()  // end of input must be enough to make PrjCom go
     {
-        // End of input must be enough to make PrjCom go.
         process.closeWriteChannel();
         if (process.state() != QProcess::NotRunning && !process.waitForFinished(2000))
             qWarning("PrjCom ignored the end of its input");
     }
-
     // asOtherUser: when the tests run as root, PrjCom runs as "nobody" so that
     // file permissions mean something.
     bool start(const QString &ini = {}, bool asOtherUser = false)
     {
         QFile iniFile(dir.filePath("PrjCom.ini"));
-        if (!QFile::copy(PRJCOM_BINARY, dir.filePath("PrjCom")) || !iniFile.open(QIODevice::WriteOnly))
+        if (!QFile::copy(PRJCOM_BINARY, dir.filePath("PrjCom")) || !iniFile.open(QIODevice::WriteOnly)
+            || iniFile.write(ini.toUtf8()) < 0 || !iniFile.flush())
             return false;
-        iniFile.write(ini.toUtf8());
-        iniFile.close();
         if (asOtherUser && ::getuid() == 0) {
             QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
             process.setChildProcessModifier([] {
@@ -61,30 +58,20 @@ public:
         process.start(dir.filePath("PrjCom"), {});
         return process.waitForStarted();
     }
-
-    void sendRaw(const QByteArray &bytes)
-    {
-        process.write(bytes);
-        process.waitForBytesWritten();
-    }
+    void sendRaw(const QByteArray &bytes) { process.write(bytes), process.waitForBytesWritten(); }
     void send(int command, const QByteArray &data = {})
     {
         const int length = 8 + int(data.size());
         sendRaw(QByteArray(1, char(length)) + char(length >> 8) + char(command) + QByteArray(5, 0) + data);
     }
-
     // One whole reply frame by its length field; empty when none came in time.
     QByteArray reply(int timeoutMs = 2000)
     {
-        QElapsedTimer timer;
-        timer.start();
-        auto length = [this] { return buffer.size() < 2 ? 8 : quint8(buffer[0]) << 8 | quint8(buffer[1]); };
-        while (buffer.size() < qMax(length(), 8)) {
-            if (!process.waitForReadyRead(int(qMax<qint64>(1, timeoutMs - timer.elapsed()))))
-                return {};
-            buffer.append(process.readAllStandardOutput());
-        }
-        const QByteArray frame = buffer.left(length());
+        const auto length = [this] { return buffer.size() < 2 ? 8 : qMax(8, quint8(buffer[0]) << 8 | quint8(buffer[1])); };
+        const QDeadlineTimer end(timeoutMs);
+        while (buffer.size() < length() && process.waitForReadyRead(int(qMax<qint64>(1, end.remainingTime()))))
+            buffer += process.readAllStandardOutput();
+        const QByteArray frame = buffer.size() < length() ? QByteArray() : buffer.left(length());
         buffer.remove(0, frame.size());
         return frame;
     }
@@ -109,29 +96,22 @@ public:
         ::cfmakeraw(&tio);
         ::tcsetattr(slave, TCSANOW, &tio);
     }
-    ~PtyEcu()
-    {
-        ::close(slave);
-        ::close(master);
-    }
-
+    ~PtyEcu() { ::close(slave), ::close(master); }
     bool linkInto(const QString &folder) const
     {
         return slave >= 0 && QFile::link(QString::fromLocal8Bit(::ptsname(master)), folder + "/ecu");
     }
-
-    // What arrives until the line has been quiet for 20 ms (first byte within timeoutMs).
+    // What arrives until the line has been quiet for 10 ms (first byte within timeoutMs).
     QByteArray receive(int timeoutMs = 1000)
     {
         QByteArray bytes;
         char chunk[512];
         pollfd pfd{master, POLLIN, 0};
-        for (int wait = timeoutMs; ::poll(&pfd, 1, wait) > 0 && (pfd.revents & POLLIN); wait = 20) {
-            const ssize_t n = ::read(master, chunk, sizeof chunk);
-            if (n <= 0)
+        for (int wait = timeoutMs; ::poll(&pfd, 1, wait) > 0 && (pfd.revents & POLLIN); wait = 10)
+            if (const ssize_t n = ::read(master, chunk, sizeof chunk); n > 0)
+                bytes.append(chunk, n);
+            else
                 break;
-            bytes.append(chunk, n);
-        }
         return bytes;
     }
     void answer(const QByteArray &bytes)

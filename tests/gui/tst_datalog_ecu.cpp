@@ -1,53 +1,35 @@
-// The live bar, the datalog and the chart window against the virtual ECU
-// driven like a car: the bar follows the engine, a recording holds one row
-// per poll that follows the drive, the chart takes every read, and a lost
+// The live bar, the datalog and the chart window in the frame on the
+// in-process bench, the ECU driven like a car: the bar follows the engine,
+// a recording holds one row per poll, the chart takes every read, and a lost
 // link ends the recording with a complete file. The recording's format and
-// the chart's model are tried in tests/core/tst_datalog.
+// the chart's model are tried in tests/core/tst_datalog, the bar's rules in
+// tst_modello_barra, the rows' values in tests/cli.
 #include "RegistroProve.h"
-#include "ProgrammaProva.h"
+#include "ProgrammaVirtuale.h"
 
 #include "datalog/FormatoLive.h"
-#include "ui/common/Forma.h"
 #include "ui/common/Immagine.h"
 #include "ui/main/ControlliDatalog.h"
+#include "ui/main/FrmBar.h"
 #include "ui/main/FrmGrafico.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFile>
-#include <algorithm>
 
 using namespace gascal;
 
 namespace {
 
-// A recording: its header's columns, and each row's numbers.
-struct Csv {
-    QStringList intestazione;
-    QList<QList<qint64>> righe;
-    explicit Csv(const QString &percorso)
-    {
-        QFile f(percorso);
-        const QStringList testo = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts) : QStringList();
-        intestazione = testo.value(0).split(QLatin1Char(','));
-        for (const QString &riga : testo.mid(1)) {
-            righe.append(QList<qint64>());
-            for (const QString &campo : riga.split(QLatin1Char(',')))
-                righe.last() << campo.toLongLong();
-        }
-    }
-    int Colonna(const char *nome) const { return int(intestazione.indexOf(QLatin1String(nome))); }
-};
-
-// The rev bar's segments lit, and the switch's LEDs not dark.
-int SegmentiAccesi(const FrmBar &bar)
+// A recording's rows, each cut at its commas; row 0 is the header.
+QList<QStringList> Righe(const QString &percorso)
 {
-    return int(std::count_if(bar.ShpGiri.begin(), bar.ShpGiri.end(), [](const Forma *s) { return s->Opaca(); }));
-}
-int LedAccesi(const FrmBar &bar)
-{
-    return int(std::count_if(bar.ShpLevAct.begin(), bar.ShpLevAct.end(),
-                             [](const Forma *l) { return l->ColoreRiempimento() != QColor(Qt::black); }));
+    QFile f(percorso);
+    QList<QStringList> righe;
+    if (f.open(QIODevice::ReadOnly))
+        for (const QString &r : QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+            righe << r.split(QLatin1Char(','));
+    return righe;
 }
 
 } // namespace
@@ -55,20 +37,20 @@ int LedAccesi(const FrmBar &bar)
 class TstDatalogEcu : public QObject
 {
     Q_OBJECT
-
 private slots:
     void barraRegistrazioneEGrafico()
     {
-        ProgrammaProva p;
+        ProgrammaVirtuale p;
         QVERIFY(p.Connetti());
         FrmBar &bar = *p.frame->Barra();
-        // Idle on petrol: a short bar, the petrol time, no gas time.
+        // The engine moves with the stepped clock; the frame polls it in real time.
+        const auto guida = [&p](const char *comando, double ms = 3000) {
+            QCOMPARE(p.banco.Controllo(QLatin1String(comando)), QStringLiteral("ok"));
+            p.banco.Passa(ms);
+        };
+        p.banco.Passa(1000);
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("800 (rpm)"), 3000);
-        const int aRiposo = SegmentiAccesi(bar);
-        QVERIFY(aRiposo >= 1 && aRiposo <= 3);
-        QVERIFY(bar.LblTempoGasVal->text().contains(QStringLiteral("- -")));
-        QVERIFY(!bar.LblTempoBenzVal->text().contains(QStringLiteral("- -")));
-        QVERIFY(bar.ImgBenzOn->isVisibleTo(&bar));
+        QVERIFY(bar.LblTempoGasVal->text().contains(QStringLiteral("- -")) && bar.ImgBenzOn->isVisibleTo(&bar));
 
         ControlliDatalog &d = *p.frame->Datalog();
         d.CmdGrafico->trigger();
@@ -80,96 +62,80 @@ private slots:
         QVERIFY(file.contains(QLatin1String("/Data/logs/")));
         QElapsedTimer durata;
         durata.start();
-        QTest::qWait(1500);
-        // Revving up: more segments, and the fuel follows the switch to gas.
-        QCOMPARE(p.banco.Controllo(QStringLiteral("rpm 3000")), QStringLiteral("ok"));
-        QCOMPARE(p.banco.Controllo(QStringLiteral("fuel gas")), QStringLiteral("ok"));
+        QTest::qWait(400);
+        // Revving up, and the fuel follows the switch to gas.
+        guida("rpm 3000");
+        guida("fuel gas", 15000);
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("3000 (rpm)"), 5000);
-        QVERIFY(SegmentiAccesi(bar) > aRiposo + 3);
-        QTRY_VERIFY_WITH_TIMEOUT(!bar.LblTempoGasVal->text().contains(QStringLiteral("- -")), 15000);
-        QVERIFY(bar.ImgGasOn->isVisibleTo(&bar) && !bar.ImgBenzOn->isVisibleTo(&bar));
-        QCOMPARE(bar.LblTempoGasVal->palette().color(QPalette::WindowText), QColor(Qt::black));
-        QTest::qWait(1000);
+        QTRY_VERIFY_WITH_TIMEOUT(!bar.LblTempoGasVal->text().contains(QStringLiteral("- -")), 5000);
+        QVERIFY(bar.ImgGasOn->isVisibleTo(&bar));
+        QTest::qWait(300);
         d.CmdRegistra->trigger();
         const qint64 trascorsi = durata.elapsed();
         QVERIFY(!d.Registro().Registrando());
 
-        const Csv csv(file);
-        QCOMPARE(csv.intestazione.join(QLatin1Char(',')),
+        const QList<QStringList> csv = Righe(file);
+        QCOMPARE(csv.value(0).join(QLatin1Char(',')),
                  FormatoLive::Intestazione(p.ctx.TabMsg.at(Contesto::RecLive).NumeroVariabili()));
-        const int cGiri = csv.Colonna("engine_speed_rpm"),
-                  cGas = csv.Colonna("gas_injection_us"), cFuel = csv.Colonna("fuel_state");
+        const auto colonna = [&csv](const char *nome) { return csv.value(0).indexOf(QLatin1String(nome)); };
+        const auto cGiri = colonna("engine_speed_rpm"), cGas = colonna("gas_injection_us"), cFuel = colonna("fuel_state");
         // One row per 50 ms poll: never more, and not much fewer (a loaded
         // machine may delay a few ticks).
-        QVERIFY2(csv.righe.size() <= trascorsi / 50 + 2 && csv.righe.size() >= trascorsi / 50 / 2,
-                 qPrintable(QStringLiteral("%1 rows in %2 ms").arg(csv.righe.size()).arg(trascorsi)));
-        // Idle on petrol, the engine climbing to 3000 rpm, then gas: in order.
-        bool salito = false;
-        for (const auto &r : csv.righe) {
-            QCOMPARE(r.size(), csv.intestazione.size());
-            salito = salito || r.at(cGiri) != 800;
-            QVERIFY2(r.at(cFuel) != 3 || salito, "gas before the engine was revved");
-            QVERIFY(r.at(cGiri) >= 800 && r.at(cGiri) <= 3000);
-            QVERIFY(!salito || r.at(cGiri) > 800);
-        }
-        QCOMPARE(csv.righe.first().at(cGiri), 800);
-        QCOMPARE(csv.righe.first().at(cFuel), 0);
-        QCOMPARE(csv.righe.last().at(cGiri), 3000);
-        QCOMPARE(csv.righe.last().at(cFuel), 3);
-        QVERIFY(csv.righe.last().at(cGas) > 0);
+        const qint64 righe = csv.size() - 1;
+        QVERIFY2(righe <= trascorsi / 50 + 2 && righe >= trascorsi / 50 / 2,
+                 qPrintable(QStringLiteral("%1 rows in %2 ms").arg(righe).arg(trascorsi)));
+        for (const QStringList &r : csv)
+            QCOMPARE(r.size(), csv.first().size());
+        QCOMPARE((QStringList{csv.at(1).at(cGiri), csv.at(1).at(cFuel), csv.last().at(cGiri), csv.last().at(cFuel)}),
+                 (QStringList{QStringLiteral("800"), QStringLiteral("0"), QStringLiteral("3000"), QStringLiteral("3")}));
+        QVERIFY(csv.last().at(cGas).toInt() > 0);
 
         // The chart took every read the frame made, recorded or not, over
         // many refreshes (the last one taken here, with no poll between).
         grafico.Aggiorna();
         QCOMPARE(grafico.Modello().Righe(), d.Registro().Totale());
-        QVERIFY(grafico.Modello().Righe() >= csv.righe.size());
+        QVERIFY(grafico.Modello().Righe() >= righe);
         double giri = 0;
-        QVERIFY(grafico.Modello().ValoreA(ModelloGrafico::Giri, grafico.Modello().Fine(), giri));
-        QCOMPARE(giri, 3000.0);
+        QVERIFY(grafico.Modello().ValoreA(ModelloGrafico::Giri, grafico.Modello().Fine(), giri) && giri == 3000);
         QVERIFY(grafico.TestoCursore(grafico.Modello().Fine()).contains(QLatin1String("on gas")));
         // Paused, the reads are still taken; playback of the recording.
         grafico.Pausa(true);
         const qint64 prima = grafico.Modello().Righe();
         QTRY_VERIFY_WITH_TIMEOUT(grafico.Modello().Righe() > prima + 5, 3000);
         QVERIFY(grafico.ApriRegistrazione(file));
-        QCOMPARE(grafico.Modello().Righe(), csv.righe.size());
+        QCOMPARE(grafico.Modello().Righe(), righe);
         grafico.TornaLive();
         QVERIFY(!grafico.Riproduzione());
-
-        // Below zero, ignition off: the bar empties and the switch's LEDs go dark.
-        QCOMPARE(p.banco.Controllo(QStringLiteral("temp -5")), QStringLiteral("ok"));
-        QTRY_VERIFY_WITH_TIMEOUT(bar.LblTempVal->text().startsWith(QStringLiteral("-")), 3000);
-        QCOMPARE(p.banco.Controllo(QStringLiteral("key off")), QStringLiteral("ok"));
-        QTRY_COMPARE_WITH_TIMEOUT(SegmentiAccesi(bar), 0, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(LedAccesi(bar), 0, 3000);
-        QVERIFY(bar.ImgKeyOff->isVisibleTo(&bar));
 
         // A lost link ends a recording by itself; the file stays complete.
         // The frame then searches inside its tick; the check runs from the
         // search's own waits, and going offline ends the search.
         d.CmdRegistra->trigger();
         const QString secondo = d.Registro().Percorso();
-        QTest::qWait(500);
+        QTest::qWait(200);
         bool fermata = false, pulsante = true;
-        p.Quando([&] { return !d.Registro().Registrando(); }, [&] {
+        p.Ogni50ms([&] {
+            if (d.Registro().Registrando())
+                return false;
             fermata = true;
             pulsante = d.CmdRegistra->isChecked();
             p.ctx.stato.LavoroOffline = 1;
+            return true;
         });
-        p.FermaEcu();
+        p.banco.ecu.Termina();
         QTRY_VERIFY_WITH_TIMEOUT(fermata, 15000);
         QVERIFY(!pulsante);
-        const Csv fine(secondo);
-        QVERIFY(!fine.righe.isEmpty());
-        for (const auto &r : fine.righe)
-            QCOMPARE(r.size(), fine.intestazione.size());
+        const QList<QStringList> fine = Righe(secondo);
+        QVERIFY(fine.size() > 1);
+        for (const QStringList &r : fine)
+            QCOMPARE(r.size(), fine.first().size());
 
         // With no ECU a recording is refused with a message.
-        QVERIFY(p.AttendiStato(StatoApp::Offline));
-        const int mostrati = int(p.ui.mostrati.size());
+        QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.StatoProgramma == StatoApp::Offline; }, 5000));
+        const auto mostrati = p.banco.ui.mostrati.size();
         d.CmdRegistra_Click();
         QVERIFY(!d.Registro().Registrando() && !d.CmdRegistra->isChecked());
-        QCOMPARE(int(p.ui.mostrati.size()), mostrati + 1);
+        QCOMPARE(p.banco.ui.mostrati.size(), mostrati + 1);
     }
 };
 

@@ -1,21 +1,28 @@
 // The command bar and the page cycle on a frame connected to ecusim: pages,
-// the information box, languages, keys during an operation, and map files
-// saved, refused and compared before a write. The map faults themselves are
-// tried in tests/cli/tst_mappa_guasti; here, what the frame shows of them.
+// the information box, keys during an operation, map files saved and
+// compared before a write, the wheel over the pages and the windows' boxes.
+// The map faults themselves are tried in tests/cli/tst_mappa; here, what
+// the frame shows of them.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
+#include "ui/common/QtServiziUi.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
-#include "ui/line/FrmRetta.h"
+#include "ui/config/GruppoLivello.h"
 #include "ui/main/FrmConfronto.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
+#include <QtTest/qtestspontaneevent.h>
 
 using namespace gascal;
+using R = ServiziUi::Risposta;
 
 namespace {
 
@@ -27,9 +34,15 @@ public:
     int tasti = 0;
 };
 
-int Backup(ProgrammaProva &p)
+// Wheel notches over a control as the window system delivers them, so that a
+// wheel the control does not take goes on to its parents. Down is positive.
+void Rotella(QWidget *w, int scatti)
 {
-    return int(QDir(p.Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files).size());
+    const QPointF centro = QRectF(w->rect()).center();
+    QWheelEvent e(centro, w->mapToGlobal(centro), QPoint(), QPoint(0, -120 * scatti), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&e);
+    QApplication::instance()->notify(w, &e);
 }
 
 } // namespace
@@ -55,6 +68,8 @@ private slots:
     }
     void cleanupTestCase() { p.reset(); }
 
+    // The page button and F2 (anywhere in the frame) turn the pages; each
+    // page shown is refreshed from the ECU's values.
     void cicloPagine()
     {
         MDIFrm &f = *p->frame;
@@ -63,25 +78,18 @@ private slots:
             return p->ctx.stato.PaginaCorrente == n && pagine[0]->isVisible() == (n == 0)
                 && pagine[1]->isVisible() == (n == 1) && pagine[2]->isVisible() == (n == 2);
         };
-        QVERIFY(mostrata(0));
-        QCOMPARE(pagine[0]->x(), f.Barra()->width()); // right of the bar
-        // Each page shown is refreshed from the ECU's values.
+        QVERIFY(mostrata(0) && pagine[0]->x() == f.Barra()->width()); // right of the bar
         ListaScelte &alimentazione = static_cast<FrmConfig_2 *>(pagine[1])->Logica.Liste[LogicaIniettori::CmbTipoAlim];
         alimentazione.Selezione = -1;
         QTest::mouseClick(f.Barra()->CmdPage, Qt::LeftButton);
-        QVERIFY(mostrata(1));
-        QCOMPARE(alimentazione.Selezione, 0);
-        // F2 released anywhere in the frame turns the page too; the line
-        // page reloads the line from the ECU's images.
+        QVERIFY(mostrata(1) && alimentazione.Selezione == 0);
         p->ctx.retta.Retta[0] = 99;
         QTest::keyRelease(&f, Qt::Key_F2);
-        QVERIFY(mostrata(2));
-        QCOMPARE(p->ctx.retta.Retta[0], p->ctx.Valore(6, 0));
+        QVERIFY(mostrata(2) && p->ctx.retta.Retta[0] == p->ctx.Valore(6, 0));
         ListaScelte &fattore = static_cast<FrmConfig *>(pagine[0])->Logica.Liste[LogicaCommutazione::CmbFattore];
         fattore.Selezione = -1;
         QTest::keyRelease(f.Barra(), Qt::Key_F2);
-        QVERIFY(mostrata(0));
-        QCOMPARE(fattore.Selezione, 0);
+        QVERIFY(mostrata(0) && fattore.Selezione == 0);
     }
 
     // The information box: the versions, the ECU's identity and production
@@ -90,9 +98,8 @@ private slots:
     {
         p->ui.mostrati.clear();
         QTest::mouseClick(p->frame->Barra()->CmdInfo, Qt::LeftButton);
-        QCOMPARE(p->ui.mostrati.size(), 1);
-        const QStringList righe = p->ui.mostrati.first().testo.split(QStringLiteral("\r\n"));
-        QCOMPARE(righe.size(), 13);
+        const QStringList righe = p->ui.mostrati.value(0).testo.split(QStringLiteral("\r\n"));
+        QVERIFY(p->ui.mostrati.size() == 1 && righe.size() == 13);
         QCOMPARE(righe.mid(0, 3), (QStringList{Sezione(5), QString(), QStringLiteral("PC  : 1.28 - 28/11/14")}));
         QVERIFY2(QRegularExpression(QStringLiteral("^ECU : (?!00\\.00)\\d\\d\\.\\d\\d - \\d\\d/\\d\\d/\\d{4} ")).match(righe.at(4)).hasMatch(),
                  qPrintable(righe.at(4)));
@@ -100,27 +107,6 @@ private slots:
         const auto testo2 = [this](int k) { return p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Barra_2]"), k); };
         QVERIFY(righe.at(10).startsWith(testo2(23) + QStringLiteral(": ") + testo2(24) + QStringLiteral(" 1234, ")));
         QCOMPARE(righe.at(12), testo2(31) + QStringLiteral(": 0 (") + p->Link() + QLatin1Char(')'));
-    }
-
-    // A language takes the frame's title and texts; Thai its font everywhere.
-    void lingueEFont()
-    {
-        FrmBar &bar = *p->frame->Barra();
-        const QString tip = bar.CmdPage->toolTip();
-        bar.CmdLingua->click();
-        QCOMPARE(p->ctx.diz.LinguaCorrente, int(Dizionario::Italiano));
-        QVERIFY(p->frame->windowTitle().startsWith(p->ctx.diz.Testo(0) + QStringLiteral(" - 1.28 - 28/11/14")));
-        QVERIFY(bar.CmdPage->toolTip() == Sezione(1) && bar.CmdPage->toolTip() != tip);
-        for (int i = 0; i < 3; ++i)
-            bar.CmdLingua->click();
-        QCOMPARE(p->ctx.diz.FontNome, QStringLiteral("Loma"));
-        for (QWidget *w : std::initializer_list<QWidget *>{bar.CmdInfo, bar.LblRpmVal, p->frame->PaginaRetta()->LblParaRetta,
-                                                            static_cast<FrmConfig *>(p->frame->FrmConfig())->LblFattore,
-                                                            static_cast<FrmConfig_2 *>(p->frame->FrmConfig_2())->Cmb[0]})
-            QCOMPARE(w->font().family(), QStringLiteral("Loma"));
-        for (int i = 0; i < 2; ++i)
-            bar.CmdLingua->click();
-        QCOMPARE(bar.CmdPage->toolTip(), tip);
     }
 
     // Saved, refused and loaded map files: one message with the cause, and a
@@ -131,77 +117,87 @@ private slots:
         p->ui.mostrati.clear();
         p->ui.fileDaSalvare.enqueue(p->Percorso(QStringLiteral("Data/none/cliente")));
         QTest::mouseClick(p->frame->Barra()->CmdMapSave, Qt::LeftButton);
-        QVERIFY(p->AttendiOperazione());
-        QCOMPARE(p->ui.mostrati.size(), 1);
-        QVERIFY2(p->ui.mostrati.first().testo.contains(QStringLiteral("none/cliente.var cannot be written: ")),
-                 qPrintable(p->ui.mostrati.first().testo));
-        QCOMPARE(p->ui.mostrati.first().icona, ServiziUi::Icona::Critica);
-        QCOMPARE(p->frame->windowTitle(), titolo);
-        QCOMPARE(p->ctx.stato.TitoloFile, QString());
+        QVERIFY(p->AttendiOperazione() && p->ui.mostrati.size() == 1);
+        QVERIFY(p->ui.mostrati.first().testo.contains(QStringLiteral("none/cliente.var cannot be written: ")));
+        QVERIFY(p->ui.mostrati.first().icona == ServiziUi::Icona::Critica && p->frame->windowTitle() == titolo);
+        QVERIFY(p->ctx.stato.TitoloFile.isEmpty());
 
         // Without an extension a map gets ".var", and names the window once saved.
         QVERIFY(p->SalvaMappa(p->Percorso(QStringLiteral("Data/cliente"))));
         QCOMPARE(p->ui.filtriMostrati.last(), QStringLiteral("View Files  (*.var)|*.var|All Files  (*.*)|*.*"));
-        QVERIFY(p->frame->windowTitle().endsWith(QStringLiteral(" - [cliente.var] ")));
         const QString salvato = p->frame->windowTitle();
+        QVERIFY(salvato.endsWith(QStringLiteral(" - [cliente.var] ")));
         // The overwrite question answered No: nothing is asked of the ECU.
         const QString percorso = p->Percorso(QStringLiteral("Data/cliente.var"));
         const QByteArray cliente = p->banco.LeggiFile(QStringLiteral("Data/cliente.var"));
         p->ui.mostrati.clear();
         p->ui.fileDaSalvare.enqueue(percorso);
-        p->ui.risposte.enqueue(ServiziUi::Risposta::No);
+        p->ui.risposte.enqueue(R::No);
         QTest::mouseClick(p->frame->Barra()->CmdMapSave, Qt::LeftButton);
         QCOMPARE(p->ui.Testi(), QStringList{percorso + QStringLiteral("\r\n") + Sezione(6) + QStringLiteral("\r\n") + Sezione(7)});
-        QCOMPARE(p->ui.mostrati.first().predefinito, ServiziUi::Risposta::No);
-        QCOMPARE(p->ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
-
-        // A damaged file is refused before any transaction; the title goes back.
-        p->banco.ScriviFile(QStringLiteral("Data/rotta.var"), "[INFO]\r\nx\r\n[BLK_2]\r\n41\r\n");
-        p->ui.mostrati.clear();
-        QVERIFY(Carica(QStringLiteral("Data/rotta.var")));
-        QCOMPARE(p->ui.mostrati.size(), 1);
-        QVERIFY(p->ui.mostrati.first().testo.startsWith(p->ctx.diz.Testo(10)));
-        QCOMPARE(p->frame->windowTitle(), salvato);
-        QCOMPARE(p->ctx.stato.ErroreComunicazione, quint8(0));
-        QCOMPARE(p->ctx.stato.StatoProgramma, int(StatoApp::Connesso));
+        QVERIFY(p->ui.mostrati.first().predefinito == R::No && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
 
         // A file that changes the switch-over temperature and line point 10:
         // the compare window lists both; Cancel writes nothing, backs up nothing.
+        const auto backup = [this] { return QDir(p->Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files).size(); };
         const qint32 temperatura = p->banco.ValoreEcu(3, 0);
-        const QByteArray nuova = BancoEcu::CambiaByte(
-            BancoEcu::CambiaByte(cliente, "[BLK_3]", 6, quint8(temperatura + 5)), "[MAP_0]", 5 + 1 + 10, 9);
-        p->banco.ScriviFile(QStringLiteral("Data/nuova.var"), nuova);
-        p->ui.mostrati.clear();
+        p->banco.ScriviFile(QStringLiteral("Data/nuova.var"),
+                            BancoEcu::CambiaByte(BancoEcu::CambiaByte(cliente, "[BLK_3]", 6, quint8(temperatura + 5)), "[MAP_0]", 16, 9));
         QStringList righe;
+        p->ui.mostrati.clear();
         p->RispondiConfronto(false, &righe);
         QVERIFY(Carica(QStringLiteral("Data/nuova.var")));
         // A saved map turns the pedestal guard on, which this ECU has off.
         QCOMPARE(righe, (QStringList{QStringLiteral("switch-temp: %1 | %2").arg(temperatura).arg(temperatura + 5),
                                      QStringLiteral("pedestal-guard: 0 | 1"),
                                      QStringLiteral("line[10]: %1 | 9").arg(qint8(p->banco.ValoreEcu(6, 10)))}));
-        QVERIFY(p->ui.mostrati.isEmpty());
-        QCOMPARE(p->banco.ValoreEcu(3, 0), temperatura);
-        QCOMPARE(p->ctx.Valore(Contesto::RecConfig, 0), temperatura);
-        QCOMPARE(Backup(*p), 0);
-        QCOMPARE(p->frame->windowTitle(), salvato);
+        QVERIFY(p->ui.mostrati.isEmpty() && backup() == 0 && p->frame->windowTitle() == salvato);
+        QVERIFY(p->banco.ValoreEcu(3, 0) == temperatura && p->ctx.Valore(Contesto::RecConfig, 0) == temperatura);
         // Write: the load goes on, with its backup.
         p->RispondiConfronto(true);
         QVERIFY(Carica(QStringLiteral("Data/nuova.var")));
         QVERIFY(p->AttendiStato(StatoApp::Connesso));
         QTRY_COMPARE_WITH_TIMEOUT(p->banco.ValoreEcu(3, 0), temperatura + 5, 15000);
-        QCOMPARE(Backup(*p), 1);
-        QVERIFY(p->frame->windowTitle().contains(QStringLiteral("nuova.var")));
+        QVERIFY(backup() == 1 && p->frame->windowTitle().contains(QStringLiteral("nuova.var")));
         // The same file again: no differences, and Cancel is the default.
-        bool vuota = false, annullaPredefinito = false;
-        p->Quando([] { return qobject_cast<FrmConfronto *>(QApplication::activeModalWidget()) != nullptr; }, [&] {
+        bool vuota = false;
+        p->Quando([] { return qobject_cast<FrmConfronto *>(QApplication::activeModalWidget()); }, [&] {
             auto *f = qobject_cast<FrmConfronto *>(QApplication::activeModalWidget());
-            vuota = f->TabDifferenze->rowCount() == 0 && f->TabDifferenze->isHidden();
-            annullaPredefinito = f->CmdAnnulla->isDefault();
-            ProgrammaProva::Foto(f, QStringLiteral("compare-before-write"));
+            vuota = f->TabDifferenze->rowCount() == 0 && f->TabDifferenze->isHidden() && f->CmdAnnulla->isDefault();
             f->CmdAnnulla->click();
         });
-        QVERIFY(Carica(QStringLiteral("Data/nuova.var")));
-        QVERIFY(vuota && annullaPredefinito);
+        QVERIFY(Carica(QStringLiteral("Data/nuova.var")) && vuota);
+    }
+
+    // Over a list or a level mark without the focus the wheel scrolls the
+    // page; a list given the focus turns and writes; a mark never moves.
+    void rotellaSoloConIlFuoco()
+    {
+        p->frame->resize(520, 360);
+        p->MostraPagina(MDIFrm::PagConfig);
+        QScrollBar *scorrimento = p->frame->Scorrimento()->verticalScrollBar();
+        QTRY_VERIFY(scorrimento->maximum() > 0);
+        scorrimento->setValue(0);
+        QComboBox *rpm = static_cast<FrmConfig *>(p->frame->FrmConfig())->Cmb[LogicaCommutazione::CmbSwtchRpm];
+        const int prima = rpm->currentIndex(), scatto = prima + 1 < rpm->count() ? 1 : -1;
+        Rotella(rpm, scatto);
+        QVERIFY(rpm->currentIndex() == prima && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
+        QVERIFY(scorrimento->value() > 0);
+        p->frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p->frame.get()));
+        rpm->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(rpm->hasFocus());
+        const qint32 periodo = p->banco.ValoreEcu(Contesto::RecConfig, 15);
+        Rotella(rpm, scatto);
+        QCOMPARE(rpm->currentIndex(), prima + scatto);
+        QTRY_VERIFY_WITH_TIMEOUT(p->banco.ValoreEcu(Contesto::RecConfig, 15) != periodo, 10000);
+        p->frame->CmdPage_Click();
+        QScrollBar *marca = static_cast<FrmConfig_2 *>(p->frame->FrmConfig_2())->Livello->HScrLevel[0];
+        const int valore = marca->value();
+        for (int scatti : {3, -3}) {
+            Rotella(marca, scatti);
+            QVERIFY(marca->value() == valore && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
+        }
     }
 
     // While an operation runs, F2 does not page (from the frame or the wait
@@ -222,13 +218,37 @@ private slots:
             QTest::keyRelease(q.frame->Attesa(), Qt::Key_F2);
             durante = q.ctx.stato.PaginaCorrente;
         });
-        QVERIFY(q.SalvaMappa(q.Percorso(QStringLiteral("Data/a.var"))));
-        QCOMPARE(durante, int(MDIFrm::PagRetta));
-        QCOMPARE(pagina->tasti, 0);
+        QVERIFY(q.SalvaMappa(q.Percorso(QStringLiteral("Data/a.var"))) && durante == MDIFrm::PagRetta && pagina->tasti == 0);
         QTest::keyPress(q.frame.get(), Qt::Key_F5);
         QCOMPARE(pagina->tasti, 1);
         QTest::keyRelease(q.frame->Attesa(), Qt::Key_F2);
         QCOMPARE(q.ctx.stato.PaginaCorrente, int(MDIFrm::PagConfig));
+    }
+
+    // The windows' boxes: Enter presses the default the caller named; the
+    // file dialogs show the filters' descriptions as written.
+    void serviziDelleFinestre()
+    {
+        QtServiziUi ui;
+        using P = ServiziUi::Pulsanti;
+        const std::tuple<P, std::optional<R>, R> casi[] = {
+            {P::SiNo, R::No, R::No}, {P::SiNo, R::Si, R::Si}, {P::SiNo, std::nullopt, R::No},
+            {P::RiprovaAnnulla, std::nullopt, R::Riprova}, {P::RiprovaAnnulla, R::Annulla, R::Annulla}};
+        for (const auto &[pulsanti, predefinito, attesa] : casi) {
+            QTimer invio;
+            connect(&invio, &QTimer::timeout, &invio, [&invio] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                    invio.stop(), QTest::keyClick(box, Qt::Key_Return);
+            });
+            invio.start(20);
+            const auto icona = ServiziUi::Icona::Domanda;
+            QCOMPARE(predefinito ? ui.Messaggio(QStringLiteral("?"), QStringLiteral("t"), pulsanti, icona, *predefinito)
+                                 : ui.Messaggio(QStringLiteral("?"), QStringLiteral("t"), pulsanti, icona),
+                     attesa);
+        }
+        QCOMPARE(QtServiziUi::FiltroQt(QStringLiteral("View Files  (*.var)|*.var|All Files  (*.*)|*.*")),
+                 QStringLiteral("View Files  (*.var);;All Files  (*.*)"));
+        QCOMPARE(QtServiziUi::FiltroQt(QStringLiteral("Samples|*.cmp;*.txt")), QStringLiteral("Samples (*.cmp *.txt)"));
     }
 };
 

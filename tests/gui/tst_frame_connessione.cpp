@@ -1,125 +1,84 @@
-// The frame's connection state machine against the real communication
-// process and ecusim: connecting, losing the ECU or the process and finding
-// them again, why no ECU answers, working offline (where the pages take no
-// edits), closing, and an ECU left in interpolation mode put back. The
-// states themselves are tried in tests/core/tst_ciclo.
+// The frame's connection against the real communication process and ecusim:
+// the wait window while searching (and why no ECU answers), offline, the
+// pages only while an ECU answers, closing, and an ECU put back after an
+// interpolation or a power cut. The states themselves are tried in
+// tests/core (tst_ciclo, tst_collegamento, tst_ecu_cambiata).
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
 #include "app/SegnaliUscita.h"
 #include "app/TestoByte.h"
 #include "interp/ModoInterpolazione.h"
-#include "link/Collegamento.h"
 #include "ui/common/Forma.h"
+#include "ui/config/FrmConfig.h"
+#include "ui/config/FrmConfig_2.h"
 
 #include <QFileInfo>
 
 #include <csignal>
 
-using gascal::StatoApp;
+using namespace gascal;
+
+namespace {
+
+// 1 when all three pages take edits, 0 when none does, -1 otherwise.
+int Pagine(ProgrammaProva &p)
+{
+    const int n = p.frame->FrmConfig()->isEnabled() + p.frame->FrmConfig_2()->isEnabled() + p.frame->FrmRetta()->isEnabled();
+    return n == 3 ? 1 : n == 0 ? 0 : -1;
+}
+
+// Connected, then in interpolation mode with its write done; `sensore` is
+// the pressure-sensor code the ECU had before.
+bool InInterpolazione(ProgrammaProva &p, qint32 &sensore)
+{
+    if (!p.Connetti())
+        return false;
+    sensore = p.ctx.Valore(Contesto::RecConfig, 25);
+    return ModoInterpolazione::Entra(p.ctx) && p.AttendiOperazione() && p.ctx.Valore(Contesto::RecConfig, 25) == 0
+        && QFileInfo::exists(p.ctx.ripristino.PercorsoEcu());
+}
+
+} // namespace
 
 class TstFrameConnessione : public QObject
 {
     Q_OBJECT
-
-    // Connected, then in interpolation mode with its write done; `sensore`
-    // is the pressure-sensor code the ECU had before.
-    static bool InInterpolazione(ProgrammaProva &p, qint32 &sensore)
-    {
-        if (!p.Connetti())
-            return false;
-        sensore = p.ctx.Valore(gascal::Contesto::RecConfig, 25);
-        return gascal::ModoInterpolazione::Entra(p.ctx) && p.AttendiOperazione()
-            && p.ctx.Valore(gascal::Contesto::RecConfig, 25) == 0 && QFileInfo::exists(p.ctx.ripristino.PercorsoEcu());
-    }
-
 private slots:
-    // No ECU yet: the wait window searches, saying why no ECU answers under
-    // its activity bar; the ECU comes and the reason goes. Then the ECU, and
-    // twice the communication process, go away and are found again.
-    void ritrovaLEcuEIlProcesso()
+    // No ECU on port 0: the wait window searches, the pages greyed and the
+    // bar usable, saying why under its activity bar until the user stops it;
+    // offline the start-up definitions are loaded and the pages take no
+    // edits; Go searches again, finds an ECU, and the reason goes.
+    void ricercaOfflineERitorno()
     {
         ProgrammaProva p;
         p.banco.ScriviFile(QStringLiteral("PrjCom.ini"), "0=" + p.Link().toLocal8Bit() + "\n");
-        QVERIFY(p.AvviaProgramma());
-        gascal::FrmWait *attesa = p.frame->Attesa();
-        const QString atteso = QStringLiteral("Port 0 (%1): missing, the device does not exist").arg(p.Link());
-        QString avvio = QStringLiteral("not started");
-        bool sottoLaBarra = false, cercava = false;
-        p.Quando([&] { return attesa->LblDiagnosi->text().contains(atteso); }, [&] {
-            sottoLaBarra = attesa->isVisible() && attesa->AttivitaVisibile() && attesa->LblDiagnosi->isVisible()
-                && attesa->LblDiagnosi->y() > attesa->ShpAttivita[0]->geometry().bottom();
-            cercava = p.ctx.stato.StatoProgramma == StatoApp::Ricerca;
-            avvio = p.AvviaEcu();
-        });
-        QTimer::singleShot(20000, attesa->CmdStop, &QPushButton::click); // never hang
-        QVERIFY(p.AttendiStato(StatoApp::Connesso, 25000));
-        QCOMPARE(avvio, QString());
-        QVERIFY(sottoLaBarra && cercava);
-        QTRY_VERIFY_WITH_TIMEOUT(attesa->LblDiagnosi->text().isEmpty() && !attesa->AttivitaVisibile(), 2000);
-        // While connected the offline button says what it does and is no stop sign.
-        QCOMPARE(attesa->CmdStop->text(), p.ctx.diz.Testo(6));
-        QVERIFY(attesa->CmdStop->icon().isNull());
-
-        // The ECU goes away: the failed poll starts the search, which shows
-        // its activity and finds a new ECU on the same line by itself.
-        bool attivita = false;
-        QVERIFY(p.Riconnetti([&] { attivita = QTest::qWaitFor([&] { return attesa->AttivitaVisibile(); }, 3000); }));
-        QVERIFY(attivita);
-        // The process killed: once the link had worked, each time it is
-        // started again, the user told once, and polling goes on through it.
-        for (int volta = 1; volta <= 2; ++volta) {
-            const qint64 prima = p.ctx.link.IdProcesso();
-            ::kill(pid_t(prima), SIGKILL);
-            QTRY_COMPARE_WITH_TIMEOUT(p.ctx.link.Riavvii(), volta, 10000);
-            QVERIFY(p.AttendiStato(StatoApp::Connesso, 20000));
-            QVERIFY(p.ctx.link.IdProcesso() != prima);
-            QCOMPARE(p.ui.Testi(), QStringList(volta, gascal::Collegamento::TestoRiavvio()));
-            p.ctx.TabMsg[1].Immagine.clear();
-            QTRY_VERIFY_WITH_TIMEOUT(!p.ctx.TabMsg.at(1).Immagine.isEmpty(), 3000);
-        }
-        QVERIFY(!p.frame->Chiuso());
-    }
-
-    // No ECU on the line: the search runs until the user stops it, the pages
-    // greyed and the bar usable; offline the start-up definition file is
-    // loaded once, the pages take no edits and an operation is dropped
-    // silently; Go searches again, finds an ECU, and the pages take edits.
-    void offline()
-    {
-        ProgrammaProva p;
         const QString blk3 = QStringLiteral("4102206101020304050607080910111213141516171819202122232425262728FF");
         p.banco.ScriviFile(QStringLiteral("def.xar"), "[INFO]\r\ntest\r\n[BLK_3]\r\n" + blk3.toLatin1() + "\r\n");
-        auto pagine = [&p] {
-            return p.frame->FrmConfig()->isEnabled() + p.frame->FrmConfig_2()->isEnabled() + p.frame->FrmRetta()->isEnabled();
-        };
+        const QString atteso = QStringLiteral("Port 0 (%1): missing, the device does not exist").arg(p.Link());
         bool inRicerca = false;
-        p.Quando([&] { return p.frame && p.frame->Attesa() && p.frame->Attesa()->CmdStop->isVisible()
-                              && p.ctx.stato.StatoProgramma == StatoApp::Ricerca; },
-                 [&] {
-                     QTest::qWait(300);
-                     inRicerca = p.frame->Attesa()->CmdGo->isHidden() && pagine() == 0 && p.frame->Barra()->isEnabled();
-                     QTest::mouseClick(p.frame->Attesa()->CmdStop, Qt::LeftButton);
-                 });
+        p.Quando([&] { return p.frame && p.frame->Attesa() && p.frame->Attesa()->LblDiagnosi->text().contains(atteso); }, [&] {
+            FrmWait *a = p.frame->Attesa();
+            inRicerca = a->isVisible() && a->AttivitaVisibile() && a->LblDiagnosi->isVisible() && a->CmdGo->isHidden()
+                && a->LblDiagnosi->y() > a->ShpAttivita[0]->geometry().bottom() && Pagine(p) == 0 && p.frame->Barra()->isEnabled();
+            QTest::mouseClick(a->CmdStop, Qt::LeftButton);
+        });
         QVERIFY(p.AvviaProgramma());
         QVERIFY(p.AttendiStato(StatoApp::Offline, 15000));
         QVERIFY(inRicerca);
         QVERIFY(p.frame->windowTitle().endsWith(QStringLiteral("  - [OFFLINE]")));
-        QTRY_VERIFY_WITH_TIMEOUT(p.frame->Attesa()->CmdGo->isVisible(), 2000);
-        QVERIFY(!p.frame->Attesa()->AttivitaVisibile());
-        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.TabMsg.at(3).Immagine, gascal::HexToStr(blk3), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(p.frame->Attesa()->CmdGo->isVisible() && !p.frame->Attesa()->AttivitaVisibile(), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.TabMsg.at(3).Immagine, HexToStr(blk3), 2000);
         QCOMPARE(p.ctx.stato.CaricaDefAvvio, quint8(0));
-        QCOMPARE(pagine(), 0);
-        QVERIFY(p.frame->Barra()->isEnabled());
-        p.MostraPagina(gascal::MDIFrm::PagRetta);
+        QVERIFY(Pagine(p) == 0 && p.frame->Barra()->isEnabled());
+        p.MostraPagina(MDIFrm::PagRetta);
         const auto retta = p.ctx.retta.Retta;
         QTest::keyClick(p.frame.get(), Qt::Key_F8);
         QCOMPARE(p.ctx.retta.Retta, retta);
-        const int boxPrima = p.ui.mostrati.size();
-        p.ctx.stato.RichiediOperazione(gascal::Operazione::ScriviConfig);
-        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, gascal::Operazione::Nessuna, 1000);
-        QCOMPARE(p.ui.mostrati.size(), boxPrima);
-        QCOMPARE(p.ctx.stato.StatoProgramma, int(StatoApp::Offline));
+        const auto boxPrima = p.ui.mostrati.size();
+        p.ctx.stato.RichiediOperazione(Operazione::ScriviConfig); // dropped silently
+        QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna, 1000);
+        QVERIFY(p.ui.mostrati.size() == boxPrima && p.ctx.stato.StatoProgramma == StatoApp::Offline);
 
         // The search may find the ECU before a watcher sees it searching: the
         // titles the window took on the way tell instead.
@@ -128,10 +87,41 @@ private slots:
         QCOMPARE(p.AvviaEcu(), QString());
         QTest::mouseClick(p.frame->Attesa()->CmdGo, Qt::LeftButton);
         QVERIFY(p.AttendiStato(StatoApp::Connesso, 20000));
-        QVERIFY(!titoli.isEmpty());
-        QVERIFY(!titoli.first().contains(QStringLiteral("[OFFLINE]")));
+        QVERIFY(!titoli.isEmpty() && !titoli.first().contains(QStringLiteral("[OFFLINE]")));
         QVERIFY(!p.frame->windowTitle().contains(QStringLiteral("[OFFLINE]")));
-        QTRY_COMPARE_WITH_TIMEOUT(pagine(), 3, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(Pagine(p), 1, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(p.frame->Attesa()->LblDiagnosi->text().isEmpty() && !p.frame->Attesa()->AttivitaVisibile(), 2000);
+        // While connected the offline button says what it does and is no stop sign.
+        QVERIFY(p.frame->Attesa()->CmdStop->text() == p.ctx.diz.Testo(6) && p.frame->Attesa()->CmdStop->icon().isNull());
+    }
+
+    // The ECU's power goes at the write of a setting: the failed write is
+    // gone, and a choice made during the search (only the page's logic can
+    // still be driven) is kept from the next ECU too, whose values the
+    // pages then show. The title keeps a map's name for the same ECU only.
+    void scrittureInAttesaScartate()
+    {
+        ProgrammaProva p;
+        QVERIFY(p.Connetti({QStringLiteral("--exit-on"), QStringLiteral("17")}));
+        QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/a.var"))));
+        QComboBox *rpm = static_cast<FrmConfig *>(p.frame->FrmConfig())->Cmb[LogicaCommutazione::CmbSwtchRpm];
+        const int prima = rpm->currentIndex(), altra = prima == 1 ? 2 : 1;
+        const qint32 periodo = p.banco.ValoreEcu(Contesto::RecConfig, 15);
+        rpm->setCurrentIndex(altra);
+        emit rpm->activated(altra);
+        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::ScriviConfig);
+        auto &logica = static_cast<FrmConfig_2 *>(p.frame->FrmConfig_2())->Logica;
+        QVERIFY(p.Riconnetti([&] { logica.InvioPwm(LogicaIniettori::TxtPWMON, QStringLiteral("77")); }));
+        QTRY_COMPARE_WITH_TIMEOUT(Pagine(p), 1, 2000);
+        QTest::qWait(500);
+        QVERIFY(!p.ctx.stato.OperazioneInAttesa() && p.ctx.code.ValoriDaScrivere.Vuota());
+        QCOMPARE(p.banco.ValoreEcu(Contesto::RecConfig, 15), periodo);
+        QVERIFY(p.banco.ValoreEcu(Contesto::RecConfig, LogicaIniettori::PosPwmOn) != 77);
+        QCOMPARE(rpm->currentIndex(), prima);
+        QVERIFY(p.frame->windowTitle().endsWith(QStringLiteral(" - [a.var] ")));
+        QVERIFY(logica.InvioProduzione(0, QStringLiteral("4321")) && p.AttendiOperazione());
+        QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/b.var"))) && p.Riconnetti());
+        QCOMPARE(p.frame->windowTitle(), p.frame->TitoloBase());
     }
 
     // The close box while a poll waits for its reply closes at the next tick.
@@ -148,8 +138,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.UscitaRichiesta, quint8(1), 2000);
         QVERIFY(!chiusoSubito);
         QTRY_VERIFY_WITH_TIMEOUT(p.frame->Chiuso(), 5000);
-        QCOMPARE(p.ctx.stato.StatoProgramma, int(StatoApp::Chiusura));
-        QVERIFY(!p.frame->isVisible());
+        QVERIFY(p.ctx.stato.StatoProgramma == StatoApp::Chiusura && !p.frame->isVisible());
         // The communication process accepted the stop request and ended.
         QTRY_VERIFY_WITH_TIMEOUT(!p.ctx.link.ProcessoAttivo(), 3000);
         QVERIFY(!p.ui.Testi().join(QLatin1Char('\n')).contains(QStringLiteral("Error 010")));
@@ -173,7 +162,7 @@ private slots:
         p.frame->MostraInterpolazione();
         const QString giornale = p.ctx.ripristino.PercorsoEcu();
         if (segnale) {
-            gascal::SegnaliUscita::Installa();
+            SegnaliUscita::Installa();
             ::raise(SIGTERM);
         } else {
             p.frame->close();
@@ -181,7 +170,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(p.frame->Chiuso(), 15000);
         const QString chiusura = p.ctx.diz.TestoSezione(QStringLiteral("[Frm_Interpola]"), p.ctx.imp.FineGasSalvato > 0 ? 3 : 2);
         QVERIFY2(p.ui.Testi().contains(chiusura), qPrintable(p.ui.Testi().join('|')));
-        QCOMPARE(p.banco.ValoreEcu(gascal::Contesto::RecConfig, 25), sensore);
+        QCOMPARE(p.banco.ValoreEcu(Contesto::RecConfig, 25), sensore);
         QVERIFY(!QFileInfo::exists(giornale));
     }
 
@@ -199,9 +188,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!p.ui.Testi().isEmpty(), 20000);
         QVERIFY2(p.ui.Testi().last().contains(QStringLiteral("did not end")), qPrintable(p.ui.Testi().last()));
         QVERIFY(p.AttendiStato(StatoApp::Connesso));
-        QCOMPARE(p.ctx.Valore(gascal::Contesto::RecConfig, 25), sensore);
-        const auto *lista = p.frame->FrmConfig()->findChild<QComboBox *>(QStringLiteral("CmbTipoSensMap"));
-        QVERIFY(lista);
+        QCOMPARE(p.ctx.Valore(Contesto::RecConfig, 25), sensore);
+        const auto *lista = static_cast<FrmConfig *>(p.frame->FrmConfig())->Cmb[LogicaCommutazione::CmbTipoSensMap];
         QVERIFY2(!lista->currentText().contains(QStringLiteral("Interpolation")), qPrintable(lista->currentText()));
         QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
     }

@@ -1,9 +1,9 @@
 // Every text the frame, the chart and the interpolation window show, in each
 // of the six languages, comes from that language's dictionary (names,
-// numbers and file names aside), and fits its button and the window; Qt's
-// own buttons speak the language where Qt has a translation; every control
-// has a name for screen readers, the lists and boxes through the caption
-// they are tied to.
+// numbers and file names aside), in the language's font, and fits its
+// button and the window; Qt's own buttons speak the language where Qt has a
+// translation; every control has a name for screen readers, the lists and
+// boxes through the caption they are tied to.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 
@@ -11,10 +11,11 @@
 #include "interp/FrmInterpola.h"
 #include "ui/main/ControlliDatalog.h"
 #include "ui/main/FrmGrafico.h"
+#include "ui/config/FrmConfig.h"
+#include "ui/config/FrmConfig_2.h"
+#include "ui/line/FrmRetta.h"
 
-#include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractSlider>
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
@@ -26,8 +27,6 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 
-#include <algorithm>
-
 using gascal::Dizionario;
 
 namespace {
@@ -36,10 +35,8 @@ namespace {
 QStringList Frammenti(int lingua)
 {
     QStringList pezzi;
-    static const QRegularExpression segnaposto(QStringLiteral("%\\d"));
-    for (const QString &riga : gascal::Risorse::CaricaRisorsa(Dizionario::NumeroRisorsa(lingua),
-                                                              Dizionario::RisorsaDi(lingua)).mid(2))
-        for (const QString &pezzo : riga.split(segnaposto))
+    for (const QString &riga : gascal::Risorse::CaricaRisorsa(Dizionario::NumeroRisorsa(lingua), Dizionario::RisorsaDi(lingua)).mid(2))
+        for (const QString &pezzo : riga.split(QRegularExpression(QStringLiteral("%\\d"))))
             if (pezzo.trimmed().size() >= 2)
                 pezzi << pezzo.trimmed();
     std::sort(pezzi.begin(), pezzi.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
@@ -55,9 +52,8 @@ QString Resto(QString testo, const QStringList &frammenti)
     static const QRegularExpression dati(QStringLiteral(
         "GasCal|[\\w./-]*[./][\\w./-]+|\\bP\\d\\b|\\d+|\\b(PWM|PPG|ON|OFF|SL|ConfigHw)\\b"));
     testo.replace(dati, QStringLiteral(" "));
-    static const QRegularExpression parola(QStringLiteral("\\p{L}{2,}"));
     QStringList parole;
-    for (auto it = parola.globalMatch(testo); it.hasNext();)
+    for (auto it = QRegularExpression(QStringLiteral("\\p{L}{2,}")).globalMatch(testo); it.hasNext();)
         parole << it.next().captured();
     return parole.join(QLatin1Char(' '));
 }
@@ -67,15 +63,15 @@ QString Resto(QString testo, const QStringList &frammenti)
 bool Interno(const QWidget *w)
 {
     for (const QObject *o = w; o; o = o->parent())
-        if (o->objectName().startsWith(QLatin1String("qt_"))
-            && !(o->objectName() == QLatin1String("qt_scrollarea_viewport") && o->parent()
-                 && o->parent()->objectName() == QLatin1String("AreaScorrimento")))
+        if (o->objectName().startsWith(QLatin1String("qt_")) && !(o->objectName() == QLatin1String("qt_scrollarea_viewport")
+                                                                   && o->parent()->objectName() == QLatin1String("AreaScorrimento")))
             return true;
     return false;
 }
 
 // The texts of a window and its children: captions, tips, names, titles,
-// headings and the program's own list entries.
+// headings and the program's own list entries (the pages' lists hold the
+// content files' entries).
 QStringList Testi(QWidget *radice)
 {
     QList<QWidget *> widget = radice->findChildren<QWidget *>();
@@ -92,12 +88,11 @@ QStringList Testi(QWidget *radice)
         else if (auto *g = qobject_cast<QGroupBox *>(w))
             testi << g->title();
         else if (auto *c = qobject_cast<QComboBox *>(w); c && !dynamic_cast<gascal::PaginaEditor *>(c->parentWidget()))
-            for (int i = 0; i < c->count(); ++i) // the pages' lists hold the content files' entries
+            for (int i = 0; i < c->count(); ++i)
                 testi << c->itemText(i);
         else if (auto *t = qobject_cast<QTableWidget *>(w))
             for (int c = 0; c < t->columnCount(); ++c)
-                if (t->horizontalHeaderItem(c))
-                    testi << t->horizontalHeaderItem(c)->text();
+                testi << (t->horizontalHeaderItem(c) ? t->horizontalHeaderItem(c)->text() : QString());
     }
     for (QAction *a : radice->findChildren<QAction *>())
         testi << a->text() << a->toolTip();
@@ -105,31 +100,30 @@ QStringList Testi(QWidget *radice)
     return testi;
 }
 
-// Controls that a screen reader cannot name.
+// Controls that a screen reader cannot name: named on purpose, or by a
+// caption of their own (a tip alone is no name); a box by the caption it is
+// tied to, not by its value. Parts of a list or table go with it.
 QStringList SenzaNome(QWidget *radice)
 {
     QStringList senza;
     for (QWidget *w : radice->findChildren<QWidget *>()) {
         const bool casella = qobject_cast<QComboBox *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractSlider *>(w);
         auto *b = qobject_cast<QAbstractButton *>(w);
-        if ((!casella && !b && !qobject_cast<QAbstractItemView *>(w)) || qobject_cast<QHeaderView *>(w) || Interno(w)
-            || w->window() != radice->window())
-            continue;
-        QAccessibleInterface *acc = QAccessible::queryAccessibleInterface(w);
-        bool parte = false; // a part of a list or table (its corner button, its header) goes with it
+        bool parte = false;
         for (const QWidget *g = w->parentWidget(); g && g != radice; g = g->parentWidget())
             parte = parte || qobject_cast<const QAbstractItemView *>(g);
-        if (!acc || parte)
+        if ((!casella && !b && !qobject_cast<QAbstractItemView *>(w)) || qobject_cast<QHeaderView *>(w) || Interno(w)
+            || w->window() != radice->window() || parte)
             continue;
-        // Named on purpose, or by a caption of its own: a tip alone is no name;
-        // a box by the caption it is tied to, not by its value.
+        QAccessibleInterface *acc = QAccessible::queryAccessibleInterface(w);
+        if (!acc)
+            continue;
         bool nominato = !w->accessibleName().isEmpty();
-        if (casella) {
+        if (casella)
             for (const auto &[etichetta, relazione] : acc->relations(QAccessible::Label))
                 nominato = nominato || (etichetta && !etichetta->text(QAccessible::Name).trimmed().isEmpty());
-        } else {
+        else
             nominato = nominato || !(b ? b->text() : acc->text(QAccessible::Name)).trimmed().isEmpty();
-        }
         if (!nominato)
             senza << QStringLiteral("%1 (%2 in %3)").arg(w->objectName(), QLatin1String(w->metaObject()->className()),
                                                          w->parentWidget() ? w->parentWidget()->objectName() : QString());
@@ -202,9 +196,15 @@ private slots:
             const QString si = QCoreApplication::translate("QPlatformTheme", "&Yes");
             if ((lingua != 0 && lingua != 4) == (si == QLatin1String("&Yes")))
                 mancanti << QStringLiteral("%1: Qt's Yes button says %2").arg(nome, si);
-            // The chart's buttons keep their shortcuts and their texts fit
-            // them and the window.
-            QCOMPARE(grafico->CmdLive->font().family(), p->ctx.diz.FontNome);
+            // The language's font everywhere, the title's version; the chart's
+            // buttons keep their shortcuts and their texts fit them and the window.
+            gascal::FrmBar &bar = *p->frame->Barra();
+            for (QWidget *w : std::initializer_list<QWidget *>{bar.CmdInfo, bar.LblRpmVal, p->frame->PaginaRetta()->LblParaRetta,
+                                                                static_cast<gascal::FrmConfig *>(p->frame->FrmConfig())->LblFattore,
+                                                                static_cast<gascal::FrmConfig_2 *>(p->frame->FrmConfig_2())->Cmb[0],
+                                                                grafico->CmdLive})
+                QCOMPARE(w->font().family(), p->ctx.diz.FontNome);
+            QVERIFY(p->frame->windowTitle().startsWith(p->ctx.diz.Testo(0) + QStringLiteral(" - 1.28 - 28/11/14")));
             QCOMPARE(grafico->CmdPausa->shortcut(), QKeySequence(Qt::Key_Space)); // a new text would drop it
             grafico->layout()->activate(); // the new texts' sizes, as the next event loop would
             QVERIFY2(grafico->minimumSizeHint().width() <= 1000, qPrintable(QString::number(grafico->minimumSizeHint().width())));

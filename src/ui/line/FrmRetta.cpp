@@ -1,16 +1,13 @@
 #include "ui/line/FrmRetta.h"
 
-#include "app/Conversioni.h"
 #include "app/Contesto.h"
 #include "app/Orologio.h"
-#include "app/ServiziUi.h"
 #include "ui/common/ApplicaFont.h"
 #include "ui/common/Twips.h"
 #include "ui/config/FrmSelezAlim.h"
 #include "ui/line/FrmRettaGrafico.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -28,7 +25,6 @@ namespace gascal {
 namespace {
 
 const QString Sezione = QStringLiteral("[Frm_Retta]");
-const QString Acapo = QStringLiteral("\r\n");
 
 enum class Disegno { Su, Giu, Sinistra, Destra, Prossimo, Tutti };
 
@@ -70,7 +66,7 @@ QIcon Icona(Disegno tipo)
 } // namespace
 
 FrmRetta::FrmRetta(Contesto &ctx, QWidget *parent)
-    : PaginaEditor(parent), Grafico(new FrmRettaGrafico(ctx.retta, this)),
+    : PaginaEditor(parent), m_ctx(ctx), m_modello(ctx), Grafico(new FrmRettaGrafico(m_modello, this)),
       LblParaRetta(new QLabel(QStringLiteral("CALIBRATION LINE"), this)),
       LblTempoBenzVal(new QLabel(this)), LblMs(new QLabel(QStringLiteral("(ms)"), this)),
       GrdLegenda(new QTableWidget(ModelloRetta::NumPivot, 3, this)), ChkAll(new QCheckBox(this)),
@@ -80,7 +76,7 @@ FrmRetta::FrmRetta(Contesto &ctx, QWidget *parent)
       CmdNextPivot(new QPushButton(this)), CmdReset(new QPushButton(QStringLiteral("Reset"), this)),
       CmdResetAll(new QPushButton(QStringLiteral("Reset all"), this)),
       CmdAutotunig(new QPushButton(QStringLiteral("Autotuning"), this)),
-      TimerRipetizione(new QTimer(this)), m_ctx(ctx)
+      TimerRipetizione(new QTimer(this))
 {
     setObjectName(QStringLiteral("FrmRetta"));
     setAutoFillBackground(true);
@@ -143,18 +139,39 @@ void FrmRetta::Form_Load()
         GrdLegenda->item(k, 0)->setText(QStringLiteral("P%1").arg(k + 1));
     }
 
-    TimerRipetizione->setInterval(IntervalloRipetizione);
+    TimerRipetizione->setInterval(50);
     connect(TimerRipetizione, &QTimer::timeout, this, &FrmRetta::PassoRipetizione);
     CollegaPulsante(CmdUp, ModelloRetta::Alza);
     CollegaPulsante(CmdDw, ModelloRetta::Abbassa);
     CollegaPulsante(CmdRight, ModelloRetta::Destra);
     CollegaPulsante(CmdLeft, ModelloRetta::Sinistra);
-    connect(CmdNextPivot, &QPushButton::clicked, this, &FrmRetta::CmdNextPivot_Click);
-    connect(CmdReset, &QPushButton::clicked, this, &FrmRetta::CmdReset_Click);
-    connect(CmdResetAll, &QPushButton::clicked, this, &FrmRetta::CmdResetAll_Click);
-    connect(CmdAutotunig, &QPushButton::clicked, this, &FrmRetta::CmdAutotunig_Click);
-    connect(ChkAll, &QCheckBox::toggled, this, &FrmRetta::ChkAll_Click);
-    connect(ChkAdatta, &QCheckBox::toggled, Grafico, &FrmRettaGrafico::ImpostaAdatta);
+    connect(CmdNextPivot, &QPushButton::clicked, this, [this] { TastiRetta(Qt::Key_F9); });
+    connect(CmdReset, &QPushButton::clicked, this, [this] {
+        if (m_modello.Reset()) {
+            PlottaRetta(false);
+            Legenda();
+        }
+    });
+    connect(CmdResetAll, &QPushButton::clicked, this, [this] {
+        if (m_modello.ResetAll(SceltaAlimentazione))
+            emit fileDefinizioniScelto();
+    });
+    connect(CmdAutotunig, &QPushButton::clicked, this, [this] {
+        if (m_apriAutotuning) {
+            hide();
+            m_apriAutotuning();
+        }
+    });
+    connect(ChkAll, &QCheckBox::toggled, this, [this](bool tutti) {
+        m_modello.tuttiPunti = tutti;
+        CmdLeft->setEnabled(!tutti);
+        CmdRight->setEnabled(!tutti);
+        Grafico->update();
+    });
+    connect(ChkAdatta, &QCheckBox::toggled, this, [this](bool adatta) {
+        m_modello.adatta = adatta;
+        Grafico->update();
+    });
     connect(ImgChkAll, &QPushButton::clicked, ChkAll, &QCheckBox::toggle);
     connect(Grafico, &FrmRettaGrafico::pivotCliccato, this,
             [this](int k) { SelezionaPivot(k + 1); });
@@ -180,7 +197,7 @@ void FrmRetta::Form_Load()
 
 void FrmRetta::DisponiControlli()
 {
-    Twips::Posiziona(Grafico, 0, 0, FrmRettaGrafico::Sfondo.right() + 120, 9960);
+    Twips::Posiziona(Grafico, 0, 0, ModelloPaginaRetta::Sfondo.right() + 120, 9960);
     Twips::Posiziona(LblParaRetta, 240, 60, 8880, 400);
     Twips::Posiziona(LblMs, 8280, 9900, 840, 240);
     const int x = 9360;
@@ -232,11 +249,10 @@ void FrmRetta::CaricaLingua()
     }
     Grafico->setAccessibleName(testo2(9, "Calibration line plot"));
     ChkAdatta->setText(testo2(7, "Fit the whole line into the plot"));
-    m_unitaMs = m_ctx.diz.TestoSezione(QStringLiteral("[Frm_Barra_2]"), 6, QStringLiteral("ms"));
-    LblMs->setText(QStringLiteral("(") + m_unitaMs + QLatin1Char(')'));
-    if (m_tempiBenzina.isEmpty()) // nothing read yet
-        LblTempoBenzVal->setText(ModelloRetta::TestoMs(0, 1, m_ctx.imp.SepDecimale) + QStringLiteral(" (")
-                                 + m_unitaMs + QStringLiteral(") "));
+    m_modello.CaricaLingua();
+    LblMs->setText(QStringLiteral("(") + m_ctx.diz.TestoSezione(QStringLiteral("[Frm_Barra_2]"), 6, QStringLiteral("ms"))
+                   + QLatin1Char(')'));
+    LblTempoBenzVal->setText(m_modello.TestoTempoBenzina());
     if (m_ctx.diz.Sezione(Sezione) < 0)
         return; // design-time texts stay
     auto testo = [this](int k) { return m_ctx.diz.TestoSezione(Sezione, k); };
@@ -286,159 +302,60 @@ void FrmRetta::Legenda()
 
 void FrmRetta::AggiornaCursore()
 {
-    const bool valido = m_ctx.Valore(Contesto::RecLive, 6) & 1;
-    const int punto = qBound(0, m_ctx.Valore(Contesto::RecLive, 11), ModelloRetta::NumPunti - 1);
-    const double correzione = m_ctx.Valore(Contesto::RecLive, 3);
-    const auto y = static_cast<int>(Conversioni::Arrotonda(
-        FrmRettaGrafico::LineaZero
-        - FrmRettaGrafico::TwipsPerPasso * (correzione / ModelloRetta::GetCorrUSec())));
-    Grafico->ImpostaCursore(valido, punto, y);
-
-    const double adesso = TimerApi_uSec();
-    if (adesso - m_ultimoCalib >= PassoCalib) {
-        m_ultimoCalib = adesso;
-        m_faseCalib ^= 1;
-        Grafico->ImpostaFaseCalib(m_faseCalib);
-    }
-
-    // The petrol time shown is the mean of the last half second.
-    m_tempiBenzina.append(m_ctx.Valore(Contesto::RecLive, 1));
-    if (m_tempiBenzina.size() > 5)
-        m_tempiBenzina.removeFirst();
-    double somma = 0;
-    for (qint32 t : m_tempiBenzina)
-        somma += t;
-    const QString testo = ModelloRetta::TestoMs(somma / m_tempiBenzina.size(), 1,
-                                                m_ctx.imp.SepDecimale)
-        + QStringLiteral(" (") + m_unitaMs + QStringLiteral(") ");
-    if (LblTempoBenzVal->text() != testo)
+    m_modello.AggiornaCursore(TimerApi_uSec());
+    Grafico->update();
+    if (const QString testo = m_modello.TestoTempoBenzina(); LblTempoBenzVal->text() != testo)
         LblTempoBenzVal->setText(testo);
 }
 
 void FrmRetta::SelezionaPivot(int n)
 {
-    if (n < 1 || n > ModelloRetta::NumPivot)
-        return;
-    m_ctx.retta.PivotSel = n - 1;
+    m_modello.SelezionaPivot(n);
     Ridisegna();
-}
-
-void FrmRetta::CmdNextPivot_Click()
-{
-    SelezionaPivot(m_ctx.retta.PivotSel + 1 >= ModelloRetta::NumPivot ? 1 : m_ctx.retta.PivotSel + 2);
-}
-
-void FrmRetta::ChkAll_Click()
-{
-    const bool tutti = ChkAll->isChecked();
-    Grafico->ImpostaTuttiPunti(tutti);
-    CmdLeft->setEnabled(!tutti);
-    CmdRight->setEnabled(!tutti);
 }
 
 void FrmRetta::CollegaPulsante(QPushButton *pulsante, int add)
 {
     connect(pulsante, &QPushButton::pressed, this, [this, pulsante, add] {
-        ModificaRetta(add, true);
-        if (m_inCorso)
+        if (m_modello.Premi(add, TimerApi_uSec())) {
+            Modificata(true);
             m_pulsante = pulsante;
+        }
     });
     connect(pulsante, &QPushButton::released, this, &FrmRetta::FineRipetizione);
 }
 
 void FrmRetta::TastiRetta(int tasto)
 {
-    switch (tasto) {
-    case Qt::Key_F8: ModificaRetta(ModelloRetta::Alza, true); break;
-    case Qt::Key_F7: ModificaRetta(ModelloRetta::Abbassa, true); break;
-    case Qt::Key_F6: ModificaRetta(ModelloRetta::Destra, true); break;
-    case Qt::Key_F5: ModificaRetta(ModelloRetta::Sinistra, true); break;
-    case Qt::Key_F9: CmdNextPivot_Click(); break;
-    default: break;
-    }
+    const bool inizio = tasto != Qt::Key_F9;
+    if (m_modello.Tasto(tasto, TimerApi_uSec()))
+        Modificata(inizio);
 }
 
-void FrmRetta::ModificaRetta(int add, bool cicla)
+void FrmRetta::Modificata(bool inizio)
 {
-    // A held edit ignores further presses (a held key's auto-repeat).
-    if (m_inCorso || m_ctx.stato.OperazioneInAttesa())
-        return;
-    if (m_ctx.retta.Passo(add, ChkAll->isChecked()) == ModelloRetta::Esito::PivotFisso)
-        return;
-    m_add = add;
-    m_inCorso = true;
-    m_ripeti = cicla;
-    m_pulsante = nullptr;
     Ridisegna();
     Legenda();
-    if (m_ripeti)
+    if (inizio) {
+        m_pulsante = nullptr;
         TimerRipetizione->start();
-    else
-        ConcludiModifica();
+    }
 }
 
 void FrmRetta::PassoRipetizione()
 {
     // A button that went up unseen (its window was disabled) ends the edit too.
-    if (!m_ripeti || (m_pulsante && !m_pulsante->isDown())) {
-        ConcludiModifica();
-        return;
-    }
-    m_ctx.retta.Passo(m_add, ChkAll->isChecked());
-    Ridisegna();
-    Legenda();
+    if (!m_modello.ModificaInCorso() || (m_pulsante && !m_pulsante->isDown()))
+        FineRipetizione();
+    else if (m_modello.Aggiorna(TimerApi_uSec()))
+        Modificata(false);
 }
 
 void FrmRetta::FineRipetizione()
 {
-    m_ripeti = false;
-    if (m_inCorso)
-        ConcludiModifica();
-}
-
-void FrmRetta::ConcludiModifica()
-{
     TimerRipetizione->stop();
-    m_inCorso = false;
-    m_ripeti = false;
     m_pulsante = nullptr;
-    m_ctx.retta.RichiediScaricaRetta(m_ctx);
-}
-
-void FrmRetta::CmdReset_Click()
-{
-    const QString testo = m_ctx.diz.TestoSezione(Sezione, 7) + Acapo
-        + m_ctx.diz.TestoSezione(Sezione, 9);
-    if (m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::SiNo,
-                           ServiziUi::Icona::Domanda, ServiziUi::Risposta::No)
-        != ServiziUi::Risposta::Si)
-        return;
-    m_ctx.retta.DefaultRetta();
-    PlottaRetta(false);
-    Legenda();
-    m_ctx.retta.RichiediScaricaRetta(m_ctx);
-}
-
-void FrmRetta::CmdResetAll_Click()
-{
-    StatoApp &s = m_ctx.stato;
-    if (s.OperazioneInAttesa())
-        return;
-    const QString testo = m_ctx.diz.TestoSezione(Sezione, 8) + Acapo
-        + m_ctx.diz.TestoSezione(Sezione, 9);
-    if (m_ctx.ui.Messaggio(testo, m_ctx.Titolo(), ServiziUi::Pulsanti::SiNo,
-                           ServiziUi::Icona::Domanda, ServiziUi::Risposta::No)
-        != ServiziUi::Risposta::Si)
-        return;
-    s.FileDefinizioni = SceltaAlimentazione ? SceltaAlimentazione() : QString();
-    if (s.FileDefinizioni.isEmpty())
-        return;
-    s.RichiediOperazione(Operazione::CaricaMappa);
-    s.TitoloFile = QStringLiteral(" - [") + QFileInfo(s.FileDefinizioni).fileName()
-        + QStringLiteral("] ");
-    if (s.StatoProgramma == StatoApp::Offline)
-        s.FileDefOffline = s.FileDefinizioni;
-    emit fileDefinizioniScelto();
+    m_modello.Rilascia();
 }
 
 void FrmRetta::ImpostaAutotuning(std::function<void()> apri)
@@ -447,24 +364,10 @@ void FrmRetta::ImpostaAutotuning(std::function<void()> apri)
     CmdAutotunig->setEnabled(static_cast<bool>(m_apriAutotuning));
 }
 
-void FrmRetta::CmdAutotunig_Click()
-{
-    if (!m_apriAutotuning)
-        return;
-    hide();
-    m_apriAutotuning();
-}
-
 void FrmRetta::MostraCorrezioniProposte(const QVector<QPair<int, qint32>> &deflessioni)
 {
-    QVector<QPair<int, double>> marcatori;
-    for (const auto &[punto, deflessione] : deflessioni) {
-        if (punto < 0 || punto >= ModelloRetta::NumPunti || deflessione == 0)
-            continue;
-        marcatori.append({punto, static_cast<double>(deflessione) / ModelloRetta::GetCorrUSec()
-                                     + m_ctx.retta.Retta[punto]});
-    }
-    Grafico->ImpostaMarcatori(marcatori);
+    m_modello.MostraCorrezioniProposte(deflessioni);
+    Grafico->update();
 }
 
 } // namespace gascal

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/common/PaginaEditor.h"
+#include "ui/line/ModelloPaginaRetta.h"
 
 #include <QPair>
 #include <QVector>
@@ -20,17 +21,16 @@ class FrmRettaGrafico;
 
 // The calibration line page: draws the line of Contesto::retta with its
 // pivots and the ECU's working point, lists the pivots in a legend and turns
-// buttons, keys and mouse clicks into edits of the model. Every finished edit
-// is sent to the ECU through operation 8.
+// buttons, keys and mouse clicks into the calls of its model
+// (ModelloPaginaRetta). Every finished edit is sent to the ECU through
+// operation 8.
 class FrmRetta : public PaginaEditor
 {
     Q_OBJECT
-public:
-    // A held button or key repeats its step this often (ms).
-    static constexpr int IntervalloRipetizione = 750;
-    // The working-point marker's animation step (µs).
-    static constexpr double PassoCalib = 250000.0;
+    Contesto &m_ctx;
+    ModelloPaginaRetta m_modello;
 
+public:
     explicit FrmRetta(Contesto &ctx, QWidget *parent = nullptr);
 
     void CaricaLingua() override;
@@ -41,22 +41,11 @@ public:
     void TastiRetta(int tasto) override;
     void FineRipetizione() override;
 
-    // One edit (`add`: 1 raise, -1 lower, 2 right, else left). With `cicla`
-    // the step repeats every 750 ms until FineRipetizione; the line is sent
-    // once, when the edit ends. Nothing happens while an operation is
-    // pending or while an edit is already held.
-    void ModificaRetta(int add, bool cicla);
-    void CmdNextPivot_Click();
+    ModelloPaginaRetta &Modello() { return m_modello; }
     // Selects pivot n, counted from 1.
     void SelezionaPivot(int n);
-    void CmdReset_Click();
-    void CmdResetAll_Click();
-    void CmdAutotunig_Click();
 
-    // Proposed corrections from the road samples: for each point with a
-    // deflection d (µs), a marker at the height d / 64 + the point's current
-    // correction. The markers stay where they were placed while the line is
-    // edited; an empty list removes them.
+    // Proposed corrections from the road samples (see ModelloPaginaRetta).
     void MostraCorrezioniProposte(const QVector<QPair<int, qint32>> &deflessioni);
     void CancellaCorrezioniProposte() { MostraCorrezioniProposte({}); }
 
@@ -65,9 +54,6 @@ public:
     // Asks for the fuel (the fuel selection window by default); returns the
     // definition file or empty.
     std::function<QString()> SceltaAlimentazione;
-
-    bool Ripetizione() const { return m_ripeti; }
-    bool ModificaInCorso() const { return m_inCorso; }
 
     FrmRettaGrafico *Grafico;
     QLabel *LblParaRetta;
@@ -86,6 +72,8 @@ public:
     QPushButton *CmdReset;
     QPushButton *CmdResetAll;
     QPushButton *CmdAutotunig;
+    // Ticks while an edit is held: its due steps, or its end when the
+    // button went up unseen.
     QTimer *TimerRipetizione;
 
 signals:
@@ -97,22 +85,13 @@ private:
     void Form_Load();
     void DisponiControlli();
     void CollegaPulsante(QPushButton *pulsante, int add);
+    // After an edit started or a key: the drawing, and the timer of a held edit.
+    void Modificata(bool inizio);
     void PassoRipetizione();
-    void ConcludiModifica();
-    void ChkAll_Click();
     void Ridisegna();
 
-    Contesto &m_ctx;
     std::function<void()> m_apriAutotuning;
-    bool m_ripeti = false;
-    bool m_inCorso = false;
-    int m_add = 0;
     QAbstractButton *m_pulsante = nullptr; // the button holding the edit, if any
-    double m_ultimoCalib = 0;
-    int m_faseCalib = 0;
-    QVector<qint32> m_tempiBenzina; // the last petrol times, for a steady reading
-    // The unit after the petrol time, in the user's language.
-    QString m_unitaMs = QStringLiteral("ms");
 };
 
 } // namespace gascal
