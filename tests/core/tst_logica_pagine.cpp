@@ -1,8 +1,8 @@
 // The two configuration pages' choices without windows, on the shipped
 // message table, the factory LPG values and a scale configuration that holds
 // the edge values, with a decimal comma: what each choice writes into the
-// configuration record (and nothing else), what the refresh then shows, and
-// the level group's marks, captions and readings.
+// configuration record (and nothing else), what the refresh then shows, the
+// lists' error report, and the level group's marks, captions and readings.
 #include "RegistroProve.h"
 #include "app/Avvio.h"
 #include "app/Contesto.h"
@@ -11,6 +11,8 @@
 #include "config/LogicaIniettori.h"
 #include "ecu/Definizioni.h"
 
+#include "FileProva.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,16 +20,19 @@
 #include <iterator>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
 using C = LogicaCommutazione;
 using I = LogicaIniettori;
 using L = LogicaLivello;
 
 namespace {
 
+// The level sensor without a name has no list entry.
 const char *const Scala =
     "[InjType_001]\r\nRail 3 ohm\r\n2500\r\n60\r\n20\r\n5000\r\n2492\r\n7500\r\n"
     "[InjType_002]\r\nRail 2 ohm\r\n2000\r\n45\r\n35\r\n4800\r\n1992\r\n7200\r\n"
     "[GasLevel_01]\r\nResistive\r\n1\r\n100\r\n300\r\n500\r\n700\r\n0\r\n"
+    "[GasLevel_09]\r\n\r\n1\r\n2\r\n3\r\n4\r\n5\r\n0\r\n"
     "[GasLevel_03]\r\nResistive inverted\r\n3\r\n102\r\n205\r\n307\r\n410\r\n32\r\n"
     "[SensPress_00]\r\nP 4 bar\r\n1\r\n[SensPress_01]\r\nP 5 bar\r\n2\r\n"
     "[SensPress_02]\r\nInterpolation\r\n0\r\n"
@@ -54,14 +59,11 @@ struct Pagine {
     {
         for (const char *nome : {"SetCom.ini", "def.xar"})
             QFile::copy(QStringLiteral(GASCAL_BIN "/") + QLatin1String(nome), cartella.filePath(QLatin1String(nome)));
-        QFile scala(cartella.filePath(QStringLiteral("ConfigScale.ini")));
-        if (!scala.open(QIODevice::WriteOnly) || scala.write(Scala) < 0)
-            return false;
-        scala.close();
+        Scrivi(cartella.filePath(u"ConfigScale.ini"_s), Scala);
         if (!Avvio::EseguiSenzaLink(ctx, cartella.path(), cartella.path())
-            || !Definizioni::CaricaDefinizioni(ctx, cartella.filePath(QStringLiteral("def.xar"))))
+            || !Definizioni::CaricaDefinizioni(ctx, cartella.filePath(u"def.xar"_s)))
             return false;
-        ctx.imp.SepDecimale = QStringLiteral(",");
+        ctx.imp.SepDecimale = u","_s;
         comm.RiempiCmbSwtch(ctx.scale.RigheConfigScale);
         inj.RiempiCmbSwtch();
         inj.CaricaTestiLivello();
@@ -107,6 +109,7 @@ const Scelta Scelte[] = {
     {"speed", 0, C::CmbSwtchRpm, "1500", C::PosPeriodo, 20000, 0, "1500", -1},
     {"temperature off", 0, C::CmbSwtchTemp, "#0", C::PosTemperatura, 150, 0, "#0", -1},
     {"end-of-gas pressure", 0, C::CmbSwtchBar, "1,2", C::PosPressioneFineGas, 1200, 0, "1,2", -1},
+    {"end of gas off", 0, C::CmbFineGas, "#0", C::PosAbilitazioni, 0, C::BitFineGas, "#0", C::CmbSwtchBar},
     {"decelerating switch-over", 0, C::CmbswitchDir, "#1", C::PosAbilitazioni, 1, C::BitDirezione, "#1", C::CmbSwtchIsteresi},
     {"emergency start on", 0, C::CmbEmergenza, "#1", C::PosAbilitazioni, 1, C::BitEmergenza, "#1", -1},
     {"accelerating switch-over", 0, C::CmbswitchDir, "#0", C::PosAbilitazioni, 0, C::BitDirezione, "#0", -1},
@@ -129,7 +132,7 @@ class TstLogicaPagine : public QObject
     Q_OBJECT
 private slots:
     // Each choice changes exactly its position (or its bit of position 12),
-    // and the refresh that follows shows the item again.
+    // and the refresh that follows shows the item again and queues nothing.
     void sceltaScriveSoloLaSuaPosizione_data()
     {
         QTest::addColumn<int>("caso");
@@ -145,6 +148,7 @@ private slots:
         qint32 &v = p.Valori()[c.posizione];
         v = c.bit ? (c.valore ? v & ~c.bit : v | c.bit) : 0; // from the other state of a bit
         p.Aggiorna();
+        QVERIFY(p.ctx.code.ValoriDaScrivere.Vuota());
         QVector<qint32> atteso = p.Valori();
         atteso[c.posizione] = c.bit ? (c.valore ? v | c.bit : v & ~c.bit) : c.valore;
 
@@ -159,6 +163,42 @@ private slots:
         if (c.spenta >= 0)
             QVERIFY(!p.Lista(c.pagina, c.spenta).Abilitata);
         QVERIFY(p.ui.mostrati.isEmpty());
+    }
+
+    // A choice while refreshing, or while another operation waits, does nothing.
+    void sceltaRifiutataSeNonLibera()
+    {
+        Pagine p;
+        QVERIFY(p.Avvia());
+        p.comm.AggiornamentoInCorso = true;
+        QVERIFY(!p.comm.Scegli(C::CmbSwtchRpm, 1));
+        p.comm.AggiornamentoInCorso = false;
+        p.ctx.stato.OperazioneRichiesta = Operazione::SalvaMappa;
+        QVERIFY(!p.comm.Scegli(C::CmbSwtchRpm, 1));
+        QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, u"120"_s));
+        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::SalvaMappa);
+        QVERIFY(p.ctx.code.ValoriDaScrivere.Vuota());
+    }
+
+    void eachFailingStepOfTheListsIsReportedOnceAndTheRestIsBuilt()
+    {
+        Pagine p; // not started: every dictionary text is missing
+        p.ctx.imp.SepDecimale = u","_s;
+        p.comm.RiempiCmbSwtch({u"[Temperatura di commutazione]"_s, u"10|20"_s,
+                               u"[Pressione di fine gas bar]"_s, u"1200|x|300"_s,
+                               u"[Isteresi rpm decelerazione]"_s, u"0|100"_s,
+                               u"[Isteresi rpm decelerazione]"_s, u"0|200|400"_s,
+                               u"[Rpm di commutazione]"_s});
+        // Temperature (text 19), the pressure piece "x", the rpm key on the
+        // last line, and the three lists of dictionary texts.
+        const QStringList testi = p.ui.Testi();
+        QCOMPARE(testi.size(), 6);
+        for (const QString &t : testi)
+            QVERIFY2(t.startsWith(u"Config errorErrorError 001:\r"_s), qPrintable(t));
+        QCOMPARE(p.comm.Liste[C::CmbSwtchBar].Voci, (QStringList{"1,2", "0,3"}));
+        QCOMPARE(p.comm.Liste[C::CmbSwtchIsteresi].Voci, (QStringList{"0", "200", "400"}));
+        QCOMPARE(p.comm.Liste[C::CmbFattore].Voci, (QStringList{" x 1", " x 2"}));
+        QVERIFY(p.comm.Liste[C::CmbSwtchTemp].Voci.isEmpty());
     }
 
     // The interpolation entry opens its window with the two writes queued and
@@ -177,7 +217,7 @@ private slots:
         };
         QVERIFY(p.comm.Scegli(C::CmbTipoSensMap, C::VoceInterpolazione));
         QCOMPARE(aperture, 1);
-        QCOMPARE(p.ui.Testi(), QStringList{p.ctx.diz.TestoSezione(QStringLiteral("[Frm_Config]"), 23)});
+        QCOMPARE(p.ui.Testi(), QStringList{p.ctx.diz.TestoSezione(u"[Frm_Config]"_s, 23)});
         QCOMPARE(p.ctx.imp.CodiceMappaSalvato, sensore);
         QCOMPARE(p.ctx.imp.FineGasSalvato, 1);
         p.Scritto();
@@ -186,17 +226,11 @@ private slots:
         // While the mode lasts the list shows the entry and takes no choice.
         QCOMPARE(p.comm.Liste[C::CmbTipoSensMap].Selezione, C::VoceInterpolazione);
         QVERIFY(!p.comm.Liste[C::CmbTipoSensMap].Abilitata);
-    }
 
-    // A hidden group's lists still show the ECU's values.
-    void gruppoNascostoAggiornato()
-    {
-        Pagine p;
-        QVERIFY(p.Avvia());
+        // A hidden group's lists still show the ECU's values.
         p.ctx.scale.MostraFineGas = false;
         p.comm.RiempiCmbSwtch(p.ctx.scale.RigheConfigScale);
-        QVERIFY(!p.comm.GruppoFineGas());
-        QVERIFY(!p.comm.Liste[C::CmbSwtchBar].Visibile);
+        QVERIFY(!p.comm.GruppoFineGas() && !p.comm.Liste[C::CmbSwtchBar].Visibile);
         for (const auto &[pressione, voce] : {std::pair{600, "0,6"}, std::pair{2000, "2"}}) {
             p.Valori()[C::PosPressioneFineGas] = pressione;
             p.Aggiorna();
@@ -210,20 +244,21 @@ private slots:
     {
         Pagine p;
         QVERIFY(p.Avvia());
-        QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, QStringLiteral("300")));
-        QCOMPARE(p.ui.Testi(), QStringList{QStringLiteral("ON: 0 .. 255")});
+        QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, u"256"_s));
+        QCOMPARE(p.ui.Testi(), QStringList{u"ON: 0 .. 255"_s});
         QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
-        QVERIFY(p.inj.InvioPwm(I::TxtPWMON, QStringLiteral("120")));
+        QVERIFY(p.inj.InvioPwm(I::TxtPWMON, u"255"_s));
         p.Scritto();
-        QCOMPARE(p.Valori()[I::PosPwmOn], 120);
-        QCOMPARE(p.inj.Pwm[I::TxtPWMON], QStringLiteral("120"));
-        QVERIFY(p.inj.InvioProduzione(3, QStringLiteral("2015")));
+        QCOMPARE(p.Valori()[I::PosPwmOn], 255);
+        QCOMPARE(p.inj.Pwm[I::TxtPWMON], u"255"_s);
+        QVERIFY(p.inj.InvioProduzione(3, u"2015"_s));
         QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::InviaEMemorizza);
         QVERIFY(!p.ctx.code.MessaggioDaInviare.isEmpty());
     }
 
     // The level group: marks, their labels, the live readings with the engine
-    // off, a dragged mark, and an inverted sensor's captions and positions.
+    // off, a dragged mark, an inverted sensor's captions and positions, and
+    // the lamps of a type word whose code is in no table.
     void livello()
     {
         Pagine p;
@@ -231,18 +266,20 @@ private slots:
         L &g = p.inj.Livello;
         const QString pieno = g.TagMassimo, vuoto = g.TagMinimo;
         QVERIFY(!pieno.isEmpty() && pieno != vuoto);
-        QVERIFY(g.SceltaTipo(int(g.CmbTipoLev.Voci.indexOf(QStringLiteral("Resistive")))));
+        QCOMPARE(p.ctx.scale.TabLivello.size(), 3);
+        QCOMPARE(g.CmbTipoLev.Voci, (QStringList{"Resistive", "Resistive inverted"}));
+        QVERIFY(g.SceltaTipo(0));
         p.Scritto();
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 500, 700}));
         QCOMPARE(g.HScrLevel, (std::array<int, 4>{700, 500, 300, 100}));
-        QCOMPARE(g.LblLevel[3], QStringLiteral("R=0,49 (v)"));
+        QCOMPARE(g.LblLevel[3], u"R=0,49 (v)"_s);
         QCOMPARE(g.CaptionMassimo, pieno);
 
         auto &live = p.ctx.TabMsg[Contesto::RecLive].Valori;
         live[L::PosStatoLive] = 0; // engine off: no filtered reading
         live[L::PosNonFiltrato] = 60;
         g.CaricaLivelliAttuale();
-        QCOMPARE(g.LblLevelNoFiltroVal, QStringLiteral("0,293"));
+        QCOMPARE(g.LblLevelNoFiltroVal, u"0,293"_s);
         QCOMPARE(g.LblLevelFiltroVal, L::Nessuna);
         QVERIFY(!g.ShpLevel[3]);
 
@@ -254,14 +291,32 @@ private slots:
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 800, 700}));
         QCOMPARE(g.HScrLevel[0], 700);
 
-        // Inverted: the captions swap and mark k takes position 8 + k.
-        QVERIFY(g.SceltaTipo(int(g.CmbTipoLev.Voci.indexOf(QStringLiteral("Resistive inverted")))));
+        // Inverted (the second entry, the third sensor): the captions swap,
+        // mark k takes position 8 + k, and the refresh finds the entry again.
+        QVERIFY(g.SceltaTipo(1));
         p.Scritto();
         QCOMPARE(p.Valori()[L::PosTipo], 32 * 256 + 3);
+        QCOMPARE(g.CmbTipoLev.Selezione, 1);
         QCOMPARE(g.CaptionMassimo, vuoto);
         QCOMPARE(g.CaptionMinimo, pieno);
         QCOMPARE(g.HScrLevel[0], 102);
-        QCOMPARE(g.LblLevel[0], QStringLiteral("3/4=0,50 (v)"));
+        QCOMPARE(g.LblLevel[0], u"3/4=0,50 (v)"_s);
+
+        // A code in no table: the type flags come from the high byte.
+        live[L::PosNonFiltrato] = 150;
+        for (int k = 8; k <= 11; ++k)
+            p.Valori()[k] = 100 * (k - 7);
+        p.Valori()[L::PosTipo] = 31 * 256 + 0x80;
+        g.CaricaLivelliAttuale();
+        QCOMPARE(g.ShpLevel, (std::array<bool, 4>{false, false, false, true}));
+        p.Valori()[L::PosTipo] = 32 * 256 + 0x80;
+        g.CaricaLivelliAttuale();
+        QCOMPARE(g.ShpLevel, (std::array<bool, 4>{false, true, true, true}));
+
+        // A list left over from a longer table writes nothing.
+        p.ctx.scale.TabLivello.removeLast();
+        QVERIFY(!g.SceltaTipo(1));
+        QVERIFY(p.ctx.code.ValoriDaScrivere.Vuota());
     }
 };
 

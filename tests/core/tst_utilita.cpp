@@ -1,4 +1,7 @@
+// The program-wide helpers: hex texts, numbers in the user's notation, files,
+// the error box's text, the pending operation and the waits.
 #include "RegistroProve.h"
+#include "app/Conversioni.h"
 #include "app/FileSistema.h"
 #include "app/Formati.h"
 #include "app/MostraErrore.h"
@@ -34,24 +37,33 @@ private slots:
         QVERIFY(StrToHex(tutti).startsWith(u"000102"_s));
     }
 
-    void formatMilli_data()
+    // Halves go to the even neighbour, also those of decimal texts; numbers
+    // follow the user's separator; decimals are limited to 3.
+    void numbers()
     {
-        QTest::addColumn<qint64>("valore");
-        QTest::addColumn<int>("decimali");
-        QTest::addColumn<QString>("atteso");
-        QTest::newRow("1234,2") << qint64(1234) << 2 << "1,23";
-        QTest::newRow("5,3") << qint64(5) << 3 << "0,005";
-        QTest::newRow("-1500,1") << qint64(-1500) << 1 << "-1,5";
-        QTest::newRow("decimals limited to 3") << qint64(1234) << 5 << "1,234";
-        QTest::newRow("negative decimals") << qint64(1234) << -2 << "1";
-        QTest::newRow("millions stay whole") << qint64(1234567) << 1 << "1234,5";
-    }
-    void formatMilli()
-    {
-        QFETCH(qint64, valore);
-        QFETCH(int, decimali);
-        QFETCH(QString, atteso);
-        QCOMPARE(FormatMilli(valore, decimali, u","_s), atteso);
+        using namespace Conversioni;
+        const QString v = u","_s, p = u"."_s;
+        QCOMPARE((QList<qint64>{Arrotonda(2.5), Arrotonda(3.5), Arrotonda(-2.5), Arrotonda(2.5000001)}),
+                 (QList<qint64>{2, 4, -2, 3}));
+        QCOMPARE(Arrotonda(*Numero(u"0,35"_s, v) * 10), 4);
+        // 2,675 x 100 is 267.49999999999997 in binary: it stands for the half 267,5.
+        QCOMPARE(Arrotonda(*Numero(u"2,675"_s, v) * 100), 268);
+        QCOMPARE(Arrotonda(*Numero(u"0,25"_s, v) * 10), 2);
+        QCOMPARE((QList<qint64>{Fix(-2.7), Int(-2.3), Int(0.29 * 100)}), (QList<qint64>{-2, -3, 29}));
+        QCOMPARE(Fix(*Numero(u"1.005"_s, p) * 1000 - 128), 877);
+        QCOMPARE(Numero(u" 1,2 "_s, v), std::optional<double>(1.2));
+        QCOMPARE(Numero(u"1.2"_s, p), std::optional<double>(1.2));
+        // The other mark would be a grouping mark: refused, never 12.
+        for (const auto &[testo, separatore] : {std::pair{u"1.2"_s, v}, {u"1,2"_s, p}, {u"Off"_s, v}, {QString(), v}})
+            QVERIFY(!Numero(testo, separatore));
+        QCOMPARE(Intero(u"2,5"_s, v), std::optional<qint64>(2));
+        QCOMPARE((QStringList{TestoMilli(1200, v), TestoMilli(4, v), TestoMilli(6000, v), TestoMilli(0, p),
+                              TestoMilli(-1500, p)}), (QStringList{"1,2", "0,004", "6", "0", "-1.5"}));
+        QCOMPARE((QStringList{TestoDecimali(60 * 5 / 1024.0, 3, v), TestoDecimali(0.0625, 3, v),
+                              TestoDecimali(0.125, 2, p)}), (QStringList{"0,293", "0,062", "0.12"}));
+        QCOMPARE((QStringList{FormatMilli(1234, 2, v), FormatMilli(5, 3, v), FormatMilli(-1500, 1, v),
+                              FormatMilli(1234, 5, v), FormatMilli(1234, -2, v), FormatMilli(1234567, 1, v)}),
+                 (QStringList{"1,23", "0,005", "-1,5", "1,234", "1", "1234,5"}));
     }
 
     void filesAndFolders()
@@ -71,28 +83,22 @@ private slots:
         QCOMPARE(stato.OperazioneRichiesta, Operazione::ScriviConfig);
     }
 
-    void errorReportText_data()
-    {
-        QTest::addColumn<QString>("testo2");
-        QTest::addColumn<qint64>("numero");
-        QTest::addColumn<QString>("atteso");
-        QTest::newRow("no error number") << "Config error" << qint64(0) << "Config errorErrorX:\r";
-        QTest::newRow("error number") << "" << qint64(13) << "ErrorX:\r\r13 - d";
-        // 3146 is not reported from an error handler, and large numbers are shown in hex.
-        QTest::newRow("3146") << "" << qint64(3146) << "ErrorX:\r";
-        QTest::newRow("hex") << "" << qint64(0x80004005LL) << "ErrorX:\r\r = &H80004005 - d";
-    }
+    // 3146 is not reported from an error handler, and large numbers are shown in hex.
     void errorReportText()
     {
-        QFETCH(QString, testo2);
-        QFETCH(qint64, numero);
-        QFETCH(QString, atteso);
-        QCOMPARE(TestoErrore(u"X"_s, testo2, 0, numero, u"d"_s), atteso);
-        ServiziUiScriptati ui;
-        MostraErrore(ui, u"GasCal"_s, u"X"_s, testo2, 0, numero, u"d"_s);
-        QCOMPARE(ui.Testi(), QStringList{atteso});
-        QCOMPARE(ui.mostrati.first().titolo, u"GasCal: Error"_s);
-        QCOMPARE(ui.mostrati.first().icona, ServiziUi::Icona::Esclamazione);
+        const struct {
+            const char *testo2;
+            qint64 numero;
+            const char *atteso;
+        } casi[] = {{"Config error", 0, "Config errorErrorX:\r"}, {"", 13, "ErrorX:\r\r13 - d"},
+                    {"", 3146, "ErrorX:\r"}, {"", 0x80004005LL, "ErrorX:\r\r = &H80004005 - d"}};
+        for (const auto &c : casi) {
+            ServiziUiScriptati ui;
+            MostraErrore(ui, u"GasCal"_s, u"X"_s, QLatin1String(c.testo2), 0, c.numero, u"d"_s);
+            QCOMPARE(ui.Testi(), QStringList{QLatin1String(c.atteso)});
+            QCOMPARE(ui.mostrati.first().titolo, u"GasCal: Error"_s);
+            QCOMPARE(ui.mostrati.first().icona, ServiziUi::Icona::Esclamazione);
+        }
     }
 
     // Timers run during a wait, and it sleeps, also once the application was
