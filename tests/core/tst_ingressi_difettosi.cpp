@@ -9,15 +9,14 @@
 #include "datalog/ModelloGrafico.h"
 #include "ecu/Definizioni.h"
 #include "ecu/FileTesto.h"
+#include "i18n/CifraRiga.h"
 #include "interp/FileCampioni.h"
 #include "interp/TabelleCampioni.h"
+#include "link/CaricaSetCom.h"
 #include "mapfile/ConfrontoMappe.h"
 #include "mapfile/Mappa.h"
-#include "i18n/CifraRiga.h"
-#include "link/CaricaSetCom.h"
 #include "mapfile/RicercaEcu.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,23 +29,6 @@ using namespace gascal;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The three ways a text file arrives: as the program writes it, as a Linux
-// editor saves it, and with a byte-order mark in front.
-const QList<QPair<const char *, std::function<QByteArray(QByteArray)>>> Formati{
-    {"CR LF", [](QByteArray t) { return t; }},
-    {"LF", [](QByteArray t) { return t.replace("\r\n", "\n"); }},
-    {"BOM + LF", [](QByteArray t) { return "\xEF\xBB\xBF" + t.replace("\r\n", "\n"); }},
-    {"BOM + CR LF", [](QByteArray t) { return "\xEF\xBB\xBF" + t; }},
-};
-
-QByteArray Scrambled(const QStringList &righe)
-{
-    QByteArray t = CriptaRiga(IntestazioneCriptata()).toUtf8() + "\r\n";
-    for (const QString &r : righe)
-        t += CriptaRiga(r).toUtf8() + "\r\n";
-    return t;
-}
 
 // A live-data record as SetCom.ini describes it.
 MsgRecord RecordLive(const QStringList &variabili)
@@ -69,50 +51,34 @@ private slots:
     // Every reader of a file the user names goes through the one gate: what
     // is not a regular file, or is far bigger than any real one, is refused
     // at once with its reason (a FIFO without a writer would hang a plain open).
-    void readersRefuseWhatIsNoRealFile_data()
-    {
-        QTest::addColumn<QString>("percorso");
-        QTest::addColumn<QString>("motivo");
-        QTest::newRow("/dev/zero") << u"/dev/zero"_s << u"a character device"_s;
-        QTest::newRow("FIFO") << P("fifo") << u"a FIFO"_s;
-        QTest::newRow("5 GB") << P("enorme") << u"5368709120 bytes"_s;
-        QTest::newRow("folder") << m_dir.path() << u"a folder"_s;
-        QTest::newRow("missing") << P("manca") << u"No such file"_s;
-    }
     void readersRefuseWhatIsNoRealFile()
     {
-        QFETCH(QString, percorso);
-        QFETCH(QString, motivo);
-        if (!QFile::exists(P("fifo")))
-            QCOMPARE(::mkfifo(QFile::encodeName(P("fifo")).constData(), 0600), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(P("fifo")).constData(), 0600), 0);
         QFile enorme(P("enorme"));
-        QVERIFY(enorme.open(QIODevice::WriteOnly) && enorme.resize(qint64(5) << 30));   // sparse
+        QVERIFY(enorme.open(QIODevice::WriteOnly) && enorme.resize(qint64(5) << 30)); // sparse
         enorme.close();
-
-        ServiziUiScriptati ui;
-        Contesto ctx(ui);
-        QStringList risposte{Mappa::ControllaFile(percorso)};
-        ConfrontoMappe confronto(ctx);
-        QVERIFY(!confronto.LeggiFile(percorso, ConfrontoMappe::A));
-        risposte << confronto.Errore();
-        TabelleCampioni tabelle;
-        QString errore;
-        QVERIFY(!FileCampioni::CaricaCampioni(percorso, tabelle, &errore));
-        risposte << errore;
-        ModelloGrafico grafico;
-        risposte << grafico.CaricaCsv(percorso);
-        QVERIFY(FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &errore).isEmpty());
-        risposte << errore;
-        if (QFileInfo::exists(percorso))   // a missing profile is the built-in one
-            risposte << ControlloProfilo::Rifiuto(percorso, ui, u"."_s);
-        for (const QString &r : risposte)
-            QVERIFY2(r.contains(motivo), qPrintable(r));
-        QVERIFY(!Definizioni::CaricaDefinizioni(ctx, percorso));
-        QVERIFY(FileTesto::LeggiFileTesto(percorso).isEmpty());
-    }
-
-    void capsLieFarAboveRealFiles()
-    {
+        for (const auto &[percorso, motivo] : {std::pair{u"/dev/zero"_s, "a character device"}, {P("fifo"), "a FIFO"},
+                                               {P("enorme"), "5368709120 bytes"}, {m_dir.path(), "a folder"},
+                                               {P("manca"), "No such file"}}) {
+            ServiziUiScriptati ui;
+            Contesto ctx(ui);
+            QStringList risposte{Mappa::ControllaFile(percorso)};
+            ConfrontoMappe confronto(ctx);
+            QVERIFY(!confronto.LeggiFile(percorso, ConfrontoMappe::A));
+            risposte << confronto.Errore();
+            TabelleCampioni tabelle;
+            QString errore;
+            QVERIFY(!FileCampioni::CaricaCampioni(percorso, tabelle, &errore));
+            risposte << errore << ModelloGrafico().CaricaCsv(percorso);
+            QVERIFY(FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &errore).isEmpty());
+            risposte << errore;
+            if (QFileInfo::exists(percorso)) // a missing profile is the built-in one
+                risposte << ControlloProfilo::Rifiuto(percorso, ui, u"."_s);
+            for (const QString &r : risposte)
+                QVERIFY2(r.contains(QLatin1String(motivo)), qPrintable(r));
+            QVERIFY(!Definizioni::CaricaDefinizioni(ctx, percorso));
+            QVERIFY(FileTesto::LeggiFileTesto(percorso).isEmpty());
+        }
         // A file just at its cap is still read; one byte more is refused.
         for (const auto tipo : {LetturaLimitata::Tipo::Mappa, LetturaLimitata::Tipo::Campioni}) {
             const qint64 limite = LetturaLimitata::Limite(tipo);
@@ -128,46 +94,51 @@ private slots:
         QVERIFY(LetturaLimitata::Limite(LetturaLimitata::Tipo::Campioni) > TabelleCampioni::DimensioneFile);
     }
 
+    // As the program writes a file, as a Linux editor saves it, and with a
+    // byte-order mark in front: read alike, without a message.
     void everyReaderTakesLfAndByteOrderMark()
     {
-        const QByteArray setCom = "[AttesaPipe_usec]\r\n3000000\r\n[FIRMWARE]\r\n41020B6101012814\r\n"
-                                  "[MSG]\r\n0\r\nIdentity\r\n4102032161\r\n0\r\n\r\n\r\nUB,6,1;UW,7,2\r\n";
-        const QByteArray scala = "[SensTemp_02]\r\nNTC\r\n11\r\n[SommaTempoInj_usec]\r\n250\r\n";
-        const QByteArray mapIni = "[absPresScale]\r\n1,2,3\r\n[tONInjScale]\r\n4,5\r\n";
-        const QByteArray diz = "a#b#Font#7\r\nTitle\r\n[Frm_Barra]\r\nOne\r\n";
-        const QByteArray def = "[BLK_3]\r\n4102064E010A\r\n[MAP_0]\r\n4102076101AA8E\r\n";
-        for (const auto &[nome, formato] : Formati) {
+        QByteArray criptato = CriptaRiga(IntestazioneCriptata()).toUtf8() + "\r\n";
+        for (const char *riga : {"[AttesaPipe_usec]", "42"})
+            criptato += CriptaRiga(QLatin1String(riga)).toUtf8() + "\r\n";
+        for (const int formato : {0, 1, 2, 3}) {
+            const auto scrivi = [&](const char *nome, QByteArray t) {
+                if (formato & 1)
+                    t.replace("\r\n", "\n");
+                Scrivi(P(nome), (formato & 2 ? "\xEF\xBB\xBF" : "") + t);
+            };
+            const QByteArray nome = "format " + QByteArray::number(formato);
             ServiziUiScriptati ui;
-            Scrivi(P("SetCom.ini"), formato(setCom));
+            scrivi("SetCom.ini", "[AttesaPipe_usec]\r\n3000000\r\n[FIRMWARE]\r\n41020B6101012814\r\n"
+                                 "[MSG]\r\n0\r\nIdentity\r\n4102032161\r\n0\r\n\r\n\r\nUB,6,1;UW,7,2\r\n");
             TabellaMessaggi tab;
             ImpostazioniLink link;
             CaricaSetCom(P("SetCom.ini"), tab, link, ui);
             QVERIFY2(link.AttesaPipe_usec == 3000000, nome);
             QCOMPARE(link.ListaFirmware.value(0).toHex(), QByteArray("41020b6101012814"));
             QCOMPARE(tab.first().Scala, (QVector<qint32>{1, 2}));
-            Scrivi(P("SetCom.ini"), formato(Scrambled({"[AttesaPipe_usec]", "42"})));
+            scrivi("SetCom.ini", criptato);
             CaricaSetCom(P("SetCom.ini"), tab, link, ui);
             QVERIFY2(link.AttesaPipe_usec == 42, nome);
 
-            Scrivi(P("ConfigScale.ini"), formato(scala));
+            scrivi("ConfigScale.ini", "[SensTemp_02]\r\nNTC\r\n11\r\n[SommaTempoInj_usec]\r\n250\r\n");
             TabelleScala t;
             t.CaricaScale(TabelleScala::CaricaConfigScale(P("ConfigScale.ini"), ui), ui);
             QVERIFY2(t.TabSensTemp.size() == 1 && t.TabSensTemp[0].Codice == 11, nome);
             QCOMPARE(t.SommaTempoInj_usec, 250.0);
-            Scrivi(P("map.ini"), formato(mapIni));
+            scrivi("map.ini", "[absPresScale]\r\n1,2,3\r\n[tONInjScale]\r\n4,5\r\n");
             t.CaricaMapIni(P("map.ini"), ui);
             QCOMPARE(t.AbsPresScale, (QVector<qint32>{1, 2, 3}));
             QCOMPARE(t.TONInjScale, (QVector<qint32>{4, 5}));
 
-            Scrivi(P("TEST.DIZ"), formato(diz));
-            Scrivi(P("font.ini"), formato("Other Font\r\n9\r\n"));
+            scrivi("TEST.DIZ", "a#b#Font#7\r\nTitle\r\n[Frm_Barra]\r\nOne\r\n");
+            scrivi("font.ini", "Other Font\r\n9\r\n");
             Dizionario d;
             d.CaricaDizionario(false, {P("TEST.DIZ"), P("diz.ini"), P("font.ini")});
             QCOMPARE(d.Testi(), (QStringList{"Title #TEST.DIZ# ", "[Frm_Barra]", "One", ""}));
-            QCOMPARE(d.FontNome, u"Other Font"_s);
-            QCOMPARE(d.FontCharset, 9);
+            QCOMPARE(d.FontNome + u"/"_s + QString::number(d.FontCharset), u"Other Font/9"_s);
 
-            Scrivi(P("def.xar"), formato(def));
+            scrivi("def.xar", "[BLK_3]\r\n4102064E010A\r\n[MAP_0]\r\n4102076101AA8E\r\n");
             Contesto ctx(ui);
             ctx.TabMsg.resize(7);
             for (MsgRecord &r : ctx.TabMsg)
@@ -176,7 +147,7 @@ private slots:
             QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine.toHex(), QByteArray("4102064e010a"));
             QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine.size(), 7);
 
-            Scrivi(P("PortCom.ini"), formato("7\r\n"));
+            scrivi("PortCom.ini", "7\r\n");
             QCOMPARE(RicercaEcu::PortaFissa(P("PortCom.ini")), std::optional<int>(7));
             QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join('|')));
         }
@@ -194,13 +165,11 @@ private slots:
         TabellaMessaggi tab;
         ImpostazioniLink link;
         CaricaSetCom(P("SetCom.ini"), tab, link, ui);
-        QCOMPARE(tab[0].Richiesta, u"4102030B4B"_s); // trimmed
-        QVERIFY(tab[1].Richiesta.isEmpty());
-        QVERIFY(tab[2].Richiesta.isEmpty()); // odd length
+        // Trimmed; with blanks, or of an odd length, no request.
+        QCOMPARE((QStringList{tab[0].Richiesta, tab[1].Richiesta, tab[2].Richiesta}), (QStringList{"4102030B4B", "", ""}));
         QCOMPARE(tab[0].Offset, (QVector<qint32>{6, 0, 0, 0}));
-        QCOMPARE(link.AttesaPipe_usec, 0);
-        QCOMPARE(link.AttesaGlobale_usec, 250000);
-        QCOMPARE(link.MolAttesaGlobale, 0);
+        QCOMPARE((QList<qint64>{link.AttesaPipe_usec, link.AttesaGlobale_usec, link.MolAttesaGlobale}),
+                 (QList<qint64>{0, 250000, 0}));
         QVERIFY(link.AttesaEcuMs(true) <= ImpostazioniLink::MassimaAttesaEcuMs);
 
         // One message, every refusal named with its record or section.
@@ -211,17 +180,13 @@ private slots:
                                    "[MSG] 0 (LiveData): value 3 lies at \"99999999999\"",
                                    "[MSG] 1 (Commands): the request \"41 02 03 0D 4D\" is not",
                                    "[MSG] 2 (Config): the request \"4102030E4\"",
-                                   "[AttesaPipe_usec] 9000000000000000 is outside",
-                                   "[MolAttesaGlobale] 1000"})
+                                   "[AttesaPipe_usec] 9000000000000000 is outside", "[MolAttesaGlobale] 1000"})
             QVERIFY2(testo.contains(QLatin1String(atteso)), qPrintable(atteso + u" in "_s + testo));
 
         // The decoder itself takes any position without overflowing.
-        MsgRecord r = RecordLive({"UB,6,1"});
-        r.Dimensiona(3);
-        r.Tipi = {"UW", "SL", "SB"};
+        MsgRecord r = RecordLive({"UW,6,1", "SL,6,1", "SB,6,1"});
         r.Offset = {std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::max() - 2,
                     std::numeric_limits<qint32>::min()};
-        r.Scala = {1, 1, 1};
         QCOMPARE(Blocco::DecodificaBlocco(QByteArray(300, '\x01'), r), (QVector<int>{0, 1, 2}));
     }
 
@@ -248,16 +213,13 @@ private slots:
         const QByteArray corto = lungo.left(12);
         for (int i = 0; i < 5; ++i) {
             ctx.Decodifica(Contesto::RecLive, corto);
-            QCOMPARE(live.Valori[1], 1250); // not 1500, 1750...
-            QCOMPARE(live.Valori[4], 1234); // the state bit is not in the block: no new speed
-            QCOMPARE(live.Valori[2], 2);
+            // Not 1500, 1750...; the state bit is not in the block: no new speed.
+            QCOMPARE((QList<qint32>{live.Valori[1], live.Valori[4], live.Valori[2]}), (QList<qint32>{1250, 1234, 2}));
         }
         QCOMPARE(ui.mostrati.size(), 1);
         const QString testo = ui.mostrati[0].testo;
-        QVERIFY2(testo.contains(u"Record 1 (LiveData)"_s) && testo.contains(u"12 bytes"_s)
-                     && testo.contains(u"value 1 (UW at 20)"_s)
-                     && testo.contains(u"value 6 (UB at 30)"_s),
-                 qPrintable(testo));
+        for (const QString &parte : {u"Record 1 (LiveData)"_s, u"12 bytes"_s, u"value 1 (UW at 20)"_s, u"value 6 (UB at 30)"_s})
+            QVERIFY2(testo.contains(parte), qPrintable(testo));
         QCOMPARE(ui.mostrati[0].icona, ServiziUi::Icona::Esclamazione);
 
         // A block that is too short for another variable is told too, once.
@@ -276,16 +238,14 @@ private slots:
         t.CaricaMapIni(P("map.ini"), ui);
         QCOMPARE(t.AbsPresScale, (QVector<qint32>{9, 9})); // not 10,20,40
         QCOMPARE(t.TONInjScale, (QVector<qint32>{1, 2, 3}));
-        QCOMPARE(ui.mostrati.size(), 1);
-        QVERIFY2(ui.mostrati[0].testo.contains(u"[absPresScale] entry 2 \"2O\""_s),
-                 qPrintable(ui.mostrati[0].testo));
+        QCOMPARE(ui.Testi().size(), 1);
+        QVERIFY2(ui.Testi()[0].contains(u"[absPresScale] entry 2 \"2O\""_s), qPrintable(ui.Testi()[0]));
 
         // A section cut short by the end of the file: one message, not one per line.
         ui.mostrati.clear();
         t.CaricaScale({"[SensTemp_01]", "T", "5", "[InjType_012]", "Fast"}, ui);
-        QCOMPARE(ui.mostrati.size(), 1);
-        QVERIFY(ui.mostrati[0].testo.contains(u"[InjType_012]"_s));
-        QVERIFY(ui.mostrati[0].testo.contains(u"Input past end of file"_s));
+        QCOMPARE(ui.Testi().size(), 1);
+        QVERIFY(ui.Testi()[0].contains(u"[InjType_012]"_s) && ui.Testi()[0].contains(u"Input past end of file"_s));
         QCOMPARE(t.TabIniettori.size(), 1);
         QCOMPARE(t.TabIniettori[0].Nome, u"Fast"_s);
 
@@ -296,7 +256,7 @@ private slots:
             s.SommaTempoInj_usec = 250;
             s.CaricaScale({"[SommaTempoInj_usec]", QLatin1String(estremo)}, ui);
             QCOMPARE(s.SommaTempoInj_usec, 250.0);
-            QVERIFY2(ui.mostrati.size() == 1 && ui.mostrati[0].testo.contains(QLatin1String(estremo)), estremo);
+            QVERIFY2(ui.Testi().size() == 1 && ui.Testi()[0].contains(QLatin1String(estremo)), estremo);
         }
         // Even if one got through, the decoder does not convert it to a whole number.
         MsgRecord r = RecordLive({"UB,6,1", "UB,7,1"});
