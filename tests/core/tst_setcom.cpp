@@ -16,7 +16,7 @@ using namespace gascal;
 using namespace Qt::StringLiterals;
 
 namespace {
-QByteArray Frame(std::initializer_list<int> byte)
+QByteArray F(std::initializer_list<int> byte)
 {
     QByteArray f;
     for (int b : byte)
@@ -26,7 +26,7 @@ QByteArray Frame(std::initializer_list<int> byte)
 // A command-6 reply that carries this ECU answer.
 QByteArray Ecu(std::initializer_list<int> risposta, int statoEcu = 1)
 {
-    return Frame({0, 8 + int(risposta.size()), 6, statoEcu, 0, 0, 0, 0}) + Frame(risposta);
+    return F({0, 8 + int(risposta.size()), 6, statoEcu, 0, 0, 0, 0}) + F(risposta);
 }
 QStringList Blocco(const QString &sezione, const QString &id, const QString &variabili)
 {
@@ -38,90 +38,82 @@ class TstSetCom : public QObject
 {
     Q_OBJECT
 private slots:
-    void requestFrameLayout()
+    void framesOfThePipe()
     {
-        QCOMPARE(FramePipe::Richiesta(2, 0, 0, 0, 0, 0, {}), Frame({8, 0, 2, 0, 0, 0, 0, 0}));
         // Little-endian length, data after the header.
+        QCOMPARE(FramePipe::Richiesta(2, 0, 0, 0, 0, 0, {}), F({8, 0, 2, 0, 0, 0, 0, 0}));
         const QByteArray dati(300, 'x');
-        QCOMPARE(FramePipe::Richiesta(6, 0, 0, 0, 0, 0, dati), Frame({308 & 0xFF, 1, 6, 0, 0, 0, 0, 0}) + dati);
-    }
+        QCOMPARE(FramePipe::Richiesta(6, 0, 0, 0, 0, 0, dati), F({308 & 0xFF, 1, 6, 0, 0, 0, 0, 0}) + dati);
+        // Replies: big-endian length; whole frames split by it.
+        const QByteArray due = F({0, 9, 3, 1, 0, 0, 0, 0, 0}) + F({0, 8, 6, 0, 0, 0, 0, 0});
+        QCOMPARE((QList<qsizetype>{FramePipe::LunghezzaFrame(due), FramePipe::LunghezzaFrame(due.mid(9)),
+                             FramePipe::LunghezzaFrame(due.left(8)), FramePipe::LunghezzaFrame(F({0, 7, 6, 0, 0, 0, 0, 0}))}),
+                 (QList<qsizetype>{9, 8, 0, 0})); // says 9, has 8; below the header
 
-    void replyCodes_data()
-    {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<int>("stato");
-        QTest::addColumn<QByteArray>("dati");
-        QTest::newRow("code 9 invalid") << Frame({0, 8, 9, 1, 0, 0, 0, 0}) << 2 << QByteArray();
-        QTest::newRow("code 12 invalid") << Frame({0, 8, 12, 1, 0, 0, 0, 0}) << 2 << QByteArray();
-        QTest::newRow("code 4 without payload") << Frame({0, 8, 4, 1, 0, 0, 0, 0}) << 3 << QByteArray();
-        QTest::newRow("code 4 one byte") << Frame({0, 10, 4, 1, 0, 2, 0, 0, 2, 9}) << 0 << Frame({2});
-        QTest::newRow("code 3 without payload") << Frame({0, 8, 3, 1, 0, 0, 0, 0}) << 0 << QByteArray();
-        QTest::newRow("code 3 keeps byte 8 only")
-            << Frame({0, 15, 3, 1, 0, 0, 0, 0, 0, 0x42, 1, 4, 0x21, 0, 0x66}) << 0 << Frame({0});
-        QTest::newRow("code 11 exactly 10 bytes") << Frame({0, 10, 11, 1, 0, 0, 0, 0, 1, 0}) << 0 << Frame({1, 0});
-        QTest::newRow("code 11 short") << Frame({0, 9, 11, 1, 0, 0, 0, 0, 1}) << 3 << QByteArray();
-        QTest::newRow("code 0 all the rest") << Frame({0, 11, 0, 1, 0, 0, 0, 0, 7, 8, 9}) << 0 << Frame({7, 8, 9});
-        QTest::newRow("code 6 empty") << Frame({0, 8, 6, 1, 0, 0, 0, 0}) << 0 << QByteArray();
-        QTest::newRow("code 6 payload") << Frame({0, 10, 6, 1, 0, 0, 0, 0, 0x41, 2}) << 0 << Frame({0x41, 2});
-        QTest::newRow("code 1 no payload") << Frame({0, 9, 1, 1, 0, 0, 0, 0, 5}) << 0 << QByteArray();
-        // A length field that is not the bytes received: the status bytes stay.
-        QTest::newRow("says 10, 9 came") << Frame({0, 10, 6, 0, 0, 0, 0, 0, 5}) << 1 << QByteArray();
-        QTest::newRow("below the header") << Frame({0, 7, 6, 0, 0, 0, 0}) << 1 << QByteArray();
-    }
-    void replyCodes()
-    {
-        QFETCH(QByteArray, frame);
-        QFETCH(int, stato);
-        QFETCH(QByteArray, dati);
-        RispostaPipe r;
-        r.RispByte4 = 7;
-        r.RispDati = "old";
-        QCOMPARE(FramePipe::DecodificaRisposta(frame, r), stato);
-        QCOMPARE(r.RispDati, dati);
-        QCOMPARE(r.RispByte4, stato == FramePipe::LunghezzaErrata ? 7 : 1);
-        if (stato == FramePipe::LunghezzaErrata)
-            QCOMPARE(r.RispCodice, -1);
+        // Each reply code's payload and status; a length field that is not
+        // the bytes received leaves the status bytes as they were.
+        const struct {
+            const char *nome;
+            QByteArray frame;
+            int stato;
+            QByteArray dati;
+        } casi[] = {
+            {"code 9 invalid", F({0, 8, 9, 1, 0, 0, 0, 0}), 2, {}},
+            {"code 12 invalid", F({0, 8, 12, 1, 0, 0, 0, 0}), 2, {}},
+            {"code 4 without payload", F({0, 8, 4, 1, 0, 0, 0, 0}), 3, {}},
+            {"code 4 one byte", F({0, 10, 4, 1, 0, 2, 0, 0, 2, 9}), 0, F({2})},
+            {"code 3 without payload", F({0, 8, 3, 1, 0, 0, 0, 0}), 0, {}},
+            {"code 3 keeps byte 8 only", F({0, 15, 3, 1, 0, 0, 0, 0, 0, 0x42, 1, 4, 0x21, 0, 0x66}), 0, F({0})},
+            {"code 11 exactly 10 bytes", F({0, 10, 11, 1, 0, 0, 0, 0, 1, 0}), 0, F({1, 0})},
+            {"code 11 short", F({0, 9, 11, 1, 0, 0, 0, 0, 1}), 3, {}},
+            {"code 0 all the rest", F({0, 11, 0, 1, 0, 0, 0, 0, 7, 8, 9}), 0, F({7, 8, 9})},
+            {"code 6 empty", F({0, 8, 6, 1, 0, 0, 0, 0}), 0, {}},
+            {"code 6 payload", F({0, 10, 6, 1, 0, 0, 0, 0, 0x41, 2}), 0, F({0x41, 2})},
+            {"code 1 no payload", F({0, 9, 1, 1, 0, 0, 0, 0, 5}), 0, {}},
+            {"says 10, 9 came", F({0, 10, 6, 0, 0, 0, 0, 0, 5}), 1, {}},
+            {"below the header", F({0, 7, 6, 0, 0, 0, 0}), 1, {}},
+        };
+        for (const auto &c : casi) {
+            RispostaPipe r;
+            r.RispByte4 = 7;
+            r.RispDati = "old";
+            const int stato = FramePipe::DecodificaRisposta(c.frame, r);
+            const bool errata = stato == FramePipe::LunghezzaErrata;
+            const auto testo = [&c](int s, const QByteArray &d, int byte4, int codice) {
+                return u"%1: %2 %3 %4 %5"_s.arg(QLatin1String(c.nome)).arg(s).arg(QLatin1String(d.toHex())).arg(byte4).arg(codice);
+            };
+            QCOMPARE(testo(stato, r.RispDati, r.RispByte4, errata ? r.RispCodice : 0),
+                     testo(c.stato, c.dati, errata ? 7 : 1, errata ? -1 : 0));
+        }
     }
 
     // Which reply frames can answer which request (the rest are replies to
     // requests given up earlier).
-    void replyMatchesRequest_data()
-    {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<int>("comando");
-        QTest::addColumn<QByteArray>("dati");
-        QTest::addColumn<bool>("risponde");
-        const QByteArray leggi21 = Frame({0x41, 2, 3, 0x21, 0x61});
-        QTest::newRow("same code") << Frame({0, 8, 2, 1, 0, 0, 0, 0}) << 2 << QByteArray() << true;
-        QTest::newRow("other code") << Frame({0, 9, 3, 1, 0, 0, 0, 0, 0}) << 6 << leggi21 << false;
-        QTest::newRow("code 0: request not understood") << Frame({0, 8, 0, 8, 0, 0, 0, 0}) << 4 << QByteArray() << true;
-        QTest::newRow("invalid code left to the check") << Frame({0, 8, 9, 1, 0, 0, 0, 0}) << 6 << leggi21 << true;
-        QTest::newRow("service + 0x40") << Ecu({0x41, 2, 6, 0x61, 1, 0}) << 6 << leggi21 << true;
-        QTest::newRow("other service") << Ecu({0x41, 2, 6, 0x62, 1, 0}) << 6 << leggi21 << false;
-        QTest::newRow("request echoed") << Ecu({0x41, 2, 6, 0x21, 1, 0}) << 6 << leggi21 << false;
-        QTest::newRow("refusal of this service") << Ecu({0x41, 2, 6, 0x7F, 0x21, 0}) << 6 << leggi21 << true;
-        QTest::newRow("refusal of another") << Ecu({0x41, 2, 6, 0x7F, 0x22, 0}) << 6 << leggi21 << false;
-        QTest::newRow("service wraps past 0xFF") << Ecu({0x41, 2, 6, 0x00, 1, 0}) << 6
-                                                 << Frame({0x41, 2, 3, 0xC0, 0}) << true;
-        QTest::newRow("no ECU answer: nothing to compare") << Ecu({}, 0) << 6 << leggi21 << true;
-        QTest::newRow("garbled answer: not judged") << Ecu({0x41, 2, 6, 0x62, 1, 0}, 2) << 6 << leggi21 << true;
-    }
     void replyMatchesRequest()
     {
-        QFETCH(QByteArray, frame);
-        QFETCH(int, comando);
-        QFETCH(QByteArray, dati);
-        QFETCH(bool, risponde);
-        QCOMPARE(FramePipe::RispondeA(frame, quint8(comando), dati), risponde);
-    }
-
-    void wholeFramesAreSplitByTheirLength()
-    {
-        const QByteArray due = Frame({0, 9, 3, 1, 0, 0, 0, 0, 0}) + Frame({0, 8, 6, 0, 0, 0, 0, 0});
-        QCOMPARE(FramePipe::LunghezzaFrame(due), 9);
-        QCOMPARE(FramePipe::LunghezzaFrame(due.mid(9)), 8);
-        QCOMPARE(FramePipe::LunghezzaFrame(due.left(8)), 0);          // says 9, has 8
-        QCOMPARE(FramePipe::LunghezzaFrame(Frame({0, 7, 6, 0, 0, 0, 0, 0})), 0); // below the header
+        const QByteArray leggi21 = F({0x41, 2, 3, 0x21, 0x61});
+        const struct {
+            const char *nome;
+            QByteArray frame;
+            int comando;
+            QByteArray dati;
+            bool risponde;
+        } casi[] = {
+            {"same code", F({0, 8, 2, 1, 0, 0, 0, 0}), 2, {}, true},
+            {"other code", F({0, 9, 3, 1, 0, 0, 0, 0, 0}), 6, leggi21, false},
+            {"code 0: request not understood", F({0, 8, 0, 8, 0, 0, 0, 0}), 4, {}, true},
+            {"invalid code left to the check", F({0, 8, 9, 1, 0, 0, 0, 0}), 6, leggi21, true},
+            {"service + 0x40", Ecu({0x41, 2, 6, 0x61, 1, 0}), 6, leggi21, true},
+            {"other service", Ecu({0x41, 2, 6, 0x62, 1, 0}), 6, leggi21, false},
+            {"request echoed", Ecu({0x41, 2, 6, 0x21, 1, 0}), 6, leggi21, false},
+            {"refusal of this service", Ecu({0x41, 2, 6, 0x7F, 0x21, 0}), 6, leggi21, true},
+            {"refusal of another", Ecu({0x41, 2, 6, 0x7F, 0x22, 0}), 6, leggi21, false},
+            {"service wraps past 0xFF", Ecu({0x41, 2, 6, 0x00, 1, 0}), 6, F({0x41, 2, 3, 0xC0, 0}), true},
+            {"no ECU answer: nothing to compare", Ecu({}, 0), 6, leggi21, true},
+            {"garbled answer: not judged", Ecu({0x41, 2, 6, 0x62, 1, 0}, 2), 6, leggi21, true},
+        };
+        for (const auto &c : casi)
+            QVERIFY2(FramePipe::RispondeA(c.frame, quint8(c.comando), c.dati) == c.risponde, c.nome);
     }
 
     void sectionsAndRecords()
