@@ -41,9 +41,8 @@ private slots:
     {
         MsgRecord r = Record({{"SB", 1, 1}, {"SB", 1, 10}, {"UW", 2, 1}, {"SW", 4, 1},
                               {"SL", 5, 1}, {"SL", 9, 1}, {"UB", 1, 3}});
-        // positions:           1 2 3 4 5    6 7 8 9     10..13
+        // positions:           1 2 3 4 5    6 7 8 9     10..13;  SL reads P+1..P+4.
         QVERIFY(Blocco::DecodificaBlocco(Byte("FF3412FEFF" "00010000" "00000001"), r).isEmpty());
-        // SL reads P+1..P+4.
         QCOMPARE(r.Valori, (QVector<qint32>{-1, -10, 4660, -2, 1, 65536, 765}));
 
         // A variable outside the image keeps its value and is reported.
@@ -74,16 +73,19 @@ private slots:
         AmbienteDecodifica amb;
         amb.SommaTempoInj_usec = 250.5;
         amb.Valore20Record3 = 2;
-        // time 1000 us, period 5000, flags 1
+        // time 1000 us, period 5000, flags 1: 1250.5 goes to the even 1250, 30000000 / (5000 * 2)
         Blocco::DecodificaBlocco(Byte("00E80388130100"), r, amb);
-        QCOMPARE(r.Valori[1], 1250); // 1250.5 goes to the even 1250
-        QCOMPARE(r.Valori[4], 3000); // 30000000 / (5000 * 2)
+        QCOMPARE((QList<qint32>{r.Valori[1], r.Valori[4]}), (QList<qint32>{1250, 3000}));
         Blocco::DecodificaBlocco(Byte("00E80388130000"), r, amb);
-        QCOMPARE(r.Valori[4], 0);    // engine data not valid
+        QCOMPARE(r.Valori[4], 0); // engine data not valid
+        // The speed needs its period and the state, whatever the other values.
+        MsgRecord senza5 = r;
+        senza5.Offset[5] = 9;
+        Blocco::DecodificaBlocco(Byte("00E80388130100"), senza5, amb);
+        QCOMPARE(senza5.Valori[4], 3000);
         amb.Valore20Record3.reset();
         Blocco::DecodificaBlocco(Byte("00000088130100"), r, amb);
-        QCOMPARE(r.Valori[4], 5000); // no factor yet: scaled value kept
-        QCOMPARE(r.Valori[1], 0);    // no time, no offset
+        QCOMPARE((QList<qint32>{r.Valori[1], r.Valori[4]}), (QList<qint32>{0, 5000})); // no time, no factor
         amb.InterpolazioneAttiva = true;
         amb.ConvertiMapSens = [](qint32 v) { return v + 1000; };
         Blocco::DecodificaBlocco(Byte("00000088130100"), r, amb);
@@ -114,14 +116,11 @@ private slots:
         QCOMPARE(t.TabIniettori[0].P, (std::array<qint32, 6>{1, 2, 3, 4, 5, 6}));
         QCOMPARE(t.TabLivello[0].Nome, u"Tank A"_s);
         QCOMPARE(t.TabLivello[0].Soglie, (std::array<qint32, 6>{0, 100, 200, 300, 400, 1023}));
-        QCOMPARE(t.TabLambda[0].Codice, 4);
-        QCOMPARE(t.TabLambda[0].Parametri[1], 900);
-        QCOMPARE(t.TabSensTemp[0].Posizione, 2);
-        QCOMPARE(t.TabSensPress[0].Codice, 22);
+        QCOMPARE((QList<qsizetype>{t.TabLambda[0].Codice, t.TabLambda[0].Parametri[1], t.TabSensTemp[0].Posizione,
+                                t.TabSensPress[0].Codice, t.IndiceDaCodice(7), t.IndiceDaCodice(8)}),
+                 (QList<qsizetype>{4, 900, 2, 22, 0, -1}));
         QCOMPARE(t.SommaTempoInj_usec, 250.5);
         QVERIFY(t.MostraFineGas && !t.MostraAbilitazioni);
-        QCOMPARE(t.IndiceDaCodice(7), 0);
-        QCOMPARE(t.IndiceDaCodice(8), -1);
 
         // A value that is no number is told, and the reading goes on.
         TabelleScala u;
@@ -135,6 +134,7 @@ private slots:
         QCOMPARE(TabelleScala::CostanteGiri(2), 15000000);
     }
 
+    // The scrambled file wins over the built-in table; a plain one is read too.
     void configurationFileWinsOverBuiltIn()
     {
         ServiziUiScriptati ui;
@@ -145,26 +145,19 @@ private slots:
         QCOMPARE(TabelleScala::CaricaConfigScale(percorso, ui), QStringList{"[Only]"});
         Scrivi(percorso, "[Plain]\r\n");
         QCOMPARE(TabelleScala::CaricaConfigScale(percorso, ui), (QStringList{"[Plain]", ""}));
-    }
 
-    void manifoldPressureConversion()
-    {
-        QTemporaryDir dir;
-        const QString percorso = dir.filePath(u"map.ini"_s);
+        // map.ini: missing, nothing happens; tables too short, or another sensor type: unchanged.
         TabelleScala t;
-        ServiziUiScriptati ui;
-        t.CaricaMapIni(percorso, ui); // missing: nothing happens
-        QCOMPARE(t.ConvertiMapSens(500, 0), 500); // tables too short: unchanged
+        t.CaricaMapIni(dir.filePath(u"map.ini"_s), ui);
+        QCOMPARE(t.ConvertiMapSens(500, 0), 500);
         QStringList tab, d5, d4;
-        for (int i = 0; i < 128; ++i) {
-            tab << QString::number(i * 8);
-            d5 << QString::number(i * 2);
-            d4 << QString::number(i);
-        }
-        Scrivi(percorso, QStringList{"[tabMapSens5Bar]", tab.join(','), "[decodeMapSens5Bar]", d5.join(','),
-                                     "[decodeMapSens4Bar]", d4.join(','), ""}.join("\r\n"_L1).toUtf8());
-        t.CaricaMapIni(percorso, ui);
-        QCOMPARE(t.ConvertiMapSens(40, 1), 40); // other sensor type: unchanged
+        for (int i = 0; i < 128; ++i)
+            tab << QString::number(i * 8), d5 << QString::number(i * 2), d4 << QString::number(i);
+        Scrivi(dir.filePath(u"map.ini"_s), QStringList{"[tabMapSens5Bar]", tab.join(','), "[decodeMapSens5Bar]",
+                                                       d5.join(','), "[decodeMapSens4Bar]", d4.join(','), ""}
+                                               .join("\r\n"_L1).toUtf8());
+        t.CaricaMapIni(dir.filePath(u"map.ini"_s), ui);
+        QCOMPARE(t.ConvertiMapSens(40, 1), 40);
         // 40 <= tab(5) = 40; decode5(5) = 10; first decode4 >= 10 is k = 10: tab(10) = 80
         QCOMPARE(t.ConvertiMapSens(40, 0), 80);
         QCOMPARE(t.ConvertiMapSens(5000, 0), 0); // beyond the table: no index up to 127 fits
