@@ -23,18 +23,17 @@ void PreparaTabella(Contesto &ctx)
     ctx.TabMsg[Contesto::RecMappa].Dimensiona(56);
 }
 
-// Steps of an edit on the factory line: pivot `sel` changed by `add`, `volte` times.
-struct Passo {
-    int sel, add, volte = 1;
-    bool tutti = false;
-};
+// Steps of an edit on the factory line: pivot `sel` changed by `add`, `volte`
+// times; the last step's outcome, the points from `da` on, a pivot and the
+// point it must be on.
+struct Passo { int sel, add, volte = 1; bool tutti = false; };
 struct Caso {
     const char *nome;
     std::vector<Passo> passi;
-    Esito esito;                 // of the last step
-    int da;                      // the points from `da` on must be `punti`
+    Esito esito;
+    int da;
     std::vector<qint32> punti;
-    std::pair<int, qint32> pivot{0, 0}; // a pivot and the point it must be on
+    std::pair<int, qint32> pivot{0, 0};
     std::function<void(M &)> prima = {};
 };
 
@@ -62,46 +61,36 @@ const Caso Casi[] = {
     {"P9 never moves, whatever the code", {{8, 7}}, Esito::PivotFisso, 55, {0}, {8, 55}},
 };
 
-QString Testo(const std::vector<qint32> &punti)
-{
-    QString s;
-    for (qint32 v : punti)
-        s += QStringLiteral(" %1").arg(v);
-    return s;
-}
-
 } // namespace
 
 class TstRetta : public QObject
 {
     Q_OBJECT
 private slots:
-    void modifiche_data()
-    {
-        QTest::addColumn<int>("caso");
-        for (int i = 0; i < int(std::size(Casi)); ++i)
-            QTest::newRow(Casi[i].nome) << i;
-    }
     void modifiche()
     {
-        QFETCH(int, caso);
-        const Caso &c = Casi[caso];
-        M m;
-        m.DefaultRetta();
-        if (c.prima)
-            c.prima(m);
-        Esito esito = Esito::Eseguita;
-        for (const Passo &p : c.passi) {
-            m.PivotSel = p.sel;
-            for (int i = 0; i < p.volte; ++i)
-                esito = m.Passo(p.add, p.tutti);
+        for (const Caso &c : Casi) {
+            M m;
+            m.DefaultRetta();
+            if (c.prima)
+                c.prima(m);
+            Esito esito = Esito::Eseguita;
+            for (const Passo &p : c.passi) {
+                m.PivotSel = p.sel;
+                for (int i = 0; i < p.volte; ++i)
+                    esito = m.Passo(p.add, p.tutti);
+            }
+            const auto testo = [&c](Esito e, auto da, qint32 pivot) {
+                QString s = QStringLiteral("%1: %2, pivot %3, from %4:").arg(QLatin1String(c.nome)).arg(int(e)).arg(pivot).arg(c.da);
+                for (std::size_t i = 0; i < c.punti.size(); ++i)
+                    s += QStringLiteral(" %1").arg(da[i]);
+                return s;
+            };
+            QCOMPARE(testo(esito, m.Retta.begin() + c.da, m.Pivot[c.pivot.first]),
+                     testo(c.esito, c.punti.begin(), c.pivot.second));
+            if (c.esito == Esito::PivotFisso)
+                QCOMPARE(m.Pivot, M::PivotDefault);
         }
-        QCOMPARE(esito, c.esito);
-        const std::vector<qint32> punti(m.Retta.begin() + c.da, m.Retta.begin() + c.da + c.punti.size());
-        QVERIFY2(punti == c.punti, qPrintable(QStringLiteral("from %1:%2").arg(c.da).arg(Testo(punti))));
-        QCOMPARE(m.Pivot[c.pivot.first], c.pivot.second);
-        if (c.esito == Esito::PivotFisso)
-            QCOMPARE(m.Pivot, M::PivotDefault);
     }
 
     void caricamentoDallEcu()
@@ -109,10 +98,8 @@ private slots:
         ServiziUiScriptati ui;
         Contesto ctx(ui);
         PreparaTabella(ctx);
-        auto &mappa = ctx.TabMsg[Contesto::RecMappa].Valori;
-        mappa[0] = 200;
-        mappa[1] = 127;
-        mappa[2] = 128;
+        for (const qint32 v : {128, 127, 200})
+            ctx.TabMsg[Contesto::RecMappa].Valori.prepend(v);
         const std::array<qint32, 9> pivot{0, 5, 12, 18, 25, 33, 40, 48, 55};
         std::copy(pivot.begin(), pivot.end(), ctx.TabMsg[Contesto::RecBlk5].Valori.begin());
         M m;
@@ -157,10 +144,8 @@ private slots:
         QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::ScriviRetta);
 
         const QByteArray &map0 = ctx.code.DatiMap0;
-        QCOMPARE(map0.size(), 56);
-        QCOMPARE(map0.toHex().left(2), QByteArray("ff"));
-        QCOMPARE(quint8(map0.at(33)), 0x80);
-        QCOMPARE(quint8(map0.at(50)), 0x7F);
+        QCOMPARE((QList<int>{int(map0.size()), quint8(map0[0]), quint8(map0[33]), quint8(map0[50])}),
+                 (QList<int>{56, 0xFF, 0x80, 0x7F}));
         // The pivots, then the rest of record 4 as the ECU holds it.
         QCOMPARE(ctx.code.DatiBlk5.toHex(), QByteArray("00060a101a23293137" "6d6e6f7071727374757677"));
     }
@@ -185,13 +170,10 @@ private slots:
         m.Scala[10] = 10250;
         m.Retta[6] = -5;
         m.Retta[10] = 1;
-        const QString virgola = QStringLiteral(",");
-        QCOMPARE(m.LegendaBenzina(1, virgola), QStringLiteral("10,8"));
-        QCOMPARE(m.LegendaBenzina(2, virgola), QStringLiteral("10,2"));
-        QCOMPARE(m.LegendaCorrezione(1, virgola), QStringLiteral("-0,32"));
-        QCOMPARE(m.LegendaCorrezione(2, virgola), QStringLiteral("0,06"));
-        QCOMPARE(M::TestoMs(-50, 1, virgola), QStringLiteral("0,0"));
-        QCOMPARE(M::TestoMs(-150, 1, virgola), QStringLiteral("-0,2"));
+        const QString v = QStringLiteral(",");
+        QCOMPARE((QStringList{m.LegendaBenzina(1, v), m.LegendaBenzina(2, v), m.LegendaCorrezione(1, v),
+                              m.LegendaCorrezione(2, v), M::TestoMs(-50, 1, v), M::TestoMs(-150, 1, v)}),
+                 (QStringList{"10,8", "10,2", "-0,32", "0,06", "0,0", "-0,2"}));
     }
 };
 
