@@ -42,38 +42,32 @@ class TstDiagnosi : public QObject
     Q_OBJECT
 private slots:
     // The report's text: the owner and mode, or the fix this user needs.
-    void testoDelRapporto_data()
-    {
-        QTest::addColumn<QByteArray>("proprietario");
-        QTest::addColumn<QByteArray>("modo");
-        QTest::addColumn<bool>("adattatore");
-        QTest::addColumn<QStringList>("contiene");
-        QTest::addColumn<QString>("manca");
-        QTest::newRow("device") << "root:tty"_ba << "0600"_ba << false
-                                << QStringList{"port 0 (/dev/ttyUSB0): no permission (owner root:tty, mode 0600)."} << "";
-        QTest::newRow("adapter: the group fix, whatever owner and mode")
-            << "root:dialout"_ba << "0660"_ba << true << QStringList{"dialout group", "log in again"} << "0660";
-        QTest::newRow("a group this session has: no useless fix")
-            << "root:" + MioGruppo() << "0660"_ba << true << QStringList{"(owner root:" + QString::fromLocal8Bit(MioGruppo())} << "usermod";
-        QTest::newRow("a workshop group of the udev rule") << "root:no-such-group-here"_ba << "0660"_ba << true
-            << QStringList{"sudo usermod -aG no-such-group-here " + GruppiUtente::NomeUtente()} << "";
-        QTest::newRow("a mode that gives the group nothing") << "root:no-such-group-here"_ba << "0600"_ba << true
-                                                             << QStringList{} << "usermod";
-    }
     void testoDelRapporto()
     {
-        QFETCH(QByteArray, proprietario);
-        QFETCH(QByteArray, modo);
-        QFETCH(bool, adattatore);
-        QFETCH(QStringList, contiene);
-        QFETCH(QString, manca);
-        const auto r = RapportoPorta::Decodifica("port=0\nstatus=5\ndevice=/dev/ttyUSB0\nadapter=" + QByteArray::number(adattatore)
-                                                 + "\nowner=" + proprietario + "\nmode=" + modo + "\nunknown=kept out\n");
-        QVERIFY(r);
-        QCOMPARE(r->esito, Esito::SenzaPermesso);
-        for (const QString &parte : contiene)
-            QVERIFY2(r->Testo().contains(parte), qPrintable(r->Testo()));
-        QVERIFY2(manca.isEmpty() || !r->Testo().contains(manca), qPrintable(r->Testo()));
+        const QByteArray mio = MioGruppo();
+        const struct {
+            QByteArray proprietario, modo;
+            bool adattatore;
+            QStringList contiene;
+            QString manca;
+        } casi[] = {
+            {"root:tty", "0600", false, {"port 0 (/dev/ttyUSB0): no permission (owner root:tty, mode 0600)."}, {}},
+            // An adapter: the group fix, whatever owner and mode.
+            {"root:dialout", "0660", true, {"dialout group", "log in again"}, "0660"},
+            // A group this session has: no useless fix.
+            {"root:" + mio, "0660", true, {"(owner root:" + QString::fromLocal8Bit(mio)}, "usermod"},
+            // A workshop group of the udev rule; a mode that gives the group nothing.
+            {"root:no-such-group-here", "0660", true, {"sudo usermod -aG no-such-group-here " + GruppiUtente::NomeUtente()}, {}},
+            {"root:no-such-group-here", "0600", true, {}, "usermod"},
+        };
+        for (const auto &c : casi) {
+            const auto r = RapportoPorta::Decodifica("port=0\nstatus=5\ndevice=/dev/ttyUSB0\nadapter=" + QByteArray::number(c.adattatore)
+                                                     + "\nowner=" + c.proprietario + "\nmode=" + c.modo + "\nunknown=kept out\n");
+            QVERIFY(r && r->esito == Esito::SenzaPermesso);
+            for (const QString &parte : c.contiene)
+                QVERIFY2(r->Testo().contains(parte), qPrintable(r->Testo()));
+            QVERIFY2(c.manca.isEmpty() || !r->Testo().contains(c.manca), qPrintable(r->Testo()));
+        }
         // Before any connection attempt, or from a process that does not know
         // the command, there is nothing to report.
         for (const char *vuoto : {"port=-1\nstatus=0\ndevice=\n", "unknown command 12", "status=4\n", ""})
@@ -83,11 +77,10 @@ private slots:
     void ilRimedioDipendeDalGruppoDiQuestoUtente()
     {
         const auto rimedio = [](A a) { return GruppiUtente::Rimedio(u"dialout"_s, u"ada"_s, a); };
-        QVERIFY(rimedio(A::No).contains(u"sudo usermod -aG dialout ada"_s));
-        QVERIFY(rimedio(A::No).contains(u"log in again"_s));
+        QVERIFY(rimedio(A::No).contains(u"sudo usermod -aG dialout ada"_s) && rimedio(A::No).contains(u"log in again"_s));
         // A member since this session began only needs a new login.
-        QVERIFY(!rimedio(A::DopoNuovoAccesso).contains(u"usermod"_s));
-        QVERIFY(rimedio(A::DopoNuovoAccesso).contains(u"log out and log in again"_s));
+        QVERIFY(!rimedio(A::DopoNuovoAccesso).contains(u"usermod"_s)
+                && rimedio(A::DopoNuovoAccesso).contains(u"log out and log in again"_s));
         QVERIFY(rimedio(A::NellaSessione).isEmpty());
         // The system's answer for this process: its own group is the session's,
         // a group that does not exist is nobody's.
@@ -118,19 +111,17 @@ private slots:
         QVERIFY(!d.PiuVicina());
     }
 
-    // Searching, connected on the port with its device, offline, and the
-    // reconnection notice given once.
-    void statoEAvvisoDiRicollegamento()
+    // The connection line (searching, connected on the port with its device,
+    // offline), the reconnection notice given once, and each port's cause,
+    // in the user's language.
+    void testiNellaLinguaDellUtente()
     {
         ServiziUiScriptati ui;
         Contesto ctx(ui);
         Lingua(ctx, Dizionario::Italiano);
         StatoCollegamento stato;
         ctx.diagnosi.Collegata(Rapporto(2, Esito::NessunaRisposta, u"/dev/ttyUSB0"_s));
-        const struct {
-            int statoProgramma;
-            QString linea, avviso;
-        } passi[] = {
+        const struct { int statoProgramma; QString linea, avviso; } passi[] = {
             {StatoApp::Ricerca, u"Ricerca della centralina..."_s, {}},
             {StatoApp::Connesso, u"Collegato sulla porta 2 (/dev/ttyUSB0)"_s, {}}, // no reconnection
             {StatoApp::Ricerca, {}, {}},
@@ -149,22 +140,20 @@ private slots:
             QCOMPARE(avviso, p.avviso);
         }
         QCOMPARE(StatoCollegamento::TestoPagina(ctx, 2), u"Pagina 3 di 3: Retta di calibrazione (F2: pagina successiva)"_s);
-    }
 
-    void causeDellePorteInOgniLingua()
-    {
-        ServiziUiScriptati ui;
-        Contesto ctx(ui);
+        // The causes: without the section, and in English, the report's own text.
         RapportoPorta r = Rapporto(3, Esito::SenzaPermesso, u"/dev/ttyS3"_s);
         r.proprietario = u"root:tty"_s;
         r.modo = u"0600"_s;
-        // Without the section, and in English, the report's own text.
+        ctx.diz.ImpostaTesti({});
         QCOMPARE(TestoDiagnosi::Testo(r, ctx.diz), r.Testo());
         Lingua(ctx, Dizionario::Inglese);
         QCOMPARE(TestoDiagnosi::Testo(r, ctx.diz), r.Testo());
         Lingua(ctx, Dizionario::Ucraino);
         QCOMPARE(TestoDiagnosi::Testo(r, ctx.diz), u"порт 3 (/dev/ttyS3): немає дозволу (власник root:tty, режим 0600)."_s);
-        // Every cause has a text of its own in every language.
+        // Every cause has a text of its own in every language; a busy port names who holds it.
+        RapportoPorta occupata = Rapporto(1, Esito::Occupata);
+        occupata.occupante = u"4242 minicom"_s;
         for (int lingua = 0; lingua < Dizionario::NumeroLingue; ++lingua) {
             Lingua(ctx, lingua);
             QSet<QString> cause;
@@ -172,6 +161,7 @@ private slots:
                 cause << TestoDiagnosi::Causa(Rapporto(1, Esito(e)), ctx.diz);
             QCOMPARE(cause.size(), 7);
             QVERIFY(!cause.contains(QString()));
+            QVERIFY(TestoDiagnosi::Causa(occupata, ctx.diz).contains(occupata.occupante));
         }
     }
 };
