@@ -265,6 +265,27 @@ private slots:
         Blocco::DecodificaBlocco(QByteArray::fromHex("4102084B01050600"), r, amb);
         QCOMPARE(r.Valori[1], 6);
     }
+
+    // An empty block line leaves its record without an image, and the
+    // sections after it are read too.
+    void emptyBlockLineKeepsReading()
+    {
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        ctx.TabMsg.resize(7);
+        for (int n = 0; n < 7; ++n) {
+            ctx.TabMsg[n] = RecordLive({"UB,6,1", "UB,7,1", "UB,8,1"});
+            ctx.TabMsg[n].Id = n;
+        }
+        ctx.TabMsg[Contesto::RecLive].Immagine = "old";
+        Scrivi(P("def.xar"), "[BLK_1]\r\n\r\n[BLK_3]\r\n41020C4E010708091011223344\r\n[MAP_0]\r\n41020D5201AABB0000000000CC\r\n");
+        QVERIFY(Definizioni::CaricaDefinizioni(ctx, P("def.xar")));
+        QVERIFY(ctx.TabMsg[Contesto::RecLive].Immagine.isEmpty());
+        QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine, QByteArray::fromHex("41020C4E010708091011223344"));
+        QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[0], 7);
+        QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine, QByteArray::fromHex("41020D5201AABB0000000000CC"));
+        QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join(QLatin1Char('|'))));
+    }
 };
 
 GASCAL_PROVA(TstIngressiDifettosi)
