@@ -76,12 +76,7 @@ private slots:
 
         // Each reply code's payload and status; a length field that is not
         // the bytes received leaves the status bytes as they were.
-        const struct {
-            const char *nome;
-            QByteArray frame;
-            int stato;
-            QByteArray dati;
-        } casi[] = {
+        const struct { const char *nome; QByteArray frame; int stato; QByteArray dati; } casi[] = {
             {"code 9 invalid", F({0, 8, 9, 1, 0, 0, 0, 0}), 2, {}},
             {"code 12 invalid", F({0, 8, 12, 1, 0, 0, 0, 0}), 2, {}},
             {"code 4 without payload", F({0, 8, 4, 1, 0, 0, 0, 0}), 3, {}},
@@ -116,13 +111,7 @@ private slots:
     void replyMatchesRequest()
     {
         const QByteArray leggi21 = F({0x41, 2, 3, 0x21, 0x61});
-        const struct {
-            const char *nome;
-            QByteArray frame;
-            int comando;
-            QByteArray dati;
-            bool risponde;
-        } casi[] = {
+        const struct { const char *nome; QByteArray frame; int comando; QByteArray dati; bool risponde; } casi[] = {
             {"same code", F({0, 8, 2, 1, 0, 0, 0, 0}), 2, {}, true},
             {"other code", F({0, 9, 3, 1, 0, 0, 0, 0, 0}), 6, leggi21, false},
             {"code 0: request not understood", F({0, 8, 0, 8, 0, 0, 0, 0}), 4, {}, true},

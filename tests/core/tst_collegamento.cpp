@@ -19,7 +19,6 @@ using namespace Qt::StringLiterals;
 using R = ServiziUi::Risposta;
 
 namespace {
-
 // The bench started, in this program state, with the ECU's port open.
 struct Banco : BancoVirtuale {
     explicit Banco(int stato = StatoApp::Connesso)
@@ -47,7 +46,6 @@ struct Muto : Trasporto {
     void ChiudiIngresso(int) override {}
     void Termina() override {}
 };
-
 } // namespace
 
 class TstCollegamento : public QObject

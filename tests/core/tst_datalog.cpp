@@ -96,7 +96,6 @@ QString Segmenti(const VistaBarra &v)
 }
 
 const char *const N = " - -  (ms) ";
-
 } // namespace
 
 class TstDatalog : public QObject
@@ -114,11 +113,7 @@ private slots:
     // ignition off too.
     void valuesFollowTheIgnitionTheEngineAndTheFuel()
     {
-        const struct {
-            const char *nome;
-            int stato, giri, carburante;
-            const char *atteso;
-        } casi[] = {
+        const struct { const char *nome; int stato, giri, carburante; const char *atteso; } casi[] = {
             {"ignition off", 0, 3000, 3, "00000000000000| - -  (rpm)|0000| - -  (ms) | - -  (ms) | - -  (bar)"},
             {"only the valve bit: not valid", 2, 3000, 3, "00000000000000| - -  (rpm)|0000| - -  (ms) | - -  (ms) | - -  (bar)"},
             {"at the first threshold", 1, 500, 0, "00000000000000|500 (rpm)|1010|2,34 (ms) | - -  (ms) |1,20 (bar)"},
@@ -223,12 +218,7 @@ private slots:
             }
             QCOMPARE(c.nome + u": "_s + visto, c.nome + u": "_s + QLatin1String(c.accesa));
         }
-        const struct {
-            const char *nome;
-            int parola, stato;
-            bool dalVivo;
-            const char *beep;
-        } buzzer[] = {
+        const struct { const char *nome; int parola, stato; bool dalVivo; const char *beep; } buzzer[] = {
             {"slow: once a second", 0x4000, 1, true, "100000000001"},
             {"fast: every refresh, a beat more", 0x8000, 1, true, "211121112111"},
             {"both: continuous", 0xC000, 1, true, "111111111111"},
@@ -274,11 +264,7 @@ private slots:
     {
         const QDateTime stessoGiorno(QDate(2024, 3, 5), QTime(23, 59, 59));
         const QDateTime giornoDopo(QDate(2024, 3, 6), QTime(0, 0, 1));
-        const struct {
-            const char *passi;
-            QDateTime ora;
-            const char *origine, *temperatura;
-        } casi[] = {
+        const struct { const char *passi; QDateTime ora; const char *origine, *temperatura; } casi[] = {
             {"", stessoGiorno, "Not live: no ECU read yet", " - -  (c)"},
             {"E", stessoGiorno, "Not live: read at 10:20:30", "41 (c)"},
             {"E", giornoDopo, "Not live: read on 05/03/24 at 10:20:30", "41 (c)"},

@@ -152,12 +152,7 @@ private slots:
     void testoDelRapporto()
     {
         const QByteArray mio = MioGruppo();
-        const struct {
-            QByteArray proprietario, modo;
-            bool adattatore;
-            QStringList contiene;
-            QString manca;
-        } casi[] = {
+        const struct { QByteArray proprietario, modo; bool adattatore; QStringList contiene; QString manca; } casi[] = {
             {"root:tty", "0600", false, {"port 0 (/dev/ttyUSB0): no permission (owner root:tty, mode 0600)."}, {}},
             // An adapter: the group fix, whatever owner and mode.
             {"root:dialout", "0660", true, {"dialout group", "log in again"}, "0660"},

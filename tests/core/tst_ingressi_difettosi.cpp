@@ -29,7 +29,6 @@ using namespace gascal;
 using namespace Qt::StringLiterals;
 
 namespace {
-
 // A live-data record as SetCom.ini describes it.
 MsgRecord RecordLive(const QStringList &variabili)
 {
@@ -38,7 +37,6 @@ MsgRecord RecordLive(const QStringList &variabili)
     InterpretaSetCom({"[MSG]", "1", "LiveData", "4102030B4B", "1", "", "", variabili.join(';')}, tab, link);
     return tab.first();
 }
-
 } // namespace
 
 class TstIngressiDifettosi : public QObject

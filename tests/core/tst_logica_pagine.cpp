@@ -32,7 +32,6 @@ using M = ModelloRetta;
 using Esito = M::Esito;
 
 namespace {
-
 // The level sensor without a name has no list entry.
 const char *const Scala =
     "[InjType_001]\r\nRail 3 ohm\r\n2500\r\n60\r\n20\r\n5000\r\n2492\r\n7500\r\n"
@@ -177,7 +176,6 @@ const Caso Casi[] = {
     {"P1 never moves left", {{0, M::Sinistra}}, Esito::PivotFisso, 0, {0}, {0, 0}},
     {"P9 never moves, whatever the code", {{8, 7}}, Esito::PivotFisso, 55, {0}, {8, 55}},
 };
-
 } // namespace
 
 class TstLogicaPagine : public QObject

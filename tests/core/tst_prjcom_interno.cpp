@@ -15,7 +15,6 @@
 using namespace gascal;
 
 namespace {
-
 // A control line for the ECU first, when not empty; what of the reply is compared.
 struct Richiesta {
     const char *nome;
@@ -70,7 +69,6 @@ QStringList Risposte(Banco &b)
     esiti << QStringLiteral("running after close: %1").arg(ctx.link.ProcessoAttivo());
     return esiti;
 }
-
 } // namespace
 
 class TstPrjComInterno : public QObject

@@ -43,7 +43,6 @@ using Azione = RigaComando::Azione;
 using O = Operazione;
 
 namespace {
-
 // Writes down what the cycle told it, one word per hook.
 struct VistaRegistro : VistaCiclo {
     QStringList eventi;
@@ -71,7 +70,6 @@ struct Banco {
     CicloProgramma ciclo{ctx, vista};
     Banco() { ctx.stato.StatoProgramma = StatoApp::Connesso; }
 };
-
 } // namespace
 
 class TstUtilita : public QObject
@@ -150,12 +148,9 @@ private slots:
     // 3146 is not reported from an error handler, and large numbers are shown in hex.
     void errorReportText()
     {
-        const struct {
-            const char *testo2;
-            qint64 numero;
-            const char *atteso;
-        } casi[] = {{"Config error", 0, "Config errorErrorX:\r"}, {"", 13, "ErrorX:\r\r13 - d"},
-                    {"", 3146, "ErrorX:\r"}, {"", 0x80004005LL, "ErrorX:\r\r = &H80004005 - d"}};
+        const struct { const char *testo2; qint64 numero; const char *atteso; } casi[] = {
+            {"Config error", 0, "Config errorErrorX:\r"}, {"", 13, "ErrorX:\r\r13 - d"},
+            {"", 3146, "ErrorX:\r"}, {"", 0x80004005LL, "ErrorX:\r\r = &H80004005 - d"}};
         for (const auto &c : casi) {
             ServiziUiScriptati ui;
             MostraErrore(ui, u"GasCal"_s, u"X"_s, QLatin1String(c.testo2), 0, c.numero, u"d"_s);
@@ -274,12 +269,7 @@ private slots:
     // The file waits for a connected ECU, or offline for the start-up definitions.
     void ilFileMappaAspettaLEcuOIlLavoroOffline()
     {
-        const struct {
-            int stato, errore;
-            Operazione op;
-            int uscita, defAvvio;
-            bool apre;
-        } casi[] = {
+        const struct { int stato, errore; Operazione op; int uscita, defAvvio; bool apre; } casi[] = {
             {StatoApp::Ricerca, 0, Operazione::Nessuna, 0, 0, false},
             {StatoApp::Connesso, 0, Operazione::Nessuna, 0, 0, true},
             {StatoApp::Connesso, 1, Operazione::Nessuna, 0, 0, false},      // the link is being made again
@@ -303,11 +293,7 @@ private slots:
     // The restore goes before the close: the ECU is put back first.
     void richiesteEStati()
     {
-        const struct {
-            const char *richiesta;
-            int stato;
-            QStringList eventi;
-        } casi[] = {
+        const struct { const char *richiesta; int stato; QStringList eventi; } casi[] = {
             {"offline", StatoApp::Offline, {"offline", "passo-offline"}},
             {"uscita", StatoApp::Chiusura, {"prima-chiusura", "chiusura"}},
             {"uscita+ripristino", StatoApp::Chiusura, {"prima-chiusura", "inizio-op", "fine-op", "chiusura"}},
@@ -356,12 +342,7 @@ private slots:
     // The title's map file goes when another ECU (lot and serial) answers.
     void titoloSoloPerLEcuDelFile()
     {
-        const struct {
-            const char *titolo;
-            bool daEcu;
-            const char *serieFile, *serieTrovata;
-            bool tolto;
-        } casi[] = {
+        const struct { const char *titolo; bool daEcu; const char *serieFile, *serieTrovata; bool tolto; } casi[] = {
             {" - [a.var] ", true, "87-1234", "87-1234", false}, {" - [a.var] ", true, "87-1234", "87-4321", true},
             {" - [a.var] ", true, "87-1234", "88-1234", true},  {" - [a.var] ", false, "", "87-1234", true},
             {" - [a.var] ", true, "", "", false},               {"", false, "", "87-1234", false},
@@ -384,14 +365,11 @@ private slots:
     // (compared first) stay, a reset to a definition file goes with its file.
     void scrittureScartate()
     {
-        const struct {
-            O operazione;
-            bool definizioni;
-            O rimasta;
-        } casi[] = {{O::ScriviConfig, false, O::Nessuna}, {O::ScriviRetta, false, O::Nessuna},
-                    {O::CommutaStato, false, O::Nessuna}, {O::InviaEMemorizza, false, O::Nessuna},
-                    {O::ScriviComandi, false, O::Nessuna}, {O::SalvaMappa, false, O::SalvaMappa},
-                    {O::CaricaMappa, false, O::CaricaMappa}, {O::CaricaMappa, true, O::Nessuna}};
+        const struct { O operazione; bool definizioni; O rimasta; } casi[] = {
+            {O::ScriviConfig, false, O::Nessuna}, {O::ScriviRetta, false, O::Nessuna},
+            {O::CommutaStato, false, O::Nessuna}, {O::InviaEMemorizza, false, O::Nessuna},
+            {O::ScriviComandi, false, O::Nessuna}, {O::SalvaMappa, false, O::SalvaMappa},
+            {O::CaricaMappa, false, O::CaricaMappa}, {O::CaricaMappa, true, O::Nessuna}};
         for (const auto &c : casi) {
             ServiziUiScriptati ui;
             Contesto ctx(ui);
