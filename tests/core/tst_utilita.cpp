@@ -1,12 +1,8 @@
-// The program-wide helpers: hex texts, numbers in the user's notation, files,
-// the error box's text, the pending operation and the waits; the installed
-// program: where the settings live when the program folder cannot be
-// written, how the user's copies are seeded and kept, the command line; the
-// program's cycle without an ECU on the link: which state each request leads
-// to, what the front end is told and in which order, that a request is
-// carried out once and cleared; and what the program keeps for the ECU it
-// was talking to when another, or none, answers: the title's map file and
-// the writes waiting for it.
+// The program-wide helpers (hex texts, numbers, files, the error box, the
+// waits), the installed program (its settings folder, the user's copies, the
+// command line), and the program's cycle without an ECU: the state each
+// request leads to, what the front end is told, and what is kept for the ECU
+// it was talking to when another, or none, answers.
 #include "RegistroProve.h"
 #include "Versione.h"
 #include "app/CartellaUtente.h"
@@ -87,7 +83,8 @@ class TstUtilita : public QObject
     }
 
 private slots:
-    void hexOddLengthGetsLeadingZeroAndChangesArgument()
+    // An odd hex text gets a leading zero, in the argument too.
+    void hexAndFiles()
     {
         QString testo = u"ABC"_s;
         QCOMPARE(HexToStr(testo), QByteArray("\x0A\xBC", 2));
@@ -97,6 +94,11 @@ private slots:
             tutti.append(static_cast<char>(i));
         QCOMPARE(HexToStr(StrToHex(tutti)), tutti);
         QVERIFY(StrToHex(tutti).startsWith(u"000102"_s));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"a.txt"_s);
+        Scrivi(file, {});
+        QVERIFY(FileExist(file) && DirExist(dir.path()));
+        QVERIFY(!FileExist(dir.path()) && !DirExist(file) && !FileExist(dir.filePath(u"none"_s)));
     }
 
     // Halves go to the even neighbour, also those of decimal texts; numbers
@@ -128,23 +130,6 @@ private slots:
                  (QStringList{"1,23", "0,005", "-1,5", "1,234", "1", "1234,5"}));
     }
 
-    void filesAndFolders()
-    {
-        QTemporaryDir dir;
-        const QString file = dir.filePath(u"a.txt"_s);
-        Scrivi(file, {});
-        QVERIFY(FileExist(file) && DirExist(dir.path()));
-        QVERIFY(!FileExist(dir.path()) && !DirExist(file) && !FileExist(dir.filePath(u"none"_s)));
-    }
-
-    void pendingOperationIsNotOverwritten()
-    {
-        StatoApp stato;
-        stato.RichiediOperazione(Operazione::ScriviConfig);
-        stato.RichiediOperazione(Operazione::SalvaMappa);
-        QCOMPARE(stato.OperazioneRichiesta, Operazione::ScriviConfig);
-    }
-
     // 3146 is not reported from an error handler, and large numbers are shown in hex.
     void errorReportText()
     {
@@ -155,8 +140,7 @@ private slots:
             ServiziUiScriptati ui;
             MostraErrore(ui, u"GasCal"_s, u"X"_s, QLatin1String(c.testo2), 0, c.numero, u"d"_s);
             QCOMPARE(ui.Testi(), QStringList{QLatin1String(c.atteso)});
-            QCOMPARE(ui.mostrati.first().titolo, u"GasCal: Error"_s);
-            QCOMPARE(ui.mostrati.first().icona, ServiziUi::Icona::Esclamazione);
+            QVERIFY(ui.mostrati[0].titolo == u"GasCal: Error"_s && ui.mostrati[0].icona == ServiziUi::Icona::Esclamazione);
         }
     }
 
@@ -253,32 +237,28 @@ private slots:
         QDir::setCurrent(d.path());
         const auto leggi = [](const QStringList &argomenti) { return RigaComando::Leggi(QStringList{"gascal"} + argomenti); };
         // Made absolute: the program folder is not the current one.
-        QCOMPARE(leggi({u"auto.var"_s}).fileMappa, mappa);
-        QCOMPARE(leggi({u"auto.var"_s}).azione, Azione::Avvia);
+        QVERIFY(leggi({u"auto.var"_s}).fileMappa == mappa && leggi({u"auto.var"_s}).azione == Azione::Avvia);
         QVERIFY(leggi({}).fileMappa.isEmpty());
         // --version and --help win wherever they stand, before the file is looked at.
         QCOMPARE(leggi({u"missing.var"_s, u"--version"_s}).azione, Azione::Versione);
         QCOMPARE(RigaComando::TestoVersione(), QStringLiteral("gascal " GASCAL_VERSIONE));
         QCOMPARE(leggi({u"-h"_s}).azione, Azione::Aiuto);
-        QCOMPARE(leggi({u"missing.var"_s}).azione, Azione::Errore);
         QVERIFY(leggi({u"missing.var"_s}).errore.contains(u"missing.var"_s));
-        QCOMPARE(leggi({mappa, mappa}).azione, Azione::Errore);
-        QCOMPARE(leggi({d.path()}).azione, Azione::Errore); // a folder is not a map file
+        // Missing, two of them, a folder: no map file.
+        for (const QStringList &a : {QStringList{u"missing.var"_s}, QStringList{mappa, mappa}, QStringList{d.path()}})
+            QCOMPARE(leggi(a).azione, Azione::Errore);
     }
 
     // The file waits for a connected ECU, or offline for the start-up definitions.
     void ilFileMappaAspettaLEcuOIlLavoroOffline()
     {
-        const struct { int stato, errore; Operazione op; int uscita, defAvvio; bool apre; } casi[] = {
-            {StatoApp::Ricerca, 0, Operazione::Nessuna, 0, 0, false},
-            {StatoApp::Connesso, 0, Operazione::Nessuna, 0, 0, true},
-            {StatoApp::Connesso, 1, Operazione::Nessuna, 0, 0, false},      // the link is being made again
-            {StatoApp::Connesso, 0, Operazione::ScriviConfig, 0, 0, false}, // it would be dropped
-            {StatoApp::Connesso, 0, Operazione::Nessuna, 1, 0, false},      // a firmware too new ends the program
-            {StatoApp::Offline, 0, Operazione::Nessuna, 0, 1, false},
-            {StatoApp::Offline, 0, Operazione::Nessuna, 0, 0, true},
-            {StatoApp::Operazione, 0, Operazione::Nessuna, 0, 0, false},
-        };
+        // Not while the link is being made again, while an operation waits (it
+        // would be dropped), or when a firmware too new ends the program.
+        const struct { int stato, errore; O op; int uscita, defAvvio; bool apre; } casi[] = {
+            {StatoApp::Ricerca, 0, O::Nessuna, 0, 0, false}, {StatoApp::Connesso, 0, O::Nessuna, 0, 0, true},
+            {StatoApp::Connesso, 1, O::Nessuna, 0, 0, false}, {StatoApp::Connesso, 0, O::ScriviConfig, 0, 0, false},
+            {StatoApp::Connesso, 0, O::Nessuna, 1, 0, false}, {StatoApp::Offline, 0, O::Nessuna, 0, 1, false},
+            {StatoApp::Offline, 0, O::Nessuna, 0, 0, true}, {StatoApp::Operazione, 0, O::Nessuna, 0, 0, false}};
         for (const auto &c : casi) {
             StatoApp s;
             s.StatoProgramma = c.stato;
@@ -323,13 +303,12 @@ private slots:
         Banco b;
         StatoApp &s = b.ctx.stato;
         s.RichiediOperazione(O::CommutaStato);
+        s.RichiediOperazione(O::SalvaMappa); // a pending request is not overwritten
         b.ciclo.Passo();
         QCOMPARE(b.vista.eventi, (QStringList{"collegato", "inizio-op", "fine-op"}));
         QCOMPARE(b.vista.esiti.size(), 1);
-        QCOMPARE(b.vista.esiti.first().operazione, O::CommutaStato);
-        QVERIFY(!b.vista.esiti.first().riuscita);
-        QVERIFY(!s.OperazioneInAttesa());
-        QCOMPARE(s.StatoProgramma, int(StatoApp::Connesso));
+        QVERIFY(b.vista.esiti[0].operazione == O::CommutaStato && !b.vista.esiti[0].riuscita);
+        QVERIFY(!s.OperazioneInAttesa() && s.StatoProgramma == StatoApp::Connesso);
 
         // The search drops what was chosen for the ECU that went away.
         s.RichiediOperazione(O::ScriviRetta);
@@ -358,7 +337,7 @@ private slots:
         MsgRecord produzione;
         QCOMPARE(Identita::NumeroSerie(produzione), QString());
         produzione.Valori = {1234, 87, 48};
-        QCOMPARE(Identita::NumeroSerie(produzione), QStringLiteral("87-1234"));
+        QCOMPARE(Identita::NumeroSerie(produzione), u"87-1234"_s);
     }
 
     // Every write is dropped; a map save (it only reads) and a map load
