@@ -1,6 +1,4 @@
-// The stepped clock that the time-driven tests stand on (the order in which
-// it runs what falls due, where its waits end, the process-wide clock it
-// replaces and gives back, the simulator's timers on it), and on the bench
+// The stepped clock that the time-driven tests stand on, and on the bench
 // built on it the program with its ECU: start-up, search, the write
 // sequences and the restore journal.
 #include "RegistroProve.h"
@@ -36,9 +34,10 @@ class TstBancoVirtuale : public QObject
 {
     Q_OBJECT
 private slots:
-    // The deadline and the moment the condition comes true (< 0 never), in
-    // µs from now; the outcome, and where the clock stands after the wait.
-    void waitsEndWhereTheyShould()
+    // Where a wait ends: the deadline and the moment the condition comes
+    // true (< 0 never), in µs from now; the outcome, and the clock after it.
+    // What falls due runs in time order, then in order of arrival.
+    void waitsAndActions()
     {
         const struct { const char *nome; double fine, evento; bool esito; double ora; } casi[] = {
             {"nothing comes: the deadline", 600e6, -1.0, false, 600e6}, {"it comes before", 600e6, 2500.0, true, 2500.0},
@@ -59,11 +58,6 @@ private slots:
         QMetaObject::invokeMethod(this, [&] { arrivato = true; }, Qt::QueuedConnection);
         QVERIFY(o.Attendi(1e6, [&] { return arrivato; }));
         QCOMPARE(o.Ora_us(), 0.0);
-    }
-
-    void actionsRunInTimeThenArrivalOrder()
-    {
-        OrologioPasso o(0);
         QStringList fatte;
         o.Programma(300, [&] { fatte << QStringLiteral("c"); });
         o.Programma(100, [&] { fatte << QStringLiteral("a"); });
@@ -101,9 +95,9 @@ private slots:
         QCOMPARE(&Orologio::Corrente(), reale);
     }
 
-    // The engine's tick, the road cycle's steps and the demo's pause are
-    // SimTimers: on a virtual clock they must keep their pace exactly.
-    // Repeating, single shot, stopped by its own action at its second call.
+    // The engine's tick, the road cycle's steps and the demo's pause keep
+    // their pace exactly on it: repeating, single shot, stopped by its own
+    // action at its second call.
     void simulatorTimersOnTheSteppedClock()
     {
         for (const auto &[singolo, fermaDopo, attesi] : {std::tuple{false, 0, QList<double>{50, 100, 150, 200, 250}},
@@ -134,9 +128,8 @@ private slots:
     }
 
     // The search chooses the line for the firmware before it opens the port.
-    // Every write sequence answers well, except when the switch back to the
-    // kept mode gets a reply one byte short: the communication process is
-    // left in mode 2, and the caller must know it.
+    // Every write sequence succeeds, except when the switch back to the kept
+    // mode gets a reply one byte short: PrjCom is left in mode 2.
     void searchAndSequences()
     {
         BancoVirtuale b;
@@ -179,16 +172,13 @@ private slots:
         BancoVirtuale senza;
         senza.ScriviFile(u"SetCom.ini"_s, "[AttesaPipe_usec]\r\n1000\r\n");
         QVERIFY(!senza.Avvia()); // no firmware to expect: the program ends with a message
-        QCOMPARE(senza.ui.mostrati.size(), 1);
-        QVERIFY(!senza.ctx->link.ProcessoAttivo());
-
+        QVERIFY(senza.ui.mostrati.size() == 1 && !senza.ctx->link.ProcessoAttivo());
         BancoVirtuale b;
         QVERIFY(b.Avvia());
         Contesto &ctx = *b.ctx;
         QCOMPARE(ctx.link.RispCodice(), 2); // the first command exchanged
         QCOMPARE(ctx.imp.FirmwareAtteso.left(6), HexToStr(u"012828112014"_s));
-        QVERIFY(b.Cerca());
-        QVERIFY(b.ui.mostrati.isEmpty());
+        QVERIFY(b.Cerca() && b.ui.mostrati.isEmpty());
         // The shipped definition file holds the ECU's factory values.
         const TabellaMessaggi letti = ctx.TabMsg;
         QVERIFY(Definizioni::CaricaDefinizioni(ctx, ctx.imp.FileDefGpl));
@@ -203,28 +193,24 @@ private slots:
         QVERIFY(b.Collega());
         Contesto &ctx = *b.ctx;
         const qint32 modoPrima = ctx.link.RispByte6();
-
         // Read, change, write: the ECU's own values read back by a fresh request.
         const QVector<qint32> prima = ctx.TabMsg[C::RecConfig].Valori;
         const qint32 scala = ctx.TabMsg[C::RecConfig].Scala[1];
         QVector<qint32> atteso = prima;
         atteso[1] += prima[1] / scala < 100 ? scala : -scala;
         ctx.code.ValoriDaScrivere.Aggiungi(atteso[1], 1, 0);
-        QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
-        QVERIFY(ctx.code.ValoriDaScrivere.Vuota());
+        QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3() && ctx.code.ValoriDaScrivere.Vuota());
         QCOMPARE(ctx.link.RispByte6(), modoPrima);
         ctx.TabMsg[C::RecConfig].Valori[1] = -1;
         QCOMPARE(SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true), 0);
         QCOMPARE(ctx.TabMsg[C::RecConfig].Valori, atteso);
-
         // The map and block 5.
         MsgRecord mappa = ctx.TabMsg[C::RecMappa];
         for (qint32 &v : mappa.Valori)
             v = (v + 3) % 200;
         ctx.code.DatiMap0 = Blocco::CodificaBlocco(mappa);
         ctx.code.DatiBlk5 = Blocco::CodificaBlocco(ctx.TabMsg[C::RecBlk5]);
-        QVERIFY(SequenzeBlocchi(ctx).ScriviMappe());
-        QVERIFY(ctx.code.DatiMap0.isEmpty());
+        QVERIFY(SequenzeBlocchi(ctx).ScriviMappe() && ctx.code.DatiMap0.isEmpty());
         QCOMPARE(ctx.TabMsg[C::RecMappa].Valori, mappa.Valori);
 
         // The fuel toggle is a pulse of the request bit that takes the ECU to gas and back.
@@ -244,13 +230,11 @@ private slots:
         QCOMPARE(ctx.Valore(C::RecComandi, 2) & 1, 0);
         QVERIFY(seq.CommutaStato());
         QVERIFY(carburante(0));
-
         // A write that the ECU refuses keeps its queue and puts the mode back.
         BancoVirtuale rifiuta({u"--refuse"_s, u"17"_s});
         QVERIFY(rifiuta.Collega());
         rifiuta.ctx->code.ValoriDaScrivere.Aggiungi(1, 4, 8);
-        QVERIFY(!SequenzeBlocchi(*rifiuta.ctx).ScriviBlk3());
-        QVERIFY(!rifiuta.ctx->code.ValoriDaScrivere.Vuota());
+        QVERIFY(!SequenzeBlocchi(*rifiuta.ctx).ScriviBlk3() && !rifiuta.ctx->code.ValoriDaScrivere.Vuota());
         QCOMPARE(rifiuta.ctx->link.RispByte6(), modoPrima);
     }
 
@@ -266,6 +250,7 @@ private slots:
         GiornaleRipristino letto;
         QCOMPARE(letto.DaTesto(g.Testo()), QString());
         QCOMPARE(letto, g);
+        // Each of these spoils it; so does a journal with nothing to restore.
         const QByteArray buono = g.Testo();
         const std::pair<const char *, const char *> cambi[] = {
             {"[RIPRISTINO]", "[MAPPA]"}, {"Ecu=87-1234\r\n", ""}, {"Ecu=87-1234", "Ecu=87"},
@@ -273,8 +258,7 @@ private slots:
             {"Valori=0,2:3,5", "Valori=0,x"}, {"PausaMs=1000", "PausaMs 1000"}};
         for (const auto &[da, a] : cambi)
             QVERIFY2(!GiornaleRipristino().DaTesto(QByteArray(buono).replace(da, a)).isEmpty(), a);
-        QVERIFY(!GiornaleRipristino().DaTesto(buono.left(buono.indexOf("[VOCE]"))).isEmpty()); // nothing to restore
-
+        QVERIFY(!GiornaleRipristino().DaTesto(buono.left(buono.indexOf("[VOCE]"))).isEmpty());
         // Files: written and read back; what is not a small regular file is refused.
         QTemporaryDir cartella;
         const QString percorso = GiornaleRipristino::Percorso(cartella.path(), g.lotto, g.matricola);
@@ -282,13 +266,11 @@ private slots:
         QCOMPARE(GiornaleRipristino::Tutti(cartella.path()), QStringList{percorso});
         QCOMPARE(GiornaleRipristino::Leggi(percorso).value_or(GiornaleRipristino()), g);
         QString errore;
-        QVERIFY(!GiornaleRipristino::Leggi(cartella.path(), &errore));
-        QVERIFY(errore.contains(u"not a regular file"_s));
+        QVERIFY(!GiornaleRipristino::Leggi(cartella.path(), &errore) && errore.contains(u"not a regular file"_s));
         QFile grande(cartella.filePath(u"grande.txt"_s));
         QVERIFY(grande.open(QIODevice::WriteOnly) && grande.resize(5LL << 30));
         grande.close();
-        QVERIFY(!GiornaleRipristino::Leggi(grande.fileName(), &errore));
-        QVERIFY(errore.contains(u"larger"_s));
+        QVERIFY(!GiornaleRipristino::Leggi(grande.fileName(), &errore) && errore.contains(u"larger"_s));
     }
 
     // A whole block and single values go back; a setting the user changed
@@ -315,29 +297,25 @@ private slots:
         QVERIFY(ScriviConfig(ctx, 12, abilitazioni ^ 1, 1));
         QVERIFY(ScriviConfig(ctx, 12, abilitazioni ^ 2, 2)); // the user's change, not journaled
         RipristinoEcu::Esito e = r.Ripristina();
-        QVERIFY2(e.completo, qPrintable(e.mancanti.join(',')));
-        QVERIFY(!e.rimessi.isEmpty());
+        QVERIFY2(e.completo && !e.rimessi.isEmpty(), qPrintable(e.mancanti.join(',')));
         QVERIFY(!QFileInfo::exists(r.PercorsoEcu()) && !r.Aperto());
         QCOMPARE(SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true), 0);
-        QCOMPARE(ctx.Valore(C::RecConfig, 25), sensore);
-        QCOMPARE(ctx.Valore(C::RecConfig, 12), abilitazioni ^ 2);
-
+        QCOMPARE((QList<qint32>{ctx.Valore(C::RecConfig, 25), ctx.Valore(C::RecConfig, 12)}),
+                 (QList<qint32>{sensore, abilitazioni ^ 2}));
         QVERIFY(ModoInterpolazione::Entra(ctx));
         QVERIFY(QFileInfo::exists(r.PercorsoEcu()));
         QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::ScriviConfig);
         const qint32 altri = ctx.Valore(C::RecConfig, 12) & ~1;
         QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
-        QCOMPARE(ctx.Valore(C::RecConfig, 25), 0);
-        QCOMPARE(ctx.Valore(C::RecConfig, 12), altri); // end-of-gas off, the rest kept
+        // The sensor off, end of gas off, the rest kept.
+        QCOMPARE((QList<qint32>{ctx.Valore(C::RecConfig, 25), ctx.Valore(C::RecConfig, 12)}), (QList<qint32>{0, altri}));
         QCOMPARE(ModoInterpolazione::Esci(ctx), ctx.imp.FineGasSalvato > 0 ? 3 : 2);
         QCOMPARE(ctx.stato.RipristinoRichiesto, quint8(1));
         bool riuscito = false;
         const QString testo = ModoInterpolazione::Ripristina(ctx, &riuscito);
-        QVERIFY2(riuscito, qPrintable(testo));
-        QCOMPARE(ctx.stato.RipristinoRichiesto, quint8(0));
+        QVERIFY2(riuscito && ctx.stato.RipristinoRichiesto == 0, qPrintable(testo));
         QCOMPARE(ctx.Valore(C::RecConfig, 25), sensore);
         QVERIFY(!QFileInfo::exists(r.PercorsoEcu()));
-
         SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true);
         const QByteArray immagine = MessaggioEcu::DatiRisposta(ctx.TabMsg[C::RecConfig].Immagine);
         QCOMPARE(r.Apri(u"autotuning"_s, {r.Voce(C::RecConfig)}), QString());
@@ -345,9 +323,7 @@ private slots:
         const QString percorso = r.PercorsoEcu();
         b.Controllo(u"unplug"_s);
         e = r.Ripristina();
-        QVERIFY(!e.completo);
-        QVERIFY(QFileInfo::exists(percorso));
-        QVERIFY(r.Testo(e).contains(QDir::toNativeSeparators(percorso)));
+        QVERIFY(!e.completo && QFileInfo::exists(percorso) && r.Testo(e).contains(QDir::toNativeSeparators(percorso)));
         r.Rilascia();
         GiornaleRipristino estraneo = *GiornaleRipristino::Leggi(percorso);
         estraneo.lotto = 1;
@@ -370,8 +346,7 @@ private slots:
         Scrivi(dati, {}); // a file where the data folder should be
         ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
         ctx.code.ValoriDaScrivere = CodaScrittura();
-        QVERIFY(!ModoInterpolazione::Entra(ctx));
-        QVERIFY(!ctx.InterpolazioneAttiva);
+        QVERIFY(!ModoInterpolazione::Entra(ctx) && !ctx.InterpolazioneAttiva);
         QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
         QVERIFY(b.ui.mostrati.last().testo.contains(u"nothing was changed"_s));
     }
