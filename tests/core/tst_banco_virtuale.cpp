@@ -212,7 +212,6 @@ private slots:
         ctx.code.DatiBlk5 = Blocco::CodificaBlocco(ctx.TabMsg[C::RecBlk5]);
         QVERIFY(SequenzeBlocchi(ctx).ScriviMappe() && ctx.code.DatiMap0.isEmpty());
         QCOMPARE(ctx.TabMsg[C::RecMappa].Valori, mappa.Valori);
-
         // The fuel toggle is a pulse of the request bit that takes the ECU to gas and back.
         QCOMPARE(b.Controllo(u"rpm 2500"_s), u"ok"_s);
         SequenzeBlocchi seq(ctx);
@@ -339,7 +338,6 @@ private slots:
         SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true);
         QCOMPARE(MessaggioEcu::DatiRisposta(ctx.TabMsg[C::RecConfig].Immagine), immagine);
         QVERIFY(!r.RipristinaPendente().contains(u"autotuning"_s)); // nothing more to do
-
         // A journal that cannot be written: the mode is not entered and nothing is queued.
         const QString dati = QDir::cleanPath(ctx.imp.CartellaDati);
         QVERIFY(QDir(dati).removeRecursively());

@@ -73,7 +73,6 @@ private slots:
         QCOMPARE((QList<qsizetype>{FramePipe::LunghezzaFrame(due), FramePipe::LunghezzaFrame(due.mid(9)),
                              FramePipe::LunghezzaFrame(due.left(8)), FramePipe::LunghezzaFrame(F({0, 7, 6, 0, 0, 0, 0, 0}))}),
                  (QList<qsizetype>{9, 8, 0, 0})); // says 9, has 8; below the header
-
         // Each reply code's payload and status; a length field that is not
         // the bytes received leaves the status bytes as they were.
         const struct { const char *nome; QByteArray frame; int stato; QByteArray dati; } casi[] = {
@@ -157,7 +156,6 @@ private slots:
         QCOMPARE(link.ListaFirmware, (QList<QByteArray>{"\x41\x02", QByteArray("\x0A\xBC", 2)}));
         QCOMPARE(link.MolAttesaGlobale, 4);
         QCOMPARE(link.AttesaGlobale_usec, 0);
-
         // No file: one empty record and one empty firmware, no expected firmware.
         ServiziUiScriptati ui;
         CaricaSetCom(u"/nonexistent/SetCom.ini"_s, tab, link, ui);
@@ -203,19 +201,16 @@ private slots:
         // positions:           1 2 3 4 5    6 7 8 9     10..13;  SL reads P+1..P+4.
         QVERIFY(Blocco::DecodificaBlocco(Byte("FF3412FEFF" "00010000" "00000001"), r).isEmpty());
         QCOMPARE(r.Valori, (QVector<qint32>{-1, -10, 4660, -2, 1, 65536, 765}));
-
         // A variable outside the image keeps its value and is reported.
         r = Record({{"UB", 1, 1}, {"UW", 3, 1}, {"XX", 1, 1}});
         r.Valori = {0, 77, 5};
         QCOMPARE(Blocco::DecodificaBlocco(Byte("0102"), r), (QVector<int>{1, 2}));
         QCOMPARE(r.Valori, (QVector<qint32>{1, 77, 5}));
-
         // Scaled back with halves to even, and clamped to the type.
         r = Record({{"SB", 1, 1}, {"SB", 1, 1}, {"UB", 1, 10}, {"UB", 1, 10},
                     {"SB", 1, 10}, {"SB", 1, 10}, {"UW", 1, 1}, {"SW", 1, 1}});
         r.Valori = {200, -300, 25, 35, 25, -25, 0x1234, -2};
         QCOMPARE(Blocco::CodificaBlocco(r), Byte("7F80020402FD3412FEFF"));
-
         // The write layout is the read layout: a pad byte stands for the one
         // the "SL" variable skips.
         r = Record({{"UB", 1, 1}, {"SL", 1, 1}});
@@ -249,7 +244,6 @@ private slots:
         amb.ConvertiMapSens = [](qint32 v) { return v + 1000; };
         Blocco::DecodificaBlocco(Byte("00000088130100"), r, amb);
         QCOMPARE(r.Valori[5], 1000);
-
         // Production value 6: 3 reads as 8, the rest as they are.
         MsgRecord p = Record({{"UB", 1, 1}, {"UB", 1, 1}, {"UB", 1, 1}, {"UB", 1, 1},
                               {"UB", 1, 1}, {"UB", 1, 1}, {"UB", 2, 1}}, Blocco::IdProduzione);
@@ -280,7 +274,6 @@ private slots:
                  (QList<qsizetype>{4, 900, 2, 22, 0, -1}));
         QCOMPARE(t.SommaTempoInj_usec, 250.5);
         QVERIFY(t.MostraFineGas && !t.MostraAbilitazioni);
-
         // A value that is no number is told, and the reading goes on.
         TabelleScala u;
         u.CaricaScale({"[InjType_001]", "A", "x", "3", "2", "4", "6", "5", "[SensTemp_01]", "T", "5"}, ui);
@@ -304,7 +297,6 @@ private slots:
         QCOMPARE(TabelleScala::CaricaConfigScale(percorso, ui), QStringList{"[Only]"});
         Scrivi(percorso, "[Plain]\r\n");
         QCOMPARE(TabelleScala::CaricaConfigScale(percorso, ui), (QStringList{"[Plain]", ""}));
-
         // map.ini: missing, nothing happens; tables too short, or another sensor type: unchanged.
         TabelleScala t;
         t.CaricaMapIni(dir.filePath(u"map.ini"_s), ui);

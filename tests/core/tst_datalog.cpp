@@ -325,7 +325,6 @@ private slots:
         // Time from the first recorded row; the live values; the fuel in use.
         QCOMPARE(righe.at(1), u"0,0,0,0,0,800,0,0,0,0,0,0,0,0,0,0,petrol,closed"_s);
         QCOMPARE(righe.at(5), u"200,0,0,0,0,804,0,0,0,0,0,0,0,0,0,3,gas,closed"_s);
-
         QVERIFY(!reg.ControllaCollegamento(b.ctx));
         b.ctx.stato.ErroreComunicazione = 1;
         QVERIFY(reg.ControllaCollegamento(b.ctx));
@@ -333,7 +332,6 @@ private slots:
         QVERIFY(reg.Lettura(b.ctx, 400000));
         QCOMPARE(Righe(reg.Percorso()).size(), 6);
         QCOMPARE(reg.Totale(), 7);
-
         // A file where the data folder should be: no recording, and why.
         Scrivi(dir.filePath(u"Rotto"_s), {});
         b.ctx.imp.CartellaDati = dir.filePath(u"Rotto/"_s);
@@ -380,7 +378,6 @@ private slots:
         const auto fasce = m.FasceGas(0, 1.0);
         QVERIFY(fasce.size() >= 2);
         QCOMPARE(fasce.front(), std::make_pair(0.25, 0.5));
-
         G piccolo(100);
         piccolo.Aggiungi(Campioni(250, [](CampioneLive &c, int i) { c.Tempo_ms = i * 50; }));
         QCOMPARE(piccolo.Righe(), 250);

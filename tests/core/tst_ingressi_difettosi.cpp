@@ -118,7 +118,6 @@ private slots:
             scrivi("SetCom.ini", criptato);
             CaricaSetCom(P("SetCom.ini"), tab, link, ui);
             QVERIFY2(link.AttesaPipe_usec == 42, nome);
-
             scrivi("ConfigScale.ini", "[SensTemp_02]\r\nNTC\r\n11\r\n[SommaTempoInj_usec]\r\n250\r\n");
             TabelleScala t;
             t.CaricaScale(TabelleScala::CaricaConfigScale(P("ConfigScale.ini"), ui), ui);
@@ -128,14 +127,12 @@ private slots:
             t.CaricaMapIni(P("map.ini"), ui);
             QCOMPARE(t.AbsPresScale, (QVector<qint32>{1, 2, 3}));
             QCOMPARE(t.TONInjScale, (QVector<qint32>{4, 5}));
-
             scrivi("TEST.DIZ", "a#b#Font#7\r\nTitle\r\n[Frm_Barra]\r\nOne\r\n");
             scrivi("font.ini", "Other Font\r\n9\r\n");
             Dizionario d;
             d.CaricaDizionario(false, {P("TEST.DIZ"), P("diz.ini"), P("font.ini")});
             QCOMPARE(d.Testi(), (QStringList{"Title #TEST.DIZ# ", "[Frm_Barra]", "One", ""}));
             QCOMPARE(d.FontNome + u"/"_s + QString::number(d.FontCharset), u"Other Font/9"_s);
-
             scrivi("def.xar", "[BLK_3]\r\n4102064E010A\r\n[MAP_0]\r\n4102076101AA8E\r\n");
             Contesto ctx(ui);
             ctx.TabMsg.resize(7);
@@ -144,7 +141,6 @@ private slots:
             QVERIFY(Definizioni::CaricaDefinizioni(ctx, P("def.xar")));
             QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine.toHex(), QByteArray("4102064e010a"));
             QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine.size(), 7);
-
             scrivi("PortCom.ini", "7\r\n");
             QCOMPARE(RicercaEcu::PortaFissa(P("PortCom.ini")), std::optional<int>(7));
             QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join('|')));
@@ -169,7 +165,6 @@ private slots:
         QCOMPARE((QList<qint64>{link.AttesaPipe_usec, link.AttesaGlobale_usec, link.MolAttesaGlobale}),
                  (QList<qint64>{0, 250000, 0}));
         QVERIFY(link.AttesaEcuMs(true) <= ImpostazioniLink::MassimaAttesaEcuMs);
-
         // One message, every refusal named with its record or section.
         QCOMPARE(ui.mostrati.size(), 1);
         const QString testo = ui.mostrati[0].testo;
@@ -180,7 +175,6 @@ private slots:
                                    "[MSG] 2 (Config): the request \"4102030E4\"",
                                    "[AttesaPipe_usec] 9000000000000000 is outside", "[MolAttesaGlobale] 1000"})
             QVERIFY2(testo.contains(QLatin1String(atteso)), qPrintable(atteso + u" in "_s + testo));
-
         // The decoder itself takes any position without overflowing.
         MsgRecord r = RecordLive({"UW,6,1", "SL,6,1", "SB,6,1"});
         r.Offset = {std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::max() - 2,
@@ -207,7 +201,6 @@ private slots:
         QCOMPARE(live.Valori[4], 0); // bit 0 of value 6 clear: no speed
         live.Valori[4] = 1234;
         QVERIFY(ui.mostrati.isEmpty());
-
         const QByteArray corto = lungo.left(12);
         for (int i = 0; i < 5; ++i) {
             ctx.Decodifica(Contesto::RecLive, corto);
@@ -219,7 +212,6 @@ private slots:
         for (const QString &parte : {u"Record 1 (LiveData)"_s, u"12 bytes"_s, u"value 1 (UW at 20)"_s, u"value 6 (UB at 30)"_s})
             QVERIFY2(testo.contains(parte), qPrintable(testo));
         QCOMPARE(ui.mostrati[0].icona, ServiziUi::Icona::Esclamazione);
-
         // A block that is too short for another variable is told too, once.
         ctx.Decodifica(Contesto::RecLive, corto.left(8));
         QCOMPARE(ui.mostrati.size(), 2);
@@ -238,7 +230,6 @@ private slots:
         QCOMPARE(t.TONInjScale, (QVector<qint32>{1, 2, 3}));
         QCOMPARE(ui.Testi().size(), 1);
         QVERIFY2(ui.Testi()[0].contains(u"[absPresScale] entry 2 \"2O\""_s), qPrintable(ui.Testi()[0]));
-
         // A section cut short by the end of the file: one message, not one per line.
         ui.mostrati.clear();
         t.CaricaScale({"[SensTemp_01]", "T", "5", "[InjType_012]", "Fast"}, ui);
@@ -246,7 +237,6 @@ private slots:
         QVERIFY(ui.Testi()[0].contains(u"[InjType_012]"_s) && ui.Testi()[0].contains(u"Input past end of file"_s));
         QCOMPARE(t.TabIniettori.size(), 1);
         QCOMPARE(t.TabIniettori[0].Nome, u"Fast"_s);
-
         // An injection-time offset that no injection can have.
         for (const char *estremo : {"1e300", "inf", "-inf", "nan", "1000001"}) {
             ui.mostrati.clear();

@@ -202,7 +202,6 @@ private slots:
         QVERIFY(p.ctx.code.ValoriDaScrivere.Vuota());
         QVector<qint32> atteso = p.Valori();
         atteso[c.posizione] = c.bit ? (c.valore ? v | c.bit : v & ~c.bit) : c.valore;
-
         ListaScelte &l = p.Lista(c.pagina, c.lista);
         const int i = Voce(l, QLatin1String(c.voce));
         QVERIFY2(i >= 0, qPrintable(l.Voci.join(QLatin1Char('|'))));
@@ -277,7 +276,6 @@ private slots:
         // While the mode lasts the list shows the entry and takes no choice.
         QCOMPARE(p.comm.Liste[C::CmbTipoSensMap].Selezione, C::VoceInterpolazione);
         QVERIFY(!p.comm.Liste[C::CmbTipoSensMap].Abilitata);
-
         // A hidden group's lists still show the ECU's values.
         p.ctx.scale.MostraFineGas = false;
         p.comm.RiempiCmbSwtch(p.ctx.scale.RigheConfigScale);
@@ -325,7 +323,6 @@ private slots:
         QCOMPARE(g.HScrLevel, (std::array<int, 4>{700, 500, 300, 100}));
         QCOMPARE(g.LblLevel[3], u"R=0,49 (v)"_s);
         QCOMPARE(g.CaptionMassimo, pieno);
-
         auto &live = p.ctx.TabMsg[Contesto::RecLive].Valori;
         live[L::PosStatoLive] = 0; // engine off: no filtered reading
         live[L::PosNonFiltrato] = 60;
@@ -333,7 +330,6 @@ private slots:
         QCOMPARE(g.LblLevelNoFiltroVal, u"0,293"_s);
         QCOMPARE(g.LblLevelFiltroVal, L::Nessuna);
         QVERIFY(!g.ShpLevel[3]);
-
         // The 2/4 mark dragged above 3/4 pushes it on screen; only 2/4 is written.
         QVERIFY(g.SpostaBarra(1, 800));
         QCOMPARE(g.HScrLevel[0], 800);
@@ -341,7 +337,6 @@ private slots:
         p.Scritto();
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 800, 700}));
         QCOMPARE(g.HScrLevel[0], 700);
-
         // Inverted (the second entry, the third sensor): the captions swap,
         // mark k takes position 8 + k, and the refresh finds the entry again.
         QVERIFY(g.SceltaTipo(1));
@@ -352,7 +347,6 @@ private slots:
         QCOMPARE(g.CaptionMinimo, pieno);
         QCOMPARE(g.HScrLevel[0], 102);
         QCOMPARE(g.LblLevel[0], u"3/4=0,50 (v)"_s);
-
         // A code in no table: the type flags come from the high byte.
         live[L::PosNonFiltrato] = 150;
         for (int k = 8; k <= 11; ++k)
@@ -363,7 +357,6 @@ private slots:
         p.Valori()[L::PosTipo] = 32 * 256 + 0x80;
         g.CaricaLivelliAttuale();
         QCOMPARE(g.ShpLevel, (std::array<bool, 4>{false, true, true, true}));
-
         // A list left over from a longer table writes nothing.
         p.ctx.scale.TabLivello.removeLast();
         QVERIFY(!g.SceltaTipo(1));
@@ -409,7 +402,6 @@ private slots:
         QVERIFY(m.CaricaDaEcu(ctx));
         QCOMPARE(std::vector<qint32>(m.Retta.begin(), m.Retta.begin() + 4), (std::vector<qint32>{-56, 127, -128, 0}));
         QCOMPARE(m.Pivot, pivot);
-
         // Pivots that do not rise from 0 to 55 are replaced by the defaults,
         // so an edit never reaches outside the line.
         for (const auto &errati : {std::array<qint32, 9>{0, 6, 10, 16, 27, 35, 41, 49, 200},
@@ -445,7 +437,6 @@ private slots:
         ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
         QVERIFY(m.RichiediScaricaRetta(ctx));
         QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::ScriviRetta);
-
         const QByteArray &map0 = ctx.code.DatiMap0;
         QCOMPARE((QList<int>{int(map0.size()), quint8(map0[0]), quint8(map0[33]), quint8(map0[50])}),
                  (QList<int>{56, 0xFF, 0x80, 0x7F}));
@@ -467,7 +458,6 @@ private slots:
         ctx.scale.RigheConfigScale = {QStringLiteral("[Scala retta]"), valori.join(QLatin1Char('|'))};
         m.CaricaScala(ctx.scale);
         QCOMPARE(m.Scala[56], 56 * 250); // the values beyond 57 are ignored
-
         m.DefaultRetta();
         m.Scala[6] = 10750;
         m.Scala[10] = 10250;

@@ -189,12 +189,10 @@ private slots:
         QCOMPARE(casa({"SetCom.ini", "PrjCom"}), QByteArray("setcom 1|"));
         QVERIFY(QFileInfo(Casa("Data")).isDir() && QFileInfo(Casa("SetCom.ini")).isWritable());
         QCOMPARE(Semina(), QStringList()); // the same shipped files: nothing written
-
         scrivi(m_casa.path(), {{"PrjCom.ini", "0=ttyECU\n"}, {"PortCom.ini", "3"}}); // PortCom.ini is never seeded
         scrivi(m_programma.path(), {{"PortCom.ini", "0"}, {"PrjCom.ini", "; version 2"}, {"map.ini", "map 2"}});
         QCOMPARE(Semina(), QStringList{"map.ini"});
         QCOMPARE(casa({"PrjCom.ini", "PortCom.ini", "map.ini"}), QByteArray("0=ttyECU\n|3|map 2"));
-
         // Even when he writes a later shipped text into it.
         scrivi(m_casa.path(), {{"PrjCom.ini", "; version 2"}});
         QFile::remove(Casa("map.ini"));
@@ -309,7 +307,6 @@ private slots:
         QCOMPARE(b.vista.esiti.size(), 1);
         QVERIFY(b.vista.esiti[0].operazione == O::CommutaStato && !b.vista.esiti[0].riuscita);
         QVERIFY(!s.OperazioneInAttesa() && s.StatoProgramma == StatoApp::Connesso);
-
         // The search drops what was chosen for the ECU that went away.
         s.RichiediOperazione(O::ScriviRetta);
         s.UscitaRichiesta = 1; // the search gives up at once
