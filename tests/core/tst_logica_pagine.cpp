@@ -1,10 +1,6 @@
-// The pages' logic without windows. The two configuration pages on the
-// shipped message table, the factory LPG values and a scale configuration
-// that holds the edge values, with a decimal comma: what each choice writes
-// into the configuration record (and nothing else), what the refresh then
-// shows, the lists' error report, and the level group's marks, captions and
-// readings. The calibration line: edits, floor, pivot moves, the ECU images
-// and the legend texts.
+// The pages' logic without windows: the configuration pages' choices on the
+// shipped tables and factory values (what each writes, what the refresh then
+// shows), the level group, and the calibration line's edits and ECU images.
 #include "RegistroProve.h"
 #include "app/Avvio.h"
 #include "app/Contesto.h"
@@ -32,27 +28,20 @@ using M = ModelloRetta;
 using Esito = M::Esito;
 
 namespace {
-// The level sensor without a name has no list entry.
+// The scale configuration with the edge values; the level sensor without a
+// name has no list entry.
 const char *const Scala =
     "[InjType_001]\r\nRail 3 ohm\r\n2500\r\n60\r\n20\r\n5000\r\n2492\r\n7500\r\n"
     "[InjType_002]\r\nRail 2 ohm\r\n2000\r\n45\r\n35\r\n4800\r\n1992\r\n7200\r\n"
-    "[GasLevel_01]\r\nResistive\r\n1\r\n100\r\n300\r\n500\r\n700\r\n0\r\n"
-    "[GasLevel_09]\r\n\r\n1\r\n2\r\n3\r\n4\r\n5\r\n0\r\n"
+    "[GasLevel_01]\r\nResistive\r\n1\r\n100\r\n300\r\n500\r\n700\r\n0\r\n[GasLevel_09]\r\n\r\n1\r\n2\r\n3\r\n4\r\n5\r\n0\r\n"
     "[GasLevel_03]\r\nResistive inverted\r\n3\r\n102\r\n205\r\n307\r\n410\r\n32\r\n"
-    "[SensPress_00]\r\nP 4 bar\r\n1\r\n[SensPress_01]\r\nP 5 bar\r\n2\r\n"
-    "[SensPress_02]\r\nInterpolation\r\n0\r\n"
-    "[Parametri Fine Gas]\r\n1\r\n[Parametri Abilitazioni]\r\n1\r\n"
-    "[Rpm di commutazione]\r\n0|400|800|1500|2500\r\n"
-    "[Isteresi rpm decelerazione]\r\n0|200|300|500\r\n"
-    "[Temperatura di commutazione]\r\n20|35|50\r\n"
-    "[Pressione di fine gas bar]\r\n600|1200|2000\r\n"
-    "[Piedistallo Tempo Inj minimo us]\r\n4|1000|2000|2500\r\n"
-    "[Sensibilita]\r\n100|250|300|350\r\n"
-    "[Max power rpm]\r\n3000|6000\r\n"
-    "[Soglia Tinj max power usec]\r\n3000|16000\r\n";
+    "[SensPress_00]\r\nP 4 bar\r\n1\r\n[SensPress_01]\r\nP 5 bar\r\n2\r\n[SensPress_02]\r\nInterpolation\r\n0\r\n"
+    "[Parametri Fine Gas]\r\n1\r\n[Parametri Abilitazioni]\r\n1\r\n[Rpm di commutazione]\r\n0|400|800|1500|2500\r\n"
+    "[Isteresi rpm decelerazione]\r\n0|200|300|500\r\n[Temperatura di commutazione]\r\n20|35|50\r\n"
+    "[Pressione di fine gas bar]\r\n600|1200|2000\r\n[Piedistallo Tempo Inj minimo us]\r\n4|1000|2000|2500\r\n"
+    "[Sensibilita]\r\n100|250|300|350\r\n[Max power rpm]\r\n3000|6000\r\n[Soglia Tinj max power usec]\r\n3000|16000\r\n";
 
-// A program folder's settings, started without the link, with the factory
-// values in the records and both pages' lists built.
+// A program folder's settings, started without the link; both pages' lists built.
 struct Pagine {
     QTemporaryDir cartella;
     ServiziUiScriptati ui;
@@ -84,11 +73,7 @@ struct Pagine {
         ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
         Aggiorna();
     }
-    void Aggiorna()
-    {
-        comm.AggiornaSelezioni();
-        inj.AggiornaSelezioni();
-    }
+    void Aggiorna() { comm.AggiornaSelezioni(), inj.AggiornaSelezioni(); }
     ListaScelte &Lista(int pagina, int l) { return pagina == 0 ? comm.Liste[l] : inj.Liste[l]; }
 };
 
@@ -101,14 +86,7 @@ int Voce(const ListaScelte &l, const QString &voce)
 // A choice in a list of page 0 or 1: the value it writes at its position
 // (with a bit: 1 set, 0 cleared), the item then shown ("" none), and a list
 // of the page that the choice disables (-1 none).
-struct Scelta {
-    const char *nome;
-    int pagina, lista;
-    const char *voce;
-    int posizione, valore, bit;
-    const char *mostrata;
-    int spenta;
-};
+struct Scelta { const char *nome; int pagina, lista; const char *voce; int posizione, valore, bit; const char *mostrata; int spenta; };
 const Scelta Scelte[] = {
     {"speed beyond the period's range", 0, C::CmbSwtchRpm, "400", C::PosPeriodo, 65535, 0, "0", -1},
     {"speed", 0, C::CmbSwtchRpm, "1500", C::PosPeriodo, 20000, 0, "1500", -1},
@@ -129,15 +107,6 @@ const Scelta Scelte[] = {
     {"CNG", 1, I::CmbTipoAlim, "#1", I::PosAbilitazioni, 1, I::BitCng, "#1", -1},
     {"LPG", 1, I::CmbTipoAlim, "#0", I::PosAbilitazioni, 0, I::BitCng, "#0", -1},
 };
-
-
-// A message table with records 0..6; records 4 and 6 sized like the ECU's.
-void PreparaTabella(Contesto &ctx)
-{
-    ctx.TabMsg.resize(7);
-    ctx.TabMsg[Contesto::RecBlk5].Dimensiona(20);
-    ctx.TabMsg[Contesto::RecMappa].Dimensiona(56);
-}
 
 // Steps of an edit on the factory line: pivot `sel` changed by `add`, `volte`
 // times; the last step's outcome, the points from `da` on, a pivot and the
@@ -215,8 +184,10 @@ private slots:
         QVERIFY(p.ui.mostrati.isEmpty());
     }
 
-    // A choice while refreshing, or while another operation waits, does nothing.
-    void sceltaRifiutataSeNonLibera()
+    // A choice while refreshing, or while another operation waits, does
+    // nothing. A PWM value the byte cannot hold is refused with its range; a
+    // production value goes out as the stored message.
+    void sceltaNonLiberaECaselleDiServizio()
     {
         Pagine p;
         QVERIFY(p.Avvia());
@@ -228,6 +199,17 @@ private slots:
         QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, u"120"_s));
         QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::SalvaMappa);
         QVERIFY(p.ctx.code.ValoriDaScrivere.Vuota());
+        p.ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
+        QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, u"256"_s));
+        QCOMPARE(p.ui.Testi(), QStringList{u"ON: 0 .. 255"_s});
+        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
+        QVERIFY(p.inj.InvioPwm(I::TxtPWMON, u"255"_s));
+        p.Scritto();
+        QCOMPARE(p.Valori()[I::PosPwmOn], 255);
+        QCOMPARE(p.inj.Pwm[I::TxtPWMON], u"255"_s);
+        QVERIFY(p.inj.InvioProduzione(3, u"2015"_s));
+        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::InviaEMemorizza);
+        QVERIFY(!p.ctx.code.MessaggioDaInviare.isEmpty());
     }
 
     void eachFailingStepOfTheListsIsReportedOnceAndTheRestIsBuilt()
@@ -245,10 +227,9 @@ private slots:
         QCOMPARE(testi.size(), 6);
         for (const QString &t : testi)
             QVERIFY2(t.startsWith(u"Config errorErrorError 001:\r"_s), qPrintable(t));
-        QCOMPARE(p.comm.Liste[C::CmbSwtchBar].Voci, (QStringList{"1,2", "0,3"}));
-        QCOMPARE(p.comm.Liste[C::CmbSwtchIsteresi].Voci, (QStringList{"0", "200", "400"}));
-        QCOMPARE(p.comm.Liste[C::CmbFattore].Voci, (QStringList{" x 1", " x 2"}));
-        QVERIFY(p.comm.Liste[C::CmbSwtchTemp].Voci.isEmpty());
+        QCOMPARE(p.comm.Liste[C::CmbSwtchBar].Voci.join('|') + u"/"_s + p.comm.Liste[C::CmbSwtchIsteresi].Voci.join('|')
+                     + u"/"_s + p.comm.Liste[C::CmbFattore].Voci.join('|') + u"/"_s + p.comm.Liste[C::CmbSwtchTemp].Voci.join('|'),
+                 u"1,2|0,3/0|200|400/ x 1| x 2/"_s);
     }
 
     // The interpolation entry opens its window with the two writes queued and
@@ -268,14 +249,11 @@ private slots:
         QVERIFY(p.comm.Scegli(C::CmbTipoSensMap, C::VoceInterpolazione));
         QCOMPARE(aperture, 1);
         QCOMPARE(p.ui.Testi(), QStringList{p.ctx.diz.TestoSezione(u"[Frm_Config]"_s, 23)});
-        QCOMPARE(p.ctx.imp.CodiceMappaSalvato, sensore);
-        QCOMPARE(p.ctx.imp.FineGasSalvato, 1);
+        QVERIFY(p.ctx.imp.CodiceMappaSalvato == sensore && p.ctx.imp.FineGasSalvato == 1);
         p.Scritto();
-        QCOMPARE(p.Valori()[C::PosSensPress], 0);
-        QCOMPARE(p.Valori()[C::PosAbilitazioni] & C::BitFineGas, 0);
+        QVERIFY(p.Valori()[C::PosSensPress] == 0 && (p.Valori()[C::PosAbilitazioni] & C::BitFineGas) == 0);
         // While the mode lasts the list shows the entry and takes no choice.
-        QCOMPARE(p.comm.Liste[C::CmbTipoSensMap].Selezione, C::VoceInterpolazione);
-        QVERIFY(!p.comm.Liste[C::CmbTipoSensMap].Abilitata);
+        QVERIFY(p.comm.Liste[C::CmbTipoSensMap].Selezione == C::VoceInterpolazione && !p.comm.Liste[C::CmbTipoSensMap].Abilitata);
         // A hidden group's lists still show the ECU's values.
         p.ctx.scale.MostraFineGas = false;
         p.comm.RiempiCmbSwtch(p.ctx.scale.RigheConfigScale);
@@ -285,24 +263,6 @@ private slots:
             p.Aggiorna();
             QCOMPARE(p.comm.Liste[C::CmbSwtchBar].Testo(), QLatin1String(voce));
         }
-    }
-
-    // A PWM value the byte cannot hold is refused with its range; a
-    // production value goes out as the stored message.
-    void caselleDiServizio()
-    {
-        Pagine p;
-        QVERIFY(p.Avvia());
-        QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, u"256"_s));
-        QCOMPARE(p.ui.Testi(), QStringList{u"ON: 0 .. 255"_s});
-        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
-        QVERIFY(p.inj.InvioPwm(I::TxtPWMON, u"255"_s));
-        p.Scritto();
-        QCOMPARE(p.Valori()[I::PosPwmOn], 255);
-        QCOMPARE(p.inj.Pwm[I::TxtPWMON], u"255"_s);
-        QVERIFY(p.inj.InvioProduzione(3, u"2015"_s));
-        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::InviaEMemorizza);
-        QVERIFY(!p.ctx.code.MessaggioDaInviare.isEmpty());
     }
 
     // The level group: marks, their labels, the live readings with the engine
@@ -321,19 +281,14 @@ private slots:
         p.Scritto();
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 500, 700}));
         QCOMPARE(g.HScrLevel, (std::array<int, 4>{700, 500, 300, 100}));
-        QCOMPARE(g.LblLevel[3], u"R=0,49 (v)"_s);
-        QCOMPARE(g.CaptionMassimo, pieno);
+        QVERIFY(g.LblLevel[3] == u"R=0,49 (v)"_s && g.CaptionMassimo == pieno);
         auto &live = p.ctx.TabMsg[Contesto::RecLive].Valori;
         live[L::PosStatoLive] = 0; // engine off: no filtered reading
         live[L::PosNonFiltrato] = 60;
         g.CaricaLivelliAttuale();
-        QCOMPARE(g.LblLevelNoFiltroVal, u"0,293"_s);
-        QCOMPARE(g.LblLevelFiltroVal, L::Nessuna);
-        QVERIFY(!g.ShpLevel[3]);
+        QVERIFY(g.LblLevelNoFiltroVal == u"0,293"_s && g.LblLevelFiltroVal == L::Nessuna && !g.ShpLevel[3]);
         // The 2/4 mark dragged above 3/4 pushes it on screen; only 2/4 is written.
-        QVERIFY(g.SpostaBarra(1, 800));
-        QCOMPARE(g.HScrLevel[0], 800);
-        QCOMPARE(p.ctx.code.ValoriDaScrivere.Numero(), 1);
+        QVERIFY(g.SpostaBarra(1, 800) && g.HScrLevel[0] == 800 && p.ctx.code.ValoriDaScrivere.Numero() == 1);
         p.Scritto();
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 800, 700}));
         QCOMPARE(g.HScrLevel[0], 700);
@@ -343,10 +298,8 @@ private slots:
         p.Scritto();
         QCOMPARE(p.Valori()[L::PosTipo], 32 * 256 + 3);
         QCOMPARE(g.CmbTipoLev.Selezione, 1);
-        QCOMPARE(g.CaptionMassimo, vuoto);
-        QCOMPARE(g.CaptionMinimo, pieno);
-        QCOMPARE(g.HScrLevel[0], 102);
-        QCOMPARE(g.LblLevel[0], u"3/4=0,50 (v)"_s);
+        QVERIFY(g.CaptionMassimo == vuoto && g.CaptionMinimo == pieno);
+        QVERIFY(g.HScrLevel[0] == 102 && g.LblLevel[0] == u"3/4=0,50 (v)"_s);
         // A code in no table: the type flags come from the high byte.
         live[L::PosNonFiltrato] = 150;
         for (int k = 8; k <= 11; ++k)
@@ -389,11 +342,15 @@ private slots:
         }
     }
 
-    void caricamentoDallEcu()
+    // The line from the ECU's records 4 and 6 (sized like the ECU's), the
+    // images that go back, the scale and the legend texts.
+    void rettaEdEcu()
     {
         ServiziUiScriptati ui;
         Contesto ctx(ui);
-        PreparaTabella(ctx);
+        ctx.TabMsg.resize(7);
+        ctx.TabMsg[Contesto::RecBlk5].Dimensiona(20);
+        ctx.TabMsg[Contesto::RecMappa].Dimensiona(56);
         for (const qint32 v : {128, 127, 200})
             ctx.TabMsg[Contesto::RecMappa].Valori.prepend(v);
         const std::array<qint32, 9> pivot{0, 5, 12, 18, 25, 33, 40, 48, 55};
@@ -414,16 +371,8 @@ private slots:
             m.Passo(M::Alza, false);
             QCOMPARE(m.Retta[55], 1);
         }
-    }
-
-    void immaginiERichiestaPerLEcu()
-    {
-        ServiziUiScriptati ui;
-        Contesto ctx(ui);
-        PreparaTabella(ctx);
         for (int j = 9; j < 20; ++j)
             ctx.TabMsg[Contesto::RecBlk5].Valori[j] = 100 + j;
-        M m;
         m.DefaultRetta();
         m.Retta[0] = -1;
         m.Retta[33] = -160; // allowed by the floor, beyond a byte
@@ -442,13 +391,6 @@ private slots:
                  (QList<int>{56, 0xFF, 0x80, 0x7F}));
         // The pivots, then the rest of record 4 as the ECU holds it.
         QCOMPARE(ctx.code.DatiBlk5.toHex(), QByteArray("00060a101a23293137" "6d6e6f7071727374757677"));
-    }
-
-    void scalaELegenda()
-    {
-        ServiziUiScriptati ui;
-        Contesto ctx(ui);
-        M m;
         m.Scala[3] = 99;
         m.CaricaScala(ctx.scale); // no section: all zero
         QCOMPARE(m.Scala[3], 0);
