@@ -1,9 +1,6 @@
-// The datalog's pieces without an ECU: the recording file and its rows, the
-// chart model's bounded series, the thinning, the cursor and the playback;
-// the live bar's display rules without a window: the message table and the
-// connection state in, what the bar and the copy of the switch-over button
-// show out, with both clocks stepped by the test. Each table row's result is
-// compared with its name in front, so that a failure names the row.
+// The live bar's and the switch-over button's display rules, with both clocks
+// stepped by the test (each row's result compared with its name in front);
+// the recording file, the chart model's series, cursor and playback.
 #include "RegistroProve.h"
 #include "FileProva.h"
 #include "app/Contesto.h"
@@ -79,19 +76,12 @@ struct Banco {
     const VistaBarra &Valori(const QDateTime &ora = Lettura) { return modello.AggiornaValori(ora); }
 };
 
-QString Bit(std::initializer_list<bool> accesi)
+template <typename Bits>
+QString Bit(const Bits &accesi)
 {
     QString s;
     for (bool b : accesi)
         s += b ? QLatin1Char('1') : QLatin1Char('0');
-    return s;
-}
-
-QString Segmenti(const VistaBarra &v)
-{
-    QString s;
-    for (bool pieno : v.segmenti)
-        s += pieno ? QLatin1Char('1') : QLatin1Char('0');
     return s;
 }
 
@@ -128,7 +118,7 @@ private slots:
             Banco b({{1, 6, c.stato}, {1, 4, c.giri}, {2, 1, c.carburante}, {1, 0, 1000}, {1, 1, 2345},
                      {1, 2, 20000}, {1, 5, 1200}, {1, 9, 65}});
             const VistaBarra &v = b.Valori();
-            const QString visto = QStringList{Segmenti(v), v.giri, Bit({v.benzina, v.gas, v.chiave, v.valvola}),
+            const QString visto = QStringList{Bit(v.segmenti), v.giri, Bit(std::array{v.benzina, v.gas, v.chiave, v.valvola}),
                                               v.tempoBenzina, v.tempoGas, v.pressione}.join(QLatin1Char('|'));
             QCOMPARE(c.nome + u": "_s + visto, c.nome + u": "_s + QLatin1String(c.atteso));
             QCOMPARE(v.temperatura, u"65 (c)"_s);
@@ -140,32 +130,29 @@ private slots:
     {
         // The gas time at its limit: red.
         Banco b({{1, 6, 3}, {1, 4, 6000}, {2, 1, 3}, {1, 0, 500}, {1, 2, 500}});
-        QCOMPARE(Segmenti(b.Valori()), u"11111111111111"_s);
+        QCOMPARE(Bit(b.Valori().segmenti), u"11111111111111"_s);
         QCOMPARE(b.modello.Vista().coloreTempoGas, Colore::Rosso);
         b.ctx.TabMsg[1].Valori[6] = 0;
         for (int accesi = 13; accesi >= 0; --accesi) {
             const VistaBarra &v = b.Valori();
-            QCOMPARE(Segmenti(v), QString(accesi, QLatin1Char('1')) + QString(14 - accesi, QLatin1Char('0')));
+            QCOMPARE(Bit(v.segmenti), QString(accesi, QLatin1Char('1')) + QString(14 - accesi, QLatin1Char('0')));
             // The gas time is gone but keeps its last colour.
             QCOMPARE(v.tempoGas, QLatin1String(N));
             QCOMPARE(v.coloreTempoGas, Colore::Rosso);
         }
-        QCOMPARE(Segmenti(b.Valori()), QString(14, QLatin1Char('0')));
+        QCOMPARE(Bit(b.Valori().segmenti), QString(14, QLatin1Char('0')));
         // Back on: the bar jumps to the engine speed at once.
         b.ctx.TabMsg[1].Valori[6] = 1;
         b.ctx.TabMsg[1].Valori[4] = 1500;
-        QCOMPARE(Segmenti(b.Valori()), u"11110000000000"_s);
+        QCOMPARE(Bit(b.Valori().segmenti), u"11110000000000"_s);
     }
 
     // Record 1: state 6, gas time 0, limit 2, correction 3, petrol time 1;
     // record 2 fuel 1; record 3 sensitivity 26, minimum 16.
     void gasTimeWarning()
     {
-        const struct {
-            const char *nome;
-            int stato, carburante, sensibilita, tempoGas, limite, correzione, tempoBenzina, minimo;
-            Colore colore;
-        } casi[] = {
+        const struct { const char *nome; int stato, carburante, sensibilita, tempoGas, limite, correzione, tempoBenzina, minimo;
+                       Colore colore; } casi[] = {
             {"well inside", 1, 3, 0, 1000, 5000, 0, 2000, 100, Colore::Nero},
             {"margin reaches the limit", 1, 3, 3, 1000, 4 * 96 + 1000, 0, 2000, 100, Colore::Rosso},
             {"margin one below it", 1, 3, 3, 1000, 4 * 96 + 1001, 0, 2000, 100, Colore::Nero},
@@ -188,13 +175,7 @@ private slots:
     void ledsBlinkInTheirPhasesAndTheBuzzerBeeps()
     {
         const double fase = ModelloBarra::PassoFase_us + 1; // one phase per refresh
-        const struct {
-            const char *nome;
-            int parola, stato, led;
-            ColoreLed colore;
-            double passo_us;
-            const char *accesa;
-        } led[] = {
+        const struct { const char *nome; int parola, stato, led; ColoreLed colore; double passo_us; const char *accesa; } led[] = {
             {"level 3/4 slow", 0x200, 1, 0, ColoreLed::Verde, fase, "011001100110"},
             {"level 2/4 fast", 0x40, 1, 1, ColoreLed::Verde, fase, "101010101010"},
             {"level 1/4 steady", 0x30, 1, 2, ColoreLed::Verde, fase, "111111111111"},
@@ -327,33 +308,22 @@ private slots:
         QCOMPARE(righe.at(5), u"200,0,0,0,0,804,0,0,0,0,0,0,0,0,0,3,gas,closed"_s);
         QVERIFY(!reg.ControllaCollegamento(b.ctx));
         b.ctx.stato.ErroreComunicazione = 1;
-        QVERIFY(reg.ControllaCollegamento(b.ctx));
-        QVERIFY(!reg.Registrando());
-        QVERIFY(reg.Lettura(b.ctx, 400000));
-        QCOMPARE(Righe(reg.Percorso()).size(), 6);
-        QCOMPARE(reg.Totale(), 7);
+        QVERIFY(reg.ControllaCollegamento(b.ctx) && !reg.Registrando() && reg.Lettura(b.ctx, 400000));
+        QVERIFY(Righe(reg.Percorso()).size() == 6 && reg.Totale() == 7);
+        // The history hands out only new reads, and is bounded: a reader that
+        // fell behind gets what is still held, not a gap filler.
+        qint64 letti = 0;
+        QCOMPARE(reg.Dal(letti, &letti).size(), std::size_t(7));
+        QCOMPARE(reg.Dal(letti, &letti).size(), std::size_t(0));
+        for (qsizetype i = 0; i < RegistroLive::MaxCampioni + 10; ++i)
+            reg.Lettura(b.ctx, 1e6 + i * 50000.0);
+        QCOMPARE(qsizetype(reg.Dal(letti, &letti).size()), RegistroLive::MaxCampioni);
+        QCOMPARE(letti, reg.Totale());
         // A file where the data folder should be: no recording, and why.
         Scrivi(dir.filePath(u"Rotto"_s), {});
         b.ctx.imp.CartellaDati = dir.filePath(u"Rotto/"_s);
         QVERIFY(!reg.Avvia(b.ctx, QDateTime::currentDateTime()));
         QVERIFY(!reg.Registrando() && !reg.Errore().isEmpty());
-    }
-
-    void historyIsBoundedAndHandsOutOnlyNewReads()
-    {
-        Banco b;
-        Prepara(b.ctx, QDir::tempPath());
-        RegistroLive reg;
-        qint64 letti = 0;
-        for (int i = 0; i < 3; ++i)
-            reg.Lettura(b.ctx, i * 50000.0);
-        QCOMPARE(reg.Dal(letti, &letti).size(), std::size_t(3));
-        QCOMPARE(reg.Dal(letti, &letti).size(), std::size_t(0));
-        for (qsizetype i = 0; i < RegistroLive::MaxCampioni + 10; ++i)
-            reg.Lettura(b.ctx, 1e6 + i * 50000.0);
-        // A reader that fell behind gets what is still held, not a gap filler.
-        QCOMPARE(qsizetype(reg.Dal(letti, &letti).size()), RegistroLive::MaxCampioni);
-        QCOMPARE(letti, reg.Totale());
     }
 
     void modelTakesEveryRowAndBoundsItsSeries()
@@ -369,32 +339,25 @@ private slots:
                 c.Carburante = (t / 50) % 10 < 5 ? 0 : 3;
                 t += 50;
             }));
-        QCOMPARE(m.Righe(), 517);
-        QCOMPARE(m.Punti(), 517);
+        QVERIFY(m.Righe() == 517 && m.Punti() == 517);
         // The cursor reads the last value not after t, in the shown units.
         QCOMPARE(Valore(m, G::Giri, 0.149), 1002.0);
         QCOMPARE(Valore(m, G::TempoBenzina, 0.150), 2.003);
         QCOMPARE(Valore(m, G::Carburante, 0.25), 1.0);
         const auto fasce = m.FasceGas(0, 1.0);
-        QVERIFY(fasce.size() >= 2);
-        QCOMPARE(fasce.front(), std::make_pair(0.25, 0.5));
+        QVERIFY(fasce.size() >= 2 && fasce.front() == std::make_pair(0.25, 0.5));
         G piccolo(100);
         piccolo.Aggiungi(Campioni(250, [](CampioneLive &c, int i) { c.Tempo_ms = i * 50; }));
-        QCOMPARE(piccolo.Righe(), 250);
-        QCOMPARE(piccolo.Punti(), 100);
+        QVERIFY(piccolo.Righe() == 250 && piccolo.Punti() == 100);
         QCOMPARE(piccolo.Inizio(), 7.5);
-    }
-
-    void thinningKeepsPeaksAndReachesTheEdges()
-    {
-        G m;
+        // The thinning keeps the peaks and reaches the window's edges.
+        m = G();
         m.Aggiungi(Campioni(12000, [](CampioneLive &c, int i) {
             c.Tempo_ms = i * 50;
             c.Valori[FormatoLive::PosGiri] = i == 7777 ? 6500 : 800;
         }));
         const QVector<QPointF> p = m.Finestra(G::Giri, 100, 500, 400);
-        QVERIFY(p.size() <= 402);
-        QVERIFY(p.first().x() <= 100 && p.last().x() >= 500);
+        QVERIFY(p.size() <= 402 && p.first().x() <= 100 && p.last().x() >= 500);
         double massimo = 0;
         for (int i = 0; i < p.size(); ++i) {
             massimo = std::max(massimo, p.at(i).y());
@@ -420,10 +383,8 @@ private slots:
         QCOMPARE(Valore(m, G::PressioneGas, 0.05), 1.21);
         QCOMPARE(Valore(m, G::PressioneCollettore, 0.05), 0.99);
         QCOMPARE(Valore(m, G::Carburante, 0.0), 1.0);
-        QVERIFY(m.CaricaCsv(rotto).contains("line 3"_L1));
-        QCOMPARE(m.Punti(), 0);
-        QVERIFY(!m.CaricaCsv(altro).isEmpty());
-        QVERIFY(!m.CaricaCsv(dir.filePath(u"none.csv"_s)).isEmpty());
+        QVERIFY(m.CaricaCsv(rotto).contains("line 3"_L1) && m.Punti() == 0);
+        QVERIFY(!m.CaricaCsv(altro).isEmpty() && !m.CaricaCsv(dir.filePath(u"none.csv"_s)).isEmpty());
     }
 };
 
