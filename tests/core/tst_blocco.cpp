@@ -1,8 +1,7 @@
-// The link's pieces without a process (the pipe's frames, the message table
-// of SetCom.ini, the ECU messages and waits, the scrambled lines), and the
-// blocks and the tables around them: decoding and encoding by a record's
-// layout, derived live values, the scale configuration, map.ini's
-// conversion, the write queue and the comparison of two maps.
+// The link's pieces without a process (the pipe's frames, SetCom.ini, the ECU
+// messages and waits, the scrambled lines), and the blocks and the tables
+// around them: coding by a record's layout, derived live values, the scale
+// configuration, map.ini, the write queue and the comparison of two maps.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "FileProva.h"
@@ -140,9 +139,7 @@ private slots:
         link.MolAttesaGlobale = 4;
         InterpretaSetCom(righe, tab, link);
         QCOMPARE(tab.size(), 3); // the section line with a leading blank is not one
-        QCOMPARE(tab[0].Id, 1);
-        QCOMPARE(tab[0].Offset, QVector<qint32>{6});
-        QVERIFY(tab[0].Flag);
+        QVERIFY(tab[0].Id == 1 && tab[0].Offset == QVector<qint32>{6} && tab[0].Flag);
         QCOMPARE(tab[1].Id, 7);
         QCOMPARE(tab[1].Tipi, (QStringList{"UW", "SB"}));
         QCOMPARE(tab[1].Scala, (QVector<qint32>{10, 1}));
@@ -151,19 +148,18 @@ private slots:
         QCOMPARE(tab[2].Id, 0);
         QCOMPARE(tab[2].Tipi.mid(1), (QStringList{"UW", "SB"}));
         QCOMPARE(tab[2].Offset.mid(1), (QVector<qint32>{0, 9}));
-        QCOMPARE(link.AttesaPipe_usec, 3000000);
-        QVERIFY(link.SoloUsb);
         QCOMPARE(link.ListaFirmware, (QList<QByteArray>{"\x41\x02", QByteArray("\x0A\xBC", 2)}));
-        QCOMPARE(link.MolAttesaGlobale, 4);
-        QCOMPARE(link.AttesaGlobale_usec, 0);
+        QCOMPARE((QList<qint64>{link.AttesaPipe_usec, link.SoloUsb, link.MolAttesaGlobale, link.AttesaGlobale_usec}),
+                 (QList<qint64>{3000000, 1, 4, 0}));
         // No file: one empty record and one empty firmware, no expected firmware.
         ServiziUiScriptati ui;
         CaricaSetCom(u"/nonexistent/SetCom.ini"_s, tab, link, ui);
-        QCOMPARE(tab.size(), 1);
-        QCOMPARE(link.ListaFirmware, QList<QByteArray>{QByteArray()});
+        QVERIFY(tab.size() == 1 && link.ListaFirmware == QList<QByteArray>{QByteArray()});
         QVERIFY(Avvio::FirmwareDaSonda(link.ListaFirmware[0]).isEmpty());
     }
 
+    // The expected firmware is the identity inside the first probe answer;
+    // of a wait only the low 16 bits travel.
     void messagesAndWaits()
     {
         QCOMPARE(MessaggioEcu::ComponiMessaggio(0x41, 2, 16, QByteArray("\x01\x02", 2)),
@@ -173,9 +169,7 @@ private slots:
         link.MolAttesaGlobale = 4;
         QCOMPARE(Transazioni::DatiAttesa(link.AttesaEcuMs(true)), QByteArray("\xE8\x03\x00\x00", 4));
         QCOMPARE(Transazioni::DatiAttesa(link.AttesaEcuMs(false)), QByteArray("\xFA\x00\x00\x00", 4));
-        // Only the low 16 bits travel.
         QCOMPARE(Transazioni::DatiAttesa(70000), QByteArray("\x70\x11\x00\x00", 4));
-        // The expected firmware is the identity inside the first probe answer.
         QCOMPARE(Avvio::FirmwareDaSonda(HexToStr(u"41020A610112345678FF"_s)), HexToStr(u"12345678"_s));
         QVERIFY(Avvio::FirmwareDaSonda(QByteArray(5, 'x')).isEmpty());
     }
@@ -187,8 +181,7 @@ private slots:
         QString s = CriptaRiga(u"Привіт ไทย"_s);
         QVERIFY(!s.contains(QLatin1Char('\r')) && !s.contains(QLatin1Char('\n')));
         QString fuori = u"x"_s;
-        QVERIFY(!DecriptaRiga(u"[MSG]"_s, fuori));
-        QVERIFY(fuori.isEmpty());
+        QVERIFY(!DecriptaRiga(u"[MSG]"_s, fuori) && fuori.isEmpty());
         s = CriptaRiga(u"KESTRONAX"_s);
         s[4] = s[4] == QLatin1Char('0') ? QLatin1Char('1') : QLatin1Char('0');
         QVERIFY(!DecriptaRiga(s, fuori));
@@ -263,9 +256,7 @@ private slots:
                        "[SensTemp_02]", "NTC 4k7", "11", "[SensPress_05]", "MAP 5 bar", "22",
                        "[SommaTempoInj_usec]", "250,5", "[Parametri Fine Gas]", "1",
                        "[Parametri Abilitazioni]", "0", "[Rpm di commutazione]", "1000|1200"}, ui);
-        QVERIFY(ui.mostrati.isEmpty());
-        QCOMPARE(t.TabIniettori.size(), 1);
-        QCOMPARE(t.TabIniettori[0].Codice, 12);
+        QVERIFY(ui.mostrati.isEmpty() && t.TabIniettori.size() == 1 && t.TabIniettori[0].Codice == 12);
         QCOMPARE(t.TabIniettori[0].P, (std::array<qint32, 6>{1, 2, 3, 4, 5, 6}));
         QCOMPARE(t.TabLivello[0].Nome, u"Tank A"_s);
         QCOMPARE(t.TabLivello[0].Soglie, (std::array<qint32, 6>{0, 100, 200, 300, 400, 1023}));
@@ -280,9 +271,8 @@ private slots:
         QCOMPARE(ui.mostrati.size(), 1);
         QVERIFY(ui.mostrati[0].testo.startsWith(u"LeggiTipo_Inj_SensLevel_Lambda: "_s));
         QCOMPARE(ui.mostrati[0].titolo, u"Config sensor error"_s);
-        QCOMPARE(u.TabIniettori[0].P[2], 3);
-        QCOMPARE(u.TabSensTemp.size(), 1);
-        QCOMPARE(u.IndiceDaCodice(0), -1); // no level sensors at all
+        // No level sensors at all.
+        QVERIFY(u.TabIniettori[0].P[2] == 3 && u.TabSensTemp.size() == 1 && u.IndiceDaCodice(0) == -1);
         QCOMPARE(TabelleScala::CostanteGiri(2), 15000000);
     }
 
@@ -328,11 +318,9 @@ private slots:
         const qsizetype n = coda.Numero();
         coda.Aggiungi(3, 1, 0);
         coda.Consuma(n);
-        QCOMPARE(coda.Numero(), 1);
-        QCOMPARE(coda.Voci()[0].Indice, 1);
+        QVERIFY(coda.Numero() == 1 && coda.Voci()[0].Indice == 1);
         coda.Consuma(1);
-        QVERIFY(coda.Vuota());
-        QCOMPARE(coda.Voci()[0].Indice, -1);
+        QVERIFY(coda.Vuota() && coda.Voci()[0].Indice == -1);
     }
 
     // Only what a load writes is compared: not the first two data bytes of
