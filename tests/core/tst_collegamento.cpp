@@ -52,19 +52,6 @@ class TstCollegamento : public QObject
 {
     Q_OBJECT
 private slots:
-    void goodReplyIsTakenAtOnce()
-    {
-        Banco b;
-        QByteArray frame;
-        const double t0 = b.orologio.Ora_us();
-        QCOMPARE(b.Invia(6, MessaggioEcu::Componi(14), 2000000, &frame), 0);
-        QCOMPARE(b.orologio.Ora_us() - t0, b.prjcom->Viaggio_us);
-        QCOMPARE((QList<qint32>{b.Link().RispCodice(), b.Link().RispByte4(), quint8(b.Link().RispDati().at(3))}),
-                 (QList<qint32>{6, 1, 14 + 0x40}));
-        QCOMPARE(frame.mid(8), b.Link().RispDati());
-        QVERIFY(b.ui.mostrati.isEmpty());
-    }
-
     // Retry starts a whole new period; on a link already failed the
     // time-out is silent, but no success. Closing tries three times.
     void timeOutRetryCancelAndClose()
