@@ -62,20 +62,16 @@ private slots:
             Contesto ctx(ui);
             QStringList risposte{Mappa::ControllaFile(percorso)};
             ConfrontoMappe confronto(ctx);
-            QVERIFY(!confronto.LeggiFile(percorso, ConfrontoMappe::A));
-            risposte << confronto.Errore();
             TabelleCampioni tabelle;
-            QString errore;
-            QVERIFY(!FileCampioni::CaricaCampioni(percorso, tabelle, &errore));
-            risposte << errore << ModelloGrafico().CaricaCsv(percorso);
-            QVERIFY(FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &errore).isEmpty());
-            risposte << errore;
+            QString errore, errore2;
+            QVERIFY(!confronto.LeggiFile(percorso, ConfrontoMappe::A) && !FileCampioni::CaricaCampioni(percorso, tabelle, &errore));
+            QVERIFY(FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &errore2).isEmpty());
+            risposte << confronto.Errore() << errore << ModelloGrafico().CaricaCsv(percorso) << errore2;
             if (QFileInfo::exists(percorso)) // a missing profile is the built-in one
                 risposte << ControlloProfilo::Rifiuto(percorso, ui, u"."_s);
             for (const QString &r : risposte)
                 QVERIFY2(r.contains(QLatin1String(motivo)), qPrintable(r));
-            QVERIFY(!Definizioni::CaricaDefinizioni(ctx, percorso));
-            QVERIFY(FileTesto::LeggiFileTesto(percorso).isEmpty());
+            QVERIFY(!Definizioni::CaricaDefinizioni(ctx, percorso) && FileTesto::LeggiFileTesto(percorso).isEmpty());
         }
         // A file just at its cap is still read; one byte more is refused.
         for (const auto tipo : {LetturaLimitata::Tipo::Mappa, LetturaLimitata::Tipo::Campioni}) {
@@ -84,9 +80,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.resize(limite));
             f.close();
             QByteArray dati;
-            QCOMPARE(LetturaLimitata::Leggi(P("limite"), tipo, dati), QString());
-            QCOMPARE(dati.size(), limite);
-            QVERIFY(f.resize(limite + 1));
+            QVERIFY(LetturaLimitata::Leggi(P("limite"), tipo, dati).isEmpty() && dati.size() == limite && f.resize(limite + 1));
             QVERIFY(LetturaLimitata::Leggi(P("limite"), tipo, dati).contains(QString::number(limite + 1)));
         }
         QVERIFY(LetturaLimitata::Limite(LetturaLimitata::Tipo::Campioni) > TabelleCampioni::DimensioneFile);
@@ -112,21 +106,18 @@ private slots:
             TabellaMessaggi tab;
             ImpostazioniLink link;
             CaricaSetCom(P("SetCom.ini"), tab, link, ui);
-            QVERIFY2(link.AttesaPipe_usec == 3000000, nome);
+            QVERIFY2(link.AttesaPipe_usec == 3000000 && tab.first().Scala == QVector<qint32>({1, 2}), nome);
             QCOMPARE(link.ListaFirmware.value(0).toHex(), QByteArray("41020b6101012814"));
-            QCOMPARE(tab.first().Scala, (QVector<qint32>{1, 2}));
             scrivi("SetCom.ini", criptato);
             CaricaSetCom(P("SetCom.ini"), tab, link, ui);
             QVERIFY2(link.AttesaPipe_usec == 42, nome);
             scrivi("ConfigScale.ini", "[SensTemp_02]\r\nNTC\r\n11\r\n[SommaTempoInj_usec]\r\n250\r\n");
             TabelleScala t;
             t.CaricaScale(TabelleScala::CaricaConfigScale(P("ConfigScale.ini"), ui), ui);
-            QVERIFY2(t.TabSensTemp.size() == 1 && t.TabSensTemp[0].Codice == 11, nome);
-            QCOMPARE(t.SommaTempoInj_usec, 250.0);
+            QVERIFY2(t.TabSensTemp.size() == 1 && t.TabSensTemp[0].Codice == 11 && t.SommaTempoInj_usec == 250.0, nome);
             scrivi("map.ini", "[absPresScale]\r\n1,2,3\r\n[tONInjScale]\r\n4,5\r\n");
             t.CaricaMapIni(P("map.ini"), ui);
-            QCOMPARE(t.AbsPresScale, (QVector<qint32>{1, 2, 3}));
-            QCOMPARE(t.TONInjScale, (QVector<qint32>{4, 5}));
+            QVERIFY2(t.AbsPresScale == QVector<qint32>({1, 2, 3}) && t.TONInjScale == QVector<qint32>({4, 5}), nome);
             scrivi("TEST.DIZ", "a#b#Font#7\r\nTitle\r\n[Frm_Barra]\r\nOne\r\n");
             scrivi("font.ini", "Other Font\r\n9\r\n");
             Dizionario d;
@@ -139,8 +130,8 @@ private slots:
             for (MsgRecord &r : ctx.TabMsg)
                 r.Dimensiona(0);
             QVERIFY(Definizioni::CaricaDefinizioni(ctx, P("def.xar")));
-            QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine.toHex(), QByteArray("4102064e010a"));
-            QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine.size(), 7);
+            QVERIFY2(ctx.TabMsg[Contesto::RecConfig].Immagine.toHex() == "4102064e010a"
+                         && ctx.TabMsg[Contesto::RecMappa].Immagine.size() == 7, nome);
             scrivi("PortCom.ini", "7\r\n");
             QCOMPARE(RicercaEcu::PortaFissa(P("PortCom.ini")), std::optional<int>(7));
             QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join('|')));
@@ -197,26 +188,23 @@ private slots:
         lungo[19] = static_cast<char>(0xE8), lungo[20] = 3; // value 1: 1000 us
         lungo[6] = 2, lungo[7] = 3, lungo[8] = 0x10;        // values 2, 3, 4
         ctx.Decodifica(Contesto::RecLive, lungo);
-        QCOMPARE(live.Valori[1], 1000 + 250);
-        QCOMPARE(live.Valori[4], 0); // bit 0 of value 6 clear: no speed
+        // Bit 0 of value 6 clear: no speed.
+        QVERIFY(live.Valori[1] == 1000 + 250 && live.Valori[4] == 0 && ui.mostrati.isEmpty());
         live.Valori[4] = 1234;
-        QVERIFY(ui.mostrati.isEmpty());
         const QByteArray corto = lungo.left(12);
         for (int i = 0; i < 5; ++i) {
             ctx.Decodifica(Contesto::RecLive, corto);
             // Not 1500, 1750...; the state bit is not in the block: no new speed.
             QCOMPARE((QList<qint32>{live.Valori[1], live.Valori[4], live.Valori[2]}), (QList<qint32>{1250, 1234, 2}));
         }
-        QCOMPARE(ui.mostrati.size(), 1);
+        QVERIFY(ui.mostrati.size() == 1 && ui.mostrati[0].icona == ServiziUi::Icona::Esclamazione);
         const QString testo = ui.mostrati[0].testo;
         for (const QString &parte : {u"Record 1 (LiveData)"_s, u"12 bytes"_s, u"value 1 (UW at 20)"_s, u"value 6 (UB at 30)"_s})
             QVERIFY2(testo.contains(parte), qPrintable(testo));
-        QCOMPARE(ui.mostrati[0].icona, ServiziUi::Icona::Esclamazione);
         // A block that is too short for another variable is told too, once.
         ctx.Decodifica(Contesto::RecLive, corto.left(8));
         QCOMPARE(ui.mostrati.size(), 2);
-        QVERIFY(ui.mostrati[1].testo.contains(u"value 4 (UW at 9)"_s));
-        QVERIFY(!ui.mostrati[1].testo.contains(u"value 1 "_s));
+        QVERIFY(ui.mostrati[1].testo.contains(u"value 4 (UW at 9)"_s) && !ui.mostrati[1].testo.contains(u"value 1 "_s));
     }
 
     void mapIniAndScaleSectionsReportInsteadOfShifting()
@@ -227,16 +215,14 @@ private slots:
         Scrivi(P("map.ini"), "[absPresScale]\r\n10, 20,2O,40\r\n[tONInjScale]\r\n1,2,3,\r\n");
         t.CaricaMapIni(P("map.ini"), ui);
         QCOMPARE(t.AbsPresScale, (QVector<qint32>{9, 9})); // not 10,20,40
-        QCOMPARE(t.TONInjScale, (QVector<qint32>{1, 2, 3}));
-        QCOMPARE(ui.Testi().size(), 1);
+        QVERIFY(t.TONInjScale == QVector<qint32>({1, 2, 3}) && ui.Testi().size() == 1);
         QVERIFY2(ui.Testi()[0].contains(u"[absPresScale] entry 2 \"2O\""_s), qPrintable(ui.Testi()[0]));
         // A section cut short by the end of the file: one message, not one per line.
         ui.mostrati.clear();
         t.CaricaScale({"[SensTemp_01]", "T", "5", "[InjType_012]", "Fast"}, ui);
-        QCOMPARE(ui.Testi().size(), 1);
-        QVERIFY(ui.Testi()[0].contains(u"[InjType_012]"_s) && ui.Testi()[0].contains(u"Input past end of file"_s));
-        QCOMPARE(t.TabIniettori.size(), 1);
-        QCOMPARE(t.TabIniettori[0].Nome, u"Fast"_s);
+        QVERIFY(ui.Testi().size() == 1 && ui.Testi()[0].contains(u"[InjType_012]"_s));
+        QVERIFY(ui.Testi()[0].contains(u"Input past end of file"_s));
+        QVERIFY(t.TabIniettori.size() == 1 && t.TabIniettori[0].Nome == u"Fast"_s);
         // An injection-time offset that no injection can have.
         for (const char *estremo : {"1e300", "inf", "-inf", "nan", "1000001"}) {
             ui.mostrati.clear();
@@ -267,8 +253,7 @@ private slots:
         }
         ctx.TabMsg[Contesto::RecLive].Immagine = "old";
         Scrivi(P("def.xar"), "[BLK_1]\r\n\r\n[BLK_3]\r\n41020C4E010708091011223344\r\n[MAP_0]\r\n41020D5201AABB0000000000CC\r\n");
-        QVERIFY(Definizioni::CaricaDefinizioni(ctx, P("def.xar")));
-        QVERIFY(ctx.TabMsg[Contesto::RecLive].Immagine.isEmpty());
+        QVERIFY(Definizioni::CaricaDefinizioni(ctx, P("def.xar")) && ctx.TabMsg[Contesto::RecLive].Immagine.isEmpty());
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine, QByteArray::fromHex("41020C4E010708091011223344"));
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[0], 7);
         QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine, QByteArray::fromHex("41020D5201AABB0000000000CC"));
