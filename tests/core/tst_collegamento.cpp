@@ -1,7 +1,6 @@
-// The link against a communication process that misbehaves: the in-process
-// PrjCom of the stepped-clock bench with its replies spoilt or killed on the
-// way, a peer that never answers, a program that does not exist, and the
-// real PrjCom for a wait that must sleep.
+// The link against a communication process that misbehaves: the bench's
+// in-process PrjCom with its replies spoilt or killed on the way, a peer that
+// never answers, no program at all, and the real PrjCom for a wait that sleeps.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "BancoVirtuale.h"
@@ -68,17 +67,13 @@ private slots:
         ui.risposte << R::Riprova << R::Annulla;
         QByteArray risposta = "x";
         QCOMPARE(link.InviaComando(6, {}, 150000, &risposta), 4);
-        QCOMPARE(orologio.Ora_us(), 1e6 + 300000);
-        QVERIFY(risposta.isEmpty());
+        QVERIFY(orologio.Ora_us() == 1e6 + 300000 && risposta.isEmpty());
         QCOMPARE(ui.Testi(), (QStringList{"Error 007 - Time Out", "Error 007 - Time Out"}));
-        QCOMPARE(ui.mostrati.first().pulsanti, ServiziUi::Pulsanti::RiprovaAnnulla);
-        QCOMPARE(stato.ErroreComunicazione, quint8(1));
-        QCOMPARE(link.InviaComando(6, {}, 100000), 4);
-        QCOMPARE(ui.mostrati.size(), 2);
+        QVERIFY(ui.mostrati[0].pulsanti == ServiziUi::Pulsanti::RiprovaAnnulla && stato.ErroreComunicazione == 1);
+        QVERIFY(link.InviaComando(6, {}, 100000) == 4 && ui.mostrati.size() == 2);
         stato.StatoProgramma = StatoApp::Chiusura;
         scritti = 0;
-        QVERIFY(!link.ChiudiPipe(50000));
-        QCOMPARE(scritti, 3);
+        QVERIFY(!link.ChiudiPipe(50000) && scritti == 3);
         QCOMPARE(ui.Testi().last(), u"Error 010  - Can't close the pipe"_s);
     }
 
@@ -89,13 +84,11 @@ private slots:
         Banco corto;
         corto.prjcom->Guasto = [](quint8, QByteArray f) { return f[1] = char(quint8(f[1]) + 1), f; };
         QCOMPARE(corto.Invia(6, MessaggioEcu::Componi(14)), 1);
-        QCOMPARE(corto.ui.Testi(), QStringList{"Error 006 - Comunication error"});
-        QCOMPARE(corto.Link().RispCodice(), -1);
+        QVERIFY(corto.ui.Testi() == QStringList{"Error 006 - Comunication error"} && corto.Link().RispCodice() == -1);
         Banco cercando(StatoApp::Ricerca);
         cercando.prjcom->Guasto = [](quint8, QByteArray f) { return f[2] = 9, f; };
         QCOMPARE(cercando.Invia(6, MessaggioEcu::Componi(14)), 2);
-        QVERIFY(cercando.ui.mostrati.isEmpty());
-        QCOMPARE(cercando.ctx->stato.ErroreComunicazione, quint8(0));
+        QVERIFY(cercando.ui.mostrati.isEmpty() && cercando.ctx->stato.ErroreComunicazione == 0);
     }
 
     // Replies that come before this request's own are another's: the reply
@@ -115,8 +108,7 @@ private slots:
             const QByteArray prima = vecchie[3] + vecchie[altro];
             b.prjcom->Guasto = [prima](quint8, const QByteArray &f) { return prima + f; };
             QCOMPARE(b.Invia(6, MessaggioEcu::Componi(servizio)), 0);
-            QCOMPARE(b.Link().RispCodice(), 6);
-            QCOMPARE(quint8(b.Link().RispDati().at(3)), quint8(servizio + 0x40));
+            QVERIFY(b.Link().RispCodice() == 6 && quint8(b.Link().RispDati().at(3)) == servizio + 0x40);
         }
         QCOMPARE(b.ui.mostrati.size(), 1); // the cancelled time-out's
     }
@@ -138,8 +130,7 @@ private slots:
             });
             QCoreApplication::exec();
         });
-        QCOMPARE(stato, 0);
-        QCOMPARE(quint8(b.ctx->link.RispDati().at(3)), 14 + 0x40);
+        QVERIFY(stato == 0 && quint8(b.ctx->link.RispDati().at(3)) == 14 + 0x40);
         QVERIFY2(durata >= 150000 && durata < 1000000, qPrintable(QString::number(durata)));
         QVERIFY2(rapporto < 0.3, qPrintable(u"CPU %1 of a spin"_s.arg(rapporto)));
     }
@@ -157,25 +148,21 @@ private slots:
         double t0 = b.orologio.Ora_us();
         QCOMPARE(b.Invia(6, MessaggioEcu::Componi(14), 3000000), 4);
         QCOMPARE(b.orologio.Ora_us() - t0, 1000.0); // a dead process is not waited for
-        QCOMPARE(b.ctx->stato.ErroreComunicazione, quint8(1));
-        QVERIFY(b.ui.mostrati.isEmpty()); // no "Error 007": nothing timed out
+        // No "Error 007": nothing timed out.
+        QVERIFY(b.ctx->stato.ErroreComunicazione == 1 && b.ui.mostrati.isEmpty());
         // The next transaction starts it again and tells the user.
-        QCOMPARE(b.Invia(2, QByteArray(1, '\0')), 0);
-        QVERIFY(b.Link().IdProcesso() != primo);
+        QVERIFY(b.Invia(2, QByteArray(1, '\0')) == 0 && b.Link().IdProcesso() != primo);
         QCOMPARE(b.ui.Testi(), QStringList{Collegamento::TestoRiavvio()});
         // It dies again at once: the next start waits for its second, untold.
         t0 = b.orologio.Ora_us();
         QCOMPARE(b.Invia(6, MessaggioEcu::Componi(14), 3000000), 4);
         QCOMPARE(b.Invia(2, QByteArray(1, '\0'), 3000000), 0);
         QVERIFY(b.orologio.Ora_us() - t0 >= Collegamento::IntervalloRiavvio_usec - 2 * b.prjcom->Viaggio_us);
-        QCOMPARE(b.Link().Riavvii(), 2);
-        QCOMPARE(b.ui.mostrati.size(), 1);
+        QVERIFY(b.Link().Riavvii() == 2 && b.ui.mostrati.size() == 1);
         // Closing is no death: nothing is started again.
-        QVERIFY(b.ctx->link.ChiudiPipe(1000000));
-        QVERIFY(!b.Link().ProcessoAttivo());
+        QVERIFY(b.ctx->link.ChiudiPipe(1000000) && !b.Link().ProcessoAttivo());
         QCOMPARE(b.Invia(2, QByteArray(1, '\0'), 50000), 4);
-        QCOMPARE(b.Link().Riavvii(), 2);
-        QCOMPARE(b.ui.mostrati.size(), 1);
+        QVERIFY(b.Link().Riavvii() == 2 && b.ui.mostrati.size() == 1);
     }
 
     void missingProcess()
