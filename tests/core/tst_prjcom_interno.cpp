@@ -1,13 +1,12 @@
-// The in-process PrjCom of the stepped-clock bench against the real one:
-// the same requests, sent through the link to PrjCom and ecusim on a
-// pseudo-terminal and then to the in-process pair, must get the same reply
-// frames; and the in-process replies take the time that PrjCom's waits and
-// repeats take.
+// The bench's in-process PrjCom against the real one: the same requests, to
+// PrjCom and ecusim on a pseudo-terminal and to the in-process pair, get the
+// same reply frames; and they take the time PrjCom's waits and repeats take.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "BancoVirtuale.h"
 
 #include "link/MessaggioEcu.h"
+#include "link/Transazioni.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -16,13 +15,8 @@ using namespace gascal;
 
 namespace {
 // A control line for the ECU first, when not empty; what of the reply is compared.
-struct Richiesta {
-    const char *nome;
-    QString controllo;
-    quint8 comando;
-    QByteArray dati;
-    enum { Tutto, SenzaDispositivo, Intestazione } confronto = Tutto;
-};
+struct Richiesta { const char *nome; QString controllo; quint8 comando; QByteArray dati;
+                   enum { Tutto, SenzaDispositivo, Intestazione } confronto = Tutto; };
 
 QList<Richiesta> Richieste(const QByteArray &sonda)
 {
@@ -80,8 +74,7 @@ private slots:
         QStringList reali;
         {
             BancoEcu b;
-            QVERIFY(b.AvviaEcu({}, true));
-            QVERIFY(b.Avvia());
+            QVERIFY(b.AvviaEcu({}, true) && b.Avvia());
             reali = Risposte(b);
             QVERIFY(QTest::qWaitFor([&] { return !b.ctx->link.ProcessoAttivo(); }, 2000));
             reali.last() = QStringLiteral("running after close: 0");
@@ -116,10 +109,7 @@ private slots:
                 return ctx.link.InviaComando(comando, dati, ctx.impLink.AttesaPipe_usec);
             };
             invia(3, QByteArray(1, '\0'));
-            QByteArray dati(4, '\0');
-            dati[0] = char(c.attesaMs & 0xFF);
-            dati[1] = char(c.attesaMs >> 8);
-            QVERIFY(invia(8, dati) == 0 && invia(4, QByteArray(1, char(c.modo))) == 0);
+            QVERIFY(invia(8, Transazioni::DatiAttesa(c.attesaMs)) == 0 && invia(4, QByteArray(1, char(c.modo))) == 0);
             const double inizio = v.orologio.Ora_us();
             QCOMPARE(invia(6, MessaggioEcu::Componi(14)), 0);
             QCOMPARE(c.nome + QStringLiteral(": %1 ms").arg((v.orologio.Ora_us() - inizio) / 1000),
