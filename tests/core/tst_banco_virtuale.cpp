@@ -56,8 +56,7 @@ private slots:
         OrologioPasso o(0);
         bool arrivato = false;
         QMetaObject::invokeMethod(this, [&] { arrivato = true; }, Qt::QueuedConnection);
-        QVERIFY(o.Attendi(1e6, [&] { return arrivato; }));
-        QCOMPARE(o.Ora_us(), 0.0);
+        QVERIFY(o.Attendi(1e6, [&] { return arrivato; }) && o.Ora_us() == 0.0);
         QStringList fatte;
         o.Programma(300, [&] { fatte << QStringLiteral("c"); });
         o.Programma(100, [&] { fatte << QStringLiteral("a"); });
@@ -68,8 +67,7 @@ private slots:
         });
         o.Annulla(o.Programma(200, [&] { fatte << QStringLiteral("x"); }));
         o.Avanza(250);
-        QCOMPARE(fatte, (QStringList{"a", "b", "b2"}));
-        QCOMPARE(o.Ora_us(), 250.0);
+        QVERIFY(fatte == QStringList({"a", "b", "b2"}) && o.Ora_us() == 250.0);
         o.Avanza(50);
         QCOMPARE(fatte.last(), QStringLiteral("c"));
     }
@@ -116,8 +114,7 @@ private slots:
             timer.start();
             QVERIFY(timer.isActive());
             o.Avanza(270e3);
-            QCOMPARE(chiamate, attesi);
-            QCOMPARE(timer.isActive(), !singolo && fermaDopo == 0);
+            QVERIFY(chiamate == attesi && timer.isActive() == (!singolo && fermaDopo == 0));
             // A restart counts its interval from now.
             chiamate.clear();
             timer.setSingleShot(true);
@@ -162,8 +159,7 @@ private slots:
             };
             QVERIFY2(!esegui(), qPrintable(QString::number(sequenza)));
             // The mode switch at the start went through; only the restore failed.
-            QCOMPARE(cambiModo, 2);
-            QCOMPARE(ctx.link.RispCodice(), -1);
+            QVERIFY(cambiModo == 2 && ctx.link.RispCodice() == -1);
         }
     }
 
@@ -223,12 +219,10 @@ private slots:
             }
             return false;
         };
-        QVERIFY(carburante(0));
-        QVERIFY(seq.CommutaStato());
+        QVERIFY(carburante(0) && seq.CommutaStato());
         QVERIFY2(carburante(3), qPrintable(b.Controllo(u"state"_s)));
         QCOMPARE(ctx.Valore(C::RecComandi, 2) & 1, 0);
-        QVERIFY(seq.CommutaStato());
-        QVERIFY(carburante(0));
+        QVERIFY(seq.CommutaStato() && carburante(0));
         // A write that the ECU refuses keeps its queue and puts the mode back.
         BancoVirtuale rifiuta({u"--refuse"_s, u"17"_s});
         QVERIFY(rifiuta.Collega());
@@ -247,8 +241,7 @@ private slots:
         g.voci = {{2, 16, QByteArray("\x41\x02\x56\x00\x05\x03\x00\x02\x00\xC0\x05\x97", 12), {{0, 0}, {2, 3}, {5, 0}}, 1000},
                   {3, 17, QByteArray(40, '\x11'), {}, 0}};
         GiornaleRipristino letto;
-        QCOMPARE(letto.DaTesto(g.Testo()), QString());
-        QCOMPARE(letto, g);
+        QVERIFY(letto.DaTesto(g.Testo()).isEmpty() && letto == g);
         // Each of these spoils it; so does a journal with nothing to restore.
         const QByteArray buono = g.Testo();
         const std::pair<const char *, const char *> cambi[] = {
@@ -292,17 +285,14 @@ private slots:
         // A second operation on the same ECU cannot start while this one is open.
         RipristinoEcu altro(ctx);
         QVERIFY(!altro.Apri(u"autotuning"_s, {altro.Voce(C::RecConfig)}).isEmpty());
-        QVERIFY(ScriviConfig(ctx, 25, 0));
-        QVERIFY(ScriviConfig(ctx, 12, abilitazioni ^ 1, 1));
+        QVERIFY(ScriviConfig(ctx, 25, 0) && ScriviConfig(ctx, 12, abilitazioni ^ 1, 1));
         QVERIFY(ScriviConfig(ctx, 12, abilitazioni ^ 2, 2)); // the user's change, not journaled
         RipristinoEcu::Esito e = r.Ripristina();
         QVERIFY2(e.completo && !e.rimessi.isEmpty(), qPrintable(e.mancanti.join(',')));
-        QVERIFY(!QFileInfo::exists(r.PercorsoEcu()) && !r.Aperto());
-        QCOMPARE(SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true), 0);
+        QVERIFY(!QFileInfo::exists(r.PercorsoEcu()) && !r.Aperto() && SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true) == 0);
         QCOMPARE((QList<qint32>{ctx.Valore(C::RecConfig, 25), ctx.Valore(C::RecConfig, 12)}),
                  (QList<qint32>{sensore, abilitazioni ^ 2}));
-        QVERIFY(ModoInterpolazione::Entra(ctx));
-        QVERIFY(QFileInfo::exists(r.PercorsoEcu()));
+        QVERIFY(ModoInterpolazione::Entra(ctx) && QFileInfo::exists(r.PercorsoEcu()));
         QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::ScriviConfig);
         const qint32 altri = ctx.Valore(C::RecConfig, 12) & ~1;
         QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
@@ -313,8 +303,7 @@ private slots:
         bool riuscito = false;
         const QString testo = ModoInterpolazione::Ripristina(ctx, &riuscito);
         QVERIFY2(riuscito && ctx.stato.RipristinoRichiesto == 0, qPrintable(testo));
-        QCOMPARE(ctx.Valore(C::RecConfig, 25), sensore);
-        QVERIFY(!QFileInfo::exists(r.PercorsoEcu()));
+        QVERIFY(ctx.Valore(C::RecConfig, 25) == sensore && !QFileInfo::exists(r.PercorsoEcu()));
         SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true);
         const QByteArray immagine = MessaggioEcu::DatiRisposta(ctx.TabMsg[C::RecConfig].Immagine);
         QCOMPARE(r.Apri(u"autotuning"_s, {r.Voce(C::RecConfig)}), QString());

@@ -121,8 +121,7 @@ private slots:
             const QString visto = QStringList{Bit(v.segmenti), v.giri, Bit(std::array{v.benzina, v.gas, v.chiave, v.valvola}),
                                               v.tempoBenzina, v.tempoGas, v.pressione}.join(QLatin1Char('|'));
             QCOMPARE(c.nome + u": "_s + visto, c.nome + u": "_s + QLatin1String(c.atteso));
-            QCOMPARE(v.temperatura, u"65 (c)"_s);
-            QVERIFY(v.dalVivo);
+            QVERIFY(v.temperatura == u"65 (c)"_s && v.dalVivo);
         }
     }
 
@@ -130,15 +129,13 @@ private slots:
     {
         // The gas time at its limit: red.
         Banco b({{1, 6, 3}, {1, 4, 6000}, {2, 1, 3}, {1, 0, 500}, {1, 2, 500}});
-        QCOMPARE(Bit(b.Valori().segmenti), u"11111111111111"_s);
-        QCOMPARE(b.modello.Vista().coloreTempoGas, Colore::Rosso);
+        QVERIFY(Bit(b.Valori().segmenti) == u"11111111111111"_s && b.modello.Vista().coloreTempoGas == Colore::Rosso);
         b.ctx.TabMsg[1].Valori[6] = 0;
         for (int accesi = 13; accesi >= 0; --accesi) {
             const VistaBarra &v = b.Valori();
             QCOMPARE(Bit(v.segmenti), QString(accesi, QLatin1Char('1')) + QString(14 - accesi, QLatin1Char('0')));
             // The gas time is gone but keeps its last colour.
-            QCOMPARE(v.tempoGas, QLatin1String(N));
-            QCOMPARE(v.coloreTempoGas, Colore::Rosso);
+            QVERIFY(v.tempoGas == QLatin1String(N) && v.coloreTempoGas == Colore::Rosso);
         }
         QCOMPARE(Bit(b.Valori().segmenti), QString(14, QLatin1Char('0')));
         // Back on: the bar jumps to the engine speed at once.
@@ -313,8 +310,7 @@ private slots:
         // The history hands out only new reads, and is bounded: a reader that
         // fell behind gets what is still held, not a gap filler.
         qint64 letti = 0;
-        QCOMPARE(reg.Dal(letti, &letti).size(), std::size_t(7));
-        QCOMPARE(reg.Dal(letti, &letti).size(), std::size_t(0));
+        QVERIFY(reg.Dal(letti, &letti).size() == 7 && reg.Dal(letti, &letti).empty());
         for (qsizetype i = 0; i < RegistroLive::MaxCampioni + 10; ++i)
             reg.Lettura(b.ctx, 1e6 + i * 50000.0);
         QCOMPARE(qsizetype(reg.Dal(letti, &letti).size()), RegistroLive::MaxCampioni);
@@ -322,8 +318,7 @@ private slots:
         // A file where the data folder should be: no recording, and why.
         Scrivi(dir.filePath(u"Rotto"_s), {});
         b.ctx.imp.CartellaDati = dir.filePath(u"Rotto/"_s);
-        QVERIFY(!reg.Avvia(b.ctx, QDateTime::currentDateTime()));
-        QVERIFY(!reg.Registrando() && !reg.Errore().isEmpty());
+        QVERIFY(!reg.Avvia(b.ctx, QDateTime::currentDateTime()) && !reg.Registrando() && !reg.Errore().isEmpty());
     }
 
     void modelTakesEveryRowAndBoundsItsSeries()
@@ -377,8 +372,7 @@ private slots:
         Scrivi(rotto, intestazione + gas + "x,y\r\n" + benzina);
         Scrivi(altro, "a,b\r\n1,2\r\n");
         G m;
-        QCOMPARE(m.CaricaCsv(buono), QString());
-        QCOMPARE(m.Righe(), 2);
+        QVERIFY(m.CaricaCsv(buono).isEmpty() && m.Righe() == 2);
         QCOMPARE(Valore(m, G::TempoGas, 0.0), 3.0);
         QCOMPARE(Valore(m, G::PressioneGas, 0.05), 1.21);
         QCOMPARE(Valore(m, G::PressioneCollettore, 0.05), 0.99);

@@ -248,8 +248,7 @@ private slots:
             for (int e = int(Esito::Mancante); e <= int(Esito::SenzaFirmware); ++e)
                 cause << TestoDiagnosi::Causa(Rapporto(1, Esito(e)), ctx.diz);
             QCOMPARE(cause.size(), 7);
-            QVERIFY(!cause.contains(QString()));
-            QVERIFY(TestoDiagnosi::Causa(occupata, ctx.diz).contains(occupata.occupante));
+            QVERIFY(!cause.contains(QString()) && TestoDiagnosi::Causa(occupata, ctx.diz).contains(occupata.occupante));
         }
     }
 };

@@ -195,18 +195,14 @@ private slots:
         QVERIFY(!p.comm.Scegli(C::CmbSwtchRpm, 1));
         p.comm.AggiornamentoInCorso = false;
         p.ctx.stato.OperazioneRichiesta = Operazione::SalvaMappa;
-        QVERIFY(!p.comm.Scegli(C::CmbSwtchRpm, 1));
-        QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, u"120"_s));
-        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::SalvaMappa);
-        QVERIFY(p.ctx.code.ValoriDaScrivere.Vuota());
+        QVERIFY(!p.comm.Scegli(C::CmbSwtchRpm, 1) && !p.inj.InvioPwm(I::TxtPWMON, u"120"_s));
+        QVERIFY(p.ctx.stato.OperazioneRichiesta == Operazione::SalvaMappa && p.ctx.code.ValoriDaScrivere.Vuota());
         p.ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
         QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, u"256"_s));
         QCOMPARE(p.ui.Testi(), QStringList{u"ON: 0 .. 255"_s});
-        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
-        QVERIFY(p.inj.InvioPwm(I::TxtPWMON, u"255"_s));
+        QVERIFY(p.ctx.stato.OperazioneRichiesta == Operazione::Nessuna && p.inj.InvioPwm(I::TxtPWMON, u"255"_s));
         p.Scritto();
-        QCOMPARE(p.Valori()[I::PosPwmOn], 255);
-        QCOMPARE(p.inj.Pwm[I::TxtPWMON], u"255"_s);
+        QVERIFY(p.Valori()[I::PosPwmOn] == 255 && p.inj.Pwm[I::TxtPWMON] == u"255"_s);
         QVERIFY(p.inj.InvioProduzione(3, u"2015"_s));
         QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::InviaEMemorizza);
         QVERIFY(!p.ctx.code.MessaggioDaInviare.isEmpty());
@@ -246,8 +242,7 @@ private slots:
             QCOMPARE(p.ctx.code.ValoriDaScrivere.Numero(), 2);
             QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
         };
-        QVERIFY(p.comm.Scegli(C::CmbTipoSensMap, C::VoceInterpolazione));
-        QCOMPARE(aperture, 1);
+        QVERIFY(p.comm.Scegli(C::CmbTipoSensMap, C::VoceInterpolazione) && aperture == 1);
         QCOMPARE(p.ui.Testi(), QStringList{p.ctx.diz.TestoSezione(u"[Frm_Config]"_s, 23)});
         QVERIFY(p.ctx.imp.CodiceMappaSalvato == sensore && p.ctx.imp.FineGasSalvato == 1);
         p.Scritto();
@@ -274,8 +269,7 @@ private slots:
         QVERIFY(p.Avvia());
         L &g = p.inj.Livello;
         const QString pieno = g.TagMassimo, vuoto = g.TagMinimo;
-        QVERIFY(!pieno.isEmpty() && pieno != vuoto);
-        QCOMPARE(p.ctx.scale.TabLivello.size(), 3);
+        QVERIFY(!pieno.isEmpty() && pieno != vuoto && p.ctx.scale.TabLivello.size() == 3);
         QCOMPARE(g.CmbTipoLev.Voci, (QStringList{"Resistive", "Resistive inverted"}));
         QVERIFY(g.SceltaTipo(0));
         p.Scritto();
@@ -296,8 +290,7 @@ private slots:
         // mark k takes position 8 + k, and the refresh finds the entry again.
         QVERIFY(g.SceltaTipo(1));
         p.Scritto();
-        QCOMPARE(p.Valori()[L::PosTipo], 32 * 256 + 3);
-        QCOMPARE(g.CmbTipoLev.Selezione, 1);
+        QVERIFY(p.Valori()[L::PosTipo] == 32 * 256 + 3 && g.CmbTipoLev.Selezione == 1);
         QVERIFY(g.CaptionMassimo == vuoto && g.CaptionMinimo == pieno);
         QVERIFY(g.HScrLevel[0] == 102 && g.LblLevel[0] == u"3/4=0,50 (v)"_s);
         // A code in no table: the type flags come from the high byte.
@@ -312,8 +305,7 @@ private slots:
         QCOMPARE(g.ShpLevel, (std::array<bool, 4>{false, true, true, true}));
         // A list left over from a longer table writes nothing.
         p.ctx.scale.TabLivello.removeLast();
-        QVERIFY(!g.SceltaTipo(1));
-        QVERIFY(p.ctx.code.ValoriDaScrivere.Vuota());
+        QVERIFY(!g.SceltaTipo(1) && p.ctx.code.ValoriDaScrivere.Vuota());
     }
 
     void modifiche()
@@ -365,8 +357,7 @@ private slots:
                                    std::array<qint32, 9>{0, 6, 6, 16, 27, 35, 41, 49, 55},
                                    std::array<qint32, 9>{}}) {
             std::copy(errati.begin(), errati.end(), ctx.TabMsg[Contesto::RecBlk5].Valori.begin());
-            QVERIFY(!m.CaricaDaEcu(ctx));
-            QCOMPARE(m.Pivot, M::PivotDefault);
+            QVERIFY(!m.CaricaDaEcu(ctx) && m.Pivot == M::PivotDefault);
             m.PivotSel = 8;
             m.Passo(M::Alza, false);
             QCOMPARE(m.Retta[55], 1);
@@ -380,12 +371,10 @@ private slots:
         m.Pivot[4] = 26;
         // Nothing is prepared while another operation waits.
         ctx.stato.OperazioneRichiesta = Operazione::ScriviConfig;
-        QVERIFY(!m.RichiediScaricaRetta(ctx));
-        QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::ScriviConfig);
+        QVERIFY(!m.RichiediScaricaRetta(ctx) && ctx.stato.OperazioneRichiesta == Operazione::ScriviConfig);
         QVERIFY(ctx.code.DatiMap0.isEmpty() && ctx.code.DatiBlk5.isEmpty());
         ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
-        QVERIFY(m.RichiediScaricaRetta(ctx));
-        QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::ScriviRetta);
+        QVERIFY(m.RichiediScaricaRetta(ctx) && ctx.stato.OperazioneRichiesta == Operazione::ScriviRetta);
         const QByteArray &map0 = ctx.code.DatiMap0;
         QCOMPARE((QList<int>{int(map0.size()), quint8(map0[0]), quint8(map0[33]), quint8(map0[50])}),
                  (QList<int>{56, 0xFF, 0x80, 0x7F}));
