@@ -112,8 +112,7 @@ private slots:
             }
             QCOMPARE(attesa, righe.size());
         }
-        QCOMPARE(Risorse::RigheDaByte("abc"), QStringList{QString()});
-        QCOMPARE(Risorse::RigheDaByte("not hex\r\ntail").size(), 1);
+        QVERIFY(Risorse::RigheDaByte("abc") == QStringList{QString()} && Risorse::RigheDaByte("not hex\r\ntail").size() == 1);
     }
 
     // A translator's test file wins, and "next language" leaves diz.ini as
