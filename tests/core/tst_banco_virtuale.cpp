@@ -1,6 +1,5 @@
-// The stepped clock that the time-driven tests stand on, and on the bench
-// built on it the program with its ECU: start-up, search, the write
-// sequences and the restore journal.
+// The stepped clock, and on the bench built on it the program with its ECU:
+// start-up, search, the write sequences and the restore journal.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
 #include "SimTimer.h"
@@ -34,9 +33,8 @@ class TstBancoVirtuale : public QObject
 {
     Q_OBJECT
 private slots:
-    // Where a wait ends: the deadline and the moment the condition comes
-    // true (< 0 never), in µs from now; the outcome, and the clock after it.
-    // What falls due runs in time order, then in order of arrival.
+    // Where a wait ends (deadline, moment the condition comes true or < 0 in µs
+    // from now; outcome, clock after it); what falls due runs in time order.
     void waitsAndActions()
     {
         const struct { const char *nome; double fine, evento; bool esito; double ora; } casi[] = {
@@ -51,8 +49,7 @@ private slots:
             QVERIFY2(o.Attendi(1e6 + c.fine, [&] { return pronto; }) == c.esito, c.nome);
             QVERIFY2(o.Ora_us() == 1e6 + c.ora, c.nome);
         }
-        // Queued signals and posted events reach the waiting code without any
-        // time passing, as in the real wait.
+        // Queued signals and posted events come without any time passing.
         OrologioPasso o(0);
         bool arrivato = false;
         QMetaObject::invokeMethod(this, [&] { arrivato = true; }, Qt::QueuedConnection);
@@ -93,9 +90,8 @@ private slots:
         QCOMPARE(&Orologio::Corrente(), reale);
     }
 
-    // The engine's tick, the road cycle's steps and the demo's pause keep
-    // their pace exactly on it: repeating, single shot, stopped by its own
-    // action at its second call.
+    // The simulator's timers keep their pace exactly on it: repeating, single
+    // shot, stopped by its own action at its second call.
     void simulatorTimersOnTheSteppedClock()
     {
         for (const auto &[singolo, fermaDopo, attesi] : {std::tuple{false, 0, QList<double>{50, 100, 150, 200, 250}},
@@ -124,9 +120,8 @@ private slots:
         }
     }
 
-    // The search chooses the line for the firmware before it opens the port.
-    // Every write sequence succeeds, except when the switch back to the kept
-    // mode gets a reply one byte short: PrjCom is left in mode 2.
+    // The search chooses the line before it opens the port. Every write
+    // sequence fails when the mode cannot be put back (a reply one byte short).
     void searchAndSequences()
     {
         BancoVirtuale b;
@@ -265,12 +260,10 @@ private slots:
         QVERIFY(!GiornaleRipristino::Leggi(grande.fileName(), &errore) && errore.contains(u"larger"_s));
     }
 
-    // A whole block and single values go back; a setting the user changed
-    // meanwhile outside the journal's values stays; the journal goes only
-    // once the ECU holds it. The interpolation mode is journaled before its
-    // write. The link lost during the restore: the journal stays and says so;
-    // the next connection puts it back and tells what; a journal of another
-    // ECU stays untouched.
+    // Blocks and single values go back, the user's other changes stay, the
+    // journal goes once the ECU holds it; the interpolation mode is journaled
+    // first. The link lost during the restore: the journal stays, the next
+    // connection puts it back; another ECU's journal stays untouched.
     void ripristinoSullEcu()
     {
         BancoVirtuale b;

@@ -1,9 +1,7 @@
-// The link's pieces without a process (the pipe's frames, SetCom.ini, the ECU
-// messages and waits, the scrambled lines), and the blocks and the tables
-// around them: coding by a record's layout, derived live values, the scale
-// configuration, map.ini, the write queue and the comparison of two maps.
-// Settings files as editors leave them and values at their extremes: read
-// alike, or refused with a message that says where, never misread.
+// The link's pieces without a process, the blocks and the tables around them
+// (SetCom.ini, the scale configuration, map.ini, the write queue, two maps
+// compared), and settings files as editors leave them or with values at their
+// extremes: read alike, or refused with a message that says where.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "FileProva.h"
@@ -100,8 +98,7 @@ private slots:
         QCOMPARE((QList<qsizetype>{FramePipe::LunghezzaFrame(due), FramePipe::LunghezzaFrame(due.mid(9)),
                              FramePipe::LunghezzaFrame(due.left(8)), FramePipe::LunghezzaFrame(F({0, 7, 6, 0, 0, 0, 0, 0}))}),
                  (QList<qsizetype>{9, 8, 0, 0})); // says 9, has 8; below the header
-        // Each reply code's payload and status; a length field that is not
-        // the bytes received leaves the status bytes as they were.
+        // Each reply code's payload and status; a wrong length keeps the status bytes.
         const struct { const char *nome; QByteArray frame; int stato; QByteArray dati; } casi[] = {
             {"code 9 invalid", F({0, 8, 9, 1, 0, 0, 0, 0}), 2, {}},
             {"code 12 invalid", F({0, 8, 12, 1, 0, 0, 0, 0}), 2, {}},
@@ -125,15 +122,15 @@ private slots:
             const int stato = FramePipe::DecodificaRisposta(c.frame, r);
             const bool errata = stato == FramePipe::LunghezzaErrata;
             const auto testo = [&c](int s, const QByteArray &d, int byte4, int codice) {
-                return u"%1: %2 %3 %4 %5"_s.arg(QLatin1String(c.nome)).arg(s).arg(QLatin1String(d.toHex())).arg(byte4).arg(codice);
+                return u"%1: %2 %3 %4 %5"_s.arg(QLatin1String(c.nome)).arg(s).arg(QLatin1String(d.toHex()))
+                    .arg(byte4).arg(codice);
             };
             QCOMPARE(testo(stato, r.RispDati, r.RispByte4, errata ? r.RispCodice : 0),
                      testo(c.stato, c.dati, errata ? 7 : 1, errata ? -1 : 0));
         }
     }
 
-    // Which reply frames can answer which request (the rest are replies to
-    // requests given up earlier).
+    // Which reply frames can answer which request (the rest answer given-up ones).
     void replyMatchesRequest()
     {
         const QByteArray leggi21 = F({0x41, 2, 3, 0x21, 0x61});
@@ -199,8 +196,7 @@ private slots:
         QVERIFY(Avvio::FirmwareDaSonda(QByteArray(5, 'x')).isEmpty());
     }
 
-    // Unscrambled, damaged or plain lines are refused (the round trip of every
-    // line is the dictionary fuzz target's).
+    // Unscrambled, damaged or plain lines are refused.
     void scrambledLinesRefuseWhatIsNotOne()
     {
         QString s = CriptaRiga(u"Привіт ไทย"_s);
@@ -229,8 +225,7 @@ private slots:
                     {"SB", 1, 10}, {"SB", 1, 10}, {"UW", 1, 1}, {"SW", 1, 1}});
         r.Valori = {200, -300, 25, 35, 25, -25, 0x1234, -2};
         QCOMPARE(Blocco::CodificaBlocco(r), Byte("7F80020402FD3412FEFF"));
-        // The write layout is the read layout: a pad byte stands for the one
-        // the "SL" variable skips.
+        // The write layout is the read layout: a pad byte for the one "SL" skips.
         r = Record({{"UB", 1, 1}, {"SL", 1, 1}});
         r.Valori = {0, -123456789};
         MsgRecord letto = Record({{"SL", 1, 1}});
@@ -347,8 +342,7 @@ private slots:
         QVERIFY(coda.Vuota() && coda.Voci()[0].Indice == -1);
     }
 
-    // Only what a load writes is compared: not the first two data bytes of
-    // [BLK_2] (a load sends 0), every other byte.
+    // Only what a load writes is compared: not [BLK_2]'s first two data bytes.
     void mapsComparedByWhatTheyWrite()
     {
         ServiziUiScriptati ui;
@@ -363,9 +357,8 @@ private slots:
         }
     }
 
-    // Every reader of a file the user names goes through the one gate: what
-    // is not a regular file, or is far bigger than any real one, is refused
-    // at once with its reason (a FIFO without a writer would hang a plain open).
+    // Every reader of a file the user names refuses at once, with its reason,
+    // what is no regular file or far bigger than any real one.
     void readersRefuseWhatIsNoRealFile()
     {
         QCOMPARE(::mkfifo(QFile::encodeName(P("fifo")).constData(), 0600), 0);
@@ -381,7 +374,8 @@ private slots:
             ConfrontoMappe confronto(ctx);
             TabelleCampioni tabelle;
             QString errore, errore2;
-            QVERIFY(!confronto.LeggiFile(percorso, ConfrontoMappe::A) && !FileCampioni::CaricaCampioni(percorso, tabelle, &errore));
+            QVERIFY(!confronto.LeggiFile(percorso, ConfrontoMappe::A));
+            QVERIFY(!FileCampioni::CaricaCampioni(percorso, tabelle, &errore));
             QVERIFY(FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &errore2).isEmpty());
             risposte << confronto.Errore() << errore << ModelloGrafico().CaricaCsv(percorso) << errore2;
             if (QFileInfo::exists(percorso)) // a missing profile is the built-in one
@@ -403,8 +397,7 @@ private slots:
         QVERIFY(LetturaLimitata::Limite(LetturaLimitata::Tipo::Campioni) > TabelleCampioni::DimensioneFile);
     }
 
-    // As the program writes a file, as a Linux editor saves it, and with a
-    // byte-order mark in front: read alike, without a message.
+    // CR LF or LF, with or without a byte-order mark: read alike, without a message.
     void everyReaderTakesLfAndByteOrderMark()
     {
         QByteArray criptato = CriptaRiga(IntestazioneCriptata()).toUtf8() + "\r\n";
@@ -557,8 +550,7 @@ private slots:
         QCOMPARE(r.Valori[1], 6);
     }
 
-    // An empty block line leaves its record without an image, and the
-    // sections after it are read too.
+    // An empty block line leaves its record without an image; the rest is read.
     void emptyBlockLineKeepsReading()
     {
         ServiziUiScriptati ui;

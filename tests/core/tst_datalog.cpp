@@ -56,8 +56,7 @@ QStringList Righe(const QString &file)
 
 const QDateTime Lettura(QDate(2024, 3, 5), QTime(10, 20, 30));
 
-// Connected (the values are live unless a test says not), the comma as
-// decimal separator; values are set as {record, value, number}.
+// Connected, the decimal comma; values set as {record, value, number}.
 struct Banco {
     ServiziUiScriptati ui;
     Contesto ctx{ui};
@@ -98,9 +97,8 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     }
 
-    // Segments (lowest first), speed, pictures (petrol, gas, key, valve), the
-    // petrol and gas times, the pressure; the temperature is read with the
-    // ignition off too.
+    // Segments, speed, pictures (petrol, gas, key, valve), petrol and gas
+    // times, pressure; the temperature with the ignition off too.
     void valuesFollowTheIgnitionTheEngineAndTheFuel()
     {
         const struct { const char *nome; int stato, giri, carburante; const char *atteso; } casi[] = {
@@ -172,7 +170,8 @@ private slots:
     void ledsBlinkInTheirPhasesAndTheBuzzerBeeps()
     {
         const double fase = ModelloBarra::PassoFase_us + 1; // one phase per refresh
-        const struct { const char *nome; int parola, stato, led; ColoreLed colore; double passo_us; const char *accesa; } led[] = {
+        const struct { const char *nome; int parola, stato, led; ColoreLed colore; double passo_us; const char *accesa; }
+            led[] = {
             {"level 3/4 slow", 0x200, 1, 0, ColoreLed::Verde, fase, "011001100110"},
             {"level 2/4 fast", 0x40, 1, 1, ColoreLed::Verde, fase, "101010101010"},
             {"level 1/4 steady", 0x30, 1, 2, ColoreLed::Verde, fase, "111111111111"},
@@ -214,8 +213,7 @@ private slots:
         }
     }
 
-    // '+' refreshes with the update marker set, '-' without it, 'S' switches
-    // the button off (the user took an update file) without a refresh.
+    // '+' refreshes with the update marker set, '-' without, 'S' switches it off.
     void updateButtonBlinksWhileMarked()
     {
         for (const auto &[passi, rosso] : {std::pair{"---", "000"}, {"-+++++", "010101"}, {"+--", "100"},
@@ -235,9 +233,8 @@ private slots:
         }
     }
 
-    // The values are read live ('E', at 10:20:30 on 5 March) or a file is
-    // loaded ('F'), in the order given; then the link drops and the bar is
-    // refreshed at the same day's end or the next day's start.
+    // Read live ('E', 10:20:30 on 5 March) or from a file ('F'), then the link
+    // drops: the origin told at the day's end or the next day's start.
     void oldValuesSayWhereTheyComeFrom()
     {
         const QDateTime stessoGiorno(QDate(2024, 3, 5), QTime(23, 59, 59));
@@ -307,8 +304,7 @@ private slots:
         b.ctx.stato.ErroreComunicazione = 1;
         QVERIFY(reg.ControllaCollegamento(b.ctx) && !reg.Registrando() && reg.Lettura(b.ctx, 400000));
         QVERIFY(Righe(reg.Percorso()).size() == 6 && reg.Totale() == 7);
-        // The history hands out only new reads, and is bounded: a reader that
-        // fell behind gets what is still held, not a gap filler.
+        // The history hands out only new reads, and is bounded.
         qint64 letti = 0;
         QVERIFY(reg.Dal(letti, &letti).size() == 7 && reg.Dal(letti, &letti).empty());
         for (qsizetype i = 0; i < RegistroLive::MaxCampioni + 10; ++i)
@@ -324,8 +320,7 @@ private slots:
     void modelTakesEveryRowAndBoundsItsSeries()
     {
         G m;
-        // Batches of uneven size, as the 100 ms refresh finds them; gas from
-        // read 5 to 10 of every ten.
+        // Batches of uneven size; gas from read 5 to 10 of every ten.
         int t = 0;
         for (int lotto : {1, 7, 2, 3, 500, 0, 4})
             m.Aggiungi(Campioni(lotto, [&](CampioneLive &c, int) {

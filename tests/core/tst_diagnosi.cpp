@@ -1,8 +1,5 @@
-// The dictionaries (the language chosen at start, every text in every
-// language, a translator's test file), the port reports of the communication
-// process, the search's choice of the port that came closest to an ECU, and
-// what the frame's connection line and the wait window say of them in the
-// user's language.
+// The dictionaries, the port reports of the communication process, the
+// search's closest port, and what is said of them in the user's language.
 #include "RegistroProve.h"
 #include "FileProva.h"
 #include "app/Contesto.h"
@@ -78,10 +75,9 @@ private slots:
         QVERIFY(fonts.contains(u"Loma"_s)); // Thai needs its own font
     }
 
-    // Every text is there in every language at the English line: no empty
-    // line, and in the last windows' sections no section, no list separator,
-    // the placeholder kept, the sections ending exactly where the files end
-    // (a last line without its CR LF would be lost).
+    // Every text in every language at the English line: none empty, in the
+    // last sections no section or list mark, the placeholder kept, the
+    // sections ending where the files end.
     void everyLanguageHasEveryText()
     {
         const QStringList inglese = Risorse::CaricaRisorsa(105, u"DIZ_ENG"_s);
@@ -115,9 +111,8 @@ private slots:
         QVERIFY(Risorse::RigheDaByte("abc") == QStringList{QString()} && Risorse::RigheDaByte("not hex\r\ntail").size() == 1);
     }
 
-    // A translator's test file wins, and "next language" leaves diz.ini as
-    // it is; a font.ini overrides the header's font, but not with a
-    // character set that is none; a language past the last is English.
+    // A translator's file wins and leaves diz.ini alone; font.ini overrides
+    // the header's font, not with a wrong character set; past the last, English.
     void testDictionaryAndFontOverrides()
     {
         Scrivi(m_dir.filePath("TEST.DIZ"), "x#y#Test Font#7\r\nTitle\r\nOne\r\n");
@@ -152,15 +147,15 @@ private slots:
             {"root:no-such-group-here", "0600", true, {}, "usermod"},
         };
         for (const auto &c : casi) {
-            const auto r = RapportoPorta::Decodifica("port=0\nstatus=5\ndevice=/dev/ttyUSB0\nadapter=" + QByteArray::number(c.adattatore)
-                                                     + "\nowner=" + c.proprietario + "\nmode=" + c.modo + "\nunknown=kept out\n");
+            const auto r = RapportoPorta::Decodifica("port=0\nstatus=5\ndevice=/dev/ttyUSB0\nadapter="
+                                                     + QByteArray::number(c.adattatore) + "\nowner=" + c.proprietario
+                                                     + "\nmode=" + c.modo + "\nunknown=kept out\n");
             QVERIFY(r && r->esito == Esito::SenzaPermesso);
             for (const QString &parte : c.contiene)
                 QVERIFY2(r->Testo().contains(parte), qPrintable(r->Testo()));
             QVERIFY2(c.manca.isEmpty() || !r->Testo().contains(c.manca), qPrintable(r->Testo()));
         }
-        // Before any connection attempt, or from a process that does not know
-        // the command, there is nothing to report.
+        // Before any attempt, or from a process without the command, no report.
         for (const char *vuoto : {"port=-1\nstatus=0\ndevice=\n", "unknown command 12", "status=4\n", ""})
             QVERIFY(!RapportoPorta::Decodifica(vuoto));
         // The fix for each membership of the group.
@@ -170,8 +165,7 @@ private slots:
         QVERIFY(!rimedio(A::DopoNuovoAccesso).contains(u"usermod"_s)
                 && rimedio(A::DopoNuovoAccesso).contains(u"log out and log in again"_s));
         QVERIFY(rimedio(A::NellaSessione).isEmpty());
-        // The system's answer for this process: its own group is the session's,
-        // a group that does not exist is nobody's.
+        // Its own group is this session's; a missing group is nobody's.
         QCOMPARE(GruppiUtente::Di(QString::fromLocal8Bit(MioGruppo())), A::NellaSessione);
         QCOMPARE(GruppiUtente::Di(u"no-such-group-here"_s), A::No);
     }
@@ -187,8 +181,7 @@ private slots:
         // On a tie the lowest port wins, whatever the order of the reports.
         d.Registra(Rapporto(5, Esito::NessunaRisposta));
         QCOMPARE(d.PiuVicina()->porta, 1);
-        // A port's latest report replaces the earlier one: an adapter pulled
-        // out is no longer the closest.
+        // A port's latest report replaces the earlier one.
         d.Registra(Rapporto(1, Esito::Mancante));
         QCOMPARE(d.PiuVicina()->porta, 5);
         d.Registra(Rapporto(3, Esito::RisposteConfuse));
@@ -199,9 +192,8 @@ private slots:
         QVERIFY(!d.PiuVicina());
     }
 
-    // The connection line (searching, connected on the port with its device,
-    // offline), the reconnection notice given once, and each port's cause,
-    // in the user's language.
+    // The connection line, the reconnection notice given once, and each
+    // port's cause, in the user's language.
     void testiNellaLinguaDellUtente()
     {
         ServiziUiScriptati ui;

@@ -1,6 +1,5 @@
-// The pages' logic without windows: the configuration pages' choices on the
-// shipped tables and factory values (what each writes, what the refresh then
-// shows), the level group, and the calibration line's edits and ECU images.
+// The pages' logic without windows: the configuration choices on the shipped
+// tables and factory values, the level group, the calibration line.
 #include "RegistroProve.h"
 #include "app/Avvio.h"
 #include "app/Contesto.h"
@@ -28,8 +27,7 @@ using M = ModelloRetta;
 using Esito = M::Esito;
 
 namespace {
-// The scale configuration with the edge values; the level sensor without a
-// name has no list entry.
+// The scale configuration with the edge values; an unnamed level sensor.
 const char *const Scala =
     "[InjType_001]\r\nRail 3 ohm\r\n2500\r\n60\r\n20\r\n5000\r\n2492\r\n7500\r\n"
     "[InjType_002]\r\nRail 2 ohm\r\n2000\r\n45\r\n35\r\n4800\r\n1992\r\n7200\r\n"
@@ -83,10 +81,16 @@ int Voce(const ListaScelte &l, const QString &voce)
     return voce.startsWith(QLatin1Char('#')) ? voce.mid(1).toInt() : int(l.Voci.indexOf(voce));
 }
 
-// A choice in a list of page 0 or 1: the value it writes at its position
-// (with a bit: 1 set, 0 cleared), the item then shown ("" none), and a list
-// of the page that the choice disables (-1 none).
-struct Scelta { const char *nome; int pagina, lista; const char *voce; int posizione, valore, bit; const char *mostrata; int spenta; };
+// A choice in a list of page 0 or 1: the value it writes (a bit: 1 set, 0
+// cleared), the item then shown ("" none), the list it disables (-1 none).
+struct Scelta {
+    const char *nome;
+    int pagina, lista;
+    const char *voce;
+    int posizione, valore, bit;
+    const char *mostrata;
+    int spenta;
+};
 const Scelta Scelte[] = {
     {"speed beyond the period's range", 0, C::CmbSwtchRpm, "400", C::PosPeriodo, 65535, 0, "0", -1},
     {"speed", 0, C::CmbSwtchRpm, "1500", C::PosPeriodo, 20000, 0, "1500", -1},
@@ -108,9 +112,8 @@ const Scelta Scelte[] = {
     {"LPG", 1, I::CmbTipoAlim, "#0", I::PosAbilitazioni, 0, I::BitCng, "#0", -1},
 };
 
-// Steps of an edit on the factory line: pivot `sel` changed by `add`, `volte`
-// times; the last step's outcome, the points from `da` on, a pivot and the
-// point it must be on.
+// An edit of the factory line (pivot `sel` changed by `add`, `volte` times):
+// its outcome, the points from `da` on, a pivot and its point.
 struct Passo { int sel, add, volte = 1; bool tutti = false; };
 struct Caso {
     const char *nome;
@@ -151,8 +154,7 @@ class TstLogicaPagine : public QObject
 {
     Q_OBJECT
 private slots:
-    // Each choice changes exactly its position (or its bit of position 12),
-    // and the refresh that follows shows the item again and queues nothing.
+    // Each choice changes exactly its position or bit; the refresh shows it and queues nothing.
     void sceltaScriveSoloLaSuaPosizione_data()
     {
         QTest::addColumn<int>("caso");
@@ -184,9 +186,8 @@ private slots:
         QVERIFY(p.ui.mostrati.isEmpty());
     }
 
-    // A choice while refreshing, or while another operation waits, does
-    // nothing. A PWM value the byte cannot hold is refused with its range; a
-    // production value goes out as the stored message.
+    // No choice while refreshing or while another operation waits. A PWM
+    // value beyond its byte is refused with its range.
     void sceltaNonLiberaECaselleDiServizio()
     {
         Pagine p;
@@ -217,19 +218,19 @@ private slots:
                                u"[Isteresi rpm decelerazione]"_s, u"0|100"_s,
                                u"[Isteresi rpm decelerazione]"_s, u"0|200|400"_s,
                                u"[Rpm di commutazione]"_s});
-        // Temperature (text 19), the pressure piece "x", the rpm key on the
-        // last line, and the three lists of dictionary texts.
+        // Temperature, the piece "x", the last line's key, three dictionary lists.
         const QStringList testi = p.ui.Testi();
         QCOMPARE(testi.size(), 6);
         for (const QString &t : testi)
             QVERIFY2(t.startsWith(u"Config errorErrorError 001:\r"_s), qPrintable(t));
-        QCOMPARE(p.comm.Liste[C::CmbSwtchBar].Voci.join('|') + u"/"_s + p.comm.Liste[C::CmbSwtchIsteresi].Voci.join('|')
-                     + u"/"_s + p.comm.Liste[C::CmbFattore].Voci.join('|') + u"/"_s + p.comm.Liste[C::CmbSwtchTemp].Voci.join('|'),
-                 u"1,2|0,3/0|200|400/ x 1| x 2/"_s);
+        QStringList liste;
+        for (const auto l : {C::CmbSwtchBar, C::CmbSwtchIsteresi, C::CmbFattore, C::CmbSwtchTemp})
+            liste << p.comm.Liste[l].Voci.join(QLatin1Char('|'));
+        QCOMPARE(liste, (QStringList{"1,2|0,3", "0|200|400", " x 1| x 2", ""}));
     }
 
-    // The interpolation entry opens its window with the two writes queued and
-    // before the write is asked for, warning first when end of gas was on.
+    // The interpolation entry: a warning when end of gas was on, the window
+    // opened with the two writes queued and not yet asked for.
     void voceInterpolazione()
     {
         Pagine p;
@@ -260,9 +261,8 @@ private slots:
         }
     }
 
-    // The level group: marks, their labels, the live readings with the engine
-    // off, a dragged mark, an inverted sensor's captions and positions, and
-    // the lamps of a type word whose code is in no table.
+    // The level group: marks, labels, readings, a dragged mark, an inverted
+    // sensor, the lamps of a code in no table.
     void livello()
     {
         Pagine p;
@@ -286,8 +286,7 @@ private slots:
         p.Scritto();
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 800, 700}));
         QCOMPARE(g.HScrLevel[0], 700);
-        // Inverted (the second entry, the third sensor): the captions swap,
-        // mark k takes position 8 + k, and the refresh finds the entry again.
+        // Inverted (entry 2, sensor 3): captions swap, mark k at position 8 + k.
         QVERIFY(g.SceltaTipo(1));
         p.Scritto();
         QVERIFY(p.Valori()[L::PosTipo] == 32 * 256 + 3 && g.CmbTipoLev.Selezione == 1);
@@ -322,7 +321,7 @@ private slots:
                     esito = m.Passo(p.add, p.tutti);
             }
             const auto testo = [&c](Esito e, auto da, qint32 pivot) {
-                QString s = QStringLiteral("%1: %2, pivot %3, from %4:").arg(QLatin1String(c.nome)).arg(int(e)).arg(pivot).arg(c.da);
+                QString s = u"%1: %2, pivot %3, from %4:"_s.arg(QLatin1String(c.nome)).arg(int(e)).arg(pivot).arg(c.da);
                 for (std::size_t i = 0; i < c.punti.size(); ++i)
                     s += QStringLiteral(" %1").arg(da[i]);
                 return s;
@@ -334,8 +333,7 @@ private slots:
         }
     }
 
-    // The line from the ECU's records 4 and 6 (sized like the ECU's), the
-    // images that go back, the scale and the legend texts.
+    // The line from the ECU's records 4 and 6, the images back, the legend.
     void rettaEdEcu()
     {
         ServiziUiScriptati ui;
@@ -351,8 +349,7 @@ private slots:
         QVERIFY(m.CaricaDaEcu(ctx));
         QCOMPARE(std::vector<qint32>(m.Retta.begin(), m.Retta.begin() + 4), (std::vector<qint32>{-56, 127, -128, 0}));
         QCOMPARE(m.Pivot, pivot);
-        // Pivots that do not rise from 0 to 55 are replaced by the defaults,
-        // so an edit never reaches outside the line.
+        // Pivots that do not rise from 0 to 55 are replaced by the defaults.
         for (const auto &errati : {std::array<qint32, 9>{0, 6, 10, 16, 27, 35, 41, 49, 200},
                                    std::array<qint32, 9>{0, 6, 6, 16, 27, 35, 41, 49, 55},
                                    std::array<qint32, 9>{}}) {

@@ -1,8 +1,6 @@
-// The program-wide helpers (hex texts, numbers, files, the error box, the
-// waits), the installed program (its settings folder, the user's copies, the
-// command line), and the program's cycle without an ECU: the state each
-// request leads to, what the front end is told, and what is kept for the ECU
-// it was talking to when another, or none, answers.
+// The program-wide helpers, the installed program (settings folder, the
+// user's copies, command line), and the program's cycle without an ECU: the
+// state each request leads to, and what is kept when another ECU answers.
 #include "RegistroProve.h"
 #include "Versione.h"
 #include "app/CartellaUtente.h"
@@ -99,8 +97,7 @@ private slots:
         QVERIFY(!FileExist(dir.path()) && !DirExist(file) && !FileExist(dir.filePath(u"none"_s)));
     }
 
-    // Halves go to the even neighbour, also those of decimal texts; numbers
-    // follow the user's separator; decimals are limited to 3.
+    // Halves go to the even neighbour; the user's separator; at most 3 decimals.
     void numbers()
     {
         using namespace Conversioni;
@@ -142,8 +139,7 @@ private slots:
     }
 
     // Timers run during a wait, and it sleeps, also once the application was
-    // told to quit (a new local event loop would return at once, and a wait
-    // built on one would spin until its end).
+    // told to quit (a wait on a new local event loop would spin).
     void waitKeepsEventsFlowingAndSleeps()
     {
         int scatti = 0;
@@ -164,9 +160,8 @@ private slots:
         QVERIFY2(rapporto < 0.3, qPrintable(u"CPU %1 of a spin"_s.arg(rapporto)));
     }
 
-    // The first seeding copies the shipped settings, never the programs; an
-    // update replaces only copies the user left alone; his own files, and
-    // those he changed once, stay his for good; a deleted one comes back.
+    // Seeding copies the settings, never the programs; an update replaces only
+    // untouched copies; the user's changes stay for good; a deleted one comes back.
     void seminaEAggiornamenti()
     {
         const auto scrivi = [](const QString &cartella, std::initializer_list<std::pair<const char *, const char *>> file) {
@@ -218,7 +213,8 @@ private slots:
         // A read-only one passes to the user's folder, seeded.
         QFile::setPermissions(programma.path(), QFile::ReadOwner | QFile::ExeOwner);
         const QString utente = casa.filePath(u"GasCal"_s);
-        QVERIFY(CartellaUtente::Scegli(programma.path(), &errore, utente) == utente && Leggi(utente + u"/SetCom.ini"_s) == "setcom");
+        QCOMPARE(CartellaUtente::Scegli(programma.path(), &errore, utente), utente);
+        QCOMPARE(Leggi(utente + u"/SetCom.ini"_s), QByteArray("setcom"));
         QFile::setPermissions(programma.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
@@ -245,8 +241,7 @@ private slots:
     // The file waits for a connected ECU, or offline for the start-up definitions.
     void ilFileMappaAspettaLEcuOIlLavoroOffline()
     {
-        // Not while the link is being made again, while an operation waits (it
-        // would be dropped), or when a firmware too new ends the program.
+        // Not while the link is made again, an operation waits, or the program ends.
         const struct { int stato, errore; O op; int uscita, defAvvio; bool apre; } casi[] = {
             {StatoApp::Ricerca, 0, O::Nessuna, 0, 0, false}, {StatoApp::Connesso, 0, O::Nessuna, 0, 0, true},
             {StatoApp::Connesso, 1, O::Nessuna, 0, 0, false}, {StatoApp::Connesso, 0, O::ScriviConfig, 0, 0, false},
@@ -289,8 +284,7 @@ private slots:
         }
     }
 
-    // A pending request runs once, between two polls, and is cleared even
-    // when the ECU does not take it; the front end hears how it ended.
+    // A pending request runs once and is cleared, also when the ECU refuses it.
     void operazioneUnaVolta()
     {
         Banco b;
@@ -331,8 +325,7 @@ private slots:
         QCOMPARE(Identita::NumeroSerie(produzione), u"87-1234"_s);
     }
 
-    // Every write is dropped; a map save (it only reads) and a map load
-    // (compared first) stay, a reset to a definition file goes with its file.
+    // Writes are dropped; a map save or load stays, a reset goes with its file.
     void scrittureScartate()
     {
         const struct { O operazione; bool definizioni; O rimasta; } casi[] = {
