@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <map>
-#include <string>
 
 #ifdef GASCAL_PROVE_WIDGETS
 #include <QApplication>
@@ -16,15 +15,11 @@ using Applicazione = QApplication;
 using Applicazione = QCoreApplication;
 #endif
 
-namespace {
-
-std::map<QString, prove::Fabbrica> &Registro()
+static std::map<QString, prove::Fabbrica> &Registro()
 {
     static std::map<QString, prove::Fabbrica> registro;
     return registro;
 }
-
-} // namespace
 
 bool prove::Registra(const char *file, Fabbrica fabbrica)
 {
@@ -37,27 +32,24 @@ bool prove::Registra(const char *file, Fabbrica fabbrica)
 int main(int argc, char *argv[])
 {
     Applicazione app(argc, argv);
-    if (argc > 1 && std::string(argv[1]) == "--list") {
-        for (const auto &[nome, fabbrica] : Registro())
-            std::printf("%s\n", qPrintable(nome));
+    const QString primo = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (primo == QLatin1String("--list")) {
+        for (const auto &voce : Registro())
+            std::printf("%s\n", qPrintable(voce.first));
         return 0;
     }
-    if (argc > 1 && argv[1][0] != '-') {
-        const auto it = Registro().find(QString::fromLocal8Bit(argv[1]));
+    if (!primo.isEmpty() && !primo.startsWith(QLatin1Char('-'))) {
+        const auto it = Registro().find(primo);
         if (it == Registro().end()) {
             std::fprintf(stderr, "%s: no test file %s (--list names them)\n", argv[0], argv[1]);
             return 2;
         }
         QVector<char *> argomenti{argv[0]};
-        for (int i = 2; i < argc; ++i)
-            argomenti << argv[i];
-        const std::unique_ptr<QObject> prova = it->second();
-        return QTest::qExec(prova.get(), static_cast<int>(argomenti.size()), argomenti.data());
+        argomenti.append(QVector<char *>(argv + 2, argv + argc));
+        return QTest::qExec(it->second().get(), int(argomenti.size()), argomenti.data());
     }
     int falliti = 0;
-    for (const auto &[nome, fabbrica] : Registro()) {
-        const std::unique_ptr<QObject> prova = fabbrica();
-        falliti += QTest::qExec(prova.get(), argc, argv) != 0;
-    }
+    for (const auto &voce : Registro())
+        falliti += QTest::qExec(voce.second().get(), argc, argv) != 0;
     return falliti;
 }

@@ -43,20 +43,16 @@ bool OrologioPasso::Attendi(double fine_us, const std::function<bool()> &pronta)
         QCoreApplication::processEvents();
         if (pronta && pronta())
             return true;
-        if (!m_azioni.empty() && m_azioni.begin()->first <= fine_us) {
-            const auto prossima = m_azioni.begin();
-            m_ora = std::max(m_ora, prossima->first);
-            const std::function<void()> fai = std::move(prossima->second.fai);
-            m_azioni.erase(prossima);
-            if (m_ora > Limite_us)
-                qFatal("the virtual clock passed %.0f s: a wait for something that never comes", Limite_us / 1e6);
-            fai();
-            continue;
-        }
-        if (m_ora >= fine_us)
+        const bool dovuta = !m_azioni.empty() && m_azioni.begin()->first <= fine_us;
+        if (!dovuta && m_ora >= fine_us)
             return false;
-        m_ora = fine_us;
+        m_ora = dovuta ? std::max(m_ora, m_azioni.begin()->first) : fine_us;
         if (m_ora > Limite_us)
             qFatal("the virtual clock passed %.0f s: a wait for something that never comes", Limite_us / 1e6);
+        if (dovuta) {
+            const std::function<void()> fai = std::move(m_azioni.begin()->second.fai);
+            m_azioni.erase(m_azioni.begin());
+            fai();
+        }
     }
 }

@@ -6,6 +6,8 @@
 #include "CommandDispatcher.h"
 #include "ReplyWriter.h"
 
+#include <QtEndian>
+
 namespace {
 
 const QByteArray Sonda = QByteArray::fromHex("420104210066");
@@ -23,11 +25,6 @@ Reply Malformata(quint8 codice, const QString &problema = {})
 } // namespace
 
 PrjComInterno::PrjComInterno(OrologioPasso &orologio, EcuInterna &ecu) : m_orologio(orologio), m_ecu(ecu) {}
-
-PrjComInterno::~PrjComInterno()
-{
-    Uccidi();
-}
 
 bool PrjComInterno::Avvia(const QString &, const QStringList &)
 {
@@ -68,9 +65,7 @@ void PrjComInterno::ChiudiIngresso(int)
 
 QByteArray PrjComInterno::Leggi()
 {
-    QByteArray tutto;
-    tutto.swap(m_uscita);
-    return tutto;
+    return std::exchange(m_uscita, QByteArray());
 }
 
 bool PrjComInterno::Scrivi(const QByteArray &frame)
@@ -146,8 +141,7 @@ PrjComInterno::Esito PrjComInterno::Gestisci(quint8 comando, const QByteArray &d
     case 8: {
         if (dati.size() != 4)
             return {Malformata(8)};
-        const quint32 ms = quint8(dati.at(0)) | quint32(quint8(dati.at(1))) << 8
-                           | quint32(quint8(dati.at(2))) << 16 | quint32(quint8(dati.at(3))) << 24;
+        const quint32 ms = qFromLittleEndian<quint32>(dati.constData());
         m_attesaEcuMs = ms == 0 ? CommandDispatcher::DefaultEcuWaitMs : int(qMin<quint32>(ms, 60000));
         return {Reply{8, EcuStatus::Success, {}}};
     }
@@ -155,12 +149,9 @@ PrjComInterno::Esito PrjComInterno::Gestisci(quint8 comando, const QByteArray &d
         if (!m_linea.selectFromProbe(dati))
             return {Malformata(10)};
         return {Reply{10, EcuStatus::Success, {}}};
-    case 11: {
-        QByteArray versione;
-        versione.append(char(CommandDispatcher::VersionMajor));
-        versione.append(char(CommandDispatcher::VersionMinor));
-        return {Reply{11, EcuStatus::Success, versione}};
-    }
+    case 11:
+        return {Reply{11, EcuStatus::Success,
+                      QByteArray(1, char(CommandDispatcher::VersionMajor)) + char(CommandDispatcher::VersionMinor)}};
     case 12:
         return {Reply{0, EcuStatus::Success, m_ultimaPorta.encode()}};
     default:

@@ -26,7 +26,7 @@ class PrjComInterno : public gascal::Trasporto
 {
 public:
     PrjComInterno(OrologioPasso &orologio, EcuInterna &ecu);
-    ~PrjComInterno() override;
+    ~PrjComInterno() override { Uccidi(); }
 
     // The port number where the ECU is, and the device its report names.
     int PortaEcu = 0;

@@ -1,16 +1,10 @@
 #include "ProgrammaProva.h"
 
-#include "app/Avvio.h"
-#include "ui/main/FrmBar.h"
 #include "ui/main/FrmConfronto.h"
-#include "ui/main/FrmWait.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QTableWidget>
-
-#include <QTest>
 
 ProgrammaProva::~ProgrammaProva()
 {

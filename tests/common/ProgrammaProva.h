@@ -21,7 +21,6 @@
 class ProgrammaProva
 {
 public:
-    ProgrammaProva() = default;
     ~ProgrammaProva();
 
     QString Cartella() const { return banco.Cartella(); }

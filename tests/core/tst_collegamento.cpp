@@ -1,8 +1,11 @@
+// The link against a communication process that misbehaves: the bench's
+// in-process PrjCom with its replies spoilt or killed on the way, a peer that
+// never answers, no program at all, and the real PrjCom for a wait that sleeps.
 #include "RegistroProve.h"
+#include "BancoEcu.h"
+#include "BancoVirtuale.h"
 #include "MisuraCpu.h"
 #include "app/Orologio.h"
-#include "app/ServiziUiScriptati.h"
-#include "app/StatoApp.h"
 #include "link/Collegamento.h"
 #include "link/MessaggioEcu.h"
 
@@ -14,142 +17,151 @@ using namespace gascal;
 using namespace Qt::StringLiterals;
 using R = ServiziUi::Risposta;
 
-// The link against a communication process that misbehaves on purpose.
+namespace {
+// The bench started, in this program state, with the ECU's port open.
+struct Banco : BancoVirtuale {
+    explicit Banco(int stato = StatoApp::Connesso)
+    {
+        QVERIFY(Avvia() && Invia(3, QByteArray(1, '\0')) == 0);
+        ctx->stato.StatoProgramma = stato;
+    }
+    int Invia(quint8 comando, const QByteArray &dati, qint64 attesa = 1000000, QByteArray *frame = nullptr)
+    {
+        return ctx->link.InviaComando(comando, dati, attesa, frame);
+    }
+    const Collegamento &Link() const { return ctx->link; }
+};
+
+// A peer that takes every frame, counts it, and never answers.
+struct Muto : Trasporto {
+    int &scritti;
+    explicit Muto(int &n) : scritti(n) {}
+    bool Avvia(const QString &, const QStringList &) override { return true; }
+    bool Attivo() const override { return true; }
+    qint64 IdProcesso() const override { return 1; }
+    bool Scrivi(const QByteArray &) override { return ++scritti; }
+    qint64 Disponibili() const override { return 0; }
+    QByteArray Leggi() override { return {}; }
+    void ChiudiIngresso(int) override {}
+    void Termina() override {}
+};
+} // namespace
+
 class TstCollegamento : public QObject
 {
     Q_OBJECT
-
-    struct Banco {
+private slots:
+    // Retry starts a whole new period; on a link already failed the
+    // time-out is silent, but no success. Closing tries three times.
+    void timeOutRetryCancelAndClose()
+    {
+        OrologioPasso orologio;
+        orologio.Installa();
         ServiziUiScriptati ui;
         StatoApp stato;
-        Collegamento link{stato, ui};
-        explicit Banco(const char *modo, int statoProgramma = StatoApp::Connesso)
-        {
-            qputenv("FAKECOM_MODE", modo);
-            stato.StatoProgramma = statoProgramma;
-            link.OpenPipe(QStringLiteral(FAKECOM_PATH));
-        }
-    };
-
-private slots:
-    void goodReplyIsTakenAtOnce()
-    {
-        Banco b("echo");
-        QByteArray risposta;
-        const double t0 = TimerApi_uSec();
-        QCOMPARE(b.link.InviaComando(6, "ab", 2000000, &risposta), 0);
-        QVERIFY(TimerApi_uSec() - t0 < 500000);
-        QCOMPARE(b.link.RispCodice(), 6);
-        QCOMPARE(b.link.RispByte4(), 1);
-        QCOMPARE(b.link.RispDati(), QByteArray("ab"));
-        QCOMPARE(risposta.size(), 10);
-        QVERIFY(b.ui.mostrati.isEmpty());
-    }
-
-    // Retry starts a whole new period; on a link already failed the
-    // time-out is silent, but no success.
-    void timeOutRetryThenCancel()
-    {
-        Banco b("silent");
-        b.ui.risposte << R::Riprova << R::Annulla;
-        const double t0 = TimerApi_uSec();
+        stato.StatoProgramma = StatoApp::Connesso;
+        Collegamento link(stato, ui);
+        int scritti = 0;
+        link.UsaTrasporto(std::make_unique<Muto>(scritti));
+        link.OpenPipe(u"muto"_s);
+        ui.risposte << R::Riprova << R::Annulla;
         QByteArray risposta = "x";
-        QCOMPARE(b.link.InviaComando(6, {}, 150000, &risposta), 4);
-        QVERIFY(TimerApi_uSec() - t0 >= 300000);
-        QVERIFY(risposta.isEmpty());
-        QCOMPARE(b.ui.Testi(), (QStringList{"Error 007 - Time Out", "Error 007 - Time Out"}));
-        QCOMPARE(b.ui.mostrati.first().pulsanti, ServiziUi::Pulsanti::RiprovaAnnulla);
-        QCOMPARE(b.stato.ErroreComunicazione, quint8(1));
-        QCOMPARE(b.link.InviaComando(6, {}, 100000), 4);
-        QCOMPARE(b.ui.mostrati.size(), 2);
+        QVERIFY(link.InviaComando(6, {}, 150000, &risposta) == 4 && orologio.Ora_us() == 1e6 + 300000 && risposta.isEmpty());
+        QCOMPARE(ui.Testi(), (QStringList{"Error 007 - Time Out", "Error 007 - Time Out"}));
+        QVERIFY(ui.mostrati[0].pulsanti == ServiziUi::Pulsanti::RiprovaAnnulla && stato.ErroreComunicazione == 1);
+        QVERIFY(link.InviaComando(6, {}, 100000) == 4 && ui.mostrati.size() == 2);
+        stato.StatoProgramma = StatoApp::Chiusura;
+        scritti = 0;
+        QVERIFY(!link.ChiudiPipe(50000) && scritti == 3 && ui.Testi().last() == u"Error 010  - Can't close the pipe"_s);
     }
 
+    // A length field one more than the bytes sent is told outside the
+    // search; a reply code that does not exist is not, while searching.
     void malformedRepliesAreReportedOutsideSearch()
     {
-        Banco corto("short");
-        QCOMPARE(corto.link.InviaComando(6, "abc", 1000000), 1);
-        QCOMPARE(corto.ui.Testi(), QStringList{"Error 006 - Comunication error"});
-        QCOMPARE(corto.link.RispCodice(), -1);
-        Banco cercando("badcode", StatoApp::Ricerca);
-        QCOMPARE(cercando.link.InviaComando(6, "abc", 1000000), 2);
-        QVERIFY(cercando.ui.mostrati.isEmpty());
-        QCOMPARE(cercando.stato.ErroreComunicazione, quint8(0));
+        Banco corto;
+        corto.prjcom->Guasto = [](quint8, QByteArray f) { return f[1] = char(quint8(f[1]) + 1), f; };
+        QCOMPARE(corto.Invia(6, MessaggioEcu::Componi(14)), 1);
+        QVERIFY(corto.ui.Testi() == QStringList{"Error 006 - Comunication error"} && corto.Link().RispCodice() == -1);
+        Banco cercando(StatoApp::Ricerca);
+        cercando.prjcom->Guasto = [](quint8, QByteArray f) { return f[2] = 9, f; };
+        QCOMPARE(cercando.Invia(6, MessaggioEcu::Componi(14)), 2);
+        QVERIFY(cercando.ui.mostrati.isEmpty() && cercando.ctx->stato.ErroreComunicazione == 0);
     }
 
+    // Replies that come before this request's own are another's: the reply
+    // to a given-up command 3, the ECU's answer to another service (which
+    // answers are another's is the frames' own case).
     void repliesToEarlierRequestsAreDropped()
     {
-        {
-            // The reply to a given-up command 3 comes while command 6 waits:
-            // it is not command 6's, whatever the order.
-            Banco b("late");
-            QCOMPARE(b.link.InviaComando(3, QByteArray(1, '\0'), 100000), 4); // cancelled
-            QCOMPARE(b.link.InviaComando(6, "now", 1000000), 0);
-            QCOMPARE(b.link.RispCodice(), 6);
-            QCOMPARE(b.link.RispDati(), QByteArray("now"));
+        Banco b;
+        QMap<int, QByteArray> vecchie;
+        b.prjcom->Guasto = [&vecchie](quint8, const QByteArray &f) { return vecchie[3] = f, QByteArray(); };
+        QCOMPARE(b.Invia(3, QByteArray(1, '\0'), 100000), 4); // cancelled
+        for (const quint8 servizio : {quint8(33), quint8(14)}) {
+            b.prjcom->Guasto = [&vecchie, servizio](quint8, const QByteArray &f) { return vecchie[servizio] = f; };
+            b.Invia(6, MessaggioEcu::Componi(servizio));
         }
-        // A late ECU answer names another service, or refuses another one.
-        Banco b("stale");
-        for (quint8 servizio : {quint8(0x21), quint8(0x11), quint8(0xC0)}) {
-            QCOMPARE(b.link.InviaComando(6, MessaggioEcu::Componi(servizio), 1000000), 0);
-            QCOMPARE(b.link.RispCodice(), 6);
-            QCOMPARE(quint8(b.link.RispDati().at(3)), quint8(servizio + 0x40));
+        for (const auto &[servizio, altro] : {std::pair{quint8(14), 33}, {quint8(33), 14}}) {
+            const QByteArray prima = vecchie[3] + vecchie[altro];
+            b.prjcom->Guasto = [prima](quint8, const QByteArray &f) { return prima + f; };
+            QCOMPARE(b.Invia(6, MessaggioEcu::Componi(servizio)), 0);
+            QVERIFY(b.Link().RispCodice() == 6 && quint8(b.Link().RispDati().at(3)) == servizio + 0x40);
         }
-        QVERIFY(b.ui.mostrati.isEmpty());
+        QCOMPARE(b.ui.mostrati.size(), 1); // the cancelled time-out's
     }
 
+    // Told to quit while a transaction waits, the event loop must still
+    // read the reply, and the wait must still sleep until it comes.
     void waitSleepsEvenAfterTheApplicationWasToldToQuit()
     {
-        // Told to quit while a transaction waits, the event loop must still
-        // read the reply, and the wait must still sleep until it comes.
-        Banco b("slow");
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu({u"--delay-ms"_s, u"150"_s}) && b.Avvia() && b.Cerca());
         int stato = -1;
         double durata = 0;
         const double rapporto = MisuraCpu::RapportoConGiro([&] {
             QTimer::singleShot(0, [&] {
                 QTimer::singleShot(50, qApp, &QCoreApplication::quit);
                 const double t0 = TimerApi_uSec();
-                stato = b.link.InviaComando(6, "x", 2000000);
+                stato = b.ctx->link.InviaComando(6, MessaggioEcu::Componi(14), 2000000);
                 durata = TimerApi_uSec() - t0;
             });
             QCoreApplication::exec();
         });
-        QCOMPARE(stato, 0);
-        QCOMPARE(b.link.RispDati(), QByteArray("x"));
-        QVERIFY2(durata < 1000000, qPrintable(QString::number(durata)));
+        QVERIFY(stato == 0 && quint8(b.ctx->link.RispDati().at(3)) == 14 + 0x40);
+        QVERIFY2(durata >= 150000 && durata < 1000000, qPrintable(QString::number(durata)));
         QVERIFY2(rapporto < 0.3, qPrintable(u"CPU %1 of a spin"_s.arg(rapporto)));
     }
 
+    // The process dies at every command 6, while the reply is awaited.
     void deadProcessIsStartedAgainOnceASecondAndToldOnce()
     {
-        // "crash" dies at every command 6.
-        Banco b("crash");
-        const qint64 primo = b.link.IdProcesso();
-        double t0 = TimerApi_uSec();
-        QCOMPARE(b.link.InviaComando(6, "x", 3000000), 4);
-        QVERIFY2(TimerApi_uSec() - t0 < 1000000, "a dead process is not waited for");
-        QCOMPARE(b.stato.ErroreComunicazione, quint8(1));
-        QVERIFY(b.ui.mostrati.isEmpty()); // no "Error 007": nothing timed out
+        Banco b;
+        b.prjcom->Guasto = [&b](quint8 c, const QByteArray &f) {
+            if (c == 6)
+                b.Tra(1, [&b] { b.prjcom->Uccidi(); });
+            return f;
+        };
+        const qint64 primo = b.Link().IdProcesso();
+        double t0 = b.orologio.Ora_us();
+        QCOMPARE(b.Invia(6, MessaggioEcu::Componi(14), 3000000), 4);
+        QCOMPARE(b.orologio.Ora_us() - t0, 1000.0); // a dead process is not waited for
+        // No "Error 007": nothing timed out.
+        QVERIFY(b.ctx->stato.ErroreComunicazione == 1 && b.ui.mostrati.isEmpty());
         // The next transaction starts it again and tells the user.
-        QCOMPARE(b.link.InviaComando(2, QByteArray(1, '\0'), 1000000), 0);
-        QVERIFY(b.link.IdProcesso() != primo);
+        QVERIFY(b.Invia(2, QByteArray(1, '\0')) == 0 && b.Link().IdProcesso() != primo);
         QCOMPARE(b.ui.Testi(), QStringList{Collegamento::TestoRiavvio()});
-        t0 = TimerApi_uSec();
-        // It dies again at once: the next start waits for its second, untold
-        // (counted from the start before, less the time its reply took).
-        QCOMPARE(b.link.InviaComando(6, "x", 3000000), 4);
-        QCOMPARE(b.link.InviaComando(2, QByteArray(1, '\0'), 3000000), 0);
-        QVERIFY2(TimerApi_uSec() - t0 >= 0.8 * Collegamento::IntervalloRiavvio_usec,
-                 qPrintable(QString::number(TimerApi_uSec() - t0)));
-        QCOMPARE(b.link.Riavvii(), 2);
-        QCOMPARE(b.ui.mostrati.size(), 1);
+        // It dies again at once: the next start waits for its second, untold.
+        t0 = b.orologio.Ora_us();
+        QVERIFY(b.Invia(6, MessaggioEcu::Componi(14), 3000000) == 4 && b.Invia(2, QByteArray(1, '\0'), 3000000) == 0);
+        QVERIFY(b.orologio.Ora_us() - t0 >= Collegamento::IntervalloRiavvio_usec - 2 * b.prjcom->Viaggio_us);
+        QVERIFY(b.Link().Riavvii() == 2 && b.ui.mostrati.size() == 1);
         // Closing is no death: nothing is started again.
-        QVERIFY(b.link.ChiudiPipe(1000000));
-        QTRY_VERIFY(!b.link.ProcessoAttivo());
-        QCOMPARE(b.link.InviaComando(2, QByteArray(1, '\0'), 50000), 4);
-        QCOMPARE(b.link.Riavvii(), 2);
+        QVERIFY(b.ctx->link.ChiudiPipe(1000000) && !b.Link().ProcessoAttivo());
+        QVERIFY(b.Invia(2, QByteArray(1, '\0'), 50000) == 4 && b.Link().Riavvii() == 2 && b.ui.mostrati.size() == 1);
     }
 
-    void missingProcessAndClosing()
+    void missingProcess()
     {
         ServiziUiScriptati ui;
         StatoApp stato;
@@ -158,14 +170,6 @@ private slots:
         QCOMPARE(ui.Testi(), QStringList{"Error 005 - Can't create process"});
         QCOMPARE(link.InviaComando(2, QByteArray(1, '\0'), 50000), 4); // shown as a time-out
         QCOMPARE(ui.Testi().last(), u"Error 007 - Time Out"_s);
-
-        Banco b("echo");
-        QVERIFY(b.link.ChiudiPipe(1000000));
-        QVERIFY(b.ui.mostrati.isEmpty());
-        Banco muto("silent", StatoApp::Chiusura);
-        muto.stato.ErroreComunicazione = 1;
-        QVERIFY(!muto.link.ChiudiPipe(50000));
-        QCOMPARE(muto.ui.Testi(), QStringList{"Error 010  - Can't close the pipe"});
     }
 };
 

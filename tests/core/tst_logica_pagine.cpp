@@ -1,8 +1,5 @@
-// The two configuration pages' choices without windows, on the shipped
-// message table, the factory LPG values and a scale configuration that holds
-// the edge values, with a decimal comma: what each choice writes into the
-// configuration record (and nothing else), what the refresh then shows, and
-// the level group's marks, captions and readings.
+// The pages' logic without windows: the configuration choices on the shipped
+// tables and factory values, the level group, the calibration line.
 #include "RegistroProve.h"
 #include "app/Avvio.h"
 #include "app/Contesto.h"
@@ -10,39 +7,39 @@
 #include "config/LogicaCommutazione.h"
 #include "config/LogicaIniettori.h"
 #include "ecu/Definizioni.h"
+#include "ui/line/ModelloRetta.h"
+
+#include "FileProva.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <iterator>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
 using C = LogicaCommutazione;
 using I = LogicaIniettori;
 using L = LogicaLivello;
+using M = ModelloRetta;
+using Esito = M::Esito;
 
 namespace {
-
+// The scale configuration with the edge values; an unnamed level sensor.
 const char *const Scala =
     "[InjType_001]\r\nRail 3 ohm\r\n2500\r\n60\r\n20\r\n5000\r\n2492\r\n7500\r\n"
     "[InjType_002]\r\nRail 2 ohm\r\n2000\r\n45\r\n35\r\n4800\r\n1992\r\n7200\r\n"
-    "[GasLevel_01]\r\nResistive\r\n1\r\n100\r\n300\r\n500\r\n700\r\n0\r\n"
+    "[GasLevel_01]\r\nResistive\r\n1\r\n100\r\n300\r\n500\r\n700\r\n0\r\n[GasLevel_09]\r\n\r\n1\r\n2\r\n3\r\n4\r\n5\r\n0\r\n"
     "[GasLevel_03]\r\nResistive inverted\r\n3\r\n102\r\n205\r\n307\r\n410\r\n32\r\n"
-    "[SensPress_00]\r\nP 4 bar\r\n1\r\n[SensPress_01]\r\nP 5 bar\r\n2\r\n"
-    "[SensPress_02]\r\nInterpolation\r\n0\r\n"
-    "[Parametri Fine Gas]\r\n1\r\n[Parametri Abilitazioni]\r\n1\r\n"
-    "[Rpm di commutazione]\r\n0|400|800|1500|2500\r\n"
-    "[Isteresi rpm decelerazione]\r\n0|200|300|500\r\n"
-    "[Temperatura di commutazione]\r\n20|35|50\r\n"
-    "[Pressione di fine gas bar]\r\n600|1200|2000\r\n"
-    "[Piedistallo Tempo Inj minimo us]\r\n4|1000|2000|2500\r\n"
-    "[Sensibilita]\r\n100|250|300|350\r\n"
-    "[Max power rpm]\r\n3000|6000\r\n"
-    "[Soglia Tinj max power usec]\r\n3000|16000\r\n";
+    "[SensPress_00]\r\nP 4 bar\r\n1\r\n[SensPress_01]\r\nP 5 bar\r\n2\r\n[SensPress_02]\r\nInterpolation\r\n0\r\n"
+    "[Parametri Fine Gas]\r\n1\r\n[Parametri Abilitazioni]\r\n1\r\n[Rpm di commutazione]\r\n0|400|800|1500|2500\r\n"
+    "[Isteresi rpm decelerazione]\r\n0|200|300|500\r\n[Temperatura di commutazione]\r\n20|35|50\r\n"
+    "[Pressione di fine gas bar]\r\n600|1200|2000\r\n[Piedistallo Tempo Inj minimo us]\r\n4|1000|2000|2500\r\n"
+    "[Sensibilita]\r\n100|250|300|350\r\n[Max power rpm]\r\n3000|6000\r\n[Soglia Tinj max power usec]\r\n3000|16000\r\n";
 
-// A program folder's settings, started without the link, with the factory
-// values in the records and both pages' lists built.
+// A program folder's settings, started without the link; both pages' lists built.
 struct Pagine {
     QTemporaryDir cartella;
     ServiziUiScriptati ui;
@@ -54,14 +51,11 @@ struct Pagine {
     {
         for (const char *nome : {"SetCom.ini", "def.xar"})
             QFile::copy(QStringLiteral(GASCAL_BIN "/") + QLatin1String(nome), cartella.filePath(QLatin1String(nome)));
-        QFile scala(cartella.filePath(QStringLiteral("ConfigScale.ini")));
-        if (!scala.open(QIODevice::WriteOnly) || scala.write(Scala) < 0)
-            return false;
-        scala.close();
+        Scrivi(cartella.filePath(u"ConfigScale.ini"_s), Scala);
         if (!Avvio::EseguiSenzaLink(ctx, cartella.path(), cartella.path())
-            || !Definizioni::CaricaDefinizioni(ctx, cartella.filePath(QStringLiteral("def.xar"))))
+            || !Definizioni::CaricaDefinizioni(ctx, cartella.filePath(u"def.xar"_s)))
             return false;
-        ctx.imp.SepDecimale = QStringLiteral(",");
+        ctx.imp.SepDecimale = u","_s;
         comm.RiempiCmbSwtch(ctx.scale.RigheConfigScale);
         inj.RiempiCmbSwtch();
         inj.CaricaTestiLivello();
@@ -77,11 +71,7 @@ struct Pagine {
         ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
         Aggiorna();
     }
-    void Aggiorna()
-    {
-        comm.AggiornaSelezioni();
-        inj.AggiornaSelezioni();
-    }
+    void Aggiorna() { comm.AggiornaSelezioni(), inj.AggiornaSelezioni(); }
     ListaScelte &Lista(int pagina, int l) { return pagina == 0 ? comm.Liste[l] : inj.Liste[l]; }
 };
 
@@ -91,9 +81,8 @@ int Voce(const ListaScelte &l, const QString &voce)
     return voce.startsWith(QLatin1Char('#')) ? voce.mid(1).toInt() : int(l.Voci.indexOf(voce));
 }
 
-// A choice in a list of page 0 or 1: the value it writes at its position
-// (with a bit: 1 set, 0 cleared), the item then shown ("" none), and a list
-// of the page that the choice disables (-1 none).
+// A choice in a list of page 0 or 1: the value it writes (a bit: 1 set, 0
+// cleared), the item then shown ("" none), the list it disables (-1 none).
 struct Scelta {
     const char *nome;
     int pagina, lista;
@@ -107,6 +96,7 @@ const Scelta Scelte[] = {
     {"speed", 0, C::CmbSwtchRpm, "1500", C::PosPeriodo, 20000, 0, "1500", -1},
     {"temperature off", 0, C::CmbSwtchTemp, "#0", C::PosTemperatura, 150, 0, "#0", -1},
     {"end-of-gas pressure", 0, C::CmbSwtchBar, "1,2", C::PosPressioneFineGas, 1200, 0, "1,2", -1},
+    {"end of gas off", 0, C::CmbFineGas, "#0", C::PosAbilitazioni, 0, C::BitFineGas, "#0", C::CmbSwtchBar},
     {"decelerating switch-over", 0, C::CmbswitchDir, "#1", C::PosAbilitazioni, 1, C::BitDirezione, "#1", C::CmbSwtchIsteresi},
     {"emergency start on", 0, C::CmbEmergenza, "#1", C::PosAbilitazioni, 1, C::BitEmergenza, "#1", -1},
     {"accelerating switch-over", 0, C::CmbswitchDir, "#0", C::PosAbilitazioni, 0, C::BitDirezione, "#0", -1},
@@ -122,14 +112,49 @@ const Scelta Scelte[] = {
     {"LPG", 1, I::CmbTipoAlim, "#0", I::PosAbilitazioni, 0, I::BitCng, "#0", -1},
 };
 
+// An edit of the factory line (pivot `sel` changed by `add`, `volte` times):
+// its outcome, the points from `da` on, a pivot and its point.
+struct Passo { int sel, add, volte = 1; bool tutti = false; };
+struct Caso {
+    const char *nome;
+    std::vector<Passo> passi;
+    Esito esito;
+    int da;
+    std::vector<qint32> punti;
+    std::pair<int, qint32> pivot{0, 0};
+    std::function<void(M &)> prima = {};
+};
+
+const Caso Casi[] = {
+    {"P1 raised on a flat line: halves go to even", {{0, M::Alza}}, Esito::Eseguita, 0, {1, 1, 1, 0, 0, 0, 0}},
+    {"P2 raised: both segments", {{1, M::Alza, 5}}, Esito::Eseguita, 0, {0, 1, 2, 2, 3, 4, 5, 4, 2, 1, 0, 0}},
+    {"P9 has no right segment", {{8, M::Alza, 8}}, Esito::Eseguita, 49, {0, 1, 3, 4, 5, 7, 8}},
+    {"P9 lowered: no floor past point 40", {{8, M::Abbassa, 3}}, Esito::Eseguita, 49, {0, 0, -1, -2, -2, -2, -3}},
+    {"P1 lowered: floor 0 at point 0", {{0, M::Abbassa}}, Esito::Eseguita, 0, {0, -1}},
+    {"P3 lowered: floor -4i, computed before it lifts the pivot", {{2, M::Abbassa, 100}}, Esito::Eseguita,
+     6, {0, -10, -20, -31, -40, -34}},
+    {"floor down to point 40 only", {{6, M::Sinistra}, {6, M::Abbassa, 300}, {7, M::Abbassa, 300}}, Esito::Eseguita,
+     40, {-160, -176, -191, -207, -222, -238, -253, -269, -284, -300}, {6, 40}},
+    {"the whole line's shift passes the floor", {{4, M::Abbassa, 2, true}, {4, M::Alza, 1, true}}, Esito::Eseguita,
+     0, {-1, -1}, {4, 27}},
+    {"a pivot moved takes its value along", {{3, M::Sinistra}}, Esito::Eseguita, 15, {7, 6}, {3, 15},
+     [](M &m) { m.Retta[16] = 7; m.Pivot[2] = 11; }},
+    {"no move closer than 4 points (left)", {{3, M::Sinistra, 2}}, Esito::TroppoVicino, 15, {7}, {3, 15},
+     [](M &m) { m.Retta[16] = 7; m.Pivot[2] = 11; }},
+    {"P3 4 points from P2", {{2, M::Sinistra}}, Esito::TroppoVicino, 10, {0}, {2, 10}},
+    {"P4 moved right", {{3, M::Destra}}, Esito::Eseguita, 17, {0}, {3, 17}},
+    {"no move closer than 4 points (right)", {{7, M::Destra, 3}}, Esito::TroppoVicino, 51, {0}, {7, 51}},
+    {"P1 never moves right", {{0, M::Destra}}, Esito::PivotFisso, 0, {0}, {0, 0}},
+    {"P1 never moves left", {{0, M::Sinistra}}, Esito::PivotFisso, 0, {0}, {0, 0}},
+    {"P9 never moves, whatever the code", {{8, 7}}, Esito::PivotFisso, 55, {0}, {8, 55}},
+};
 } // namespace
 
 class TstLogicaPagine : public QObject
 {
     Q_OBJECT
 private slots:
-    // Each choice changes exactly its position (or its bit of position 12),
-    // and the refresh that follows shows the item again.
+    // Each choice changes exactly its position or bit; the refresh shows it and queues nothing.
     void sceltaScriveSoloLaSuaPosizione_data()
     {
         QTest::addColumn<int>("caso");
@@ -145,9 +170,9 @@ private slots:
         qint32 &v = p.Valori()[c.posizione];
         v = c.bit ? (c.valore ? v & ~c.bit : v | c.bit) : 0; // from the other state of a bit
         p.Aggiorna();
+        QVERIFY(p.ctx.code.ValoriDaScrivere.Vuota());
         QVector<qint32> atteso = p.Valori();
         atteso[c.posizione] = c.bit ? (c.valore ? v | c.bit : v & ~c.bit) : c.valore;
-
         ListaScelte &l = p.Lista(c.pagina, c.lista);
         const int i = Voce(l, QLatin1String(c.voce));
         QVERIFY2(i >= 0, qPrintable(l.Voci.join(QLatin1Char('|'))));
@@ -161,8 +186,51 @@ private slots:
         QVERIFY(p.ui.mostrati.isEmpty());
     }
 
-    // The interpolation entry opens its window with the two writes queued and
-    // before the write is asked for, warning first when end of gas was on.
+    // No choice while refreshing or while another operation waits. A PWM
+    // value beyond its byte is refused with its range.
+    void sceltaNonLiberaECaselleDiServizio()
+    {
+        Pagine p;
+        QVERIFY(p.Avvia());
+        p.comm.AggiornamentoInCorso = true;
+        QVERIFY(!p.comm.Scegli(C::CmbSwtchRpm, 1));
+        p.comm.AggiornamentoInCorso = false;
+        p.ctx.stato.OperazioneRichiesta = Operazione::SalvaMappa;
+        QVERIFY(!p.comm.Scegli(C::CmbSwtchRpm, 1) && !p.inj.InvioPwm(I::TxtPWMON, u"120"_s));
+        QVERIFY(p.ctx.stato.OperazioneRichiesta == Operazione::SalvaMappa && p.ctx.code.ValoriDaScrivere.Vuota());
+        p.ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
+        QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, u"256"_s));
+        QCOMPARE(p.ui.Testi(), QStringList{u"ON: 0 .. 255"_s});
+        QVERIFY(p.ctx.stato.OperazioneRichiesta == Operazione::Nessuna && p.inj.InvioPwm(I::TxtPWMON, u"255"_s));
+        p.Scritto();
+        QVERIFY(p.Valori()[I::PosPwmOn] == 255 && p.inj.Pwm[I::TxtPWMON] == u"255"_s);
+        QVERIFY(p.inj.InvioProduzione(3, u"2015"_s));
+        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::InviaEMemorizza);
+        QVERIFY(!p.ctx.code.MessaggioDaInviare.isEmpty());
+    }
+
+    void eachFailingStepOfTheListsIsReportedOnceAndTheRestIsBuilt()
+    {
+        Pagine p; // not started: every dictionary text is missing
+        p.ctx.imp.SepDecimale = u","_s;
+        p.comm.RiempiCmbSwtch({u"[Temperatura di commutazione]"_s, u"10|20"_s,
+                               u"[Pressione di fine gas bar]"_s, u"1200|x|300"_s,
+                               u"[Isteresi rpm decelerazione]"_s, u"0|100"_s,
+                               u"[Isteresi rpm decelerazione]"_s, u"0|200|400"_s,
+                               u"[Rpm di commutazione]"_s});
+        // Temperature, the piece "x", the last line's key, three dictionary lists.
+        const QStringList testi = p.ui.Testi();
+        QCOMPARE(testi.size(), 6);
+        for (const QString &t : testi)
+            QVERIFY2(t.startsWith(u"Config errorErrorError 001:\r"_s), qPrintable(t));
+        QStringList liste;
+        for (const auto l : {C::CmbSwtchBar, C::CmbSwtchIsteresi, C::CmbFattore, C::CmbSwtchTemp})
+            liste << p.comm.Liste[l].Voci.join(QLatin1Char('|'));
+        QCOMPARE(liste, (QStringList{"1,2|0,3", "0|200|400", " x 1| x 2", ""}));
+    }
+
+    // The interpolation entry: a warning when end of gas was on, the window
+    // opened with the two writes queued and not yet asked for.
     void voceInterpolazione()
     {
         Pagine p;
@@ -175,28 +243,17 @@ private slots:
             QCOMPARE(p.ctx.code.ValoriDaScrivere.Numero(), 2);
             QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
         };
-        QVERIFY(p.comm.Scegli(C::CmbTipoSensMap, C::VoceInterpolazione));
-        QCOMPARE(aperture, 1);
-        QCOMPARE(p.ui.Testi(), QStringList{p.ctx.diz.TestoSezione(QStringLiteral("[Frm_Config]"), 23)});
-        QCOMPARE(p.ctx.imp.CodiceMappaSalvato, sensore);
-        QCOMPARE(p.ctx.imp.FineGasSalvato, 1);
+        QVERIFY(p.comm.Scegli(C::CmbTipoSensMap, C::VoceInterpolazione) && aperture == 1);
+        QCOMPARE(p.ui.Testi(), QStringList{p.ctx.diz.TestoSezione(u"[Frm_Config]"_s, 23)});
+        QVERIFY(p.ctx.imp.CodiceMappaSalvato == sensore && p.ctx.imp.FineGasSalvato == 1);
         p.Scritto();
-        QCOMPARE(p.Valori()[C::PosSensPress], 0);
-        QCOMPARE(p.Valori()[C::PosAbilitazioni] & C::BitFineGas, 0);
+        QVERIFY(p.Valori()[C::PosSensPress] == 0 && (p.Valori()[C::PosAbilitazioni] & C::BitFineGas) == 0);
         // While the mode lasts the list shows the entry and takes no choice.
-        QCOMPARE(p.comm.Liste[C::CmbTipoSensMap].Selezione, C::VoceInterpolazione);
-        QVERIFY(!p.comm.Liste[C::CmbTipoSensMap].Abilitata);
-    }
-
-    // A hidden group's lists still show the ECU's values.
-    void gruppoNascostoAggiornato()
-    {
-        Pagine p;
-        QVERIFY(p.Avvia());
+        QVERIFY(p.comm.Liste[C::CmbTipoSensMap].Selezione == C::VoceInterpolazione && !p.comm.Liste[C::CmbTipoSensMap].Abilitata);
+        // A hidden group's lists still show the ECU's values.
         p.ctx.scale.MostraFineGas = false;
         p.comm.RiempiCmbSwtch(p.ctx.scale.RigheConfigScale);
-        QVERIFY(!p.comm.GruppoFineGas());
-        QVERIFY(!p.comm.Liste[C::CmbSwtchBar].Visibile);
+        QVERIFY(!p.comm.GruppoFineGas() && !p.comm.Liste[C::CmbSwtchBar].Visibile);
         for (const auto &[pressione, voce] : {std::pair{600, "0,6"}, std::pair{2000, "2"}}) {
             p.Valori()[C::PosPressioneFineGas] = pressione;
             p.Aggiorna();
@@ -204,64 +261,140 @@ private slots:
         }
     }
 
-    // A PWM value the byte cannot hold is refused with its range; a
-    // production value goes out as the stored message.
-    void caselleDiServizio()
-    {
-        Pagine p;
-        QVERIFY(p.Avvia());
-        QVERIFY(!p.inj.InvioPwm(I::TxtPWMON, QStringLiteral("300")));
-        QCOMPARE(p.ui.Testi(), QStringList{QStringLiteral("ON: 0 .. 255")});
-        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna);
-        QVERIFY(p.inj.InvioPwm(I::TxtPWMON, QStringLiteral("120")));
-        p.Scritto();
-        QCOMPARE(p.Valori()[I::PosPwmOn], 120);
-        QCOMPARE(p.inj.Pwm[I::TxtPWMON], QStringLiteral("120"));
-        QVERIFY(p.inj.InvioProduzione(3, QStringLiteral("2015")));
-        QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::InviaEMemorizza);
-        QVERIFY(!p.ctx.code.MessaggioDaInviare.isEmpty());
-    }
-
-    // The level group: marks, their labels, the live readings with the engine
-    // off, a dragged mark, and an inverted sensor's captions and positions.
+    // The level group: marks, labels, readings, a dragged mark, an inverted
+    // sensor, the lamps of a code in no table.
     void livello()
     {
         Pagine p;
         QVERIFY(p.Avvia());
         L &g = p.inj.Livello;
         const QString pieno = g.TagMassimo, vuoto = g.TagMinimo;
-        QVERIFY(!pieno.isEmpty() && pieno != vuoto);
-        QVERIFY(g.SceltaTipo(int(g.CmbTipoLev.Voci.indexOf(QStringLiteral("Resistive")))));
+        QVERIFY(!pieno.isEmpty() && pieno != vuoto && p.ctx.scale.TabLivello.size() == 3);
+        QCOMPARE(g.CmbTipoLev.Voci, (QStringList{"Resistive", "Resistive inverted"}));
+        QVERIFY(g.SceltaTipo(0));
         p.Scritto();
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 500, 700}));
         QCOMPARE(g.HScrLevel, (std::array<int, 4>{700, 500, 300, 100}));
-        QCOMPARE(g.LblLevel[3], QStringLiteral("R=0,49 (v)"));
-        QCOMPARE(g.CaptionMassimo, pieno);
-
+        QVERIFY(g.LblLevel[3] == u"R=0,49 (v)"_s && g.CaptionMassimo == pieno);
         auto &live = p.ctx.TabMsg[Contesto::RecLive].Valori;
         live[L::PosStatoLive] = 0; // engine off: no filtered reading
         live[L::PosNonFiltrato] = 60;
         g.CaricaLivelliAttuale();
-        QCOMPARE(g.LblLevelNoFiltroVal, QStringLiteral("0,293"));
-        QCOMPARE(g.LblLevelFiltroVal, L::Nessuna);
-        QVERIFY(!g.ShpLevel[3]);
-
+        QVERIFY(g.LblLevelNoFiltroVal == u"0,293"_s && g.LblLevelFiltroVal == L::Nessuna && !g.ShpLevel[3]);
         // The 2/4 mark dragged above 3/4 pushes it on screen; only 2/4 is written.
-        QVERIFY(g.SpostaBarra(1, 800));
-        QCOMPARE(g.HScrLevel[0], 800);
-        QCOMPARE(p.ctx.code.ValoriDaScrivere.Numero(), 1);
+        QVERIFY(g.SpostaBarra(1, 800) && g.HScrLevel[0] == 800 && p.ctx.code.ValoriDaScrivere.Numero() == 1);
         p.Scritto();
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 800, 700}));
         QCOMPARE(g.HScrLevel[0], 700);
-
-        // Inverted: the captions swap and mark k takes position 8 + k.
-        QVERIFY(g.SceltaTipo(int(g.CmbTipoLev.Voci.indexOf(QStringLiteral("Resistive inverted")))));
+        // Inverted (entry 2, sensor 3): captions swap, mark k at position 8 + k.
+        QVERIFY(g.SceltaTipo(1));
         p.Scritto();
-        QCOMPARE(p.Valori()[L::PosTipo], 32 * 256 + 3);
-        QCOMPARE(g.CaptionMassimo, vuoto);
-        QCOMPARE(g.CaptionMinimo, pieno);
-        QCOMPARE(g.HScrLevel[0], 102);
-        QCOMPARE(g.LblLevel[0], QStringLiteral("3/4=0,50 (v)"));
+        QVERIFY(p.Valori()[L::PosTipo] == 32 * 256 + 3 && g.CmbTipoLev.Selezione == 1);
+        QVERIFY(g.CaptionMassimo == vuoto && g.CaptionMinimo == pieno);
+        QVERIFY(g.HScrLevel[0] == 102 && g.LblLevel[0] == u"3/4=0,50 (v)"_s);
+        // A code in no table: the type flags come from the high byte.
+        live[L::PosNonFiltrato] = 150;
+        for (int k = 8; k <= 11; ++k)
+            p.Valori()[k] = 100 * (k - 7);
+        p.Valori()[L::PosTipo] = 31 * 256 + 0x80;
+        g.CaricaLivelliAttuale();
+        QCOMPARE(g.ShpLevel, (std::array<bool, 4>{false, false, false, true}));
+        p.Valori()[L::PosTipo] = 32 * 256 + 0x80;
+        g.CaricaLivelliAttuale();
+        QCOMPARE(g.ShpLevel, (std::array<bool, 4>{false, true, true, true}));
+        // A list left over from a longer table writes nothing.
+        p.ctx.scale.TabLivello.removeLast();
+        QVERIFY(!g.SceltaTipo(1) && p.ctx.code.ValoriDaScrivere.Vuota());
+    }
+
+    void modifiche()
+    {
+        for (const Caso &c : Casi) {
+            M m;
+            m.DefaultRetta();
+            if (c.prima)
+                c.prima(m);
+            Esito esito = Esito::Eseguita;
+            for (const Passo &p : c.passi) {
+                m.PivotSel = p.sel;
+                for (int i = 0; i < p.volte; ++i)
+                    esito = m.Passo(p.add, p.tutti);
+            }
+            const auto testo = [&c](Esito e, auto da, qint32 pivot) {
+                QString s = u"%1: %2, pivot %3, from %4:"_s.arg(QLatin1String(c.nome)).arg(int(e)).arg(pivot).arg(c.da);
+                for (std::size_t i = 0; i < c.punti.size(); ++i)
+                    s += QStringLiteral(" %1").arg(da[i]);
+                return s;
+            };
+            QCOMPARE(testo(esito, m.Retta.begin() + c.da, m.Pivot[c.pivot.first]),
+                     testo(c.esito, c.punti.begin(), c.pivot.second));
+            if (c.esito == Esito::PivotFisso)
+                QCOMPARE(m.Pivot, M::PivotDefault);
+        }
+    }
+
+    // The line from the ECU's records 4 and 6, the images back, the legend.
+    void rettaEdEcu()
+    {
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        ctx.TabMsg.resize(7);
+        ctx.TabMsg[Contesto::RecBlk5].Dimensiona(20);
+        ctx.TabMsg[Contesto::RecMappa].Dimensiona(56);
+        for (const qint32 v : {128, 127, 200})
+            ctx.TabMsg[Contesto::RecMappa].Valori.prepend(v);
+        const std::array<qint32, 9> pivot{0, 5, 12, 18, 25, 33, 40, 48, 55};
+        std::copy(pivot.begin(), pivot.end(), ctx.TabMsg[Contesto::RecBlk5].Valori.begin());
+        M m;
+        QVERIFY(m.CaricaDaEcu(ctx));
+        QCOMPARE(std::vector<qint32>(m.Retta.begin(), m.Retta.begin() + 4), (std::vector<qint32>{-56, 127, -128, 0}));
+        QCOMPARE(m.Pivot, pivot);
+        // Pivots that do not rise from 0 to 55 are replaced by the defaults.
+        for (const auto &errati : {std::array<qint32, 9>{0, 6, 10, 16, 27, 35, 41, 49, 200},
+                                   std::array<qint32, 9>{0, 6, 6, 16, 27, 35, 41, 49, 55},
+                                   std::array<qint32, 9>{}}) {
+            std::copy(errati.begin(), errati.end(), ctx.TabMsg[Contesto::RecBlk5].Valori.begin());
+            QVERIFY(!m.CaricaDaEcu(ctx) && m.Pivot == M::PivotDefault);
+            m.PivotSel = 8;
+            m.Passo(M::Alza, false);
+            QCOMPARE(m.Retta[55], 1);
+        }
+        for (int j = 9; j < 20; ++j)
+            ctx.TabMsg[Contesto::RecBlk5].Valori[j] = 100 + j;
+        m.DefaultRetta();
+        m.Retta[0] = -1;
+        m.Retta[33] = -160; // allowed by the floor, beyond a byte
+        m.Retta[50] = 300;
+        m.Pivot[4] = 26;
+        // Nothing is prepared while another operation waits.
+        ctx.stato.OperazioneRichiesta = Operazione::ScriviConfig;
+        QVERIFY(!m.RichiediScaricaRetta(ctx) && ctx.stato.OperazioneRichiesta == Operazione::ScriviConfig);
+        QVERIFY(ctx.code.DatiMap0.isEmpty() && ctx.code.DatiBlk5.isEmpty());
+        ctx.stato.OperazioneRichiesta = Operazione::Nessuna;
+        QVERIFY(m.RichiediScaricaRetta(ctx) && ctx.stato.OperazioneRichiesta == Operazione::ScriviRetta);
+        const QByteArray &map0 = ctx.code.DatiMap0;
+        QCOMPARE((QList<int>{int(map0.size()), quint8(map0[0]), quint8(map0[33]), quint8(map0[50])}),
+                 (QList<int>{56, 0xFF, 0x80, 0x7F}));
+        // The pivots, then the rest of record 4 as the ECU holds it.
+        QCOMPARE(ctx.code.DatiBlk5.toHex(), QByteArray("00060a101a23293137" "6d6e6f7071727374757677"));
+        m.Scala[3] = 99;
+        m.CaricaScala(ctx.scale); // no section: all zero
+        QCOMPARE(m.Scala[3], 0);
+        QStringList valori;
+        for (int i = 0; i < 60; ++i)
+            valori << QString::number(i * 250);
+        ctx.scale.RigheConfigScale = {QStringLiteral("[Scala retta]"), valori.join(QLatin1Char('|'))};
+        m.CaricaScala(ctx.scale);
+        QCOMPARE(m.Scala[56], 56 * 250); // the values beyond 57 are ignored
+        m.DefaultRetta();
+        m.Scala[6] = 10750;
+        m.Scala[10] = 10250;
+        m.Retta[6] = -5;
+        m.Retta[10] = 1;
+        const QString v = QStringLiteral(",");
+        QCOMPARE((QStringList{m.LegendaBenzina(1, v), m.LegendaBenzina(2, v), m.LegendaCorrezione(1, v),
+                              m.LegendaCorrezione(2, v), M::TestoMs(-50, 1, v), M::TestoMs(-150, 1, v)}),
+                 (QStringList{"10,8", "10,2", "-0,32", "0,06", "0,0", "-0,2"}));
     }
 };
 

@@ -1,13 +1,12 @@
-// The in-process PrjCom of the stepped-clock bench against the real one:
-// the same requests, sent through the link to PrjCom and ecusim on a
-// pseudo-terminal and then to the in-process pair, must get the same reply
-// frames; and the in-process replies take the time that PrjCom's waits and
-// repeats take.
+// The bench's in-process PrjCom against the real one: the same requests, to
+// PrjCom and ecusim on a pseudo-terminal and to the in-process pair, get the
+// same reply frames; and they take the time PrjCom's waits and repeats take.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "BancoVirtuale.h"
 
 #include "link/MessaggioEcu.h"
+#include "link/Transazioni.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -15,45 +14,27 @@
 using namespace gascal;
 
 namespace {
-
-struct Richiesta {
-    const char *nome;
-    QString controllo;       // a control line for the ECU first, when not empty
-    quint8 comando;
-    QByteArray dati;
-    enum { Tutto, SenzaDispositivo, Intestazione } confronto;
-};
+// A control line for the ECU first, when not empty; what of the reply is compared.
+struct Richiesta { const char *nome; QString controllo; quint8 comando; QByteArray dati;
+                   enum { Tutto, SenzaDispositivo, Intestazione } confronto = Tutto; };
 
 QList<Richiesta> Richieste(const QByteArray &sonda)
 {
     using M = QByteArray;
     QByteArray guasta = MessaggioEcu::Componi(33);
     guasta[guasta.size() - 1] = char(guasta.back() ^ 0x55);
+    const QByteArray config = MessaggioEcu::Componi(14);
     return {
-        {"version", {}, 11, {}, Richiesta::Tutto},
-        {"message before any port", {}, 6, MessaggioEcu::Componi(14), Richiesta::Tutto},
-        {"report before any port", {}, 12, {}, Richiesta::Tutto},
-        {"missing port", {}, 3, M(1, char(25)), Richiesta::Tutto},
-        {"its report", {}, 12, {}, Richiesta::Tutto},
-        {"bad firmware probe", {}, 10, M(1, '\x41'), Richiesta::Tutto},
-        {"firmware probe", {}, 10, sonda, Richiesta::Tutto},
-        {"the ECU's port", {}, 3, M(1, '\0'), Richiesta::Tutto},
-        {"its report", {}, 12, {}, Richiesta::SenzaDispositivo},
-        {"identity", {}, 6, MessaggioEcu::Componi(33), Richiesta::Tutto},
-        {"configuration", {}, 6, MessaggioEcu::Componi(14), Richiesta::Tutto},
-        {"live data", {}, 6, MessaggioEcu::Componi(11), Richiesta::Intestazione},
-        {"bad checksum", {}, 6, guasta, Richiesta::Tutto},
-        {"unknown service", {}, 6, MessaggioEcu::Componi(0x55), Richiesta::Tutto},
-        {"writing mode", {}, 4, M(1, '\2'), Richiesta::Tutto},
-        {"bad mode", {}, 4, M(1, '\3'), Richiesta::Tutto},
-        {"ECU wait", {}, 8, M::fromHex("E8030000"), Richiesta::Tutto},
-        {"bad ECU wait", {}, 8, M::fromHex("010203"), Richiesta::Tutto},
-        {"silent ECU", QStringLiteral("unplug"), 6, MessaggioEcu::Componi(14), Richiesta::Tutto},
-        {"ECU back", QStringLiteral("plug"), 6, MessaggioEcu::Componi(14), Richiesta::Tutto},
-        {"unknown command", {}, 99, {}, Richiesta::Tutto},
-        {"reset", {}, 2, M(1, '\0'), Richiesta::Tutto},
-        {"message after the reset", {}, 6, MessaggioEcu::Componi(14), Richiesta::Tutto},
-        {"close", {}, 1, {}, Richiesta::Tutto},
+        {"version", {}, 11, {}}, {"message before any port", {}, 6, config}, {"report before any port", {}, 12, {}},
+        {"missing port", {}, 3, M(1, char(25))}, {"its report", {}, 12, {}}, {"bad firmware probe", {}, 10, M(1, '\x41')},
+        {"firmware probe", {}, 10, sonda}, {"the ECU's port", {}, 3, M(1, '\0')},
+        {"its report", {}, 12, {}, Richiesta::SenzaDispositivo}, {"identity", {}, 6, MessaggioEcu::Componi(33)},
+        {"configuration", {}, 6, config}, {"live data", {}, 6, MessaggioEcu::Componi(11), Richiesta::Intestazione},
+        {"bad checksum", {}, 6, guasta}, {"unknown service", {}, 6, MessaggioEcu::Componi(0x55)},
+        {"writing mode", {}, 4, M(1, '\2')}, {"bad mode", {}, 4, M(1, '\3')}, {"ECU wait", {}, 8, M::fromHex("E8030000")},
+        {"bad ECU wait", {}, 8, M::fromHex("010203")}, {"silent ECU", QStringLiteral("unplug"), 6, config},
+        {"ECU back", QStringLiteral("plug"), 6, config}, {"unknown command", {}, 99, {}}, {"reset", {}, 2, M(1, '\0')},
+        {"message after the reset", {}, 6, config}, {"close", {}, 1, {}},
     };
 }
 
@@ -82,7 +63,6 @@ QStringList Risposte(Banco &b)
     esiti << QStringLiteral("running after close: %1").arg(ctx.link.ProcessoAttivo());
     return esiti;
 }
-
 } // namespace
 
 class TstPrjComInterno : public QObject
@@ -94,8 +74,7 @@ private slots:
         QStringList reali;
         {
             BancoEcu b;
-            QVERIFY(b.AvviaEcu({}, true));
-            QVERIFY(b.Avvia());
+            QVERIFY(b.AvviaEcu({}, true) && b.Avvia());
             reali = Risposte(b);
             QVERIFY(QTest::qWaitFor([&] { return !b.ctx->link.ProcessoAttivo(); }, 2000));
             reali.last() = QStringLiteral("running after close: 0");
@@ -108,46 +87,34 @@ private slots:
 
     // A silent or garbling ECU costs what PrjCom spends on it: the
     // first-byte wait (the short one in quiet polling), the quiet time after
-    // a garbled answer, and in mode 2 the repeats that fit in 1.5 s.
-    void repliesTakePrjComsTime_data()
-    {
-        QTest::addColumn<QStringList>("opzioni");
-        QTest::addColumn<int>("modo");
-        QTest::addColumn<int>("attesaMs");   // command 8; 0 = the default 200 ms
-        QTest::addColumn<double>("ms");
-        const QStringList muta{QStringLiteral("--drop-every"), QStringLiteral("1")};
-        const QStringList guasta{QStringLiteral("--corrupt-every"), QStringLiteral("1")};
-        QTest::newRow("answer") << QStringList{} << 0 << 0 << 0.0;
-        QTest::newRow("silent") << muta << 0 << 0 << 200.0;
-        QTest::newRow("silent, long wait") << muta << 0 << 1000 << 1000.0;
-        QTest::newRow("silent, quiet polling") << muta << 1 << 1000 << 200.0;
-        QTest::newRow("silent, writing") << muta << 2 << 0 << 600.0;
-        QTest::newRow("silent, writing, wait 700") << muta << 2 << 700 << 1400.0;
-        QTest::newRow("silent, writing, long wait") << muta << 2 << 1000 << 1000.0;
-        QTest::newRow("garbled") << guasta << 0 << 0 << 50.0;
-        QTest::newRow("garbled, writing") << guasta << 2 << 0 << 150.0;
-    }
+    // a garbled answer, and in mode 2 the repeats that fit in 1.5 s. The
+    // mode, command 8's wait (0 = the default 200 ms), the milliseconds.
     void repliesTakePrjComsTime()
     {
-        QFETCH(QStringList, opzioni);
-        QFETCH(int, modo);
-        QFETCH(int, attesaMs);
-        QFETCH(double, ms);
-        BancoVirtuale v(opzioni);
-        v.prjcom->Viaggio_us = 0;
-        Contesto &ctx = *v.ctx;
-        QVERIFY(v.Avvia());
-        ctx.stato.StatoProgramma = StatoApp::Ricerca;
-        // The probe of command 3 is no message: the faults count it too.
-        ctx.link.InviaComando(3, QByteArray(1, '\0'), ctx.impLink.AttesaPipe_usec);
-        QByteArray dati(4, '\0');
-        dati[0] = char(attesaMs & 0xFF);
-        dati[1] = char(attesaMs >> 8);
-        QCOMPARE(ctx.link.InviaComando(8, dati, ctx.impLink.AttesaPipe_usec), 0);
-        QCOMPARE(ctx.link.InviaComando(4, QByteArray(1, char(modo)), ctx.impLink.AttesaPipe_usec), 0);
-        const double inizio = v.orologio.Ora_us();
-        QCOMPARE(ctx.link.InviaComando(6, MessaggioEcu::Componi(14), ctx.impLink.AttesaPipe_usec), 0);
-        QCOMPARE((v.orologio.Ora_us() - inizio) / 1000, ms);
+        const QStringList muta{QStringLiteral("--drop-every"), QStringLiteral("1")};
+        const QStringList guasta{QStringLiteral("--corrupt-every"), QStringLiteral("1")};
+        const struct { const char *nome; QStringList opzioni; int modo, attesaMs; double ms; } casi[] = {
+            {"answer", {}, 0, 0, 0.0}, {"silent", muta, 0, 0, 200.0}, {"silent, long wait", muta, 0, 1000, 1000.0},
+            {"silent, quiet polling", muta, 1, 1000, 200.0}, {"silent, writing", muta, 2, 0, 600.0},
+            {"silent, writing, wait 700", muta, 2, 700, 1400.0}, {"silent, writing, long wait", muta, 2, 1000, 1000.0},
+            {"garbled", guasta, 0, 0, 50.0}, {"garbled, writing", guasta, 2, 0, 150.0}};
+        for (const auto &c : casi) {
+            BancoVirtuale v(c.opzioni);
+            v.prjcom->Viaggio_us = 0;
+            Contesto &ctx = *v.ctx;
+            QVERIFY(v.Avvia());
+            ctx.stato.StatoProgramma = StatoApp::Ricerca;
+            // The probe of command 3 is no message: the faults count it too.
+            const auto invia = [&ctx](quint8 comando, const QByteArray &dati) {
+                return ctx.link.InviaComando(comando, dati, ctx.impLink.AttesaPipe_usec);
+            };
+            invia(3, QByteArray(1, '\0'));
+            QVERIFY(invia(8, Transazioni::DatiAttesa(c.attesaMs)) == 0 && invia(4, QByteArray(1, char(c.modo))) == 0);
+            const double inizio = v.orologio.Ora_us();
+            QCOMPARE(invia(6, MessaggioEcu::Componi(14)), 0);
+            QCOMPARE(c.nome + QStringLiteral(": %1 ms").arg((v.orologio.Ora_us() - inizio) / 1000),
+                     c.nome + QStringLiteral(": %1 ms").arg(c.ms));
+        }
     }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// What every fuzz target needs: the input as bytes, a folder for the readers
-// that take a path, and the input cut into pieces by its own bytes.
+// What every fuzz target needs: the input as bytes, its first byte to choose
+// by, and a folder of the run's own for the readers that take a path.
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,24 +16,16 @@ inline QByteArray Byte(const uint8_t *data, size_t size)
     return QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
 }
 
-// One folder for the whole run: a reader that takes a path reads it from here.
-inline QString Percorso(const char *nome)
-{
-    static QTemporaryDir cartella;
-    return cartella.filePath(QString::fromLatin1(nome));
-}
+inline quint8 Primo(const QByteArray &b) { return b.isEmpty() ? 0 : static_cast<quint8>(b.at(0)); }
 
+// Writes the file `nome` of the run's folder and returns its path.
 inline QString ScriviFile(const char *nome, const QByteArray &contenuto)
 {
-    const QString percorso = Percorso(nome);
-    QFile file(percorso);
+    static QTemporaryDir cartella;
+    QFile file(cartella.filePath(QString::fromLatin1(nome)));
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(contenuto);
-    return percorso;
+    return file.fileName();
 }
-
-// The input's first byte, and the rest.
-inline quint8 Primo(const QByteArray &b) { return b.isEmpty() ? 0 : static_cast<quint8>(b.at(0)); }
-inline QByteArray Resto(const QByteArray &b) { return b.mid(1); }
 
 } // namespace fuzz

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstdio>
-
 #include <cstring>
 
 using Bersaglio = int (*)(const uint8_t *data, size_t size);
@@ -16,60 +15,46 @@ using Bersaglio = int (*)(const uint8_t *data, size_t size);
 #undef BERSAGLIO
 
 namespace {
-
-struct Voce {
+const struct {
     const char *nome;
     Bersaglio funzione;
-};
+} Bersagli[] = {
 #define BERSAGLIO(nome) {#nome, Bersaglio_##nome},
-const Voce Bersagli[] = {
 #include "BersagliFuzz.h"
-};
 #undef BERSAGLIO
-
-Bersaglio LLVMFuzzerTestOneInput = nullptr;
-
-int Esegui(const QString &percorso)
-{
-    QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(percorso));
-        return 1;
-    }
-    const QByteArray dati = file.readAll();
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(dati.constData()),
-                           static_cast<size_t>(dati.size()));
-    return 0;
-}
+};
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    for (const Voce &v : Bersagli)
-        if (argc > 1 && std::strcmp(argv[1], v.nome) == 0)
-            LLVMFuzzerTestOneInput = v.funzione;
-    if (!LLVMFuzzerTestOneInput) {
+    Bersaglio bersaglio = nullptr;
+    for (const auto &b : Bersagli)
+        if (argc > 1 && std::strcmp(argv[1], b.nome) == 0)
+            bersaglio = b.funzione;
+    if (!bersaglio) {
         std::fprintf(stderr, "usage: replay_fuzz TARGET FILE|FOLDER...; targets:");
-        for (const Voce &v : Bersagli)
-            std::fprintf(stderr, " %s", v.nome);
+        for (const auto &b : Bersagli)
+            std::fprintf(stderr, " %s", b.nome);
         std::fprintf(stderr, "\n");
         return 2;
     }
-    int errori = 0;
-    int file = 0;
+    QStringList file;
     for (int i = 2; i < argc; ++i) {
         const QString argomento = QString::fromLocal8Bit(argv[i]);
-        if (QFileInfo(argomento).isDir()) {
-            const QDir cartella(argomento);
-            for (const QString &nome : cartella.entryList(QDir::Files, QDir::Name)) {
-                errori += Esegui(cartella.filePath(nome));
-                ++file;
-            }
-        } else {
-            errori += Esegui(argomento);
-            ++file;
-        }
+        if (!QFileInfo(argomento).isDir())
+            file << argomento;
+        for (const QString &nome : QDir(argomento).entryList(QDir::Files, QDir::Name))
+            file << QDir(argomento).filePath(nome);
     }
-    std::printf("%d inputs replayed\n", file);
-    return errori == 0 && file > 0 ? 0 : 1;
+    for (const QString &percorso : file) {
+        QFile f(percorso);
+        if (!f.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(percorso));
+            return 1;
+        }
+        const QByteArray dati = f.readAll();
+        bersaglio(reinterpret_cast<const uint8_t *>(dati.constData()), static_cast<size_t>(dati.size()));
+    }
+    std::printf("%lld inputs replayed\n", static_cast<long long>(file.size()));
+    return file.isEmpty() ? 1 : 0;
 }

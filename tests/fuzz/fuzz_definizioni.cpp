@@ -26,14 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!tabella)
         __builtin_trap();
     ui.mostrati.clear();
-    const QString percorso = fuzz::ScriviFile("def.xar", ingresso);
-    Definizioni::CaricaDefinizioni(ctx, percorso);
-    Definizioni::CaricaDefinizioni(vuoto, percorso);
+    for (Contesto *c : {&ctx, &vuoto})
+        Definizioni::CaricaDefinizioni(*c, fuzz::ScriviFile("def.xar", ingresso));
 
     FileMappa::BlocchiCaricati blocchi;
-    if (FileMappa::Leggi(ingresso, blocchi).isEmpty()) {
+    if (FileMappa::Leggi(ingresso, blocchi).isEmpty())
         for (const QString &riga : {blocchi.Blk2, blocchi.Blk3, blocchi.Blk5, blocchi.Map0})
             FileMappa::DatiBlocco(riga);
-    }
     return 0;
 }

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray ingresso = fuzz::Byte(data, size);
     const int pezzo = 1 + fuzz::Primo(ingresso) % 32;
-    const QByteArray filo = fuzz::Resto(ingresso);
+    const QByteArray filo = ingresso.mid(1);
 
     MemoryBlocks memoria;
     EcuDefaults::apply(memoria, fuzz::Primo(ingresso) & 0x80 ? EcuDefaults::Fuel::Cng : EcuDefaults::Fuel::Lpg);

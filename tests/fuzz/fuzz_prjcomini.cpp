@@ -3,13 +3,10 @@
 
 #include "PortTable.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString ini = fuzz::ScriviFile("PrjCom.ini", fuzz::Byte(data, size));
-    const PortTable porte(QFileInfo(ini).path());
-    Q_UNUSED(porte);
+    const PortTable porte(QFileInfo(fuzz::ScriviFile("PrjCom.ini", fuzz::Byte(data, size))).path());
     return 0;
 }

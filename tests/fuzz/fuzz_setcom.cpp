@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     amb.SommaTempoInj_usec = 250;
     amb.Valore20Record3 = 4;
     for (MsgRecord &r : tab) {
-        if (r.Tipi.size() != r.Valori.size() || r.Offset.size() != r.Valori.size()
-            || r.Scala.size() != r.Valori.size())
+        const qsizetype n = r.Valori.size();
+        if (r.Tipi.size() != n || r.Offset.size() != n || r.Scala.size() != n)
             __builtin_trap();
         Blocco::DecodificaBlocco(ingresso.left(255), r, amb);
         Blocco::CodificaBlocco(r);
