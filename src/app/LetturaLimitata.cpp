@@ -1,4 +1,5 @@
 #include "app/LetturaLimitata.h"
+#include "i18n/TraduttoreDizionario.h"
 
 #include <QFile>
 
@@ -20,16 +21,16 @@ QString Errno(int codice)
 QString TipoDiFile(mode_t modo)
 {
     if (S_ISDIR(modo))
-        return QStringLiteral("a folder");
+        return TraduttoreDizionario::Tr("a folder");
     if (S_ISFIFO(modo))
-        return QStringLiteral("a FIFO");
+        return TraduttoreDizionario::Tr("a FIFO");
     if (S_ISCHR(modo))
-        return QStringLiteral("a character device");
+        return TraduttoreDizionario::Tr("a character device");
     if (S_ISBLK(modo))
-        return QStringLiteral("a block device");
+        return TraduttoreDizionario::Tr("a block device");
     if (S_ISSOCK(modo))
-        return QStringLiteral("a socket");
-    return QStringLiteral("not a plain file");
+        return TraduttoreDizionario::Tr("a socket");
+    return TraduttoreDizionario::Tr("not a plain file");
 }
 
 } // namespace
@@ -49,11 +50,11 @@ qint64 LetturaLimitata::Limite(Tipo tipo)
 QString LetturaLimitata::Nome(Tipo tipo)
 {
     switch (tipo) {
-    case Tipo::Mappa: return QStringLiteral("a map file");
-    case Tipo::Profilo: return QStringLiteral("a tuning profile");
-    case Tipo::Campioni: return QStringLiteral("a sample file");
-    case Tipo::Registrazione: return QStringLiteral("a recording");
-    case Tipo::Impostazioni: return QStringLiteral("a settings file");
+    case Tipo::Mappa: return TraduttoreDizionario::Tr("a map file");
+    case Tipo::Profilo: return TraduttoreDizionario::Tr("a tuning profile");
+    case Tipo::Campioni: return TraduttoreDizionario::Tr("a sample file");
+    case Tipo::Registrazione: return TraduttoreDizionario::Tr("a recording");
+    case Tipo::Impostazioni: return TraduttoreDizionario::Tr("a settings file");
     }
     return {};
 }
@@ -61,7 +62,7 @@ QString LetturaLimitata::Nome(Tipo tipo)
 QString LetturaLimitata::Apri(const QString &percorso, Tipo tipo, QFile &file, QIODevice::OpenMode modo)
 {
     if (percorso.isEmpty())
-        return QStringLiteral("no file was named");
+        return TraduttoreDizionario::Tr("no file was named");
     // Without O_NONBLOCK opening a FIFO waits for a writer.
     const int fd = ::open(QFile::encodeName(percorso).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -74,11 +75,11 @@ QString LetturaLimitata::Apri(const QString &percorso, Tipo tipo, QFile &file, Q
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return QStringLiteral("it is %1, not a regular file").arg(TipoDiFile(st.st_mode));
+        return TraduttoreDizionario::Tr("it is %1, not a regular file").arg(TipoDiFile(st.st_mode));
     }
     if (st.st_size > Limite(tipo)) {
         ::close(fd);
-        return QStringLiteral("it holds %1 bytes, far more than %2 can (at most %3)")
+        return TraduttoreDizionario::Tr("it holds %1 bytes, far more than %2 can (at most %3)")
             .arg(qint64(st.st_size)).arg(Nome(tipo)).arg(Limite(tipo));
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -106,7 +107,7 @@ QString LetturaLimitata::Leggi(const QString &percorso, Tipo tipo, QByteArray &d
         letti += pezzo;
     }
     if (letti.size() > Limite(tipo))
-        return QStringLiteral("it grew past %1 bytes while it was read, far more than %2 can hold")
+        return TraduttoreDizionario::Tr("it grew past %1 bytes while it was read, far more than %2 can hold")
             .arg(Limite(tipo)).arg(Nome(tipo));
     dati = std::move(letti);
     return {};

@@ -4,6 +4,7 @@
 #include "autotune/ProfiloTaratura.h"
 #include "autotune/RegoleProfilo.h"
 #include "ecu/FileTesto.h"
+#include "i18n/TraduttoreDizionario.h"
 
 #include <algorithm>
 
@@ -16,8 +17,7 @@ QString ControlloProfilo::Rifiuto(const QString &percorso, ServiziUi &ui, const 
         ? FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &illeggibile)
         : ProfiloTaratura::RigheIncorporate();
     if (!illeggibile.isEmpty())
-        return QStringLiteral("Tuning profile %1 cannot be read: %2. The autotuning does not start, nothing was "
-                              "written to the ECU.")
+        return TraduttoreDizionario::Tr("Tuning profile %1 cannot be read: %2. The autotuning does not start, nothing was written to the ECU.")
             .arg(percorso, illeggibile);
     return RifiutoRighe(righe, ProfiloTaratura::NomeProfilo(percorso), sepDecimale);
 }

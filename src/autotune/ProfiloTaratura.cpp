@@ -5,6 +5,7 @@
 #include "app/ServiziUi.h"
 #include "ecu/FileTesto.h"
 #include "i18n/Risorse.h"
+#include "i18n/TraduttoreDizionario.h"
 
 #include <cmath>
 
@@ -124,7 +125,7 @@ void ProfiloTaratura::CaricaProfiloTaratura(const QString &percorso, bool cng, S
         ? FileTesto::LeggiImpostazioni(percorso, ui, LetturaLimitata::Tipo::Profilo, &illeggibile)
         : RigheIncorporate();
     if (!illeggibile.isEmpty()) {
-        ui.Messaggio(QStringLiteral("Tuning profile %1 cannot be read: %2").arg(percorso, illeggibile),
+        ui.Messaggio(TraduttoreDizionario::Tr("Tuning profile %1 cannot be read: %2").arg(percorso, illeggibile),
                      QStringLiteral("ParaTun.txt"), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Esclamazione);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "app/LetturaLimitata.h"
 #include "datalog/FormatoLive.h"
+#include "i18n/TraduttoreDizionario.h"
 
 #include <QFile>
 #include <QStringList>
@@ -73,14 +74,14 @@ QString ModelloGrafico::CaricaCsv(const QString &percorso)
     const QString illeggibile = LetturaLimitata::Apri(percorso, LetturaLimitata::Tipo::Registrazione, file,
                                                       QIODevice::ReadOnly | QIODevice::Text);
     if (!illeggibile.isEmpty())
-        return QStringLiteral("%1 cannot be read: %2").arg(percorso, illeggibile);
+        return TraduttoreDizionario::Tr("%1 cannot be read: %2").arg(percorso, illeggibile);
     const QStringList intestazione = QString::fromUtf8(file.readLine()).trimmed().split(QLatin1Char(','));
     const int colTempo = int(intestazione.indexOf(FormatoLive::ColonnaTempo));
     std::array<int, NumCanali> colonne{};
     for (int c = 0; c < NumCanali; ++c)
         colonne[c] = int(intestazione.indexOf(QLatin1String(Descrizioni[c].colonna)));
     if (colTempo < 0 || colonne[Giri] < 0)
-        return QStringLiteral("%1 is not a live data CSV (no %2 or %3 column)")
+        return TraduttoreDizionario::Tr("%1 is not a live data CSV (no %2 or %3 column)")
             .arg(percorso, FormatoLive::ColonnaTempo, QLatin1String(Descrizioni[Giri].colonna));
 
     const qsizetype capacita = m_capacita;
@@ -105,7 +106,7 @@ QString ModelloGrafico::CaricaCsv(const QString &percorso)
             // A crash can cut the last row: it is skipped, anything else refused.
             if (file.atEnd() && m_righe > 0)
                 break;
-            errore = QStringLiteral("%1: line %2 is not a row of numbers").arg(percorso).arg(riga);
+            errore = TraduttoreDizionario::Tr("%1: line %2 is not a row of numbers").arg(percorso).arg(riga);
             break;
         }
         AggiungiPunto(t, v);

@@ -1,4 +1,5 @@
 #include "RegistratoreCsv.h"
+#include "i18n/TraduttoreDizionario.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +13,7 @@ bool RegistratoreCsv::Apri(const QString &percorso, const QString &intestazione)
     QDir().mkpath(QFileInfo(percorso).absolutePath());
     m_file.setFileName(percorso);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_errore = QStringLiteral("%1 cannot be written: %2").arg(percorso, m_file.errorString());
+        m_errore = TraduttoreDizionario::Tr("%1 cannot be written: %2").arg(percorso, m_file.errorString());
         return false;
     }
     return Scrivi(intestazione);
@@ -24,7 +25,7 @@ bool RegistratoreCsv::Scrivi(const QString &riga)
         return false;
     const QByteArray dati = riga.toUtf8() + "\r\n";
     if (m_file.write(dati) != dati.size() || !m_file.flush()) {
-        m_errore = QStringLiteral("%1: writing failed: %2").arg(m_file.fileName(), m_file.errorString());
+        m_errore = TraduttoreDizionario::Tr("%1: writing failed: %2").arg(m_file.fileName(), m_file.errorString());
         m_file.close();
         return false;
     }

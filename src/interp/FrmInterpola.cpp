@@ -266,9 +266,6 @@ void FrmInterpola::CmdEraseGas_Click()
 void FrmInterpola::CmdPlottaDeflessio_Click()
 {
     m_ctx.ui.Messaggio(Testo(1), m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Informazione);
-    // The box gave the focus back to the frame: this window stays in front.
-    raise();
-    activateWindow();
     m_modello.ChiediDeflessione();
 }
 

@@ -7,6 +7,7 @@
 #include "mapfile/FileMappa.h"
 #include "mapfile/Mappa.h"
 #include "ui/line/ModelloRetta.h"
+#include "i18n/TraduttoreDizionario.h"
 
 #include <QFile>
 
@@ -33,7 +34,7 @@ bool ConfrontoMappe::LeggiFile(const QString &file, Lato lato)
     QByteArray dati;
     const QString illeggibile = LetturaLimitata::Leggi(file, LetturaLimitata::Tipo::Mappa, dati);
     if (!illeggibile.isEmpty()) {
-        m_errore = QStringLiteral("The map file %1 cannot be read: %2").arg(file, illeggibile);
+        m_errore = TraduttoreDizionario::Tr("The map file %1 cannot be read: %2").arg(file, illeggibile);
         return false;
     }
     return LeggiTesto(dati, QStringLiteral("The map file %1").arg(file), lato);
@@ -44,7 +45,7 @@ bool ConfrontoMappe::LeggiTesto(const QByteArray &testo, const QString &origine,
     FileMappa::BlocchiCaricati righe;
     const QString motivo = FileMappa::Leggi(testo, righe);
     if (!motivo.isEmpty()) {
-        m_errore = QStringLiteral("%1 cannot be read: %2").arg(origine, motivo);
+        m_errore = TraduttoreDizionario::Tr("%1 cannot be read: %2").arg(origine, motivo);
         return false;
     }
     const QString *hex[4] = {&righe.Blk2, &righe.Blk3, &righe.Blk5, &righe.Map0};

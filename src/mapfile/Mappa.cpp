@@ -7,6 +7,7 @@
 #include "link/MessaggioEcu.h"
 #include "mapfile/CaricamentoMappa.h"
 #include "mapfile/FileMappa.h"
+#include "i18n/TraduttoreDizionario.h"
 
 #include <QDate>
 #include <QDir>
@@ -111,7 +112,7 @@ bool Mappa::SalvaMappa(const QString &percorso)
     const QString motivo = ScriviFile(percorso, TestoFile(c));
     if (!motivo.isEmpty()) {
         m_segnalato = true;
-        m_ctx.ui.Messaggio(QStringLiteral("The map file %1 cannot be written: %2")
+        m_ctx.ui.Messaggio(TraduttoreDizionario::Tr("The map file %1 cannot be written: %2")
                                .arg(QDir::toNativeSeparators(percorso), motivo),
                            m_ctx.Titolo(), ServiziUi::Pulsanti::Ok, ServiziUi::Icona::Critica);
         return false;
@@ -130,7 +131,7 @@ QString Mappa::LeggiFile(const QString &percorso, FileMappa::BlocchiCaricati &bl
     QByteArray dati;
     const QString illeggibile = LetturaLimitata::Leggi(percorso, LetturaLimitata::Tipo::Mappa, dati);
     if (!illeggibile.isEmpty())
-        return QStringLiteral("The map file %1 cannot be read: %2").arg(percorso, illeggibile);
+        return TraduttoreDizionario::Tr("The map file %1 cannot be read: %2").arg(percorso, illeggibile);
     const QString motivo = FileMappa::Leggi(dati, blocchi);
     if (motivo.isEmpty())
         return {};

@@ -100,13 +100,8 @@ void ProgrammaProva::RispondiConfronto(bool scrivi, QStringList *righe)
     auto finestra = [] { return qobject_cast<gascal::FrmConfronto *>(QApplication::activeModalWidget()); };
     Quando([finestra] { return finestra() != nullptr; }, [finestra, scrivi, righe] {
         gascal::FrmConfronto *f = finestra();
-        if (righe) {
-            righe->clear();
-            const QTableWidget *t = f->TabDifferenze;
-            for (int r = 0; r < t->rowCount(); ++r)
-                *righe << QStringLiteral("%1: %2 | %3")
-                              .arg(t->item(r, 0)->text(), t->item(r, 1)->text(), t->item(r, 2)->text());
-        }
+        if (righe)
+            *righe = f->Righe();
         (scrivi ? f->CmdScrivi : f->CmdAnnulla)->click();
     });
 }

@@ -59,7 +59,7 @@ public:
     // Opens a map file through the bar (the load request; it runs at the next tick).
     void ApriMappa(const QString &percorso);
     // Answers the next compare window before a map write: Write or Cancel.
-    // `righe` (when given) gets the differences it listed, one "NAME: ECU | FILE" each.
+    // `righe` (when given) gets the differences it listed, one "CAPTION: ECU | FILE" each.
     void RispondiConfronto(bool scrivi, QStringList *righe = nullptr);
 
     // A picture of `finestra` into the folder named by GASCAL_SCREENSHOTS, when set.

@@ -43,10 +43,10 @@ const QStringList Sezioni{"[Frm_Barra]", "[Frm_Config]", "[Frm_Congif_2]", "[Frm
 // The windows added last, with the number of texts each reads: their
 // sections close the files, in this order.
 const QList<std::pair<QString, int>> SezioniNuove{
-    {"[Frm_Grafico]", 25}, {"[Frm_Datalog]", 7}, {"[Frm_Confronto]", 9},
+    {"[Frm_Grafico]", 25}, {"[Frm_Datalog]", 7}, {"[Frm_Confronto]", 11},
     {"[Frm_Stato]", 13}, {"[Frm_Barra_2]", 33}, {"[Frm_AutoTuning_2]", 2}, {"[Frm_Retta_2]", 9},
     {"[Frm_Wait_2]", 14}, {"[Frm_Grafico_2]", 8}, {"[Frm_Config_Note]", 1}, {"[Frm_Interpola_2]", 7},
-    {"[Ripristino]", 11}};
+    {"[Ripristino]", 11}, {"[Messaggi]", 28}};
 } // namespace
 
 class TstDiagnosi : public QObject

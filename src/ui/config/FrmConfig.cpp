@@ -130,9 +130,12 @@ void FrmConfig::CaricaLingua()
     ApplicaFont(this, m_ctx.diz.FontCharset, m_ctx.diz.FontNome);
     // The pressure-sensor list is also the way into the interpolation window.
     const QString nota = m_ctx.diz.TestoSezione(QStringLiteral("[Frm_Config_Note]"), 1);
+    // It says so in its tooltip, and on the status line while the pointer is on it.
     for (QWidget *w : {static_cast<QWidget *>(Cmb[L::CmbTipoSensMap]), static_cast<QWidget *>(LblTipoSensMap)})
-        if (w->toolTip() != nota)
+        if (w->toolTip() != nota) {
             w->setToolTip(nota);
+            w->setStatusTip(nota);
+        }
     const QString sezione = QStringLiteral("[Frm_Config]");
     if (m_ctx.diz.Sezione(sezione) < 0)
         return; // the design texts stay

@@ -67,11 +67,27 @@ void BarraStato::RegistrazioneIniziata()
 void BarraStato::Aggiorna()
 {
     QString avviso;
-    const QString stato = m_stato.Aggiorna(m_ctx, &avviso);
-    Imposta(LblCollegamento, stato);
+    m_collegamento = m_stato.Aggiorna(m_ctx, &avviso);
+    MostraCollegamento();
     Imposta(LblPagina, StatoCollegamento::TestoPagina(m_ctx, m_ctx.stato.PaginaCorrente));
     if (!avviso.isEmpty())
         showMessage(avviso, DurataAvviso);
+}
+
+void BarraStato::MostraCollegamento()
+{
+    const int massimo = qMax(160, width() / 2);
+    const QString mostrato = LblCollegamento->fontMetrics().elidedText(m_collegamento, Qt::ElideMiddle, massimo);
+    Imposta(LblCollegamento, mostrato);
+    const QString suggerimento = mostrato == m_collegamento ? QString() : m_collegamento;
+    if (LblCollegamento->toolTip() != suggerimento)
+        LblCollegamento->setToolTip(suggerimento);
+}
+
+void BarraStato::resizeEvent(QResizeEvent *evento)
+{
+    QStatusBar::resizeEvent(evento);
+    MostraCollegamento();
 }
 
 } // namespace gascal

@@ -31,8 +31,16 @@ public:
     QLabel *LblPagina;
     QLabel *LblRegistrazione;
 
+protected:
+    void resizeEvent(QResizeEvent *evento) override;
+
 private:
+    // The connection text, shortened in the middle (a long device path) to
+    // at most half of the line, whole in its tooltip.
+    void MostraCollegamento();
+
     Contesto &m_ctx;
+    QString m_collegamento; // the connection text, whole
     StatoCollegamento m_stato;
     QString m_registrazione; // the last recording's file
 };

@@ -3,6 +3,7 @@
 #include "app/Contesto.h"
 
 #include <QDialogButtonBox>
+#include <QFont>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -38,20 +39,14 @@ FrmConfronto::FrmConfronto(Contesto &ctx, const QString &file,
     LblFile = new QLabel(QStringLiteral("<b>%1</b>").arg(QFileInfo(file).fileName().toHtmlEscaped()), this);
     LblFile->setToolTip(QDir::toNativeSeparators(file));
 
-    TabDifferenze = new QTableWidget(int(differenze.size()), 3, this);
+    TabDifferenze = new QTableWidget(0, 3, this);
     TabDifferenze->setObjectName(QStringLiteral("TabDifferenze"));
     TabDifferenze->setHorizontalHeaderLabels(
         {Testo(4, "Setting"), Testo(5, "In the ECU"), Testo(6, "In the file")});
     TabDifferenze->verticalHeader()->hide();
     TabDifferenze->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TabDifferenze->setSelectionBehavior(QAbstractItemView::SelectRows);
-    TabDifferenze->setAlternatingRowColors(true);
-    for (int r = 0; r < differenze.size(); ++r) {
-        const ConfrontoMappe::Differenza &d = differenze.at(r);
-        const QString celle[3] = {d.nome, d.a.trimmed(), d.b.trimmed()};
-        for (int c = 0; c < 3; ++c)
-            TabDifferenze->setItem(r, c, new QTableWidgetItem(celle[c]));
-    }
+    Riempi(RigheConfronto(ctx).Righe(differenze));
     TabDifferenze->resizeColumnsToContents();
     TabDifferenze->horizontalHeader()->setStretchLastSection(true);
     TabDifferenze->setVisible(!differenze.isEmpty());
@@ -77,6 +72,44 @@ FrmConfronto::FrmConfronto(Contesto &ctx, const QString &file,
     layout->addWidget(LblBackup);
     layout->addWidget(pulsanti);
     resize(560, differenze.isEmpty() ? 180 : 420);
+}
+
+void FrmConfronto::Riempi(const QList<RigheConfronto::Riga> &righe)
+{
+    m_righe = righe;
+    const RigheConfronto testi(m_ctx);
+    QString intestazione;
+    for (const RigheConfronto::Riga &r : righe) {
+        // A heading row whenever the page or its group changes.
+        QString titolo = testi.TitoloPagina(r.pagina);
+        if (!r.gruppo.isEmpty())
+            titolo += QStringLiteral(" - ") + r.gruppo;
+        const int riga = TabDifferenze->rowCount();
+        if (titolo != intestazione) {
+            intestazione = titolo;
+            TabDifferenze->insertRow(riga);
+            auto *voce = new QTableWidgetItem(titolo);
+            QFont grassetto = voce->font();
+            grassetto.setBold(true);
+            voce->setFont(grassetto);
+            voce->setFlags(Qt::ItemIsEnabled);
+            TabDifferenze->setItem(riga, 0, voce);
+            TabDifferenze->setSpan(riga, 0, 1, 3);
+        }
+        const int dati = TabDifferenze->rowCount();
+        TabDifferenze->insertRow(dati);
+        const QString celle[3] = {QStringLiteral("    ") + r.didascalia, r.a, r.b};
+        for (int c = 0; c < 3; ++c)
+            TabDifferenze->setItem(dati, c, new QTableWidgetItem(celle[c]));
+    }
+}
+
+QStringList FrmConfronto::Righe() const
+{
+    QStringList testi;
+    for (const RigheConfronto::Riga &r : m_righe)
+        testi << RigheConfronto::Testo(r);
+    return testi;
 }
 
 bool FrmConfronto::Conferma(Contesto &ctx, const QString &file,

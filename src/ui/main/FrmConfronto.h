@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mapfile/ConfrontoMappe.h"
+#include "mapfile/RigheConfronto.h"
 
 #include <QDialog>
 
@@ -13,7 +14,8 @@ namespace gascal {
 class Contesto;
 
 // Shown before a map file is written into the ECU: each setting the load
-// changes, as the pages show it, in the ECU now and in the file. Write goes
+// changes, as the pages show it (under the page's name and group, by its
+// caption, in its unit), in the ECU now and in the file. Write goes
 // on with the load (which still backs the ECU up first); Cancel, Escape and
 // the close box write nothing.
 class FrmConfronto : public QDialog
@@ -27,6 +29,10 @@ public:
     static bool Conferma(Contesto &ctx, const QString &file,
                          const QList<ConfrontoMappe::Differenza> &differenze, QWidget *proprietario);
 
+    // The settings listed, one "CAPTION: IN THE ECU | IN THE FILE" each (the
+    // heading rows of the pages left out).
+    QStringList Righe() const;
+
     QLabel *LblDomanda;
     QLabel *LblFile;
     QTableWidget *TabDifferenze;
@@ -39,7 +45,10 @@ private:
     // dictionary in use has no such section.
     QString Testo(int k, const char *inglese) const;
 
+    void Riempi(const QList<RigheConfronto::Riga> &righe);
+
     Contesto &m_ctx;
+    QList<RigheConfronto::Riga> m_righe;
 };
 
 } // namespace gascal

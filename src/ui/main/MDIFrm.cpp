@@ -24,6 +24,7 @@
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmShow.h"
 #include "ui/main/FrmWait.h"
+#include "i18n/TraduttoreDizionario.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -108,6 +109,8 @@ void MDIFrm::MostraInterpolazione()
 
 MDIFrm::~MDIFrm()
 {
+    if (m_traduttore)
+        QCoreApplication::removeTranslator(m_traduttore);
     delete m_ciclo;
     delete m_esecutore;
     m_ctx.AggiornaFinestre = nullptr;
@@ -224,8 +227,13 @@ void MDIFrm::AdattaAlloSchermo()
 
 void MDIFrm::MDIForm_Load()
 {
-    // Qt's own buttons and dialogs in the dictionary's language.
+    // Qt's own buttons and dialogs in the dictionary's language, and the
+    // core's messages in the language of the dictionary in use.
     TraduzioniQt::Applica(m_ctx.diz.LinguaCorrente);
+    if (!m_traduttore) {
+        m_traduttore = new TraduttoreDizionario(m_ctx.diz, this);
+        QCoreApplication::installTranslator(m_traduttore);
+    }
     QCoreApplication::processEvents();
     AggiornaTitolo();
     AdattaAlloSchermo();

@@ -18,6 +18,7 @@ class BarraStato;
 class Contesto;
 class ControlliDatalog;
 class EsecutoreOperazioni;
+class TraduttoreDizionario;
 class FrmAutotuning;
 class FrmBar;
 class FrmInterpola;
@@ -160,6 +161,7 @@ private:
     ControlliDatalog *m_datalog = nullptr;
     EsecutoreOperazioni *m_esecutore = nullptr;
     CicloProgramma *m_ciclo = nullptr;
+    TraduttoreDizionario *m_traduttore = nullptr;
     bool m_occupato1 = false;
     bool m_occupato2 = false;
     bool m_scaricaDaCodice = false;
