@@ -69,8 +69,12 @@ private slots:
             prova(c);
         prova(Pag1()->Livello->CmbTipoLev);
         QVERIFY(p->ui.risposte.isEmpty());
-        // The interpolation entry opens the page's window.
+        // The interpolation entry opens the page's window; the list says so on
+        // the status line while the pointer is on it.
         p->MostraPagina(0);
+        const QString nota = p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Config_Note]"), 1);
+        QVERIFY(!nota.isEmpty() && Pag0()->Cmb[C::CmbTipoSensMap]->statusTip() == nota
+                && Pag0()->LblTipoSensMap->statusTip() == nota);
         int aperture = 0;
         Pag0()->ApriInterpolazione = [&aperture] { ++aperture; };
         QVERIFY(Scegli(Pag0()->Cmb[C::CmbTipoSensMap], C::VoceInterpolazione) && aperture == 1 && Mem(C::PosSensPress) == 0);
