@@ -40,8 +40,12 @@ bool RispondeA(const QByteArray &frame, quint8 comando, const QByteArray &dati)
         return true;
     if (codice != comando)
         return false;
+    // An answer and a refusal both name the service they answer: a late one
+    // to a request given up is not the reply to this one.
     constexpr int EcuRisponde = 1;
-    if (comando == 6 && static_cast<quint8>(frame.at(3)) == EcuRisponde)
+    constexpr int EcuRifiuta = 3;
+    const int statoEcu = static_cast<quint8>(frame.at(3));
+    if (comando == 6 && (statoEcu == EcuRisponde || statoEcu == EcuRifiuta))
         return MessaggioEcu::RispondeA(dati, frame.mid(8));
     return true;
 }

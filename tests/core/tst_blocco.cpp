@@ -144,6 +144,8 @@ private slots:
             {"request echoed", Ecu({0x41, 2, 6, 0x21, 1, 0}), 6, leggi21, false},
             {"refusal of this service", Ecu({0x41, 2, 6, 0x7F, 0x21, 0}), 6, leggi21, true},
             {"refusal of another", Ecu({0x41, 2, 6, 0x7F, 0x22, 0}), 6, leggi21, false},
+            {"refusal of another, as PrjCom sends it", Ecu({0x41, 2, 6, 0x7F, 0x22, 0}, 3), 6, leggi21, false},
+            {"refusal of this service, as PrjCom sends it", Ecu({0x41, 2, 6, 0x7F, 0x21, 0}, 3), 6, leggi21, true},
             {"service wraps past 0xFF", Ecu({0x41, 2, 6, 0x00, 1, 0}), 6, F({0x41, 2, 3, 0xC0, 0}), true},
             {"no ECU answer: nothing to compare", Ecu({}, 0), 6, leggi21, true},
             {"garbled answer: not judged", Ecu({0x41, 2, 6, 0x62, 1, 0}, 2), 6, leggi21, true},
