@@ -13,9 +13,7 @@
 
 #include <memory>
 
-// What both benches share: a program folder of their own with the build's
-// settings files (the port fixed as 0, linked to ttyECU), the program's state
-// for that folder, and the ECU's values as the folder's SetCom.ini lays them out.
+// Both benches: a program folder with the build's settings (port 0 = ttyECU), its state, the ECU's values.
 class BancoCartella
 {
 public:
@@ -23,8 +21,7 @@ public:
 
     // Runs the start-up sequence on the folder; false when it ended the program.
     bool Avvia() { return gascal::Avvio::Esegui(*ctx, Cartella()); }
-    // The ECU search as the frame runs it, stopped after `ms` at the latest
-    // (as the wait window's stop button does); true when it connected.
+    // The frame's ECU search, stopped after `ms` as the stop button does; true when connected.
     bool Cerca(int ms = 10000)
     {
         gascal::RicercaEcu(*ctx).CercaEntro(ms);

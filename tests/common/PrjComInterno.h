@@ -15,13 +15,8 @@
 class EcuInterna;
 class OrologioPasso;
 
-// PrjCom in the test's own process, for the link of a Contesto: it takes the
-// request frames and answers them as PrjCom's CommandDispatcher does (open
-// port, mode, ECU wait, firmware line, version, port report; the repeats of
-// mode 2 within their budget), with the in-process ECU on the one port that
-// exists. Each reply comes out when the stepped clock reaches the moment it
-// would have taken: a round trip for an answer, the ECU wait for silence.
-// Requests are handled one after the other, as PrjCom reads its pipe.
+// PrjCom in this process: answers request frames as PrjCom's dispatcher does, with the in-process ECU,
+// each reply due on the stepped clock after a round trip (an answer) or the ECU wait (silence).
 class PrjComInterno : public gascal::Trasporto
 {
 public:
@@ -33,8 +28,7 @@ public:
     QString Dispositivo = QStringLiteral("ttyECU");
     // A round trip of a frame with an answering ECU.
     double Viaggio_us = 2000;
-    // Sees each reply frame before it leaves, and may change it (a test's
-    // fault); an empty frame is no reply.
+    // A test's fault: may change each reply frame; an empty one is no reply.
     std::function<QByteArray(quint8 comando, const QByteArray &frame)> Guasto;
 
     // How many frames were answered, and how many times it was started.

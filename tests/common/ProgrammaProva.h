@@ -6,7 +6,6 @@
 #include "ui/main/FrmWait.h"
 #include "ui/main/MDIFrm.h"
 
-// The frame's parts that every window test drives.
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -16,8 +15,7 @@
 #include <memory>
 #include <vector>
 
-// The shared bench (program folder, PrjCom, the virtual ECU) with the frame
-// window started on it.
+// The frame window on BancoEcu (PrjCom and ecusim).
 class ProgrammaProva
 {
 public:
@@ -37,29 +35,22 @@ public:
     bool Connetti(const QStringList &opzioni = {});
     // The same without an ECU, taken offline by the wait window's stop button.
     bool AvviaOffline();
-    // Waits (event loop running) until the program state is reached. While
-    // the frame searches for the ECU its tick does not return, so this
-    // returns only after the search ended.
+    // Waits (events flowing) for the program state; the search's tick returns only when it ends.
     bool AttendiStato(int stato, int ms = 20000);
     // Waits until no operation is pending any more (the one asked for ran).
     bool AttendiOperazione(int ms = 15000);
     // Turns the pages until page `n` shows.
     void MostraPagina(int n);
-    // Stops the ECU and, once the frame searches, runs `inRicerca` and starts
-    // a fresh ECU (the search does not return until one answers); true once
-    // connected again.
+    // Stops the ECU; once searching, runs `inRicerca` and starts a fresh one; true once connected again.
     bool Riconnetti(std::function<void()> inRicerca = {});
-    // Runs `azione` once, from inside whichever event loop is running (also
-    // the search's own waits), as soon as `condizione` holds.
+    // Runs `azione` once from whatever event loop runs (the search's too) when `condizione` holds.
     void Quando(std::function<bool()> condizione, std::function<void()> azione);
 
-    // Saves the ECU into a map file through the bar (overwrite answered Yes);
-    // true once the frame said it was saved.
+    // Saves the ECU to a map file through the bar (overwrite: Yes); true once told saved.
     bool SalvaMappa(const QString &percorso);
     // Opens a map file through the bar (the load request; it runs at the next tick).
     void ApriMappa(const QString &percorso);
-    // Answers the next compare window before a map write: Write or Cancel.
-    // `righe` (when given) gets the differences it listed, one "CAPTION: ECU | FILE" each.
+    // Answers the next compare window Write or Cancel; `righe` gets its "CAPTION: ECU | FILE" lines.
     void RispondiConfronto(bool scrivi, QStringList *righe = nullptr);
 
     // A picture of `finestra` into the folder named by GASCAL_SCREENSHOTS, when set.

@@ -9,10 +9,7 @@
 #include <functional>
 #include <memory>
 
-// The frame on the in-process bench: the program's windows against the
-// virtual ECU on the stepped clock. The frame's timers run in real time; the
-// waits inside their ticks (a poll's reply, a whole autotuning run) take
-// only as long as their work.
+// The frame on the in-process bench: its timers in real time, the waits in their ticks on the stepped clock.
 struct ProgrammaVirtuale {
     explicit ProgrammaVirtuale(const QStringList &opzioniEcu = {}) : banco(opzioniEcu) {}
     ~ProgrammaVirtuale()
