@@ -1,7 +1,6 @@
 #pragma once
 
-// PrjCom copied into a temporary folder with its own PrjCom.ini and fed through
-// pipes, and an ECU on a pseudo-terminal that PrjCom reaches through a symlink.
+// PrjCom copied to a folder of its own and fed through pipes; an ECU on a pseudo-terminal it reaches by symlink.
 
 #include <QDir>
 #include <QDeadlineTimer>

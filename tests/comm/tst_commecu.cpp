@@ -1,5 +1,4 @@
-// PrjCom against an ECU on a pseudo-terminal: the probe, message round trips,
-// late and bad answers, the retries of mode 2, the ECU wait and the line speed.
+// PrjCom against an ECU on a pseudo-terminal: probe, round trips, bad answers, retries, waits, speed.
 
 #include "RegistroProve.h"
 #include "CommHarness.h"

@@ -1,5 +1,4 @@
-// PrjCom's side of the pipes: reply layout, bad requests, ports that cannot be
-// used and the ways PrjCom ends. No ECU is needed here.
+// PrjCom's side of the pipes without an ECU: replies, bad requests, unusable ports, how it ends.
 
 #include "RegistroProve.h"
 #include "CommHarness.h"

@@ -1,5 +1,4 @@
-// PrjCom's port numbering: PrjCom.ini mappings, and the system's port list
-// taken at most once a second, and then only when the devices changed.
+// PrjCom's port numbering: PrjCom.ini mappings, the port list taken at most once a second.
 
 #include "RegistroProve.h"
 #include "FileProva.h"

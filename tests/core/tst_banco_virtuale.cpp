@@ -1,5 +1,4 @@
-// The stepped clock, and on the bench built on it the program with its ECU:
-// start-up, search, the write sequences and the restore journal.
+// The stepped clock, and the program on the bench: start-up, search, write sequences, restore journal.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
 #include "SimTimer.h"

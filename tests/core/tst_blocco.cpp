@@ -1,7 +1,4 @@
-// The link's pieces without a process, the blocks and the tables around them
-// (SetCom.ini, the scale configuration, map.ini, the write queue, two maps
-// compared), and settings files as editors leave them or with values at their
-// extremes: read alike, or refused with a message that says where.
+// The link's pieces, blocks and settings tables without a process: read alike, or refused saying where.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "FileProva.h"

@@ -1,6 +1,4 @@
-// The link against a communication process that misbehaves: the bench's
-// in-process PrjCom with its replies spoilt or killed on the way, a peer that
-// never answers, no program at all, and the real PrjCom for a wait that sleeps.
+// The link against a misbehaving communication process, and the real PrjCom for a wait that sleeps.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "BancoVirtuale.h"

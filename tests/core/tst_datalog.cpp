@@ -1,6 +1,4 @@
-// The live bar's and the switch-over button's display rules, with both clocks
-// stepped by the test (each row's result compared with its name in front);
-// the recording file, the chart model's series, cursor and playback.
+// The live bar's display rules on stepped clocks, the recording file, the chart model.
 #include "RegistroProve.h"
 #include "FileProva.h"
 #include "app/Contesto.h"

@@ -1,5 +1,4 @@
-// The dictionaries, the port reports of the communication process, the
-// search's closest port, and what is said of them in the user's language.
+// The dictionaries, PrjCom's port reports, the closest port, and what is said of them.
 #include "RegistroProve.h"
 #include "FileProva.h"
 #include "app/Contesto.h"

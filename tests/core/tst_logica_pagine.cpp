@@ -1,5 +1,4 @@
-// The pages' logic without windows: the configuration choices on the shipped
-// tables and factory values, the level group, the calibration line.
+// The pages' logic without windows, on the shipped tables and factory values.
 #include "RegistroProve.h"
 #include "app/Avvio.h"
 #include "app/Contesto.h"

@@ -1,7 +1,4 @@
-// The core's own messages in the program's language: with the dictionary's
-// translator installed a message comes in the dictionary's language, without
-// it (gascal-cli) in English; and every message the core writes has its line
-// in the English dictionary, else it would stay English in every language.
+// The core's messages come in the dictionary's language (English without it); each has its English line.
 #include "FileProva.h"
 #include "RegistroProve.h"
 #include "i18n/Dizionario.h"

@@ -1,7 +1,4 @@
-// What the autotuning window shows, without the window: the status texts
-// and the result kept after a run, the lists of choices, the time bars and
-// the indicator's blink, on the program folder's dictionary and tables with
-// the stepped clock.
+// What the autotuning window shows, without the window, on the stepped clock.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
 

@@ -1,7 +1,4 @@
-// The calibration line page's rules without the page: held edits with the
-// time given by the test, keys and pivot selection, the two resets with
-// their questions, the working point, the proposed corrections and the
-// plot's geometry. The line's own arithmetic is tried in tst_retta.
+// The calibration line page's rules without the page.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
 

@@ -1,6 +1,4 @@
-// The bench's in-process PrjCom against the real one: the same requests, to
-// PrjCom and ecusim on a pseudo-terminal and to the in-process pair, get the
-// same reply frames; and they take the time PrjCom's waits and repeats take.
+// The in-process PrjCom answers byte for byte, and in the same time, as the real one.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "BancoVirtuale.h"

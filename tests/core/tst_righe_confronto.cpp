@@ -1,6 +1,4 @@
-// The compare window's rows: each difference under its page and group, by
-// the caption the page gives it, with its value in the page's unit, in the
-// user's language; what no page shows last.
+// The compare window's rows: under page and group, by the page's caption and unit, in the user's language.
 #include "FileProva.h"
 #include "RegistroProve.h"
 #include "app/Contesto.h"

@@ -1,6 +1,4 @@
-// The program-wide helpers, the installed program (settings folder, the
-// user's copies, command line), and the program's cycle without an ECU: the
-// state each request leads to, and what is kept when another ECU answers.
+// Program-wide helpers, the settings folder and command line, and the program's cycle without an ECU.
 #include "RegistroProve.h"
 #include "Versione.h"
 #include "app/CartellaUtente.h"

@@ -1,6 +1,4 @@
-// The status line with a long device path: the connection text is shortened
-// in the middle so that it stays on the line, and is whole in its tooltip;
-// on a wide frame it is whole again.
+// The status line shortens a long device path in the middle; whole in its tooltip and on a wide frame.
 #include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"

@@ -1,9 +1,4 @@
-// The live bar, the datalog and the chart window in the frame on the
-// in-process bench, the ECU driven like a car: the bar follows the engine,
-// a recording holds one row per poll, the chart takes every read, and a lost
-// link ends the recording with a complete file. The recording's format and
-// the chart's model are tried in tests/core/tst_datalog, the bar's rules in
-// tst_modello_barra, the rows' values in tests/cli.
+// The live bar, the datalog and the chart in the frame on the in-process bench, the ECU driven like a car.
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
 

@@ -1,8 +1,4 @@
-// The command bar and the page cycle on a frame connected to ecusim: pages,
-// the information box, keys during an operation, map files saved and
-// compared before a write, the wheel over the pages and the windows' boxes.
-// The map faults themselves are tried in tests/cli/tst_mappa; here, what
-// the frame shows of them.
+// The command bar and page cycle on a frame connected to ecusim: info box, keys, map files, the wheel, boxes.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 

@@ -1,8 +1,4 @@
-// The frame's connection against the real communication process and ecusim:
-// the wait window while searching (and why no ECU answers), offline, the
-// pages only while an ECU answers, closing, and an ECU put back after an
-// interpolation or a power cut. The states themselves are tried in
-// tests/core (tst_ciclo, tst_collegamento, tst_ecu_cambiata).
+// The frame's connection against PrjCom and ecusim: search, offline, closing, the ECU put back.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 

@@ -1,9 +1,4 @@
-// The autotuning window in the frame on the in-process bench: the line
-// page's button opens it, it draws its model, its list and buttons reach
-// the sequence, and the frame's close box on gas ends the run with the ECU
-// holding what it held before. Between runs it leaves with the page. What the window shows is tried in
-// tests/core/tst_modello_autotuning, whole runs and their faults in
-// tests/autotune and tests/cli.
+// The autotuning window in the frame on the in-process bench, its close box on gas included.
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
 #include "../autotune/ProfiloBreve.h"

@@ -1,5 +1,4 @@
-// The live data window draws what its model decides (the rules themselves are
-// tried in tst_modello_barra), and the logo's clicks reach the operations.
+// The live data window draws what its model decides; the logo's clicks reach the operations.
 #include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"

@@ -1,7 +1,4 @@
-// The calibration line page in the frame on the in-process bench: it draws
-// its model, and keys, buttons, the plot, the legend and the fuel window
-// reach the model and the ECU. The page's rules are tried in
-// tests/core/tst_modello_retta, the line's arithmetic in tst_retta.
+// The calibration line page in the frame on the in-process bench: its inputs reach the model and the ECU.
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
 

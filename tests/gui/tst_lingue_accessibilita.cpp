@@ -1,9 +1,4 @@
-// Every text the frame, the chart and the interpolation window show, in each
-// of the six languages, comes from that language's dictionary (names,
-// numbers and file names aside), in the language's font, and fits its
-// button and the window; Qt's own buttons speak the language where Qt has a
-// translation; every control has a name for screen readers, the lists and
-// boxes through the caption they are tied to.
+// In each language every text shown comes from its dictionary, in its font, and fits; every control has a name.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 

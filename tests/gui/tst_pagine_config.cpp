@@ -1,7 +1,4 @@
-// The two configuration pages wired to their logic and to the virtual ECU,
-// in a locale with a decimal comma: every list, box, button and bar reaches
-// ecusim's memory, and the pages show what the ECU then holds. What each
-// choice writes is tried without windows in tests/core/tst_logica_pagine.
+// The configuration pages, in a decimal-comma locale, reach ecusim's memory and show what it holds.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 

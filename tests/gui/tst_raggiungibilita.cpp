@@ -1,10 +1,4 @@
-// The frame on the screen and at the scale factor the test runs with (ctest
-// runs it on 1366 x 768 and 1920 x 1080 at 1, 1.5 and 2): it starts within
-// the screen, at its designed size the pages fit beside the bars, every
-// control of every page can be scrolled into view and lies whole inside its
-// page, at its minimum size the bar and the wait window can still be reached
-// and used, and large enough nothing scrolls. The scroll position survives
-// the live refreshes and the turn of a page.
+// The frame on the screen and scale the test runs with: it fits, and every control can be reached.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 #include "ProgrammaVirtuale.h"

@@ -1,7 +1,4 @@
-// The real message box: it stands over the window the user works in, and
-// that window is in front again once the box is answered (the interpolation
-// window used to drop behind the frame and look closed); a window that closes
-// while its box is up takes the box with it and nothing is left behind.
+// The real message box stands over the window in use, hands it back, and goes with a window that closes.
 #include "RegistroProve.h"
 #include "ui/common/QtServiziUi.h"
 
