@@ -38,8 +38,7 @@ public:
         if (process.state() != QProcess::NotRunning && !process.waitForFinished(2000))
             qWarning("PrjCom ignored the end of its input");
     }
-    // asOtherUser: when the tests run as root, PrjCom runs as "nobody" so that
-    // file permissions mean something.
+    // asOtherUser: as root, PrjCom runs as "nobody" so permissions matter.
     bool start(const QString &ini = {}, bool asOtherUser = false)
     {
         QFile iniFile(dir.filePath("PrjCom.ini"));

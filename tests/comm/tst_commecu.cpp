@@ -106,8 +106,7 @@ private slots:
 
     void lateAnswerToAnotherServiceIsSkipped()
     {
-        // The answer to an earlier message (service 0x13) comes late, while
-        // PrjCom waits for this one's (0x12).
+        // The answer to an earlier message (0x13) comes late, while PrjCom waits for 0x12's.
         const QByteArray late = withChecksum(hex("4102065301"));
         ecuWait(100);
         prjcom->send(6, Request);
@@ -121,15 +120,13 @@ private slots:
         QCOMPARE(exchange(late), None);
     }
 
-    // The first byte is waited for 200 ms, or as long as command 8 says
-    // except in quiet polling, until 0 or a reset puts the 200 ms back.
+    // The first byte waits 200 ms, or command 8's time except in quiet polling, until 0 or a reset.
     void ecuWaitFollowsCommandEight()
     {
         ecuWait(760);
         prjcom->call(4, hex("01"));
         QVERIFY2(silence() < 320, "quiet polling keeps the short wait");
-        // Under a long ECU wait a silent ECU gets one try, not three: the
-        // program gives up on a reply after 3 s.
+        // Under a long ECU wait a silent ECU gets one try, not three (the program gives up after 3 s).
         prjcom->call(4, hex("02"));
         qint64 waited = silence();
         QVERIFY2(waited >= 700 && waited < 1300, qPrintable(QString::number(waited)));

@@ -66,8 +66,7 @@ private slots:
             QVERIFY2(timer.elapsed() < 100, qPrintable(QString::number(timer.elapsed())));
             QVERIFY2(report(prjcom).startsWith(c.report), qPrintable(report(prjcom)));
         }
-        // A device that is no serial line, held open by processes (this one
-        // too): one of them is named; the report stays the last command 3's.
+        // A device that is no serial line, held open: a holder is named; the report stays the last.
         QVERIFY(QRegularExpression(QStringLiteral("\nholder=[0-9]+ [^\n]+\n")).match(report(prjcom)).hasMatch());
         QCOMPARE(prjcom.call(11), Version);
         QVERIFY(report(prjcom).startsWith(QStringLiteral("port=8\nstatus=6\n")));
@@ -85,8 +84,7 @@ private slots:
                  qPrintable(text));
     }
 
-    // Command 1, or the program died (end of input): PrjCom goes, the
-    // second time without a word.
+    // Command 1, or end of input: PrjCom goes, the second time without a word.
     void exits()
     {
         for (bool orphan : {false, true}) {

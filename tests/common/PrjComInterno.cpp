@@ -84,8 +84,7 @@ void PrjComInterno::Prossima()
         return;
     const QByteArray frame = m_coda.takeFirst();
     Esito e;
-    // The length is little-endian in requests; a frame that is not whole is
-    // refused as PrjCom's reader refuses it.
+    // Little-endian length; a frame not whole is refused as PrjCom's reader does.
     const int lunghezza = frame.size() >= 2 ? quint8(frame.at(0)) | quint8(frame.at(1)) << 8 : 0;
     quint8 comando = 0;
     if (lunghezza < Intestazione || lunghezza > LunghezzaMassima || lunghezza != frame.size()) {

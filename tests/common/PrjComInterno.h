@@ -15,8 +15,7 @@
 class EcuInterna;
 class OrologioPasso;
 
-// PrjCom in this process: answers request frames as PrjCom's dispatcher does, with the in-process ECU,
-// each reply due on the stepped clock after a round trip (an answer) or the ECU wait (silence).
+// PrjCom in this process, answering as its dispatcher with the in-process ECU, on the stepped clock.
 class PrjComInterno : public gascal::Trasporto
 {
 public:

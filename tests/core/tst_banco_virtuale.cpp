@@ -32,8 +32,7 @@ class TstBancoVirtuale : public QObject
 {
     Q_OBJECT
 private slots:
-    // Where a wait ends (deadline, moment the condition comes true or < 0 in µs
-    // from now; outcome, clock after it); what falls due runs in time order.
+    // Where a wait ends (deadline, event µs from now or < 0; outcome, clock); due actions in time order.
     void waitsAndActions()
     {
         const struct { const char *nome; double fine, evento; bool esito; double ora; } casi[] = {
@@ -89,8 +88,7 @@ private slots:
         QCOMPARE(&Orologio::Corrente(), reale);
     }
 
-    // The simulator's timers keep their pace exactly on it: repeating, single
-    // shot, stopped by its own action at its second call.
+    // The simulator's timers keep their pace: repeating, single shot, stopped by their own action.
     void simulatorTimersOnTheSteppedClock()
     {
         for (const auto &[singolo, fermaDopo, attesi] : {std::tuple{false, 0, QList<double>{50, 100, 150, 200, 250}},
@@ -119,8 +117,7 @@ private slots:
         }
     }
 
-    // The search chooses the line before it opens the port. Every write
-    // sequence fails when the mode cannot be put back (a reply one byte short).
+    // The search chooses the line before opening; every sequence fails when the mode cannot be put back.
     void searchAndSequences()
     {
         BancoVirtuale b;
@@ -259,10 +256,7 @@ private slots:
         QVERIFY(!GiornaleRipristino::Leggi(grande.fileName(), &errore) && errore.contains(u"larger"_s));
     }
 
-    // Blocks and single values go back, the user's other changes stay, the
-    // journal goes once the ECU holds it; the interpolation mode is journaled
-    // first. The link lost during the restore: the journal stays, the next
-    // connection puts it back; another ECU's journal stays untouched.
+    // The restore: changes undone, the user's kept, the journal gone; a pulled cable keeps it for the next connection.
     void ripristinoSullEcu()
     {
         BancoVirtuale b;

@@ -177,8 +177,7 @@ private slots:
         QVERIFY(Avvio::FirmwareDaSonda(link.ListaFirmware[0]).isEmpty());
     }
 
-    // The expected firmware is the identity inside the first probe answer;
-    // of a wait only the low 16 bits travel.
+    // The expected firmware is in the first probe answer; a wait travels as its low 16 bits.
     void messagesAndWaits()
     {
         QCOMPARE(MessaggioEcu::ComponiMessaggio(0x41, 2, 16, QByteArray("\x01\x02", 2)),
@@ -354,8 +353,7 @@ private slots:
         }
     }
 
-    // Every reader of a file the user names refuses at once, with its reason,
-    // what is no regular file or far bigger than any real one.
+    // Every reader of a user's file refuses at once, saying why, what is no regular file or far too big.
     void readersRefuseWhatIsNoRealFile()
     {
         QCOMPARE(::mkfifo(QFile::encodeName(P("fifo")).constData(), 0600), 0);

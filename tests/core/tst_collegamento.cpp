@@ -49,8 +49,7 @@ class TstCollegamento : public QObject
 {
     Q_OBJECT
 private slots:
-    // Retry starts a whole new period; on a link already failed the
-    // time-out is silent, but no success. Closing tries three times.
+    // Retry starts a new period; on a failed link the time-out is silent; closing tries three times.
     void timeOutRetryCancelAndClose()
     {
         OrologioPasso orologio;
@@ -73,8 +72,7 @@ private slots:
         QVERIFY(!link.ChiudiPipe(50000) && scritti == 3 && ui.Testi().last() == u"Error 010  - Can't close the pipe"_s);
     }
 
-    // A length field one more than the bytes sent is told outside the
-    // search; a reply code that does not exist is not, while searching.
+    // A length one more than sent is told outside the search; an unknown reply code not while searching.
     void malformedRepliesAreReportedOutsideSearch()
     {
         Banco corto;
@@ -87,9 +85,7 @@ private slots:
         QVERIFY(cercando.ui.mostrati.isEmpty() && cercando.ctx->stato.ErroreComunicazione == 0);
     }
 
-    // Replies that come before this request's own are another's: the reply
-    // to a given-up command 3, the ECU's answer to another service (which
-    // answers are another's is the frames' own case).
+    // Replies before this request's own are another's (a given-up command 3, another service's answer).
     void repliesToEarlierRequestsAreDropped()
     {
         Banco b;
@@ -109,8 +105,7 @@ private slots:
         QCOMPARE(b.ui.mostrati.size(), 1); // the cancelled time-out's
     }
 
-    // Told to quit while a transaction waits, the event loop must still
-    // read the reply, and the wait must still sleep until it comes.
+    // Told to quit while a transaction waits, the loop still reads the reply and the wait sleeps.
     void waitSleepsEvenAfterTheApplicationWasToldToQuit()
     {
         BancoEcu b;

@@ -95,8 +95,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     }
 
-    // Segments, speed, pictures (petrol, gas, key, valve), petrol and gas
-    // times, pressure; the temperature with the ignition off too.
+    // Segments, speed, pictures, petrol and gas times, pressure; temperature with the ignition off too.
     void valuesFollowTheIgnitionTheEngineAndTheFuel()
     {
         const struct { const char *nome; int stato, giri, carburante; const char *atteso; } casi[] = {
@@ -140,8 +139,7 @@ private slots:
         QCOMPARE(Bit(b.Valori().segmenti), u"11110000000000"_s);
     }
 
-    // Record 1: state 6, gas time 0, limit 2, correction 3, petrol time 1;
-    // record 2 fuel 1; record 3 sensitivity 26, minimum 16.
+    // Record 1: state 6, gas 0, limit 2, correction 3, petrol 1; record 2 fuel 1; record 3 sens 26, min 16.
     void gasTimeWarning()
     {
         const struct { const char *nome; int stato, carburante, sensibilita, tempoGas, limite, correzione, tempoBenzina, minimo;
@@ -163,8 +161,7 @@ private slots:
         }
     }
 
-    // The LEDs at a fixed refresh step from t = step, one character each;
-    // the buzzer's beeps at 100 ms from t = 100 ms.
+    // LEDs at a fixed step from t = step, one character each; buzzer beeps at 100 ms.
     void ledsBlinkInTheirPhasesAndTheBuzzerBeeps()
     {
         const double fase = ModelloBarra::PassoFase_us + 1; // one phase per refresh
@@ -231,8 +228,7 @@ private slots:
         }
     }
 
-    // Read live ('E', 10:20:30 on 5 March) or from a file ('F'), then the link
-    // drops: the origin told at the day's end or the next day's start.
+    // Read live ('E', 10:20:30 on 5 March) or from a file ('F'), then the link drops: origin told at day's edge.
     void oldValuesSayWhereTheyComeFrom()
     {
         const QDateTime stessoGiorno(QDate(2024, 3, 5), QTime(23, 59, 59));

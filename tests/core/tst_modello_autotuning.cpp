@@ -32,8 +32,7 @@ private slots:
         banco.reset();
     }
 
-    // A run's last text stays after it, without the prompt for Stop or
-    // Accept, until the window closes; nothing closes it during a run.
+    // A run's last text stays, without the prompt, until the window closes; nothing closes it in a run.
     void resultStaysUntilClosed_data()
     {
         QTest::addColumn<int>("invito");
@@ -73,8 +72,7 @@ private slots:
         QVERIFY(!m->Go(QString()) && v().go && !v().stop);
     }
 
-    // The fuel list, then the injector list on the ECU's type; Accept with
-    // nothing selected leaves the choice open.
+    // The fuel list, then the injector list; Accept with nothing selected leaves the choice open.
     void listsOfChoices()
     {
         SequenzaTaratura &seq = m->Sequenza();

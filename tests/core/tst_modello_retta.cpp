@@ -42,8 +42,7 @@ class TstModelloRetta : public QObject
 {
     Q_OBJECT
 private slots:
-    // A held edit steps at once and every 750 ms after; the line is sent
-    // once, when it ends; a held key's auto-repeat adds nothing.
+    // A held edit steps at once and every 750 ms; the line is sent once at its end; auto-repeat adds nothing.
     void heldEdit_data()
     {
         QTest::addColumn<int>("ms");
@@ -88,9 +87,7 @@ private slots:
                 p.m->SelezionaPivot(n);
                 QVERIFY(!p.Tasto(tasto) && p.r.Pivot == ModelloRetta::PivotDefault && p.op == O::Nessuna);
             }
-        // Each key's edit on pivot 4 (point 16), sent; a sideways move
-        // refused for a neighbour too near (pivot 3 at point 10, 4 from 6)
-        // still sends the line; the whole line moves every point.
+        // Each key's edit on pivot 4, sent; a refused sideways move still sends; the whole line moves every point.
         const struct { int pivot, tasto, indice, punto, valore; } casi[] = {
             {4, Qt::Key_F8, 3, 16, 1}, {4, Qt::Key_F7, 3, 16, 0}, {4, Qt::Key_F6, 3, 17, 0}, {4, Qt::Key_F5, 3, 16, 0},
             {3, Qt::Key_F5, 2, 10, 0}};
@@ -104,8 +101,7 @@ private slots:
         QVERIFY(p.Tasto(Qt::Key_F8) && p.r.Retta[55] == 1 && p.r.Retta[40] == 1);
     }
 
-    // Reset asks (No by default); reset-all asks, then the fuel; offline
-    // the chosen definitions are loaded and named.
+    // Reset asks (No default); reset-all asks, then the fuel; offline the definitions are loaded and named.
     void resets()
     {
         Pagina p;
@@ -167,9 +163,7 @@ private slots:
         QCOMPARE(p.m->Marcatori(), attesi);
     }
 
-    // A click on a bar near a pivot, on one far from every pivot, on the
-    // background; the automatic range fills the plot and a click still
-    // finds the pivot on its taller bar.
+    // Clicks near a pivot, far from all, on the background; the automatic range still finds the pivot.
     void clickAndAutomaticRange()
     {
         Pagina p;

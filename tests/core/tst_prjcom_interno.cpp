@@ -83,10 +83,7 @@ private slots:
         QCOMPARE(interni.join(QLatin1Char('\n')), reali.join(QLatin1Char('\n')));
     }
 
-    // A silent or garbling ECU costs what PrjCom spends on it: the
-    // first-byte wait (the short one in quiet polling), the quiet time after
-    // a garbled answer, and in mode 2 the repeats that fit in 1.5 s. The
-    // mode, command 8's wait (0 = the default 200 ms), the milliseconds.
+    // Silent or garbling ECU time as PrjCom spends it: mode, command 8's wait (0 = 200 ms), milliseconds.
     void repliesTakePrjComsTime()
     {
         const QStringList muta{QStringLiteral("--drop-every"), QStringLiteral("1")};

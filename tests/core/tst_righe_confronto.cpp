@@ -17,8 +17,7 @@ class TstRigheConfronto : public QObject
 {
     Q_OBJECT
 
-    // A context in one of the shipped languages, with a line scale whose
-    // point i is at (1000 + 100 i) us of petrol.
+    // A context in a shipped language, line point i at (1000 + 100 i) us of petrol.
     static void Prepara(Contesto &ctx, const char *lingua, const QString &sep)
     {
         QTemporaryDir cartella;
@@ -37,8 +36,7 @@ private slots:
         QTest::addColumn<QList<ConfrontoMappe::Differenza>>("differenze");
         QTest::addColumn<QList<R::Riga>>("attese");
 
-        // Given in the comparison's order (the pages' settings, the guard,
-        // the line, raw bytes) but the line page before what no page shows.
+        // Given in comparison order, but the line page before what no page shows.
         const QList<ConfrontoMappe::Differenza> varie{
             {QStringLiteral("switch-temp"), QStringLiteral("20"), QStringLiteral("35")},
             {QStringLiteral("end-of-gas"), QStringLiteral("Off"), QStringLiteral("On")},

@@ -136,8 +136,7 @@ private slots:
         }
     }
 
-    // Timers run during a wait, and it sleeps, also once the application was
-    // told to quit (a wait on a new local event loop would spin).
+    // Timers run during a wait, which sleeps, also after quit (a new local loop would spin).
     void waitKeepsEventsFlowingAndSleeps()
     {
         int scatti = 0;
@@ -158,8 +157,7 @@ private slots:
         QVERIFY2(rapporto < 0.3, qPrintable(u"CPU %1 of a spin"_s.arg(rapporto)));
     }
 
-    // Seeding copies the settings, never the programs; an update replaces only
-    // untouched copies; the user's changes stay for good; a deleted one comes back.
+    // Seeding copies settings, not programs; updates replace untouched copies only; deleted ones come back.
     void seminaEAggiornamenti()
     {
         const auto scrivi = [](const QString &cartella, std::initializer_list<std::pair<const char *, const char *>> file) {

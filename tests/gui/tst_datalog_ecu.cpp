@@ -74,8 +74,7 @@ private slots:
                  FormatoLive::Intestazione(p.ctx.TabMsg.at(Contesto::RecLive).NumeroVariabili()));
         const auto colonna = [&csv](const char *nome) { return csv.value(0).indexOf(QLatin1String(nome)); };
         const auto cGiri = colonna("engine_speed_rpm"), cGas = colonna("gas_injection_us"), cFuel = colonna("fuel_state");
-        // One row per 50 ms poll: never more, and not much fewer (a loaded
-        // machine may delay a few ticks).
+        // One row per 50 ms poll: never more, not much fewer (a loaded machine delays ticks).
         const qint64 righe = csv.size() - 1;
         QVERIFY2(righe <= trascorsi / 50 + 2 && righe >= trascorsi / 50 / 2,
                  qPrintable(QStringLiteral("%1 rows in %2 ms").arg(righe).arg(trascorsi)));
@@ -85,8 +84,7 @@ private slots:
                  (QStringList{QStringLiteral("800"), QStringLiteral("0"), QStringLiteral("3000"), QStringLiteral("3")}));
         QVERIFY(csv.last().at(cGas).toInt() > 0);
 
-        // The chart took every read the frame made, recorded or not, over
-        // many refreshes (the last one taken here, with no poll between).
+        // The chart took every read the frame made, recorded or not.
         grafico.Aggiorna();
         QCOMPARE(grafico.Modello().Righe(), d.Registro().Totale());
         QVERIFY(grafico.Modello().Righe() >= righe);
@@ -102,9 +100,7 @@ private slots:
         grafico.TornaLive();
         QVERIFY(!grafico.Riproduzione());
 
-        // A lost link ends a recording by itself; the file stays complete.
-        // The frame then searches inside its tick; the check runs from the
-        // search's own waits, and going offline ends the search.
+        // A lost link ends a recording with a complete file; going offline ends the search it starts.
         d.CmdRegistra->trigger();
         const QString secondo = d.Registro().Percorso();
         QTest::qWait(200);

@@ -30,8 +30,7 @@ public:
     int tasti = 0;
 };
 
-// Wheel notches over a control as the window system delivers them, so that a
-// wheel the control does not take goes on to its parents. Down is positive.
+// Wheel notches as the window system delivers them (on to the parents when not taken); down is positive.
 void Rotella(QWidget *w, int scatti)
 {
     const QPointF centro = QRectF(w->rect()).center();
@@ -64,8 +63,7 @@ private slots:
     }
     void cleanupTestCase() { p.reset(); }
 
-    // The page button and F2 (anywhere in the frame) turn the pages; each
-    // page shown is refreshed from the ECU's values.
+    // The page button and F2 anywhere turn the pages; each page shown is refreshed from the ECU.
     void cicloPagine()
     {
         MDIFrm &f = *p->frame;
@@ -88,8 +86,7 @@ private slots:
         QVERIFY(mostrata(0) && fattore.Selezione == 0);
     }
 
-    // The information box: the versions, the ECU's identity and production
-    // data, and the port in use.
+    // The information box: versions, the ECU's identity and production data, the port.
     void finestraInformazioni()
     {
         p->ui.mostrati.clear();
@@ -105,8 +102,7 @@ private slots:
         QCOMPARE(righe.at(12), testo2(31) + QStringLiteral(": 0 (") + p->Link() + QLatin1Char(')'));
     }
 
-    // Saved, refused and loaded map files: one message with the cause, and a
-    // title that names only a file really saved or loaded.
+    // Saved, refused and loaded map files: one message with the cause; the title names only a real file.
     void fileMappa()
     {
         const QString titolo = p->frame->windowTitle();
@@ -133,8 +129,7 @@ private slots:
         QCOMPARE(p->ui.Testi(), QStringList{percorso + QStringLiteral("\r\n") + Sezione(6) + QStringLiteral("\r\n") + Sezione(7)});
         QVERIFY(p->ui.mostrati.first().predefinito == R::No && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
 
-        // A file that changes the switch-over temperature and line point 10:
-        // the compare window lists both; Cancel writes nothing, backs up nothing.
+        // A file changing the switch-over temperature and line point 10: Cancel writes and backs up nothing.
         const auto backup = [this] { return QDir(p->Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files).size(); };
         const qint32 temperatura = p->banco.ValoreEcu(3, 0);
         p->banco.ScriviFile(QStringLiteral("Data/nuova.var"),
@@ -143,8 +138,7 @@ private slots:
         p->ui.mostrati.clear();
         p->RispondiConfronto(false, &righe);
         QVERIFY(Carica(QStringLiteral("Data/nuova.var")));
-        // As the pages show them, page by page; a saved map turns the pedestal
-        // guard on, which this ECU has off and no page shows.
+        // Page by page; a saved map turns on the pedestal guard, which no page shows.
         QCOMPARE(righe.size(), 3);
         QCOMPARE(righe.at(0), QStringLiteral("Temperature: %1 °C | %2 °C").arg(temperatura).arg(temperatura + 5));
         QVERIFY2(QRegularExpression(QStringLiteral("^Petrol [0-9.]+ ms: -?[0-9.]+ ms \\| 0\\.58 ms$")).match(righe.at(1)).hasMatch(),
@@ -168,8 +162,7 @@ private slots:
         QVERIFY(Carica(QStringLiteral("Data/nuova.var")) && vuota);
     }
 
-    // Over a list or a level mark without the focus the wheel scrolls the
-    // page; a list given the focus turns and writes; a mark never moves.
+    // Without the focus the wheel scrolls the page; a focused list turns and writes; a mark never moves.
     void rotellaSoloConIlFuoco()
     {
         p->frame->resize(520, 360);
@@ -199,8 +192,7 @@ private slots:
         }
     }
 
-    // While an operation runs, F2 does not page (from the frame or the wait
-    // window) and F5..F9 do not edit the line; afterwards they work again.
+    // During an operation F2 does not page and F5..F9 do not edit the line; afterwards they do.
     void tastiDuranteLeOperazioni()
     {
         p.reset();
@@ -224,8 +216,7 @@ private slots:
         QCOMPARE(q.ctx.stato.PaginaCorrente, int(MDIFrm::PagConfig));
     }
 
-    // The windows' boxes: Enter presses the default the caller named; the
-    // file dialogs show the filters' descriptions as written.
+    // Enter presses the default the caller named; file filters shown as written.
     void serviziDelleFinestre()
     {
         QtServiziUi ui;

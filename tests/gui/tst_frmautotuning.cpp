@@ -74,9 +74,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
     }
 
-    // Never drawn over another page: F2 closes it with its page, and Esc,
-    // the close box, Close and Stop shut it between runs; while a run is
-    // going nothing closes it and the page stays.
+    // F2, Esc, the close box, Close and Stop shut it between runs; during a run nothing does.
     void leavesWithThePage()
     {
         ProgrammaVirtuale p;

@@ -81,8 +81,7 @@ private slots:
         // The working point, drawn by the frame's refresh.
         QTRY_COMPARE(r.LblTempoBenzVal->text(), r.Modello().TestoTempoBenzina());
 
-        // Reset asks; the fuel window's buttons; reset-all with CNG loads
-        // the CNG definitions into the ECU.
+        // Reset asks; the fuel window; reset-all with CNG loads the CNG definitions.
         p.banco.ui.risposte.enqueue(ServiziUi::Risposta::No);
         const int domande = p.banco.ui.mostrati.size();
         QTest::mouseClick(r.CmdReset, Qt::LeftButton);

@@ -38,8 +38,7 @@ QStringList Frammenti(int lingua)
     return pezzi;
 }
 
-// The words of a text left once the dictionary's pieces, numbers, file and
-// port names and the program's name are taken out.
+// The words left once dictionary pieces, numbers, file, port and program names are out.
 QString Resto(QString testo, const QStringList &frammenti)
 {
     for (const QString &f : frammenti)
@@ -53,8 +52,7 @@ QString Resto(QString testo, const QStringList &frammenti)
     return parole.join(QLatin1Char(' '));
 }
 
-// Qt's own parts of a widget (a scroll area's viewport and bars, a combo's
-// popup); the frame's client area lies in such a viewport, and is the program's.
+// Qt's own parts of a widget (viewport, bars, popup); the frame's client area is the program's.
 bool Interno(const QWidget *w)
 {
     for (const QObject *o = w; o; o = o->parent())
@@ -64,9 +62,7 @@ bool Interno(const QWidget *w)
     return false;
 }
 
-// The texts of a window and its children: captions, tips, names, titles,
-// headings and the program's own list entries (the pages' lists hold the
-// content files' entries).
+// A window's texts: captions, tips, names, titles, headings, the program's own list entries.
 QStringList Testi(QWidget *radice)
 {
     QList<QWidget *> widget = radice->findChildren<QWidget *>();
@@ -95,9 +91,7 @@ QStringList Testi(QWidget *radice)
     return testi;
 }
 
-// Controls that a screen reader cannot name: named on purpose, or by a
-// caption of their own (a tip alone is no name); a box by the caption it is
-// tied to, not by its value. Parts of a list or table go with it.
+// Controls a screen reader cannot name (a tip is no name; a box goes by its tied caption).
 QStringList SenzaNome(QWidget *radice)
 {
     QStringList senza;
@@ -191,8 +185,7 @@ private slots:
             const QString si = QCoreApplication::translate("QPlatformTheme", "&Yes");
             if ((lingua != 0 && lingua != 4) == (si == QLatin1String("&Yes")))
                 mancanti << QStringLiteral("%1: Qt's Yes button says %2").arg(nome, si);
-            // The language's font everywhere, the title's version; the chart's
-            // buttons keep their shortcuts and their texts fit them and the window.
+            // The language's font everywhere; the chart's buttons keep their shortcuts and fit.
             gascal::FrmBar &bar = *p->frame->Barra();
             for (QWidget *w : std::initializer_list<QWidget *>{bar.CmdInfo, bar.LblRpmVal, p->frame->PaginaRetta()->LblParaRetta,
                                                                 static_cast<gascal::FrmConfig *>(p->frame->FrmConfig())->LblFattore,
@@ -215,8 +208,7 @@ private slots:
         QCOMPARE(p->ctx.diz.LinguaCorrente, 0); // round the six and back
     }
 
-    // A dictionary without the chart's sections (a translator's older one)
-    // leaves the design's texts, never empty buttons.
+    // A dictionary without the chart's sections leaves the design's texts, never empty buttons.
     void dizionarioVecchioTieneITestiDiProgetto()
     {
         p->ctx.diz.ImpostaTesti({QStringLiteral("Titolo"), QStringLiteral("[Frm_Barra]")});

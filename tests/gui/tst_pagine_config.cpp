@@ -43,9 +43,7 @@ private slots:
         p->frame->resize(1366, 768);
     }
 
-    // Each list gets another item; after the write the refresh shows it
-    // again and ecusim holds what the program read back. Lists that another
-    // one disables come before it.
+    // Each list gets another item, shown after the write and held by ecusim; disabled lists first.
     void ogniListaScriveEMostraIlValore()
     {
         const auto prova = [this](QComboBox *c) {
@@ -66,8 +64,7 @@ private slots:
             prova(c);
         prova(Pag1()->Livello->CmbTipoLev);
         QVERIFY(p->ui.risposte.isEmpty());
-        // The interpolation entry opens the page's window; the list says so on
-        // the status line while the pointer is on it.
+        // The interpolation entry opens the window; the status line says so under the pointer.
         p->MostraPagina(0);
         const QString nota = p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Config_Note]"), 1);
         QVERIFY(!nota.isEmpty() && Pag0()->Cmb[C::CmbTipoSensMap]->statusTip() == nota
@@ -97,8 +94,7 @@ private slots:
         QCOMPARE(p->banco.Controllo(QStringLiteral("block 3")), blocco);
     }
 
-    // Shift+click opens the service panels; a PWM value and a production
-    // value (yellow while edited) reach the ECU; every refresh closes the panels.
+    // Shift+click opens the service panels; PWM and production values reach the ECU; a refresh closes them.
     void pannelliDiServizio()
     {
         p->MostraPagina(1);

@@ -25,9 +25,7 @@ bool Controllo(const QWidget *w)
         || (qobject_cast<const QAbstractSlider *>(w) && !qobject_cast<const QScrollBar *>(w));
 }
 
-// Empty when `w` can be scrolled into view whole: it lies in the scrolled
-// area and whole in every parent up to it (a page cut by the area's edge
-// cuts its controls), and it is no larger than the view; else where it is cut.
+// Empty when `w` can be scrolled whole into view (whole in every parent, not larger); else where it is cut.
 QString Taglio(QScrollArea *area, QWidget *w)
 {
     QWidget *client = area->widget();
@@ -71,8 +69,7 @@ private slots:
         QTRY_VERIFY2(disponibile.contains(p.frame->frameGeometry()),
                      qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(p.frame->frameGeometry().width())
                                     .arg(p.frame->frameGeometry().height()).arg(disponibile.width()).arg(disponibile.height())));
-        // At the designed size every page's control lies right of the
-        // datalog buttons and the live bar, none cut off at the right.
+        // At the designed size every control lies right of the datalog buttons and the bar, none cut.
         const auto *datalog = p.frame->findChild<QToolBar *>(QStringLiteral("BarraDatalog"));
         QVERIFY(datalog);
         const int spazio = MDIFrm(p.ctx).width() - datalog->width() - p.frame->Barra()->width();
@@ -107,8 +104,7 @@ private slots:
                              p.frame->FrmConfig()->geometry().right(), p.frame->Attesa()->y()}),
                  (QList<int>{0, p.frame->Barra()->width(), p.frame->AreaClient()->width() - 1, p.frame->Barra()->height()}));
 
-        // At the minimum size the bar and the wait window scroll into view,
-        // and the go button still works from there.
+        // At the minimum size the bar and the wait window scroll into view, and Go works.
         p.frame->resize(p.frame->minimumSize());
         QTRY_COMPARE(p.frame->size(), p.frame->minimumSize());
         QVERIFY(area->verticalScrollBar()->maximum() > 0);
@@ -129,8 +125,7 @@ private slots:
         QVERIFY(p.AttendiStato(gascal::StatoApp::Offline, 15000));
     }
 
-    // A scrolled view stays where the user put it while the bar refreshes,
-    // and when the page turns while one of its lists has the keyboard.
+    // A scrolled view stays put through bar refreshes and a page turn with a focused list.
     void loScorrimentoResta()
     {
         // Connected: without an ECU the pages take no focus (they are disabled).
