@@ -1,14 +1,11 @@
 #pragma once
-
 // PrjCom copied to a folder of its own and fed through pipes; an ECU on a pseudo-terminal it reaches by symlink.
-
 #include <QDir>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>

@@ -1,8 +1,6 @@
 // PrjCom against an ECU on a pseudo-terminal: probe, round trips, bad answers, retries, waits, speed.
-
 #include "RegistroProve.h"
 #include "CommHarness.h"
-
 #include <QThread>
 #include <QtTest>
 

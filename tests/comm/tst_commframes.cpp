@@ -1,8 +1,6 @@
 // PrjCom's side of the pipes without an ECU: replies, bad requests, unusable ports, how it ends.
-
 #include "RegistroProve.h"
 #include "CommHarness.h"
-
 #include <QRegularExpression>
 #include <QtTest>
 

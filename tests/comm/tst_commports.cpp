@@ -1,9 +1,7 @@
 // PrjCom's port numbering: PrjCom.ini mappings, the port list taken at most once a second.
-
 #include "RegistroProve.h"
 #include "FileProva.h"
 #include "../../src/comm/PortTable.h"
-
 #include <QTemporaryDir>
 #include <QtTest>
 

@@ -1,16 +1,12 @@
 #pragma once
-
 #include "FileProva.h"
-
 #include "app/Avvio.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "ecu/Blocco.h"
 #include "link/CaricaSetCom.h"
 #include "mapfile/RicercaEcu.h"
-
 #include <QTemporaryDir>
-
 #include <memory>
 
 // Both benches: a program folder with the build's settings (port 0 = ttyECU), its state, the ECU's values.

@@ -1,10 +1,7 @@
 #pragma once
-
 #include "BancoCartella.h"
-
 #include <QProcess>
 #include <QStringList>
-
 #include <functional>
 
 // A gascal-cli run: exit status (-1 crashed or over a minute) and output.

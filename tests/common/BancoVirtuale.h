@@ -1,12 +1,9 @@
 #pragma once
-
 #include "BancoCartella.h"
 #include "EcuInterna.h"
 #include "OrologioPasso.h"
 #include "PrjComInterno.h"
-
 #include <QStringList>
-
 #include <functional>
 
 // The bench in this process: PrjCom and the ECU in-process on a stepped clock, so waits cost only their work.

@@ -1,5 +1,4 @@
 #pragma once
-
 #include "ControlCommands.h"
 #include "EngineModel.h"
 #include "FaultInjector.h"
@@ -8,9 +7,7 @@
 #include "RoadCycle.h"
 #include "ServiceHandler.h"
 #include "SimOptions.h"
-
 #include <QStringList>
-
 #include <memory>
 
 class TimeSource;

@@ -1,9 +1,7 @@
 #include "RegistroProve.h"
-
 #include <QFileInfo>
 #include <QTest>
 #include <QVector>
-
 #include <cstdio>
 #include <map>
 

@@ -1,11 +1,8 @@
 #pragma once
-
 // CPU of a wait judged against a busy loop measured in the same run (load varies by machine).
-
 #include <QDir>
 #include <QFile>
 #include <QStringList>
-
 #include <ctime>
 #include <unistd.h>
 

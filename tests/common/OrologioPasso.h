@@ -1,9 +1,6 @@
 #pragma once
-
 #include "app/Orologio.h"
-
 #include "TimeSource.h"
-
 #include <map>
 
 // A clock that moves only in waits, jumping to the next due action; also the in-process ECU's time source.

@@ -1,11 +1,8 @@
 #include "PrjComInterno.h"
-
 #include "EcuInterna.h"
 #include "OrologioPasso.h"
-
 #include "CommandDispatcher.h"
 #include "ReplyWriter.h"
-
 #include <QtEndian>
 
 namespace {

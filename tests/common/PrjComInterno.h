@@ -1,15 +1,11 @@
 #pragma once
-
 #include "link/Trasporto.h"
-
 #include "EcuAnswer.h"
 #include "EcuLine.h"
 #include "LineSettings.h"
 #include "PortReport.h"
 #include "Reply.h"
-
 #include <QList>
-
 #include <functional>
 
 class EcuInterna;

@@ -1,7 +1,5 @@
 #include "ProgrammaProva.h"
-
 #include "ui/main/FrmConfronto.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QTableWidget>

@@ -1,11 +1,9 @@
 #pragma once
-
 #include "BancoEcu.h"
 #include "ui/common/PaginaEditor.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmWait.h"
 #include "ui/main/MDIFrm.h"
-
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>

@@ -1,9 +1,7 @@
 #pragma once
-
 #include <QStringList>
 #include <QTemporaryFile>
 #include <QtGlobal>
-
 #include <cstdio>
 #include <unistd.h>
 

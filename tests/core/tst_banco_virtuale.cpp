@@ -2,7 +2,6 @@
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
 #include "SimTimer.h"
-
 #include "app/Orologio.h"
 #include "app/TestoByte.h"
 #include "ecu/Definizioni.h"
@@ -11,7 +10,6 @@
 #include "ecu/SequenzeBlocchi.h"
 #include "interp/ModoInterpolazione.h"
 #include "link/MessaggioEcu.h"
-
 #include <QDir>
 #include <QTest>
 

@@ -24,13 +24,10 @@
 #include "mapfile/ConfrontoMappe.h"
 #include "mapfile/Mappa.h"
 #include "mapfile/RicercaEcu.h"
-
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <limits>
-
 #include <sys/stat.h>
 
 using namespace gascal;

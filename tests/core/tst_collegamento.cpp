@@ -6,7 +6,6 @@
 #include "app/Orologio.h"
 #include "link/Collegamento.h"
 #include "link/MessaggioEcu.h"
-
 #include <QCoreApplication>
 #include <QTest>
 #include <QTimer>

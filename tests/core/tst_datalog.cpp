@@ -7,7 +7,6 @@
 #include "datalog/ModelloBarra.h"
 #include "datalog/ModelloGrafico.h"
 #include "datalog/RegistroLive.h"
-
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>

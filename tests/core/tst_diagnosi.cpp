@@ -9,11 +9,9 @@
 #include "link/RapportoPorta.h"
 #include "mapfile/DiagnosiRicerca.h"
 #include "mapfile/TestoDiagnosi.h"
-
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <grp.h>
 #include <unistd.h>
 

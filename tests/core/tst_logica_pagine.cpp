@@ -7,13 +7,10 @@
 #include "config/LogicaIniettori.h"
 #include "ecu/Definizioni.h"
 #include "ui/line/ModelloRetta.h"
-
 #include "FileProva.h"
-
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <functional>
 #include <iterator>
 

@@ -6,7 +6,6 @@
 #include "i18n/TraduttoreDizionario.h"
 #include "interp/FileCampioni.h"
 #include "interp/TabelleCampioni.h"
-
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QRegularExpression>

@@ -1,9 +1,7 @@
 // What the autotuning window shows, without the window, on the stepped clock.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
-
 #include "autotune/ModelloAutotuning.h"
-
 #include <QTest>
 
 using namespace gascal;

@@ -1,9 +1,7 @@
 // The calibration line page's rules without the page.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
-
 #include "ui/line/ModelloPaginaRetta.h"
-
 #include <QTest>
 
 using namespace gascal;

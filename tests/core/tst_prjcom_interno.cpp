@@ -2,10 +2,8 @@
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "BancoVirtuale.h"
-
 #include "link/MessaggioEcu.h"
 #include "link/Transazioni.h"
-
 #include <QRegularExpression>
 #include <QTest>
 

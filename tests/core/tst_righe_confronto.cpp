@@ -4,7 +4,6 @@
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "mapfile/RigheConfronto.h"
-
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -17,16 +17,13 @@
 #include "app/VistaCiclo.h"
 #include "ecu/ScrittureInSospeso.h"
 #include "mapfile/Identita.h"
-
 #include "FileProva.h"
 #include "MisuraCpu.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
 #include <unistd.h>
 
 using namespace gascal;

@@ -1,11 +1,7 @@
 #pragma once
-
 #include "BancoVirtuale.h"
-
 #include "ui/main/MDIFrm.h"
-
 #include <QTest>
-
 #include <functional>
 #include <memory>
 

@@ -3,7 +3,6 @@
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "ui/main/BarraStato.h"
-
 #include <QLabel>
 #include <QMainWindow>
 #include <QTest>

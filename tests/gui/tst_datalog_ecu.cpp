@@ -1,13 +1,11 @@
 // The live bar, the datalog and the chart in the frame on the in-process bench, the ECU driven like a car.
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
-
 #include "datalog/FormatoLive.h"
 #include "ui/common/Immagine.h"
 #include "ui/main/ControlliDatalog.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmGrafico.h"
-
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFile>

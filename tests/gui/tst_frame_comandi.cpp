@@ -1,13 +1,11 @@
 // The command bar and page cycle on a frame connected to ecusim: info box, keys, map files, the wheel, boxes.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
-
 #include "ui/common/QtServiziUi.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
 #include "ui/config/GruppoLivello.h"
 #include "ui/main/FrmConfronto.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>

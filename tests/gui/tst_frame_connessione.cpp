@@ -1,16 +1,13 @@
 // The frame's connection against PrjCom and ecusim: search, offline, closing, the ECU put back.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
-
 #include "app/SegnaliUscita.h"
 #include "app/TestoByte.h"
 #include "interp/ModoInterpolazione.h"
 #include "ui/common/Forma.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
-
 #include <QFileInfo>
-
 #include <csignal>
 
 using namespace gascal;

@@ -2,11 +2,9 @@
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
 #include "../autotune/ProfiloBreve.h"
-
 #include "autotune/FrmAutotuning.h"
 #include "ui/common/Forma.h"
 #include "ui/line/FrmRetta.h"
-
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>

@@ -5,7 +5,6 @@
 #include "ui/common/Forma.h"
 #include "ui/common/Immagine.h"
 #include "ui/main/FrmBar.h"
-
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>

@@ -1,11 +1,9 @@
 // The calibration line page in the frame on the in-process bench: its inputs reach the model and the ECU.
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
-
 #include "ui/config/FrmSelezAlim.h"
 #include "ui/line/FrmRetta.h"
 #include "ui/line/FrmRettaGrafico.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QTableWidget>

@@ -1,7 +1,6 @@
 // In each language every text shown comes from its dictionary, in its font, and fits; every control has a name.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
-
 #include "i18n/Risorse.h"
 #include "interp/FrmInterpola.h"
 #include "ui/main/ControlliDatalog.h"
@@ -9,7 +8,6 @@
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
 #include "ui/line/FrmRetta.h"
-
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>

@@ -1,12 +1,10 @@
 // The configuration pages, in a decimal-comma locale, reach ecusim's memory and show what it holds.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
-
 #include "ui/common/Forma.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
 #include "ui/config/GruppoLivello.h"
-
 #include <QLineEdit>
 #include <QScrollBar>
 

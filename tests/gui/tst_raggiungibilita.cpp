@@ -2,7 +2,6 @@
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 #include "ProgrammaVirtuale.h"
-
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSlider>

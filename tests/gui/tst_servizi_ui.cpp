@@ -1,13 +1,11 @@
 // The real message box stands over the window in use, hands it back, and goes with a window that closes.
 #include "RegistroProve.h"
 #include "ui/common/QtServiziUi.h"
-
 #include <QApplication>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-
 #include <functional>
 
 using namespace gascal;
