@@ -15,7 +15,6 @@ static const QByteArray None = hex("0008060003000000");           // no answer (
 class TestCommEcu : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<PtyEcu> ecu;
     std::unique_ptr<PrjComRun> prjcom;
 
@@ -58,14 +57,12 @@ private slots:
         QVERIFY(prjcom->start("3=ecu\n") && ecu->linkInto(prjcom->dir.path()));
         QCOMPARE(probe(Probe), hex("000F030103000000" "03") + Probe);  // boot loader only: echo
     }
-
     void probeAnswers()
     {
         QCOMPARE(probe(hex("420104610127")), hex("000F030103000000" "03420104610127"));
         QCOMPARE(probe(hex("420104610128")), hex("000F030203000000" "03420104610128"));
         QCOMPARE(probe({}), hex("0009030003000000" "03"));
     }
-
     void messageAnswers()
     {
         QCOMPARE(exchange(Answer), Good);
@@ -79,7 +76,6 @@ private slots:
         QCOMPARE(statusOf(exchange(withChecksum(hex("410204")))), 2);  // length below 6
         QCOMPARE(exchange(Answer), Good);
     }
-
     void writingModeRetries()
     {
         ecuWait(80);
@@ -101,7 +97,6 @@ private slots:
         const qint64 waited = silence();
         QVERIFY2(waited > 0 && waited < 200, "mode 0: one attempt");
     }
-
     void lateAnswerToAnotherServiceIsSkipped()
     {
         // The answer to an earlier message (0x13) comes late, while PrjCom waits for 0x12's.
@@ -117,7 +112,6 @@ private slots:
         QCOMPARE(exchange(withChecksum(hex("4102067F13")) + Refusal), hex("000E060303000000") + Refusal);
         QCOMPARE(exchange(late), None);
     }
-
     // The first byte waits 200 ms, or command 8's time except in quiet polling, until 0 or a reset.
     void ecuWaitFollowsCommandEight()
     {
@@ -137,7 +131,6 @@ private slots:
         probe(Probe);
         QVERIFY(silence() < 320);
     }
-
     void firmwareProbeSetsLineSpeed()
     {
         // The port stays open from one command 3 to the next and takes the new speed.

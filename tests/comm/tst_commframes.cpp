@@ -38,7 +38,6 @@ private slots:
             QCOMPARE(prjcom.call(11), Version);  // nothing of it left over
         }
     }
-
     // A port that cannot be used is answered at once, and command 12 says why.
     void unusablePortsAnswerAtOnceAndSayWhy()
     {
@@ -81,7 +80,6 @@ private slots:
                                                                               && text.contains(QStringLiteral("mode=0600\n")))),
                  qPrintable(text));
     }
-
     // Command 1, or end of input: PrjCom goes, the second time without a word.
     void exits()
     {

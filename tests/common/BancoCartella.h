@@ -23,7 +23,6 @@ public:
         gascal::RicercaEcu(*ctx).CercaEntro(ms);
         return ctx->stato.StatoProgramma == gascal::StatoApp::Connesso;
     }
-
     QString Cartella() const { return m_cartella.path(); }
     QString Percorso(const QString &nome) const { return m_cartella.filePath(nome); }
     void ScriviFile(const QString &nome, const QByteArray &contenuto) { Scrivi(Percorso(nome), contenuto); }

@@ -35,7 +35,6 @@ private:
         quint64 numero;
         std::function<void()> fai;
     };
-
     double m_ora;
     quint64 m_ultimo = 0;
     // By moment, then by order of arrival.

@@ -46,7 +46,6 @@ private:
         Reply risposta;
         double durata_us = 0;
     };
-
     void Prossima();
     Esito Gestisci(quint8 comando, const QByteArray &dati);
     Esito Porta(const QByteArray &dati);

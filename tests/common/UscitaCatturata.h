@@ -39,7 +39,6 @@ public:
             righe << QString::fromLocal8Bit(r).trimmed();
         return righe;
     }
-
     // Gives the process its outputs back and keeps what they got.
     void Fine()
     {
@@ -56,7 +55,6 @@ public:
         out = Tutto(m_fileOut);
         err = Tutto(m_fileErr);
     }
-
     QString out;
     QString err;
 
@@ -74,7 +72,6 @@ private:
         file.seek(0);
         return QString::fromLocal8Bit(file.readAll());
     }
-
     QTemporaryFile m_fileOut;
     QTemporaryFile m_fileErr;
     QFile m_lettore;

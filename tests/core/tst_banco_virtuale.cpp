@@ -64,7 +64,6 @@ private slots:
         o.Avanza(50);
         QCOMPARE(fatte.last(), QStringLiteral("c"));
     }
-
     void installedClockIsTheProgramsUntilItGoes()
     {
         Orologio *reale = &Orologio::Corrente();
@@ -85,7 +84,6 @@ private slots:
         }
         QCOMPARE(&Orologio::Corrente(), reale);
     }
-
     // The simulator's timers keep their pace: repeating, single shot, stopped by their own action.
     void simulatorTimersOnTheSteppedClock()
     {
@@ -114,7 +112,6 @@ private slots:
             QCOMPARE(chiamate, QList<double>{320});
         }
     }
-
     // The search chooses the line before opening; every sequence fails when the mode cannot be put back.
     void searchAndSequences()
     {
@@ -151,7 +148,6 @@ private slots:
             QVERIFY(cambiModo == 2 && ctx.link.RispCodice() == -1);
         }
     }
-
     void avvioESonda()
     {
         BancoVirtuale senza;
@@ -171,7 +167,6 @@ private slots:
             QCOMPARE(ctx.TabMsg[n].Valori, letti[n].Valori);
         QVERIFY(ctx.link.ChiudiPipe(ctx.impLink.AttesaPipe_usec));
     }
-
     void scrittureSullEcu()
     {
         BancoVirtuale b;
@@ -219,7 +214,6 @@ private slots:
         QVERIFY(!SequenzeBlocchi(*rifiuta.ctx).ScriviBlk3() && !rifiuta.ctx->code.ValoriDaScrivere.Vuota());
         QCOMPARE(rifiuta.ctx->link.RispByte6(), modoPrima);
     }
-
     void journalTextRoundTripsAndBadTextIsRefused()
     {
         GiornaleRipristino g;
@@ -253,7 +247,6 @@ private slots:
         grande.close();
         QVERIFY(!GiornaleRipristino::Leggi(grande.fileName(), &errore) && errore.contains(u"larger"_s));
     }
-
     // The restore: changes undone, the user's kept, the journal gone; a pulled cable keeps it for the next connection.
     void ripristinoSullEcu()
     {

@@ -70,7 +70,6 @@ private slots:
         scritti = 0;
         QVERIFY(!link.ChiudiPipe(50000) && scritti == 3 && ui.Testi().last() == u"Error 010  - Can't close the pipe"_s);
     }
-
     // A length one more than sent is told outside the search; an unknown reply code not while searching.
     void malformedRepliesAreReportedOutsideSearch()
     {
@@ -83,7 +82,6 @@ private slots:
         QCOMPARE(cercando.Invia(6, MessaggioEcu::Componi(14)), 2);
         QVERIFY(cercando.ui.mostrati.isEmpty() && cercando.ctx->stato.ErroreComunicazione == 0);
     }
-
     // Replies before this request's own are another's (a given-up command 3, another service's answer).
     void repliesToEarlierRequestsAreDropped()
     {
@@ -103,7 +101,6 @@ private slots:
         }
         QCOMPARE(b.ui.mostrati.size(), 1); // the cancelled time-out's
     }
-
     // Told to quit while a transaction waits, the loop still reads the reply and the wait sleeps.
     void waitSleepsEvenAfterTheApplicationWasToldToQuit()
     {
@@ -124,7 +121,6 @@ private slots:
         QVERIFY2(durata >= 150000 && durata < 1000000, qPrintable(QString::number(durata)));
         QVERIFY2(rapporto < 0.3, qPrintable(u"CPU %1 of a spin"_s.arg(rapporto)));
     }
-
     // The process dies at every command 6, while the reply is awaited.
     void deadProcessIsStartedAgainOnceASecondAndToldOnce()
     {
@@ -152,7 +148,6 @@ private slots:
         QVERIFY(b.ctx->link.ChiudiPipe(1000000) && !b.Link().ProcessoAttivo());
         QVERIFY(b.Invia(2, QByteArray(1, '\0'), 50000) == 4 && b.Link().Riavvii() == 2 && b.ui.mostrati.size() == 1);
     }
-
     void missingProcess()
     {
         ServiziUiScriptati ui;

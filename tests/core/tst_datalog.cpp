@@ -93,7 +93,6 @@ private slots:
         // The date of old values is written in the user's short format.
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     }
-
     // Segments, speed, pictures, petrol and gas times, pressure; temperature with the ignition off too.
     void valuesFollowTheIgnitionTheEngineAndTheFuel()
     {
@@ -118,7 +117,6 @@ private slots:
             QVERIFY(v.temperatura == u"65 (c)"_s && v.dalVivo);
         }
     }
-
     void theBarFallsOneSegmentPerRefreshAfterTheIgnitionGoesOff()
     {
         // The gas time at its limit: red.
@@ -137,7 +135,6 @@ private slots:
         b.ctx.TabMsg[1].Valori[4] = 1500;
         QCOMPARE(Bit(b.Valori().segmenti), u"11110000000000"_s);
     }
-
     // Record 1: state 6, gas 0, limit 2, correction 3, petrol 1; record 2 fuel 1; record 3 sens 26, min 16.
     void gasTimeWarning()
     {
@@ -159,7 +156,6 @@ private slots:
             QVERIFY2(b.Valori().coloreTempoGas == c.colore, c.nome);
         }
     }
-
     // LEDs at a fixed step from t = step, one character each; buzzer beeps at 100 ms.
     void ledsBlinkInTheirPhasesAndTheBuzzerBeeps()
     {
@@ -206,7 +202,6 @@ private slots:
             QCOMPARE(c.nome + u": "_s + visto, c.nome + u": "_s + QLatin1String(c.beep));
         }
     }
-
     // '+' refreshes with the update marker set, '-' without, 'S' switches it off.
     void updateButtonBlinksWhileMarked()
     {
@@ -226,7 +221,6 @@ private slots:
             QCOMPARE(QLatin1String(passi) + u": "_s + visto, QLatin1String(passi) + u": "_s + QLatin1String(rosso));
         }
     }
-
     // Read live ('E', 10:20:30 on 5 March) or from a file ('F'), then the link drops: origin told at day's edge.
     void oldValuesSayWhereTheyComeFrom()
     {
@@ -255,7 +249,6 @@ private slots:
             QCOMPARE(v.giri, u"2500 (rpm)"_s); // the old values stay
         }
     }
-
     void unitsAndTextsFollowTheLanguage()
     {
         Banco b({{1, 6, 1}, {1, 4, 2500}, {1, 1, 3000}, {1, 5, 1500}, {1, 9, 70}});
@@ -271,7 +264,6 @@ private slots:
         b.modello.ValoriDaFile(u"a.xar"_s);
         QCOMPARE(b.Valori().origine, u"dal file a.xar"_s);
     }
-
     void recordingWritesEveryReadAndStopsWhenTheLinkGoes()
     {
         QTemporaryDir dir;
@@ -309,7 +301,6 @@ private slots:
         b.ctx.imp.CartellaDati = dir.filePath(u"Rotto/"_s);
         QVERIFY(!reg.Avvia(b.ctx, QDateTime::currentDateTime()) && !reg.Registrando() && !reg.Errore().isEmpty());
     }
-
     void modelTakesEveryRowAndBoundsItsSeries()
     {
         G m;
@@ -348,7 +339,6 @@ private slots:
         }
         QCOMPARE(massimo, 6500.0);
     }
-
     void playbackReadsRecordingsAndRefusesOtherFiles()
     {
         QTemporaryDir dir;

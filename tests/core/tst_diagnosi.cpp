@@ -70,7 +70,6 @@ private slots:
         }
         QVERIFY(fonts.contains(u"Loma"_s)); // Thai needs its own font
     }
-
     // Every text in every language: none empty, no marks in the last sections, placeholders kept.
     void everyLanguageHasEveryText()
     {
@@ -104,7 +103,6 @@ private slots:
         }
         QVERIFY(Risorse::RigheDaByte("abc") == QStringList{QString()} && Risorse::RigheDaByte("not hex\r\ntail").size() == 1);
     }
-
     // A translator's file wins and leaves diz.ini alone; font.ini overrides the font; past the last, English.
     void testDictionaryAndFontOverrides()
     {
@@ -124,7 +122,6 @@ private slots:
         QVERIFY(d.LinguaCorrente == 0 && DizIni().trimmed() == "0");
         QCOMPARE(d.FontNome + QString::number(d.FontCharset), u"Other Font0"_s);
     }
-
     // The report's text: the owner and mode, or the fix this user needs.
     void testoDelRapporto()
     {
@@ -162,7 +159,6 @@ private slots:
         QCOMPARE(GruppiUtente::Di(QString::fromLocal8Bit(MioGruppo())), A::NellaSessione);
         QCOMPARE(GruppiUtente::Di(u"no-such-group-here"_s), A::No);
     }
-
     void sceglieLaPortaPiuVicina()
     {
         DiagnosiRicerca d;
@@ -184,7 +180,6 @@ private slots:
         d.Azzera();
         QVERIFY(!d.PiuVicina());
     }
-
     // The connection line, the reconnection notice once, each port's cause, in the user's language.
     void testiNellaLinguaDellUtente()
     {

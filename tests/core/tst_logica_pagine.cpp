@@ -179,7 +179,6 @@ private slots:
             QVERIFY(!p.Lista(c.pagina, c.spenta).Abilitata);
         QVERIFY(p.ui.mostrati.isEmpty());
     }
-
     // No choice while refreshing or another operation waits; a PWM value beyond its byte is refused.
     void sceltaNonLiberaECaselleDiServizio()
     {
@@ -201,7 +200,6 @@ private slots:
         QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::InviaEMemorizza);
         QVERIFY(!p.ctx.code.MessaggioDaInviare.isEmpty());
     }
-
     void eachFailingStepOfTheListsIsReportedOnceAndTheRestIsBuilt()
     {
         Pagine p; // not started: every dictionary text is missing
@@ -221,7 +219,6 @@ private slots:
             liste << p.comm.Liste[l].Voci.join(QLatin1Char('|'));
         QCOMPARE(liste, (QStringList{"1,2|0,3", "0|200|400", " x 1| x 2", ""}));
     }
-
     // The interpolation entry: a warning if end of gas was on; the window with two writes queued.
     void voceInterpolazione()
     {
@@ -252,7 +249,6 @@ private slots:
             QCOMPARE(p.comm.Liste[C::CmbSwtchBar].Testo(), QLatin1String(voce));
         }
     }
-
     // The level group: marks, labels, readings, a dragged mark, an inverted sensor, an unknown code.
     void livello()
     {
@@ -297,7 +293,6 @@ private slots:
         p.ctx.scale.TabLivello.removeLast();
         QVERIFY(!g.SceltaTipo(1) && p.ctx.code.ValoriDaScrivere.Vuota());
     }
-
     void modifiche()
     {
         for (const Caso &c : Casi) {
@@ -323,7 +318,6 @@ private slots:
                 QCOMPARE(m.Pivot, M::PivotDefault);
         }
     }
-
     // The line from the ECU's records 4 and 6, the images back, the legend.
     void rettaEdEcu()
     {

@@ -9,7 +9,6 @@ using namespace gascal;
 class TstModelloAutotuning : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<BancoVirtuale> banco;
     std::unique_ptr<ModelloAutotuning> m;
     QString T(int k) const { return m->Sequenza().Testo(k); }
@@ -29,7 +28,6 @@ private slots:
         m.reset();
         banco.reset();
     }
-
     // A run's last text stays, without the prompt, until the window closes; nothing closes it in a run.
     void resultStaysUntilClosed_data()
     {
@@ -69,7 +67,6 @@ private slots:
         banco->ctx->stato.StatoProgramma = StatoApp::Offline;
         QVERIFY(!m->Go(QString()) && v().go && !v().stop);
     }
-
     // The fuel list, then the injector list; Accept with nothing selected leaves the choice open.
     void listsOfChoices()
     {
@@ -94,7 +91,6 @@ private slots:
         m->Scegli(3);
         QCOMPARE(seq.SelIniettore, 3);
     }
-
     void barsAndBlink()
     {
         for (const auto &[tempo, testo, larghezza] : {std::tuple{1234, "1,23", 330}, {4000, "4,00", 1072},

@@ -70,7 +70,6 @@ private slots:
         QVERIFY(!p.m->Aggiorna(t0 + 1e7) && !p.m->Premi(ModelloRetta::Alza, t0 + 1e7));
         QCOMPARE(p.r.Retta[27], -passi);
     }
-
     void keysAndPivots()
     {
         Pagina p;
@@ -98,7 +97,6 @@ private slots:
         p.m->tuttiPunti = true;
         QVERIFY(p.Tasto(Qt::Key_F8) && p.r.Retta[55] == 1 && p.r.Retta[40] == 1);
     }
-
     // Reset asks (No default); reset-all asks, then the fuel; offline the definitions are loaded and named.
     void resets()
     {
@@ -130,7 +128,6 @@ private slots:
         QVERIFY(s.FileDefinizioni == scelta && s.FileDefOffline == scelta);
         QCOMPARE(s.TitoloFile, QStringLiteral(" - [def_cng.xar] "));
     }
-
     void workingPointAndMarkers()
     {
         Pagina p;
@@ -160,7 +157,6 @@ private slots:
         p.m->Premi(ModelloRetta::Alza, 0);
         QCOMPARE(p.m->Marcatori(), attesi);
     }
-
     // Clicks near a pivot, far from all, on the background; the automatic range still finds the pivot.
     void clickAndAutomaticRange()
     {

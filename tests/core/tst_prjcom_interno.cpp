@@ -80,7 +80,6 @@ private slots:
         const QStringList interni = Risposte(v);
         QCOMPARE(interni.join(QLatin1Char('\n')), reali.join(QLatin1Char('\n')));
     }
-
     // Silent or garbling ECU time as PrjCom spends it: mode, command 8's wait (0 = 200 ms), milliseconds.
     void repliesTakePrjComsTime()
     {

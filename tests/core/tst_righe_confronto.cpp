@@ -15,7 +15,6 @@ Q_DECLARE_METATYPE(QList<RigheConfronto::Riga>)
 class TstRigheConfronto : public QObject
 {
     Q_OBJECT
-
     // A context in a shipped language, line point i at (1000 + 100 i) us of petrol.
     static void Prepara(Contesto &ctx, const char *lingua, const QString &sep)
     {
@@ -34,7 +33,6 @@ private slots:
         QTest::addColumn<QString>("sep");
         QTest::addColumn<QList<ConfrontoMappe::Differenza>>("differenze");
         QTest::addColumn<QList<R::Riga>>("attese");
-
         // Given in comparison order, but the line page before what no page shows.
         const QList<ConfrontoMappe::Differenza> varie{
             {QStringLiteral("switch-temp"), QStringLiteral("20"), QStringLiteral("35")},
@@ -70,7 +68,6 @@ private slots:
                    {R::Iniettori, "SENSORE LIVELLO", "Livelli R", "2,50 V", "5,00 V"},
                };
     }
-
     void righe()
     {
         QFETCH(QByteArray, lingua);

@@ -36,7 +36,6 @@ struct ProgrammaVirtuale {
                 Ogni50ms(azione);
         });
     }
-
     BancoVirtuale banco;
     gascal::Contesto &ctx = *banco.ctx;
     std::unique_ptr<gascal::MDIFrm> frame;

@@ -1,14 +1,12 @@
 // The command bar and page cycle on a frame connected to ecusim: info box, keys, map files, the wheel, boxes.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
-#include "ui/common/QtServiziUi.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
 #include "ui/config/GruppoLivello.h"
 #include "ui/main/FrmConfronto.h"
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -43,7 +41,6 @@ void Rotella(QWidget *w, int scatti)
 class TstFrameComandi : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<ProgrammaProva> p;
     QString Sezione(int k) const { return p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Barra]"), k); }
     // Opens a map file through the bar and waits until the operation ended.
@@ -83,7 +80,6 @@ private slots:
         QTest::keyRelease(f.Barra(), Qt::Key_F2);
         QVERIFY(mostrata(0) && fattore.Selezione == 0);
     }
-
     // The information box: versions, the ECU's identity and production data, the port.
     void finestraInformazioni()
     {
@@ -99,7 +95,6 @@ private slots:
         QVERIFY(righe.at(10).startsWith(testo2(23) + QStringLiteral(": ") + testo2(24) + QStringLiteral(" 1234, ")));
         QCOMPARE(righe.at(12), testo2(31) + QStringLiteral(": 0 (") + p->Link() + QLatin1Char(')'));
     }
-
     // Saved, refused and loaded map files: one message with the cause; the title names only a real file.
     void fileMappa()
     {
@@ -159,7 +154,6 @@ private slots:
         });
         QVERIFY(Carica(QStringLiteral("Data/nuova.var")) && vuota);
     }
-
     // Without the focus the wheel scrolls the page; a focused list turns and writes; a mark never moves.
     void rotellaSoloConIlFuoco()
     {
@@ -189,7 +183,6 @@ private slots:
             QVERIFY(marca->value() == valore && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
         }
     }
-
     // During an operation F2 does not page and F5..F9 do not edit the line; afterwards they do.
     void tastiDuranteLeOperazioni()
     {
@@ -212,31 +205,6 @@ private slots:
         QCOMPARE(pagina->tasti, 1);
         QTest::keyRelease(q.frame->Attesa(), Qt::Key_F2);
         QCOMPARE(q.ctx.stato.PaginaCorrente, int(MDIFrm::PagConfig));
-    }
-
-    // Enter presses the default the caller named; file filters shown as written.
-    void serviziDelleFinestre()
-    {
-        QtServiziUi ui;
-        using P = ServiziUi::Pulsanti;
-        const std::tuple<P, std::optional<R>, R> casi[] = {
-            {P::SiNo, R::No, R::No}, {P::SiNo, R::Si, R::Si}, {P::SiNo, std::nullopt, R::No},
-            {P::RiprovaAnnulla, std::nullopt, R::Riprova}, {P::RiprovaAnnulla, R::Annulla, R::Annulla}};
-        for (const auto &[pulsanti, predefinito, attesa] : casi) {
-            QTimer invio;
-            connect(&invio, &QTimer::timeout, &invio, [&invio] {
-                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                    invio.stop(), QTest::keyClick(box, Qt::Key_Return);
-            });
-            invio.start(20);
-            const auto icona = ServiziUi::Icona::Domanda;
-            QCOMPARE(predefinito ? ui.Messaggio(QStringLiteral("?"), QStringLiteral("t"), pulsanti, icona, *predefinito)
-                                 : ui.Messaggio(QStringLiteral("?"), QStringLiteral("t"), pulsanti, icona),
-                     attesa);
-        }
-        QCOMPARE(QtServiziUi::FiltroQt(QStringLiteral("View Files  (*.var)|*.var|All Files  (*.*)|*.*")),
-                 QStringLiteral("View Files  (*.var);;All Files  (*.*)"));
-        QCOMPARE(QtServiziUi::FiltroQt(QStringLiteral("Samples|*.cmp;*.txt")), QStringLiteral("Samples (*.cmp *.txt)"));
     }
 };
 

@@ -82,7 +82,6 @@ private slots:
         // While connected the offline button says what it does and is no stop sign.
         QVERIFY(p.frame->Attesa()->CmdStop->text() == p.ctx.diz.Testo(6) && p.frame->Attesa()->CmdStop->icon().isNull());
     }
-
     // Power cut at a setting's write: the write is gone, a choice made meanwhile kept, the title for the same ECU only.
     void scrittureInAttesaScartate()
     {
@@ -108,7 +107,6 @@ private slots:
         QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/b.var"))) && p.Riconnetti());
         QCOMPARE(p.frame->windowTitle(), p.frame->TitoloBase());
     }
-
     // The close box while a poll waits for its reply closes at the next tick.
     void chiusuraDuranteTransazione()
     {
@@ -128,7 +126,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!p.ctx.link.ProcessoAttivo(), 3000);
         QVERIFY(!p.ui.Testi().join(QLatin1Char('\n')).contains(QStringLiteral("Error 010")));
     }
-
     // Closed by its close box or a signal in interpolation mode, the program puts the ECU back first.
     void chiusuraInInterpolazione_data()
     {
@@ -156,7 +153,6 @@ private slots:
         QCOMPARE(p.banco.ValoreEcu(Contesto::RecConfig, 25), sensore);
         QVERIFY(!QFileInfo::exists(giornale));
     }
-
     // A journal left behind is put back at the next connection and told.
     void giornaleAllaConnessione()
     {

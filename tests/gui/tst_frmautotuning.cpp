@@ -71,7 +71,6 @@ private slots:
         QCOMPARE(foto(), prima);
         QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
     }
-
     // F2, Esc, the close box, Close and Stop shut it between runs; during a run nothing does.
     void leavesWithThePage()
     {

@@ -14,7 +14,6 @@ using namespace gascal;
 class TstFrmBar : public QObject
 {
     Q_OBJECT
-
     ServiziUiScriptati ui;
     std::unique_ptr<Contesto> ctx;
     std::unique_ptr<FrmBar> bar;
@@ -100,7 +99,6 @@ private slots:
         bar->CaricaLingua();
         QVERIFY(bar->CmdPage->toolTip() == QStringLiteral("page") && bar->CmdInfo->toolTip() == QStringLiteral("info"));
     }
-
     void logoCommutaCarburante()
     {
         // Ignition off: a plain click does nothing; Shift+click queues operation 27 with (8, 2, 8).

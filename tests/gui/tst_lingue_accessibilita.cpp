@@ -123,7 +123,6 @@ QStringList SenzaNome(QWidget *radice)
 class TstLingueAccessibilita : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<ProgrammaProva> p;
     gascal::FrmGrafico *grafico = nullptr;
     QList<QWidget *> Finestre() const { return {p->frame.get(), grafico, p->frame->Interpola()}; }
@@ -157,7 +156,6 @@ private slots:
         QCOMPARE(etichette.first().first->text(QAccessible::Name),
                  p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Config]"), 17));
     }
-
     void ogniTestoNellaLinguaScelta()
     {
         QStringList mancanti;
@@ -205,7 +203,6 @@ private slots:
         QVERIFY2(mancanti.isEmpty(), "texts not in the language's dictionary (listed above)");
         QCOMPARE(p->ctx.diz.LinguaCorrente, 0); // round the six and back
     }
-
     // A dictionary without the chart's sections leaves the design's texts, never empty buttons.
     void dizionarioVecchioTieneITestiDiProgetto()
     {

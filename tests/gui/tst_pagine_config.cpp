@@ -15,7 +15,6 @@ using I = LogicaIniettori;
 class TstPagineConfig : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<ProgrammaProva> p;
     FrmConfig *Pag0() const { return static_cast<FrmConfig *>(p->frame->FrmConfig()); }
     FrmConfig_2 *Pag1() const { return static_cast<FrmConfig_2 *>(p->frame->FrmConfig_2()); }
@@ -40,7 +39,6 @@ private slots:
         QCOMPARE(p->ctx.imp.SepDecimale, QStringLiteral(","));
         p->frame->resize(1366, 768);
     }
-
     // Each list gets another item, shown after the write and held by ecusim; disabled lists first.
     void ogniListaScriveEMostraIlValore()
     {
@@ -75,7 +73,6 @@ private slots:
         Pag0()->AggiornaSelezioni();
         QVERIFY(Scegli(Pag0()->Cmb[C::CmbTipoSensMap], 0));
     }
-
     // The engine running, an injector change asks first; No writes nothing.
     void cambioIniettoreRifiutato()
     {
@@ -91,7 +88,6 @@ private slots:
         QVERIFY(tipo->currentText() == prima && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
         QCOMPARE(p->banco.Controllo(QStringLiteral("block 3")), blocco);
     }
-
     // Shift+click opens the service panels; PWM and production values reach the ECU; a refresh closes them.
     void pannelliDiServizio()
     {
@@ -116,7 +112,6 @@ private slots:
         QVERIFY(p->AttendiOperazione());
         QVERIFY(p->banco.ValoreEcu(Contesto::RecProduzione, 3) == 2015 && anno->text() == QStringLiteral("2015"));
     }
-
     // The level group's buttons, bars, labels and lamps.
     void livelli()
     {

@@ -123,7 +123,6 @@ private slots:
         attesa->CmdStop->click(); // the search that follows ends at once
         QVERIFY(p.AttendiStato(gascal::StatoApp::Offline, 15000));
     }
-
     // A scrolled view stays put through bar refreshes and a page turn with a focused list.
     void loScorrimentoResta()
     {
