@@ -87,7 +87,6 @@ private slots:
         QCOMPARE(ecu->receive(), Request);
         ecu->answer(Answer);
         QCOMPARE(prjcom->reply(), hex("0011060103020000") + Answer);
-
         prjcom->send(6, Request);  // three attempts at most
         for (int attempt = 0; attempt < 3; ++attempt)
             QCOMPARE(ecu->receive(), Request);

@@ -67,7 +67,6 @@ private slots:
         QVERIFY(QRegularExpression(QStringLiteral("\nholder=[0-9]+ [^\n]+\n")).match(report(prjcom)).hasMatch());
         QCOMPARE(prjcom.call(11), Version);
         QVERIFY(report(prjcom).startsWith(QStringLiteral("port=8\nstatus=6\n")));
-
         // A device this user may not open: the owner and the mode.
         PrjComRun other;
         QVERIFY(other.start("7=locked\n", true));

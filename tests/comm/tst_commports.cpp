@@ -19,7 +19,6 @@ private slots:
         QCOMPARE(ports.device(3), QStringLiteral("/dev/null"));
         QCOMPARE(ports.device(20), QString());
         QCOMPARE(ports.listings(), 0);  // mapped numbers need no listing
-
         // Whole search passes over the other numbers list the ports once.
         for (int pass = 0; pass < 3; ++pass)
             for (int n = 0; n < PortTable::PortCount; ++n)

@@ -45,7 +45,6 @@ private slots:
         QCOMPARE(v().stato, T(28) + QLatin1Char('\n')
                      + m->Testo2(2, "Engine speed %1 rpm: waiting until it falls below %2 rpm.").arg(2500).arg(1100));
         QVERIFY(v().stato.contains(QStringLiteral("2500 rpm")));
-
         m->VisualizzaTempiCampionamentoGas(1000);
         m->ViualizzaLblTempi(true);
         m->MostraCorrezione(QStringLiteral("old"));
@@ -78,7 +77,6 @@ private slots:
         QCOMPARE(seq.SelAlimentazione, -2);
         m->Scegli(1);
         QVERIFY(seq.SelAlimentazione == 8 && !v().accept);
-
         const auto &tabella = banco->ctx->scale.TabIniettori;
         QVERIFY(tabella.size() > 2);
         for (int riga : {2, 0, -1}) {
@@ -103,7 +101,6 @@ private slots:
         m->MostraCorrezione(QStringLiteral("corr\r\n0,64"));
         QVERIFY(v().testoGas == T(43) + QStringLiteral(" 8,00") && v().barraGas == ModelloAutotuning::LarghezzaBarre);
         QCOMPARE(v().correzione, QStringLiteral("corr 0,64"));
-
         // The indicator changes at most every 250 ms, and hides on its own.
         int cambi = 0;
         for (int ms = 0; ms < 600; ms += 5) {

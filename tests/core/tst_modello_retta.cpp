@@ -110,7 +110,6 @@ private slots:
         QVERIFY(p.m->Reset() && p.op == O::ScriviRetta);
         QCOMPARE(p.r.Retta, (std::array<qint32, ModelloRetta::NumPunti>{}));
         QCOMPARE(p.ctx.code.DatiMap0, QByteArray(ModelloRetta::NumPunti, '\0'));
-
         StatoApp &s = p.ctx.stato;
         QString scelta;
         int aperture = 0;
@@ -147,7 +146,6 @@ private slots:
         live[6] = 0;
         p.m->AggiornaCursore(2e6);
         QVERIFY(!p.m->CursoreVisibile());
-
         // Proposed corrections stay put while the line is edited towards them.
         p.r.Retta[12] = 2;
         p.m->MostraCorrezioniProposte({{12, 128}, {13, 0}, {70, 64}, {40, -32}});
@@ -166,7 +164,6 @@ private slots:
         QCOMPARE(p.m->PivotAlClic(b21.center().x(), b21.center().y()), -1);
         QCOMPARE(p.m->PivotAlClic(b35.left() + 1.5 * b35.width(), 8000), 5);
         QCOMPARE(p.m->PivotAlClic(b35.left() + 2.5 * b35.width(), 8000), -1);
-
         for (int i = 0; i < ModelloRetta::NumPunti; ++i)
             p.r.Retta[i] = (i % 7) - 3; // -0.19 .. +0.19 ms
         QCOMPARE(p.m->Zoom(), 1.0);

@@ -44,7 +44,6 @@ private slots:
         p.banco.Passa(1000);
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("800 (rpm)"), 3000);
         QVERIFY(bar.LblTempoGasVal->text().contains(QStringLiteral("- -")) && bar.ImgBenzOn->isVisibleTo(&bar));
-
         ControlliDatalog &d = *p.frame->Datalog();
         d.CmdGrafico->trigger();
         FrmGrafico &grafico = *d.Grafico();
@@ -66,7 +65,6 @@ private slots:
         d.CmdRegistra->trigger();
         const qint64 trascorsi = durata.elapsed();
         QVERIFY(!d.Registro().Registrando());
-
         const QList<QStringList> csv = Righe(file);
         QCOMPARE(csv.value(0).join(QLatin1Char(',')),
                  FormatoLive::Intestazione(p.ctx.TabMsg.at(Contesto::RecLive).NumeroVariabili()));
@@ -81,7 +79,6 @@ private slots:
         QCOMPARE((QStringList{csv.at(1).at(cGiri), csv.at(1).at(cFuel), csv.last().at(cGiri), csv.last().at(cFuel)}),
                  (QStringList{QStringLiteral("800"), QStringLiteral("0"), QStringLiteral("3000"), QStringLiteral("3")}));
         QVERIFY(csv.last().at(cGas).toInt() > 0);
-
         // The chart took every read the frame made, recorded or not.
         grafico.Aggiorna();
         QCOMPARE(grafico.Modello().Righe(), d.Registro().Totale());
@@ -97,7 +94,6 @@ private slots:
         QCOMPARE(grafico.Modello().Righe(), righe);
         grafico.TornaLive();
         QVERIFY(!grafico.Riproduzione());
-
         // A lost link ends a recording with a complete file; going offline ends the search it starts.
         d.CmdRegistra->trigger();
         const QString secondo = d.Registro().Percorso();
@@ -118,7 +114,6 @@ private slots:
         QVERIFY(fine.size() > 1);
         for (const QStringList &r : fine)
             QCOMPARE(r.size(), fine.first().size());
-
         // With no ECU a recording is refused with a message.
         QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.StatoProgramma == StatoApp::Offline; }, 5000));
         const auto mostrati = p.banco.ui.mostrati.size();

@@ -106,7 +106,6 @@ private slots:
         QVERIFY(p->ui.mostrati.first().testo.contains(QStringLiteral("none/cliente.var cannot be written: ")));
         QVERIFY(p->ui.mostrati.first().icona == ServiziUi::Icona::Critica && p->frame->windowTitle() == titolo);
         QVERIFY(p->ctx.stato.TitoloFile.isEmpty());
-
         // Without an extension a map gets ".var", and names the window once saved.
         QVERIFY(p->SalvaMappa(p->Percorso(QStringLiteral("Data/cliente"))));
         QCOMPARE(p->ui.filtriMostrati.last(), QStringLiteral("View Files  (*.var)|*.var|All Files  (*.*)|*.*"));
@@ -121,7 +120,6 @@ private slots:
         QTest::mouseClick(p->frame->Barra()->CmdMapSave, Qt::LeftButton);
         QCOMPARE(p->ui.Testi(), QStringList{percorso + QStringLiteral("\r\n") + Sezione(6) + QStringLiteral("\r\n") + Sezione(7)});
         QVERIFY(p->ui.mostrati.first().predefinito == R::No && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
-
         // A file changing the switch-over temperature and line point 10: Cancel writes and backs up nothing.
         const auto backup = [this] { return QDir(p->Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files).size(); };
         const qint32 temperatura = p->banco.ValoreEcu(3, 0);

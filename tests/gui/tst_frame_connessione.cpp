@@ -68,7 +68,6 @@ private slots:
         p.ctx.stato.RichiediOperazione(Operazione::ScriviConfig); // dropped silently
         QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna, 1000);
         QVERIFY(p.ui.mostrati.size() == boxPrima && p.ctx.stato.StatoProgramma == StatoApp::Offline);
-
         // The search may find the ECU before a watcher sees it: the window's titles tell instead.
         QStringList titoli;
         connect(p.frame.get(), &QWidget::windowTitleChanged, this, [&](const QString &t) { titoli << t; });

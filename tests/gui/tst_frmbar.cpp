@@ -75,7 +75,6 @@ private slots:
         QCOMPARE(led(5), std::pair(QColor(255, 0, 0), QColor(255, 0, 0)));
         QCOMPARE(led(6), std::pair(QColor(255, 128, 0), QColor(255, 128, 0)));
         QCOMPARE(ui.beep, 1);
-
         // The update button's other phase; picking an update file stops the blink at once.
         Mostra({{2, 1, 0}, {1, 6, 1}});
         QCOMPARE(Colore(bar->LblTempoGasVal), QColor(0, 0, 0));
@@ -84,7 +83,6 @@ private slots:
         bar->SpegniAggiornamento();
         QVERIFY(bar->CmdUpdate->styleSheet().isEmpty());
         ctx->stato.MarcatoreAggiornamento.clear();
-
         // Ignition off, then the link drops: the wash covers the values, not the buttons, and says when read.
         Mostra({{1, 6, 0}});
         ctx->stato.ErroreComunicazione = 1;
@@ -93,7 +91,6 @@ private slots:
         QVERIFY(!bar->LblNonDalVivo->geometry().intersects(bar->CmdInfo->geometry()));
         ctx->stato.ErroreComunicazione = 0;
         Mostra({});
-
         // A dictionary without the bar's section keeps the tips it has.
         ctx->diz.ImpostaTesti({QStringLiteral("GasCal"), QStringLiteral("[Frm_Config]"), QStringLiteral("x")});
         bar->CaricaLingua();

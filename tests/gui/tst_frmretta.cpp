@@ -40,7 +40,6 @@ private slots:
         FrmRetta &r = *p.frame->PaginaRetta();
         ModelloRetta &retta = p.ctx.retta;
         QVERIFY(r.isVisible() && retta.Retta[0] == 4); // the ECU's factory line
-
         // The frame's keys: F9 selects, F8 raises; the ECU holds the edits.
         QTest::keyClick(p.frame.get(), Qt::Key_F9);
         QTest::keyClick(p.frame.get(), Qt::Key_F9);
@@ -61,7 +60,6 @@ private slots:
         // Point 10 is 2 + 2; the rest of block 5 unchanged.
         QCOMPARE((QList<qint32>{p.banco.ValoreEcu(Contesto::RecMappa, 10), p.banco.ValoreEcu(Contesto::RecBlk5, 3),
                                 p.banco.ValoreEcu(Contesto::RecBlk5, 9)}), (QList<qint32>{4, 18, 51}));
-
         // The plot and the legend select; the switches reach the model.
         const QRect b35 = ModelloPaginaRetta::RettangoloPunto(35, 0);
         QTest::mouseClick(r.Grafico, Qt::LeftButton, {},
@@ -78,7 +76,6 @@ private slots:
         QVERIFY(r.Modello().adatta && r.CmdLeft->isEnabled());
         // The working point, drawn by the frame's refresh.
         QTRY_COMPARE(r.LblTempoBenzVal->text(), r.Modello().TestoTempoBenzina());
-
         // Reset asks; the fuel window; reset-all with CNG loads the CNG definitions.
         p.banco.ui.risposte.enqueue(ServiziUi::Risposta::No);
         const int domande = p.banco.ui.mostrati.size();

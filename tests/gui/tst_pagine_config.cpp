@@ -101,7 +101,6 @@ private slots:
         QVERIFY(p->AttendiOperazione());
         QVERIFY(Mem(I::PosPwmOn) == 120 && pag.TxtPwm[I::TxtPWMON]->text() == QStringLiteral("120"));
         QVERIFY(!pag.Frame1->isVisible());
-
         QTest::mouseClick(pag.LblParaInj, Qt::LeftButton, Qt::ShiftModifier);
         QLineEdit *anno = pag.Text1[3];
         anno->setText(QStringLiteral("2015"));
@@ -131,17 +130,14 @@ private slots:
             QVERIFY(p->ctx.stato.OperazioneRichiesta == Operazione::ScriviConfig && p->AttendiOperazione());
         }
         QCOMPARE(Soglie(), (QList<qint32>{102, 205, 307, 410}));
-
         // The 2/4 bar dragged above 3/4 pushes it on screen; only 2/4 is written.
         g.HScrLevel[1]->setValue(800);
         QVERIFY(g.HScrLevel[0]->value() == 800 && p->AttendiOperazione());
         QVERIFY(Soglie() == (QList<qint32>{102, 205, 800, 410}) && g.HScrLevel[0]->value() == 410);
-
         // An inverted sensor swaps the buttons' captions.
         const QString pieno = g.CmdMassimo->text(), vuoto = g.CmdMinimo->text();
         QVERIFY(Scegli(g.CmbTipoLev, g.CmbTipoLev->findText(QStringLiteral("Resistive 90-0 ohm (inverted)"))));
         QVERIFY(g.CmdMassimo->text() == vuoto && g.CmdMinimo->text() == pieno && g.HScrLevel[0]->value() == 102);
-
         // Groups the scale table hides.
         p->MostraPagina(0);
         TabelleScala &scala = p->ctx.scale;

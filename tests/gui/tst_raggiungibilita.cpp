@@ -77,7 +77,6 @@ private slots:
             for (const QWidget *w : pagina->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
                 QVERIFY2(w->geometry().right() < spazio, qPrintable(QStringLiteral("%1 %2 ends at %3 of %4 px")
                          .arg(pagina->objectName(), w->objectName()).arg(w->geometry().right()).arg(spazio)));
-
         // The frame as the installer leaves it: filling the screen.
         p.frame->setGeometry(disponibile);
         QTRY_VERIFY(disponibile.contains(p.frame->frameGeometry()));
@@ -94,7 +93,6 @@ private slots:
         QVERIFY2(tagli.isEmpty(), qPrintable(tagli.join(QLatin1Char('\n'))));
         for (QWidget *w : p.frame->Barra()->findChildren<QAbstractButton *>())
             QVERIFY2(Taglio(area, w).isEmpty(), qPrintable(Taglio(area, w)));
-
         // Large enough: the pages fill the rest, and nothing scrolls.
         const QSize minimo = p.frame->AreaClient()->minimumSize();
         p.frame->resize(minimo + QSize(40, 40) + p.frame->size() - area->size());
@@ -102,7 +100,6 @@ private slots:
         QCOMPARE((QList<int>{area->verticalScrollBar()->maximum(), p.frame->FrmConfig()->geometry().left(),
                              p.frame->FrmConfig()->geometry().right(), p.frame->Attesa()->y()}),
                  (QList<int>{0, p.frame->Barra()->width(), p.frame->AreaClient()->width() - 1, p.frame->Barra()->height()}));
-
         // At the minimum size the bar and the wait window scroll into view, and Go works.
         p.frame->resize(p.frame->minimumSize());
         QTRY_COMPARE(p.frame->size(), p.frame->minimumSize());
@@ -139,7 +136,6 @@ private slots:
         QObject::connect(p.frame->Timer2, &QTimer::timeout, [&refreshes] { ++refreshes; });
         QVERIFY(QTest::qWaitFor([&] { return refreshes >= 3; }, 20000));
         QCOMPARE(verticale->value(), scorso);
-
         QScrollBar *orizzontale = p.frame->Scorrimento()->horizontalScrollBar();
         orizzontale->setValue(orizzontale->maximum());
         QApplication::setActiveWindow(p.frame.get());
