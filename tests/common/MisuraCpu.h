@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 namespace MisuraCpu {
-
 inline double Ora(clockid_t orologio)
 {
     timespec t{};
@@ -58,5 +57,4 @@ double RapportoConGiro(Azione cosa, bool conFigli = false)
     const double muro = Ora(CLOCK_MONOTONIC) - muro0;
     return (cpu / muro) / qMax(giro, 1e-3);
 }
-
 } // namespace MisuraCpu

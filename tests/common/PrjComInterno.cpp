@@ -6,7 +6,6 @@
 #include <QtEndian>
 
 namespace {
-
 const QByteArray Sonda = QByteArray::fromHex("420104210066");
 constexpr int TentativiScrittura = 3;
 constexpr int BudgetRipetizioniMs = 1500;
@@ -18,7 +17,6 @@ Reply Malformata(quint8 codice, const QString &problema = {})
 {
     return Reply{codice, EcuStatus::BadRequest, problema.toLatin1()};
 }
-
 } // namespace
 
 PrjComInterno::PrjComInterno(OrologioPasso &orologio, EcuInterna &ecu) : m_orologio(orologio), m_ecu(ecu) {}

@@ -10,7 +10,6 @@ using R = ServiziUi::Risposta;
 using O = Operazione;
 
 namespace {
-
 // The program folder's settings, connected, the line flat.
 struct Pagina {
     BancoVirtuale banco;
@@ -33,7 +32,6 @@ struct Pagina {
         return fatto;
     }
 };
-
 } // namespace
 
 class TstModelloRetta : public QObject

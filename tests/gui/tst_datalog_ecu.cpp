@@ -13,7 +13,6 @@
 using namespace gascal;
 
 namespace {
-
 // A recording's rows, each cut at its commas; row 0 is the header.
 QList<QStringList> Righe(const QString &percorso)
 {
@@ -24,7 +23,6 @@ QList<QStringList> Righe(const QString &percorso)
             righe << r.split(QLatin1Char(','));
     return righe;
 }
-
 } // namespace
 
 class TstDatalogEcu : public QObject

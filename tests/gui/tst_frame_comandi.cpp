@@ -17,7 +17,6 @@ using namespace gascal;
 using R = ServiziUi::Risposta;
 
 namespace {
-
 // A calibration line page that counts its keys.
 class PaginaTasti : public PaginaEditor
 {
@@ -35,7 +34,6 @@ void Rotella(QWidget *w, int scatti)
     QSpontaneKeyEvent::setSpontaneous(&e);
     QApplication::instance()->notify(w, &e);
 }
-
 } // namespace
 
 class TstFrameComandi : public QObject

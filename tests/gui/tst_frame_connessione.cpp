@@ -13,7 +13,6 @@
 using namespace gascal;
 
 namespace {
-
 // 1 when all three pages take edits, 0 when none does, -1 otherwise.
 int Pagine(ProgrammaProva &p)
 {
@@ -30,7 +29,6 @@ bool InInterpolazione(ProgrammaProva &p, qint32 &sensore)
     return ModoInterpolazione::Entra(p.ctx) && p.AttendiOperazione() && p.ctx.Valore(Contesto::RecConfig, 25) == 0
         && QFileInfo::exists(p.ctx.ripristino.PercorsoEcu());
 }
-
 } // namespace
 
 class TstFrameConnessione : public QObject

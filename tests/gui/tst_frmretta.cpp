@@ -12,7 +12,6 @@ using namespace gascal;
 using O = Operazione;
 
 namespace {
-
 // Clicks a button of the fuel window about to open, or its close box.
 void RispondiFinestra(QPushButton *FrmSelezAlim::*pulsante)
 {
@@ -25,7 +24,6 @@ void RispondiFinestra(QPushButton *FrmSelezAlim::*pulsante)
             f->close();
     });
 }
-
 } // namespace
 
 class TstFrmRetta : public QObject

@@ -23,7 +23,6 @@
 using gascal::Dizionario;
 
 namespace {
-
 // Pieces of a language's texts, longest first: every line cut at its placeholders.
 QStringList Frammenti(int lingua)
 {
@@ -117,7 +116,6 @@ QStringList SenzaNome(QWidget *radice)
     }
     return senza;
 }
-
 } // namespace
 
 class TstLingueAccessibilita : public QObject

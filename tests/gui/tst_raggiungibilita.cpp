@@ -16,7 +16,6 @@ using gascal::MDIFrm;
 using gascal::StatoApp;
 
 namespace {
-
 bool Controllo(const QWidget *w)
 {
     return qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QComboBox *>(w)
@@ -51,7 +50,6 @@ bool Parte(const QWidget *w, const QWidget *pagina)
             return true;
     return false;
 }
-
 } // namespace
 
 class TstRaggiungibilita : public QObject
