@@ -9,7 +9,6 @@ static const QByteArray Version = hex("000A0B01FF0000000100");  // big-endian le
 class TestCommFrames : public QObject
 {
     Q_OBJECT
-
 private slots:
     void repliesAndBadRequests()
     {

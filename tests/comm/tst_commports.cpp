@@ -8,7 +8,6 @@
 class TestCommPorts : public QObject
 {
     Q_OBJECT
-
 private slots:
     void mappedNumbersAndTheListing()
     {

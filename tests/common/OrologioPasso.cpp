@@ -3,8 +3,6 @@
 #include <QtGlobal>
 #include <algorithm>
 
-OrologioPasso::OrologioPasso(double inizio_us) : m_ora(inizio_us) {}
-
 OrologioPasso::~OrologioPasso()
 {
     if (m_installato)

@@ -7,7 +7,7 @@
 class OrologioPasso : public gascal::Orologio, public TimeSource
 {
 public:
-    explicit OrologioPasso(double inizio_us = 1e6);
+    explicit OrologioPasso(double inizio_us = 1e6) : m_ora(inizio_us) {}
     ~OrologioPasso() override;
 
     // From now on the process's clock, until destroyed.

@@ -13,10 +13,7 @@ constexpr int SilenzioDopoGuastoMs = 50;
 constexpr int LunghezzaMassima = 4096;
 constexpr int Intestazione = 8;
 
-Reply Malformata(quint8 codice, const QString &problema = {})
-{
-    return Reply{codice, EcuStatus::BadRequest, problema.toLatin1()};
-}
+Reply Malformata(quint8 codice, const QString &problema = {}) { return Reply{codice, EcuStatus::BadRequest, problema.toLatin1()}; }
 } // namespace
 
 PrjComInterno::PrjComInterno(OrologioPasso &orologio, EcuInterna &ecu) : m_orologio(orologio), m_ecu(ecu) {}
@@ -50,17 +47,6 @@ void PrjComInterno::Uccidi()
         m_orologio.Annulla(m_inCorso);
     m_inCorso = 0;
     m_coda.clear();
-}
-
-void PrjComInterno::ChiudiIngresso(int)
-{
-    // PrjCom ends on end of input, answering nothing more.
-    Uccidi();
-}
-
-QByteArray PrjComInterno::Leggi()
-{
-    return std::exchange(m_uscita, QByteArray());
 }
 
 bool PrjComInterno::Scrivi(const QByteArray &frame)

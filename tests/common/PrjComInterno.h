@@ -37,8 +37,8 @@ public:
     qint64 IdProcesso() const override { return m_attivo ? 100000 + m_avvii : 0; }
     bool Scrivi(const QByteArray &frame) override;
     qint64 Disponibili() const override { return m_uscita.size(); }
-    QByteArray Leggi() override;
-    void ChiudiIngresso(int ms) override;
+    QByteArray Leggi() override { return std::exchange(m_uscita, QByteArray()); }
+    void ChiudiIngresso(int) override { Uccidi(); } // PrjCom ends on end of input, answering nothing more
     void Termina() override { ChiudiIngresso(0); }
 
 private:

@@ -23,11 +23,7 @@ private slots:
         banco->ctx->imp.SepDecimale = QStringLiteral(",");
         m = std::make_unique<ModelloAutotuning>(*banco->ctx);
     }
-    void cleanup()
-    {
-        m.reset();
-        banco.reset();
-    }
+    void cleanup() { m.reset(), banco.reset(); }
     // A run's last text stays, without the prompt, until the window closes; nothing closes it in a run.
     void resultStaysUntilClosed_data()
     {

@@ -39,34 +39,24 @@ class TstModelloRetta : public QObject
     Q_OBJECT
 private slots:
     // A held edit steps at once and every 750 ms; the line is sent once at its end; auto-repeat adds nothing.
-    void heldEdit_data()
-    {
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<int>("passi");
-        QTest::newRow("a click") << 100 << 1;
-        QTest::newRow("exactly 750 ms") << 750 << 2;
-        QTest::newRow("a second") << 1100 << 2;
-        QTest::newRow("2.6 s") << 2600 << 4;
-    }
     void heldEdit()
     {
-        QFETCH(int, ms);
-        QFETCH(int, passi);
-        Pagina p;
-        const double t0 = 5e6;
-        p.m->SelezionaPivot(5); // point 27
-        QVERIFY(p.m->Tasto(Qt::Key_F7, t0) && p.r.Retta[27] == -1);
-        for (int t = 10; t <= ms; t += 10) {
-            QVERIFY(!p.m->Tasto(Qt::Key_F7, t0 + t * 1e3));
-            p.m->Aggiorna(t0 + t * 1e3);
-            QCOMPARE(p.op, O::Nessuna);
+        for (const auto &[ms, passi] : {std::pair{100, 1}, {750, 2}, {1100, 2}, {2600, 4}}) {
+            Pagina p;
+            const double t0 = 5e6;
+            p.m->SelezionaPivot(5); // point 27
+            QVERIFY(p.m->Tasto(Qt::Key_F7, t0) && p.r.Retta[27] == -1);
+            for (int t = 10; t <= ms; t += 10) {
+                QVERIFY(!p.m->Tasto(Qt::Key_F7, t0 + t * 1e3));
+                p.m->Aggiorna(t0 + t * 1e3);
+                QCOMPARE(p.op, O::Nessuna);
+            }
+            p.m->Rilascia();
+            QVERIFY2(p.r.Retta[27] == -passi && p.op == O::ScriviRetta, qPrintable(QString::number(ms)));
+            QCOMPARE(qint8(p.ctx.code.DatiMap0.at(27)), -passi);
+            // Ended: no more steps; pending: no new edit.
+            QVERIFY(!p.m->Aggiorna(t0 + 1e7) && !p.m->Premi(ModelloRetta::Alza, t0 + 1e7) && p.r.Retta[27] == -passi);
         }
-        p.m->Rilascia();
-        QVERIFY(p.r.Retta[27] == -passi && p.op == O::ScriviRetta);
-        QCOMPARE(qint8(p.ctx.code.DatiMap0.at(27)), -passi);
-        // Ended: no more steps; pending: no new edit.
-        QVERIFY(!p.m->Aggiorna(t0 + 1e7) && !p.m->Premi(ModelloRetta::Alza, t0 + 1e7));
-        QCOMPARE(p.r.Retta[27], -passi);
     }
     void keysAndPivots()
     {
