@@ -13,8 +13,37 @@
 #include <memory>
 #include <vector>
 
+// The frame window on a bench: its start, its pages, the wait for an operation.
+template <typename Banco>
+struct FrameSuBanco {
+    template <typename... A>
+    explicit FrameSuBanco(A &&...a) : banco(std::forward<A>(a)...) {}
+    // Start-up on the folder, then the frame with its load.
+    bool AvviaProgramma()
+    {
+        if (!banco.Avvia())
+            return false;
+        frame = std::make_unique<gascal::MDIFrm>(ctx);
+        frame->MDIForm_Load();
+        return true;
+    }
+    // Waits until no operation is pending any more (the one asked for ran).
+    bool AttendiOperazione(int ms = 15000)
+    {
+        return QTest::qWaitFor([this] { return !ctx.stato.OperazioneInAttesa(); }, ms);
+    }
+    void MostraPagina(int n)
+    {
+        for (int giri = 0; ctx.stato.PaginaCorrente != n && giri < 3; ++giri)
+            frame->CmdPage_Click();
+    }
+    Banco banco;
+    gascal::Contesto &ctx = *banco.ctx;
+    std::unique_ptr<gascal::MDIFrm> frame;
+};
+
 // The frame window on BancoEcu (PrjCom and ecusim).
-class ProgrammaProva
+class ProgrammaProva : public FrameSuBanco<BancoEcu>
 {
 public:
     ~ProgrammaProva();
@@ -27,18 +56,12 @@ public:
     QString AvviaEcu(const QStringList &opzioni = {});
     void FermaEcu() { banco.FermaEcu(); }
 
-    // Start-up on the folder, then the frame with its load.
-    bool AvviaProgramma();
     // ecusim with these options, then the program on it; true once connected.
     bool Connetti(const QStringList &opzioni = {});
     // The same without an ECU, taken offline by the wait window's stop button.
     bool AvviaOffline();
     // Waits (events flowing) for the program state; the search's tick returns only when it ends.
     bool AttendiStato(int stato, int ms = 20000);
-    // Waits until no operation is pending any more (the one asked for ran).
-    bool AttendiOperazione(int ms = 15000);
-    // Turns the pages until page `n` shows.
-    void MostraPagina(int n);
     // Stops the ECU; once searching, runs `inRicerca` and starts a fresh one; true once connected again.
     bool Riconnetti(std::function<void()> inRicerca = {});
     // Runs `azione` once from whatever event loop runs (the search's too) when `condizione` holds.
@@ -54,10 +77,7 @@ public:
     // A picture of `finestra` into the folder named by GASCAL_SCREENSHOTS, when set.
     static void Foto(QWidget *finestra, const QString &nome);
 
-    BancoEcu banco;
     gascal::ServiziUiScriptati &ui = banco.ui;
-    gascal::Contesto &ctx = *banco.ctx;
-    std::unique_ptr<gascal::MDIFrm> frame;
 
 private:
     std::vector<std::unique_ptr<QTimer>> m_sorveglianti;
