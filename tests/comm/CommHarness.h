@@ -1,15 +1,11 @@
 #pragma once
-
-// PrjCom copied into a temporary folder with its own PrjCom.ini and fed through
-// pipes, and an ECU on a pseudo-terminal that PrjCom reaches through a symlink.
-
+// PrjCom copied to a folder of its own and fed through pipes; an ECU on a pseudo-terminal it reaches by symlink.
 #include <QDir>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -39,8 +35,7 @@ public:
         if (process.state() != QProcess::NotRunning && !process.waitForFinished(2000))
             qWarning("PrjCom ignored the end of its input");
     }
-    // asOtherUser: when the tests run as root, PrjCom runs as "nobody" so that
-    // file permissions mean something.
+    // asOtherUser: as root, PrjCom runs as "nobody" so permissions matter.
     bool start(const QString &ini = {}, bool asOtherUser = false)
     {
         QFile iniFile(dir.filePath("PrjCom.ini"));

@@ -1,9 +1,6 @@
-// PrjCom against an ECU on a pseudo-terminal: the probe, message round trips,
-// late and bad answers, the retries of mode 2, the ECU wait and the line speed.
-
+// PrjCom against an ECU on a pseudo-terminal: probe, round trips, bad answers, retries, waits, speed.
 #include "RegistroProve.h"
 #include "CommHarness.h"
-
 #include <QThread>
 #include <QtTest>
 
@@ -18,7 +15,6 @@ static const QByteArray None = hex("0008060003000000");           // no answer (
 class TestCommEcu : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<PtyEcu> ecu;
     std::unique_ptr<PrjComRun> prjcom;
 
@@ -61,14 +57,12 @@ private slots:
         QVERIFY(prjcom->start("3=ecu\n") && ecu->linkInto(prjcom->dir.path()));
         QCOMPARE(probe(Probe), hex("000F030103000000" "03") + Probe);  // boot loader only: echo
     }
-
     void probeAnswers()
     {
         QCOMPARE(probe(hex("420104610127")), hex("000F030103000000" "03420104610127"));
         QCOMPARE(probe(hex("420104610128")), hex("000F030203000000" "03420104610128"));
         QCOMPARE(probe({}), hex("0009030003000000" "03"));
     }
-
     void messageAnswers()
     {
         QCOMPARE(exchange(Answer), Good);
@@ -82,7 +76,6 @@ private slots:
         QCOMPARE(statusOf(exchange(withChecksum(hex("410204")))), 2);  // length below 6
         QCOMPARE(exchange(Answer), Good);
     }
-
     void writingModeRetries()
     {
         ecuWait(80);
@@ -94,7 +87,6 @@ private slots:
         QCOMPARE(ecu->receive(), Request);
         ecu->answer(Answer);
         QCOMPARE(prjcom->reply(), hex("0011060103020000") + Answer);
-
         prjcom->send(6, Request);  // three attempts at most
         for (int attempt = 0; attempt < 3; ++attempt)
             QCOMPARE(ecu->receive(), Request);
@@ -104,11 +96,9 @@ private slots:
         const qint64 waited = silence();
         QVERIFY2(waited > 0 && waited < 200, "mode 0: one attempt");
     }
-
     void lateAnswerToAnotherServiceIsSkipped()
     {
-        // The answer to an earlier message (service 0x13) comes late, while
-        // PrjCom waits for this one's (0x12).
+        // The answer to an earlier message (0x13) comes late, while PrjCom waits for 0x12's.
         const QByteArray late = withChecksum(hex("4102065301"));
         ecuWait(100);
         prjcom->send(6, Request);
@@ -121,16 +111,13 @@ private slots:
         QCOMPARE(exchange(withChecksum(hex("4102067F13")) + Refusal), hex("000E060303000000") + Refusal);
         QCOMPARE(exchange(late), None);
     }
-
-    // The first byte is waited for 200 ms, or as long as command 8 says
-    // except in quiet polling, until 0 or a reset puts the 200 ms back.
+    // The first byte waits 200 ms, or command 8's time except in quiet polling, until 0 or a reset.
     void ecuWaitFollowsCommandEight()
     {
         ecuWait(760);
         prjcom->call(4, hex("01"));
         QVERIFY2(silence() < 320, "quiet polling keeps the short wait");
-        // Under a long ECU wait a silent ECU gets one try, not three: the
-        // program gives up on a reply after 3 s.
+        // Under a long ECU wait a silent ECU gets one try, not three (the program gives up after 3 s).
         prjcom->call(4, hex("02"));
         qint64 waited = silence();
         QVERIFY2(waited >= 700 && waited < 1300, qPrintable(QString::number(waited)));
@@ -143,7 +130,6 @@ private slots:
         probe(Probe);
         QVERIFY(silence() < 320);
     }
-
     void firmwareProbeSetsLineSpeed()
     {
         // The port stays open from one command 3 to the next and takes the new speed.

@@ -1,9 +1,6 @@
-// PrjCom's side of the pipes: reply layout, bad requests, ports that cannot be
-// used and the ways PrjCom ends. No ECU is needed here.
-
+// PrjCom's side of the pipes without an ECU: replies, bad requests, unusable ports, how it ends.
 #include "RegistroProve.h"
 #include "CommHarness.h"
-
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -12,7 +9,6 @@ static const QByteArray Version = hex("000A0B01FF0000000100");  // big-endian le
 class TestCommFrames : public QObject
 {
     Q_OBJECT
-
 private slots:
     void repliesAndBadRequests()
     {
@@ -41,7 +37,6 @@ private slots:
             QCOMPARE(prjcom.call(11), Version);  // nothing of it left over
         }
     }
-
     // A port that cannot be used is answered at once, and command 12 says why.
     void unusablePortsAnswerAtOnceAndSayWhy()
     {
@@ -67,12 +62,10 @@ private slots:
             QVERIFY2(timer.elapsed() < 100, qPrintable(QString::number(timer.elapsed())));
             QVERIFY2(report(prjcom).startsWith(c.report), qPrintable(report(prjcom)));
         }
-        // A device that is no serial line, held open by processes (this one
-        // too): one of them is named; the report stays the last command 3's.
+        // A device that is no serial line, held open: a holder is named; the report stays the last.
         QVERIFY(QRegularExpression(QStringLiteral("\nholder=[0-9]+ [^\n]+\n")).match(report(prjcom)).hasMatch());
         QCOMPARE(prjcom.call(11), Version);
         QVERIFY(report(prjcom).startsWith(QStringLiteral("port=8\nstatus=6\n")));
-
         // A device this user may not open: the owner and the mode.
         PrjComRun other;
         QVERIFY(other.start("7=locked\n", true));
@@ -85,9 +78,7 @@ private slots:
                                                                               && text.contains(QStringLiteral("mode=0600\n")))),
                  qPrintable(text));
     }
-
-    // Command 1, or the program died (end of input): PrjCom goes, the
-    // second time without a word.
+    // Command 1, or end of input: PrjCom goes, the second time without a word.
     void exits()
     {
         for (bool orphan : {false, true}) {

@@ -1,17 +1,13 @@
-// PrjCom's port numbering: PrjCom.ini mappings, and the system's port list
-// taken at most once a second, and then only when the devices changed.
-
+// PrjCom's port numbering: PrjCom.ini mappings, the port list taken at most once a second.
 #include "RegistroProve.h"
 #include "FileProva.h"
 #include "../../src/comm/PortTable.h"
-
 #include <QTemporaryDir>
 #include <QtTest>
 
 class TestCommPorts : public QObject
 {
     Q_OBJECT
-
 private slots:
     void mappedNumbersAndTheListing()
     {
@@ -22,7 +18,6 @@ private slots:
         QCOMPARE(ports.device(3), QStringLiteral("/dev/null"));
         QCOMPARE(ports.device(20), QString());
         QCOMPARE(ports.listings(), 0);  // mapped numbers need no listing
-
         // Whole search passes over the other numbers list the ports once.
         for (int pass = 0; pass < 3; ++pass)
             for (int n = 0; n < PortTable::PortCount; ++n)

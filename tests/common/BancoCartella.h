@@ -1,21 +1,15 @@
 #pragma once
-
 #include "FileProva.h"
-
 #include "app/Avvio.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "ecu/Blocco.h"
 #include "link/CaricaSetCom.h"
 #include "mapfile/RicercaEcu.h"
-
 #include <QTemporaryDir>
-
 #include <memory>
 
-// What both benches share: a program folder of their own with the build's
-// settings files (the port fixed as 0, linked to ttyECU), the program's state
-// for that folder, and the ECU's values as the folder's SetCom.ini lays them out.
+// Both benches: a program folder with the build's settings (port 0 = ttyECU), its state, the ECU's values.
 class BancoCartella
 {
 public:
@@ -23,14 +17,12 @@ public:
 
     // Runs the start-up sequence on the folder; false when it ended the program.
     bool Avvia() { return gascal::Avvio::Esegui(*ctx, Cartella()); }
-    // The ECU search as the frame runs it, stopped after `ms` at the latest
-    // (as the wait window's stop button does); true when it connected.
+    // The frame's ECU search, stopped after `ms` as the stop button does; true when connected.
     bool Cerca(int ms = 10000)
     {
         gascal::RicercaEcu(*ctx).CercaEntro(ms);
         return ctx->stato.StatoProgramma == gascal::StatoApp::Connesso;
     }
-
     QString Cartella() const { return m_cartella.path(); }
     QString Percorso(const QString &nome) const { return m_cartella.filePath(nome); }
     void ScriviFile(const QString &nome, const QByteArray &contenuto) { Scrivi(Percorso(nome), contenuto); }

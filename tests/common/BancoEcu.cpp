@@ -1,5 +1,4 @@
 #include "BancoEcu.h"
-
 #include <QLocalSocket>
 #include <QTest>
 

@@ -1,31 +1,24 @@
 #pragma once
-
 #include "BancoCartella.h"
-
 #include <QProcess>
 #include <QStringList>
-
 #include <functional>
 
-// How a run of gascal-cli ended: its exit status (-1 when it crashed or did
-// not end within a minute) and what it printed.
+// A gascal-cli run: exit status (-1 crashed or over a minute) and output.
 struct EsitoCli {
     int codice = -1;
     QString out;
     QString err;
 };
 
-// A test bench: the program folder with PrjCom, and the virtual ECU (ecusim)
-// on a pseudo-terminal linked into that folder as port 0.
+// The program folder with PrjCom, and ecusim on a pseudo-terminal linked in as port 0.
 class BancoEcu : public BancoCartella
 {
 public:
     BancoEcu() : BancoCartella(true) { ctx = std::make_unique<gascal::Contesto>(ui); }
     ~BancoEcu() override;
 
-    // Starts (or restarts) the virtual ECU with these options, with its
-    // control channel when asked; false when it did not become ready. The
-    // event loop keeps running meanwhile.
+    // (Re)starts ecusim, with its control channel when asked; false when not ready. Events keep flowing.
     bool AvviaEcu(const QStringList &opzioni = {}, bool controllo = false);
     void FermaEcu();
     // What ecusim said on its error output when it did not start.
@@ -34,11 +27,9 @@ public:
     QString Controllo(const QString &comando);
 
     QString Link() const { return Percorso(QStringLiteral("ttyECU")); }
-    // A map file's text with byte `pos` (1-based, over the whole block line)
-    // of a section's block set to `valore`, and the block's checksum made good.
+    // A map text with byte `pos` (1-based) of a section's block set to `valore`, checksum made good.
     static QByteArray CambiaByte(const QByteArray &mappa, const char *sezione, int pos, quint8 valore);
-    // Runs gascal-cli on this folder with these arguments, the process
-    // prepared before it starts when asked (its environment, a limit set in the child).
+    // Runs gascal-cli on this folder, `prepara` setting up the process first.
     EsitoCli Cli(const QStringList &argomenti, const std::function<void(QProcess &)> &prepara = {}) const;
 
     // A file of the build's program folder (ecusim, PrjCom, gascal-cli...).

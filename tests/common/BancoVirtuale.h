@@ -1,19 +1,12 @@
 #pragma once
-
 #include "BancoCartella.h"
 #include "EcuInterna.h"
 #include "OrologioPasso.h"
 #include "PrjComInterno.h"
-
 #include <QStringList>
-
 #include <functional>
 
-// A test bench whose time is the test's own: the program folder, the
-// program's state for it with its link on PrjCom and the virtual ECU in this
-// very process, and a stepped clock that is the process's clock while the
-// bench lives. Whatever the program waits for (a reply, a settling engine,
-// ten minutes of road) takes as long as the work in it, not as long as the wait.
+// The bench in this process: PrjCom and the ECU in-process on a stepped clock, so waits cost only their work.
 class BancoVirtuale : public BancoCartella
 {
 public:
@@ -24,15 +17,13 @@ public:
     // Start-up and search; true when connected.
     bool Collega() { return Avvia() && Cerca(); }
 
-    // Puts another program state's link (the command-line tool's session)
-    // on a PrjCom of its own in this process, with this bench's ECU.
+    // Puts another state's link (a command-line session) on its own PrjCom with this ECU.
     PrjComInterno &Aggancia(gascal::Contesto &altro);
 
     // A line of the ECU's control channel, and its answer.
     QString Controllo(const QString &comando) { return ecu.Comando(comando); }
 
-    // Lets the stepped time run until `pronta` holds or `ms` have passed;
-    // true when it held.
+    // Runs stepped time until `pronta` holds (true) or `ms` passed.
     bool AttendiFino(const std::function<bool()> &pronta, double ms)
     {
         return orologio.Attendi(orologio.Ora_us() + ms * 1000.0, pronta);

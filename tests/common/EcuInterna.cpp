@@ -1,5 +1,4 @@
 #include "EcuInterna.h"
-
 #include "EcuDefaults.h"
 #include "EcuMessage.h"
 #include "EngineConstants.h"

@@ -1,5 +1,4 @@
 #pragma once
-
 #include "ControlCommands.h"
 #include "EngineModel.h"
 #include "FaultInjector.h"
@@ -8,30 +7,22 @@
 #include "RoadCycle.h"
 #include "ServiceHandler.h"
 #include "SimOptions.h"
-
 #include <QStringList>
-
 #include <memory>
 
 class TimeSource;
 
-// The virtual ECU in the test's own process: ecusim's parts (memory, service
-// handler, engine, control commands, harness, road cycle, faults) on the
-// test's time source, answering whole messages instead of a line. It takes
-// ecusim's own options, so that a case moves here with the options it had.
+// ecusim's parts in this process on the test's time source, answering whole messages; takes ecusim's options.
 class EcuInterna
 {
 public:
-    // `opzioni`: ecusim's (--refuse 50, --exit-on 17:2, --unprogrammed,
-    // --cng, --drop-every N, --delay-ms MS, --cold, --gas-flow PCT, --road...);
-    // those of the line, the control channel, --settings and --demo do nothing here.
+    // `opzioni`: ecusim's; those of the line, control channel, --settings and --demo do nothing here.
     explicit EcuInterna(TimeSource &tempo, const QStringList &opzioni = {});
 
     // Empty when the options were good, else ecusim's complaint.
     const QString &Errore() const { return m_errore; }
 
-    // The ECU's answer to one whole message as it leaves on the line
-    // (a fault may spoil it); empty when the ECU stays silent.
+    // The answer to one message as it leaves (a fault may spoil it); empty for silence.
     QByteArray Rispondi(const QByteArray &messaggio);
     // ecusim ends (as at its --exit-on request): its line is gone for good.
     void Termina() { m_sparita = true; }

@@ -1,5 +1,4 @@
 #pragma once
-
 #include <QByteArray>
 #include <QFile>
 #include <QString>

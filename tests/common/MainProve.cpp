@@ -1,9 +1,7 @@
 #include "RegistroProve.h"
-
 #include <QFileInfo>
 #include <QTest>
 #include <QVector>
-
 #include <cstdio>
 #include <map>
 
@@ -27,8 +25,7 @@ bool prove::Registra(const char *file, Fabbrica fabbrica)
     return true;
 }
 
-// PROGRAM [TEST-FILE [QtTest options...]]: the named test file's class with
-// the options, or without a name every class in turn; --list names them.
+// PROGRAM [TEST-FILE [QtTest options...]], or every class in turn; --list names them.
 int main(int argc, char *argv[])
 {
     Applicazione app(argc, argv);

@@ -1,20 +1,12 @@
 #pragma once
-
-// CPU time of waits that must sleep, judged against a busy loop measured in
-// the same run: on a loaded machine, or under a sanitizer, a spin gets less
-// of a core than on an idle one, and a fixed share would either fail a good
-// wait or pass a spinning one. A wait is good when it used a small part of
-// what a spin would have used over the same wall time.
-
+// CPU of a wait judged against a busy loop measured in the same run (load varies by machine).
 #include <QDir>
 #include <QFile>
 #include <QStringList>
-
 #include <ctime>
 #include <unistd.h>
 
 namespace MisuraCpu {
-
 inline double Ora(clockid_t orologio)
 {
     timespec t{};
@@ -22,11 +14,7 @@ inline double Ora(clockid_t orologio)
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-// CPU seconds of this process.
-inline double Processo()
-{
-    return Ora(CLOCK_PROCESS_CPUTIME_ID);
-}
+inline double Processo() { return Ora(CLOCK_PROCESS_CPUTIME_ID); }
 
 // CPU seconds of this process's running children (PrjCom, ecusim...).
 inline double Figli()
@@ -46,8 +34,7 @@ inline double Figli()
     return secondi;
 }
 
-// The share of a core (CPU seconds per wall second) that a busy loop gets
-// now, on this machine, with its present load.
+// The share of a core a busy loop gets now.
 inline double QuotaGiroAVuoto(double secondi = 0.3)
 {
     const double muro0 = Ora(CLOCK_MONOTONIC);
@@ -58,9 +45,7 @@ inline double QuotaGiroAVuoto(double secondi = 0.3)
     return (Ora(CLOCK_THREAD_CPUTIME_ID) - cpu0) / (Ora(CLOCK_MONOTONIC) - muro0);
 }
 
-// Measures `cosa` (a wait) and returns its CPU share against a spin's share
-// taken right before: near 0 for a wait that sleeps, near 1 (or more, when
-// children spin too) for one that spins.
+// `cosa`'s CPU share against a spin's: near 0 for a sleeping wait, near 1 for a spinning one.
 template <typename Azione>
 double RapportoConGiro(Azione cosa, bool conFigli = false)
 {
@@ -72,5 +57,4 @@ double RapportoConGiro(Azione cosa, bool conFigli = false)
     const double muro = Ora(CLOCK_MONOTONIC) - muro0;
     return (cpu / muro) / qMax(giro, 1e-3);
 }
-
 } // namespace MisuraCpu

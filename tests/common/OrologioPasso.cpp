@@ -1,11 +1,7 @@
 #include "OrologioPasso.h"
-
 #include <QCoreApplication>
 #include <QtGlobal>
-
 #include <algorithm>
-
-OrologioPasso::OrologioPasso(double inizio_us) : m_ora(inizio_us) {}
 
 OrologioPasso::~OrologioPasso()
 {

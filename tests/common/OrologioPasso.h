@@ -1,23 +1,13 @@
 #pragma once
-
 #include "app/Orologio.h"
-
 #include "TimeSource.h"
-
 #include <map>
 
-// A clock for tests whose time moves only when someone waits: a wait jumps
-// at once to the next moment something is due (an action of Programma, or
-// a timer of the in-process ECU) and runs it, processing the pending events
-// in between, until its condition holds or its deadline is reached. A wait
-// of ten minutes takes as long as what happens in it. It is also the time
-// source of the in-process ECU, so that the engine moves with it.
-//
-// The program uses it while it is installed (Installa / the destructor).
+// A clock that moves only in waits, jumping to the next due action; also the in-process ECU's time source.
 class OrologioPasso : public gascal::Orologio, public TimeSource
 {
 public:
-    explicit OrologioPasso(double inizio_us = 1e6);
+    explicit OrologioPasso(double inizio_us = 1e6) : m_ora(inizio_us) {}
     ~OrologioPasso() override;
 
     // From now on the process's clock, until destroyed.
@@ -26,9 +16,7 @@ public:
     double Ora_us() const override { return m_ora; }
     bool Attendi(double fine_us, const std::function<bool()> &pronta) override;
 
-    // Runs `azione` once the time reaches `quando_us` (at once in the next
-    // wait if it is already past); the number returned cancels it. Actions
-    // due at the same moment run in the order they were given.
+    // Runs `azione` at `quando_us` (same moment: in order given); the number cancels it.
     quint64 Programma(double quando_us, std::function<void()> azione);
     // The same, `dopo_us` from now.
     quint64 Tra(double dopo_us, std::function<void()> azione) { return Programma(m_ora + dopo_us, std::move(azione)); }
@@ -36,8 +24,7 @@ public:
     // Moves the time on by `us`, running what falls due on the way.
     void Avanza(double us) { Attendi(m_ora + us, {}); }
 
-    // A wait that takes the time past this limit ends the test: a loop that
-    // waits for something that never comes would otherwise run for ever.
+    // A wait past this limit ends the test (a loop waiting for nothing would never end).
     double Limite_us = 4 * 3600e6;
 
     quint64 callAfter(int ms, std::function<void()> action) override { return Tra(ms * 1000.0, std::move(action)); }
@@ -48,7 +35,6 @@ private:
         quint64 numero;
         std::function<void()> fai;
     };
-
     double m_ora;
     quint64 m_ultimo = 0;
     // By moment, then by order of arrival.

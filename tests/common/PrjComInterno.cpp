@@ -1,15 +1,11 @@
 #include "PrjComInterno.h"
-
 #include "EcuInterna.h"
 #include "OrologioPasso.h"
-
 #include "CommandDispatcher.h"
 #include "ReplyWriter.h"
-
 #include <QtEndian>
 
 namespace {
-
 const QByteArray Sonda = QByteArray::fromHex("420104210066");
 constexpr int TentativiScrittura = 3;
 constexpr int BudgetRipetizioniMs = 1500;
@@ -17,11 +13,7 @@ constexpr int SilenzioDopoGuastoMs = 50;
 constexpr int LunghezzaMassima = 4096;
 constexpr int Intestazione = 8;
 
-Reply Malformata(quint8 codice, const QString &problema = {})
-{
-    return Reply{codice, EcuStatus::BadRequest, problema.toLatin1()};
-}
-
+Reply Malformata(quint8 codice, const QString &problema = {}) { return Reply{codice, EcuStatus::BadRequest, problema.toLatin1()}; }
 } // namespace
 
 PrjComInterno::PrjComInterno(OrologioPasso &orologio, EcuInterna &ecu) : m_orologio(orologio), m_ecu(ecu) {}
@@ -57,17 +49,6 @@ void PrjComInterno::Uccidi()
     m_coda.clear();
 }
 
-void PrjComInterno::ChiudiIngresso(int)
-{
-    // PrjCom ends on end of input, answering nothing more.
-    Uccidi();
-}
-
-QByteArray PrjComInterno::Leggi()
-{
-    return std::exchange(m_uscita, QByteArray());
-}
-
 bool PrjComInterno::Scrivi(const QByteArray &frame)
 {
     if (!m_attivo)
@@ -84,8 +65,7 @@ void PrjComInterno::Prossima()
         return;
     const QByteArray frame = m_coda.takeFirst();
     Esito e;
-    // The length is little-endian in requests; a frame that is not whole is
-    // refused as PrjCom's reader refuses it.
+    // Little-endian length; a frame not whole is refused as PrjCom's reader does.
     const int lunghezza = frame.size() >= 2 ? quint8(frame.at(0)) | quint8(frame.at(1)) << 8 : 0;
     quint8 comando = 0;
     if (lunghezza < Intestazione || lunghezza > LunghezzaMassima || lunghezza != frame.size()) {

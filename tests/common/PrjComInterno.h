@@ -1,27 +1,17 @@
 #pragma once
-
 #include "link/Trasporto.h"
-
 #include "EcuAnswer.h"
 #include "EcuLine.h"
 #include "LineSettings.h"
 #include "PortReport.h"
 #include "Reply.h"
-
 #include <QList>
-
 #include <functional>
 
 class EcuInterna;
 class OrologioPasso;
 
-// PrjCom in the test's own process, for the link of a Contesto: it takes the
-// request frames and answers them as PrjCom's CommandDispatcher does (open
-// port, mode, ECU wait, firmware line, version, port report; the repeats of
-// mode 2 within their budget), with the in-process ECU on the one port that
-// exists. Each reply comes out when the stepped clock reaches the moment it
-// would have taken: a round trip for an answer, the ECU wait for silence.
-// Requests are handled one after the other, as PrjCom reads its pipe.
+// PrjCom in this process, answering as its dispatcher with the in-process ECU, on the stepped clock.
 class PrjComInterno : public gascal::Trasporto
 {
 public:
@@ -33,8 +23,7 @@ public:
     QString Dispositivo = QStringLiteral("ttyECU");
     // A round trip of a frame with an answering ECU.
     double Viaggio_us = 2000;
-    // Sees each reply frame before it leaves, and may change it (a test's
-    // fault); an empty frame is no reply.
+    // A test's fault: may change each reply frame; an empty one is no reply.
     std::function<QByteArray(quint8 comando, const QByteArray &frame)> Guasto;
 
     // How many frames were answered, and how many times it was started.
@@ -48,8 +37,8 @@ public:
     qint64 IdProcesso() const override { return m_attivo ? 100000 + m_avvii : 0; }
     bool Scrivi(const QByteArray &frame) override;
     qint64 Disponibili() const override { return m_uscita.size(); }
-    QByteArray Leggi() override;
-    void ChiudiIngresso(int ms) override;
+    QByteArray Leggi() override { return std::exchange(m_uscita, QByteArray()); }
+    void ChiudiIngresso(int) override { Uccidi(); } // PrjCom ends on end of input, answering nothing more
     void Termina() override { ChiudiIngresso(0); }
 
 private:
@@ -57,7 +46,6 @@ private:
         Reply risposta;
         double durata_us = 0;
     };
-
     void Prossima();
     Esito Gestisci(quint8 comando, const QByteArray &dati);
     Esito Porta(const QByteArray &dati);

@@ -1,7 +1,5 @@
 #include "ProgrammaProva.h"
-
 #include "ui/main/FrmConfronto.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QTableWidget>
@@ -22,15 +20,6 @@ QString ProgrammaProva::AvviaEcu(const QStringList &opzioni)
                                          : QStringLiteral("ecusim did not start: ") + banco.ErroriEcu();
 }
 
-bool ProgrammaProva::AvviaProgramma()
-{
-    if (!banco.Avvia())
-        return false;
-    frame = std::make_unique<gascal::MDIFrm>(ctx);
-    frame->MDIForm_Load();
-    return true;
-}
-
 bool ProgrammaProva::Connetti(const QStringList &opzioni)
 {
     return AvviaEcu(opzioni).isEmpty() && AvviaProgramma() && AttendiStato(gascal::StatoApp::Connesso);
@@ -47,17 +36,6 @@ bool ProgrammaProva::AvviaOffline()
 bool ProgrammaProva::AttendiStato(int stato, int ms)
 {
     return QTest::qWaitFor([this, stato] { return ctx.stato.StatoProgramma == stato; }, ms);
-}
-
-bool ProgrammaProva::AttendiOperazione(int ms)
-{
-    return QTest::qWaitFor([this] { return !ctx.stato.OperazioneInAttesa(); }, ms);
-}
-
-void ProgrammaProva::MostraPagina(int n)
-{
-    for (int giri = 0; ctx.stato.PaginaCorrente != n && giri < 3; ++giri)
-        frame->CmdPage_Click();
 }
 
 bool ProgrammaProva::Riconnetti(std::function<void()> inRicerca)

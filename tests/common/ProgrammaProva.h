@@ -1,12 +1,9 @@
 #pragma once
-
 #include "BancoEcu.h"
 #include "ui/common/PaginaEditor.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmWait.h"
 #include "ui/main/MDIFrm.h"
-
-// The frame's parts that every window test drives.
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -16,9 +13,37 @@
 #include <memory>
 #include <vector>
 
-// The shared bench (program folder, PrjCom, the virtual ECU) with the frame
-// window started on it.
-class ProgrammaProva
+// The frame window on a bench: its start, its pages, the wait for an operation.
+template <typename Banco>
+struct FrameSuBanco {
+    template <typename... A>
+    explicit FrameSuBanco(A &&...a) : banco(std::forward<A>(a)...) {}
+    // Start-up on the folder, then the frame with its load.
+    bool AvviaProgramma()
+    {
+        if (!banco.Avvia())
+            return false;
+        frame = std::make_unique<gascal::MDIFrm>(ctx);
+        frame->MDIForm_Load();
+        return true;
+    }
+    // Waits until no operation is pending any more (the one asked for ran).
+    bool AttendiOperazione(int ms = 15000)
+    {
+        return QTest::qWaitFor([this] { return !ctx.stato.OperazioneInAttesa(); }, ms);
+    }
+    void MostraPagina(int n)
+    {
+        for (int giri = 0; ctx.stato.PaginaCorrente != n && giri < 3; ++giri)
+            frame->CmdPage_Click();
+    }
+    Banco banco;
+    gascal::Contesto &ctx = *banco.ctx;
+    std::unique_ptr<gascal::MDIFrm> frame;
+};
+
+// The frame window on BancoEcu (PrjCom and ecusim).
+class ProgrammaProva : public FrameSuBanco<BancoEcu>
 {
 public:
     ~ProgrammaProva();
@@ -31,44 +56,28 @@ public:
     QString AvviaEcu(const QStringList &opzioni = {});
     void FermaEcu() { banco.FermaEcu(); }
 
-    // Start-up on the folder, then the frame with its load.
-    bool AvviaProgramma();
     // ecusim with these options, then the program on it; true once connected.
     bool Connetti(const QStringList &opzioni = {});
     // The same without an ECU, taken offline by the wait window's stop button.
     bool AvviaOffline();
-    // Waits (event loop running) until the program state is reached. While
-    // the frame searches for the ECU its tick does not return, so this
-    // returns only after the search ended.
+    // Waits (events flowing) for the program state; the search's tick returns only when it ends.
     bool AttendiStato(int stato, int ms = 20000);
-    // Waits until no operation is pending any more (the one asked for ran).
-    bool AttendiOperazione(int ms = 15000);
-    // Turns the pages until page `n` shows.
-    void MostraPagina(int n);
-    // Stops the ECU and, once the frame searches, runs `inRicerca` and starts
-    // a fresh ECU (the search does not return until one answers); true once
-    // connected again.
+    // Stops the ECU; once searching, runs `inRicerca` and starts a fresh one; true once connected again.
     bool Riconnetti(std::function<void()> inRicerca = {});
-    // Runs `azione` once, from inside whichever event loop is running (also
-    // the search's own waits), as soon as `condizione` holds.
+    // Runs `azione` once from whatever event loop runs (the search's too) when `condizione` holds.
     void Quando(std::function<bool()> condizione, std::function<void()> azione);
 
-    // Saves the ECU into a map file through the bar (overwrite answered Yes);
-    // true once the frame said it was saved.
+    // Saves the ECU to a map file through the bar (overwrite: Yes); true once told saved.
     bool SalvaMappa(const QString &percorso);
     // Opens a map file through the bar (the load request; it runs at the next tick).
     void ApriMappa(const QString &percorso);
-    // Answers the next compare window before a map write: Write or Cancel.
-    // `righe` (when given) gets the differences it listed, one "CAPTION: ECU | FILE" each.
+    // Answers the next compare window Write or Cancel; `righe` gets its "CAPTION: ECU | FILE" lines.
     void RispondiConfronto(bool scrivi, QStringList *righe = nullptr);
 
     // A picture of `finestra` into the folder named by GASCAL_SCREENSHOTS, when set.
     static void Foto(QWidget *finestra, const QString &nome);
 
-    BancoEcu banco;
     gascal::ServiziUiScriptati &ui = banco.ui;
-    gascal::Contesto &ctx = *banco.ctx;
-    std::unique_ptr<gascal::MDIFrm> frame;
 
 private:
     std::vector<std::unique_ptr<QTimer>> m_sorveglianti;

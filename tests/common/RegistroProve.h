@@ -1,21 +1,15 @@
 #pragma once
-
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <memory>
 
-// The test classes of one test program: each test file registers its class
-// under the file's name, and the program's main runs the one named on its
-// command line (ctest runs each file as a test of its own), or all of them.
+// Each test file registers its class under its name; main runs the one named, or all.
 namespace prove {
-
 using Fabbrica = std::function<std::unique_ptr<QObject>()>;
 
 // Registers a class under `nome`; returns true (to initialise a static).
 bool Registra(const char *file, Fabbrica fabbrica);
-
 } // namespace prove
 
 // In place of QTEST_MAIN: the class of this file, for the shared main.

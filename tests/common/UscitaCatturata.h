@@ -1,18 +1,11 @@
 #pragma once
-
 #include <QStringList>
 #include <QTemporaryFile>
 #include <QtGlobal>
-
 #include <cstdio>
 #include <unistd.h>
 
-// Standard output and error of this process into files while it lives, for
-// the command-line tool's commands run in a test's process. What came on
-// standard output can be read line by line as it comes; a failed check must
-// wait for Fine(), or its message goes into the file too. Qt's messages
-// (a fatal one of the stepped clock above all) still reach the real error
-// output.
+// This process's stdout/stderr into files while it lives (check failures after Fine()); Qt's messages still reach stderr.
 class UscitaCatturata
 {
 public:
@@ -31,8 +24,7 @@ public:
     // The whole lines printed on standard output since the last call.
     QStringList NuoveRighe()
     {
-        // A reader of its own: a seek on the file that standard output
-        // shares would move where the next line is written.
+        // A reader of its own: seeking stdout's file would move where it writes.
         std::fflush(stdout);
         if (!m_lettore.isOpen()) {
             m_lettore.setFileName(m_fileOut.fileName());
@@ -47,7 +39,6 @@ public:
             righe << QString::fromLocal8Bit(r).trimmed();
         return righe;
     }
-
     // Gives the process its outputs back and keeps what they got.
     void Fine()
     {
@@ -64,7 +55,6 @@ public:
         out = Tutto(m_fileOut);
         err = Tutto(m_fileErr);
     }
-
     QString out;
     QString err;
 
@@ -82,7 +72,6 @@ private:
         file.seek(0);
         return QString::fromLocal8Bit(file.readAll());
     }
-
     QTemporaryFile m_fileOut;
     QTemporaryFile m_fileErr;
     QFile m_lettore;

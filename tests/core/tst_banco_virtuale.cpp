@@ -1,9 +1,7 @@
-// The stepped clock, and on the bench built on it the program with its ECU:
-// start-up, search, the write sequences and the restore journal.
+// The stepped clock, and the program on the bench: start-up, search, write sequences, restore journal.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
 #include "SimTimer.h"
-
 #include "app/Orologio.h"
 #include "app/TestoByte.h"
 #include "ecu/Definizioni.h"
@@ -12,7 +10,6 @@
 #include "ecu/SequenzeBlocchi.h"
 #include "interp/ModoInterpolazione.h"
 #include "link/MessaggioEcu.h"
-
 #include <QDir>
 #include <QTest>
 
@@ -33,8 +30,7 @@ class TstBancoVirtuale : public QObject
 {
     Q_OBJECT
 private slots:
-    // Where a wait ends (deadline, moment the condition comes true or < 0 in µs
-    // from now; outcome, clock after it); what falls due runs in time order.
+    // Where a wait ends (deadline, event µs from now or < 0; outcome, clock); due actions in time order.
     void waitsAndActions()
     {
         const struct { const char *nome; double fine, evento; bool esito; double ora; } casi[] = {
@@ -68,7 +64,6 @@ private slots:
         o.Avanza(50);
         QCOMPARE(fatte.last(), QStringLiteral("c"));
     }
-
     void installedClockIsTheProgramsUntilItGoes()
     {
         Orologio *reale = &Orologio::Corrente();
@@ -89,9 +84,7 @@ private slots:
         }
         QCOMPARE(&Orologio::Corrente(), reale);
     }
-
-    // The simulator's timers keep their pace exactly on it: repeating, single
-    // shot, stopped by its own action at its second call.
+    // The simulator's timers keep their pace: repeating, single shot, stopped by their own action.
     void simulatorTimersOnTheSteppedClock()
     {
         for (const auto &[singolo, fermaDopo, attesi] : {std::tuple{false, 0, QList<double>{50, 100, 150, 200, 250}},
@@ -119,9 +112,7 @@ private slots:
             QCOMPARE(chiamate, QList<double>{320});
         }
     }
-
-    // The search chooses the line before it opens the port. Every write
-    // sequence fails when the mode cannot be put back (a reply one byte short).
+    // The search chooses the line before opening; every sequence fails when the mode cannot be put back.
     void searchAndSequences()
     {
         BancoVirtuale b;
@@ -157,7 +148,6 @@ private slots:
             QVERIFY(cambiModo == 2 && ctx.link.RispCodice() == -1);
         }
     }
-
     void avvioESonda()
     {
         BancoVirtuale senza;
@@ -177,7 +167,6 @@ private slots:
             QCOMPARE(ctx.TabMsg[n].Valori, letti[n].Valori);
         QVERIFY(ctx.link.ChiudiPipe(ctx.impLink.AttesaPipe_usec));
     }
-
     void scrittureSullEcu()
     {
         BancoVirtuale b;
@@ -225,7 +214,6 @@ private slots:
         QVERIFY(!SequenzeBlocchi(*rifiuta.ctx).ScriviBlk3() && !rifiuta.ctx->code.ValoriDaScrivere.Vuota());
         QCOMPARE(rifiuta.ctx->link.RispByte6(), modoPrima);
     }
-
     void journalTextRoundTripsAndBadTextIsRefused()
     {
         GiornaleRipristino g;
@@ -259,11 +247,7 @@ private slots:
         grande.close();
         QVERIFY(!GiornaleRipristino::Leggi(grande.fileName(), &errore) && errore.contains(u"larger"_s));
     }
-
-    // Blocks and single values go back, the user's other changes stay, the
-    // journal goes once the ECU holds it; the interpolation mode is journaled
-    // first. The link lost during the restore: the journal stays, the next
-    // connection puts it back; another ECU's journal stays untouched.
+    // The restore: changes undone, the user's kept, the journal gone; a pulled cable keeps it for the next connection.
     void ripristinoSullEcu()
     {
         BancoVirtuale b;

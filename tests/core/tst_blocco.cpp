@@ -1,7 +1,4 @@
-// The link's pieces without a process, the blocks and the tables around them
-// (SetCom.ini, the scale configuration, map.ini, the write queue, two maps
-// compared), and settings files as editors leave them or with values at their
-// extremes: read alike, or refused with a message that says where.
+// The link's pieces, blocks and settings tables without a process: read alike, or refused saying where.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "FileProva.h"
@@ -27,13 +24,10 @@
 #include "mapfile/ConfrontoMappe.h"
 #include "mapfile/Mappa.h"
 #include "mapfile/RicercaEcu.h"
-
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <limits>
-
 #include <sys/stat.h>
 
 using namespace gascal;
@@ -129,7 +123,6 @@ private slots:
                      testo(c.stato, c.dati, errata ? 7 : 1, errata ? -1 : 0));
         }
     }
-
     // Which reply frames can answer which request (the rest answer given-up ones).
     void replyMatchesRequest()
     {
@@ -153,7 +146,6 @@ private slots:
         for (const auto &c : casi)
             QVERIFY2(FramePipe::RispondeA(c.frame, quint8(c.comando), c.dati) == c.risponde, c.nome);
     }
-
     void sectionsAndRecords()
     {
         QStringList righe = Sezione(u"[msg]"_s, u"1"_s, u"UB,6,1"_s) + Sezione(u"[MSG]"_s, u"7"_s, u"UW, 6 ,10; SB,8,1"_s)
@@ -181,9 +173,7 @@ private slots:
         QVERIFY(tab.size() == 1 && link.ListaFirmware == QList<QByteArray>{QByteArray()});
         QVERIFY(Avvio::FirmwareDaSonda(link.ListaFirmware[0]).isEmpty());
     }
-
-    // The expected firmware is the identity inside the first probe answer;
-    // of a wait only the low 16 bits travel.
+    // The expected firmware is in the first probe answer; a wait travels as its low 16 bits.
     void messagesAndWaits()
     {
         QCOMPARE(MessaggioEcu::ComponiMessaggio(0x41, 2, 16, QByteArray("\x01\x02", 2)),
@@ -197,7 +187,6 @@ private slots:
         QCOMPARE(Avvio::FirmwareDaSonda(HexToStr(u"41020A610112345678FF"_s)), HexToStr(u"12345678"_s));
         QVERIFY(Avvio::FirmwareDaSonda(QByteArray(5, 'x')).isEmpty());
     }
-
     // Unscrambled, damaged or plain lines are refused.
     void scrambledLinesRefuseWhatIsNotOne()
     {
@@ -209,7 +198,6 @@ private slots:
         s[4] = s[4] == QLatin1Char('0') ? QLatin1Char('1') : QLatin1Char('0');
         QVERIFY(!DecriptaRiga(s, fuori));
     }
-
     void decodeAndEncode()
     {
         MsgRecord r = Record({{"SB", 1, 1}, {"SB", 1, 10}, {"UW", 2, 1}, {"SW", 4, 1},
@@ -234,7 +222,6 @@ private slots:
         Blocco::DecodificaBlocco(Blocco::CodificaBlocco(r), letto);
         QCOMPARE(letto.Valori[0], -123456789);
     }
-
     void liveAndProductionDerivedValues()
     {
         MsgRecord r = Record({{"UB", 1, 1}, {"UW", 2, 1}, {"UB", 1, 1}, {"UB", 1, 1},
@@ -267,7 +254,6 @@ private slots:
             QCOMPARE(p.Valori[6], valore);
         }
     }
-
     void scaleSectionsInTheirLineOrder()
     {
         ServiziUiScriptati ui;
@@ -296,7 +282,6 @@ private slots:
         QVERIFY(u.TabIniettori[0].P[2] == 3 && u.TabSensTemp.size() == 1 && u.IndiceDaCodice(0) == -1);
         QCOMPARE(TabelleScala::CostanteGiri(2), 15000000);
     }
-
     // The scrambled file wins over the built-in table; a plain one is read too.
     void configurationFileWinsOverBuiltIn()
     {
@@ -324,7 +309,6 @@ private slots:
         QCOMPARE(t.ConvertiMapSens(40, 0), 80);
         QCOMPARE(t.ConvertiMapSens(5000, 0), 0); // beyond the table: no index up to 127 fits
     }
-
     void writeQueue()
     {
         CodaScrittura coda;
@@ -343,7 +327,6 @@ private slots:
         coda.Consuma(1);
         QVERIFY(coda.Vuota() && coda.Voci()[0].Indice == -1);
     }
-
     // Only what a load writes is compared: not [BLK_2]'s first two data bytes.
     void mapsComparedByWhatTheyWrite()
     {
@@ -358,9 +341,7 @@ private slots:
             QVERIFY2(confronto.Differenze().size() == differenze, qPrintable(confronto.Differenze().join('|')));
         }
     }
-
-    // Every reader of a file the user names refuses at once, with its reason,
-    // what is no regular file or far bigger than any real one.
+    // Every reader of a user's file refuses at once, saying why, what is no regular file or far too big.
     void readersRefuseWhatIsNoRealFile()
     {
         QCOMPARE(::mkfifo(QFile::encodeName(P("fifo")).constData(), 0600), 0);
@@ -398,7 +379,6 @@ private slots:
         }
         QVERIFY(LetturaLimitata::Limite(LetturaLimitata::Tipo::Campioni) > TabelleCampioni::DimensioneFile);
     }
-
     // CR LF or LF, with or without a byte-order mark: read alike, without a message.
     void everyReaderTakesLfAndByteOrderMark()
     {
@@ -449,7 +429,6 @@ private slots:
             QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join('|')));
         }
     }
-
     void setComRefusesWhatCannotBeSentOrTimed()
     {
         ServiziUiScriptati ui;
@@ -484,7 +463,6 @@ private slots:
                     std::numeric_limits<qint32>::min()};
         QCOMPARE(Blocco::DecodificaBlocco(QByteArray(300, '\x01'), r), (QVector<int>{0, 1, 2}));
     }
-
     void liveRecordMismatchReportedOnceAndNeverDerivedAgain()
     {
         ServiziUiScriptati ui;
@@ -518,7 +496,6 @@ private slots:
         QCOMPARE(ui.mostrati.size(), 2);
         QVERIFY(ui.mostrati[1].testo.contains(u"value 4 (UW at 9)"_s) && !ui.mostrati[1].testo.contains(u"value 1 "_s));
     }
-
     void mapIniAndScaleSectionsReportInsteadOfShifting()
     {
         ServiziUiScriptati ui;
@@ -551,7 +528,6 @@ private slots:
         Blocco::DecodificaBlocco(QByteArray::fromHex("4102084B01050600"), r, amb);
         QCOMPARE(r.Valori[1], 6);
     }
-
     // An empty block line leaves its record without an image; the rest is read.
     void emptyBlockLineKeepsReading()
     {

@@ -1,6 +1,4 @@
-// The link against a communication process that misbehaves: the bench's
-// in-process PrjCom with its replies spoilt or killed on the way, a peer that
-// never answers, no program at all, and the real PrjCom for a wait that sleeps.
+// The link against a misbehaving communication process, and the real PrjCom for a wait that sleeps.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "BancoVirtuale.h"
@@ -8,7 +6,6 @@
 #include "app/Orologio.h"
 #include "link/Collegamento.h"
 #include "link/MessaggioEcu.h"
-
 #include <QCoreApplication>
 #include <QTest>
 #include <QTimer>
@@ -51,8 +48,7 @@ class TstCollegamento : public QObject
 {
     Q_OBJECT
 private slots:
-    // Retry starts a whole new period; on a link already failed the
-    // time-out is silent, but no success. Closing tries three times.
+    // Retry starts a new period; on a failed link the time-out is silent; closing tries three times.
     void timeOutRetryCancelAndClose()
     {
         OrologioPasso orologio;
@@ -74,9 +70,7 @@ private slots:
         scritti = 0;
         QVERIFY(!link.ChiudiPipe(50000) && scritti == 3 && ui.Testi().last() == u"Error 010  - Can't close the pipe"_s);
     }
-
-    // A length field one more than the bytes sent is told outside the
-    // search; a reply code that does not exist is not, while searching.
+    // A length one more than sent is told outside the search; an unknown reply code not while searching.
     void malformedRepliesAreReportedOutsideSearch()
     {
         Banco corto;
@@ -88,10 +82,7 @@ private slots:
         QCOMPARE(cercando.Invia(6, MessaggioEcu::Componi(14)), 2);
         QVERIFY(cercando.ui.mostrati.isEmpty() && cercando.ctx->stato.ErroreComunicazione == 0);
     }
-
-    // Replies that come before this request's own are another's: the reply
-    // to a given-up command 3, the ECU's answer to another service (which
-    // answers are another's is the frames' own case).
+    // Replies before this request's own are another's (a given-up command 3, another service's answer).
     void repliesToEarlierRequestsAreDropped()
     {
         Banco b;
@@ -110,9 +101,7 @@ private slots:
         }
         QCOMPARE(b.ui.mostrati.size(), 1); // the cancelled time-out's
     }
-
-    // Told to quit while a transaction waits, the event loop must still
-    // read the reply, and the wait must still sleep until it comes.
+    // Told to quit while a transaction waits, the loop still reads the reply and the wait sleeps.
     void waitSleepsEvenAfterTheApplicationWasToldToQuit()
     {
         BancoEcu b;
@@ -132,7 +121,6 @@ private slots:
         QVERIFY2(durata >= 150000 && durata < 1000000, qPrintable(QString::number(durata)));
         QVERIFY2(rapporto < 0.3, qPrintable(u"CPU %1 of a spin"_s.arg(rapporto)));
     }
-
     // The process dies at every command 6, while the reply is awaited.
     void deadProcessIsStartedAgainOnceASecondAndToldOnce()
     {
@@ -160,7 +148,6 @@ private slots:
         QVERIFY(b.ctx->link.ChiudiPipe(1000000) && !b.Link().ProcessoAttivo());
         QVERIFY(b.Invia(2, QByteArray(1, '\0'), 50000) == 4 && b.Link().Riavvii() == 2 && b.ui.mostrati.size() == 1);
     }
-
     void missingProcess()
     {
         ServiziUiScriptati ui;

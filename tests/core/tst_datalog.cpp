@@ -1,6 +1,4 @@
-// The live bar's and the switch-over button's display rules, with both clocks
-// stepped by the test (each row's result compared with its name in front);
-// the recording file, the chart model's series, cursor and playback.
+// The live bar's display rules on stepped clocks, the recording file, the chart model.
 #include "RegistroProve.h"
 #include "FileProva.h"
 #include "app/Contesto.h"
@@ -9,7 +7,6 @@
 #include "datalog/ModelloBarra.h"
 #include "datalog/ModelloGrafico.h"
 #include "datalog/RegistroLive.h"
-
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,9 +93,7 @@ private slots:
         // The date of old values is written in the user's short format.
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     }
-
-    // Segments, speed, pictures (petrol, gas, key, valve), petrol and gas
-    // times, pressure; the temperature with the ignition off too.
+    // Segments, speed, pictures, petrol and gas times, pressure; temperature with the ignition off too.
     void valuesFollowTheIgnitionTheEngineAndTheFuel()
     {
         const struct { const char *nome; int stato, giri, carburante; const char *atteso; } casi[] = {
@@ -122,7 +117,6 @@ private slots:
             QVERIFY(v.temperatura == u"65 (c)"_s && v.dalVivo);
         }
     }
-
     void theBarFallsOneSegmentPerRefreshAfterTheIgnitionGoesOff()
     {
         // The gas time at its limit: red.
@@ -141,9 +135,7 @@ private slots:
         b.ctx.TabMsg[1].Valori[4] = 1500;
         QCOMPARE(Bit(b.Valori().segmenti), u"11110000000000"_s);
     }
-
-    // Record 1: state 6, gas time 0, limit 2, correction 3, petrol time 1;
-    // record 2 fuel 1; record 3 sensitivity 26, minimum 16.
+    // Record 1: state 6, gas 0, limit 2, correction 3, petrol 1; record 2 fuel 1; record 3 sens 26, min 16.
     void gasTimeWarning()
     {
         const struct { const char *nome; int stato, carburante, sensibilita, tempoGas, limite, correzione, tempoBenzina, minimo;
@@ -164,9 +156,7 @@ private slots:
             QVERIFY2(b.Valori().coloreTempoGas == c.colore, c.nome);
         }
     }
-
-    // The LEDs at a fixed refresh step from t = step, one character each;
-    // the buzzer's beeps at 100 ms from t = 100 ms.
+    // LEDs at a fixed step from t = step, one character each; buzzer beeps at 100 ms.
     void ledsBlinkInTheirPhasesAndTheBuzzerBeeps()
     {
         const double fase = ModelloBarra::PassoFase_us + 1; // one phase per refresh
@@ -212,7 +202,6 @@ private slots:
             QCOMPARE(c.nome + u": "_s + visto, c.nome + u": "_s + QLatin1String(c.beep));
         }
     }
-
     // '+' refreshes with the update marker set, '-' without, 'S' switches it off.
     void updateButtonBlinksWhileMarked()
     {
@@ -232,9 +221,7 @@ private slots:
             QCOMPARE(QLatin1String(passi) + u": "_s + visto, QLatin1String(passi) + u": "_s + QLatin1String(rosso));
         }
     }
-
-    // Read live ('E', 10:20:30 on 5 March) or from a file ('F'), then the link
-    // drops: the origin told at the day's end or the next day's start.
+    // Read live ('E', 10:20:30 on 5 March) or from a file ('F'), then the link drops: origin told at day's edge.
     void oldValuesSayWhereTheyComeFrom()
     {
         const QDateTime stessoGiorno(QDate(2024, 3, 5), QTime(23, 59, 59));
@@ -262,7 +249,6 @@ private slots:
             QCOMPARE(v.giri, u"2500 (rpm)"_s); // the old values stay
         }
     }
-
     void unitsAndTextsFollowTheLanguage()
     {
         Banco b({{1, 6, 1}, {1, 4, 2500}, {1, 1, 3000}, {1, 5, 1500}, {1, 9, 70}});
@@ -278,7 +264,6 @@ private slots:
         b.modello.ValoriDaFile(u"a.xar"_s);
         QCOMPARE(b.Valori().origine, u"dal file a.xar"_s);
     }
-
     void recordingWritesEveryReadAndStopsWhenTheLinkGoes()
     {
         QTemporaryDir dir;
@@ -316,7 +301,6 @@ private slots:
         b.ctx.imp.CartellaDati = dir.filePath(u"Rotto/"_s);
         QVERIFY(!reg.Avvia(b.ctx, QDateTime::currentDateTime()) && !reg.Registrando() && !reg.Errore().isEmpty());
     }
-
     void modelTakesEveryRowAndBoundsItsSeries()
     {
         G m;
@@ -355,7 +339,6 @@ private slots:
         }
         QCOMPARE(massimo, 6500.0);
     }
-
     void playbackReadsRecordingsAndRefusesOtherFiles()
     {
         QTemporaryDir dir;

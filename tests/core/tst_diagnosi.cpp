@@ -1,5 +1,4 @@
-// The dictionaries, the port reports of the communication process, the
-// search's closest port, and what is said of them in the user's language.
+// The dictionaries, PrjCom's port reports, the closest port, and what is said of them.
 #include "RegistroProve.h"
 #include "FileProva.h"
 #include "app/Contesto.h"
@@ -10,11 +9,9 @@
 #include "link/RapportoPorta.h"
 #include "mapfile/DiagnosiRicerca.h"
 #include "mapfile/TestoDiagnosi.h"
-
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <grp.h>
 #include <unistd.h>
 
@@ -40,8 +37,7 @@ QByteArray MioGruppo() { return getgrgid(getegid())->gr_name; }
 // Sections that stand at the same line in every language.
 const QStringList Sezioni{"[Frm_Barra]", "[Frm_Config]", "[Frm_Congif_2]", "[Frm_Retta]",
                           "[Frm_AutoTuning]", "[Frm_Interpola]", "[Frm_SelAlim]"};
-// The windows added last, with the number of texts each reads: their
-// sections close the files, in this order.
+// The windows added last and their text counts: their sections close the files in this order.
 const QList<std::pair<QString, int>> SezioniNuove{
     {"[Frm_Grafico]", 25}, {"[Frm_Datalog]", 7}, {"[Frm_Confronto]", 11},
     {"[Frm_Stato]", 13}, {"[Frm_Barra_2]", 33}, {"[Frm_AutoTuning_2]", 2}, {"[Frm_Retta_2]", 9},
@@ -74,10 +70,7 @@ private slots:
         }
         QVERIFY(fonts.contains(u"Loma"_s)); // Thai needs its own font
     }
-
-    // Every text in every language at the English line: none empty, in the
-    // last sections no section or list mark, the placeholder kept, the
-    // sections ending where the files end.
+    // Every text in every language: none empty, no marks in the last sections, placeholders kept.
     void everyLanguageHasEveryText()
     {
         const QStringList inglese = Risorse::CaricaRisorsa(105, u"DIZ_ENG"_s);
@@ -110,9 +103,7 @@ private slots:
         }
         QVERIFY(Risorse::RigheDaByte("abc") == QStringList{QString()} && Risorse::RigheDaByte("not hex\r\ntail").size() == 1);
     }
-
-    // A translator's file wins and leaves diz.ini alone; font.ini overrides
-    // the header's font, not with a wrong character set; past the last, English.
+    // A translator's file wins and leaves diz.ini alone; font.ini overrides the font; past the last, English.
     void testDictionaryAndFontOverrides()
     {
         Scrivi(m_dir.filePath("TEST.DIZ"), "x#y#Test Font#7\r\nTitle\r\nOne\r\n");
@@ -131,7 +122,6 @@ private slots:
         QVERIFY(d.LinguaCorrente == 0 && DizIni().trimmed() == "0");
         QCOMPARE(d.FontNome + QString::number(d.FontCharset), u"Other Font0"_s);
     }
-
     // The report's text: the owner and mode, or the fix this user needs.
     void testoDelRapporto()
     {
@@ -169,7 +159,6 @@ private slots:
         QCOMPARE(GruppiUtente::Di(QString::fromLocal8Bit(MioGruppo())), A::NellaSessione);
         QCOMPARE(GruppiUtente::Di(u"no-such-group-here"_s), A::No);
     }
-
     void sceglieLaPortaPiuVicina()
     {
         DiagnosiRicerca d;
@@ -191,9 +180,7 @@ private slots:
         d.Azzera();
         QVERIFY(!d.PiuVicina());
     }
-
-    // The connection line, the reconnection notice given once, and each
-    // port's cause, in the user's language.
+    // The connection line, the reconnection notice once, each port's cause, in the user's language.
     void testiNellaLinguaDellUtente()
     {
         ServiziUiScriptati ui;

@@ -1,5 +1,4 @@
-// The pages' logic without windows: the configuration choices on the shipped
-// tables and factory values, the level group, the calibration line.
+// The pages' logic without windows, on the shipped tables and factory values.
 #include "RegistroProve.h"
 #include "app/Avvio.h"
 #include "app/Contesto.h"
@@ -8,13 +7,10 @@
 #include "config/LogicaIniettori.h"
 #include "ecu/Definizioni.h"
 #include "ui/line/ModelloRetta.h"
-
 #include "FileProva.h"
-
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <functional>
 #include <iterator>
 
@@ -81,8 +77,7 @@ int Voce(const ListaScelte &l, const QString &voce)
     return voce.startsWith(QLatin1Char('#')) ? voce.mid(1).toInt() : int(l.Voci.indexOf(voce));
 }
 
-// A choice in a list of page 0 or 1: the value it writes (a bit: 1 set, 0
-// cleared), the item then shown ("" none), the list it disables (-1 none).
+// A list choice on page 0 or 1: value written (bit: 1 set, 0 clear), item shown, list disabled (-1).
 struct Scelta {
     const char *nome;
     int pagina, lista;
@@ -112,8 +107,7 @@ const Scelta Scelte[] = {
     {"LPG", 1, I::CmbTipoAlim, "#0", I::PosAbilitazioni, 0, I::BitCng, "#0", -1},
 };
 
-// An edit of the factory line (pivot `sel` changed by `add`, `volte` times):
-// its outcome, the points from `da` on, a pivot and its point.
+// A factory line edit (pivot `sel` by `add`, `volte` times): outcome, points from `da`, a pivot and its point.
 struct Passo { int sel, add, volte = 1; bool tutti = false; };
 struct Caso {
     const char *nome;
@@ -185,9 +179,7 @@ private slots:
             QVERIFY(!p.Lista(c.pagina, c.spenta).Abilitata);
         QVERIFY(p.ui.mostrati.isEmpty());
     }
-
-    // No choice while refreshing or while another operation waits. A PWM
-    // value beyond its byte is refused with its range.
+    // No choice while refreshing or another operation waits; a PWM value beyond its byte is refused.
     void sceltaNonLiberaECaselleDiServizio()
     {
         Pagine p;
@@ -208,7 +200,6 @@ private slots:
         QCOMPARE(p.ctx.stato.OperazioneRichiesta, Operazione::InviaEMemorizza);
         QVERIFY(!p.ctx.code.MessaggioDaInviare.isEmpty());
     }
-
     void eachFailingStepOfTheListsIsReportedOnceAndTheRestIsBuilt()
     {
         Pagine p; // not started: every dictionary text is missing
@@ -228,9 +219,7 @@ private slots:
             liste << p.comm.Liste[l].Voci.join(QLatin1Char('|'));
         QCOMPARE(liste, (QStringList{"1,2|0,3", "0|200|400", " x 1| x 2", ""}));
     }
-
-    // The interpolation entry: a warning when end of gas was on, the window
-    // opened with the two writes queued and not yet asked for.
+    // The interpolation entry: a warning if end of gas was on; the window with two writes queued.
     void voceInterpolazione()
     {
         Pagine p;
@@ -260,9 +249,7 @@ private slots:
             QCOMPARE(p.comm.Liste[C::CmbSwtchBar].Testo(), QLatin1String(voce));
         }
     }
-
-    // The level group: marks, labels, readings, a dragged mark, an inverted
-    // sensor, the lamps of a code in no table.
+    // The level group: marks, labels, readings, a dragged mark, an inverted sensor, an unknown code.
     void livello()
     {
         Pagine p;
@@ -306,7 +293,6 @@ private slots:
         p.ctx.scale.TabLivello.removeLast();
         QVERIFY(!g.SceltaTipo(1) && p.ctx.code.ValoriDaScrivere.Vuota());
     }
-
     void modifiche()
     {
         for (const Caso &c : Casi) {
@@ -332,7 +318,6 @@ private slots:
                 QCOMPARE(m.Pivot, M::PivotDefault);
         }
     }
-
     // The line from the ECU's records 4 and 6, the images back, the legend.
     void rettaEdEcu()
     {

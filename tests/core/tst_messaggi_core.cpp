@@ -1,7 +1,4 @@
-// The core's own messages in the program's language: with the dictionary's
-// translator installed a message comes in the dictionary's language, without
-// it (gascal-cli) in English; and every message the core writes has its line
-// in the English dictionary, else it would stay English in every language.
+// The core's messages come in the dictionary's language (English without it); each has its English line.
 #include "FileProva.h"
 #include "RegistroProve.h"
 #include "i18n/Dizionario.h"
@@ -9,7 +6,6 @@
 #include "i18n/TraduttoreDizionario.h"
 #include "interp/FileCampioni.h"
 #include "interp/TabelleCampioni.h"
-
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QRegularExpression>
@@ -17,11 +13,11 @@
 #include <QTest>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
 
 class TstMessaggiCore : public QObject
 {
     Q_OBJECT
-
     static QString ErroreCampioni(const QString &percorso)
     {
         TabelleCampioni tabelle;
@@ -34,35 +30,26 @@ private slots:
     void nellaLinguaDelDizionario()
     {
         QTemporaryDir cartella;
-        const QString dizIni = cartella.filePath(QStringLiteral("diz.ini"));
-        const QString assente = cartella.filePath(QStringLiteral("assente.dat"));
-        Scrivi(dizIni, "1\r\n");
+        Scrivi(cartella.filePath(u"diz.ini"_s), "1\r\n");
         Dizionario diz;
-        diz.CaricaDizionario(false, {QString(), dizIni, QString()});
-
-        QVERIFY(ErroreCampioni(assente).startsWith(QStringLiteral("Cannot read the sample file ")));
-        {
+        diz.CaricaDizionario(false, {QString(), cartella.filePath(u"diz.ini"_s), QString()});
+        const QString assente = cartella.filePath(u"assente.dat"_s);
+        const auto tradotto = [&diz](const QString &percorso) {
             TraduttoreDizionario traduttore(diz);
             QCoreApplication::installTranslator(&traduttore);
-            const QString italiano = ErroreCampioni(assente);
+            const QString testo = ErroreCampioni(percorso);
             QCoreApplication::removeTranslator(&traduttore);
-            QVERIFY2(italiano.startsWith(QStringLiteral("Impossibile leggere il file di campioni ")), qPrintable(italiano));
-            // A reason of the reader's own, inside the message, too.
-            QVERIFY(ErroreCampioni(QString()).endsWith(QStringLiteral("no file was named")));
-            QCoreApplication::installTranslator(&traduttore);
-            const QString senzaNome = ErroreCampioni(QString());
-            QCoreApplication::removeTranslator(&traduttore);
-            QVERIFY2(senzaNome.endsWith(QStringLiteral("non è stato indicato alcun file")), qPrintable(senzaNome));
-        }
+            return testo;
+        };
+        // The reader's own reason inside the message is translated too.
+        QVERIFY(ErroreCampioni(assente).startsWith(u"Cannot read the sample file "_s));
+        QVERIFY(ErroreCampioni(QString()).endsWith(u"no file was named"_s));
+        QVERIFY2(tradotto(assente).startsWith(u"Impossibile leggere il file di campioni "_s), qPrintable(tradotto(assente)));
+        QVERIFY2(tradotto(QString()).endsWith(u"non è stato indicato alcun file"_s), qPrintable(tradotto(QString())));
         // A dictionary without the section (an older TEST.DIZ) keeps the English.
-        diz.ImpostaTesti({QStringLiteral("[Frm_Barra]"), QStringLiteral("x")});
-        TraduttoreDizionario traduttore(diz);
-        QCoreApplication::installTranslator(&traduttore);
-        const QString inglese = ErroreCampioni(assente);
-        QCoreApplication::removeTranslator(&traduttore);
-        QVERIFY(inglese.startsWith(QStringLiteral("Cannot read the sample file ")));
+        diz.ImpostaTesti({u"[Frm_Barra]"_s, u"x"_s});
+        QVERIFY(tradotto(assente).startsWith(u"Cannot read the sample file "_s));
     }
-
     void ogniMessaggioHaLaSuaRiga()
     {
         const QStringList inglese = Risorse::CaricaRisorsa(Dizionario::NumeroRisorsa(Dizionario::Inglese),

@@ -1,12 +1,7 @@
-// What the autotuning window shows, without the window: the status texts
-// and the result kept after a run, the lists of choices, the time bars and
-// the indicator's blink, on the program folder's dictionary and tables with
-// the stepped clock.
+// What the autotuning window shows, without the window, on the stepped clock.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
-
 #include "autotune/ModelloAutotuning.h"
-
 #include <QTest>
 
 using namespace gascal;
@@ -14,7 +9,6 @@ using namespace gascal;
 class TstModelloAutotuning : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<BancoVirtuale> banco;
     std::unique_ptr<ModelloAutotuning> m;
     QString T(int k) const { return m->Sequenza().Testo(k); }
@@ -29,14 +23,8 @@ private slots:
         banco->ctx->imp.SepDecimale = QStringLiteral(",");
         m = std::make_unique<ModelloAutotuning>(*banco->ctx);
     }
-    void cleanup()
-    {
-        m.reset();
-        banco.reset();
-    }
-
-    // A run's last text stays after it, without the prompt for Stop or
-    // Accept, until the window closes; nothing closes it during a run.
+    void cleanup() { m.reset(), banco.reset(); }
+    // A run's last text stays, without the prompt, until the window closes; nothing closes it in a run.
     void resultStaysUntilClosed_data()
     {
         QTest::addColumn<int>("invito");
@@ -53,7 +41,6 @@ private slots:
         QCOMPARE(v().stato, T(28) + QLatin1Char('\n')
                      + m->Testo2(2, "Engine speed %1 rpm: waiting until it falls below %2 rpm.").arg(2500).arg(1100));
         QVERIFY(v().stato.contains(QStringLiteral("2500 rpm")));
-
         m->VisualizzaTempiCampionamentoGas(1000);
         m->ViualizzaLblTempi(true);
         m->MostraCorrezione(QStringLiteral("old"));
@@ -75,9 +62,7 @@ private slots:
         banco->ctx->stato.StatoProgramma = StatoApp::Offline;
         QVERIFY(!m->Go(QString()) && v().go && !v().stop);
     }
-
-    // The fuel list, then the injector list on the ECU's type; Accept with
-    // nothing selected leaves the choice open.
+    // The fuel list, then the injector list; Accept with nothing selected leaves the choice open.
     void listsOfChoices()
     {
         SequenzaTaratura &seq = m->Sequenza();
@@ -88,7 +73,6 @@ private slots:
         QCOMPARE(seq.SelAlimentazione, -2);
         m->Scegli(1);
         QVERIFY(seq.SelAlimentazione == 8 && !v().accept);
-
         const auto &tabella = banco->ctx->scale.TabIniettori;
         QVERIFY(tabella.size() > 2);
         for (int riga : {2, 0, -1}) {
@@ -101,7 +85,6 @@ private slots:
         m->Scegli(3);
         QCOMPARE(seq.SelIniettore, 3);
     }
-
     void barsAndBlink()
     {
         for (const auto &[tempo, testo, larghezza] : {std::tuple{1234, "1,23", 330}, {4000, "4,00", 1072},
@@ -114,7 +97,6 @@ private slots:
         m->MostraCorrezione(QStringLiteral("corr\r\n0,64"));
         QVERIFY(v().testoGas == T(43) + QStringLiteral(" 8,00") && v().barraGas == ModelloAutotuning::LarghezzaBarre);
         QCOMPARE(v().correzione, QStringLiteral("corr 0,64"));
-
         // The indicator changes at most every 250 ms, and hides on its own.
         int cambi = 0;
         for (int ms = 0; ms < 600; ms += 5) {

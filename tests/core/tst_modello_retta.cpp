@@ -1,12 +1,7 @@
-// The calibration line page's rules without the page: held edits with the
-// time given by the test, keys and pivot selection, the two resets with
-// their questions, the working point, the proposed corrections and the
-// plot's geometry. The line's own arithmetic is tried in tst_retta.
+// The calibration line page's rules without the page.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
-
 #include "ui/line/ModelloPaginaRetta.h"
-
 #include <QTest>
 
 using namespace gascal;
@@ -15,7 +10,6 @@ using R = ServiziUi::Risposta;
 using O = Operazione;
 
 namespace {
-
 // The program folder's settings, connected, the line flat.
 struct Pagina {
     BancoVirtuale banco;
@@ -38,45 +32,32 @@ struct Pagina {
         return fatto;
     }
 };
-
 } // namespace
 
 class TstModelloRetta : public QObject
 {
     Q_OBJECT
 private slots:
-    // A held edit steps at once and every 750 ms after; the line is sent
-    // once, when it ends; a held key's auto-repeat adds nothing.
-    void heldEdit_data()
-    {
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<int>("passi");
-        QTest::newRow("a click") << 100 << 1;
-        QTest::newRow("exactly 750 ms") << 750 << 2;
-        QTest::newRow("a second") << 1100 << 2;
-        QTest::newRow("2.6 s") << 2600 << 4;
-    }
+    // A held edit steps at once and every 750 ms; the line is sent once at its end; auto-repeat adds nothing.
     void heldEdit()
     {
-        QFETCH(int, ms);
-        QFETCH(int, passi);
-        Pagina p;
-        const double t0 = 5e6;
-        p.m->SelezionaPivot(5); // point 27
-        QVERIFY(p.m->Tasto(Qt::Key_F7, t0) && p.r.Retta[27] == -1);
-        for (int t = 10; t <= ms; t += 10) {
-            QVERIFY(!p.m->Tasto(Qt::Key_F7, t0 + t * 1e3));
-            p.m->Aggiorna(t0 + t * 1e3);
-            QCOMPARE(p.op, O::Nessuna);
+        for (const auto &[ms, passi] : {std::pair{100, 1}, {750, 2}, {1100, 2}, {2600, 4}}) {
+            Pagina p;
+            const double t0 = 5e6;
+            p.m->SelezionaPivot(5); // point 27
+            QVERIFY(p.m->Tasto(Qt::Key_F7, t0) && p.r.Retta[27] == -1);
+            for (int t = 10; t <= ms; t += 10) {
+                QVERIFY(!p.m->Tasto(Qt::Key_F7, t0 + t * 1e3));
+                p.m->Aggiorna(t0 + t * 1e3);
+                QCOMPARE(p.op, O::Nessuna);
+            }
+            p.m->Rilascia();
+            QVERIFY2(p.r.Retta[27] == -passi && p.op == O::ScriviRetta, qPrintable(QString::number(ms)));
+            QCOMPARE(qint8(p.ctx.code.DatiMap0.at(27)), -passi);
+            // Ended: no more steps; pending: no new edit.
+            QVERIFY(!p.m->Aggiorna(t0 + 1e7) && !p.m->Premi(ModelloRetta::Alza, t0 + 1e7) && p.r.Retta[27] == -passi);
         }
-        p.m->Rilascia();
-        QVERIFY(p.r.Retta[27] == -passi && p.op == O::ScriviRetta);
-        QCOMPARE(qint8(p.ctx.code.DatiMap0.at(27)), -passi);
-        // Ended: no more steps; pending: no new edit.
-        QVERIFY(!p.m->Aggiorna(t0 + 1e7) && !p.m->Premi(ModelloRetta::Alza, t0 + 1e7));
-        QCOMPARE(p.r.Retta[27], -passi);
     }
-
     void keysAndPivots()
     {
         Pagina p;
@@ -91,9 +72,7 @@ private slots:
                 p.m->SelezionaPivot(n);
                 QVERIFY(!p.Tasto(tasto) && p.r.Pivot == ModelloRetta::PivotDefault && p.op == O::Nessuna);
             }
-        // Each key's edit on pivot 4 (point 16), sent; a sideways move
-        // refused for a neighbour too near (pivot 3 at point 10, 4 from 6)
-        // still sends the line; the whole line moves every point.
+        // Each key's edit on pivot 4, sent; a refused sideways move still sends; the whole line moves every point.
         const struct { int pivot, tasto, indice, punto, valore; } casi[] = {
             {4, Qt::Key_F8, 3, 16, 1}, {4, Qt::Key_F7, 3, 16, 0}, {4, Qt::Key_F6, 3, 17, 0}, {4, Qt::Key_F5, 3, 16, 0},
             {3, Qt::Key_F5, 2, 10, 0}};
@@ -106,9 +85,7 @@ private slots:
         p.m->tuttiPunti = true;
         QVERIFY(p.Tasto(Qt::Key_F8) && p.r.Retta[55] == 1 && p.r.Retta[40] == 1);
     }
-
-    // Reset asks (No by default); reset-all asks, then the fuel; offline
-    // the chosen definitions are loaded and named.
+    // Reset asks (No default); reset-all asks, then the fuel; offline the definitions are loaded and named.
     void resets()
     {
         Pagina p;
@@ -121,7 +98,6 @@ private slots:
         QVERIFY(p.m->Reset() && p.op == O::ScriviRetta);
         QCOMPARE(p.r.Retta, (std::array<qint32, ModelloRetta::NumPunti>{}));
         QCOMPARE(p.ctx.code.DatiMap0, QByteArray(ModelloRetta::NumPunti, '\0'));
-
         StatoApp &s = p.ctx.stato;
         QString scelta;
         int aperture = 0;
@@ -139,7 +115,6 @@ private slots:
         QVERIFY(s.FileDefinizioni == scelta && s.FileDefOffline == scelta);
         QCOMPARE(s.TitoloFile, QStringLiteral(" - [def_cng.xar] "));
     }
-
     void workingPointAndMarkers()
     {
         Pagina p;
@@ -159,7 +134,6 @@ private slots:
         live[6] = 0;
         p.m->AggiornaCursore(2e6);
         QVERIFY(!p.m->CursoreVisibile());
-
         // Proposed corrections stay put while the line is edited towards them.
         p.r.Retta[12] = 2;
         p.m->MostraCorrezioniProposte({{12, 128}, {13, 0}, {70, 64}, {40, -32}});
@@ -169,10 +143,7 @@ private slots:
         p.m->Premi(ModelloRetta::Alza, 0);
         QCOMPARE(p.m->Marcatori(), attesi);
     }
-
-    // A click on a bar near a pivot, on one far from every pivot, on the
-    // background; the automatic range fills the plot and a click still
-    // finds the pivot on its taller bar.
+    // Clicks near a pivot, far from all, on the background; the automatic range still finds the pivot.
     void clickAndAutomaticRange()
     {
         Pagina p;
@@ -181,7 +152,6 @@ private slots:
         QCOMPARE(p.m->PivotAlClic(b21.center().x(), b21.center().y()), -1);
         QCOMPARE(p.m->PivotAlClic(b35.left() + 1.5 * b35.width(), 8000), 5);
         QCOMPARE(p.m->PivotAlClic(b35.left() + 2.5 * b35.width(), 8000), -1);
-
         for (int i = 0; i < ModelloRetta::NumPunti; ++i)
             p.r.Retta[i] = (i % 7) - 3; // -0.19 .. +0.19 ms
         QCOMPARE(p.m->Zoom(), 1.0);

@@ -1,13 +1,9 @@
-// The bench's in-process PrjCom against the real one: the same requests, to
-// PrjCom and ecusim on a pseudo-terminal and to the in-process pair, get the
-// same reply frames; and they take the time PrjCom's waits and repeats take.
+// The in-process PrjCom answers byte for byte, and in the same time, as the real one.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "BancoVirtuale.h"
-
 #include "link/MessaggioEcu.h"
 #include "link/Transazioni.h"
-
 #include <QRegularExpression>
 #include <QTest>
 
@@ -84,11 +80,7 @@ private slots:
         const QStringList interni = Risposte(v);
         QCOMPARE(interni.join(QLatin1Char('\n')), reali.join(QLatin1Char('\n')));
     }
-
-    // A silent or garbling ECU costs what PrjCom spends on it: the
-    // first-byte wait (the short one in quiet polling), the quiet time after
-    // a garbled answer, and in mode 2 the repeats that fit in 1.5 s. The
-    // mode, command 8's wait (0 = the default 200 ms), the milliseconds.
+    // Silent or garbling ECU time as PrjCom spends it: mode, command 8's wait (0 = 200 ms), milliseconds.
     void repliesTakePrjComsTime()
     {
         const QStringList muta{QStringLiteral("--drop-every"), QStringLiteral("1")};

@@ -1,12 +1,9 @@
-// The compare window's rows: each difference under its page and group, by
-// the caption the page gives it, with its value in the page's unit, in the
-// user's language; what no page shows last.
+// The compare window's rows: under page and group, by the page's caption and unit, in the user's language.
 #include "FileProva.h"
 #include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "mapfile/RigheConfronto.h"
-
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,9 +15,7 @@ Q_DECLARE_METATYPE(QList<RigheConfronto::Riga>)
 class TstRigheConfronto : public QObject
 {
     Q_OBJECT
-
-    // A context in one of the shipped languages, with a line scale whose
-    // point i is at (1000 + 100 i) us of petrol.
+    // A context in a shipped language, line point i at (1000 + 100 i) us of petrol.
     static void Prepara(Contesto &ctx, const char *lingua, const QString &sep)
     {
         QTemporaryDir cartella;
@@ -38,9 +33,7 @@ private slots:
         QTest::addColumn<QString>("sep");
         QTest::addColumn<QList<ConfrontoMappe::Differenza>>("differenze");
         QTest::addColumn<QList<R::Riga>>("attese");
-
-        // Given in the comparison's order (the pages' settings, the guard,
-        // the line, raw bytes) but the line page before what no page shows.
+        // Given in comparison order, but the line page before what no page shows.
         const QList<ConfrontoMappe::Differenza> varie{
             {QStringLiteral("switch-temp"), QStringLiteral("20"), QStringLiteral("35")},
             {QStringLiteral("end-of-gas"), QStringLiteral("Off"), QStringLiteral("On")},
@@ -75,7 +68,6 @@ private slots:
                    {R::Iniettori, "SENSORE LIVELLO", "Livelli R", "2,50 V", "5,00 V"},
                };
     }
-
     void righe()
     {
         QFETCH(QByteArray, lingua);

@@ -1,6 +1,4 @@
-// The program-wide helpers, the installed program (settings folder, the
-// user's copies, command line), and the program's cycle without an ECU: the
-// state each request leads to, and what is kept when another ECU answers.
+// Program-wide helpers, the settings folder and command line, and the program's cycle without an ECU.
 #include "RegistroProve.h"
 #include "Versione.h"
 #include "app/CartellaUtente.h"
@@ -19,16 +17,13 @@
 #include "app/VistaCiclo.h"
 #include "ecu/ScrittureInSospeso.h"
 #include "mapfile/Identita.h"
-
 #include "FileProva.h"
 #include "MisuraCpu.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
 #include <unistd.h>
 
 using namespace gascal;
@@ -96,7 +91,6 @@ private slots:
         QVERIFY(FileExist(file) && DirExist(dir.path()));
         QVERIFY(!FileExist(dir.path()) && !DirExist(file) && !FileExist(dir.filePath(u"none"_s)));
     }
-
     // Halves go to the even neighbour; the user's separator; at most 3 decimals.
     void numbers()
     {
@@ -123,7 +117,6 @@ private slots:
                               FormatMilli(1234, 5, v), FormatMilli(1234, -2, v), FormatMilli(1234567, 1, v)}),
                  (QStringList{"1,23", "0,005", "-1,5", "1,234", "1", "1234,5"}));
     }
-
     // 3146 is not reported from an error handler, and large numbers are shown in hex.
     void errorReportText()
     {
@@ -137,9 +130,7 @@ private slots:
             QVERIFY(ui.mostrati[0].titolo == u"GasCal: Error"_s && ui.mostrati[0].icona == ServiziUi::Icona::Esclamazione);
         }
     }
-
-    // Timers run during a wait, and it sleeps, also once the application was
-    // told to quit (a wait on a new local event loop would spin).
+    // Timers run during a wait, which sleeps, also after quit (a new local loop would spin).
     void waitKeepsEventsFlowingAndSleeps()
     {
         int scatti = 0;
@@ -159,9 +150,7 @@ private slots:
         QVERIFY2(trascorsi >= 200000 && scatti >= 5, "timers must run during a wait");
         QVERIFY2(rapporto < 0.3, qPrintable(u"CPU %1 of a spin"_s.arg(rapporto)));
     }
-
-    // Seeding copies the settings, never the programs; an update replaces only
-    // untouched copies; the user's changes stay for good; a deleted one comes back.
+    // Seeding copies settings, not programs; updates replace untouched copies only; deleted ones come back.
     void seminaEAggiornamenti()
     {
         const auto scrivi = [](const QString &cartella, std::initializer_list<std::pair<const char *, const char *>> file) {
@@ -191,7 +180,6 @@ private slots:
         Semina();
         QCOMPARE(casa({"map.ini", "PrjCom.ini"}), QByteArray("map 2|; version 2"));
     }
-
     void cartellaDelleImpostazioni()
     {
         QTemporaryDir programma, casa;
@@ -217,7 +205,6 @@ private slots:
         QCOMPARE(Leggi(utente + u"/SetCom.ini"_s), QByteArray("setcom"));
         QFile::setPermissions(programma.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-
     void laRigaDiComandoPrendeUnFileMappa()
     {
         QTemporaryDir d;
@@ -237,7 +224,6 @@ private slots:
         for (const QStringList &a : {QStringList{u"missing.var"_s}, QStringList{mappa, mappa}, QStringList{d.path()}})
             QCOMPARE(leggi(a).azione, Azione::Errore);
     }
-
     // The file waits for a connected ECU, or offline for the start-up definitions.
     void ilFileMappaAspettaLEcuOIlLavoroOffline()
     {
@@ -257,7 +243,6 @@ private slots:
             QVERIFY2(RigaComando::MomentoDiAprire(s) == c.apre, qPrintable(QString::number(&c - casi)));
         }
     }
-
     // The restore goes before the close: the ECU is put back first.
     void richiesteEStati()
     {
@@ -283,7 +268,6 @@ private slots:
             QCOMPARE(s.LavoroOffline + s.AutotuningRichiesto, 0); // taken once
         }
     }
-
     // A pending request runs once and is cleared, also when the ECU refuses it.
     void operazioneUnaVolta()
     {
@@ -302,7 +286,6 @@ private slots:
         b.ciclo.Ricerca(1);
         QVERIFY(!s.OperazioneInAttesa() && b.vista.eventi.last() == u"scartata-8"_s);
     }
-
     // The title's map file goes when another ECU (lot and serial) answers.
     void titoloSoloPerLEcuDelFile()
     {
@@ -324,7 +307,6 @@ private slots:
         produzione.Valori = {1234, 87, 48};
         QCOMPARE(Identita::NumeroSerie(produzione), u"87-1234"_s);
     }
-
     // Writes are dropped; a map save or load stays, a reset goes with its file.
     void scrittureScartate()
     {

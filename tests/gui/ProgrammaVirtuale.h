@@ -1,20 +1,10 @@
 #pragma once
-
 #include "BancoVirtuale.h"
+#include "ProgrammaProva.h"
 
-#include "ui/main/MDIFrm.h"
-
-#include <QTest>
-
-#include <functional>
-#include <memory>
-
-// The frame on the in-process bench: the program's windows against the
-// virtual ECU on the stepped clock. The frame's timers run in real time; the
-// waits inside their ticks (a poll's reply, a whole autotuning run) take
-// only as long as their work.
-struct ProgrammaVirtuale {
-    explicit ProgrammaVirtuale(const QStringList &opzioniEcu = {}) : banco(opzioniEcu) {}
+// The frame on the in-process bench: its timers in real time, the waits in their ticks on the stepped clock.
+struct ProgrammaVirtuale : FrameSuBanco<BancoVirtuale> {
+    explicit ProgrammaVirtuale(const QStringList &opzioniEcu = {}) : FrameSuBanco(opzioniEcu) {}
     ~ProgrammaVirtuale()
     {
         ctx.stato.UscitaRichiesta = 1;
@@ -23,17 +13,8 @@ struct ProgrammaVirtuale {
     // Start-up, the frame, and its search; true once connected.
     bool Connetti()
     {
-        if (!banco.Avvia())
-            return false;
-        frame = std::make_unique<gascal::MDIFrm>(ctx);
-        frame->MDIForm_Load();
-        return QTest::qWaitFor([this] { return ctx.stato.StatoProgramma == gascal::StatoApp::Connesso; }, 10000);
-    }
-    bool AttendiOperazione() { return QTest::qWaitFor([this] { return !ctx.stato.OperazioneInAttesa(); }, 5000); }
-    void MostraPagina(int n)
-    {
-        for (int giri = 0; ctx.stato.PaginaCorrente != n && giri < 3; ++giri)
-            frame->CmdPage_Click();
+        return AvviaProgramma()
+            && QTest::qWaitFor([this] { return ctx.stato.StatoProgramma == gascal::StatoApp::Connesso; }, 10000);
     }
     // Runs `azione` every 50 ms of stepped time until it returns true.
     void Ogni50ms(std::function<bool()> azione)
@@ -43,8 +24,4 @@ struct ProgrammaVirtuale {
                 Ogni50ms(azione);
         });
     }
-
-    BancoVirtuale banco;
-    gascal::Contesto &ctx = *banco.ctx;
-    std::unique_ptr<gascal::MDIFrm> frame;
 };

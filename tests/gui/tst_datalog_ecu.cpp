@@ -1,18 +1,11 @@
-// The live bar, the datalog and the chart window in the frame on the
-// in-process bench, the ECU driven like a car: the bar follows the engine,
-// a recording holds one row per poll, the chart takes every read, and a lost
-// link ends the recording with a complete file. The recording's format and
-// the chart's model are tried in tests/core/tst_datalog, the bar's rules in
-// tst_modello_barra, the rows' values in tests/cli.
+// The live bar, the datalog and the chart in the frame on the in-process bench, the ECU driven like a car.
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
-
 #include "datalog/FormatoLive.h"
 #include "ui/common/Immagine.h"
 #include "ui/main/ControlliDatalog.h"
 #include "ui/main/FrmBar.h"
 #include "ui/main/FrmGrafico.h"
-
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,7 +13,6 @@
 using namespace gascal;
 
 namespace {
-
 // A recording's rows, each cut at its commas; row 0 is the header.
 QList<QStringList> Righe(const QString &percorso)
 {
@@ -31,7 +23,6 @@ QList<QStringList> Righe(const QString &percorso)
             righe << r.split(QLatin1Char(','));
     return righe;
 }
-
 } // namespace
 
 class TstDatalogEcu : public QObject
@@ -51,7 +42,6 @@ private slots:
         p.banco.Passa(1000);
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("800 (rpm)"), 3000);
         QVERIFY(bar.LblTempoGasVal->text().contains(QStringLiteral("- -")) && bar.ImgBenzOn->isVisibleTo(&bar));
-
         ControlliDatalog &d = *p.frame->Datalog();
         d.CmdGrafico->trigger();
         FrmGrafico &grafico = *d.Grafico();
@@ -73,14 +63,12 @@ private slots:
         d.CmdRegistra->trigger();
         const qint64 trascorsi = durata.elapsed();
         QVERIFY(!d.Registro().Registrando());
-
         const QList<QStringList> csv = Righe(file);
         QCOMPARE(csv.value(0).join(QLatin1Char(',')),
                  FormatoLive::Intestazione(p.ctx.TabMsg.at(Contesto::RecLive).NumeroVariabili()));
         const auto colonna = [&csv](const char *nome) { return csv.value(0).indexOf(QLatin1String(nome)); };
         const auto cGiri = colonna("engine_speed_rpm"), cGas = colonna("gas_injection_us"), cFuel = colonna("fuel_state");
-        // One row per 50 ms poll: never more, and not much fewer (a loaded
-        // machine may delay a few ticks).
+        // One row per 50 ms poll: never more, not much fewer (a loaded machine delays ticks).
         const qint64 righe = csv.size() - 1;
         QVERIFY2(righe <= trascorsi / 50 + 2 && righe >= trascorsi / 50 / 2,
                  qPrintable(QStringLiteral("%1 rows in %2 ms").arg(righe).arg(trascorsi)));
@@ -89,9 +77,7 @@ private slots:
         QCOMPARE((QStringList{csv.at(1).at(cGiri), csv.at(1).at(cFuel), csv.last().at(cGiri), csv.last().at(cFuel)}),
                  (QStringList{QStringLiteral("800"), QStringLiteral("0"), QStringLiteral("3000"), QStringLiteral("3")}));
         QVERIFY(csv.last().at(cGas).toInt() > 0);
-
-        // The chart took every read the frame made, recorded or not, over
-        // many refreshes (the last one taken here, with no poll between).
+        // The chart took every read the frame made, recorded or not.
         grafico.Aggiorna();
         QCOMPARE(grafico.Modello().Righe(), d.Registro().Totale());
         QVERIFY(grafico.Modello().Righe() >= righe);
@@ -106,10 +92,7 @@ private slots:
         QCOMPARE(grafico.Modello().Righe(), righe);
         grafico.TornaLive();
         QVERIFY(!grafico.Riproduzione());
-
-        // A lost link ends a recording by itself; the file stays complete.
-        // The frame then searches inside its tick; the check runs from the
-        // search's own waits, and going offline ends the search.
+        // A lost link ends a recording with a complete file; going offline ends the search it starts.
         d.CmdRegistra->trigger();
         const QString secondo = d.Registro().Percorso();
         QTest::qWait(200);
@@ -129,7 +112,6 @@ private slots:
         QVERIFY(fine.size() > 1);
         for (const QStringList &r : fine)
             QCOMPARE(r.size(), fine.first().size());
-
         // With no ECU a recording is refused with a message.
         QVERIFY(QTest::qWaitFor([&] { return p.ctx.stato.StatoProgramma == StatoApp::Offline; }, 5000));
         const auto mostrati = p.banco.ui.mostrati.size();

@@ -1,20 +1,12 @@
-// The command bar and the page cycle on a frame connected to ecusim: pages,
-// the information box, keys during an operation, map files saved and
-// compared before a write, the wheel over the pages and the windows' boxes.
-// The map faults themselves are tried in tests/cli/tst_mappa; here, what
-// the frame shows of them.
+// The command bar and page cycle on a frame connected to ecusim: info box, keys, map files, the wheel, boxes.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
-
-#include "ui/common/QtServiziUi.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
 #include "ui/config/GruppoLivello.h"
 #include "ui/main/FrmConfronto.h"
-
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -25,7 +17,6 @@ using namespace gascal;
 using R = ServiziUi::Risposta;
 
 namespace {
-
 // A calibration line page that counts its keys.
 class PaginaTasti : public PaginaEditor
 {
@@ -34,8 +25,7 @@ public:
     int tasti = 0;
 };
 
-// Wheel notches over a control as the window system delivers them, so that a
-// wheel the control does not take goes on to its parents. Down is positive.
+// Wheel notches as the window system delivers them (on to the parents when not taken); down is positive.
 void Rotella(QWidget *w, int scatti)
 {
     const QPointF centro = QRectF(w->rect()).center();
@@ -44,13 +34,11 @@ void Rotella(QWidget *w, int scatti)
     QSpontaneKeyEvent::setSpontaneous(&e);
     QApplication::instance()->notify(w, &e);
 }
-
 } // namespace
 
 class TstFrameComandi : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<ProgrammaProva> p;
     QString Sezione(int k) const { return p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Barra]"), k); }
     // Opens a map file through the bar and waits until the operation ended.
@@ -68,8 +56,7 @@ private slots:
     }
     void cleanupTestCase() { p.reset(); }
 
-    // The page button and F2 (anywhere in the frame) turn the pages; each
-    // page shown is refreshed from the ECU's values.
+    // The page button and F2 anywhere turn the pages; each page shown is refreshed from the ECU.
     void cicloPagine()
     {
         MDIFrm &f = *p->frame;
@@ -91,9 +78,7 @@ private slots:
         QTest::keyRelease(f.Barra(), Qt::Key_F2);
         QVERIFY(mostrata(0) && fattore.Selezione == 0);
     }
-
-    // The information box: the versions, the ECU's identity and production
-    // data, and the port in use.
+    // The information box: versions, the ECU's identity and production data, the port.
     void finestraInformazioni()
     {
         p->ui.mostrati.clear();
@@ -108,9 +93,7 @@ private slots:
         QVERIFY(righe.at(10).startsWith(testo2(23) + QStringLiteral(": ") + testo2(24) + QStringLiteral(" 1234, ")));
         QCOMPARE(righe.at(12), testo2(31) + QStringLiteral(": 0 (") + p->Link() + QLatin1Char(')'));
     }
-
-    // Saved, refused and loaded map files: one message with the cause, and a
-    // title that names only a file really saved or loaded.
+    // Saved, refused and loaded map files: one message with the cause; the title names only a real file.
     void fileMappa()
     {
         const QString titolo = p->frame->windowTitle();
@@ -121,7 +104,6 @@ private slots:
         QVERIFY(p->ui.mostrati.first().testo.contains(QStringLiteral("none/cliente.var cannot be written: ")));
         QVERIFY(p->ui.mostrati.first().icona == ServiziUi::Icona::Critica && p->frame->windowTitle() == titolo);
         QVERIFY(p->ctx.stato.TitoloFile.isEmpty());
-
         // Without an extension a map gets ".var", and names the window once saved.
         QVERIFY(p->SalvaMappa(p->Percorso(QStringLiteral("Data/cliente"))));
         QCOMPARE(p->ui.filtriMostrati.last(), QStringLiteral("View Files  (*.var)|*.var|All Files  (*.*)|*.*"));
@@ -136,9 +118,7 @@ private slots:
         QTest::mouseClick(p->frame->Barra()->CmdMapSave, Qt::LeftButton);
         QCOMPARE(p->ui.Testi(), QStringList{percorso + QStringLiteral("\r\n") + Sezione(6) + QStringLiteral("\r\n") + Sezione(7)});
         QVERIFY(p->ui.mostrati.first().predefinito == R::No && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
-
-        // A file that changes the switch-over temperature and line point 10:
-        // the compare window lists both; Cancel writes nothing, backs up nothing.
+        // A file changing the switch-over temperature and line point 10: Cancel writes and backs up nothing.
         const auto backup = [this] { return QDir(p->Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files).size(); };
         const qint32 temperatura = p->banco.ValoreEcu(3, 0);
         p->banco.ScriviFile(QStringLiteral("Data/nuova.var"),
@@ -147,8 +127,7 @@ private slots:
         p->ui.mostrati.clear();
         p->RispondiConfronto(false, &righe);
         QVERIFY(Carica(QStringLiteral("Data/nuova.var")));
-        // As the pages show them, page by page; a saved map turns the pedestal
-        // guard on, which this ECU has off and no page shows.
+        // Page by page; a saved map turns on the pedestal guard, which no page shows.
         QCOMPARE(righe.size(), 3);
         QCOMPARE(righe.at(0), QStringLiteral("Temperature: %1 °C | %2 °C").arg(temperatura).arg(temperatura + 5));
         QVERIFY2(QRegularExpression(QStringLiteral("^Petrol [0-9.]+ ms: -?[0-9.]+ ms \\| 0\\.58 ms$")).match(righe.at(1)).hasMatch(),
@@ -171,9 +150,7 @@ private slots:
         });
         QVERIFY(Carica(QStringLiteral("Data/nuova.var")) && vuota);
     }
-
-    // Over a list or a level mark without the focus the wheel scrolls the
-    // page; a list given the focus turns and writes; a mark never moves.
+    // Without the focus the wheel scrolls the page; a focused list turns and writes; a mark never moves.
     void rotellaSoloConIlFuoco()
     {
         p->frame->resize(520, 360);
@@ -202,9 +179,7 @@ private slots:
             QVERIFY(marca->value() == valore && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
         }
     }
-
-    // While an operation runs, F2 does not page (from the frame or the wait
-    // window) and F5..F9 do not edit the line; afterwards they work again.
+    // During an operation F2 does not page and F5..F9 do not edit the line; afterwards they do.
     void tastiDuranteLeOperazioni()
     {
         p.reset();
@@ -226,32 +201,6 @@ private slots:
         QCOMPARE(pagina->tasti, 1);
         QTest::keyRelease(q.frame->Attesa(), Qt::Key_F2);
         QCOMPARE(q.ctx.stato.PaginaCorrente, int(MDIFrm::PagConfig));
-    }
-
-    // The windows' boxes: Enter presses the default the caller named; the
-    // file dialogs show the filters' descriptions as written.
-    void serviziDelleFinestre()
-    {
-        QtServiziUi ui;
-        using P = ServiziUi::Pulsanti;
-        const std::tuple<P, std::optional<R>, R> casi[] = {
-            {P::SiNo, R::No, R::No}, {P::SiNo, R::Si, R::Si}, {P::SiNo, std::nullopt, R::No},
-            {P::RiprovaAnnulla, std::nullopt, R::Riprova}, {P::RiprovaAnnulla, R::Annulla, R::Annulla}};
-        for (const auto &[pulsanti, predefinito, attesa] : casi) {
-            QTimer invio;
-            connect(&invio, &QTimer::timeout, &invio, [&invio] {
-                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                    invio.stop(), QTest::keyClick(box, Qt::Key_Return);
-            });
-            invio.start(20);
-            const auto icona = ServiziUi::Icona::Domanda;
-            QCOMPARE(predefinito ? ui.Messaggio(QStringLiteral("?"), QStringLiteral("t"), pulsanti, icona, *predefinito)
-                                 : ui.Messaggio(QStringLiteral("?"), QStringLiteral("t"), pulsanti, icona),
-                     attesa);
-        }
-        QCOMPARE(QtServiziUi::FiltroQt(QStringLiteral("View Files  (*.var)|*.var|All Files  (*.*)|*.*")),
-                 QStringLiteral("View Files  (*.var);;All Files  (*.*)"));
-        QCOMPARE(QtServiziUi::FiltroQt(QStringLiteral("Samples|*.cmp;*.txt")), QStringLiteral("Samples (*.cmp *.txt)"));
     }
 };
 

@@ -1,26 +1,18 @@
-// The frame's connection against the real communication process and ecusim:
-// the wait window while searching (and why no ECU answers), offline, the
-// pages only while an ECU answers, closing, and an ECU put back after an
-// interpolation or a power cut. The states themselves are tried in
-// tests/core (tst_ciclo, tst_collegamento, tst_ecu_cambiata).
+// The frame's connection against PrjCom and ecusim: search, offline, closing, the ECU put back.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
-
 #include "app/SegnaliUscita.h"
 #include "app/TestoByte.h"
 #include "interp/ModoInterpolazione.h"
 #include "ui/common/Forma.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
-
 #include <QFileInfo>
-
 #include <csignal>
 
 using namespace gascal;
 
 namespace {
-
 // 1 when all three pages take edits, 0 when none does, -1 otherwise.
 int Pagine(ProgrammaProva &p)
 {
@@ -28,8 +20,7 @@ int Pagine(ProgrammaProva &p)
     return n == 3 ? 1 : n == 0 ? 0 : -1;
 }
 
-// Connected, then in interpolation mode with its write done; `sensore` is
-// the pressure-sensor code the ECU had before.
+// Connected, then in interpolation mode with its write done; `sensore` is the sensor code before.
 bool InInterpolazione(ProgrammaProva &p, qint32 &sensore)
 {
     if (!p.Connetti())
@@ -38,17 +29,13 @@ bool InInterpolazione(ProgrammaProva &p, qint32 &sensore)
     return ModoInterpolazione::Entra(p.ctx) && p.AttendiOperazione() && p.ctx.Valore(Contesto::RecConfig, 25) == 0
         && QFileInfo::exists(p.ctx.ripristino.PercorsoEcu());
 }
-
 } // namespace
 
 class TstFrameConnessione : public QObject
 {
     Q_OBJECT
 private slots:
-    // No ECU on port 0: the wait window searches, the pages greyed and the
-    // bar usable, saying why under its activity bar until the user stops it;
-    // offline the start-up definitions are loaded and the pages take no
-    // edits; Go searches again, finds an ECU, and the reason goes.
+    // No ECU: the wait window searches and says why; offline the pages take no edits; Go finds an ECU.
     void ricercaOfflineERitorno()
     {
         ProgrammaProva p;
@@ -79,9 +66,7 @@ private slots:
         p.ctx.stato.RichiediOperazione(Operazione::ScriviConfig); // dropped silently
         QTRY_COMPARE_WITH_TIMEOUT(p.ctx.stato.OperazioneRichiesta, Operazione::Nessuna, 1000);
         QVERIFY(p.ui.mostrati.size() == boxPrima && p.ctx.stato.StatoProgramma == StatoApp::Offline);
-
-        // The search may find the ECU before a watcher sees it searching: the
-        // titles the window took on the way tell instead.
+        // The search may find the ECU before a watcher sees it: the window's titles tell instead.
         QStringList titoli;
         connect(p.frame.get(), &QWidget::windowTitleChanged, this, [&](const QString &t) { titoli << t; });
         QCOMPARE(p.AvviaEcu(), QString());
@@ -94,11 +79,7 @@ private slots:
         // While connected the offline button says what it does and is no stop sign.
         QVERIFY(p.frame->Attesa()->CmdStop->text() == p.ctx.diz.Testo(6) && p.frame->Attesa()->CmdStop->icon().isNull());
     }
-
-    // The ECU's power goes at the write of a setting: the failed write is
-    // gone, and a choice made during the search (only the page's logic can
-    // still be driven) is kept from the next ECU too, whose values the
-    // pages then show. The title keeps a map's name for the same ECU only.
+    // Power cut at a setting's write: the write is gone, a choice made meanwhile kept, the title for the same ECU only.
     void scrittureInAttesaScartate()
     {
         ProgrammaProva p;
@@ -123,7 +104,6 @@ private slots:
         QVERIFY(p.SalvaMappa(p.Percorso(QStringLiteral("Data/b.var"))) && p.Riconnetti());
         QCOMPARE(p.frame->windowTitle(), p.frame->TitoloBase());
     }
-
     // The close box while a poll waits for its reply closes at the next tick.
     void chiusuraDuranteTransazione()
     {
@@ -143,10 +123,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!p.ctx.link.ProcessoAttivo(), 3000);
         QVERIFY(!p.ui.Testi().join(QLatin1Char('\n')).contains(QStringLiteral("Error 010")));
     }
-
-    // Closed by its close box or by a signal with the interpolation window
-    // open, the program puts the ECU back before it goes, and says so only
-    // once it has.
+    // Closed by its close box or a signal in interpolation mode, the program puts the ECU back first.
     void chiusuraInInterpolazione_data()
     {
         QTest::addColumn<bool>("segnale");
@@ -173,9 +150,7 @@ private slots:
         QCOMPARE(p.banco.ValoreEcu(Contesto::RecConfig, 25), sensore);
         QVERIFY(!QFileInfo::exists(giornale));
     }
-
-    // A journal left behind is put back at the next connection and told; the
-    // page shows the ECU's sensor again.
+    // A journal left behind is put back at the next connection and told.
     void giornaleAllaConnessione()
     {
         ProgrammaProva p;

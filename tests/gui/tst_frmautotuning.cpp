@@ -1,17 +1,10 @@
-// The autotuning window in the frame on the in-process bench: the line
-// page's button opens it, it draws its model, its list and buttons reach
-// the sequence, and the frame's close box on gas ends the run with the ECU
-// holding what it held before. Between runs it leaves with the page. What the window shows is tried in
-// tests/core/tst_modello_autotuning, whole runs and their faults in
-// tests/autotune and tests/cli.
+// The autotuning window in the frame on the in-process bench, its close box on gas included.
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
 #include "../autotune/ProfiloBreve.h"
-
 #include "autotune/FrmAutotuning.h"
 #include "ui/common/Forma.h"
 #include "ui/line/FrmRetta.h"
-
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -45,7 +38,6 @@ private slots:
         const VistaAutotuning &v = w.Modello().Vista();
         QVERIFY(w.isVisible() && !pagina->isVisible());
         QCOMPARE(w.LblMsg->text(), v.stato);
-
         // The lists as the model loads them; a double click, then Enter, choose.
         bool liste = true, disegnata = false;
         int scelte = 0;
@@ -78,10 +70,7 @@ private slots:
         QCOMPARE(foto(), prima);
         QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
     }
-
-    // Never drawn over another page: F2 closes it with its page, and Esc,
-    // the close box, Close and Stop shut it between runs; while a run is
-    // going nothing closes it and the page stays.
+    // F2, Esc, the close box, Close and Stop shut it between runs; during a run nothing does.
     void leavesWithThePage()
     {
         ProgrammaVirtuale p;

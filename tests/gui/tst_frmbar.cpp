@@ -1,12 +1,10 @@
-// The live data window draws what its model decides (the rules themselves are
-// tried in tst_modello_barra), and the logo's clicks reach the operations.
+// The live data window draws what its model decides; the logo's clicks reach the operations.
 #include "RegistroProve.h"
 #include "app/Contesto.h"
 #include "app/ServiziUiScriptati.h"
 #include "ui/common/Forma.h"
 #include "ui/common/Immagine.h"
 #include "ui/main/FrmBar.h"
-
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -16,13 +14,11 @@ using namespace gascal;
 class TstFrmBar : public QObject
 {
     Q_OBJECT
-
     ServiziUiScriptati ui;
     std::unique_ptr<Contesto> ctx;
     std::unique_ptr<FrmBar> bar;
 
-    // Sets values (record, index, value), refreshes, and compares every
-    // text, segment and picture with the model's view.
+    // Sets (record, index, value)s, refreshes, and compares every text, segment and picture with the model.
     void Mostra(std::initializer_list<std::tuple<int, int, qint32>> valori)
     {
         for (const auto &[n, k, v] : valori)
@@ -67,8 +63,7 @@ private slots:
 
     void disegnaLaVistaDelModello()
     {
-        // On gas at 2000 rpm with the gas time at its limit; LEDs 5 and 6
-        // steady, the buzzer continuous; an update waiting.
+        // On gas at 2000 rpm, gas time at its limit; LEDs 5 and 6 steady, buzzer continuous; an update waiting.
         ctx->stato.MarcatoreAggiornamento = QStringLiteral("Lampeggia");
         Mostra({{1, 6, 3}, {1, 4, 2000}, {2, 1, 3}, {1, 0, 1000}, {1, 2, 1000}, {1, 1, 2345}, {1, 5, 1200},
                 {1, 9, 65}, {1, 10, 0x1000 | 0x2000 | 0x400 | 0x800 | 0xC000}});
@@ -80,9 +75,7 @@ private slots:
         QCOMPARE(led(5), std::pair(QColor(255, 0, 0), QColor(255, 0, 0)));
         QCOMPARE(led(6), std::pair(QColor(255, 128, 0), QColor(255, 128, 0)));
         QCOMPARE(ui.beep, 1);
-
-        // The update button's other phase; black gas time on petrol; picking
-        // an update file stops the blink at once.
+        // The update button's other phase; picking an update file stops the blink at once.
         Mostra({{2, 1, 0}, {1, 6, 1}});
         QCOMPARE(Colore(bar->LblTempoGasVal), QColor(0, 0, 0));
         Mostra({});
@@ -90,9 +83,7 @@ private slots:
         bar->SpegniAggiornamento();
         QVERIFY(bar->CmdUpdate->styleSheet().isEmpty());
         ctx->stato.MarcatoreAggiornamento.clear();
-
-        // Ignition off, then the link drops: the wash lies over the values,
-        // not over the command buttons, and says when they were read.
+        // Ignition off, then the link drops: the wash covers the values, not the buttons, and says when read.
         Mostra({{1, 6, 0}});
         ctx->stato.ErroreComunicazione = 1;
         Mostra({});
@@ -100,17 +91,14 @@ private slots:
         QVERIFY(!bar->LblNonDalVivo->geometry().intersects(bar->CmdInfo->geometry()));
         ctx->stato.ErroreComunicazione = 0;
         Mostra({});
-
         // A dictionary without the bar's section keeps the tips it has.
         ctx->diz.ImpostaTesti({QStringLiteral("GasCal"), QStringLiteral("[Frm_Config]"), QStringLiteral("x")});
         bar->CaricaLingua();
         QVERIFY(bar->CmdPage->toolTip() == QStringLiteral("page") && bar->CmdInfo->toolTip() == QStringLiteral("info"));
     }
-
     void logoCommutaCarburante()
     {
-        // Ignition off: a plain click does nothing; with Shift, operation 27
-        // with the one entry (8, 2, 8).
+        // Ignition off: a plain click does nothing; Shift+click queues operation 27 with (8, 2, 8).
         QTest::mouseClick(bar->ImgLogoS, Qt::LeftButton);
         QCOMPARE(ctx->stato.OperazioneRichiesta, Operazione::Nessuna);
         QTest::mouseClick(bar->ImgLogoS, Qt::LeftButton, Qt::ShiftModifier);

@@ -1,14 +1,9 @@
-// The calibration line page in the frame on the in-process bench: it draws
-// its model, and keys, buttons, the plot, the legend and the fuel window
-// reach the model and the ECU. The page's rules are tried in
-// tests/core/tst_modello_retta, the line's arithmetic in tst_retta.
+// The calibration line page in the frame on the in-process bench: its inputs reach the model and the ECU.
 #include "RegistroProve.h"
 #include "ProgrammaVirtuale.h"
-
 #include "ui/config/FrmSelezAlim.h"
 #include "ui/line/FrmRetta.h"
 #include "ui/line/FrmRettaGrafico.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QTableWidget>
@@ -17,7 +12,6 @@ using namespace gascal;
 using O = Operazione;
 
 namespace {
-
 // Clicks a button of the fuel window about to open, or its close box.
 void RispondiFinestra(QPushButton *FrmSelezAlim::*pulsante)
 {
@@ -30,7 +24,6 @@ void RispondiFinestra(QPushButton *FrmSelezAlim::*pulsante)
             f->close();
     });
 }
-
 } // namespace
 
 class TstFrmRetta : public QObject
@@ -45,7 +38,6 @@ private slots:
         FrmRetta &r = *p.frame->PaginaRetta();
         ModelloRetta &retta = p.ctx.retta;
         QVERIFY(r.isVisible() && retta.Retta[0] == 4); // the ECU's factory line
-
         // The frame's keys: F9 selects, F8 raises; the ECU holds the edits.
         QTest::keyClick(p.frame.get(), Qt::Key_F9);
         QTest::keyClick(p.frame.get(), Qt::Key_F9);
@@ -66,7 +58,6 @@ private slots:
         // Point 10 is 2 + 2; the rest of block 5 unchanged.
         QCOMPARE((QList<qint32>{p.banco.ValoreEcu(Contesto::RecMappa, 10), p.banco.ValoreEcu(Contesto::RecBlk5, 3),
                                 p.banco.ValoreEcu(Contesto::RecBlk5, 9)}), (QList<qint32>{4, 18, 51}));
-
         // The plot and the legend select; the switches reach the model.
         const QRect b35 = ModelloPaginaRetta::RettangoloPunto(35, 0);
         QTest::mouseClick(r.Grafico, Qt::LeftButton, {},
@@ -83,9 +74,7 @@ private slots:
         QVERIFY(r.Modello().adatta && r.CmdLeft->isEnabled());
         // The working point, drawn by the frame's refresh.
         QTRY_COMPARE(r.LblTempoBenzVal->text(), r.Modello().TestoTempoBenzina());
-
-        // Reset asks; the fuel window's buttons; reset-all with CNG loads
-        // the CNG definitions into the ECU.
+        // Reset asks; the fuel window; reset-all with CNG loads the CNG definitions.
         p.banco.ui.risposte.enqueue(ServiziUi::Risposta::No);
         const int domande = p.banco.ui.mostrati.size();
         QTest::mouseClick(r.CmdReset, Qt::LeftButton);

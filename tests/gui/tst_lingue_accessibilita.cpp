@@ -1,12 +1,6 @@
-// Every text the frame, the chart and the interpolation window show, in each
-// of the six languages, comes from that language's dictionary (names,
-// numbers and file names aside), in the language's font, and fits its
-// button and the window; Qt's own buttons speak the language where Qt has a
-// translation; every control has a name for screen readers, the lists and
-// boxes through the caption they are tied to.
+// In each language every text shown comes from its dictionary, in its font, and fits; every control has a name.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
-
 #include "i18n/Risorse.h"
 #include "interp/FrmInterpola.h"
 #include "ui/main/ControlliDatalog.h"
@@ -14,7 +8,6 @@
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
 #include "ui/line/FrmRetta.h"
-
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
@@ -30,7 +23,6 @@
 using gascal::Dizionario;
 
 namespace {
-
 // Pieces of a language's texts, longest first: every line cut at its placeholders.
 QStringList Frammenti(int lingua)
 {
@@ -43,8 +35,7 @@ QStringList Frammenti(int lingua)
     return pezzi;
 }
 
-// The words of a text left once the dictionary's pieces, numbers, file and
-// port names and the program's name are taken out.
+// The words left once dictionary pieces, numbers, file, port and program names are out.
 QString Resto(QString testo, const QStringList &frammenti)
 {
     for (const QString &f : frammenti)
@@ -58,8 +49,7 @@ QString Resto(QString testo, const QStringList &frammenti)
     return parole.join(QLatin1Char(' '));
 }
 
-// Qt's own parts of a widget (a scroll area's viewport and bars, a combo's
-// popup); the frame's client area lies in such a viewport, and is the program's.
+// Qt's own parts of a widget (viewport, bars, popup); the frame's client area is the program's.
 bool Interno(const QWidget *w)
 {
     for (const QObject *o = w; o; o = o->parent())
@@ -69,9 +59,7 @@ bool Interno(const QWidget *w)
     return false;
 }
 
-// The texts of a window and its children: captions, tips, names, titles,
-// headings and the program's own list entries (the pages' lists hold the
-// content files' entries).
+// A window's texts: captions, tips, names, titles, headings, the program's own list entries.
 QStringList Testi(QWidget *radice)
 {
     QList<QWidget *> widget = radice->findChildren<QWidget *>();
@@ -100,9 +88,7 @@ QStringList Testi(QWidget *radice)
     return testi;
 }
 
-// Controls that a screen reader cannot name: named on purpose, or by a
-// caption of their own (a tip alone is no name); a box by the caption it is
-// tied to, not by its value. Parts of a list or table go with it.
+// Controls a screen reader cannot name (a tip is no name; a box goes by its tied caption).
 QStringList SenzaNome(QWidget *radice)
 {
     QStringList senza;
@@ -130,13 +116,11 @@ QStringList SenzaNome(QWidget *radice)
     }
     return senza;
 }
-
 } // namespace
 
 class TstLingueAccessibilita : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<ProgrammaProva> p;
     gascal::FrmGrafico *grafico = nullptr;
     QList<QWidget *> Finestre() const { return {p->frame.get(), grafico, p->frame->Interpola()}; }
@@ -170,7 +154,6 @@ private slots:
         QCOMPARE(etichette.first().first->text(QAccessible::Name),
                  p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Config]"), 17));
     }
-
     void ogniTestoNellaLinguaScelta()
     {
         QStringList mancanti;
@@ -196,8 +179,7 @@ private slots:
             const QString si = QCoreApplication::translate("QPlatformTheme", "&Yes");
             if ((lingua != 0 && lingua != 4) == (si == QLatin1String("&Yes")))
                 mancanti << QStringLiteral("%1: Qt's Yes button says %2").arg(nome, si);
-            // The language's font everywhere, the title's version; the chart's
-            // buttons keep their shortcuts and their texts fit them and the window.
+            // The language's font everywhere; the chart's buttons keep their shortcuts and fit.
             gascal::FrmBar &bar = *p->frame->Barra();
             for (QWidget *w : std::initializer_list<QWidget *>{bar.CmdInfo, bar.LblRpmVal, p->frame->PaginaRetta()->LblParaRetta,
                                                                 static_cast<gascal::FrmConfig *>(p->frame->FrmConfig())->LblFattore,
@@ -219,9 +201,7 @@ private slots:
         QVERIFY2(mancanti.isEmpty(), "texts not in the language's dictionary (listed above)");
         QCOMPARE(p->ctx.diz.LinguaCorrente, 0); // round the six and back
     }
-
-    // A dictionary without the chart's sections (a translator's older one)
-    // leaves the design's texts, never empty buttons.
+    // A dictionary without the chart's sections leaves the design's texts, never empty buttons.
     void dizionarioVecchioTieneITestiDiProgetto()
     {
         p->ctx.diz.ImpostaTesti({QStringLiteral("Titolo"), QStringLiteral("[Frm_Barra]")});

@@ -1,15 +1,10 @@
-// The two configuration pages wired to their logic and to the virtual ECU,
-// in a locale with a decimal comma: every list, box, button and bar reaches
-// ecusim's memory, and the pages show what the ECU then holds. What each
-// choice writes is tried without windows in tests/core/tst_logica_pagine.
+// The configuration pages, in a decimal-comma locale, reach ecusim's memory and show what it holds.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
-
 #include "ui/common/Forma.h"
 #include "ui/config/FrmConfig.h"
 #include "ui/config/FrmConfig_2.h"
 #include "ui/config/GruppoLivello.h"
-
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -20,7 +15,6 @@ using I = LogicaIniettori;
 class TstPagineConfig : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<ProgrammaProva> p;
     FrmConfig *Pag0() const { return static_cast<FrmConfig *>(p->frame->FrmConfig()); }
     FrmConfig_2 *Pag1() const { return static_cast<FrmConfig_2 *>(p->frame->FrmConfig_2()); }
@@ -45,10 +39,7 @@ private slots:
         QCOMPARE(p->ctx.imp.SepDecimale, QStringLiteral(","));
         p->frame->resize(1366, 768);
     }
-
-    // Each list gets another item; after the write the refresh shows it
-    // again and ecusim holds what the program read back. Lists that another
-    // one disables come before it.
+    // Each list gets another item, shown after the write and held by ecusim; disabled lists first.
     void ogniListaScriveEMostraIlValore()
     {
         const auto prova = [this](QComboBox *c) {
@@ -69,8 +60,7 @@ private slots:
             prova(c);
         prova(Pag1()->Livello->CmbTipoLev);
         QVERIFY(p->ui.risposte.isEmpty());
-        // The interpolation entry opens the page's window; the list says so on
-        // the status line while the pointer is on it.
+        // The interpolation entry opens the window; the status line says so under the pointer.
         p->MostraPagina(0);
         const QString nota = p->ctx.diz.TestoSezione(QStringLiteral("[Frm_Config_Note]"), 1);
         QVERIFY(!nota.isEmpty() && Pag0()->Cmb[C::CmbTipoSensMap]->statusTip() == nota
@@ -83,7 +73,6 @@ private slots:
         Pag0()->AggiornaSelezioni();
         QVERIFY(Scegli(Pag0()->Cmb[C::CmbTipoSensMap], 0));
     }
-
     // The engine running, an injector change asks first; No writes nothing.
     void cambioIniettoreRifiutato()
     {
@@ -99,9 +88,7 @@ private slots:
         QVERIFY(tipo->currentText() == prima && p->ctx.stato.OperazioneRichiesta == Operazione::Nessuna);
         QCOMPARE(p->banco.Controllo(QStringLiteral("block 3")), blocco);
     }
-
-    // Shift+click opens the service panels; a PWM value and a production
-    // value (yellow while edited) reach the ECU; every refresh closes the panels.
+    // Shift+click opens the service panels; PWM and production values reach the ECU; a refresh closes them.
     void pannelliDiServizio()
     {
         p->MostraPagina(1);
@@ -114,7 +101,6 @@ private slots:
         QVERIFY(p->AttendiOperazione());
         QVERIFY(Mem(I::PosPwmOn) == 120 && pag.TxtPwm[I::TxtPWMON]->text() == QStringLiteral("120"));
         QVERIFY(!pag.Frame1->isVisible());
-
         QTest::mouseClick(pag.LblParaInj, Qt::LeftButton, Qt::ShiftModifier);
         QLineEdit *anno = pag.Text1[3];
         anno->setText(QStringLiteral("2015"));
@@ -125,7 +111,6 @@ private slots:
         QVERIFY(p->AttendiOperazione());
         QVERIFY(p->banco.ValoreEcu(Contesto::RecProduzione, 3) == 2015 && anno->text() == QStringLiteral("2015"));
     }
-
     // The level group's buttons, bars, labels and lamps.
     void livelli()
     {
@@ -145,17 +130,14 @@ private slots:
             QVERIFY(p->ctx.stato.OperazioneRichiesta == Operazione::ScriviConfig && p->AttendiOperazione());
         }
         QCOMPARE(Soglie(), (QList<qint32>{102, 205, 307, 410}));
-
         // The 2/4 bar dragged above 3/4 pushes it on screen; only 2/4 is written.
         g.HScrLevel[1]->setValue(800);
         QVERIFY(g.HScrLevel[0]->value() == 800 && p->AttendiOperazione());
         QVERIFY(Soglie() == (QList<qint32>{102, 205, 800, 410}) && g.HScrLevel[0]->value() == 410);
-
         // An inverted sensor swaps the buttons' captions.
         const QString pieno = g.CmdMassimo->text(), vuoto = g.CmdMinimo->text();
         QVERIFY(Scegli(g.CmbTipoLev, g.CmbTipoLev->findText(QStringLiteral("Resistive 90-0 ohm (inverted)"))));
         QVERIFY(g.CmdMassimo->text() == vuoto && g.CmdMinimo->text() == pieno && g.HScrLevel[0]->value() == 102);
-
         // Groups the scale table hides.
         p->MostraPagina(0);
         TabelleScala &scala = p->ctx.scale;

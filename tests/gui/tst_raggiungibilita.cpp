@@ -1,14 +1,7 @@
-// The frame on the screen and at the scale factor the test runs with (ctest
-// runs it on 1366 x 768 and 1920 x 1080 at 1, 1.5 and 2): it starts within
-// the screen, at its designed size the pages fit beside the bars, every
-// control of every page can be scrolled into view and lies whole inside its
-// page, at its minimum size the bar and the wait window can still be reached
-// and used, and large enough nothing scrolls. The scroll position survives
-// the live refreshes and the turn of a page.
+// The frame on the screen and scale the test runs with: it fits, and every control can be reached.
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 #include "ProgrammaVirtuale.h"
-
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
@@ -23,7 +16,6 @@ using gascal::MDIFrm;
 using gascal::StatoApp;
 
 namespace {
-
 bool Controllo(const QWidget *w)
 {
     return qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QComboBox *>(w)
@@ -31,9 +23,7 @@ bool Controllo(const QWidget *w)
         || (qobject_cast<const QAbstractSlider *>(w) && !qobject_cast<const QScrollBar *>(w));
 }
 
-// Empty when `w` can be scrolled into view whole: it lies in the scrolled
-// area and whole in every parent up to it (a page cut by the area's edge
-// cuts its controls), and it is no larger than the view; else where it is cut.
+// Empty when `w` can be scrolled whole into view (whole in every parent, not larger); else where it is cut.
 QString Taglio(QScrollArea *area, QWidget *w)
 {
     QWidget *client = area->widget();
@@ -60,7 +50,6 @@ bool Parte(const QWidget *w, const QWidget *pagina)
             return true;
     return false;
 }
-
 } // namespace
 
 class TstRaggiungibilita : public QObject
@@ -77,8 +66,7 @@ private slots:
         QTRY_VERIFY2(disponibile.contains(p.frame->frameGeometry()),
                      qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(p.frame->frameGeometry().width())
                                     .arg(p.frame->frameGeometry().height()).arg(disponibile.width()).arg(disponibile.height())));
-        // At the designed size every page's control lies right of the
-        // datalog buttons and the live bar, none cut off at the right.
+        // At the designed size every control lies right of the datalog buttons and the bar, none cut.
         const auto *datalog = p.frame->findChild<QToolBar *>(QStringLiteral("BarraDatalog"));
         QVERIFY(datalog);
         const int spazio = MDIFrm(p.ctx).width() - datalog->width() - p.frame->Barra()->width();
@@ -87,7 +75,6 @@ private slots:
             for (const QWidget *w : pagina->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
                 QVERIFY2(w->geometry().right() < spazio, qPrintable(QStringLiteral("%1 %2 ends at %3 of %4 px")
                          .arg(pagina->objectName(), w->objectName()).arg(w->geometry().right()).arg(spazio)));
-
         // The frame as the installer leaves it: filling the screen.
         p.frame->setGeometry(disponibile);
         QTRY_VERIFY(disponibile.contains(p.frame->frameGeometry()));
@@ -104,7 +91,6 @@ private slots:
         QVERIFY2(tagli.isEmpty(), qPrintable(tagli.join(QLatin1Char('\n'))));
         for (QWidget *w : p.frame->Barra()->findChildren<QAbstractButton *>())
             QVERIFY2(Taglio(area, w).isEmpty(), qPrintable(Taglio(area, w)));
-
         // Large enough: the pages fill the rest, and nothing scrolls.
         const QSize minimo = p.frame->AreaClient()->minimumSize();
         p.frame->resize(minimo + QSize(40, 40) + p.frame->size() - area->size());
@@ -112,9 +98,7 @@ private slots:
         QCOMPARE((QList<int>{area->verticalScrollBar()->maximum(), p.frame->FrmConfig()->geometry().left(),
                              p.frame->FrmConfig()->geometry().right(), p.frame->Attesa()->y()}),
                  (QList<int>{0, p.frame->Barra()->width(), p.frame->AreaClient()->width() - 1, p.frame->Barra()->height()}));
-
-        // At the minimum size the bar and the wait window scroll into view,
-        // and the go button still works from there.
+        // At the minimum size the bar and the wait window scroll into view, and Go works.
         p.frame->resize(p.frame->minimumSize());
         QTRY_COMPARE(p.frame->size(), p.frame->minimumSize());
         QVERIFY(area->verticalScrollBar()->maximum() > 0);
@@ -134,9 +118,7 @@ private slots:
         attesa->CmdStop->click(); // the search that follows ends at once
         QVERIFY(p.AttendiStato(gascal::StatoApp::Offline, 15000));
     }
-
-    // A scrolled view stays where the user put it while the bar refreshes,
-    // and when the page turns while one of its lists has the keyboard.
+    // A scrolled view stays put through bar refreshes and a page turn with a focused list.
     void loScorrimentoResta()
     {
         // Connected: without an ECU the pages take no focus (they are disabled).
@@ -152,7 +134,6 @@ private slots:
         QObject::connect(p.frame->Timer2, &QTimer::timeout, [&refreshes] { ++refreshes; });
         QVERIFY(QTest::qWaitFor([&] { return refreshes >= 3; }, 20000));
         QCOMPARE(verticale->value(), scorso);
-
         QScrollBar *orizzontale = p.frame->Scorrimento()->horizontalScrollBar();
         orizzontale->setValue(orizzontale->maximum());
         QApplication::setActiveWindow(p.frame.get());
