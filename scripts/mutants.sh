@@ -64,12 +64,13 @@ fi
 # Which tests exercise a folder of the core: every test whose own source
 # includes one of the folder's headers (found in tests/, so a reshaped suite
 # is followed without editing this), and the tests below that reach the
-# folder only through a program they start (gascal-cli, the frame).
+# folder only through a program they start (gascal-cli, the frame) or through
+# the in-process bench of tests/common.
 declare -A THROUGH_PROGRAMS=(
-  [app]='^cli\.tst_(gascalcli|argomenti_cli)$|^gui\.tst_frame_'
-  [link]='^cli\.tst_(ricerca|guasti_link|gascalcli)$|^gui\.tst_frame_connessione$'
-  [ecu]='^cli\.tst_(mappa|gascalcli|guasti_link)$|^gui\.tst_(frmretta|scritture_scelte|frame_)'
-  [mapfile]='^cli\.tst_(identita|ricerca|mappa|gascalcli)$|^gui\.tst_(frame_|scritture_scelte)'
+  [app]='^cli\.tst_(gascalcli|argomenti_cli)$|^gui\.tst_frame_|^core\.tst_banco_virtuale$'
+  [link]='^cli\.tst_(ricerca|guasti_link|gascalcli)$|^gui\.tst_frame_connessione$|^core\.tst_banco_virtuale$'
+  [ecu]='^cli\.tst_(mappa|gascalcli|guasti_link)$|^gui\.tst_(frmretta|frame_)'
+  [mapfile]='^cli\.tst_(identita|ricerca|mappa|gascalcli)$|^gui\.tst_frame_|^core\.tst_banco_virtuale$'
   [interp]='^interp\.'
   [autotune]='^autotune\.|^cli\.tst_autotune_cli$|^gui\.tst_frmautotuning$'
   [config]='^cli\.tst_gascalcli$|^gui\.tst_pagine_config$'

@@ -38,6 +38,7 @@ private slots:
             {QStringLiteral("switch-temp"), QStringLiteral("20"), QStringLiteral("35")},
             {QStringLiteral("end-of-gas"), QStringLiteral("Off"), QStringLiteral("On")},
             {QStringLiteral("end-of-gas-bar"), QStringLiteral("1,2"), QStringLiteral("-")},
+            {QStringLiteral("level-sensor"), QStringLiteral("Resistive"), QStringLiteral("Hall")},
             {QStringLiteral("level-r"), QStringLiteral("512"), QStringLiteral("1023")},
             {QStringLiteral("injector-ppg"), QStringLiteral("20"), QStringLiteral("35")},
             {QStringLiteral("pedestal-guard"), QStringLiteral("0"), QStringLiteral("1")},
@@ -50,6 +51,7 @@ private slots:
                    {R::Commutazione, "SWITCH-OVER PARAMETERS", "Temperature", "20 °C", "35 °C"},
                    {R::Commutazione, "END-OF-GAS MANAGEMENT", "Enable", "Off", "On"},
                    {R::Commutazione, "END-OF-GAS MANAGEMENT", "Pressure", "1,2", "-"},
+                   {R::Iniettori, "GAS LEVEL SENSOR", "GAS LEVEL SENSOR", "Resistive", "Hall"},
                    {R::Iniettori, "GAS LEVEL SENSOR", "Levels R", "2.50 V", "5.00 V"},
                    {R::Iniettori, "PWM", "PPG", "20", "35"},
                    {R::Retta, "CALIBRATION LINE", "P2", "1.6 ms", "1.7 ms"},
@@ -60,7 +62,7 @@ private slots:
         // The pages' own Italian captions, and the user's decimal comma.
         QTest::newRow("Italian, decimal comma")
             << QByteArray("1\r\n") << QStringLiteral(",")
-            << QList<ConfrontoMappe::Differenza>{varie.at(0), varie.at(1), varie.at(2), varie.at(3)}
+            << QList<ConfrontoMappe::Differenza>{varie.at(0), varie.at(1), varie.at(2), varie.at(4)}
             << QList<R::Riga>{
                    {R::Commutazione, "PARAMETRI DI COMMUTAZIONE", "Temperatura", "20 °C", "35 °C"},
                    {R::Commutazione, "GESTIONE FINE GAS", "Abilita", "Off", "On"},
