@@ -7,8 +7,7 @@
 
 #include <functional>
 
-// A window for the tests: keeps what the sequence showed, and lets a test
-// answer the lists, the acceptance and each step as a user would.
+// A window that keeps what the sequence showed and answers as a user would.
 class VistaProva : public gascal::VistaTaratura
 {
 public:

@@ -1,6 +1,4 @@
-// The tuning profile and the line model, and the rules of the sequence that
-// need no ECU: corrections, the pedestal guard, the low-speed countdown, the
-// choices in the list and what Go does before a run.
+// The tuning profile, the line model, and the sequence's rules that need no ECU.
 
 #include "RegistroProve.h"
 #include "OrologioPasso.h"
@@ -81,8 +79,7 @@ private slots:
         QCOMPARE(cng.ApplicaRighe(righe, true, "."), QStringList{"Rpm Massimo"});
         QVERIFY(cng.RpmMinimi == 900 && cng.RpmMassimo == 3000);   // left as it was
 
-        // Bad values are skipped and named in one message; a decimal comma
-        // rounds halves to even.
+        // Bad values are skipped and named in one message; a decimal comma rounds halves to even.
         QTemporaryDir dir;
         QFile f(dir.filePath("ParaTun.txt"));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -116,8 +113,7 @@ private slots:
 
     void modelLine()
     {
-        // Slopes of 60 thousandths per point: the line rises 6 % of the
-        // correction per point and holds the correction at the idle point.
+        // Slopes of 60 thousandths: the line rises 6 % per point, the correction held at idle.
         const auto r = CalcolaModello(Modello(PivotStd, PendenzeStd), 640, 1000);
         QVERIFY(r && r->Pivot == PivotStd);
         QCOMPARE(r->Retta[3], 10);                 // 1000 / 255 = 3.92: point 3, not 4
@@ -133,9 +129,7 @@ private slots:
             QCOMPARE(b->Retta[j] - a->Retta[j], 18);   // (1280 - 128) / 64
     }
 
-    // Models the line cannot come from: the idle time past the last point,
-    // pivots out of order or off the ends, products beyond 32 bits, points
-    // beyond what a point holds (-128..127 steps), refused and not clamped.
+    // Models the line cannot come from are refused, not clamped.
     void modelErrors_data()
     {
         QTest::addColumn<Nove>("pivot");
@@ -170,9 +164,7 @@ private slots:
         QCOMPARE(CalcolaModello(Modello(pivot, pendenze, offset), correzione, tempo).has_value(), valido);
     }
 
-    // Each row spoils one line of the built-in profile; the loader skips it
-    // and names it, and the autotuning refuses to start, naming the profile,
-    // the key and its range.
+    // Each row spoils one line of the built-in profile: the loader skips it, Go refuses.
     void valuesOutsideTheirRangesAreRefused_data()
     {
         QTest::addColumn<QString>("chiave");   // a key, a row of the LPG model, or a section to drop
@@ -231,8 +223,7 @@ private slots:
             QCOMPARE(p.ModelloGpl, ProfiloTaratura::Modello{});   // the section was refused whole
     }
 
-    // Go refuses a bad profile before any write, even the service bit that
-    // gas not confirmed yet first needs; offline it does not start at all.
+    // Go refuses a bad profile before any write; offline it does not start.
     void goBeforeARun()
     {
         QTemporaryDir dir;
@@ -270,8 +261,7 @@ private slots:
         }
     }
 
-    // A deviation at 100 %: the correction asked is the deviation, limited
-    // and quantized to 64 us steps.
+    // Deviation at 100 %: the correction, limited and quantized to 64 us.
     void correctionsAreLimitedAndQuantized()
     {
         const qint32 casi[][3] = {{100, 1000, 128}, {32, 1000, 0}, {96, 1000, 128}, {-500, 200, -192}, {500, 200, 192}};

@@ -1,9 +1,4 @@
-// Whole autotuning runs against the in-process virtual ECU on the stepped
-// clock (the engine ten times faster, a short-wait profile): a run that
-// converges and leaves a line that holds on gas, the built-in profile at the
-// engine's pace, stops at each phase and the restore of records 2 and 3, the
-// engine stalling, the link lost, the settling at speed, the cycle limit,
-// the pedestal guard, the idle class.
+// Whole autotuning runs against the in-process virtual ECU on the stepped clock.
 
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
@@ -146,8 +141,7 @@ private slots:
                                    "Tara al minimo\r\n", "TimerApi_uSec#AuxSample#AuxTBenz#"})
             QVERIFY2(log.contains(titolo), titolo);
 
-        // The engine is back on petrol; on gas the petrol ECU's time is then
-        // the petrol time within the profile's 3 %, at idle and at the tuning speed.
+        // Back on petrol; on gas the petrol ECU's time then matches within 3 %, idle and tuning speed.
         const double benzMin = p.TempoBenzina(800), benzMax = p.TempoBenzina(2500);
         QCOMPARE(p.banco.Controllo(u"fuel gas"_s), u"ok"_s);
         QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 3; }, 5000));
@@ -157,8 +151,7 @@ private slots:
         QVERIFY2(benzMax > benzMin * 1.1, qPrintable(misure));   // two different points of the line
     }
 
-    // The built-in profile with the engine at its own pace, as in a
-    // workshop: a minute of settling and sampling, the same outcome.
+    // The built-in profile at the engine's own pace: the same outcome.
     void builtInProfileAtTheEnginesPace()
     {
         Prova p(QStringList{});
@@ -197,8 +190,7 @@ private slots:
         QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 0; }, 3000));
     }
 
-    // The engine dies once the tare on gas runs (the engagement itself waits
-    // for the ECU's confirmation until Stop); the ECU is lost for good.
+    // The engine dies on gas; then the ECU is lost for good.
     void engineStallingAndLinkLost()
     {
         Prova p;
@@ -226,9 +218,7 @@ private slots:
         QCOMPARE(q.banco.ctx->stato.StatoProgramma, int(StatoApp::Connesso));
     }
 
-    // The engine falls below the tuning speed while it settles there: the
-    // wait starts again, so the first sample comes a whole wait after the
-    // speed is back.
+    // Below the tuning speed while settling: the wait starts again.
     void settlingStartsAgainBelowTheTuningSpeed()
     {
         Prova p;
@@ -250,9 +240,7 @@ private slots:
         QVERIFY2(primo - ripresa >= 600e3, qPrintable(QString::number(primo - ripresa)));
     }
 
-    // Four corrections of at most 64 us cannot bring the start from the
-    // injector table (1472 us) to the installation's need: with three
-    // out-of-tolerance cycles allowed, the fifth batch fails.
+    // Corrections of 64 us cannot reach the need: the fifth batch fails.
     void tooManyCyclesGiveResult5()
     {
         QByteArray profilo = ProfiloBreve();
@@ -264,9 +252,7 @@ private slots:
         QCOMPARE(p.Correzioni(), 5);   // the start and four corrections
     }
 
-    // An injector whose minimum opening (4000 us) lies above what the first
-    // corrections would leave: the guard lifts the correction, and that write
-    // ends the injector tare at once and the idle tare with text 31.
+    // An injector opening at 4000 us: the guard lifts the correction and ends both tares.
     void pedestalGuardEndsTheTares()
     {
         QStringList scala = Risorse::CaricaRisorsa(103, u"CONFIGSCALE"_s);

@@ -1,9 +1,4 @@
-// `gascal-cli autotune` run in this process against the in-process virtual
-// ECU on the stepped clock, the engine driven as the printed steps ask: an
-// accepted run, choices refused before anything is written, and every way a
-// run can end without the user's Accept (the cable pulled, the power cut,
-// PrjCom killed, the line refused) leaving the ECU as it was before. The
-// signals need the real process: cli.tst_autotune_cli.
+// `gascal-cli autotune` in-process on the virtual ECU; the signals in cli.tst_autotune_cli.
 
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
@@ -22,8 +17,7 @@ class TstTaraturaCli : public QObject
 {
     Q_OBJECT
 private slots:
-    // Every row but the first ends without a line written: the ECU holds
-    // again what it held before (records 2, 3, 4 and 6). No journal is left.
+    // Every row but the first ends with the ECU as before and no journal.
     void runs_data()
     {
         QTest::addColumn<QString>("momento");   // a printed line: "step N" or a status text
@@ -79,8 +73,7 @@ private slots:
         o.accetta = codice == 0 || guasto == "refuse50"_L1;
         o.iniettore = guasto == "injector"_L1 ? u"none such"_s : QString();
 
-        // The printed lines as they come, 50 ms apart: the engine driven as
-        // they ask, and the fault at its moment.
+        // The printed lines as they come: the engine driven as asked, the fault at its moment.
         bool fatto = momento.isEmpty();
         UscitaCatturata cattura;
         quint64 prossimo = 0;

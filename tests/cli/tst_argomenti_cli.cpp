@@ -1,6 +1,4 @@
-// gascal-cli's command lines read and run in this process, through the
-// command table: what is refused and how, what is chosen, and which commands
-// run without PrjCom.
+// gascal-cli's command lines through the command table, in this process.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "TabellaComandi.h"
@@ -22,8 +20,7 @@ QStringList Riga(const QStringList &argomenti)
     return QStringList{QStringLiteral("gascal-cli")} + argomenti;
 }
 
-// The fields of a request that differ from a bare command line, as
-// "name=value" words: what the tests compare.
+// The request's fields that differ from a bare command line, as "name=value" words.
 QString Scelte(const Richiesta &r)
 {
     QStringList s;
@@ -54,8 +51,7 @@ class TstArgomentiCli : public QObject
     const TabellaComandi m_tabella;
 
 private slots:
-    // Command lines refused with status 2 before anything starts, with the
-    // whole message that follows "gascal-cli: ".
+    // Refused with status 2 before anything starts; the message after "gascal-cli: ".
     void rifiutate_data()
     {
         QTest::addColumn<QStringList>("argomenti");
@@ -128,8 +124,7 @@ private slots:
         QVERIFY(!l.voce);
     }
 
-    // Command lines that run: the command, what it needs and the options
-    // it was given.
+    // Command lines that run: the command, what it needs, its options.
     void scelte_data()
     {
         QTest::addColumn<QStringList>("argomenti");
@@ -210,8 +205,7 @@ private slots:
         QVERIFY(trovate > 15);
     }
 
-    // What runs without an ECU runs on a folder without PrjCom; a command
-    // that needs the ECU fails there for want of PrjCom.
+    // Without an ECU a folder without PrjCom is enough; a command needing the ECU fails.
     void senzaPrjCom_data()
     {
         QTest::addColumn<QStringList>("argomenti");
@@ -251,8 +245,7 @@ private slots:
         const int esito = m_tabella.Esegui(l);
         cattura.Fine();
         QVERIFY2(esito == codice, qPrintable(cattura.err));
-        // Nothing more than asked for; a failed start says first what the
-        // link saw, last why it ended.
+        // Nothing more than asked; a failed start ends with why it ended.
         QVERIFY2(out.isEmpty() ? cattura.out.isEmpty() : cattura.out.contains(out), qPrintable(cattura.out));
         QVERIFY2(err.isEmpty() ? cattura.err.isEmpty() : cattura.err.endsWith(err), qPrintable(cattura.err));
     }

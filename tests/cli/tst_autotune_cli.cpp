@@ -1,8 +1,4 @@
-// gascal-cli autotune as a process, ended by a signal early in its run: each
-// stop signal puts the ECU back before the tool ends, and a run killed
-// outright is put back by the next command that finds the ECU. The whole
-// run, the choices and the other faults run in-process in
-// autotune.tst_taratura_cli.
+// gascal-cli autotune as a process, stopped by signals; the rest runs in autotune.tst_taratura_cli.
 
 #include "RegistroProve.h"
 #include "BancoEcu.h"
@@ -18,8 +14,7 @@ class TstAutotuneCli : public QObject
 {
     Q_OBJECT
 
-    // Starts the autotuning with the short profile and sends `segnale` once
-    // step 3 is printed; the exit code (-1 when it did not end normally).
+    // Sends `segnale` once step 3 is printed; the exit code, -1 when it did not end normally.
     static int Interrompi(BancoEcu &b, int segnale, QString &err)
     {
         b.ScriviFile(QStringLiteral("breve.txt"), ProfiloBreve());
@@ -75,8 +70,7 @@ private slots:
         QVERIFY2(Giornali(b).isEmpty(), qPrintable(err));
     }
 
-    // A run killed outright leaves its journal: the next command that finds
-    // the ECU puts it back and says what it put back.
+    // A killed run leaves its journal: the next command that finds the ECU puts it back.
     void journalOfAKilledRunIsRestoredByTheNextInfo()
     {
         BancoEcu b;

@@ -8,16 +8,12 @@
 
 using namespace Qt::StringLiterals;
 
-// gascal-cli as a user runs it: a real process on a program folder, with
-// PrjCom and the virtual ECU. One case per command and per way a command
-// fails; what the commands compute is tried in process (the command lines in
-// tst_argomenti_cli, the line and the pages' logic in the core's tests).
+// gascal-cli as a process against PrjCom and the virtual ECU: one case per command and way to fail.
 class TstGascalCli : public QObject
 {
     Q_OBJECT
 
-    // gascal-cli with arguments written as one line, "DIR" standing for the
-    // bench's folder.
+    // Arguments as one line, "DIR" standing for the bench's folder.
     static EsitoCli Cli(const BancoEcu &b, const QString &riga)
     {
         return b.Cli(QString(riga).replace(u"DIR"_s, b.Cartella()).split(QLatin1Char(' ')));
@@ -46,8 +42,7 @@ private slots:
             QVERIFY2(e.out.contains(QLatin1String(riga)), riga);
     }
 
-    // A firmware newer than the program's: info shows it with the program's
-    // message, a save refuses it.
+    // A firmware newer than the program's: info shows it, a save refuses it.
     void newerFirmwareIsOnlyRead()
     {
         BancoEcu b;
@@ -67,8 +62,7 @@ private slots:
         BancoEcu b;
         QVERIFY(b.AvviaEcu({}, true));
         QCOMPARE(Cli(b, u"save-map DIR/a.var"_s).codice, 0);
-        // A save turns the pedestal guard on, which the ECU holds only once
-        // the map is written back.
+        // A save turns the pedestal guard on; the ECU holds it once the map is written back.
         EsitoCli e = Cli(b, u"diff-map DIR/a.var --ecu"_s);
         QVERIFY(e.codice == 1 && e.out == u"pedestal-guard: 1 | 0\n"_s);
         e = Cli(b, u"load-map DIR/a.var"_s);
@@ -76,9 +70,7 @@ private slots:
         QCOMPARE(Cli(b, u"save-map DIR/c.var"_s).codice, 0);
         e = Cli(b, u"diff-map DIR/c.var --ecu"_s);
         QVERIFY2(e.codice == 0 && e.out.isEmpty(), qPrintable(e.out + e.err));
-        // The first file has the guard set but keeps the checksum the ECU sent
-        // with the guard off: that one hex digit is the only difference (the
-        // live data of "[BLK_1]" move).
+        // The guard's byte differs but the checksum is the ECU's: one hex digit apart.
         const QByteArray primo = b.LeggiFile(u"a.var"_s).mid(b.LeggiFile(u"a.var"_s).indexOf("[BLK_2]"));
         const QByteArray secondo = b.LeggiFile(u"c.var"_s).mid(b.LeggiFile(u"c.var"_s).indexOf("[BLK_2]"));
         QCOMPARE(primo.size(), secondo.size());
@@ -113,8 +105,7 @@ private slots:
         QVERIFY(giri > 0 && batteria > 0);
         for (int r = 1; r <= 3; ++r) {
             const QStringList campi = righe[r].split(QLatin1Char(','));
-            // Engineering units: rpm from the period, millivolts from the scale;
-            // at idle on petrol the gas valve is closed.
+            // rpm from the period, mV from the scale; at idle on petrol the valve is closed.
             QCOMPARE(campi.size(), colonne.size());
             QCOMPARE((QStringList{campi[giri], campi[batteria], campi.value(colonne.size() - 2), campi.last()}),
                      (QStringList{"800", "14100", "petrol", "closed"}));
@@ -123,8 +114,7 @@ private slots:
         }
     }
 
-    // Without PortCom.ini the search and the scan go through the ports: the
-    // ECU is on port 2 only, ports 0 and 1 do not exist.
+    // Without PortCom.ini the search goes through the ports: the ECU is on port 2 only.
     void searchAndScanGoThroughThePorts()
     {
         BancoEcu b;
@@ -141,8 +131,7 @@ private slots:
         QVERIFY(e.out.contains("ECU found on port 2\n"_L1));
     }
 
-    // Without an ECU: how each kind of command fails, and that what can be
-    // refused before the search is (the search's own limit is 10 s).
+    // Without an ECU: how each command fails, and what is refused before the search.
     void failuresWithoutAnEcu_data()
     {
         QTest::addColumn<QString>("argomenti");
@@ -157,8 +146,7 @@ private slots:
         QTest::newRow("malformed map to load") << "load-map DIR/bad.var" << 1 << "^$" << "\\[BLK_2\\].*too short";
         QTest::newRow("malformed map to compare") << "diff-map DIR/def.xar DIR/bad.var" << 2 << "^$" << "bad.var.*\\[BLK_2\\]";
         QTest::newRow("malformed map against the ECU") << "diff-map DIR/bad.var --ecu" << 2 << "^$" << "\\[BLK_2\\]";
-        // Command lines are tried in process; here only that a refused one
-        // reaches the user as status 2 and one line.
+        // A refused command line reaches the user as status 2 and one line.
         QTest::newRow("command line refused")
             << "line --count 3" << 2 << "^$"
             << "^gascal-cli: option --count does not apply to line \\(see gascal-cli --help\\)\n$";
@@ -183,9 +171,7 @@ private slots:
         QVERIFY2(ms < 8000 && (!argomenti.contains("--timeout"_L1) || ms >= 900), qPrintable(QString::number(ms)));
     }
 
-    // The line printed is the ECU's, and each kind of edit reaches it; an
-    // edit that the page refuses sends nothing. The line's arithmetic is
-    // tried in tst_retta: the rows only tell the actions apart.
+    // Each kind of line edit reaches the ECU; one the page refuses sends nothing.
     void lineEditsReachTheEcu()
     {
         BancoEcu b;
@@ -227,9 +213,7 @@ private slots:
         }
     }
 
-    // config prints what the pages show, set writes what the page writes and
-    // prints what the ECU then holds, the level marks follow the live
-    // reading, and what the page would not let be chosen writes nothing.
+    // config on the pages' terms: what they show, what they write, what they refuse.
     void configOnThePagesTerms()
     {
         BancoEcu b;

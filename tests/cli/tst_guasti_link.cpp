@@ -13,9 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The data of the four sections a map load writes, saved from the bench's
-// ECU (a save sets the pedestal guard in [BLK_3] and leaves its checksum as
-// the ECU sent it).
+// The four loaded sections' data, saved from the bench's ECU.
 QStringList Salva(BancoEcu &b, const QString &nome)
 {
     FileMappa::BlocchiCaricati s;
@@ -24,8 +22,7 @@ QStringList Salva(BancoEcu &b, const QString &nome)
     return {s.Blk2.mid(10).chopped(2), s.Blk3.mid(10).chopped(2), s.Blk5.mid(10).chopped(2), s.Map0.mid(10).chopped(2)};
 }
 
-// After the ECU was started again on a new line: PrjCom opens it anew
-// (whether the probe is answered in time or not); the link is up.
+// After the ECU restarted on a new line: PrjCom reopens it; the link is up.
 void RiapriPorta(Contesto &ctx)
 {
     ctx.link.InviaComando(10, ctx.impLink.ListaFirmware.value(0), ctx.impLink.AttesaPipe_usec);
@@ -35,10 +32,7 @@ void RiapriPorta(Contesto &ctx)
 
 } // namespace
 
-// The link under faults, against the real PrjCom and ecusim: one answer in
-// three lost or garbled, answers later than the ECU wait or than the pipe
-// time-out. The program must find the ECU, keep every block exact, say what
-// it has to say, and get back to a working link.
+// The link under faults against the real PrjCom and ecusim: found, exact blocks, back to work.
 class TstGuastiLink : public QObject
 {
     Q_OBJECT
@@ -71,10 +65,7 @@ private slots:
         QVERIFY(b.ui.Testi().isEmpty() && ctx.stato.ErroreComunicazione == 0);
     }
 
-    // Records whose answers do not change while the engine runs (identity,
-    // configuration, block 5, production data, calibration map), read while
-    // every answer comes after the ECU wait: a late answer is never taken
-    // for the next read's, and silence from the ECU is no time-out of the pipe.
+    // Every answer after the ECU wait: a late answer is never taken for the next read's.
     void lateAnswersAreNeverTakenForAnotherRecord()
     {
         BancoEcu b;
@@ -100,9 +91,7 @@ private slots:
         QVERIFY(buone > 0 && b.ui.Testi().isEmpty());
     }
 
-    // PrjCom's reply comes 100 ms after the request, the program waits 50 ms:
-    // Retry gets it; Cancel marks the link failed and the search takes over,
-    // and the late reply to the cancelled read is not the search's.
+    // The reply after the pipe time-out: Retry gets it; Cancel hands over to the search.
     void replyAfterThePipeTimeOutAsksAndTheLinkComesBack()
     {
         BancoEcu b;

@@ -12,8 +12,7 @@
 
 using namespace gascal;
 
-// The identity helpers, the firmware comparison, and map files read, written
-// and compared, without an ECU.
+// Identity helpers, the firmware comparison and map files, without an ECU.
 class TstIdentita : public QObject
 {
     Q_OBJECT
@@ -23,8 +22,7 @@ class TstIdentita : public QObject
 private slots:
     void identityFields()
     {
-        // The version needs more than eleven bytes; hex digits as they are,
-        // upper case, also where they are not BCD.
+        // More than eleven bytes needed; hex digits as they are, also where not BCD.
         using Identita::FormatVersione;
         QCOMPARE((QStringList{FormatVersione(H("012828112014AABBCCDDEEFF")), FormatVersione(H("012828112014")),
                               FormatVersione(H("0128281120140A0B0C0D0E")), FormatVersione(H("0A2F01020304") + QByteArray(6, ' '))}),
@@ -91,8 +89,7 @@ private slots:
         QVERIFY(FileMappa::DatiBlocco(QStringLiteral("4102066101FF")).isEmpty() && FileMappa::DatiBlocco(QStringLiteral("41020661")).isEmpty());
     }
 
-    // A file to load: only the four loaded sections count, each one whole
-    // block as the ECU answered it.
+    // Only the four loaded sections count, each one whole block as answered.
     void onlyTheFourLoadedSectionsAreNeeded_data()
     {
         const QByteArray buono = "[BLK_2]\r\n41020A610102030405 29\r\n[BLK_3]\r\n4102064E010A\r\n"
@@ -133,9 +130,7 @@ private slots:
         }
     }
 
-    // Two map files compared by setting: the default definition file against
-    // itself with bytes changed ("SECTION POSITION VALUE", position 1-based
-    // over the whole block line), in the order the pages show them.
+    // Maps compared by setting: def.xar with bytes changed ("SECTION POS VALUE", 1-based).
     void differencesByName_data()
     {
         QTest::addColumn<QStringList>("cambi");

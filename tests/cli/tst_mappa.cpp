@@ -19,8 +19,7 @@ using namespace gascal;
 
 namespace {
 
-// The data of the four blocks a load writes (no header, no checksum),
-// without the pedestal guard that a save turns on.
+// The four blocks a load writes, without the pedestal guard that a save turns on.
 using Quattro = QList<QByteArray>;
 Quattro Dati(Quattro q)
 {
@@ -47,9 +46,7 @@ Quattro DaEcu(BancoEcu &b)
 
 const int ValoreServizio = 5 + 4; // value 4 of record 2 (service flags), kept as written
 
-// The ECU's blocks as a map file, with other values in BLK_2 and BLK_3 so
-// that a block written shows, and `danno` done to BLK_3's data; each block
-// is made whole again (length and checksum).
+// The ECU's blocks as a map file, BLK_2 and BLK_3 changed and `danno` done to BLK_3.
 QByteArray FileDiverso(BancoEcu &b, const std::function<void(QByteArray &)> &danno = {})
 {
     FileMappa::Contenuto c;
@@ -74,11 +71,7 @@ QStringList Backup(const BancoEcu &b)
 
 } // namespace
 
-// Map files between the disk and the ECU: saved, loaded into another ECU, and
-// under faults: files that do not fit the ECU, writes cut part-way, an ECU
-// that goes dark, a full disk, a folder that cannot be written. Each must
-// leave the old file whole and the ECU with its old set-up or the new one,
-// and say what happened.
+// Map files between disk and ECU, also under faults: the old file whole, the ECU old or new.
 class TstMappa : public QObject
 {
     Q_OBJECT
@@ -118,9 +111,7 @@ private slots:
         QVERIFY(a.mid(a.indexOf("[FW]")).contains(StrToHex(ctx.TabMsg[Contesto::RecIdentita].Immagine).toLatin1()));
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[6], 0); // saving changes none of the program's records
 
-        // A second ECU with another firmware date and the defaults takes only
-        // the four loaded sections, with LF line ends; its fuel request and
-        // state go to 0, its other values are the file's.
+        // Another ECU takes only the four sections (LF ends); fuel request and state go to 0.
         BancoEcu due;
         QVERIFY(Connetti(due, {QStringLiteral("--identity"), QStringLiteral("012801012015414243")}));
         const Quattro prima = DaEcu(due);
@@ -159,10 +150,7 @@ private slots:
         QCOMPARE(b.ctx->link.RispByte6(), 0);
     }
 
-    // A file that a load refuses reaches nothing: a malformed one not even
-    // the fuel switch (it is refused before any transaction), one that does
-    // not fit the ECU not even the blocks before its bad one. One message
-    // names the section and the reason; no backup is made.
+    // A refused file reaches nothing, not even the fuel switch; one message, no backup.
     void refusedFileReachesNothing()
     {
         BancoEcu b;
@@ -193,8 +181,7 @@ private slots:
         }
     }
 
-    // The ECU refuses block 5: the blocks written before it get the ECU's own
-    // back, the fuel goes back to gas, and the user is told.
+    // The ECU refuses block 5: the blocks before it get the ECU's own back.
     void writeFailingPartWayIsUndone()
     {
         BancoEcu b;
@@ -225,9 +212,7 @@ private slots:
         QCOMPARE(dopo, prima);
     }
 
-    // The ECU goes dark when block 5 is sent: nothing can be undone, so the
-    // user learns which blocks the ECU holds from the file. Once the ECU
-    // comes back (with what it had stored) the program finds it again.
+    // The ECU goes dark at block 5: the user learns which blocks came from the file.
     void powerCutDuringLoad()
     {
         BancoEcu b;
@@ -253,10 +238,7 @@ private slots:
         QCOMPARE(DaEcu(b), prima);
     }
 
-    // gascal-cli when the disk fails it. A file that grows past a size limit,
-    // as on a full disk, and a folder that cannot be created: one message
-    // with the system's reason, and the old file whole. A load is refused
-    // when the ECU cannot be backed up first.
+    // A full disk or an unwritable folder: one message, the old file whole; no backup, no load.
     void saveAndLoadWhenTheDiskFails()
     {
         BancoEcu b;

@@ -41,10 +41,7 @@ private slots:
         QCOMPARE(aggiornamenti, 1);
     }
 
-    // Nothing to find: no ECU at all (every port missing), or an ECU that
-    // answers the probes but refuses the map read. The search sleeps between
-    // its rounds (every attempt is answered at once) and ends soon after it
-    // is told to, by the program's exit or by the stop button.
+    // Nothing to find: the search sleeps between rounds and ends soon after it is told to.
     void searchThatFindsNothingStopsAndDoesNotSpin_data()
     {
         QTest::addColumn<QStringList>("ecu"); // ecusim's options; empty: no ECU

@@ -1,6 +1,4 @@
-// The stability sampler on the stepped clock: when a window
-// becomes a sample, what breaks stability, the hold-off after a change of
-// fuel, and where a sample goes (row, band, fuel, averaging).
+// The stability sampler on the stepped clock.
 #include "RegistroProve.h"
 #include "OrologioPasso.h"
 
@@ -28,8 +26,7 @@ struct Banco {
 
     Banco() { orologio.Installa(); }
 
-    // Steps with the reading until a sample is stored; how many steps it took
-    // (-1: none within `massimo`).
+    // Steps until a sample is stored: how many steps, -1 for none within `massimo`.
     int FinoACampione(const LetturaCampione &v, int stabilitaMs = 1000, int massimo = 100)
     {
         for (int n = 1; n <= massimo; ++n) {
@@ -50,12 +47,10 @@ private slots:
     void finestraDiventaCampione()
     {
         Banco b;
-        // The first step opens the window; 1000 ms later the first stable
-        // step past its end stores the mean of what the window saw.
+        // The window opens at the first step; the first stable step past 1000 ms stores its mean.
         QCOMPARE(b.FinoACampione(Stabile(5000, 2000, 320)), 12);
         QVERIFY(b.tabelle[T::Be1][10] == 5000 && b.tabelle[T::BeM][10] == 5000 && !b.c.FinestraAperta());
-        // The means are rounded halves to even: 5001 once and 5000 ten
-        // times... a window of two readings 5000 and 5001 gives 5000.
+        // Means round halves to even: 5000 and 5001 give 5000.
         Banco m;
         m.c.Passo(Stabile(5000), 100);
         m.orologio.Avanza(50000);

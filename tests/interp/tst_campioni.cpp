@@ -1,5 +1,4 @@
-// Sample files, the table text, the window's model (sampling
-// gate, deflection display, markers) and the interpolation mode's writes.
+// Sample files, the table text, the window's model and the interpolation mode's writes.
 #include "RegistroProve.h"
 #include "FileProva.h"
 #include "OrologioPasso.h"
@@ -72,8 +71,7 @@ private slots:
         QCOMPARE(letta, t);
     }
 
-    // A refused file leaves the tables as they were: a size other than
-    // 1408 bytes, or a value no petrol time can have.
+    // A refused file (size not 1408, impossible time) leaves the tables as they were.
     void fileRifiutati()
     {
         QTemporaryDir dir;

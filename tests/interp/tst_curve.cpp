@@ -1,6 +1,4 @@
-// Curve fitting and deflection: the edge cases that catch faults, the basis against
-// values worked out by hand, and whole curves and deflections of a 16-row
-// table against an independent reference computation.
+// Curve fitting and deflection: edge cases, hand-worked values, an independent reference.
 #include "RegistroProve.h"
 #include "TabelleProva.h"
 
@@ -16,8 +14,7 @@ using T = TabelleCampioni;
 
 namespace {
 
-// A curve that gives exactly the listed rows their values: two equal points
-// per row, ascending, between the zero ends.
+// A curve giving exactly the listed rows their values.
 Curva CurvaRighe(const QList<QPair<int, qint32>> &righe)
 {
     Curva c(100);
@@ -61,8 +58,7 @@ private slots:
         std::vector<double> N;
         CurveCampioni::BSplineBase(3, 1.5, 2, N);
         QCOMPARE(N, (std::vector<double>{0, 0.5, 0.5, 0}));
-        // 14 points of order 14: knots 0 x14 and 1 x14, the Bernstein
-        // polynomials: at t = 0.5 each is C(13, j) / 2^13.
+        // 14 points of order 14: at t = 0.5 each basis is C(13, j) / 2^13.
         CurveCampioni::BSplineBase(13, 0.5, 14, N);
         for (int j = 0; j <= 13; ++j)
             QCOMPARE(N[j], CurveCampioni::Binomiale(13, j) / 8192.0);
@@ -96,8 +92,7 @@ private slots:
         QCOMPARE(int(std::count(c.begin(), c.end(), Punto{})), 100);
     }
 
-    // Whatever a table holds, no coordinate wraps past 32 bits: a curve of
-    // the largest times stays at the largest times, and so does its deflection.
+    // No coordinate wraps past 32 bits, in the curve or in its deflection.
     void valoriEstremiSenzaTraboccare()
     {
         T::Tabella t{};
@@ -155,13 +150,10 @@ private slots:
         QCOMPARE(Deflessione::PuntoDi(640), 2);  // 2.5 -> 2
         QCOMPARE(Deflessione::PuntoDi(21759), 55);
         QCOMPARE(Deflessione::PuntoDi(21760), 56);
-        // Rows 10 and 11 share point 40's neighbourhood: 10240 -> point 40,
-        // 10241 -> point 33: 101 x 60 / 100 = 60.6 -> 60, and -100 x 60 / 100
-        // truncated toward zero; 21760 lies beyond point 55: skipped.
+        // 10240 -> point 40, 10241 -> 33 (60.6 -> 60, truncated to zero); 21760 is past point 55.
         QCOMPARE(Deflessione56(CurvaRighe({{10, 10240}, {11, 10241}, {12, 21760}}), CurvaRighe({{10, 10341}, {11, 10141}, {12, 22760}})),
                  Punti({{40, 60}, {33, -60}}));
-        // Two rows on one point: the mean is truncated toward zero, then the
-        // percentage.
+        // Two rows on one point: the mean truncated toward zero, then the percentage.
         const Curva c = CurvaRighe({{4, 1000}, {5, 1010}});
         QCOMPARE(Deflessione56(c, CurvaRighe({{4, 1003}, {5, 1012}}), 100)[4], 2);  // (3 + 2) / 2 = 2.5 -> 2
         QCOMPARE(Deflessione56(c, CurvaRighe({{4, 997}, {5, 1008}}), 100)[4], -2);  // (-3 - 2) / 2 = -2.5 -> -2

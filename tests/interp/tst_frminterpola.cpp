@@ -1,6 +1,4 @@
-// The interpolation window offscreen, without an ECU: its questions and
-// boxes, the files it opens and saves, the service frame and the
-// proportional resize.
+// The interpolation window offscreen, without an ECU.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "ProgrammaProva.h"
@@ -116,9 +114,7 @@ private slots:
         QCOMPARE(banco->ui.filtriMostrati.size(), filtri);
     }
 
-    // A Memo.ini the program cannot read at start (put aside: tst_campioni)
-    // is said in a box shown over the frame once it is on screen, with no
-    // splash over it.
+    // An unreadable Memo.ini is said in a box over the frame once shown, no splash over it.
     void memoIllegibileAllAvvio()
     {
         ProgrammaProva p;

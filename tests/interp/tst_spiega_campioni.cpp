@@ -1,6 +1,4 @@
-// What the interpolation window says while it has no correction to show:
-// the rows that hold samples of each fuel, that a correction needs both in
-// one row, and the stability condition with the time chosen.
+// What the interpolation window says while it has no correction to show.
 #include "RegistroProve.h"
 #include "i18n/Dizionario.h"
 #include "i18n/Risorse.h"

@@ -1,8 +1,4 @@
-// `gascal-cli samples` as a process, through PrjCom and ecusim on a
-// pseudo-terminal: it samples the idling engine until Ctrl+C, keeps and
-// prints the samples, and gives the ECU its pressure sensor and end-of-gas
-// setting back. The whole road cycle on both fuels, the proposals and the
-// cable pulled run on the stepped clock in tst_strada_virtuale.
+// `gascal-cli samples` as a process until Ctrl+C; the road cycle runs in tst_strada_virtuale.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "TabelleProva.h"

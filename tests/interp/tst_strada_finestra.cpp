@@ -1,11 +1,4 @@
-// The whole program with the interpolation window open on ecusim: the
-// tables of the last run come back from Memo.ini, the idling engine adds a
-// sample on the frame's own timers, the proposed corrections appear as
-// markers on the calibration line page, and closing the window gives the
-// ECU its pressure sensor and end-of-gas setting back and keeps the tables.
-// The road cycle that fills the tables runs on the stepped clock in
-// tst_strada_virtuale. With GASCAL_SCREENSHOTS set to a folder, the window
-// and the frame are saved there as pictures.
+// The whole program with the interpolation window on ecusim (GASCAL_SCREENSHOTS saves pictures).
 #include "RegistroProve.h"
 #include "ProgrammaProva.h"
 #include "TabelleProva.h"
@@ -61,8 +54,7 @@ private slots:
         ProgrammaProva::Foto(f, QStringLiteral("interpolazione.png"));
         ProgrammaProva::Foto(p.frame.get(), QStringLiteral("retta-marcatori.png"));
 
-        // Closing restores the ECU's sensor and end-of-gas management; the
-        // message comes once the ECU was read back holding its settings.
+        // Closing gives the ECU its settings back; the message once they are read back.
         f->close();
         QVERIFY(!p.ctx.InterpolazioneAttiva);
         QVERIFY(!p.ui.Testi().contains(p.ctx.diz.TestoSezione(FrmInterpola::Sezione, 3)));

@@ -1,9 +1,4 @@
-// `gascal-cli samples`, its sampling run in this process, against the
-// in-process virtual ECU driven through its whole road cycle on the stepped
-// clock: both fuels' tables fill a curve's worth of rows in every speed
-// band, the ECU gets its pressure sensor and end-of-gas setting back, and the
-// samples propose corrections. A cable pulled meanwhile ends the sampling:
-// the samples are kept and the ECU is put back once it answers again.
+// `gascal-cli samples` in-process through the virtual ECU's road cycle on the stepped clock.
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
 #include "Comandi.h"
@@ -53,8 +48,7 @@ private slots:
     {
         Strumento s;
         QVERIFY(s.Avvia());
-        // The cycle starts once the tool is sampling: 37 steps of 2.5 s (a
-        // petrol point, 14 petrol points, the switch, 15 on gas, idle).
+        // 37 steps of 2.5 s once the tool samples: petrol, the switch, gas, idle.
         s.banco.Tra(4000, [&s] { s.banco.Controllo(u"road 2.5"_s); });
         QCOMPARE(s.Campiona(37 * 5 / 2 + 6), 0);
 
@@ -69,8 +63,7 @@ private slots:
         QCOMPARE(s.banco.ValoreEcu(Contesto::RecConfig, 25), 1);
         QCOMPARE(s.banco.ValoreEcu(Contesto::RecConfig, 12) & 1, 1);
 
-        // On gas the car's own ECU trims the mixture: the samples propose
-        // corrections, as `samples --in` shows them.
+        // On gas the car's ECU trims the mixture: the samples propose corrections.
         Contesto analisi(s.banco.ui);
         analisi.campioni = t;
         Interpolazione modello(analisi);

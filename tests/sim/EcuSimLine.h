@@ -5,9 +5,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// One running ecusim and our end of its line: starts the real program with
-// the given options and its control channel (a local socket), waits for
-// "ready", and opens the link as a raw serial device, as PrjCom does.
+// One running ecusim, its control channel, and our end of its line as a raw serial device.
 class EcuSimLine
 {
 public:
@@ -26,9 +24,7 @@ public:
     void closeLine();
 
     void send(const QByteArray &bytes);
-    // The next answer, framed by its length byte (6 bytes for the boot
-    // loader's 42 01 answers), or what came when time ran out; with
-    // `framed` false, everything that came within the time.
+    // The next framed answer (6 bytes for 42 01), or all that came when `framed` is false.
     QByteArray readAnswer(int timeoutMs = 1000, bool framed = true);
     QByteArray exchange(const QByteArray &request, int timeoutMs = 1000)
     {

@@ -1,8 +1,4 @@
-// ecusim's engine and car in the test's own process, stepped in model time:
-// the live block, the change-over that the command and configuration blocks
-// command, the level and temperature inputs, the petrol ECU's trim answering
-// the gas installation, the tuning mode, the control commands, the demo's
-// cycle and the CNG variant. On the wire: the process tests.
+// ecusim's engine and car in this process, stepped in model time.
 #include "RegistroProve.h"
 #include "OrologioPasso.h"
 
@@ -155,9 +151,7 @@ private slots:
         }));
     }
 
-    // Without the request bit the ECU keeps its own fuel values; on gas, a
-    // map-file load (values 0 and 1 written as 0) does not stop the gas. The
-    // end of the gas falls back to petrol and drops the request.
+    // Without the request bit the ECU keeps its own fuel values; end of gas drops to petrol.
     void commandBlockAndEndOfGas()
     {
         Ecu e;
@@ -212,13 +206,7 @@ private slots:
         QVERIFY(e.Entro(32000, [&] { return e.Temperatura() >= 35; }));
     }
 
-    // Petrol: the time is the need. Gas through the factory line with
-    // injectors 15 % short and 250 us of offset: lean, so the trim lengthens
-    // the time by about (need + offset) / 0.85 - line - need; a richer
-    // installation shortens it. In tuning mode a gas request goes to gas at
-    // once, value 5 alone corrects (outside it only the line does), and a
-    // petrol request waits for the end of the mode; with value 5 at the
-    // installation's need the time on gas is the time on petrol.
+    // Petrol: the time is the need; on gas the trim and the tuning mode correct it.
     void trimAndTuningMode()
     {
         Ecu e;
@@ -280,8 +268,7 @@ private slots:
         }
     }
 
-    // A step every 4 s, the gas asked for at the third; a user's command
-    // holds the cycle for 30 s, then it goes on.
+    // A step every 4 s, gas asked at the third; a user's command holds it 30 s.
     void demoCycleAndPause()
     {
         OrologioPasso tempo;
@@ -300,8 +287,7 @@ private slots:
         QVERIFY(e.Comando(u"state"_s).contains(u"target=3200 "_s));
     }
 
-    // The CNG variant: CNG enabled, its reducer's pressure; the definition
-    // file of each variant is its factory contents.
+    // The CNG variant, and each variant's definition file as its factory contents.
     void cngVariantAndDefinitionFiles()
     {
         Ecu e(Fuel::Cng);

@@ -1,10 +1,4 @@
-// ecusim on its line. As a programmed ECU with default memory (one process
-// for these cases): reads, writes, store, refusals, framing of the byte
-// stream. Then its options (a process each): an ECU without firmware, other
-// identities, the faults injected for tests of the link (dropped requests,
-// spoiled checksums, late answers, refused services), the message table's
-// identity, the demo drive; the cable pulled and the power cycled through
-// the control channel; and the life cycle of the program and its link.
+// ecusim on its line: one process for the default ECU, one per option, fault and life cycle.
 #include "RegistroProve.h"
 #include "EcuSimLine.h"
 
@@ -108,9 +102,7 @@ private slots:
         QCOMPARE(Leggi(Letture[3]).toHex(), config.toHex());
     }
 
-    // Every read answers its whole block; the identity names the firmware. A
-    // write replaces its block only; one whose data do not fill the block
-    // exactly is refused and changes nothing.
+    // Every read answers its whole block; a write replaces its block only, a misfit one nothing.
     void readsAndWrites()
     {
         const QByteArray identita = Dati(Leggi(Letture[0]));
@@ -133,8 +125,7 @@ private slots:
             for (qsizetype k = 0; k < dati.size(); ++k)
                 dati[k] = char(0xA5 ^ k ^ i);
             QCOMPARE(m_ecu.exchange(EcuSimLine::request(bersaglio.scrittura, dati)).toHex(), Risposta(bersaglio.scrittura).toHex());
-            // The command block's first two values are the ECU's own fuel
-            // request and confirmed fuel (a request other than 3 is petrol).
+            // The command block's first two values are the ECU's own fuel request and confirmed fuel.
             if (i == Comandi)
                 dati[0] = dati[1] = 0;
             for (int j = 0; j < int(std::size(Letture)); ++j) {
@@ -162,8 +153,7 @@ private slots:
         m_ecu.send(Sonda + leggi13);
         QCOMPARE(m_ecu.readAnswer().toHex(), RispostaSonda.toHex());
         QCOMPARE(m_ecu.readAnswer().toHex(), atteso.toHex());
-        // The start of a long write, then nothing: a later request is not
-        // swallowed as the rest of it.
+        // A long write started then dropped does not swallow a later request.
         m_ecu.send(QByteArray::fromHex("410230"));
         QTest::qWait(300);
         QCOMPARE(m_ecu.exchange(Sonda).toHex(), RispostaSonda.toHex());
@@ -215,8 +205,7 @@ private slots:
         QTest::newRow("refused services") << QStringList{"--refuse", "17", "--refuse", "0x31"}
             << Passi{{EcuSimLine::request(17, QByteArray(44, '\0')), "=4102067f112b"},
                      {EcuSimLine::request(49), "=" + Rifiuto(49).toHex()}, {EcuSimLine::request(13), "#13"}} << 0;
-        // The demo runs its first step at once; a user's command holds it
-        // past the next step.
+        // The demo runs its first step at once; a user's command holds it.
         QTest::newRow("demo drive, paused by the user")
             << QStringList{"--demo"} << Passi{{{}, "?load=10 "}, {"rpm 4321", "?target=4321"}} << 4300;
     }
@@ -256,10 +245,7 @@ private slots:
         }
     }
 
-    // The cable pulled, then the power cycled, on one ECU on gas in tuning
-    // mode: either fault silences the line both ways, an answer already on
-    // its way included; the memory stays as written. Only the power cycle
-    // takes the ECU off gas and out of tuning mode.
+    // Cable pulled, then power cycled: the line silent, memory kept; only power ends gas and tuning.
     void lineGoesSilent()
     {
         EcuSimLine ecu({u"--delay-ms"_s, u"150"_s, u"--time-scale"_s, u"10"_s});
@@ -329,8 +315,7 @@ private slots:
         QCOMPARE(ecu.control(u"fuel gas"_s), u"ok"_s);
         QVERIFY(ecu.control(u"state"_s).contains(u"request=gas"_s));
     }
-    // Ended by a signal or by "quit", ecusim removes its link and control
-    // socket; it replaces only a dead link of an earlier run, never a file.
+    // Ended by a signal or "quit", ecusim removes its link; it replaces only a dead link.
     void lifeCycle()
     {
         const QString path = m_ecu.linkPath();

@@ -1,8 +1,4 @@
-// resources/SetCom.ini against ecusim's memory, read by both real readers
-// (the program's and ecusim's --settings one): every request is answered,
-// every variable lies inside its answer, the written blocks are laid out as
-// the program encodes them, the firmware entries are ecusim's identities,
-// and the factory contents decode sensibly.
+// resources/SetCom.ini against ecusim's memory, read by the program's and ecusim's readers.
 #include "RegistroProve.h"
 
 #include "app/Contesto.h"
@@ -61,10 +57,7 @@ private slots:
         QVERIFY2(m_ui.mostrati.isEmpty(), qPrintable(m_ui.Testi().join('\n'))); // no variable outside its answer
     }
 
-    // Each record answered by its service; the decoder post-processes Id 1
-    // and Id 5, which only records 1 and 5 carry. What the program encodes
-    // from the values it decoded is the answer's data, byte for byte: the
-    // ECU takes a write as the data of its read answer.
+    // Each record answered by its service; its encoded values are the answer's data byte for byte.
     void recordsAndWrittenBlocks()
     {
         const int servizi[] = {33, 11, 13, 14, 49, 15, 18};
@@ -87,9 +80,7 @@ private slots:
             QCOMPARE(Blocco::CodificaBlocco(m_ctx.TabMsg[n]).toHex(), m_risposte.at(n).mid(5).chopped(1).toHex());
     }
 
-    // The first two firmware entries are ecusim's LPG and CNG identities, an
-    // older version of the same family; a checksum of CR or LF would break
-    // the line count of a map file.
+    // The first two firmware entries are ecusim's LPG and CNG identities; no CR or LF checksum.
     void firmwareEntriesAreEcusimsIdentities()
     {
         const QList<QByteArray> &firmware = m_ctx.impLink.ListaFirmware;
