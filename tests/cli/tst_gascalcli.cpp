@@ -1,14 +1,19 @@
 #include "RegistroProve.h"
 #include "BancoEcu.h"
+#include "../autotune/ProfiloBreve.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 
+#include <csignal>
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
-// gascal-cli as a process against PrjCom and the virtual ECU: one case per command and way to fail.
+// gascal-cli as a process against PrjCom and the virtual ECU: each command, each way to fail, the stop signals.
 class TstGascalCli : public QObject
 {
     Q_OBJECT
@@ -30,18 +35,32 @@ class TstGascalCli : public QObject
         return numeri;
     }
 
-private slots:
-    void infoPrintsIdentityAndProductionData()
+    // Sends `segnale` once step 3 is printed; the exit code, -1 when it did not end normally.
+    static int Interrompi(BancoEcu &b, int segnale, QString &err)
     {
-        BancoEcu b;
-        QVERIFY(b.AvviaEcu());
-        const EsitoCli e = b.Cli({u"info"_s});
-        QVERIFY2(e.codice == 0 && e.err.isEmpty(), qPrintable(e.err));
-        for (const char *riga : {"firmware: 01.28 - 28/11/2014\n", "model: GC-SQ4\n", "serial number: 1234\n",
-                                 "production year: 2014\n", "cylinders: 4\n"})
-            QVERIFY2(e.out.contains(QLatin1String(riga)), riga);
+        b.ScriviFile(u"breve.txt"_s, ProfiloBreve());
+        QProcess p;
+        bool inviato = false;
+        QObject::connect(&p, &QProcess::readyReadStandardOutput, [&] {
+            while (p.canReadLine())
+                if (p.readLine().trimmed() == "step 3" && !inviato)
+                    inviato = ::kill(static_cast<pid_t>(p.processId()), segnale) == 0;
+        });
+        p.start(BancoEcu::Bin(u"gascal-cli"_s),
+                {u"--dir"_s, b.Cartella(), u"autotune"_s, u"--profile"_s, b.Percorso(u"breve.txt"_s), u"--fuel"_s, u"lpg"_s});
+        if (!p.waitForStarted() && QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 60000))
+            p.kill();
+        p.waitForFinished();
+        err = QString::fromLocal8Bit(p.readAllStandardError());
+        return inviato && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
 
+    static QStringList Giornali(const BancoEcu &b)
+    {
+        return QDir(b.Percorso(u"Data"_s)).entryList({u"restore_*"_s});
+    }
+
+private slots:
     // A firmware newer than the program's: info shows it, a save refuses it.
     void newerFirmwareIsOnlyRead()
     {
@@ -114,7 +133,7 @@ private slots:
         }
     }
 
-    // Without PortCom.ini the search goes through the ports: the ECU is on port 2 only.
+    // Without PortCom.ini info and scan go through the ports: the ECU is on port 2 only.
     void searchAndScanGoThroughThePorts()
     {
         BancoEcu b;
@@ -122,7 +141,10 @@ private slots:
         b.ScriviFile(u"PrjCom.ini"_s, "2=" + b.Link().toLocal8Bit() + "\n");
         QVERIFY(b.AvviaEcu());
         EsitoCli e = b.Cli({u"info"_s});
-        QVERIFY2(e.codice == 0 && e.out.startsWith("port: 2\n"_L1), qPrintable(e.out + e.err));
+        QVERIFY2(e.codice == 0 && e.err.isEmpty() && e.out.startsWith("port: 2\n"_L1), qPrintable(e.out + e.err));
+        for (const char *riga : {"firmware: 01.28 - 28/11/2014\n", "model: GC-SQ4\n", "serial number: 1234\n",
+                                 "production year: 2014\n", "cylinders: 4\n"})
+            QVERIFY2(e.out.contains(QLatin1String(riga)), riga);
         e = b.Cli({u"scan"_s});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
         // Every port with the device behind it, when there is one.
@@ -273,6 +295,39 @@ private slots:
             QVERIFY2(e.out.startsWith(u"level-reading = %1\nlevel-r = %2\n"_s.arg(lettura).arg(soglie[0])), qPrintable(e.out + e.err));
             QCOMPARE((QList<qint32>{b.ValoreEcu(3, 8), b.ValoreEcu(3, 9), b.ValoreEcu(3, 10), b.ValoreEcu(3, 11)}), soglie);
         }
+    }
+
+    // A stop signal puts the ECU back before the tool ends; a killed run leaves its journal, put back by the next info.
+    void signalsPutTheEcuBack_data()
+    {
+        QTest::addColumn<int>("segnale");
+        QTest::newRow("Ctrl+C") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGKILL") << int(SIGKILL);
+    }
+    void signalsPutTheEcuBack()
+    {
+        QFETCH(int, segnale);
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu({u"--time-scale"_s, u"10"_s}, true));
+        const QStringList prima{b.Controllo(u"block 2"_s), b.Controllo(u"block 3"_s)};
+        QString err;
+        QCOMPARE(Interrompi(b, segnale, err), segnale == SIGKILL ? -1 : 1);
+        if (segnale == SIGKILL) {
+            QProcess::execute(u"pkill"_s, {u"-9"_s, u"-f"_s, b.Percorso(u"PrjCom"_s)});
+            QVERIFY(b.Controllo(u"block 3"_s) != prima[1]);   // the injector's timing of the run
+            QCOMPARE(Giornali(b).size(), 1);
+            const EsitoCli info = b.Cli({u"info"_s});
+            QVERIFY2(info.codice == 0 && info.err.contains("The last autotuning on this ECU did not end"_L1)
+                         && info.err.contains("These settings were put back"_L1), qPrintable(info.err));
+            QCOMPARE(b.Controllo(u"block 3"_s), prima[1]);
+        } else {
+            QVERIFY2(err.contains("result 1: "_L1) && err.contains(u"(SIG%1)"_s.arg(QLatin1String(sigabbrev_np(segnale)))), qPrintable(err));
+            QCOMPARE((QStringList{b.Controllo(u"block 2"_s), b.Controllo(u"block 3"_s)}), prima);
+        }
+        QVERIFY(b.Controllo(u"state"_s).contains(u"tuning=0"_s));
+        QVERIFY2(Giornali(b).isEmpty(), qPrintable(err));
     }
 };
 

@@ -1,21 +1,28 @@
 #include "RegistroProve.h"
 #include "BancoEcu.h"
+#include "MisuraCpu.h"
 
+#include "app/Orologio.h"
 #include "app/TestoByte.h"
 #include "ecu/SequenzeBlocchi.h"
 #include "link/MessaggioEcu.h"
 #include "mapfile/FileMappa.h"
 #include "mapfile/Mappa.h"
+#include "mapfile/RicercaEcu.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -69,9 +76,28 @@ QStringList Backup(const BancoEcu &b)
     return QDir(b.Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files);
 }
 
+// The four loaded sections' data, saved from the bench's ECU.
+QStringList Salva(BancoEcu &b, const QString &nome)
+{
+    FileMappa::BlocchiCaricati s;
+    if (!Mappa(*b.ctx).SalvaMappa(b.Percorso(nome)) || !FileMappa::Leggi(b.LeggiFile(nome), s).isEmpty())
+        return {};
+    return {s.Blk2.mid(10).chopped(2), s.Blk3.mid(10).chopped(2), s.Blk5.mid(10).chopped(2), s.Map0.mid(10).chopped(2)};
+}
+
+// After the ECU restarted on a new line: PrjCom reopens it; the link is up.
+void RiapriPorta(Contesto &ctx)
+{
+    ctx.link.InviaComando(10, ctx.impLink.ListaFirmware.value(0), ctx.impLink.AttesaPipe_usec);
+    ctx.link.InviaComando(3, QByteArray(1, '\0'), ctx.impLink.AttesaPipe_usec);
+    ctx.stato.StatoProgramma = StatoApp::Connesso;
+}
+
+
 } // namespace
 
-// Map files between disk and ECU, also under faults: the old file whole, the ECU old or new.
+// The ECU search and the link under faults through the real PrjCom and ecusim; map files between
+// disk and ECU, also under faults: the old file whole, the ECU old or new.
 class TstMappa : public QObject
 {
     Q_OBJECT
@@ -85,6 +111,171 @@ class TstMappa : public QObject
     }
 
 private slots:
+    void findsTheEcuAndReadsEveryRecord()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu());
+        QVERIFY(b.Avvia());
+        int aggiornamenti = 0;
+        b.ctx->AggiornaFinestre = [&] { ++aggiornamenti; };
+        b.ctx->stato.CaricaDefAvvio = 1;
+        QVERIFY(b.Cerca());
+
+        const Contesto &ctx = *b.ctx;
+        // Every record's image is the ECU's answer, decoded.
+        QVERIFY(ctx.TabMsg[0].Immagine.startsWith(HexToStr(QStringLiteral("012828112014")) + "ECU GC-SQ4 LPG"));
+        QCOMPARE(ctx.TabMsg[6].Immagine.size(), 62);
+        QCOMPARE(ctx.Valore(Contesto::RecProduzione, 0), 1234);
+        QCOMPARE(ctx.Valore(Contesto::RecConfig, 0), 35);
+        QCOMPARE(ctx.Valore(Contesto::RecBlk5, 8), 55);
+        QCOMPARE(ctx.Valore(Contesto::RecLive, 5), 1200);
+        QCOMPARE(ctx.stato.CaricaDefAvvio, quint8(0));
+        QCOMPARE(ctx.stato.ErroreComunicazione, quint8(0));
+        QCOMPARE(aggiornamenti, 1);
+    }
+
+    // Nothing to find: the search sleeps between rounds and ends soon after it is told to.
+    void searchThatFindsNothingStopsAndDoesNotSpin_data()
+    {
+        QTest::addColumn<QStringList>("ecu"); // ecusim's options; empty: no ECU
+        QTest::newRow("no ECU, exit") << QStringList{};
+        QTest::newRow("map read refused, stop") << QStringList{"--refuse", "18"};
+    }
+    void searchThatFindsNothingStopsAndDoesNotSpin()
+    {
+        QFETCH(QStringList, ecu);
+        BancoEcu b;
+        if (ecu.isEmpty())
+            QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
+        else
+            QVERIFY(b.AvviaEcu(ecu));
+        QVERIFY(b.Avvia());
+        b.ctx->stato.ErroreComunicazione = 1;
+        double durata = 0;
+        bool trovata = true;
+        // The program and PrjCom together, against one spinning thread.
+        const double rapporto = MisuraCpu::RapportoConGiro([&] {
+            const double t0 = TimerApi_uSec();
+            if (ecu.isEmpty()) {
+                QTimer::singleShot(1500, [&] { b.ctx->stato.UscitaRichiesta = 1; });
+                RicercaEcu(*b.ctx).CercaCentralina();
+                trovata = b.ctx->stato.StatoProgramma == StatoApp::Connesso;
+            } else {
+                trovata = b.Cerca(1500);
+            }
+            durata = (TimerApi_uSec() - t0) / 1e6;
+        }, true);
+        QVERIFY(!trovata);
+        QVERIFY2(durata >= 1.4 && durata < 3, qPrintable(QString::number(durata)));
+        QVERIFY2(rapporto < 0.5, qPrintable(QStringLiteral("CPU %1 of a spin").arg(rapporto)));
+        QCOMPARE(b.ctx->stato.ErroreComunicazione, quint8(0));
+        QCOMPARE(b.ctx->stato.StatoProgramma, int(StatoApp::Ricerca));
+    }
+
+    void unprogrammedEcuAsksForAnUpdate()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu({QStringLiteral("--unprogrammed")}));
+        QVERIFY(b.Avvia());
+        QVERIFY(!b.Cerca(5000));
+        QCOMPARE(b.ctx->TabMsg[0].Immagine, b.ctx->imp.MsgProva);
+        QCOMPARE(b.ctx->stato.LavoroOffline, quint8(0)); // it returned by itself
+
+        RicercaEcu(*b.ctx).VerificaFirmware(b.ctx->imp.FirmwareAtteso, b.ctx->TabMsg[0].Immagine);
+        QCOMPARE(b.ui.Testi(), QStringList{RicercaEcu::TestoNonProgrammata()});
+        QVERIFY(b.ui.mostrati[0].icona == ServiziUi::Icona::Nessuna && b.ctx->stato.UscitaRichiesta == 0);
+        QCOMPARE(b.ctx->stato.MarcatoreAggiornamento, QStringLiteral("Lampeggia"));
+
+        // A stop pressed between two searches ends the next one before it probes.
+        b.ctx->stato.LavoroOffline = 1;
+        b.ctx->stato.ErroreComunicazione = 1;
+        b.ctx->TabMsg[0].Immagine.clear();
+        RicercaEcu(*b.ctx).CercaCentralina();
+        QVERIFY(b.ctx->TabMsg[0].Immagine.isEmpty());
+        QCOMPARE(b.ctx->stato.ErroreComunicazione, quint8(0));
+        QCOMPARE(b.ctx->stato.LavoroOffline, quint8(1)); // for the frame to go offline
+    }
+
+    // One answer in three lost, or garbled: found, and a map round trip stays exact.
+    void noiseStillFindsTheEcuAndMapsRoundTripExactly()
+    {
+        BancoEcu pulito;
+        QVERIFY(pulito.AvviaEcu() && pulito.Avvia() && pulito.Cerca());
+        const QStringList riferimento = Salva(pulito, u"rif.var"_s);
+        QCOMPARE(riferimento.size(), 4);
+        for (const QString &opzione : {u"--drop-every"_s, u"--corrupt-every"_s}) {
+            BancoEcu b;
+            QVERIFY(b.AvviaEcu({opzione, u"3"_s}) && b.Avvia());
+            QVERIFY2(b.Cerca(5000), "not found within 5 s");
+            QCOMPARE(Salva(b, u"a.var"_s), riferimento);
+            // Change the configuration, then load the saved map back.
+            Contesto &ctx = *b.ctx;
+            ctx.code.ValoriDaScrivere.Aggiungi(ctx.Valore(Contesto::RecConfig, 0) + 5, 0, 0);
+            QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
+            QVERIFY(Salva(b, u"b.var"_s) != riferimento);
+            QVERIFY(Mappa(ctx).CaricaMappa(b.Percorso(u"a.var"_s)));
+            QCOMPARE(Salva(b, u"c.var"_s), riferimento);
+            QVERIFY(b.ui.Testi().isEmpty() && ctx.stato.ErroreComunicazione == 0);
+        }
+    }
+
+    // Every answer after the ECU wait: a late answer is never taken for the next read's.
+    void lateAnswersAreNeverTakenForAnotherRecord()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu() && b.Avvia() && b.Cerca());
+        Contesto &ctx = *b.ctx;
+        QMap<int, QByteArray> risposte;
+        const int fissi[] = {Contesto::RecIdentita, Contesto::RecConfig, Contesto::RecBlk5, Contesto::RecProduzione, Contesto::RecMappa};
+        for (int n : fissi) {
+            QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(n)), 0);
+            risposte.insert(n, ctx.tx.RispDati());
+        }
+        QVERIFY(b.AvviaEcu({u"--delay-ms"_s, u"300"_s}));
+        RiapriPorta(ctx);
+        int buone = 0;
+        for (int giro = 0; giro < 2; ++giro) {
+            for (int n : fissi) {
+                if (ctx.tx.Richiedi(ctx.TabMsg.at(n)) != 0)
+                    continue;
+                ++buone;
+                QCOMPARE(ctx.tx.RispDati(), risposte.value(n));
+            }
+        }
+        QVERIFY(buone > 0 && b.ui.Testi().isEmpty());
+    }
+
+    // The reply after the pipe time-out: Retry gets it; Cancel hands over to the search.
+    void replyAfterThePipeTimeOutAsksAndTheLinkComesBack()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu() && b.Avvia() && b.Cerca());
+        Contesto &ctx = *b.ctx;
+        const QByteArray configurazione = ctx.TabMsg.at(Contesto::RecConfig).Immagine;
+        const qint64 attesaPipe = ctx.impLink.AttesaPipe_usec;
+        QVERIFY(b.AvviaEcu({u"--delay-ms"_s, u"100"_s}));
+        RiapriPorta(ctx);
+        ctx.impLink.AttesaPipe_usec = 50000;
+        ctx.stato.ErroreComunicazione = 0;
+        for (int i = 0; i < 8; ++i)
+            b.ui.risposte << ServiziUi::Risposta::Riprova;
+        QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(Contesto::RecConfig)), 0);
+        QCOMPARE(ctx.tx.RispDati(), configurazione);
+        QVERIFY(!b.ui.Testi().isEmpty() && b.ui.Testi().filter(u"Error 007 - Time Out"_s) == b.ui.Testi());
+        QCOMPARE(ctx.stato.ErroreComunicazione, quint8(0));
+
+        b.ui.risposte.clear();
+        b.ui.mostrati.clear();
+        QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(Contesto::RecLive)), 4);
+        QCOMPARE(b.ui.Testi(), QStringList{"Error 007 - Time Out"});
+        QCOMPARE(ctx.stato.ErroreComunicazione, quint8(1));
+        QVERIFY(b.AvviaEcu());
+        ctx.impLink.AttesaPipe_usec = attesaPipe;
+        QVERIFY(b.Cerca());
+        QCOMPARE(ctx.TabMsg.at(Contesto::RecConfig).Immagine, configurazione);
+        QCOMPARE(b.ui.Testi(), QStringList{"Error 007 - Time Out"});
+    }
+
     void savedFileLoadsIntoAnotherEcu()
     {
         BancoEcu uno;

@@ -1,15 +1,141 @@
 // ecusim on its line: one process for the default ECU, one per option, fault and life cycle.
 #include "RegistroProve.h"
-#include "EcuSimLine.h"
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// One running ecusim, its control channel, and our end of its line as a raw serial device.
+class EcuSimLine
+{
+public:
+    explicit EcuSimLine(const QStringList &options = {}) : m_options(options) {}
+    ~EcuSimLine()
+    {
+        closeLine();
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000))
+            m_process.kill();
+        m_process.waitForFinished(1000);
+    }
+
+    // Empty on success, else why it failed.
+    QString start()
+    {
+        m_process.start(QStringLiteral(ECUSIM_PATH), QStringList{u"--link"_s, linkPath(), u"--control"_s, controlPath()} + m_options);
+        QElapsedTimer t;
+        t.start();
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForStarted(3000) || m_process.state() == QProcess::NotRunning || t.elapsed() > 5000)
+                return u"no 'ready' from ecusim: "_s + QString::fromLocal8Bit(m_process.readAllStandardError());
+            m_process.waitForReadyRead(100);
+        }
+        const QByteArray line = m_process.readLine().trimmed();
+        if (line != "ready")
+            return u"ecusim said '%1' instead of 'ready'"_s.arg(QString::fromLatin1(line));
+        return openLine() ? QString() : u"cannot open "_s + linkPath();
+    }
+    QString linkPath() const { return m_dir.filePath(u"ecu"_s); }
+    QString controlPath() const { return m_dir.filePath(u"ecu.ctl"_s); }
+    // One control line; the answer line, empty when none came.
+    QString control(const QString &command)
+    {
+        QLocalSocket socket;
+        socket.connectToServer(controlPath());
+        if (!socket.waitForConnected(2000))
+            return {};
+        socket.write((command + QLatin1Char('\n')).toUtf8());
+        QByteArray answer;
+        while (!answer.contains('\n') && socket.waitForReadyRead(2000))
+            answer += socket.readAll();
+        return QString::fromUtf8(answer).trimmed();
+    }
+    QProcess &process() { return m_process; }
+
+    bool openLine()
+    {
+        closeLine();
+        m_fd = ::open(linkPath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (m_fd < 0)
+            return false;
+        termios tio{};
+        ::tcgetattr(m_fd, &tio);
+        ::cfmakeraw(&tio);
+        ::cfsetspeed(&tio, B57600);
+        ::tcsetattr(m_fd, TCSANOW, &tio);
+        ::tcflush(m_fd, TCIOFLUSH);
+        return true;
+    }
+    void closeLine()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    void send(const QByteArray &bytes)
+    {
+        for (qsizetype done = 0; m_fd >= 0 && done < bytes.size();) {
+            const ssize_t n = ::write(m_fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+            n > 0 ? void(done += n) : void(::usleep(1000));
+        }
+    }
+    // The next answer, framed by its length byte (6 bytes for 42 01), or what
+    // came when time ran out; with `framed` false, all that came in the time.
+    QByteArray readAnswer(int timeoutMs = 1000, bool framed = true)
+    {
+        QByteArray in;
+        QElapsedTimer t;
+        t.start();
+        for (;;) {
+            const qsizetype total = in.isEmpty() ? -1 : quint8(in.at(0)) == 0x42 ? 6 : in.size() >= 3 ? quint8(in.at(2)) : -1;
+            const qint64 left = timeoutMs - t.elapsed();
+            if ((framed && total > 0 && in.size() >= total) || left <= 0 || m_fd < 0)
+                return in;
+            pollfd pfd{m_fd, POLLIN, 0};
+            char c;   // one byte at a time: never read past this answer
+            if (::poll(&pfd, 1, static_cast<int>(left)) > 0 && ::read(m_fd, &c, 1) == 1)
+                in.append(c);
+        }
+    }
+    QByteArray exchange(const QByteArray &request, int timeoutMs = 1000)
+    {
+        send(request);
+        return readAnswer(timeoutMs);
+    }
+
+    static QByteArray request(quint8 service, const QByteArray &data = {})
+    {
+        const QByteArray m = QByteArray::fromHex("4102") + char(data.size() + 3) + char(service) + data;
+        return m + char(checksum(m));
+    }
+    static quint8 checksum(const QByteArray &bytes)
+    {
+        quint8 x = 0;
+        for (char c : bytes)
+            x ^= static_cast<quint8>(c);
+        return x;
+    }
+    static bool checksumOk(const QByteArray &m) { return m.size() >= 2 && checksum(m.chopped(1)) == quint8(m.back()); }
+
+private:
+    QStringList m_options;
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    int m_fd = -1;
+};
 
 const QByteArray Sonda = QByteArray::fromHex("420104210066");
 const QByteArray RispostaSonda = QByteArray::fromHex("420104610127");
