@@ -124,14 +124,10 @@ private slots:
         const Contesto &ctx = *b.ctx;
         // Every record's image is the ECU's answer, decoded.
         QVERIFY(ctx.TabMsg[0].Immagine.startsWith(HexToStr(QStringLiteral("012828112014")) + "ECU GC-SQ4 LPG"));
-        QCOMPARE(ctx.TabMsg[6].Immagine.size(), 62);
-        QCOMPARE(ctx.Valore(Contesto::RecProduzione, 0), 1234);
-        QCOMPARE(ctx.Valore(Contesto::RecConfig, 0), 35);
-        QCOMPARE(ctx.Valore(Contesto::RecBlk5, 8), 55);
-        QCOMPARE(ctx.Valore(Contesto::RecLive, 5), 1200);
-        QCOMPARE(ctx.stato.CaricaDefAvvio, quint8(0));
-        QCOMPARE(ctx.stato.ErroreComunicazione, quint8(0));
-        QCOMPARE(aggiornamenti, 1);
+        QCOMPARE((QList<qsizetype>{ctx.TabMsg[6].Immagine.size(), ctx.Valore(Contesto::RecProduzione, 0), ctx.Valore(Contesto::RecConfig, 0),
+                                   ctx.Valore(Contesto::RecBlk5, 8), ctx.Valore(Contesto::RecLive, 5)}),
+                 (QList<qsizetype>{62, 1234, 35, 55, 1200}));
+        QVERIFY(ctx.stato.CaricaDefAvvio == 0 && ctx.stato.ErroreComunicazione == 0 && aggiornamenti == 1);
     }
 
     // Nothing to find: the search sleeps between rounds and ends soon after it is told to.
@@ -206,7 +202,7 @@ private slots:
         for (const QString &opzione : {u"--drop-every"_s, u"--corrupt-every"_s}) {
             BancoEcu b;
             QVERIFY(b.AvviaEcu({opzione, u"3"_s}) && b.Avvia());
-            QVERIFY2(b.Cerca(5000), "not found within 5 s");
+            QVERIFY2(b.Cerca(5000), qPrintable(opzione + u": not found within 5 s"_s));
             QCOMPARE(Salva(b, u"a.var"_s), riferimento);
             // Change the configuration, then load the saved map back.
             Contesto &ctx = *b.ctx;

@@ -205,7 +205,6 @@ private slots:
         QTest::addColumn<QByteArray>("answer"); // empty: none
         QByteArray badChecksum = EcuSimLine::request(14);
         badChecksum.back() = char(badChecksum.back() ^ 0x01);
-        QTest::newRow("probe, programmed") << Sonda << RispostaSonda;
         QTest::newRow("probe with a wrong checksum: the boot loader is silent")
             << QByteArray::fromHex("420104210067") << QByteArray();
         QTest::newRow("store") << QByteArray::fromHex("4102031555") << QByteArray::fromHex("410206550111");
