@@ -24,10 +24,7 @@ Q_DECLARE_METATYPE(gascal::cli::Bisogno)
 
 namespace {
 
-QStringList Riga(const QStringList &argomenti)
-{
-    return QStringList{QStringLiteral("gascal-cli")} + argomenti;
-}
+QStringList Riga(const QStringList &argomenti) { return QStringList{u"gascal-cli"_s} + argomenti; }
 
 // The request's fields that differ from a bare command line, as "name=value" words.
 QString Scelte(const Richiesta &r)

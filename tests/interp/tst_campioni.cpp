@@ -563,12 +563,9 @@ private slots:
 
     void deflessioneRighe()
     {
-        QCOMPARE(Deflessione::PuntoDi(10240), 40);
-        QCOMPARE(Deflessione::PuntoDi(10241), 33);
-        QCOMPARE(Deflessione::PuntoDi(384), 2);  // 1.5 -> 2
-        QCOMPARE(Deflessione::PuntoDi(640), 2);  // 2.5 -> 2
-        QCOMPARE(Deflessione::PuntoDi(21759), 55);
-        QCOMPARE(Deflessione::PuntoDi(21760), 56);
+        // 1.5 and 2.5 both round to 2 (halves to even).
+        for (const auto &[x, punto] : {std::pair{10240, 40}, {10241, 33}, {384, 2}, {640, 2}, {21759, 55}, {21760, 56}})
+            QCOMPARE(Deflessione::PuntoDi(x), punto);
         // 10240 -> point 40, 10241 -> 33 (60.6 -> 60, truncated to zero); 21760 is past point 55.
         QCOMPARE(Deflessione56(CurvaRighe({{10, 10240}, {11, 10241}, {12, 21760}}), CurvaRighe({{10, 10341}, {11, 10141}, {12, 22760}})),
                  Punti({{40, 60}, {33, -60}}));
