@@ -2,9 +2,7 @@
 
 #include <QByteArray>
 
-// A tuning profile with short waits and few samples, for whole runs against
-// the virtual ECU running ten times faster than the clock: each key has the
-// same value for both fuels, and the model is the built-in one.
+// A profile with short waits and few samples, equal for both fuels, the built-in model.
 inline QByteArray ProfiloBreve()
 {
     static const char *const valori[][2] = {

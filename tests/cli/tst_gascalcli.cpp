@@ -1,23 +1,24 @@
 #include "RegistroProve.h"
 #include "BancoEcu.h"
+#include "../autotune/ProfiloBreve.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 
+#include <csignal>
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
-// gascal-cli as a user runs it: a real process on a program folder, with
-// PrjCom and the virtual ECU. One case per command and per way a command
-// fails; what the commands compute is tried in process (the command lines in
-// tst_argomenti_cli, the line and the pages' logic in the core's tests).
+// gascal-cli as a process against PrjCom and the virtual ECU: each command, each way to fail, the stop signals.
 class TstGascalCli : public QObject
 {
     Q_OBJECT
 
-    // gascal-cli with arguments written as one line, "DIR" standing for the
-    // bench's folder.
+    // Arguments as one line, "DIR" standing for the bench's folder.
     static EsitoCli Cli(const BancoEcu &b, const QString &riga)
     {
         return b.Cli(QString(riga).replace(u"DIR"_s, b.Cartella()).split(QLatin1Char(' ')));
@@ -34,20 +35,33 @@ class TstGascalCli : public QObject
         return numeri;
     }
 
-private slots:
-    void infoPrintsIdentityAndProductionData()
+    // Sends `segnale` once step 3 is printed; the exit code, -1 when it did not end normally.
+    static int Interrompi(BancoEcu &b, int segnale, QString &err)
     {
-        BancoEcu b;
-        QVERIFY(b.AvviaEcu());
-        const EsitoCli e = b.Cli({u"info"_s});
-        QVERIFY2(e.codice == 0 && e.err.isEmpty(), qPrintable(e.err));
-        for (const char *riga : {"firmware: 01.28 - 28/11/2014\n", "model: GC-SQ4\n", "serial number: 1234\n",
-                                 "production year: 2014\n", "cylinders: 4\n"})
-            QVERIFY2(e.out.contains(QLatin1String(riga)), riga);
+        b.ScriviFile(u"breve.txt"_s, ProfiloBreve());
+        QProcess p;
+        bool inviato = false;
+        QObject::connect(&p, &QProcess::readyReadStandardOutput, [&] {
+            while (p.canReadLine())
+                if (p.readLine().trimmed() == "step 3" && !inviato)
+                    inviato = ::kill(static_cast<pid_t>(p.processId()), segnale) == 0;
+        });
+        p.start(BancoEcu::Bin(u"gascal-cli"_s),
+                {u"--dir"_s, b.Cartella(), u"autotune"_s, u"--profile"_s, b.Percorso(u"breve.txt"_s), u"--fuel"_s, u"lpg"_s});
+        if (!p.waitForStarted() && QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 60000))
+            p.kill();
+        p.waitForFinished();
+        err = QString::fromLocal8Bit(p.readAllStandardError());
+        return inviato && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
 
-    // A firmware newer than the program's: info shows it with the program's
-    // message, a save refuses it.
+    static QStringList Giornali(const BancoEcu &b)
+    {
+        return QDir(b.Percorso(u"Data"_s)).entryList({u"restore_*"_s});
+    }
+
+private slots:
+    // A firmware newer than the program's: info shows it, a save refuses it.
     void newerFirmwareIsOnlyRead()
     {
         BancoEcu b;
@@ -67,8 +81,7 @@ private slots:
         BancoEcu b;
         QVERIFY(b.AvviaEcu({}, true));
         QCOMPARE(Cli(b, u"save-map DIR/a.var"_s).codice, 0);
-        // A save turns the pedestal guard on, which the ECU holds only once
-        // the map is written back.
+        // A save turns the pedestal guard on; the ECU holds it once the map is written back.
         EsitoCli e = Cli(b, u"diff-map DIR/a.var --ecu"_s);
         QVERIFY(e.codice == 1 && e.out == u"pedestal-guard: 1 | 0\n"_s);
         e = Cli(b, u"load-map DIR/a.var"_s);
@@ -76,9 +89,7 @@ private slots:
         QCOMPARE(Cli(b, u"save-map DIR/c.var"_s).codice, 0);
         e = Cli(b, u"diff-map DIR/c.var --ecu"_s);
         QVERIFY2(e.codice == 0 && e.out.isEmpty(), qPrintable(e.out + e.err));
-        // The first file has the guard set but keeps the checksum the ECU sent
-        // with the guard off: that one hex digit is the only difference (the
-        // live data of "[BLK_1]" move).
+        // The guard's byte differs but the checksum is the ECU's: one hex digit apart.
         const QByteArray primo = b.LeggiFile(u"a.var"_s).mid(b.LeggiFile(u"a.var"_s).indexOf("[BLK_2]"));
         const QByteArray secondo = b.LeggiFile(u"c.var"_s).mid(b.LeggiFile(u"c.var"_s).indexOf("[BLK_2]"));
         QCOMPARE(primo.size(), secondo.size());
@@ -113,8 +124,7 @@ private slots:
         QVERIFY(giri > 0 && batteria > 0);
         for (int r = 1; r <= 3; ++r) {
             const QStringList campi = righe[r].split(QLatin1Char(','));
-            // Engineering units: rpm from the period, millivolts from the scale;
-            // at idle on petrol the gas valve is closed.
+            // rpm from the period, mV from the scale; at idle on petrol the valve is closed.
             QCOMPARE(campi.size(), colonne.size());
             QCOMPARE((QStringList{campi[giri], campi[batteria], campi.value(colonne.size() - 2), campi.last()}),
                      (QStringList{"800", "14100", "petrol", "closed"}));
@@ -123,8 +133,7 @@ private slots:
         }
     }
 
-    // Without PortCom.ini the search and the scan go through the ports: the
-    // ECU is on port 2 only, ports 0 and 1 do not exist.
+    // Without PortCom.ini info and scan go through the ports: the ECU is on port 2 only.
     void searchAndScanGoThroughThePorts()
     {
         BancoEcu b;
@@ -132,7 +141,10 @@ private slots:
         b.ScriviFile(u"PrjCom.ini"_s, "2=" + b.Link().toLocal8Bit() + "\n");
         QVERIFY(b.AvviaEcu());
         EsitoCli e = b.Cli({u"info"_s});
-        QVERIFY2(e.codice == 0 && e.out.startsWith("port: 2\n"_L1), qPrintable(e.out + e.err));
+        QVERIFY2(e.codice == 0 && e.err.isEmpty() && e.out.startsWith("port: 2\n"_L1), qPrintable(e.out + e.err));
+        for (const char *riga : {"firmware: 01.28 - 28/11/2014\n", "model: GC-SQ4\n", "serial number: 1234\n",
+                                 "production year: 2014\n", "cylinders: 4\n"})
+            QVERIFY2(e.out.contains(QLatin1String(riga)), riga);
         e = b.Cli({u"scan"_s});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
         // Every port with the device behind it, when there is one.
@@ -141,8 +153,7 @@ private slots:
         QVERIFY(e.out.contains("ECU found on port 2\n"_L1));
     }
 
-    // Without an ECU: how each kind of command fails, and that what can be
-    // refused before the search is (the search's own limit is 10 s).
+    // Without an ECU: how each command fails, and what is refused before the search.
     void failuresWithoutAnEcu_data()
     {
         QTest::addColumn<QString>("argomenti");
@@ -157,8 +168,7 @@ private slots:
         QTest::newRow("malformed map to load") << "load-map DIR/bad.var" << 1 << "^$" << "\\[BLK_2\\].*too short";
         QTest::newRow("malformed map to compare") << "diff-map DIR/def.xar DIR/bad.var" << 2 << "^$" << "bad.var.*\\[BLK_2\\]";
         QTest::newRow("malformed map against the ECU") << "diff-map DIR/bad.var --ecu" << 2 << "^$" << "\\[BLK_2\\]";
-        // Command lines are tried in process; here only that a refused one
-        // reaches the user as status 2 and one line.
+        // A refused command line reaches the user as status 2 and one line.
         QTest::newRow("command line refused")
             << "line --count 3" << 2 << "^$"
             << "^gascal-cli: option --count does not apply to line \\(see gascal-cli --help\\)\n$";
@@ -183,9 +193,7 @@ private slots:
         QVERIFY2(ms < 8000 && (!argomenti.contains("--timeout"_L1) || ms >= 900), qPrintable(QString::number(ms)));
     }
 
-    // The line printed is the ECU's, and each kind of edit reaches it; an
-    // edit that the page refuses sends nothing. The line's arithmetic is
-    // tried in tst_retta: the rows only tell the actions apart.
+    // Each kind of line edit reaches the ECU; one the page refuses sends nothing.
     void lineEditsReachTheEcu()
     {
         BancoEcu b;
@@ -227,9 +235,7 @@ private slots:
         }
     }
 
-    // config prints what the pages show, set writes what the page writes and
-    // prints what the ECU then holds, the level marks follow the live
-    // reading, and what the page would not let be chosen writes nothing.
+    // config on the pages' terms: what they show, what they write, what they refuse.
     void configOnThePagesTerms()
     {
         BancoEcu b;
@@ -289,6 +295,39 @@ private slots:
             QVERIFY2(e.out.startsWith(u"level-reading = %1\nlevel-r = %2\n"_s.arg(lettura).arg(soglie[0])), qPrintable(e.out + e.err));
             QCOMPARE((QList<qint32>{b.ValoreEcu(3, 8), b.ValoreEcu(3, 9), b.ValoreEcu(3, 10), b.ValoreEcu(3, 11)}), soglie);
         }
+    }
+
+    // A stop signal puts the ECU back before the tool ends; a killed run leaves its journal, put back by the next info.
+    void signalsPutTheEcuBack_data()
+    {
+        QTest::addColumn<int>("segnale");
+        QTest::newRow("Ctrl+C") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGKILL") << int(SIGKILL);
+    }
+    void signalsPutTheEcuBack()
+    {
+        QFETCH(int, segnale);
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu({u"--time-scale"_s, u"10"_s}, true));
+        const QStringList prima{b.Controllo(u"block 2"_s), b.Controllo(u"block 3"_s)};
+        QString err;
+        QCOMPARE(Interrompi(b, segnale, err), segnale == SIGKILL ? -1 : 1);
+        if (segnale == SIGKILL) {
+            QProcess::execute(u"pkill"_s, {u"-9"_s, u"-f"_s, b.Percorso(u"PrjCom"_s)});
+            QVERIFY(b.Controllo(u"block 3"_s) != prima[1]);   // the injector's timing of the run
+            QCOMPARE(Giornali(b).size(), 1);
+            const EsitoCli info = b.Cli({u"info"_s});
+            QVERIFY2(info.codice == 0 && info.err.contains("The last autotuning on this ECU did not end"_L1)
+                         && info.err.contains("These settings were put back"_L1), qPrintable(info.err));
+            QCOMPARE(b.Controllo(u"block 3"_s), prima[1]);
+        } else {
+            QVERIFY2(err.contains("result 1: "_L1) && err.contains(u"(SIG%1)"_s.arg(QLatin1String(sigabbrev_np(segnale)))), qPrintable(err));
+            QCOMPARE((QStringList{b.Controllo(u"block 2"_s), b.Controllo(u"block 3"_s)}), prima);
+        }
+        QVERIFY(b.Controllo(u"state"_s).contains(u"tuning=0"_s));
+        QVERIFY2(Giornali(b).isEmpty(), qPrintable(err));
     }
 };
 

@@ -1,26 +1,32 @@
 #include "RegistroProve.h"
 #include "BancoEcu.h"
+#include "MisuraCpu.h"
 
+#include "app/Orologio.h"
 #include "app/TestoByte.h"
 #include "ecu/SequenzeBlocchi.h"
 #include "link/MessaggioEcu.h"
 #include "mapfile/FileMappa.h"
 #include "mapfile/Mappa.h"
+#include "mapfile/RicercaEcu.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
 
 using namespace gascal;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// The data of the four blocks a load writes (no header, no checksum),
-// without the pedestal guard that a save turns on.
+// The four blocks a load writes, without the pedestal guard that a save turns on.
 using Quattro = QList<QByteArray>;
 Quattro Dati(Quattro q)
 {
@@ -47,9 +53,7 @@ Quattro DaEcu(BancoEcu &b)
 
 const int ValoreServizio = 5 + 4; // value 4 of record 2 (service flags), kept as written
 
-// The ECU's blocks as a map file, with other values in BLK_2 and BLK_3 so
-// that a block written shows, and `danno` done to BLK_3's data; each block
-// is made whole again (length and checksum).
+// The ECU's blocks as a map file, BLK_2 and BLK_3 changed and `danno` done to BLK_3.
 QByteArray FileDiverso(BancoEcu &b, const std::function<void(QByteArray &)> &danno = {})
 {
     FileMappa::Contenuto c;
@@ -72,13 +76,28 @@ QStringList Backup(const BancoEcu &b)
     return QDir(b.Percorso(QStringLiteral("Data/backup"))).entryList(QDir::Files);
 }
 
+// The four loaded sections' data, saved from the bench's ECU.
+QStringList Salva(BancoEcu &b, const QString &nome)
+{
+    FileMappa::BlocchiCaricati s;
+    if (!Mappa(*b.ctx).SalvaMappa(b.Percorso(nome)) || !FileMappa::Leggi(b.LeggiFile(nome), s).isEmpty())
+        return {};
+    return {s.Blk2.mid(10).chopped(2), s.Blk3.mid(10).chopped(2), s.Blk5.mid(10).chopped(2), s.Map0.mid(10).chopped(2)};
+}
+
+// After the ECU restarted on a new line: PrjCom reopens it; the link is up.
+void RiapriPorta(Contesto &ctx)
+{
+    ctx.link.InviaComando(10, ctx.impLink.ListaFirmware.value(0), ctx.impLink.AttesaPipe_usec);
+    ctx.link.InviaComando(3, QByteArray(1, '\0'), ctx.impLink.AttesaPipe_usec);
+    ctx.stato.StatoProgramma = StatoApp::Connesso;
+}
+
+
 } // namespace
 
-// Map files between the disk and the ECU: saved, loaded into another ECU, and
-// under faults: files that do not fit the ECU, writes cut part-way, an ECU
-// that goes dark, a full disk, a folder that cannot be written. Each must
-// leave the old file whole and the ECU with its old set-up or the new one,
-// and say what happened.
+// The ECU search and the link under faults through the real PrjCom and ecusim; map files between
+// disk and ECU, also under faults: the old file whole, the ECU old or new.
 class TstMappa : public QObject
 {
     Q_OBJECT
@@ -92,6 +111,167 @@ class TstMappa : public QObject
     }
 
 private slots:
+    void findsTheEcuAndReadsEveryRecord()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu());
+        QVERIFY(b.Avvia());
+        int aggiornamenti = 0;
+        b.ctx->AggiornaFinestre = [&] { ++aggiornamenti; };
+        b.ctx->stato.CaricaDefAvvio = 1;
+        QVERIFY(b.Cerca());
+
+        const Contesto &ctx = *b.ctx;
+        // Every record's image is the ECU's answer, decoded.
+        QVERIFY(ctx.TabMsg[0].Immagine.startsWith(HexToStr(QStringLiteral("012828112014")) + "ECU GC-SQ4 LPG"));
+        QCOMPARE((QList<qsizetype>{ctx.TabMsg[6].Immagine.size(), ctx.Valore(Contesto::RecProduzione, 0), ctx.Valore(Contesto::RecConfig, 0),
+                                   ctx.Valore(Contesto::RecBlk5, 8), ctx.Valore(Contesto::RecLive, 5)}),
+                 (QList<qsizetype>{62, 1234, 35, 55, 1200}));
+        QVERIFY(ctx.stato.CaricaDefAvvio == 0 && ctx.stato.ErroreComunicazione == 0 && aggiornamenti == 1);
+    }
+
+    // Nothing to find: the search sleeps between rounds and ends soon after it is told to.
+    void searchThatFindsNothingStopsAndDoesNotSpin_data()
+    {
+        QTest::addColumn<QStringList>("ecu"); // ecusim's options; empty: no ECU
+        QTest::newRow("no ECU, exit") << QStringList{};
+        QTest::newRow("map read refused, stop") << QStringList{"--refuse", "18"};
+    }
+    void searchThatFindsNothingStopsAndDoesNotSpin()
+    {
+        QFETCH(QStringList, ecu);
+        BancoEcu b;
+        if (ecu.isEmpty())
+            QFile::remove(b.Percorso(QStringLiteral("PortCom.ini")));
+        else
+            QVERIFY(b.AvviaEcu(ecu));
+        QVERIFY(b.Avvia());
+        b.ctx->stato.ErroreComunicazione = 1;
+        double durata = 0;
+        bool trovata = true;
+        // The program and PrjCom together, against one spinning thread.
+        const double rapporto = MisuraCpu::RapportoConGiro([&] {
+            const double t0 = TimerApi_uSec();
+            if (ecu.isEmpty()) {
+                QTimer::singleShot(1500, [&] { b.ctx->stato.UscitaRichiesta = 1; });
+                RicercaEcu(*b.ctx).CercaCentralina();
+                trovata = b.ctx->stato.StatoProgramma == StatoApp::Connesso;
+            } else {
+                trovata = b.Cerca(1500);
+            }
+            durata = (TimerApi_uSec() - t0) / 1e6;
+        }, true);
+        QVERIFY(!trovata);
+        QVERIFY2(durata >= 1.4 && durata < 3, qPrintable(QString::number(durata)));
+        QVERIFY2(rapporto < 0.5, qPrintable(QStringLiteral("CPU %1 of a spin").arg(rapporto)));
+        QCOMPARE(b.ctx->stato.ErroreComunicazione, quint8(0));
+        QCOMPARE(b.ctx->stato.StatoProgramma, int(StatoApp::Ricerca));
+    }
+
+    void unprogrammedEcuAsksForAnUpdate()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu({QStringLiteral("--unprogrammed")}));
+        QVERIFY(b.Avvia());
+        QVERIFY(!b.Cerca(5000));
+        QCOMPARE(b.ctx->TabMsg[0].Immagine, b.ctx->imp.MsgProva);
+        QCOMPARE(b.ctx->stato.LavoroOffline, quint8(0)); // it returned by itself
+
+        RicercaEcu(*b.ctx).VerificaFirmware(b.ctx->imp.FirmwareAtteso, b.ctx->TabMsg[0].Immagine);
+        QCOMPARE(b.ui.Testi(), QStringList{RicercaEcu::TestoNonProgrammata()});
+        QVERIFY(b.ui.mostrati[0].icona == ServiziUi::Icona::Nessuna && b.ctx->stato.UscitaRichiesta == 0);
+        QCOMPARE(b.ctx->stato.MarcatoreAggiornamento, QStringLiteral("Lampeggia"));
+
+        // A stop pressed between two searches ends the next one before it probes.
+        b.ctx->stato.LavoroOffline = 1;
+        b.ctx->stato.ErroreComunicazione = 1;
+        b.ctx->TabMsg[0].Immagine.clear();
+        RicercaEcu(*b.ctx).CercaCentralina();
+        QVERIFY(b.ctx->TabMsg[0].Immagine.isEmpty());
+        QCOMPARE(b.ctx->stato.ErroreComunicazione, quint8(0));
+        QCOMPARE(b.ctx->stato.LavoroOffline, quint8(1)); // for the frame to go offline
+    }
+
+    // One answer in three lost, or garbled: found, and a map round trip stays exact.
+    void noiseStillFindsTheEcuAndMapsRoundTripExactly()
+    {
+        BancoEcu pulito;
+        QVERIFY(pulito.AvviaEcu() && pulito.Avvia() && pulito.Cerca());
+        const QStringList riferimento = Salva(pulito, u"rif.var"_s);
+        QCOMPARE(riferimento.size(), 4);
+        for (const QString &opzione : {u"--drop-every"_s, u"--corrupt-every"_s}) {
+            BancoEcu b;
+            QVERIFY(b.AvviaEcu({opzione, u"3"_s}) && b.Avvia());
+            QVERIFY2(b.Cerca(5000), qPrintable(opzione + u": not found within 5 s"_s));
+            QCOMPARE(Salva(b, u"a.var"_s), riferimento);
+            // Change the configuration, then load the saved map back.
+            Contesto &ctx = *b.ctx;
+            ctx.code.ValoriDaScrivere.Aggiungi(ctx.Valore(Contesto::RecConfig, 0) + 5, 0, 0);
+            QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
+            QVERIFY(Salva(b, u"b.var"_s) != riferimento);
+            QVERIFY(Mappa(ctx).CaricaMappa(b.Percorso(u"a.var"_s)));
+            QCOMPARE(Salva(b, u"c.var"_s), riferimento);
+            QVERIFY(b.ui.Testi().isEmpty() && ctx.stato.ErroreComunicazione == 0);
+        }
+    }
+
+    // Every answer after the ECU wait: a late answer is never taken for the next read's.
+    void lateAnswersAreNeverTakenForAnotherRecord()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu() && b.Avvia() && b.Cerca());
+        Contesto &ctx = *b.ctx;
+        QMap<int, QByteArray> risposte;
+        const int fissi[] = {Contesto::RecIdentita, Contesto::RecConfig, Contesto::RecBlk5, Contesto::RecProduzione, Contesto::RecMappa};
+        for (int n : fissi) {
+            QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(n)), 0);
+            risposte.insert(n, ctx.tx.RispDati());
+        }
+        QVERIFY(b.AvviaEcu({u"--delay-ms"_s, u"300"_s}));
+        RiapriPorta(ctx);
+        int buone = 0;
+        for (int giro = 0; giro < 2; ++giro) {
+            for (int n : fissi) {
+                if (ctx.tx.Richiedi(ctx.TabMsg.at(n)) != 0)
+                    continue;
+                ++buone;
+                QCOMPARE(ctx.tx.RispDati(), risposte.value(n));
+            }
+        }
+        QVERIFY(buone > 0 && b.ui.Testi().isEmpty());
+    }
+
+    // The reply after the pipe time-out: Retry gets it; Cancel hands over to the search.
+    void replyAfterThePipeTimeOutAsksAndTheLinkComesBack()
+    {
+        BancoEcu b;
+        QVERIFY(b.AvviaEcu() && b.Avvia() && b.Cerca());
+        Contesto &ctx = *b.ctx;
+        const QByteArray configurazione = ctx.TabMsg.at(Contesto::RecConfig).Immagine;
+        const qint64 attesaPipe = ctx.impLink.AttesaPipe_usec;
+        QVERIFY(b.AvviaEcu({u"--delay-ms"_s, u"100"_s}));
+        RiapriPorta(ctx);
+        ctx.impLink.AttesaPipe_usec = 50000;
+        ctx.stato.ErroreComunicazione = 0;
+        for (int i = 0; i < 8; ++i)
+            b.ui.risposte << ServiziUi::Risposta::Riprova;
+        QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(Contesto::RecConfig)), 0);
+        QCOMPARE(ctx.tx.RispDati(), configurazione);
+        QVERIFY(!b.ui.Testi().isEmpty() && b.ui.Testi().filter(u"Error 007 - Time Out"_s) == b.ui.Testi());
+        QCOMPARE(ctx.stato.ErroreComunicazione, quint8(0));
+
+        b.ui.risposte.clear();
+        b.ui.mostrati.clear();
+        QCOMPARE(ctx.tx.Richiedi(ctx.TabMsg.at(Contesto::RecLive)), 4);
+        QCOMPARE(b.ui.Testi(), QStringList{"Error 007 - Time Out"});
+        QCOMPARE(ctx.stato.ErroreComunicazione, quint8(1));
+        QVERIFY(b.AvviaEcu());
+        ctx.impLink.AttesaPipe_usec = attesaPipe;
+        QVERIFY(b.Cerca());
+        QCOMPARE(ctx.TabMsg.at(Contesto::RecConfig).Immagine, configurazione);
+        QCOMPARE(b.ui.Testi(), QStringList{"Error 007 - Time Out"});
+    }
+
     void savedFileLoadsIntoAnotherEcu()
     {
         BancoEcu uno;
@@ -118,9 +298,7 @@ private slots:
         QVERIFY(a.mid(a.indexOf("[FW]")).contains(StrToHex(ctx.TabMsg[Contesto::RecIdentita].Immagine).toLatin1()));
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[6], 0); // saving changes none of the program's records
 
-        // A second ECU with another firmware date and the defaults takes only
-        // the four loaded sections, with LF line ends; its fuel request and
-        // state go to 0, its other values are the file's.
+        // Another ECU takes only the four sections (LF ends); fuel request and state go to 0.
         BancoEcu due;
         QVERIFY(Connetti(due, {QStringLiteral("--identity"), QStringLiteral("012801012015414243")}));
         const Quattro prima = DaEcu(due);
@@ -159,10 +337,7 @@ private slots:
         QCOMPARE(b.ctx->link.RispByte6(), 0);
     }
 
-    // A file that a load refuses reaches nothing: a malformed one not even
-    // the fuel switch (it is refused before any transaction), one that does
-    // not fit the ECU not even the blocks before its bad one. One message
-    // names the section and the reason; no backup is made.
+    // A refused file reaches nothing, not even the fuel switch; one message, no backup.
     void refusedFileReachesNothing()
     {
         BancoEcu b;
@@ -193,8 +368,7 @@ private slots:
         }
     }
 
-    // The ECU refuses block 5: the blocks written before it get the ECU's own
-    // back, the fuel goes back to gas, and the user is told.
+    // The ECU refuses block 5: the blocks before it get the ECU's own back.
     void writeFailingPartWayIsUndone()
     {
         BancoEcu b;
@@ -225,9 +399,7 @@ private slots:
         QCOMPARE(dopo, prima);
     }
 
-    // The ECU goes dark when block 5 is sent: nothing can be undone, so the
-    // user learns which blocks the ECU holds from the file. Once the ECU
-    // comes back (with what it had stored) the program finds it again.
+    // The ECU goes dark at block 5: the user learns which blocks came from the file.
     void powerCutDuringLoad()
     {
         BancoEcu b;
@@ -253,10 +425,7 @@ private slots:
         QCOMPARE(DaEcu(b), prima);
     }
 
-    // gascal-cli when the disk fails it. A file that grows past a size limit,
-    // as on a full disk, and a folder that cannot be created: one message
-    // with the system's reason, and the old file whole. A load is refused
-    // when the ECU cannot be backed up first.
+    // A full disk or an unwritable folder: one message, the old file whole; no backup, no load.
     void saveAndLoadWhenTheDiskFails()
     {
         BancoEcu b;

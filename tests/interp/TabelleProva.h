@@ -4,9 +4,7 @@
 
 #include <algorithm>
 
-// Tables as a road cycle leaves them: petrol means in rows 3..18 and gas
-// ones a growing amount above them (a deflection on eleven points), the
-// middle speed band holding the same.
+// Tables as a road cycle leaves them: petrol rows 3..18, gas above by a growing amount.
 inline gascal::TabelleCampioni TabelleProva()
 {
     using T = gascal::TabelleCampioni;

@@ -1,15 +1,22 @@
-// gascal-cli's command lines read and run in this process, through the
-// command table: what is refused and how, what is chosen, and which commands
-// run without PrjCom.
+// Without an ECU: gascal-cli's command lines through the command table in this process, the
+// identity helpers, the firmware comparison, and map files read, written and compared.
 #include "RegistroProve.h"
 #include "BancoEcu.h"
 #include "TabellaComandi.h"
 #include "UscitaCatturata.h"
 #include "Versione.h"
 
+#include "app/Avvio.h"
+#include "app/TestoByte.h"
+#include "mapfile/ConfrontoMappe.h"
+#include "mapfile/FileMappa.h"
+#include "mapfile/Identita.h"
+#include "mapfile/RicercaEcu.h"
+
 #include <QFile>
 #include <QTest>
 
+using namespace gascal;
 using namespace gascal::cli;
 using namespace Qt::StringLiterals;
 
@@ -17,13 +24,9 @@ Q_DECLARE_METATYPE(gascal::cli::Bisogno)
 
 namespace {
 
-QStringList Riga(const QStringList &argomenti)
-{
-    return QStringList{QStringLiteral("gascal-cli")} + argomenti;
-}
+QStringList Riga(const QStringList &argomenti) { return QStringList{u"gascal-cli"_s} + argomenti; }
 
-// The fields of a request that differ from a bare command line, as
-// "name=value" words: what the tests compare.
+// The request's fields that differ from a bare command line, as "name=value" words.
 QString Scelte(const Richiesta &r)
 {
     QStringList s;
@@ -47,15 +50,16 @@ QString Scelte(const Richiesta &r)
 
 } // namespace
 
-class TstArgomentiCli : public QObject
+class TstSenzaEcu : public QObject
 {
     Q_OBJECT
 
     const TabellaComandi m_tabella;
 
+    static QByteArray H(const char *esa) { return HexToStr(QString::fromLatin1(esa)); }
+
 private slots:
-    // Command lines refused with status 2 before anything starts, with the
-    // whole message that follows "gascal-cli: ".
+    // Refused with status 2 before anything starts; the message after "gascal-cli: ".
     void rifiutate_data()
     {
         QTest::addColumn<QStringList>("argomenti");
@@ -102,8 +106,6 @@ private slots:
         riga("steps on line left", "line left 2 --steps 2", "--steps applies to line raise and line lower only");
         // Numbers.
         riga("count 0", "live --count 0", "--count needs a whole number, at least 1");
-        riga("count negative", "live --count -3", "--count needs a whole number, at least 1");
-        riga("count text", "live --count many", "--count needs a whole number, at least 1");
         riga("steps 300", "line raise 2 --steps 300", "--steps needs a whole number 1..255");
         riga("steps 0", "line raise 2 --steps 0", "--steps needs a whole number 1..255");
         riga("timeout text", "--timeout x info", "--timeout needs a whole number of seconds, at least 1");
@@ -128,8 +130,7 @@ private slots:
         QVERIFY(!l.voce);
     }
 
-    // Command lines that run: the command, what it needs and the options
-    // it was given.
+    // Command lines that run: the command, what it needs, its options.
     void scelte_data()
     {
         QTest::addColumn<QStringList>("argomenti");
@@ -210,8 +211,7 @@ private slots:
         QVERIFY(trovate > 15);
     }
 
-    // What runs without an ECU runs on a folder without PrjCom; a command
-    // that needs the ECU fails there for want of PrjCom.
+    // Without an ECU a folder without PrjCom is enough; a command needing the ECU fails.
     void senzaPrjCom_data()
     {
         QTest::addColumn<QStringList>("argomenti");
@@ -251,12 +251,153 @@ private slots:
         const int esito = m_tabella.Esegui(l);
         cattura.Fine();
         QVERIFY2(esito == codice, qPrintable(cattura.err));
-        // Nothing more than asked for; a failed start says first what the
-        // link saw, last why it ended.
+        // Nothing more than asked; a failed start ends with why it ended.
         QVERIFY2(out.isEmpty() ? cattura.out.isEmpty() : cattura.out.contains(out), qPrintable(cattura.out));
         QVERIFY2(err.isEmpty() ? cattura.err.isEmpty() : cattura.err.endsWith(err), qPrintable(cattura.err));
     }
+
+    void identityFields()
+    {
+        // More than eleven bytes needed; hex digits as they are, also where not BCD.
+        using Identita::FormatVersione;
+        QCOMPARE((QStringList{FormatVersione(H("012828112014AABBCCDDEEFF")), FormatVersione(H("012828112014")),
+                              FormatVersione(H("0128281120140A0B0C0D0E")), FormatVersione(H("0A2F01020304") + QByteArray(6, ' '))}),
+                 (QStringList{"01.28 - 28/11/2014", "00.00 - 00/00/0000", "00.00 - 00/00/0000", "0A.2F - 01/02/0304"}));
+        const QByteArray id = H("0128281120");
+        QVERIFY(Identita::IdByte1(id) == 0x01 && Identita::IdByte4(id) == 0x11);
+        QCOMPARE(Identita::IdByte2(H("0128")), 0);   // not longer than n bytes: 0, even though byte n is there
+        // Six bytes only; up to the first non-decimal digit.
+        QCOMPARE((QList<int>{Identita::IdCodice(H("01282811201445")), Identita::IdCodice(H("012828112014")),
+                             Identita::IdCodice(H("0128281120A445"))}), (QList<int>{2014, 0, 20}));
+        // Every blank separates: the year byte 0x20 too, and two blanks make an empty word.
+        QCOMPARE(Identita::TerzaParola(H("012828112014") + "ECU GC-SQ4 LPG"), QByteArray("GC-SQ4"));
+        QCOMPARE(Identita::TerzaParola("a  b c"), QByteArray("b"));
+        QCOMPARE(Identita::TerzaParola("one two"), QByteArray());
+    }
+
+    // Only a newer firmware, major first, asks for the program's update.
+    void verificaFirmware()
+    {
+        for (const auto &[trovato, messaggio] : {std::pair{"012828112014", false}, {"013001012015", true}, {"012001012013", false},
+                                                  {"020001012016", true}, {"009901012010", false}}) {
+            ServiziUiScriptati ui;
+            Contesto ctx(ui);
+            ctx.diz.ImpostaTesti({"GasCal", "t1", "t2", "t3", "Newer firmware.", "Update the program."});
+            ctx.imp.MsgProva = H("420104210066");
+            ctx.stato.MarcatoreAggiornamento = QStringLiteral("Lampeggia");
+            RicercaEcu(ctx).VerificaFirmware(H("012828112014"), H(trovato));
+            QVERIFY2(ctx.stato.UscitaRichiesta == (messaggio ? 1 : 0) && ctx.stato.MarcatoreAggiornamento.isEmpty(), trovato);
+            QCOMPARE(ui.mostrati.size(), messaggio ? 1 : 0);
+            if (messaggio)
+                QVERIFY(ui.mostrati[0].testo == "Newer firmware.\r\nUpdate the program." && ui.mostrati[0].titolo == "GasCal"
+                        && ui.mostrati[0].icona == ServiziUi::Icona::Critica);
+        }
+    }
+
+    void mapFileHasNineteenLinesWhateverTheFirmwareBytes()
+    {
+        FileMappa::Contenuto c;
+        c.Info = "GasCal - 1.28 - 28/11/14 , file created 01/02/25";
+        c.Firmware = H("41020861010D0A00"); // CR LF inside the raw line
+        c.Blk2 = H("41020D4D010000000000000002");
+        c.Blk3 = c.Blk5 = c.Map0 = c.Coll = c.Blk1 = H("4102064E010A");
+        const QByteArray testo = FileMappa::Componi(c);
+        QCOMPARE(testo.count("\r\n"), 19 + 1); // the raw firmware line brings its own
+        QVERIFY(testo.endsWith("\r\n") && testo.startsWith("[INFO]\r\nGasCal - 1.28") && testo.contains("[NOTE]\r\n\r\n[FW]"));
+        QVERIFY(testo.contains("[FW]\r\n41020861010D0A00\r\n" + c.Firmware + "\r\n[COLL]\r\n"));
+
+        // The loader finds its sections all the same.
+        FileMappa::BlocchiCaricati b;
+        QCOMPARE(FileMappa::Leggi(testo, b), QString());
+        QVERIFY(b.Blk2 == "41020D4D010000000000000002" && b.Map0 == "4102064E010A");
+        // A block line loses its header and checksum; a line without data has none.
+        QCOMPARE(FileMappa::DatiBlocco(QStringLiteral("41020A610102030405FF")), H("02030405"));
+        QVERIFY(FileMappa::DatiBlocco(QStringLiteral("4102066101FF")).isEmpty() && FileMappa::DatiBlocco(QStringLiteral("41020661")).isEmpty());
+    }
+
+    // Only the four loaded sections count, each one whole block as answered.
+    void onlyTheFourLoadedSectionsAreNeeded_data()
+    {
+        const QByteArray buono = "[BLK_2]\r\n41020A610102030405 29\r\n[BLK_3]\r\n4102064E010A\r\n"
+                                 "[BLK_5]\n410206710135\n[MAP_0]\r\n410206520116  \r\n";
+        auto con = [&](const char *da = nullptr, const char *a = nullptr) {
+            QByteArray t = QByteArray(buono).replace(" 29", "29");
+            return da ? t.replace(da, a) : t;
+        };
+        QTest::addColumn<QByteArray>("testo");
+        QTest::addColumn<QString>("errore");
+        QTest::newRow("four sections, mixed line ends") << con() << QString();
+        QTest::newRow("section missing") << con("[BLK_5]", "[BLK_4]") << "the section [BLK_5] is missing";
+        QTest::newRow("not hex") << buono << "the block line of section [BLK_2] is not hex text";
+        QTest::newRow("too short") << con("4102064E010A", "4102064E01")
+                                   << "the block line of section [BLK_3] is too short (10 hex digits, at least 12 needed)";
+        QTest::newRow("odd") << con("410206710135", "4102067101351")
+                             << "the block line of section [BLK_5] has an odd number of hex digits";
+        QTest::newRow("empty") << QByteArray() << "the section [BLK_2] is missing";
+        QTest::newRow("length byte") << con("410206710135", "410207710134")
+                                     << "the block of section [BLK_5] says it is 7 bytes long but holds 6";
+        QTest::newRow("checksum") << con("410206520116", "410206520117") << "[MAP_0] has a wrong checksum";
+        QTest::newRow("refusal saved as a block") << con("410206710135", "4102067F310B")
+                                                  << "the block of section [BLK_5] is the ECU's refusal answer";
+        QTest::newRow("section twice") << con() + "[BLK_3]\r\n4102064E010A\r\n"
+                                       << "the section [BLK_3] appears more than once";
+    }
+
+    void onlyTheFourLoadedSectionsAreNeeded()
+    {
+        QFETCH(QByteArray, testo);
+        QFETCH(QString, errore);
+        FileMappa::BlocchiCaricati b;
+        const QString motivo = FileMappa::Leggi(testo, b);
+        QVERIFY2(errore.isEmpty() ? motivo.isEmpty() : motivo.contains(errore), qPrintable(motivo));
+        if (errore.isEmpty()) {
+            QCOMPARE(FileMappa::DatiBlocco(b.Blk2), H("02030405"));
+            QCOMPARE(b.Map0, QStringLiteral("410206520116"));
+        }
+    }
+
+    // Maps compared by setting: def.xar with bytes changed ("SECTION POS VALUE", 1-based).
+    void differencesByName_data()
+    {
+        QTest::addColumn<QStringList>("cambi");
+        QTest::addColumn<QStringList>("righe");
+        QTest::newRow("settings and points") << QStringList{"[BLK_3] 6 40", "[BLK_3] 26 144", "[BLK_3] 48 5",
+                                                            "[MAP_0] 16 9", "[MAP_0] 46 240"}
+                                             << QStringList{"hysteresis-rpm: 300 | 400", "switch-temp: 35 | 40",
+                                                            "sensitivity-ms: 0.3 | 0.5", "line[10]: 2 | 9",
+                                                            "line[40]: -1 | -16"};
+        QTest::newRow("a pivot, and a byte no name shows")
+            << QStringList{"[BLK_3] 49 119", "[BLK_5] 10 28"}
+            << QStringList{"pivot[4]: 27 | 28", "[BLK_3] byte 49: 00 | 77"};
+        // The bytes that a load zeroes, and the live block, do not count.
+        QTest::newRow("nothing a load writes") << QStringList{"[BLK_2] 6 85", "[BLK_1] 10 85"} << QStringList{};
+    }
+
+    void differencesByName()
+    {
+        QFETCH(QStringList, cambi);
+        QFETCH(QStringList, righe);
+        BancoEcu b;
+        QVERIFY(Avvio::EseguiSenzaLink(*b.ctx, b.Cartella(), b.Cartella()));
+        b.ctx->imp.SepDecimale = QStringLiteral(".");
+        QByteArray altra = b.LeggiFile(QStringLiteral("def.xar"));
+        for (const QString &c : cambi) {
+            const QStringList p = c.split(QLatin1Char(' '));
+            altra = BancoEcu::CambiaByte(altra, qPrintable(p[0]), p[1].toInt(), quint8(p[2].toInt()));
+        }
+        b.ScriviFile(QStringLiteral("b.var"), altra);
+        ConfrontoMappe confronto(*b.ctx);
+        QVERIFY(confronto.Leggi(b.Percorso(QStringLiteral("def.xar")), b.Percorso(QStringLiteral("b.var"))));
+        QCOMPARE(confronto.Differenze(), righe);
+
+        // A file that a load would refuse is named with its section.
+        altra.replace("[BLK_5]\r\n41021A71", "[BLK_5]\r\n41021A7X");
+        b.ScriviFile(QStringLiteral("r.var"), altra);
+        QVERIFY(!confronto.Leggi(b.Percorso(QStringLiteral("def.xar")), b.Percorso(QStringLiteral("r.var"))));
+        QVERIFY2(confronto.Errore().contains(QLatin1String("r.var")) && confronto.Errore().contains(QLatin1String("[BLK_5]")),
+                 qPrintable(confronto.Errore()));
+    }
 };
 
-GASCAL_PROVA(TstArgomentiCli)
-#include "tst_argomenti_cli.moc"
+GASCAL_PROVA(TstSenzaEcu)
+#include "tst_senza_ecu.moc"
