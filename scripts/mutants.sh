@@ -67,12 +67,12 @@ fi
 # folder only through a program they start (gascal-cli, the frame) or through
 # the in-process bench of tests/common.
 declare -A THROUGH_PROGRAMS=(
-  [app]='^cli\.tst_(gascalcli|argomenti_cli)$|^gui\.tst_frame_|^core\.tst_banco_virtuale$'
-  [link]='^cli\.tst_(ricerca|guasti_link|gascalcli)$|^gui\.tst_frame_connessione$|^core\.tst_banco_virtuale$'
-  [ecu]='^cli\.tst_(mappa|gascalcli|guasti_link)$|^gui\.tst_(frmretta|frame_)'
-  [mapfile]='^cli\.tst_(identita|ricerca|mappa|gascalcli)$|^gui\.tst_frame_|^core\.tst_banco_virtuale$'
+  [app]='^cli\.tst_(gascalcli|senza_ecu)$|^gui\.tst_frame_|^core\.tst_banco_virtuale$'
+  [link]='^cli\.tst_(mappa|gascalcli)$|^gui\.tst_frame_connessione$|^core\.tst_banco_virtuale$'
+  [ecu]='^cli\.tst_(mappa|gascalcli)$|^gui\.tst_(frmretta|frame_)'
+  [mapfile]='^cli\.tst_(senza_ecu|mappa|gascalcli)$|^gui\.tst_frame_|^core\.tst_banco_virtuale$'
   [interp]='^interp\.'
-  [autotune]='^autotune\.|^cli\.tst_autotune_cli$|^gui\.tst_frmautotuning$'
+  [autotune]='^autotune\.|^cli\.tst_gascalcli$|^gui\.tst_frmautotuning$'
   [config]='^cli\.tst_gascalcli$|^gui\.tst_pagine_config$'
   [datalog]='^gui\.tst_(datalog_ecu|frame_comandi|frmbar)$'
   [i18n]='^gui\.tst_lingue_accessibilita$'
