@@ -130,6 +130,10 @@ if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     || { echo "mutants.sh: configuring $BUILD failed: $WORK/configure.log" >&2; exit 1; }
 fi
 
+# The tests are listed from the build folder's CTest files: configure again
+# first, so that tests added, merged or renamed since the last run are seen.
+cmake "$BUILD" >>"$WORK/configure.log" 2>&1 \
+  || { echo "mutants.sh: configuring $BUILD again failed: $WORK/configure.log" >&2; exit 1; }
 declare -A TESTS TARGETS
 for folder in "${!FOLDERS_USED[@]}"; do
   lines=$(folder_tests "$folder") || { echo "mutants.sh: listing the tests failed" >&2; exit 1; }
@@ -190,7 +194,8 @@ build_targets() {  # log targets... -> status
 run_test() {  # log name seconds -> 0 passed, 1 failed, 124 timed out
   local log="$1" name="$2" limit="$3"
   echo "---- $name (limit ${limit}s)" >>"$log"
-  run_limited "$limit" ctest --test-dir "$BUILD" -R "^${name//./\\.}\$" --output-on-failure \
+  # A name that matches no test (a test renamed since) is a failure, not a pass.
+  run_limited "$limit" ctest --test-dir "$BUILD" -R "^${name//./\\.}\$" --no-tests=error --output-on-failure \
     --timeout "$limit" >>"$log" 2>&1
   local rc=$?
   # ctest's own time-out (a test's TIMEOUT may be shorter) reads as a failure.
