@@ -17,15 +17,16 @@ public:
 
     // The status label; the window changes it only when the text changes.
     virtual void MostraStato(const QString &testo) = 0;
+    // What only a window draws; a front end without them shows nothing.
     // Shows or hides the status label (the blink after a stop).
-    virtual void StatoVisibile(bool visibile) = 0;
+    virtual void StatoVisibile(bool visibile) { Q_UNUSED(visibile); }
     // The indicator: hidden when `spento`, else it toggles at most every 250 ms.
-    virtual void LampeggioInTaratura(bool spento) = 0;
-    virtual void VisualizzaTempiCampionamentoBenzina(qint32 tempoUs) = 0;
-    virtual void VisualizzaTempiCampionamentoGas(qint32 tempoUs) = 0;
+    virtual void LampeggioInTaratura(bool spento) { Q_UNUSED(spento); }
+    virtual void VisualizzaTempiCampionamentoBenzina(qint32 tempoUs) { Q_UNUSED(tempoUs); }
+    virtual void VisualizzaTempiCampionamentoGas(qint32 tempoUs) { Q_UNUSED(tempoUs); }
     // The correction label (text 44, CR LF, the correction in ms).
-    virtual void MostraCorrezione(const QString &testo) = 0;
-    virtual void ViualizzaLblTempi(bool visibili) = 0;
+    virtual void MostraCorrezione(const QString &testo) { Q_UNUSED(testo); }
+    virtual void ViualizzaLblTempi(bool visibili) { Q_UNUSED(visibili); }
     // The list of choices: filled (nothing selected), shown or hidden.
     virtual void CaricaLista(const QStringList &voci) = 0;
     virtual void ListaVisibile(bool visibile) = 0;

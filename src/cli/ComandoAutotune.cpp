@@ -39,12 +39,6 @@ public:
             Stampa(t);
         m_stato = t;
     }
-    void StatoVisibile(bool) override {}
-    void LampeggioInTaratura(bool) override {}
-    void VisualizzaTempiCampionamentoBenzina(qint32) override {}
-    void VisualizzaTempiCampionamentoGas(qint32) override {}
-    void MostraCorrezione(const QString &) override {}
-    void ViualizzaLblTempi(bool) override {}
     void CaricaLista(const QStringList &) override {}
     void ListaVisibile(bool visibile) override
     {

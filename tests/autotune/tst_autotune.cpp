@@ -65,12 +65,6 @@ public:
         if (suStato)
             suStato(t);
     }
-    void StatoVisibile(bool) override {}
-    void LampeggioInTaratura(bool) override {}
-    void VisualizzaTempiCampionamentoBenzina(qint32) override {}
-    void VisualizzaTempiCampionamentoGas(qint32) override {}
-    void MostraCorrezione(const QString &) override {}
-    void ViualizzaLblTempi(bool) override {}
     void CaricaLista(const QStringList &v) override { voci = v; }
     // The list answered as soon as it shows.
     void ListaVisibile(bool v) override
