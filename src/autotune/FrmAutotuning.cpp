@@ -4,6 +4,7 @@
 #include "ui/common/ApplicaFont.h"
 #include "ui/common/Forma.h"
 #include "ui/common/Twips.h"
+#include "ui/common/SoloSeCambia.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -17,13 +18,6 @@ namespace gascal {
 namespace {
 const QColor Benzina(200, 40, 30);
 const QColor Gas(0, 110, 200);
-
-template <typename W, typename T>
-void Se(W *w, const T &attuale, const T &nuovo, void (W::*imposta)(const T &))
-{
-    if (attuale != nuovo)
-        (w->*imposta)(nuovo);
-}
 } // namespace
 
 FrmAutotuning::FrmAutotuning(Contesto &ctx, QWidget *parent)
@@ -128,9 +122,9 @@ void FrmAutotuning::CaricaLingua()
 void FrmAutotuning::Disegna()
 {
     const VistaAutotuning &v = m_modello.Vista();
-    Se(LblMsg, LblMsg->text(), v.stato, &QLabel::setText);
-    LblMsg->setVisible(v.statoVisibile);
-    ShpLampeggio->setVisible(v.lampeggioVisibile);
+    ImpostaTesto(LblMsg, v.stato);
+    ImpostaVisibile(LblMsg, v.statoVisibile);
+    ImpostaVisibile(ShpLampeggio, v.lampeggioVisibile);
     ShpLampeggio->ImpostaOpaca(v.lampeggioAcceso);
     if (m_caricamento != v.caricamento) {
         m_caricamento = v.caricamento;
@@ -140,16 +134,17 @@ void FrmAutotuning::Disegna()
         if (v.riga < 0)
             Lista->clearSelection();
     }
-    Lista->setAccessibleName(v.nomeLista);
+    if (Lista->accessibleName() != v.nomeLista)
+        Lista->setAccessibleName(v.nomeLista);
     if (Lista->isVisibleTo(this) != v.listaVisibile)
         Lista->setVisible(v.listaVisibile);
     if (v.listaVisibile && Lista->isVisible() && !Lista->hasFocus())
         Lista->setFocus();
     for (QWidget *w : std::initializer_list<QWidget *>{ShpBenz, ShpGas, ShpFondo, LblTbenz, LblTGas, LblTaraAdjust})
-        w->setVisible(v.tempiVisibili);
-    Se(LblTbenz, LblTbenz->text(), v.testoBenzina, &QLabel::setText);
-    Se(LblTGas, LblTGas->text(), v.testoGas, &QLabel::setText);
-    Se(LblTaraAdjust, LblTaraAdjust->text(), v.correzione, &QLabel::setText);
+        ImpostaVisibile(w, v.tempiVisibili);
+    ImpostaTesto(LblTbenz, v.testoBenzina);
+    ImpostaTesto(LblTGas, v.testoGas);
+    ImpostaTesto(LblTaraAdjust, v.correzione);
     for (const auto &[barra, twips] : {std::pair{ShpBenz, v.barraBenzina}, std::pair{ShpGas, v.barraGas}})
         if (const int px = Twips::PxX(twips, this); barra->width() != px)
             barra->resize(px, barra->height());

@@ -104,6 +104,12 @@ QString RigheConfronto::TitoloPagina(Pagina p) const
     return m_ctx.diz.TestoSezione(sezione, k, QString::fromLatin1(progetto[p]));
 }
 
+QString RigheConfronto::Intestazione(const Riga &r) const
+{
+    const QString pagina = TitoloPagina(r.pagina);
+    return r.gruppo.isEmpty() ? pagina : pagina + QStringLiteral(" - ") + r.gruppo;
+}
+
 QString RigheConfronto::PetrolioPunto(int punto) const
 {
     const QString &sep = m_ctx.imp.SepDecimale;

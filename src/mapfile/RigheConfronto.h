@@ -38,6 +38,8 @@ public:
     static QString Testo(const Riga &r);
     // The page's name as the status line gives it.
     QString TitoloPagina(Pagina p) const;
+    // The heading a row stands under: "PAGE - GROUP", or the page alone.
+    QString Intestazione(const Riga &r) const;
 
 private:
     Riga Mostra(const ConfrontoMappe::Differenza &d) const;

@@ -1,6 +1,7 @@
 #include "ui/main/BarraStato.h"
 
 #include "app/Contesto.h"
+#include "ui/common/SoloSeCambia.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -9,11 +10,6 @@
 namespace gascal {
 
 namespace {
-void Imposta(QLabel *etichetta, const QString &testo)
-{
-    if (etichetta->text() != testo)
-        etichetta->setText(testo);
-}
 constexpr int DurataAvviso = 6000; // ms the reconnection notice stays
 } // namespace
 
@@ -43,6 +39,7 @@ void BarraStato::CaricaLingua()
     if (!m_registrazione.isEmpty())
         RegistrazioneFinita(m_registrazione);
     Aggiorna();
+    MostraCollegamento(); // the font may have changed with the language
 }
 
 void BarraStato::RegistrazioneFinita(const QString &percorso)
@@ -67,9 +64,13 @@ void BarraStato::RegistrazioneIniziata()
 void BarraStato::Aggiorna()
 {
     QString avviso;
-    m_collegamento = m_stato.Aggiorna(m_ctx, &avviso);
-    MostraCollegamento();
-    Imposta(LblPagina, StatoCollegamento::TestoPagina(m_ctx, m_ctx.stato.PaginaCorrente));
+    // The text is measured again only when it changes (and at a resize, a
+    // language change), not at every tick of the refresh.
+    if (QString collegamento = m_stato.Aggiorna(m_ctx, &avviso); collegamento != m_collegamento) {
+        m_collegamento = std::move(collegamento);
+        MostraCollegamento();
+    }
+    ImpostaTesto(LblPagina, StatoCollegamento::TestoPagina(m_ctx, m_ctx.stato.PaginaCorrente));
     if (!avviso.isEmpty())
         showMessage(avviso, DurataAvviso);
 }
@@ -78,7 +79,7 @@ void BarraStato::MostraCollegamento()
 {
     const int massimo = qMax(160, width() / 2);
     const QString mostrato = LblCollegamento->fontMetrics().elidedText(m_collegamento, Qt::ElideMiddle, massimo);
-    Imposta(LblCollegamento, mostrato);
+    ImpostaTesto(LblCollegamento, mostrato);
     const QString suggerimento = mostrato == m_collegamento ? QString() : m_collegamento;
     if (LblCollegamento->toolTip() != suggerimento)
         LblCollegamento->setToolTip(suggerimento);

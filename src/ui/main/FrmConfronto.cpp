@@ -46,7 +46,7 @@ FrmConfronto::FrmConfronto(Contesto &ctx, const QString &file,
     TabDifferenze->verticalHeader()->hide();
     TabDifferenze->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TabDifferenze->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Riempi(RigheConfronto(ctx).Righe(differenze));
+    Riempi(RigheConfronto(ctx), differenze);
     TabDifferenze->resizeColumnsToContents();
     TabDifferenze->horizontalHeader()->setStretchLastSection(true);
     TabDifferenze->setVisible(!differenze.isEmpty());
@@ -74,16 +74,13 @@ FrmConfronto::FrmConfronto(Contesto &ctx, const QString &file,
     resize(560, differenze.isEmpty() ? 180 : 420);
 }
 
-void FrmConfronto::Riempi(const QList<RigheConfronto::Riga> &righe)
+void FrmConfronto::Riempi(const RigheConfronto &testi, const QList<ConfrontoMappe::Differenza> &differenze)
 {
-    m_righe = righe;
-    const RigheConfronto testi(m_ctx);
+    m_righe = testi.Righe(differenze);
     QString intestazione;
-    for (const RigheConfronto::Riga &r : righe) {
+    for (const RigheConfronto::Riga &r : m_righe) {
         // A heading row whenever the page or its group changes.
-        QString titolo = testi.TitoloPagina(r.pagina);
-        if (!r.gruppo.isEmpty())
-            titolo += QStringLiteral(" - ") + r.gruppo;
+        const QString titolo = testi.Intestazione(r);
         const int riga = TabDifferenze->rowCount();
         if (titolo != intestazione) {
             intestazione = titolo;

@@ -45,7 +45,7 @@ private:
     // dictionary in use has no such section.
     QString Testo(int k, const char *inglese) const;
 
-    void Riempi(const QList<RigheConfronto::Riga> &righe);
+    void Riempi(const RigheConfronto &testi, const QList<ConfrontoMappe::Differenza> &differenze);
 
     Contesto &m_ctx;
     QList<RigheConfronto::Riga> m_righe;
