@@ -1,7 +1,5 @@
 #include "CommandDispatcher.h"
 
-#include <QElapsedTimer>
-
 #include <utility>
 
 namespace {
@@ -26,6 +24,14 @@ bool worthRetrying(EcuStatus status)
 
 CommandDispatcher::CommandDispatcher(PortTable ports)
     : m_ports(std::move(ports))
+    , m_ownLine(std::make_unique<EcuLine>())
+    , m_line(*m_ownLine)
+{
+}
+
+CommandDispatcher::CommandDispatcher(PortTable ports, EcuLink &line)
+    : m_ports(std::move(ports))
+    , m_line(line)
 {
 }
 
@@ -104,10 +110,10 @@ Reply CommandDispatcher::connectPort(const QByteArray &data)
     }
 
     // The probe is the boot loader's exchange: the ECU wait of command 8 does not apply.
-    const EcuAnswer answer = m_line.exchange(Probe, EcuLine::Shape::Probe, DefaultEcuWaitMs);
+    const EcuAnswer answer = m_line.exchange(Probe, EcuLink::Shape::Probe, DefaultEcuWaitMs);
     reply.status = answer.status;
     m_lastPort = PortReport::describe(number, device, answer.status);
-    if (answer.bytes.size() == EcuLine::ProbeAnswerSize)
+    if (answer.bytes.size() == EcuLink::ProbeAnswerSize)
         reply.payload.append(answer.bytes);
     return reply;
 }
@@ -132,14 +138,13 @@ Reply CommandDispatcher::sendMessage(const QByteArray &data)
 
     // Block writes are whole-block, so in mode 2 a lost or garbled answer is worth a repeat.
     const int attempts = m_mode == Writing ? WritingAttempts : 1;
-    QElapsedTimer sinceRequest;
-    sinceRequest.start();
+    const qint64 start = m_line.clockMs();
     EcuAnswer answer;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        answer = m_line.exchange(data, EcuLine::Shape::Message, firstByteWaitMs());
+        answer = m_line.exchange(data, EcuLink::Shape::Message, firstByteWaitMs());
         if (!worthRetrying(answer.status) || !m_line.isOpen())
             break;
-        if (sinceRequest.elapsed() + firstByteWaitMs() > RepeatBudgetMs)
+        if (m_line.clockMs() - start + firstByteWaitMs() > RepeatBudgetMs)
             break;
     }
     return Reply{6, answer.status, answer.bytes};

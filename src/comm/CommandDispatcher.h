@@ -9,8 +9,11 @@
 
 #include <QString>
 
+#include <memory>
+
 // Carries out the program's commands and keeps PrjCom's state between them:
 // the open port, the mode, the ECU wait and the line settings.
+// It owns a serial line unless it is given another.
 class CommandDispatcher
 {
 public:
@@ -20,6 +23,7 @@ public:
     static constexpr quint8 VersionMinor = 0;
 
     explicit CommandDispatcher(PortTable ports);
+    CommandDispatcher(PortTable ports, EcuLink &line);
 
     Reply handle(const Request &request);
 
@@ -47,7 +51,8 @@ private:
     int firstByteWaitMs() const;
 
     PortTable m_ports;
-    EcuLine m_line;
+    std::unique_ptr<EcuLine> m_ownLine;
+    EcuLink &m_line;
     LineSettings m_lineSettings;
     quint8 m_portNumber = NoPort;
     quint8 m_mode = Normal;

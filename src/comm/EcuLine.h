@@ -1,35 +1,25 @@
 #pragma once
 
-#include "EcuAnswer.h"
-#include "EcuStatus.h"
+#include "EcuLink.h"
 
-#include <QByteArray>
+#include <QElapsedTimer>
 #include <QSerialPort>
-#include <QString>
 
 // The serial line to the ECU: opens a device and runs one exchange at a time
 // (send a message, read the answer within the time-outs).
-class EcuLine
+class EcuLine : public EcuLink
 {
 public:
-    // How the end of an answer is found.
-    enum class Shape {
-        Probe,    // the boot loader's answer: always 6 bytes
-        Message,  // 41 02 LEN ...: LEN is the total length
-    };
-
-    static constexpr int ProbeAnswerSize = 6;
     static constexpr int InterByteMs = 50;
 
-    // Opens the device (or keeps it when it is already the open one) and applies the baud rate.
-    // Returns Success or PortMissing / PortPermission / PortCannotOpen.
-    EcuStatus open(const QString &device, qint32 baudRate);
-    void close();
-    bool isOpen() const { return m_port.isOpen(); }
+    EcuLine() { m_clock.start(); }
 
-    // Discards stale input, sends the message and reads the answer.
-    // firstByteMs: time allowed for the first byte of the answer.
-    EcuAnswer exchange(const QByteArray &message, Shape shape, int firstByteMs);
+    EcuStatus open(const QString &device, qint32 baudRate) override;
+    void close() override;
+    bool isOpen() const override { return m_port.isOpen(); }
+    // Discards stale input first.
+    EcuAnswer exchange(const QByteArray &message, Shape shape, int firstByteMs) override;
+    qint64 clockMs() const override { return m_clock.elapsed(); }
 
     // Whether a whole answer message names the message's service.
     static bool answersTo(const QByteArray &message, const QByteArray &answer);
@@ -45,4 +35,5 @@ private:
 
     QSerialPort m_port;
     QString m_device;  // canonical path of the open device
+    QElapsedTimer m_clock;
 };

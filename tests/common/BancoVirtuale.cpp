@@ -11,8 +11,7 @@ BancoVirtuale::BancoVirtuale(const QStringList &opzioniEcu) : BancoCartella(fals
 
 PrjComInterno &BancoVirtuale::Aggancia(gascal::Contesto &altro)
 {
-    auto peer = std::make_unique<PrjComInterno>(orologio, ecu);
-    peer->Dispositivo = Percorso(QStringLiteral("ttyECU"));
+    auto peer = std::make_unique<PrjComInterno>(orologio, ecu, Cartella(), Percorso(QStringLiteral("ttyECU")));
     PrjComInterno &p = *peer;
     altro.link.UsaTrasporto(std::move(peer));
     return p;

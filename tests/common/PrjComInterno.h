@@ -1,26 +1,22 @@
 #pragma once
 #include "link/Trasporto.h"
-#include "EcuAnswer.h"
-#include "EcuLine.h"
-#include "LineSettings.h"
-#include "PortReport.h"
-#include "Reply.h"
+#include "CommandDispatcher.h"
+#include "LineaInterna.h"
 #include <QList>
 #include <functional>
+#include <memory>
 
 class EcuInterna;
 class OrologioPasso;
 
-// PrjCom in this process, answering as its dispatcher with the in-process ECU, on the stepped clock.
+// PrjCom in this process: its own dispatcher, on a line to the in-process ECU, answering on the stepped clock.
 class PrjComInterno : public gascal::Trasporto
 {
 public:
-    PrjComInterno(OrologioPasso &orologio, EcuInterna &ecu);
+    // `cartella`: PrjCom's folder, whose PrjCom.ini maps port 0 to `dispositivo`, the ECU's line.
+    PrjComInterno(OrologioPasso &orologio, EcuInterna &ecu, const QString &cartella, const QString &dispositivo);
     ~PrjComInterno() override { Uccidi(); }
 
-    // The port number where the ECU is, and the device its report names.
-    int PortaEcu = 0;
-    QString Dispositivo = QStringLiteral("ttyECU");
     // A round trip of a frame with an answering ECU.
     double Viaggio_us = 2000;
     // A test's fault: may change each reply frame; an empty one is no reply.
@@ -42,35 +38,16 @@ public:
     void Termina() override { ChiudiIngresso(0); }
 
 private:
-    struct Esito {
-        Reply risposta;
-        double durata_us = 0;
-    };
     void Prossima();
-    Esito Gestisci(quint8 comando, const QByteArray &dati);
-    Esito Porta(const QByteArray &dati);
-    Esito Messaggio(const QByteArray &dati);
-    // One message on the line, as EcuLine::exchange takes it; adds its time.
-    EcuAnswer Scambio(const QByteArray &messaggio, EcuLine::Shape forma, int attesaMs, double &durata_us);
-    int AttesaPrimoByteMs() const;
-    quint8 PortaAperta() const { return m_apertaPorta ? quint8(m_porta) : quint8(255); }
-    void Azzera();
 
     OrologioPasso &m_orologio;
-    EcuInterna &m_ecu;
+    QString m_cartella;
+    LineaInterna m_linea;
+    std::unique_ptr<CommandDispatcher> m_prjcom; // a new one at each start, as a new process
     bool m_attivo = false;
     int m_avvii = 0;
     int m_risposte = 0;
     QByteArray m_uscita;
     QList<QByteArray> m_coda;     // requests not handled yet
     quint64 m_inCorso = 0;        // the reply on its way
-    bool m_esce = false;          // command 1 answered: it ends with the reply
-
-    // PrjCom's state between commands.
-    bool m_apertaPorta = false;
-    int m_porta = 255;
-    quint8 m_modo = 0;
-    int m_attesaEcuMs = 200;
-    LineSettings m_linea;
-    PortReport m_ultimaPorta;
 };
