@@ -1,4 +1,4 @@
-// PrjCom against an ECU on a pseudo-terminal: probe, round trips, bad answers, retries, waits, speed.
+// PrjCom against an ECU on a pseudo-terminal: probe, round trips, bad answers, retries, speed.
 #include "RegistroProve.h"
 #include "CommHarness.h"
 #include <QThread>
@@ -110,25 +110,6 @@ private slots:
         // A refusal names its service too; the late one alone is no answer.
         QCOMPARE(exchange(withChecksum(hex("4102067F13")) + Refusal), hex("000E060303000000") + Refusal);
         QCOMPARE(exchange(late), None);
-    }
-    // The first byte waits 200 ms, or command 8's time except in quiet polling, until 0 or a reset.
-    void ecuWaitFollowsCommandEight()
-    {
-        ecuWait(760);
-        prjcom->call(4, hex("01"));
-        QVERIFY2(silence() < 320, "quiet polling keeps the short wait");
-        // Under a long ECU wait a silent ECU gets one try, not three (the program gives up after 3 s).
-        prjcom->call(4, hex("02"));
-        qint64 waited = silence();
-        QVERIFY2(waited >= 700 && waited < 1300, qPrintable(QString::number(waited)));
-        prjcom->call(4, hex("00"));
-        ecuWait(0);
-        waited = silence();
-        QVERIFY2(waited >= 190 && waited < 320, qPrintable(QString::number(waited)));
-        ecuWait(760);
-        prjcom->call(2, hex("00"));  // so does the reset
-        probe(Probe);
-        QVERIFY(silence() < 320);
     }
     void firmwareProbeSetsLineSpeed()
     {
