@@ -218,29 +218,16 @@ private slots:
         QVERIFY(e.Entro(32000, [&] { return e.Temperatura() >= 35; }));
     }
 
-    // Petrol: the time is the need; on gas the trim and the tuning mode correct it.
-    void trimAndTuningMode()
+    // Petrol: the time is the need; on gas the factory line, the flow and the offset correct it. (Tuning mode:
+    // the autotuning runs, whose gas times must match petrol's.)
+    void trimAndLine()
     {
         Ecu e;
         e.Comandi(0, 0, 1280);
         e.Passa(200);
-        QCOMPARE(e.Correzione(), 128); // factory line, point 10
+        QCOMPARE(e.Correzione(), 128); // factory line, point 10, not value 5 outside tuning mode
         const double benzina = e.Benzina();
         QVERIFY2(qAbs(benzina - 2800) < 30, qPrintable(QString::number(benzina)));
-        const int necessita = qRound(((2800 + 250) / 0.85 - 2800) / 64) * 64; // 768
-        const int modo = L::State::ModeStateRequest | L::State::ModeTuning;
-        e.Comandi(3, modo, necessita);
-        QVERIFY(e.Entro(1000, [&] { return e.Confermato() == 3; }));
-        QCOMPARE(e.Correzione(), necessita);
-        const double gas = e.Benzina();
-        QVERIFY2(qAbs(gas - benzina) < benzina * 0.02, qPrintable(u"%1 %2"_s.arg(gas).arg(benzina)));
-        e.Comandi(0, modo, necessita);
-        e.Passa(300);
-        QVERIFY(e.Confermato() == 3 && (e.Stato() & L::Live::StatusValve)); // on gas while the mode lasts
-        QCOMPARE(e.mem.byteAt(Block::State, L::State::Requested), 0);
-        e.Comandi(0, 0, necessita); // the mode ends: the petrol request is taken
-        QVERIFY(e.Entro(1000, [&] { return e.Confermato() == 0; }));
-
         e.Comando(u"fuel gas"_s);
         e.Comando(u"rpm 2000"_s);
         QVERIFY(e.Entro(25000, [&] { return e.Confermato() == 3; }));
