@@ -3,6 +3,7 @@
 #include "RegistroProve.h"
 #include "BancoVirtuale.h"
 #include "Comandi.h"
+#include "FileProva.h"
 #include "OrologioPasso.h"
 #include "ProfiloBreve.h"
 #include "SessioneCli.h"
@@ -228,13 +229,10 @@ private slots:
 
         // Bad values are skipped and named in one message; a decimal comma rounds halves to even.
         QTemporaryDir dir;
-        QFile f(dir.filePath("ParaTun.txt"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("Rpm minimi=abc=1\r\nTemp taratura==\r\nRpm Massimo=2,5=0\r\nNum Campioni minimo=7=7\r\n");
-        f.close();
+        Scrivi(dir.filePath("ParaTun.txt"), "Rpm minimi=abc=1\r\nTemp taratura==\r\nRpm Massimo=2,5=0\r\nNum Campioni minimo=7=7\r\n");
         ServiziUiScriptati ui;
         ProfiloTaratura p;
-        p.CaricaProfiloTaratura(f.fileName(), false, ui, ",");
+        p.CaricaProfiloTaratura(dir.filePath("ParaTun.txt"), false, ui, ",");
         QCOMPARE(ui.mostrati.size(), 1);
         QVERIFY(ui.mostrati[0].testo.contains("Rpm minimi") && ui.mostrati[0].testo.contains("Temp taratura"));
         QVERIFY(p.RpmMassimo == 2 && p.NumCampioniMinimo == 7 && p.RpmMinimi == 0);

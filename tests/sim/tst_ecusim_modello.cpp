@@ -1,5 +1,6 @@
 // ecusim's engine and car in this process, stepped in model time; SetCom.ini read by both readers.
 #include "RegistroProve.h"
+#include "FileProva.h"
 #include "OrologioPasso.h"
 
 #include "app/Contesto.h"
@@ -18,7 +19,6 @@
 #include "SetComFile.h"
 #include "SimOptions.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -309,9 +309,7 @@ private slots:
 
     void initTestCase()
     {
-        QFile file(QStringLiteral(SETCOM_PATH));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray testo = file.readAll();
+        const QByteArray testo = Leggi(QStringLiteral(SETCOM_PATH));
         QVERIFY2(testo.count('\n') == testo.count("\r\n") && testo.endsWith("\r\n"), "every line ends with CR LF");
         CaricaSetCom(QStringLiteral(SETCOM_PATH), m_ctx.TabMsg, m_ctx.impLink, m_ui);
         QCOMPARE(m_ctx.TabMsg.size(), 7);
@@ -341,13 +339,10 @@ private slots:
     void setComPositionBeyondEveryAnswer()
     {
         QTemporaryDir dir;
-        QFile file(dir.filePath(u"SetCom.ini"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[MSG]\r\n1\r\nLive\r\n4102030B4A\r\n0\r\n\r\n\r\nUB,6,1;SL,2147483647,1\r\n");
-        file.close();
+        Scrivi(dir.filePath(u"SetCom.ini"_s), "[MSG]\r\n1\r\nLive\r\n4102030B4A\r\n0\r\n\r\n\r\nUB,6,1;SL,2147483647,1\r\n");
         SetComFile tabella;
         QString errore;
-        QVERIFY(!tabella.load(file.fileName(), &errore));
+        QVERIFY(!tabella.load(dir.filePath(u"SetCom.ini"_s), &errore));
         QVERIFY2(errore.contains("2147483647"_L1) && errore.contains("Live"_L1), qPrintable(errore));
     }
 };
