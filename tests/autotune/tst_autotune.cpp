@@ -462,17 +462,21 @@ private slots:
         QVERIFY2(p.banco.orologio.Ora_us() - inizio > 30e6, qPrintable(QString::number(p.banco.orologio.Ora_us() - inizio)));
     }
 
+    // Stop pressed at each phase, or the engine dying on gas: the ECU as it was, back on petrol.
     void stopAtEachPhaseRestores_data()
     {
         QTest::addColumn<int>("passo");
-        QTest::newRow("step 1, before the copies") << 1;
-        QTest::newRow("step 3, petrol sampling") << 3;
-        QTest::newRow("step 5, on gas") << 5;
-        QTest::newRow("step 6, awaiting Accept") << 7;
+        QTest::addColumn<QString>("guasto");   // empty: Stop pressed 300 ms into the step; else 1.5 s in, on gas
+        QTest::newRow("step 1, before the copies") << 1 << QString();
+        QTest::newRow("step 3, petrol sampling") << 3 << QString();
+        QTest::newRow("step 5, on gas") << 5 << QString();
+        QTest::newRow("step 6, awaiting Accept") << 7 << QString();
+        QTest::newRow("the engine dies on gas") << 5 << u"key off"_s;
     }
     void stopAtEachPhaseRestores()
     {
         QFETCH(int, passo);
+        QFETCH(QString, guasto);
         Prova p;
         QVERIFY(p.Avvia());
         const QList<QByteArray> prima{p.Dati(Contesto::RecComandi), p.Dati(Contesto::RecConfig), p.Dati(Contesto::RecMappa)};
@@ -480,32 +484,18 @@ private slots:
         p.vista.suPasso = [&](int k) {
             p.Giri(k);
             if (k == passo)
-                p.banco.Tra(300, [&] { p.seq->Ferma(); });
+                p.banco.Tra(guasto.isEmpty() ? 300 : 1500, [&] { guasto.isEmpty() ? void(p.seq->Ferma()) : void(p.banco.Controllo(guasto)); });
         };
-        QCOMPARE(p.Esegui(), qint32(S::Fermato));
-        QVERIFY(p.vista.stati.contains(p.seq->Testo(7)));
+        QCOMPARE(p.Esegui(), qint32(guasto.isEmpty() ? S::Fermato : S::MotoreFermo));
+        QCOMPARE(p.vista.stati.contains(p.seq->Testo(7)), guasto.isEmpty());
         // Records 2 and 3 as they were; no line without Accept; on petrol.
         QCOMPARE((QList<QByteArray>{p.Dati(Contesto::RecComandi), p.Dati(Contesto::RecConfig), p.Dati(Contesto::RecMappa)}), prima);
         QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 0; }, 3000));
     }
 
-    // The engine dies on gas; then the ECU is lost for good.
-    void engineStallingAndLinkLost()
+    // The ECU lost for good.
+    void linkLost()
     {
-        Prova p;
-        QVERIFY(p.Avvia());
-        const QByteArray record3 = p.Dati(Contesto::RecConfig);
-        p.vista.suPasso = [&](int k) {
-            if (k == 4)
-                p.banco.Controllo(u"rpm 2500"_s);
-        };
-        p.vista.suStato = [&](const QString &t) {
-            if (p.seq->PassoTaratura == 5 && t.startsWith(p.seq->Testo(26)))
-                p.banco.Controllo(u"key off"_s);
-        };
-        QCOMPARE(p.Esegui(), qint32(S::MotoreFermo));
-        QVERIFY(p.Dati(Contesto::RecConfig) == record3 && (p.Valore(Contesto::RecComandi, 2) & 3) == 0);
-
         Prova q;
         QVERIFY(q.Avvia());
         q.vista.suPasso = [&](int k) {
