@@ -306,8 +306,6 @@ private slots:
             << QStringList{"--unprogrammed"}
             << Passi{{Sonda, "=" + Sonda.toHex()}, {EcuSimLine::request(33), "-"}, {EcuSimLine::request(11), "-"},
                      {EcuSimLine::request(0x55), "-"}, {Sonda, "=" + Sonda.toHex()}} << 0;
-        QTest::newRow("identity") << QStringList{"--identity", QString::fromLatin1(Identita.toHex())}
-                                  << Passi{{EcuSimLine::request(33), "=" + Risposta(33, Identita).toHex()}} << 0;
         QTest::newRow("the longest identity fits one answer") << QStringList{"--identity", u"02"_s.repeated(249)}
                                                               << Passi{{EcuSimLine::request(33), "#255"}} << 0;
         // As a Linux editor saves it: LF line ends and a byte-order mark before the first section.
