@@ -467,27 +467,37 @@ private slots:
     {
         QTest::addColumn<int>("passo");
         QTest::addColumn<QString>("guasto");   // empty: Stop pressed 300 ms into the step; else 1.5 s in, on gas
-        QTest::newRow("step 1, before the copies") << 1 << QString();
-        QTest::newRow("step 3, petrol sampling") << 3 << QString();
-        QTest::newRow("step 5, on gas") << 5 << QString();
-        QTest::newRow("step 6, awaiting Accept") << 7 << QString();
-        QTest::newRow("the engine dies on gas") << 5 << u"key off"_s;
+        QTest::addColumn<int>("minimo");       // the idle speed, if set; the idle class read as step 4 starts
+        QTest::newRow("step 1, before the copies") << 1 << QString() << 0;
+        QTest::newRow("step 3, petrol sampling") << 3 << QString() << 0;
+        // The class comes from the idle sampling's average speed: 1 up to 1200 rpm.
+        QTest::newRow("step 4, idle at 1200 rpm") << 4 << QString() << 1200;
+        QTest::newRow("step 4, idle at 1201 rpm") << 4 << QString() << 1201;
+        QTest::newRow("step 5, on gas") << 5 << QString() << 0;
+        QTest::newRow("step 6, awaiting Accept") << 7 << QString() << 0;
+        QTest::newRow("the engine dies on gas") << 5 << u"key off"_s << 0;
     }
     void stopAtEachPhaseRestores()
     {
         QFETCH(int, passo);
         QFETCH(QString, guasto);
+        QFETCH(int, minimo);
         Prova p;
         QVERIFY(p.Avvia());
+        if (minimo > 0)
+            p.banco.Controllo(u"rpm %1"_s.arg(minimo)), p.banco.Passa(300);
+        int classe = 0;
         const QList<QByteArray> prima{p.Dati(Contesto::RecComandi), p.Dati(Contesto::RecConfig), p.Dati(Contesto::RecMappa)};
         p.fermaAllAccettazione = passo == 7;
         p.vista.suPasso = [&](int k) {
+            classe = k == 4 ? p.banco.ctx->Valore(Contesto::RecConfig, 20) : classe;
             p.Giri(k);
             if (k == passo)
                 p.banco.Tra(guasto.isEmpty() ? 300 : 1500, [&] { guasto.isEmpty() ? void(p.seq->Ferma()) : void(p.banco.Controllo(guasto)); });
         };
         QCOMPARE(p.Esegui(), qint32(guasto.isEmpty() ? S::Fermato : S::MotoreFermo));
         QCOMPARE(p.vista.stati.contains(p.seq->Testo(7)), guasto.isEmpty());
+        QVERIFY(minimo == 0 || classe == (minimo > 1200 ? 2 : 1));
         // Records 2 and 3 as they were; no line without Accept; on petrol.
         QCOMPARE((QList<QByteArray>{p.Dati(Contesto::RecComandi), p.Dati(Contesto::RecConfig), p.Dati(Contesto::RecMappa)}), prima);
         QVERIFY(p.banco.AttendiFino([&] { return p.Valore(Contesto::RecComandi, 1) == 0; }, 3000));
@@ -559,26 +569,6 @@ private slots:
         QCOMPARE(p.Esegui(), qint32(S::Completato));
         QCOMPARE(p.Correzioni(u"Tara al minimo"_s), 2);   // the start and the one lifted correction
         QVERIFY2(finale.startsWith(u"("_s) && finale.contains(p.seq->Testo(31)), qPrintable(finale));
-    }
-
-    // Written after the idle sampling from its average speed: class 1 up to 1200 rpm.
-    void idleClassFromTheAverageSpeed()
-    {
-        for (const auto &[giri, classe] : {std::pair{1200, 1}, std::pair{1201, 2}}) {
-            Prova p;
-            QVERIFY(p.Avvia());
-            QCOMPARE(p.banco.Controllo(u"rpm %1"_s.arg(giri)), u"ok"_s);
-            p.banco.Passa(300);
-            int scritta = -1;
-            p.vista.suPasso = [&](int k) {
-                if (k == 4) {
-                    scritta = p.banco.ctx->Valore(Contesto::RecConfig, 20);
-                    p.seq->Ferma();
-                }
-            };
-            QCOMPARE(p.Esegui(), qint32(S::Fermato));
-            QCOMPARE(scritta, classe);
-        }
     }
 
     // Every row but the first ends with the ECU as before and no journal.
