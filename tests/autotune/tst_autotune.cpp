@@ -301,8 +301,6 @@ private slots:
         QTest::newRow("lowest speed") << "Rpm minimi" << "5005500=500" << "LPG column, Rpm minimi: 5005500 is outside 0..1500 rpm";
         QTest::newRow("negative speed") << "Rpm Massimo" << "2500=-2500" << "CNG column, Rpm Massimo: -2500 is outside 0..7000 rpm";
         QTest::newRow("endless wait") << "Attesa minimo ms" << "1e20=5000" << "Attesa minimo ms: 1e+20 is outside 0..600000 ms";
-        QTest::newRow("percent") << "Step di Correzione inj %" << "170=70" << "Step di Correzione inj %: 170 is outside 0..100 %";
-        QTest::newRow("count") << "Num Campioni corr inj" << "-1=20" << "Num Campioni corr inj: -1 is outside 0..10000";
         QTest::newRow("beyond 32 bits") << "Cicli in tolleranza inj" << "3e9=2" << "3000000000 is outside 0..1000";
         QTest::newRow("highest speed kept") << "Rpm Massimo" << "7000=0" << "";
         QTest::newRow("offsets") << "offsets" << "0|0|0|0|0|0|0|0|99999"
