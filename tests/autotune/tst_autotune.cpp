@@ -48,7 +48,7 @@ class VistaProva : public VistaTaratura
 {
 public:
     SequenzaTaratura *seq = nullptr;
-    QStringList stati, log, voci;
+    QStringList stati, log;
     QList<int> passi;
     bool acceptAbilitato = false;
     bool fine = false;
@@ -66,7 +66,7 @@ public:
         if (suStato)
             suStato(t);
     }
-    void CaricaLista(const QStringList &v) override { voci = v; }
+    void CaricaLista(const QStringList &) override {}
     // The list answered as soon as it shows.
     void ListaVisibile(bool v) override
     {
