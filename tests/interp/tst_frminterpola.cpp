@@ -141,8 +141,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(std::any_of(p.ui.mostrati.cbegin(), p.ui.mostrati.cend(),
                                              [](const auto &m) { return m.testo.contains(QStringLiteral(".bad")); }),
                                  10000);
-        QVERIFY(visibile);
-        QCOMPARE(QDir(p.Cartella()).entryList({QStringLiteral("Memo.ini.*.bad")}).size(), 1);
+        QVERIFY(visibile);   // (how it is set aside: the unit case)
     }
 
     void cornice()
