@@ -607,15 +607,7 @@ private slots:
         cli::SessioneCli sessione;
         PrjComInterno &prjcom = banco.Aggancia(sessione.ctx);
         QVERIFY(sessione.Avvia(banco.Cartella()));
-        const auto foto = [&] {
-            QStringList f;
-            for (int k : {0, 2, 5})
-                f << QString::number(banco.ValoreEcu(2, k));
-            for (int n : {3, 4, 6})
-                f << banco.Controllo(u"block %1"_s.arg(n));
-            return f;
-        };
-        const QStringList prima = foto();
+        const QStringList prima = banco.Regolazioni();
         QByteArray profilo = ProfiloBreve();
         if (guasto == "profile"_L1)
             profilo.replace("Rpm Massimo=2500=2500", "Rpm Massimo=-2500=2500");
@@ -660,10 +652,10 @@ private slots:
         if (codice == 0) {
             for (const char *riga : {"injector: Rail 2 ohm - fast (the ECU's)\n", "step 6\n", "Tara al minimo\n", "result 0: gas correction "})
                 QVERIFY2(cattura.out.contains(QLatin1String(riga)), riga);
-            QVERIFY(foto() != prima);
+            QVERIFY(banco.Regolazioni() != prima);
         } else {
             QVERIFY(!cattura.out.contains(u"result 0"_s));
-            QCOMPARE(foto(), prima);
+            QCOMPARE(banco.Regolazioni(), prima);
         }
         QVERIFY2(QDir(banco.Percorso(u"Data"_s)).entryList({u"restore_*"_s}).isEmpty(), qPrintable(cattura.err));
         QVERIFY(banco.Controllo(u"state"_s).contains(u"tuning=0"_s));

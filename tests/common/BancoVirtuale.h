@@ -23,6 +23,16 @@ public:
     // A line of the ECU's control channel, and its answer.
     QString Controllo(const QString &comando) { return ecu.Comando(comando); }
 
+    // What an autotuning run may change in the ECU and must leave as it found it: the command bytes, the line's blocks.
+    QStringList Regolazioni()
+    {
+        QStringList f;
+        for (int k : {0, 2, 5})
+            f << QString::number(ValoreEcu(2, k));
+        for (int n : {3, 4, 6})
+            f << Controllo(QStringLiteral("block %1").arg(n));
+        return f;
+    }
     // Runs stepped time until `pronta` holds (true) or `ms` passed.
     bool AttendiFino(const std::function<bool()> &pronta, double ms)
     {
