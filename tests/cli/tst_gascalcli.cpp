@@ -98,14 +98,6 @@ private slots:
             diverse += primo[i] != secondo[i];
         QCOMPARE(diverse, 1);
 
-        // A changed setting and point are named with the file's value first.
-        const qint32 temperatura = b.ValoreEcu(3, 0);
-        const qint8 punto = qint8(b.ValoreEcu(6, 20));
-        const QByteArray cambiata = BancoEcu::CambiaByte(b.LeggiFile(u"c.var"_s), "[BLK_3]", 6, quint8(temperatura + 5));
-        b.ScriviFile(u"d.var"_s, BancoEcu::CambiaByte(cambiata, "[MAP_0]", 5 + 1 + 20, quint8(punto - 3)));
-        e = Cli(b, u"diff-map DIR/d.var --ecu"_s);
-        QCOMPARE(e.codice, 1);
-        QCOMPARE(e.out, u"switch-temp: %1 | %2\nline[20]: %3 | %4\n"_s.arg(temperatura + 5).arg(temperatura).arg(punto - 3).arg(punto));
     }
 
     void liveRowsAndTheirFile()

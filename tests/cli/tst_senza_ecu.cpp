@@ -370,7 +370,7 @@ private slots:
             << QStringList{"[BLK_3] 49 119", "[BLK_5] 10 28"}
             << QStringList{"pivot[4]: 27 | 28", "[BLK_3] byte 49: 00 | 77"};
         // The bytes that a load zeroes, and the live block, do not count.
-        QTest::newRow("nothing a load writes") << QStringList{"[BLK_2] 6 85", "[BLK_1] 10 85"} << QStringList{};
+        QTest::newRow("nothing a load writes") << QStringList{"[BLK_2] 6 85", "[BLK_2] 7 85", "[BLK_1] 10 85"} << QStringList{};
     }
 
     void differencesByName()

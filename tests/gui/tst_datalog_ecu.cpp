@@ -1,5 +1,6 @@
 // The live bar, the datalog and the chart in the frame on the in-process bench, the ECU driven like a car.
 #include "RegistroProve.h"
+#include "FileProva.h"
 #include "ProgrammaVirtuale.h"
 #include "datalog/FormatoLive.h"
 #include "ui/common/Immagine.h"
@@ -8,7 +9,6 @@
 #include "ui/main/FrmGrafico.h"
 #include <QAction>
 #include <QElapsedTimer>
-#include <QFile>
 
 using namespace gascal;
 
@@ -16,11 +16,9 @@ namespace {
 // A recording's rows, each cut at its commas; row 0 is the header.
 QList<QStringList> Righe(const QString &percorso)
 {
-    QFile f(percorso);
     QList<QStringList> righe;
-    if (f.open(QIODevice::ReadOnly))
-        for (const QString &r : QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
-            righe << r.split(QLatin1Char(','));
+    for (const QString &r : QString::fromUtf8(Leggi(percorso)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        righe << r.split(QLatin1Char(','));
     return righe;
 }
 } // namespace
