@@ -261,19 +261,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(r.PercorsoEcu()) && !r.Aperto() && SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true) == 0);
         QCOMPARE((QList<qint32>{ctx.Valore(C::RecConfig, 25), ctx.Valore(C::RecConfig, 12)}),
                  (QList<qint32>{sensore, abilitazioni ^ 2}));
-        QVERIFY(ModoInterpolazione::Entra(ctx) && QFileInfo::exists(r.PercorsoEcu()));
-        QCOMPARE(ctx.stato.OperazioneRichiesta, Operazione::ScriviConfig);
-        const qint32 altri = ctx.Valore(C::RecConfig, 12) & ~1;
-        QVERIFY(SequenzeBlocchi(ctx).ScriviBlk3());
-        // The sensor off, end of gas off, the rest kept.
-        QCOMPARE((QList<qint32>{ctx.Valore(C::RecConfig, 25), ctx.Valore(C::RecConfig, 12)}), (QList<qint32>{0, altri}));
-        QCOMPARE(ModoInterpolazione::Esci(ctx), ctx.imp.FineGasSalvato > 0 ? 3 : 2);
-        QCOMPARE(ctx.stato.RipristinoRichiesto, quint8(1));
-        bool riuscito = false;
-        const QString testo = ModoInterpolazione::Ripristina(ctx, &riuscito);
-        QVERIFY2(riuscito && ctx.stato.RipristinoRichiesto == 0, qPrintable(testo));
-        QVERIFY(ctx.Valore(C::RecConfig, 25) == sensore && !QFileInfo::exists(r.PercorsoEcu()));
-        SequenzeBlocchi(ctx).LeggiRecord(C::RecConfig, true);
         const QByteArray immagine = MessaggioEcu::DatiRisposta(ctx.TabMsg[C::RecConfig].Immagine);
         QCOMPARE(r.Apri(u"autotuning"_s, {r.Voce(C::RecConfig)}), QString());
         QVERIFY(ScriviConfig(ctx, 25, 0));

@@ -224,8 +224,7 @@ private slots:
     {
         Pagine p;
         QVERIFY(p.Avvia());
-        p.Valori()[C::PosAbilitazioni] |= C::BitFineGas;
-        const qint32 sensore = p.Valori()[C::PosSensPress];
+        const qint32 sensore = p.Valori()[C::PosSensPress], abilitazioni = p.Valori()[C::PosAbilitazioni] |= C::BitFineGas | C::BitEmergenza;
         int aperture = 0;
         p.comm.ApriInterpolazione = [&] {
             ++aperture;
@@ -236,7 +235,7 @@ private slots:
         QCOMPARE(p.ui.Testi(), QStringList{p.ctx.diz.TestoSezione(u"[Frm_Config]"_s, 23)});
         QVERIFY(p.ctx.imp.CodiceMappaSalvato == sensore && p.ctx.imp.FineGasSalvato == 1);
         p.Scritto();
-        QVERIFY(p.Valori()[C::PosSensPress] == 0 && (p.Valori()[C::PosAbilitazioni] & C::BitFineGas) == 0);
+        QVERIFY(p.Valori()[C::PosSensPress] == 0 && p.Valori()[C::PosAbilitazioni] == (abilitazioni & ~C::BitFineGas));
         // While the mode lasts the list shows the entry and takes no choice.
         QVERIFY(p.comm.Liste[C::CmbTipoSensMap].Selezione == C::VoceInterpolazione && !p.comm.Liste[C::CmbTipoSensMap].Abilitata);
         // A hidden group's lists still show the ECU's values.
