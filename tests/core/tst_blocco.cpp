@@ -281,7 +281,7 @@ private slots:
         QVERIFY(u.TabIniettori[0].P[2] == 3 && u.TabSensTemp.size() == 1 && u.IndiceDaCodice(0) == -1);
         QCOMPARE(TabelleScala::CostanteGiri(2), 15000000);
     }
-    // The scrambled file wins over the built-in table; a plain one is read too.
+    // The scrambled file wins over the built-in table.
     void configurationFileWinsOverBuiltIn()
     {
         ServiziUiScriptati ui;
@@ -290,8 +290,6 @@ private slots:
         QVERIFY(TabelleScala::CaricaConfigScale(percorso, ui).contains(u"[SommaTempoInj_usec]"_s));
         Scrivi(percorso, (CriptaRiga(IntestazioneCriptata()) + "\r\n"_L1 + CriptaRiga(u"[Only]"_s)).toUtf8());
         QCOMPARE(TabelleScala::CaricaConfigScale(percorso, ui), QStringList{"[Only]"});
-        Scrivi(percorso, "[Plain]\r\n");
-        QCOMPARE(TabelleScala::CaricaConfigScale(percorso, ui), (QStringList{"[Plain]", ""}));
         // map.ini: missing, nothing happens; tables too short, or another sensor type: unchanged.
         TabelleScala t;
         t.CaricaMapIni(dir.filePath(u"map.ini"_s), ui);
