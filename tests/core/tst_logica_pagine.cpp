@@ -120,7 +120,6 @@ struct Caso {
 };
 
 const Caso Casi[] = {
-    {"P1 raised on a flat line: halves go to even", {{0, M::Alza}}, Esito::Eseguita, 0, {1, 1, 1, 0, 0, 0, 0}},
     {"P2 raised: both segments", {{1, M::Alza, 5}}, Esito::Eseguita, 0, {0, 1, 2, 2, 3, 4, 5, 4, 2, 1, 0, 0}},
     {"P9 has no right segment", {{8, M::Alza, 8}}, Esito::Eseguita, 49, {0, 1, 3, 4, 5, 7, 8}},
     {"P9 lowered: no floor past point 40", {{8, M::Abbassa, 3}}, Esito::Eseguita, 49, {0, 0, -1, -2, -2, -2, -3}},
@@ -135,11 +134,7 @@ const Caso Casi[] = {
      [](M &m) { m.Retta[16] = 7; m.Pivot[2] = 11; }},
     {"no move closer than 4 points (left)", {{3, M::Sinistra, 2}}, Esito::TroppoVicino, 15, {7}, {3, 15},
      [](M &m) { m.Retta[16] = 7; m.Pivot[2] = 11; }},
-    {"P3 4 points from P2", {{2, M::Sinistra}}, Esito::TroppoVicino, 10, {0}, {2, 10}},
-    {"P4 moved right", {{3, M::Destra}}, Esito::Eseguita, 17, {0}, {3, 17}},
     {"no move closer than 4 points (right)", {{7, M::Destra, 3}}, Esito::TroppoVicino, 51, {0}, {7, 51}},
-    {"P1 never moves right", {{0, M::Destra}}, Esito::PivotFisso, 0, {0}, {0, 0}},
-    {"P1 never moves left", {{0, M::Sinistra}}, Esito::PivotFisso, 0, {0}, {0, 0}},
     {"P9 never moves, whatever the code", {{8, 7}}, Esito::PivotFisso, 55, {0}, {8, 55}},
 };
 } // namespace
