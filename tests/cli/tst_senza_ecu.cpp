@@ -262,12 +262,7 @@ private slots:
         QCOMPARE((QStringList{FormatVersione(H("012828112014AABBCCDDEEFF")), FormatVersione(H("012828112014")),
                               FormatVersione(H("0128281120140A0B0C0D0E")), FormatVersione(H("0A2F01020304") + QByteArray(6, ' '))}),
                  (QStringList{"01.28 - 28/11/2014", "00.00 - 00/00/0000", "00.00 - 00/00/0000", "0A.2F - 01/02/0304"}));
-        const QByteArray id = H("0128281120");
-        QVERIFY(Identita::IdByte1(id) == 0x01 && Identita::IdByte4(id) == 0x11);
         QCOMPARE(Identita::IdByte2(H("0128")), 0);   // not longer than n bytes: 0, even though byte n is there
-        // Six bytes only; up to the first non-decimal digit.
-        QCOMPARE((QList<int>{Identita::IdCodice(H("01282811201445")), Identita::IdCodice(H("012828112014")),
-                             Identita::IdCodice(H("0128281120A445"))}), (QList<int>{2014, 0, 20}));
         // Every blank separates: the year byte 0x20 too, and two blanks make an empty word.
         QCOMPARE(Identita::TerzaParola(H("012828112014") + "ECU GC-SQ4 LPG"), QByteArray("GC-SQ4"));
         QCOMPARE(Identita::TerzaParola("a  b c"), QByteArray("b"));
