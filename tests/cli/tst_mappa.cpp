@@ -111,25 +111,6 @@ class TstMappa : public QObject
     }
 
 private slots:
-    void findsTheEcuAndReadsEveryRecord()
-    {
-        BancoEcu b;
-        QVERIFY(b.AvviaEcu());
-        QVERIFY(b.Avvia());
-        int aggiornamenti = 0;
-        b.ctx->AggiornaFinestre = [&] { ++aggiornamenti; };
-        b.ctx->stato.CaricaDefAvvio = 1;
-        QVERIFY(b.Cerca());
-
-        const Contesto &ctx = *b.ctx;
-        // Every record's image is the ECU's answer, decoded.
-        QVERIFY(ctx.TabMsg[0].Immagine.startsWith(HexToStr(QStringLiteral("012828112014")) + "ECU GC-SQ4 LPG"));
-        QCOMPARE((QList<qsizetype>{ctx.TabMsg[6].Immagine.size(), ctx.Valore(Contesto::RecProduzione, 0), ctx.Valore(Contesto::RecConfig, 0),
-                                   ctx.Valore(Contesto::RecBlk5, 8), ctx.Valore(Contesto::RecLive, 5)}),
-                 (QList<qsizetype>{62, 1234, 35, 55, 1200}));
-        QVERIFY(ctx.stato.CaricaDefAvvio == 0 && ctx.stato.ErroreComunicazione == 0 && aggiornamenti == 1);
-    }
-
     // Nothing to find: the search sleeps between rounds and ends soon after it is told to.
     void searchThatFindsNothingStopsAndDoesNotSpin_data()
     {
@@ -192,11 +173,24 @@ private slots:
         QCOMPARE(b.ctx->stato.LavoroOffline, quint8(1)); // for the frame to go offline
     }
 
-    // One answer in three lost, or garbled: found, and a map round trip stays exact.
-    void noiseStillFindsTheEcuAndMapsRoundTripExactly()
+    // The search reads every record; with one answer in three lost, or garbled, it still finds the ECU and a map
+    // round trip stays exact.
+    void findsTheEcuAndMapsRoundTripExactlyThroughNoise()
     {
         BancoEcu pulito;
-        QVERIFY(pulito.AvviaEcu() && pulito.Avvia() && pulito.Cerca());
+        QVERIFY(pulito.AvviaEcu() && pulito.Avvia());
+        int aggiornamenti = 0;
+        pulito.ctx->AggiornaFinestre = [&] { ++aggiornamenti; };
+        pulito.ctx->stato.CaricaDefAvvio = 1;
+        QVERIFY(pulito.Cerca());
+        const Contesto &letto = *pulito.ctx;
+        // Every record's image is the ECU's answer, decoded.
+        QVERIFY(letto.TabMsg[0].Immagine.startsWith(HexToStr(QStringLiteral("012828112014")) + "ECU GC-SQ4 LPG"));
+        QCOMPARE((QList<qsizetype>{letto.TabMsg[6].Immagine.size(), letto.Valore(Contesto::RecProduzione, 0),
+                                   letto.Valore(Contesto::RecConfig, 0), letto.Valore(Contesto::RecBlk5, 8),
+                                   letto.Valore(Contesto::RecLive, 5)}),
+                 (QList<qsizetype>{62, 1234, 35, 55, 1200}));
+        QVERIFY(letto.stato.CaricaDefAvvio == 0 && letto.stato.ErroreComunicazione == 0 && aggiornamenti == 1);
         const QStringList riferimento = Salva(pulito, u"rif.var"_s);
         QCOMPARE(riferimento.size(), 4);
         for (const QString &opzione : {u"--drop-every"_s, u"--corrupt-every"_s}) {
@@ -215,8 +209,9 @@ private slots:
         }
     }
 
-    // Every answer after the ECU wait: a late answer is never taken for the next read's.
-    void lateAnswersAreNeverTakenForAnotherRecord()
+    // Every answer after the ECU wait: a late answer is never taken for the next read's. A reply after the pipe
+    // time-out: Retry gets it; Cancel hands over to the search.
+    void lateAnswersAndRepliesAfterThePipeTimeOut()
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu() && b.Avvia() && b.Cerca());
@@ -239,15 +234,7 @@ private slots:
             }
         }
         QVERIFY(buone > 0 && b.ui.Testi().isEmpty());
-    }
-
-    // The reply after the pipe time-out: Retry gets it; Cancel hands over to the search.
-    void replyAfterThePipeTimeOutAsksAndTheLinkComesBack()
-    {
-        BancoEcu b;
-        QVERIFY(b.AvviaEcu() && b.Avvia() && b.Cerca());
-        Contesto &ctx = *b.ctx;
-        const QByteArray configurazione = ctx.TabMsg.at(Contesto::RecConfig).Immagine;
+        const QByteArray configurazione = risposte.value(Contesto::RecConfig);
         const qint64 attesaPipe = ctx.impLink.AttesaPipe_usec;
         QVERIFY(b.AvviaEcu({u"--delay-ms"_s, u"100"_s}));
         RiapriPorta(ctx);
