@@ -185,8 +185,9 @@ private slots:
         QVERIFY2(ms < 8000 && (!argomenti.contains("--timeout"_L1) || ms >= 900), qPrintable(QString::number(ms)));
     }
 
-    // Each kind of line edit reaches the ECU; one the page refuses sends nothing.
-    void lineEditsReachTheEcu()
+    // line and config on the pages' terms: each kind of line edit reaches the ECU, one the page refuses sends nothing;
+    // the settings as the pages show them, what they write, what they refuse.
+    void lineAndConfigOnThePagesTerms()
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu({}, true));
@@ -225,14 +226,7 @@ private slots:
             e = Cli(b, QLatin1String(riga));
             QVERIFY2(e.codice == 1 && e.err.contains(QLatin1String(errore)) && e.out.isEmpty(), qPrintable(e.out + e.err));
         }
-    }
-
-    // config on the pages' terms: what they show, what they write, what they refuse.
-    void configOnThePagesTerms()
-    {
-        BancoEcu b;
-        QVERIFY(b.AvviaEcu({}, true));
-        EsitoCli e = b.Cli({u"config"_s});
+        e = b.Cli({u"config"_s});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
         const QStringList righe = e.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         // Values as the built-in lists show them, each setting once.
