@@ -287,9 +287,7 @@ private slots:
     void scrittureScartate()
     {
         const struct { O operazione; bool definizioni; O rimasta; } casi[] = {
-            {O::ScriviConfig, false, O::Nessuna}, {O::ScriviRetta, false, O::Nessuna},
-            {O::CommutaStato, false, O::Nessuna}, {O::InviaEMemorizza, false, O::Nessuna},
-            {O::ScriviComandi, false, O::Nessuna}, {O::SalvaMappa, false, O::SalvaMappa},
+            {O::ScriviConfig, false, O::Nessuna}, {O::SalvaMappa, false, O::SalvaMappa},
             {O::CaricaMappa, false, O::CaricaMappa}, {O::CaricaMappa, true, O::Nessuna}};
         for (const auto &c : casi) {
             ServiziUiScriptati ui;
