@@ -71,7 +71,6 @@ private slots:
         riga("no command", {}, "no command given");
         riga("unknown command", "--timeout 3 flash x", "unknown command 'flash'");
         riga("unknown option", "info --bogus", "Unknown option 'bogus'.");
-        riga("option without value", "live --count", "Missing value after '--count'.");
         // An option of another command: one check serves every command.
         riga("count on line", "line --count 3", "option --count does not apply to line");
         riga("misplaced before bad count", "info extra --seconds 3", "option --seconds does not apply to info");
@@ -136,27 +135,17 @@ private slots:
         };
         riga("dir and timeout anywhere", "save-map a.var --dir /d --timeout 30", "save-map", Bisogno::Ecu,
              "dir=/d timeout=30");
-        riga("live", "live --out run.csv --count 3", "live", Bisogno::Ecu, "count=3 out=run.csv");
-        riga("line all minus", "line all -3", "line", Bisogno::Ecu, "line=all,-3,1");
         riga("line all minus after timeout", "--timeout 5 line all -3", "line", Bisogno::Ecu,
              "timeout=5 line=all,-3,1");
         riga("line all minus, option after", "line all -12 --dir /d", "line", Bisogno::Ecu,
              "dir=/d line=all,-12,1");
         riga("line all plus", "line all +2", "line", Bisogno::Ecu, "line=all,2,1");
-        riga("line raise", "line raise P4 --steps 3", "line", Bisogno::Ecu, "line=raise,3,3");
-        riga("line right", "line right 2", "line", Bisogno::Ecu, "line=right,1,1");
-        riga("diff-map of files", "diff-map a b", "diff-map", Bisogno::Cartella, "");
-        riga("diff-map with the ecu", "diff-map a --ecu", "diff-map", Bisogno::Ecu, "ecu");
-        riga("config", "config", "config", Bisogno::Ecu, "");
-        riga("config list", "config list switch-rpm", "config", Bisogno::Cartella, "");
-        riga("config set", "config set switch-rpm 1500", "config", Bisogno::Ecu, "");
         riga("samples of a file", "samples --in f.cmp --bezier --percent 40 --timeout 2", "samples",
              Bisogno::Nulla, "timeout=2 samples=f.cmp,,0,2000,1,0,40");
         riga("samples live", "samples --seconds 5 --in f --out g --stability 2250 --no-petrol", "samples",
              Bisogno::Ecu, "samples=f,g,5,2250,0,1,60");
         riga("autotune", "autotune --fuel CNG --injector X --accept --profile p.txt", "autotune", Bisogno::Ecu,
              "autotune=cng,X,1,p.txt");
-        riga("scan", "scan --timeout 1", "scan", Bisogno::Ecu, "timeout=1");
     }
     void scelte()
     {
