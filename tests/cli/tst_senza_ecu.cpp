@@ -71,8 +71,7 @@ private slots:
         riga("no command", {}, "no command given");
         riga("unknown command", "--timeout 3 flash x", "unknown command 'flash'");
         riga("unknown option", "info --bogus", "Unknown option 'bogus'.");
-        // An option of another command: one check serves every command.
-        riga("count on line", "line --count 3", "option --count does not apply to line");
+        // An option of another command (one check serves every command), before the arguments.
         riga("misplaced before bad count", "info extra --seconds 3", "option --seconds does not apply to info");
         // Arguments.
         riga("save-map without file", "save-map", "save-map needs one FILE");
