@@ -94,10 +94,8 @@ private slots:
         const QString v = u","_s, p = u"."_s;
         QCOMPARE((QList<qint64>{Arrotonda(2.5), Arrotonda(3.5), Arrotonda(-2.5), Arrotonda(2.5000001)}),
                  (QList<qint64>{2, 4, -2, 3}));
-        QCOMPARE(Arrotonda(*Numero(u"0,35"_s, v) * 10), 4);
         // 2,675 x 100 is 267.49999999999997 in binary: it stands for the half 267,5.
         QCOMPARE(Arrotonda(*Numero(u"2,675"_s, v) * 100), 268);
-        QCOMPARE(Arrotonda(*Numero(u"0,25"_s, v) * 10), 2);
         QCOMPARE((QList<qint64>{Fix(-2.7), Int(-2.3), Int(0.29 * 100)}), (QList<qint64>{-2, -3, 29}));
         QCOMPARE(Fix(*Numero(u"1.005"_s, p) * 1000 - 128), 877);
         QVERIFY(Numero(u" 1,2 "_s, v) == 1.2 && Numero(u"1.2"_s, p) == 1.2);
