@@ -524,9 +524,7 @@ private slots:
         ctx.TabMsg[Contesto::RecLive].Immagine = "old";
         Scrivi(P("def.xar"), "[BLK_1]\r\n\r\n[BLK_3]\r\n41020C4E010708091011223344\r\n[MAP_0]\r\n41020D5201AABB0000000000CC\r\n");
         QVERIFY(Definizioni::CaricaDefinizioni(ctx, P("def.xar")) && ctx.TabMsg[Contesto::RecLive].Immagine.isEmpty());
-        QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine, QByteArray::fromHex("41020C4E010708091011223344"));
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[0], 7);
-        QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine, QByteArray::fromHex("41020D5201AABB0000000000CC"));
         QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join(QLatin1Char('|'))));
     }
 };
