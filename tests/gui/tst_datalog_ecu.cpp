@@ -39,7 +39,6 @@ private slots:
         };
         p.banco.Passa(1000);
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("800 (rpm)"), 3000);
-        QVERIFY(bar.LblTempoGasVal->text().contains(QStringLiteral("- -")) && bar.ImgBenzOn->isVisibleTo(&bar));
         ControlliDatalog &d = *p.frame->Datalog();
         d.CmdGrafico->trigger();
         FrmGrafico &grafico = *d.Grafico();
@@ -47,7 +46,6 @@ private slots:
         d.CmdRegistra->trigger();
         QVERIFY(d.Registro().Registrando() && d.CmdRegistra->isChecked());
         const QString file = d.Registro().Percorso();
-        QVERIFY(file.contains(QLatin1String("/Data/logs/")));
         QElapsedTimer durata;
         durata.start();
         QTest::qWait(400);
