@@ -98,14 +98,6 @@ private slots:
             diverse += primo[i] != secondo[i];
         QCOMPARE(diverse, 1);
 
-        // A changed setting and point are named with the file's value first.
-        const qint32 temperatura = b.ValoreEcu(3, 0);
-        const qint8 punto = qint8(b.ValoreEcu(6, 20));
-        const QByteArray cambiata = BancoEcu::CambiaByte(b.LeggiFile(u"c.var"_s), "[BLK_3]", 6, quint8(temperatura + 5));
-        b.ScriviFile(u"d.var"_s, BancoEcu::CambiaByte(cambiata, "[MAP_0]", 5 + 1 + 20, quint8(punto - 3)));
-        e = Cli(b, u"diff-map DIR/d.var --ecu"_s);
-        QCOMPARE(e.codice, 1);
-        QCOMPARE(e.out, u"switch-temp: %1 | %2\nline[20]: %3 | %4\n"_s.arg(temperatura + 5).arg(temperatura).arg(punto - 3).arg(punto));
     }
 
     void liveRowsAndTheirFile()
@@ -193,8 +185,9 @@ private slots:
         QVERIFY2(ms < 8000 && (!argomenti.contains("--timeout"_L1) || ms >= 900), qPrintable(QString::number(ms)));
     }
 
-    // Each kind of line edit reaches the ECU; one the page refuses sends nothing.
-    void lineEditsReachTheEcu()
+    // line and config on the pages' terms: each kind of line edit reaches the ECU, one the page refuses sends nothing;
+    // the settings as the pages show them, what they write, what they refuse.
+    void lineAndConfigOnThePagesTerms()
     {
         BancoEcu b;
         QVERIFY(b.AvviaEcu({}, true));
@@ -233,14 +226,7 @@ private slots:
             e = Cli(b, QLatin1String(riga));
             QVERIFY2(e.codice == 1 && e.err.contains(QLatin1String(errore)) && e.out.isEmpty(), qPrintable(e.out + e.err));
         }
-    }
-
-    // config on the pages' terms: what they show, what they write, what they refuse.
-    void configOnThePagesTerms()
-    {
-        BancoEcu b;
-        QVERIFY(b.AvviaEcu({}, true));
-        EsitoCli e = b.Cli({u"config"_s});
+        e = b.Cli({u"config"_s});
         QVERIFY2(e.codice == 0, qPrintable(e.err));
         const QStringList righe = e.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         // Values as the built-in lists show them, each setting once.

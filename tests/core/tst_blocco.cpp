@@ -1,6 +1,5 @@
 // The link's pieces, blocks and settings tables without a process: read alike, or refused saying where.
 #include "RegistroProve.h"
-#include "BancoEcu.h"
 #include "FileProva.h"
 #include "app/Avvio.h"
 #include "app/Contesto.h"
@@ -167,11 +166,10 @@ private slots:
         QCOMPARE(link.ListaFirmware, (QList<QByteArray>{"\x41\x02", QByteArray("\x0A\xBC", 2)}));
         QCOMPARE((QList<qint64>{link.AttesaPipe_usec, link.SoloUsb, link.MolAttesaGlobale, link.AttesaGlobale_usec}),
                  (QList<qint64>{3000000, 1, 4, 0}));
-        // No file: one empty record and one empty firmware, no expected firmware.
+        // No file: one empty record and one empty firmware.
         ServiziUiScriptati ui;
         CaricaSetCom(u"/nonexistent/SetCom.ini"_s, tab, link, ui);
         QVERIFY(tab.size() == 1 && link.ListaFirmware == QList<QByteArray>{QByteArray()});
-        QVERIFY(Avvio::FirmwareDaSonda(link.ListaFirmware[0]).isEmpty());
     }
     // The expected firmware is in the first probe answer; a wait travels as its low 16 bits.
     void messagesAndWaits()
@@ -282,7 +280,7 @@ private slots:
         QVERIFY(u.TabIniettori[0].P[2] == 3 && u.TabSensTemp.size() == 1 && u.IndiceDaCodice(0) == -1);
         QCOMPARE(TabelleScala::CostanteGiri(2), 15000000);
     }
-    // The scrambled file wins over the built-in table; a plain one is read too.
+    // The scrambled file wins over the built-in table.
     void configurationFileWinsOverBuiltIn()
     {
         ServiziUiScriptati ui;
@@ -291,8 +289,6 @@ private slots:
         QVERIFY(TabelleScala::CaricaConfigScale(percorso, ui).contains(u"[SommaTempoInj_usec]"_s));
         Scrivi(percorso, (CriptaRiga(IntestazioneCriptata()) + "\r\n"_L1 + CriptaRiga(u"[Only]"_s)).toUtf8());
         QCOMPARE(TabelleScala::CaricaConfigScale(percorso, ui), QStringList{"[Only]"});
-        Scrivi(percorso, "[Plain]\r\n");
-        QCOMPARE(TabelleScala::CaricaConfigScale(percorso, ui), (QStringList{"[Plain]", ""}));
         // map.ini: missing, nothing happens; tables too short, or another sensor type: unchanged.
         TabelleScala t;
         t.CaricaMapIni(dir.filePath(u"map.ini"_s), ui);
@@ -326,20 +322,6 @@ private slots:
         QVERIFY(coda.Numero() == 1 && coda.Voci()[0].Indice == 1);
         coda.Consuma(1);
         QVERIFY(coda.Vuota() && coda.Voci()[0].Indice == -1);
-    }
-    // Only what a load writes is compared: not [BLK_2]'s first two data bytes.
-    void mapsComparedByWhatTheyWrite()
-    {
-        ServiziUiScriptati ui;
-        Contesto ctx(ui);
-        CaricaSetCom(QStringLiteral(GASCAL_BIN "/SetCom.ini"), ctx.TabMsg, ctx.impLink, ui);
-        const QByteArray mappa = Leggi(QStringLiteral(GASCAL_SOURCE "/tests/fuzz/corpus/fuzz_definizioni/map.var"));
-        ConfrontoMappe confronto(ctx);
-        for (const auto &[sezione, pos, differenze] : {std::tuple{"[BLK_2]", 6, 0}, {"[BLK_2]", 7, 0}, {"[BLK_3]", 6, 1}}) {
-            QVERIFY(confronto.LeggiTesto(mappa, u"A"_s, ConfrontoMappe::A));
-            QVERIFY(confronto.LeggiTesto(BancoEcu::CambiaByte(mappa, sezione, pos, 0x5A), u"B"_s, ConfrontoMappe::B));
-            QVERIFY2(confronto.Differenze().size() == differenze, qPrintable(confronto.Differenze().join('|')));
-        }
     }
     // Every reader of a user's file refuses at once, saying why, what is no regular file or far too big.
     void readersRefuseWhatIsNoRealFile()
@@ -541,9 +523,7 @@ private slots:
         ctx.TabMsg[Contesto::RecLive].Immagine = "old";
         Scrivi(P("def.xar"), "[BLK_1]\r\n\r\n[BLK_3]\r\n41020C4E010708091011223344\r\n[MAP_0]\r\n41020D5201AABB0000000000CC\r\n");
         QVERIFY(Definizioni::CaricaDefinizioni(ctx, P("def.xar")) && ctx.TabMsg[Contesto::RecLive].Immagine.isEmpty());
-        QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Immagine, QByteArray::fromHex("41020C4E010708091011223344"));
         QCOMPARE(ctx.TabMsg[Contesto::RecConfig].Valori[0], 7);
-        QCOMPARE(ctx.TabMsg[Contesto::RecMappa].Immagine, QByteArray::fromHex("41020D5201AABB0000000000CC"));
         QVERIFY2(ui.mostrati.isEmpty(), qPrintable(ui.Testi().join(QLatin1Char('|'))));
     }
 };

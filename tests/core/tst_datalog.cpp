@@ -281,7 +281,6 @@ private slots:
         }
         const QStringList righe = Righe(reg.Percorso());
         QCOMPARE(righe.first(), FormatoLive::Intestazione(14));
-        QVERIFY(righe.first().endsWith(",manifold_pressure_mbar,fuel_state,fuel,valve"_L1));
         // Time from the first recorded row; the live values; the fuel in use.
         QCOMPARE(righe.at(1) + u"|"_s + righe.at(5),
                  u"0,0,0,0,0,800,0,0,0,0,0,0,0,0,0,0,petrol,closed|200,0,0,0,0,804,0,0,0,0,0,0,0,0,0,3,gas,closed"_s);

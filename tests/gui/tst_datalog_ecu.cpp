@@ -1,5 +1,6 @@
 // The live bar, the datalog and the chart in the frame on the in-process bench, the ECU driven like a car.
 #include "RegistroProve.h"
+#include "FileProva.h"
 #include "ProgrammaVirtuale.h"
 #include "datalog/FormatoLive.h"
 #include "ui/common/Immagine.h"
@@ -8,7 +9,6 @@
 #include "ui/main/FrmGrafico.h"
 #include <QAction>
 #include <QElapsedTimer>
-#include <QFile>
 
 using namespace gascal;
 
@@ -16,11 +16,9 @@ namespace {
 // A recording's rows, each cut at its commas; row 0 is the header.
 QList<QStringList> Righe(const QString &percorso)
 {
-    QFile f(percorso);
     QList<QStringList> righe;
-    if (f.open(QIODevice::ReadOnly))
-        for (const QString &r : QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
-            righe << r.split(QLatin1Char(','));
+    for (const QString &r : QString::fromUtf8(Leggi(percorso)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        righe << r.split(QLatin1Char(','));
     return righe;
 }
 } // namespace
@@ -41,7 +39,6 @@ private slots:
         };
         p.banco.Passa(1000);
         QTRY_COMPARE_WITH_TIMEOUT(bar.LblRpmVal->text().trimmed(), QStringLiteral("800 (rpm)"), 3000);
-        QVERIFY(bar.LblTempoGasVal->text().contains(QStringLiteral("- -")) && bar.ImgBenzOn->isVisibleTo(&bar));
         ControlliDatalog &d = *p.frame->Datalog();
         d.CmdGrafico->trigger();
         FrmGrafico &grafico = *d.Grafico();
@@ -49,7 +46,6 @@ private slots:
         d.CmdRegistra->trigger();
         QVERIFY(d.Registro().Registrando() && d.CmdRegistra->isChecked());
         const QString file = d.Registro().Percorso();
-        QVERIFY(file.contains(QLatin1String("/Data/logs/")));
         QElapsedTimer durata;
         durata.start();
         QTest::qWait(400);

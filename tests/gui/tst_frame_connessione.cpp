@@ -146,7 +146,8 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(p.frame->Chiuso(), 15000);
         const QString chiusura = p.ctx.diz.TestoSezione(QStringLiteral("[Frm_Interpola]"), p.ctx.imp.FineGasSalvato > 0 ? 3 : 2);
-        QVERIFY2(p.ui.Testi().contains(chiusura), qPrintable(p.ui.Testi().join('|')));
+        const qsizetype detto = p.ui.Testi().indexOf(chiusura);
+        QVERIFY2(detto >= 0 && p.ui.mostrati.at(detto).icona == ServiziUi::Icona::Informazione, qPrintable(p.ui.Testi().join('|')));
         QCOMPARE(p.banco.ValoreEcu(Contesto::RecConfig, 25), sensore);
         QVERIFY(!QFileInfo::exists(giornale));
     }
