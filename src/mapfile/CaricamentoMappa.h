@@ -37,14 +37,15 @@ public:
     // The backup's name for an ECU: date, time, lot and serial number.
     static QString NomeBackup(const QDateTime &quando, qint32 lotto, qint32 matricola);
 
-private:
     struct Scrittura {
         QString sezione;
         quint8 servizio;
         QByteArray dati;
     };
-    // The writes of a file's (or the backup's) four blocks.
+    // The writes of a file's (or the backup's) four blocks; the fuel request and state are never among them.
     static QList<Scrittura> Scritture(const FileMappa::BlocchiCaricati &blocchi);
+
+private:
     struct Esito {
         qsizetype riuscite = 0; // blocks the ECU took
         bool incerta = false;   // the failed write got no answer: it may have been taken

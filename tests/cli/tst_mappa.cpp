@@ -1,4 +1,5 @@
 #include "RegistroProve.h"
+#include "mapfile/CaricamentoMappa.h"
 #include "BancoEcu.h"
 #include "MisuraCpu.h"
 
@@ -281,6 +282,9 @@ private slots:
         for (int k = 0; k < 5; ++k)
             ridotto = BancoEcu::CambiaByte(ridotto, "[BLK_2]", 6 + k, quint8("\x03\x03\x00\x00\x5A"[k]));
         due.ScriviFile(QStringLiteral("ridotto.var"), ridotto);
+        FileMappa::BlocchiCaricati letti; // what goes to the ECU, which also keeps its own fuel bytes
+        QVERIFY(FileMappa::Leggi(ridotto, letti).isEmpty());
+        QCOMPARE(CaricamentoMappa::Scritture(letti).value(0).dati.left(5), QByteArray::fromHex("000000005A"));
         Mappa m(*due.ctx);
         QVERIFY(m.CaricaMappa(due.Percorso(QStringLiteral("ridotto.var"))));
         QVERIFY(due.ui.mostrati.isEmpty());

@@ -28,7 +28,7 @@ public:
     {
         QStringList f;
         for (int k : {0, 2, 5})
-            f << QString::number(ValoreEcu(2, k));
+            f << QString::number(ValoreEcu(gascal::Contesto::RecComandi, k));
         for (int n : {3, 4, 6})
             f << Controllo(QStringLiteral("block %1").arg(n));
         return f;

@@ -6,6 +6,7 @@
 #include "app/Orologio.h"
 #include "link/Collegamento.h"
 #include "link/MessaggioEcu.h"
+#include "link/Transazioni.h"
 #include <QCoreApplication>
 #include <QTest>
 #include <QTimer>
@@ -100,6 +101,16 @@ private slots:
             QVERIFY(b.Link().RispCodice() == 6 && quint8(b.Link().RispDati().at(3)) == servizio + 0x40);
         }
         QCOMPARE(b.ui.mostrati.size(), 1); // the cancelled time-out's
+    }
+    // A silent ECU is asked twice again within the transaction's time.
+    void silentEcuIsAskedAgain()
+    {
+        Banco b;
+        int messaggi = 0;
+        b.prjcom->Guasto = [&messaggi](quint8 c, const QByteArray &f) { return messaggi += c == 6, f; };
+        b.Controllo(u"unplug"_s);
+        QVERIFY(b.ctx->tx.LeggiServizio(14) != 0);
+        QCOMPARE(messaggi, 1 + Transazioni::Ripetizioni);
     }
     // Told to quit while a transaction waits, the loop still reads the reply and the wait sleeps.
     void waitSleepsEvenAfterTheApplicationWasToldToQuit()

@@ -202,6 +202,7 @@ private slots:
             QCOMPARE(avviso, p.avviso);
         }
         QCOMPARE(StatoCollegamento::TestoPagina(ctx, 2), u"Pagina 3 di 3: Retta di calibrazione (F2: pagina successiva)"_s);
+        QVERIFY(StatoCollegamento::TestoPagina(ctx, 0).startsWith(u"Pagina 1 di 3: "_s));
         // The causes: without the section, and in English, the report's own text.
         RapportoPorta r = Rapporto(3, Esito::SenzaPermesso, u"/dev/ttyS3"_s);
         r.proprietario = u"root:tty"_s;

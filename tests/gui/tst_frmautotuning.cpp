@@ -21,15 +21,7 @@ private slots:
         ProgrammaVirtuale p({QStringLiteral("--time-scale"), QStringLiteral("10")});
         p.banco.ScriviFile(QStringLiteral("ParaTun.txt"), ProfiloBreve());
         QVERIFY(p.Connetti());
-        const auto foto = [&p] {
-            QStringList f;
-            for (int k : {0, 2, 5})
-                f << QString::number(p.banco.ValoreEcu(Contesto::RecComandi, k));
-            for (int n : {3, 4, 6})
-                f << p.banco.Controllo(QStringLiteral("block %1").arg(n));
-            return f;
-        };
-        const QStringList prima = foto();
+        const QStringList prima = p.banco.Regolazioni();
         p.MostraPagina(MDIFrm::PagRetta);
         FrmRetta *pagina = p.frame->PaginaRetta();
         pagina->CmdAutotunig->click();
@@ -66,7 +58,7 @@ private slots:
         QVERIFY(liste && disegnata && scelte == 2);
         QVERIFY(seq.SelAlimentazione == 0 && seq.SelIniettore == 0);
         QCOMPARE(seq.UltimoRisultato(), qint32(SequenzaTaratura::Fermato));
-        QCOMPARE(foto(), prima);
+        QCOMPARE(p.banco.Regolazioni(), prima);
         QVERIFY(!QFileInfo::exists(p.ctx.ripristino.PercorsoEcu()));
     }
     // F2, Esc, the close box, Close and Stop shut it between runs; during a run nothing does.
