@@ -1,5 +1,6 @@
 // The link's pieces, blocks and settings tables without a process: read alike, or refused saying where.
 #include "RegistroProve.h"
+#include "BancoEcu.h"
 #include "FileProva.h"
 #include "app/Avvio.h"
 #include "app/Contesto.h"
@@ -322,6 +323,18 @@ private slots:
         QVERIFY(coda.Numero() == 1 && coda.Voci()[0].Indice == 1);
         coda.Consuma(1);
         QVERIFY(coda.Vuota() && coda.Voci()[0].Indice == -1);
+    }
+    // A byte that no name shows is compared raw, from the block's first data byte on.
+    void unnamedBytesComparedRaw()
+    {
+        ServiziUiScriptati ui;
+        Contesto ctx(ui);
+        CaricaSetCom(QStringLiteral(GASCAL_BIN "/SetCom.ini"), ctx.TabMsg, ctx.impLink, ui);
+        const QByteArray mappa = Leggi(QStringLiteral(GASCAL_SOURCE "/tests/fuzz/corpus/fuzz_definizioni/map.var"));
+        ConfrontoMappe confronto(ctx);
+        QVERIFY(confronto.LeggiTesto(mappa, u"A"_s, ConfrontoMappe::A));
+        QVERIFY(confronto.LeggiTesto(BancoEcu::CambiaByte(mappa, "[BLK_3]", 6, 0x5A), u"B"_s, ConfrontoMappe::B));
+        QCOMPARE(confronto.Differenze().size(), 1);
     }
     // Every reader of a user's file refuses at once, saying why, what is no regular file or far too big.
     void readersRefuseWhatIsNoRealFile()
