@@ -191,6 +191,7 @@ private slots:
         QVERIFY(p.ctx.stato.OperazioneRichiesta == Operazione::Nessuna && p.inj.InvioPwm(I::TxtPWMON, u"255"_s));
         p.Scritto();
         QVERIFY(p.Valori()[I::PosPwmOn] == 255 && p.inj.Pwm[I::TxtPWMON] == u"255"_s);
+        QCOMPARE(p.inj.Pwm[I::TxtPPG], QString::number(p.Valori()[I::PosPpg]));
     }
     void eachFailingStepOfTheListsIsReportedOnceAndTheRestIsBuilt()
     {
@@ -253,6 +254,8 @@ private slots:
         QCOMPARE(p.Valori().mid(L::PosSoglia0, 4), (QVector<qint32>{100, 300, 500, 700}));
         QCOMPARE(g.HScrLevel, (std::array<int, 4>{700, 500, 300, 100}));
         QVERIFY(g.LblLevel[3] == u"R=0,49 (v)"_s && g.CaptionMassimo == pieno);
+        QVERIFY(g.SpostaBarra(2, 50) && g.HScrLevel[3] == 50); // the last mark follows the one that passes it
+        p.Scritto();
         // Inverted (entry 2, sensor 3): captions swap, mark k at position 8 + k.
         QVERIFY(g.SceltaTipo(1));
         p.Scritto();
