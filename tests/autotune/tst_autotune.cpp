@@ -303,6 +303,7 @@ private slots:
         QTest::newRow("endless wait") << "Attesa minimo ms" << "1e20=5000" << "Attesa minimo ms: 1e+20 is outside 0..600000 ms";
         QTest::newRow("beyond 32 bits") << "Cicli in tolleranza inj" << "3e9=2" << "3000000000 is outside 0..1000";
         QTest::newRow("highest speed kept") << "Rpm Massimo" << "7000=0" << "";
+        QTest::newRow("a share of 0 kept") << "Soglia Secondo Set %" << "0=100" << "";
         QTest::newRow("offsets") << "offsets" << "0|0|0|0|0|0|0|0|99999"
                                  << "[Profili di taratura GPL] offsets 0|0|0|0|0|0|0|0|99999: 99999 is outside -8192..8128 us";
         QTest::newRow("negative offsets") << "offsets" << "-99999|0|0|0|0|0|0|0|0" << "-99999 is outside -8192..8128 us";
