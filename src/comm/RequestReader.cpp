@@ -4,6 +4,21 @@
 #include <poll.h>
 #include <unistd.h>
 
+namespace {
+
+// The frame's own length, little-endian; 0 while the two bytes have not come.
+int lengthField(const QByteArray &bytes)
+{
+    return bytes.size() < 2 ? 0 : quint8(bytes.at(0)) | (quint8(bytes.at(1)) << 8);
+}
+
+QString badLength(int length)
+{
+    return QStringLiteral("bad frame length %1").arg(length);
+}
+
+} // namespace
+
 RequestReader::RequestReader(int fd)
     : m_fd(fd)
 {
@@ -13,14 +28,11 @@ Request RequestReader::next()
 {
     for (;;) {
         if (m_pending.size() >= 2) {
-            const int length = quint8(m_pending.at(0)) | (quint8(m_pending.at(1)) << 8);
+            const int length = lengthField(m_pending);
             if (length < HeaderSize || length > MaxFrameSize)
-                return malformed(QStringLiteral("bad frame length %1").arg(length));
+                return malformed(badLength(length));
             if (m_pending.size() >= length) {
-                Request request;
-                request.kind = Request::Kind::Frame;
-                request.command = quint8(m_pending.at(2));
-                request.data = m_pending.mid(HeaderSize, length - HeaderSize);
+                const Request request = decode(m_pending.left(length));
                 m_pending.remove(0, length);
                 return request;
             }
@@ -36,6 +48,21 @@ Request RequestReader::next()
             return Request{};
         }
     }
+}
+
+Request RequestReader::decode(const QByteArray &frame)
+{
+    Request request;
+    const int length = lengthField(frame);
+    if (length < HeaderSize || length > MaxFrameSize || length != frame.size()) {
+        request.kind = Request::Kind::Malformed;
+        request.problem = badLength(length);
+        return request;
+    }
+    request.kind = Request::Kind::Frame;
+    request.command = quint8(frame.at(2));
+    request.data = frame.mid(HeaderSize);
+    return request;
 }
 
 RequestReader::Wait RequestReader::fill(int timeoutMs)

@@ -19,6 +19,10 @@ public:
     // Blocks until a frame, a malformed frame or end of input.
     Request next();
 
+    // One frame that came whole in one write: its request, or Malformed when
+    // its length field is not its size.
+    static Request decode(const QByteArray &frame);
+
     static constexpr int HeaderSize = 8;
     static constexpr int MaxFrameSize = 4096;
     // Time allowed for the rest of a frame once its first bytes came.

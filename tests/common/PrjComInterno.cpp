@@ -42,12 +42,8 @@ void PrjComInterno::Prossima()
 {
     if (m_coda.isEmpty() || !m_attivo)
         return;
-    // Each frame comes whole, in one write: one whose length is not its own is refused as PrjCom's reader does.
-    const QByteArray frame = m_coda.takeFirst();
-    const int lunghezza = frame.size() >= 2 ? quint8(frame.at(0)) | quint8(frame.at(1)) << 8 : 0;
-    Request richiesta{Request::Kind::Frame, quint8(frame.size() > 2 ? frame.at(2) : 0), frame.mid(RequestReader::HeaderSize), {}};
-    if (lunghezza < RequestReader::HeaderSize || lunghezza > RequestReader::MaxFrameSize || lunghezza != frame.size())
-        richiesta = Request{Request::Kind::Malformed, 0, {}, QStringLiteral("bad frame length %1").arg(lunghezza)};
+    // The link writes each frame whole, in one write.
+    const Request richiesta = RequestReader::decode(m_coda.takeFirst());
     const qint64 inizio_ms = m_linea.clockMs();
     const Reply r = m_prjcom->handle(richiesta);
     QByteArray risposta = ReplyWriter::frame(r, m_prjcom->openPort(), m_prjcom->mode());
